@@ -1,0 +1,29 @@
+#pragma once
+// The viewer's position and the loaded tile's frame: plain records that the
+// renderer copies whole every frame, so they hold no pointers or resources.
+
+#include <cstdint>
+
+struct Viewpoint {
+    double latitude = 0;       // degrees, north positive
+    double longitude = 0;      // degrees, east positive
+    double minAltitude = 0;    // metres: floor of the eye altitude
+    double azimuth = 0;        // degrees clockwise from north, [0, 360)
+    double renderAzimuth = 0;  // azimuth of the frame being drawn
+    double pitch = 0;          // degrees, negative looking down
+    double viewAngle = 0;      // degrees, horizontal angle of view
+};
+
+struct RenderParams {
+    int32_t columns = 0;  // 0 while no tile is loaded
+    int32_t rows = 0;
+    double metresPerCell = 0;
+    double northLat = 0;
+    double westLon = 0;
+    double centreLat = 0;
+    double centreLon = 0;
+    int32_t paintSerial = 0;
+};
+
+// One degree of latitude in metres: 60 minutes of 1852 m.
+inline constexpr double MetresPerDegree = 111120.0;

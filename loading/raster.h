@@ -1,0 +1,58 @@
+#pragma once
+// Plain pixel and height storage shared by the tile reader, the relief passes
+// and the renderer. Everything is allocated once and zero-filled, so no pixel
+// or height ever shows memory that nothing wrote.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+inline constexpr int kTileSamples = 3601;  // samples per tile row and column
+inline constexpr int kGridRowSlots = 4096; // 16-bit slots reserved per grid row
+
+// A bitmap of 32-bit pixels 0x00RRGGBB (bytes blue, green, red, 0 in memory).
+// Its allocation is fixed; the width in use may shrink below it (the map image).
+class Bitmap32 {
+public:
+    Bitmap32(int width, int height);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int capacityWidth() const { return capacity_; }
+    void setWidth(int width);  // clamped to [0, capacityWidth()]
+
+    uint32_t* scanLine(int y) { return rows_[y]; }
+    const uint32_t* scanLine(int y) const { return rows_[y]; }
+    uint32_t* const* scanLines() const { return rows_.data(); }
+    int bytesPerLine() const { return capacity_ * 4; }
+
+private:
+    int width_;
+    int height_;
+    int capacity_;
+    std::unique_ptr<uint32_t[]> pixels_;
+    std::vector<uint32_t*> rows_;
+};
+
+// Size in use and pixel rows of a relief image. TileInfo describes the
+// full-resolution relief; the three ReliefLevels have the same layout.
+struct TileInfo {
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t* const* scanLines = nullptr;
+};
+using ReliefLevels = std::array<TileInfo, 3>;
+
+// kTileSamples rows of kGridRowSlots signed 16-bit heights; row 0 is north.
+class HeightRows {
+public:
+    HeightRows();
+    int16_t* operator[](int row) { return rows_[row]; }
+    const int16_t* operator[](int row) const { return rows_[row]; }
+    int16_t* const* rows() const { return rows_.data(); }
+
+private:
+    std::unique_ptr<int16_t[]> storage_;
+    std::array<int16_t*, kTileSamples> rows_;
+};
