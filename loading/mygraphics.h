@@ -1,0 +1,27 @@
+#pragma once
+// Relief pictures of the height grid: a height palette, a slope-lit colour
+// image at full resolution, three reduced levels and the small map image.
+// All integer; the progress callbacks let the loading window show progress.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "raster.h"
+
+using HeightPalette = std::array<uint32_t, 9000>;  // colour of 0 .. 8999 m
+using ProgressStep = std::function<void()>;
+
+void BuildHeightPalette(HeightPalette& palette);
+void AttachRaster(TileInfo& record, const Bitmap32& bitmap);
+
+// Lighting sum of a point from its four neighbours: 64 (steep, facing away)
+// to 256 (facing the light); flat ground gives 196.
+int32_t SlopeLight(int16_t centre, int16_t south, int16_t north, int16_t east, int16_t west, int16_t gain);
+// SlopeLight with gain 66 at (column, row), which lies at least 1 inside the grid.
+int32_t ShadeFactor(const int16_t* const* grid, int column, int row);
+
+void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief);
+void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step);
+void BuildReducedLevel(const TileInfo& from, TileInfo& to);
+void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step);

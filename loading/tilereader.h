@@ -1,0 +1,56 @@
+#pragma once
+// Turns one elevation tile file into the terrain: name test, samples,
+// geographic frame from the name, east-west resampling, sharpening, relief
+// pictures, render parameters and the start view.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/terrainstate.h"
+#include "mygraphics.h"
+#include "terrain.h"
+
+enum class TileError {
+    None,
+    NotATileName,    // the path lacks "_DEM.TIF"
+    CannotOpen,      // the file cannot be opened
+    TooShort,        // fewer samples than a whole tile, or a failed read
+    WrongShape,      // a TIFF whose first image is not 3601 x 3601 16-bit samples
+    PolarLatitude,   // the name puts the tile's centre at or beyond a pole
+};
+
+// The text shown to the user for a refusal (UTF-8).
+std::string_view TileErrorMessage(TileError error);
+
+bool PassesNameTest(std::string_view path);
+
+struct GeoCentre {
+    double centreLat;
+    double centreLon;
+};
+// The centre of the one-degree cell whose south-west corner the name gives.
+GeoCentre GeoCentreFromName(std::string_view path);
+
+// Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600.
+// On failure the grid may hold part of the file.
+TileError ReadSamples(const std::string& path, HeightRows& grid);
+
+// Resamples every row to width n + 1 where n = trunc(3600 cos(centreLat)).
+// Returns the new width.
+int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows& resampled,
+                         HeightRows& height, const ProgressStep& step);
+void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows,
+             const ProgressStep& step);
+
+// What the loading window hears of a load.
+struct LoadListener {
+    virtual ~LoadListener() = default;
+    virtual void started() {}            // the name passed; the work begins
+    virtual void progressed(int) {}      // the progress counter's new value
+};
+
+// The whole load. On any refusal nothing of terrain, params or view changes.
+TileError LoadTileInto(const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view,
+                       LoadListener& listener);
