@@ -2,6 +2,7 @@
 // Every large buffer of the run: created once at start-up, reused by every
 // load and every frame, never resized.
 
+#include "mygraphics.h"
 #include "raster.h"
 
 struct Terrain {
@@ -18,6 +19,7 @@ struct Terrain {
     // whole file has been read, so a refused file leaves every grid as it was.
     HeightRows incomingGrid;
 
+    HeightPalette heightPalette{};
     TileInfo tileInfo;          // over reliefBitmap
     ReliefLevels reliefLevels;  // over levelBitmaps
 };

@@ -37,6 +37,10 @@ GeoCentre GeoCentreFromName(std::string_view path);
 // On failure the grid may hold part of the file.
 TileError ReadSamples(const std::string& path, HeightRows& grid);
 
+// The Catmull-Rom spline through p0..p3 at t / 1024 between p1 and p2, in
+// integers (not yet limited to the 16-bit range).
+int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t);
+
 // Resamples every row to width n + 1 where n = trunc(3600 cos(centreLat)).
 // Returns the new width.
 int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows& resampled,

@@ -1,0 +1,226 @@
+#include "mygraphics.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Rgb {
+    uint32_t red, green, blue;
+};
+
+// One colour every 250 m, from coastal green through ochre to brown.
+constexpr std::array<Rgb, 20> kColourStops{{
+    {0, 160, 0},   {80, 168, 0},  {115, 176, 0}, {130, 182, 0}, {150, 192, 0},
+    {165, 192, 0}, {180, 182, 0}, {195, 182, 0}, {210, 172, 0}, {220, 172, 0},
+    {230, 160, 0}, {205, 120, 0}, {190, 100, 0}, {180, 95, 0},  {170, 90, 0},
+    {160, 85, 0},  {150, 80, 0},  {140, 75, 0},  {130, 75, 0},  {120, 75, 0},
+}};
+constexpr int kMetresPerStop = 250;
+constexpr uint32_t kWater = 0x000090;
+constexpr uint32_t kSnow = 0xFEFEFE;
+
+constexpr uint32_t pack(uint32_t red, uint32_t green, uint32_t blue)
+{
+    return red << 16 | green << 8 | blue;
+}
+
+// Lighting level of one height difference (already multiplied by the gain):
+// brightest for moderate rises, darker for falls and for very steep rises.
+struct LevelBand {
+    int32_t upTo;  // inclusive upper bound of d
+    int32_t level;
+};
+constexpr std::array<LevelBand, 21> kLevelBands{{
+    {-752, 0},    {-656, 64},   {-576, 128},  {-512, 192},  {-432, 256},  {-368, 320},
+    {-304, 384},  {-240, 448},  {-192, 512},  {-128, 576},  {-64, 640},   {1, 704},
+    {96, 768},    {176, 832},   {288, 896},   {480, 960},   {1344, 1024}, {2192, 960},
+    {3600, 896},  {7168, 832},  {48176, 768},
+}};
+constexpr int32_t kSteepestLevel = 735;
+
+int32_t lightLevel(int32_t d)
+{
+    for (const LevelBand& band : kLevelBands)
+        if (d <= band.upTo)
+            return band.level;
+    return kSteepestLevel;
+}
+
+int32_t lightFromLevels(int32_t sum)
+{
+    return (sum * 6 + 8192) >> 7;
+}
+
+// ShadeFactor's gain. Differences beyond +-kDiffReach all fall into the end
+// bands (66 x 12 > 752 and 66 x 731 > 48176), so a table over that range
+// replaces the threshold search in the shade pass.
+constexpr int32_t kShadeGain = 66;
+constexpr int32_t kDiffReach = 1024;
+
+struct ShadeLevels {
+    std::array<int32_t, 2 * kDiffReach + 1> byDiff;
+    ShadeLevels()
+    {
+        for (int32_t diff = -kDiffReach; diff <= kDiffReach; ++diff)
+            byDiff[diff + kDiffReach] = lightLevel(kShadeGain * diff);
+    }
+    int32_t operator()(int32_t diff) const
+    {
+        return byDiff[std::clamp(diff, -kDiffReach, kDiffReach) + kDiffReach];
+    }
+};
+
+const ShadeLevels& shadeLevels()
+{
+    static const ShadeLevels table;
+    return table;
+}
+
+int32_t shadeAt(const ShadeLevels& level, const int16_t* north, const int16_t* row, const int16_t* south, int c)
+{
+    const int32_t centre = row[c];
+    const int32_t sum = level(row[c + 1] - centre) + level(centre - south[c]) + level(north[c] - centre) +
+                        level(centre - row[c - 1]);
+    return std::clamp(lightFromLevels(sum), 0, 256);
+}
+
+// Scales blue, green and red by f / 256. Red and blue share one multiply:
+// 255 x 256 still fits beside the other channel without carrying into it.
+uint32_t scaleRgb(uint32_t pixel, uint32_t f)
+{
+    const uint32_t redBlue = ((pixel & 0xFF00FF) * f >> 8) & 0xFF00FF;
+    const uint32_t green = ((pixel & 0x00FF00) * f >> 8) & 0x00FF00;
+    return (pixel & 0xFF000000) | redBlue | green;
+}
+
+uint32_t average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+{
+    constexpr uint32_t kMask = 0xFCFCFC;  // room for each channel's carry
+    return ((a & kMask) + (b & kMask) + (c & kMask) + (d & kMask)) >> 2;
+}
+
+uint32_t average2(uint32_t a, uint32_t b)
+{
+    constexpr uint32_t kMask = 0xFEFEFE;
+    return ((a & kMask) + (b & kMask)) >> 1;
+}
+
+} // namespace
+
+void BuildHeightPalette(HeightPalette& palette)
+{
+    constexpr int kLastStop = int(kColourStops.size()) - 1;
+    for (int i = 0; i < 8000; ++i) {
+        const Rgb& a = kColourStops[std::min(i / kMetresPerStop, kLastStop)];
+        const Rgb& b = kColourStops[std::min(i / kMetresPerStop + 1, kLastStop)];
+        const uint32_t t = i % kMetresPerStop;
+        const uint32_t u = kMetresPerStop - t;
+        palette[i] = pack((u * a.red + t * b.red) / kMetresPerStop, (u * a.green + t * b.green) / kMetresPerStop,
+                          (u * a.blue + t * b.blue) / kMetresPerStop);
+    }
+    std::fill(palette.begin() + 8000, palette.end(), kSnow);
+    palette[0] = kWater;
+}
+
+void AttachRaster(TileInfo& record, const Bitmap32& bitmap)
+{
+    record.width = bitmap.width();
+    record.height = bitmap.height();
+    record.scanLines = bitmap.scanLines();
+}
+
+int32_t SlopeLight(int16_t centre, int16_t south, int16_t north, int16_t east, int16_t west, int16_t gain)
+{
+    const int32_t sum = lightLevel(gain * (east - centre)) + lightLevel(gain * (centre - south)) +
+                        lightLevel(gain * (north - centre)) + lightLevel(gain * (centre - west));
+    return lightFromLevels(sum);
+}
+
+int32_t ShadeFactor(const int16_t* const* grid, int column, int row)
+{
+    const int16_t* north = grid[row - 1];
+    const int16_t* here = grid[row];
+    const int16_t* south = grid[row + 1];
+    return std::clamp(SlopeLight(here[column], south[column], north[column], here[column + 1], here[column - 1],
+                                 kShadeGain),
+                      0, 256);
+}
+
+void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)
+{
+    const int last = int(palette.size()) - 1;
+    for (int r = 0; r < relief.height; ++r) {
+        const int16_t* heights = grid[r];
+        uint32_t* pixels = relief.scanLines[r];
+        for (int c = 0; c < relief.width; ++c)
+            pixels[c] = palette[std::clamp(int(heights[c]), 0, last)];
+    }
+}
+
+void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
+{
+    const ShadeLevels& level = shadeLevels();
+    for (int r = 1; r < relief.height - 1; ++r) {
+        uint32_t* pixels = relief.scanLines[r];
+        for (int c = 1; c < relief.width - 1; ++c)
+            pixels[c] = scaleRgb(pixels[c], shadeAt(level, grid[r - 1], grid[r], grid[r + 1], c));
+        if (r % 1024 == 0)
+            step();
+    }
+    step();
+}
+
+void BuildReducedLevel(const TileInfo& from, TileInfo& to)
+{
+    const int w = from.width;
+    const int h = from.height;
+    int halfW = w / 2;
+    int halfH = h / 2;
+    for (int r = 0; r < halfH; ++r) {
+        const uint32_t* upper = from.scanLines[2 * r];
+        const uint32_t* lower = from.scanLines[2 * r + 1];
+        uint32_t* out = to.scanLines[r];
+        for (int c = 0; c < halfW; ++c)
+            out[c] = average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
+        if (w % 2 != 0)
+            out[halfW] = average2(upper[w - 1], lower[w - 1]);
+    }
+    if (w % 2 != 0)
+        ++halfW;
+    if (h % 2 != 0) {
+        const uint32_t* last = from.scanLines[h - 1];
+        uint32_t* out = to.scanLines[halfH];
+        for (int c = 0; c < halfW; ++c)
+            out[c] = average2(last[2 * c], last[std::min(2 * c + 1, w - 1)]);
+        ++halfH;
+    }
+    to.width = halfW;
+    to.height = halfH;
+}
+
+void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step)
+{
+    constexpr int kBlock = 10;  // grid points per map pixel, each way
+    map.setWidth(relief.width / kBlock);
+    const int width = map.width();
+    for (int y = 0; y < map.height(); ++y) {
+        std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
+        for (int r = kBlock * y; r < kBlock * (y + 1); ++r) {
+            const uint32_t* pixels = relief.scanLines[r];
+            for (int x = 0; x < width; ++x) {
+                for (int c = kBlock * x; c < kBlock * (x + 1); ++c) {
+                    sums[3 * x] += pixels[c] & 0xFF;
+                    sums[3 * x + 1] += pixels[c] >> 8 & 0xFF;
+                    sums[3 * x + 2] += pixels[c] >> 16 & 0xFF;
+                }
+            }
+        }
+        uint32_t* out = map.scanLine(y);
+        constexpr uint32_t kArea = kBlock * kBlock;
+        for (int x = 0; x < width; ++x)
+            out[x] = pack(sums[3 * x + 2] / kArea, sums[3 * x + 1] / kArea, sums[3 * x] / kArea);
+        if (y % 1024 == 0)
+            step();
+    }
+    step();
+}

@@ -1,0 +1,366 @@
+#include "tilereader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSamples = kTileSamples;
+constexpr int kHeaderBytes = 8;
+constexpr off_t kSampleBytes = off_t(kSamples) * kSamples * 2;
+constexpr int kProgressEveryRows = 1024;
+
+// Resampling positions carry 10 fraction bits.
+constexpr int kFracBits = 10;
+constexpr int kFracOne = 1 << kFracBits;
+// Tiles mark missing samples with -9999 or -32768; no real height is this low.
+constexpr int kNoDataBelow = -1000;
+constexpr int kHeightMax = INT16_MAX;
+
+// Like the C library's atol, but saturating instead of overflowing.
+long readLong(std::string_view text, std::size_t pos)
+{
+    if (pos >= text.size())
+        return 0;
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+        ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+        negative = text[pos++] == '-';
+    long value = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
+        value = value > (LONG_MAX - 9) / 10 ? LONG_MAX : value * 10 + (text[pos] - '0');
+    return negative ? -value : value;
+}
+
+char upper(char c)
+{
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string_view fileNamePart(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+void toHostOrder(int16_t* samples, int count)
+{
+    if constexpr (std::endian::native == std::endian::big) {
+        for (int i = 0; i < count; ++i)
+            samples[i] = static_cast<int16_t>(__builtin_bswap16(static_cast<uint16_t>(samples[i])));
+    }
+}
+
+// The layout the viewer was first written for: 8 header bytes, then the
+// samples, little-endian, row 0 north.
+TileError readRawSamples(const std::string& path, HeightRows& grid)
+{
+    const FileDescriptor file(path);
+    struct stat info {};
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return TileError::CannotOpen;
+    if (info.st_size < kHeaderBytes + kSampleBytes)
+        return TileError::TooShort;
+    constexpr std::size_t kRowBytes = kSamples * 2;
+    for (int r = 0; r < kSamples; ++r) {
+        const off_t offset = kHeaderBytes + off_t(r) * off_t(kRowBytes);
+        if (::pread(file.get(), grid[r], kRowBytes, offset) != ssize_t(kRowBytes))
+            return TileError::TooShort;
+        toHostOrder(grid[r], kSamples);
+    }
+    return TileError::None;
+}
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffHandle openTiff(const std::string& path)
+{
+    // libtiff's default handlers print to stderr; a file it cannot read is
+    // simply read the other way, and real problems are reported by the caller.
+    static const bool quiet = [] {
+        TIFFSetErrorHandler(nullptr);
+        TIFFSetWarningHandler(nullptr);
+        return true;
+    }();
+    (void)quiet;
+    return TiffHandle(TIFFOpen(path.c_str(), "r"));
+}
+
+bool hasTileShape(TIFF* tiff)
+{
+    uint32_t width = 0, length = 0;
+    uint16_t bitsPerSample = 1, samplesPerPixel = 1;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    return width == kSamples && length == kSamples && bitsPerSample == 16 && samplesPerPixel == 1;
+}
+
+TileError readTiffStrips(TIFF* tiff, HeightRows& grid)
+{
+    if (TIFFScanlineSize64(tiff) != kSamples * 2)
+        return TileError::WrongShape;
+    for (int r = 0; r < kSamples; ++r)
+        if (TIFFReadScanline(tiff, grid[r], uint32_t(r), 0) < 0)
+            return TileError::TooShort;
+    return TileError::None;
+}
+
+TileError readTiffTiles(TIFF* tiff, HeightRows& grid)
+{
+    uint32_t tileWidth = 0, tileLength = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength);
+    const tmsize_t tileBytes = TIFFTileSize(tiff);
+    // A tile never needs more room than the whole image rounded up to the
+    // 16-sample grain of tile sizes; anything larger is a broken directory.
+    constexpr tmsize_t kMaxTileBytes = tmsize_t(kSamples + 16) * (kSamples + 16) * 2;
+    if (tileWidth == 0 || tileLength == 0 || tileBytes != tmsize_t(tileWidth) * tileLength * 2 ||
+        tileBytes > kMaxTileBytes)
+        return TileError::WrongShape;
+
+    std::vector<int16_t> buffer(std::size_t(tileBytes) / 2);
+    for (uint32_t y = 0; y < uint32_t(kSamples); y += tileLength) {
+        for (uint32_t x = 0; x < uint32_t(kSamples); x += tileWidth) {
+            if (TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, x, y, 0, 0), buffer.data(), tileBytes) != tileBytes)
+                return TileError::TooShort;
+            const uint32_t rows = std::min<uint32_t>(tileLength, kSamples - y);
+            const uint32_t columns = std::min<uint32_t>(tileWidth, kSamples - x);
+            for (uint32_t r = 0; r < rows; ++r)
+                std::copy_n(buffer.data() + std::size_t(r) * tileWidth, columns, grid[int(y + r)] + x);
+        }
+    }
+    return TileError::None;
+}
+
+int16_t saturate(int64_t v)
+{
+    return static_cast<int16_t>(std::min<int64_t>(v, kHeightMax));
+}
+
+int32_t tap(int16_t sample)
+{
+    return sample <= kNoDataBelow ? 0 : sample;
+}
+
+} // namespace
+
+std::string_view TileErrorMessage(TileError error)
+{
+    switch (error) {
+    case TileError::None: return {};
+    case TileError::NotATileName: return "\"***_dem.tif\"ファイル以外は読み込めません．";
+    case TileError::CannotOpen: return "ファイルが読み込めません．";
+    case TileError::TooShort: return "標高データを最後まで読めません．";
+    case TileError::WrongShape: return "3601×3601の16ビット標高タイルではありません．";
+    case TileError::PolarLatitude: return "タイルの緯度が範囲外です．";
+    }
+    return {};
+}
+
+bool PassesNameTest(std::string_view path)
+{
+    std::string upperPath(path);
+    std::transform(upperPath.begin(), upperPath.end(), upperPath.begin(), upper);
+    return upperPath.find("_DEM.TIF") != std::string::npos;
+}
+
+GeoCentre GeoCentreFromName(std::string_view path)
+{
+    GeoCentre centre{0.5, 130.5};
+    const std::string_view name = fileNamePart(path);
+    const std::size_t underscore = name.find('_');
+    if (underscore == std::string_view::npos)
+        return centre;
+    centre.centreLat = double(readLong(name, underscore + 2)) + 0.5;
+    centre.centreLon = double(readLong(name, underscore + 5)) + 0.5;
+    if (underscore + 1 < name.size() && upper(name[underscore + 1]) == 'S')
+        centre.centreLat = 1 - centre.centreLat;
+    if (underscore + 4 < name.size() && upper(name[underscore + 4]) == 'W')
+        centre.centreLon = 1 - centre.centreLon;
+    return centre;
+}
+
+TileError ReadSamples(const std::string& path, HeightRows& grid)
+{
+    if (const TiffHandle tiff = openTiff(path)) {
+        if (!hasTileShape(tiff.get()))
+            return TileError::WrongShape;
+        return TIFFIsTiled(tiff.get()) ? readTiffTiles(tiff.get(), grid) : readTiffStrips(tiff.get(), grid);
+    }
+    return readRawSamples(path, grid);
+}
+
+// With taps of 16-bit heights every intermediate fits 32 bits; the 64-bit
+// products only keep arbitrary arguments defined.
+int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
+{
+    const int64_t a = 4 * (-int64_t(p0) + 3 * int64_t(p1) - 3 * int64_t(p2) + p3);
+    const int64_t b = 4 * (2 * int64_t(p0) - 5 * int64_t(p1) + 4 * int64_t(p2) - p3);
+    const int64_t c = 4 * (int64_t(p2) - p0);
+    int64_t v = (a * t) >> kFracBits;
+    v = ((v + b) * t) >> kFracBits;
+    v = ((v + c) * t) >> kFracBits;
+    return static_cast<int32_t>((v + 8 * int64_t(p1)) >> 3);
+}
+
+/* Each row of the file spans one degree of longitude, which on the ground is
+ * shorter than a degree of latitude by cos(latitude). Every row is shortened
+ * to n + 1 samples by a Catmull-Rom spline through four source samples,
+ * evaluated in Horner form at the fraction t / 1024:
+ *   v = ((A t + B) t + C) t / 8 + P1,  with A, B, C four times the usual
+ * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
+ * whole evaluation in integers. */
+int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows& resampled, HeightRows& height,
+                         const ProgressStep& step)
+{
+    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * 3.14159265358979323846L / 180));
+    // Callers refuse polar tiles; the floor only keeps the writes in the row.
+    const int32_t n = std::max(static_cast<int32_t>(3600 * c), 1);
+    const double s = 1 / std::max(c, 0.001);
+    // The taps i - 1 .. i + 2 must stay inside the row. Tile centres lie on
+    // half degrees, so cos <= cos 0.5 deg and the position never passes 3599
+    // in any case; the bound only guards against rounding.
+    constexpr int64_t kLastPosition = int64_t(kSamples - 2) * kFracOne - 1;
+
+    for (int r = 0; r < kSamples; ++r) {
+        const int16_t* in = source[r];
+        int16_t* outResampled = resampled[r];
+        int16_t* outHeight = height[r];
+        outResampled[0] = outHeight[0] = in[0];
+        outResampled[n] = outHeight[n] = in[kSamples - 1];
+        for (int32_t k = 1; k < n; ++k) {
+            const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), kLastPosition);
+            const int i = static_cast<int>(f >> kFracBits);
+            const int32_t t = static_cast<int32_t>(f & (kFracOne - 1));
+            const int32_t v = CatmullRom(tap(in[i - 1]), tap(in[i]), tap(in[i + 1]), tap(in[i + 2]), t);
+            outResampled[k] = outHeight[k] = v < 0 ? 0 : saturate(v);
+        }
+        if (r % kProgressEveryRows == 0)
+            step();
+    }
+    step();
+    return n + 1;
+}
+
+/* Unsharp mask: 2 x centre - mean of the eight neighbours, rounded down and
+ * never below 1 on land, so that no land point sinks to sea level. */
+void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows, const ProgressStep& step)
+{
+    for (int m = 2; m < rows - 2; ++m) {
+        const int16_t* north = resampled[m - 1];
+        const int16_t* here = resampled[m];
+        const int16_t* south = resampled[m + 1];
+        int16_t* out = height[m];
+        for (int k = 2; k <= width - 3; ++k) {
+            int32_t e = 16 * here[k];
+            if (e <= 0) {
+                out[k] = 0;
+                continue;
+            }
+            e -= north[k - 1] + north[k] + north[k + 1] + here[k - 1] + here[k + 1] + south[k - 1] + south[k] +
+                 south[k + 1];
+            out[k] = std::max<int16_t>(saturate(e >> 3), 1);
+        }
+        if (m % kProgressEveryRows == 0)
+            step();
+    }
+    step();
+}
+
+namespace {
+
+void fillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo)
+{
+    params.metresPerCell = 1852.0 / 60.0;
+    params.columns = tileInfo.width;
+    params.rows = tileInfo.height;
+    params.northLat = std::floor(centre.centreLat) + 1;
+    params.westLon = std::floor(centre.centreLon);
+    params.centreLat = centre.centreLat;
+    params.centreLon = centre.centreLon;
+}
+
+void resetViewpoint(Viewpoint& view, const GeoCentre& centre)
+{
+    view.latitude = centre.centreLat - 0.25;
+    view.longitude = centre.centreLon;
+    view.minAltitude = 1000;
+    view.azimuth = 0;
+    view.viewAngle = 40;
+    view.pitch = -5;
+}
+
+} // namespace
+
+TileError LoadTileInto(const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view,
+                       LoadListener& listener)
+{
+    if (!PassesNameTest(path))
+        return TileError::NotATileName;
+    // At or beyond a pole the rows would have no width to resample into.
+    const GeoCentre centre = GeoCentreFromName(path);
+    if (!(std::abs(centre.centreLat) < 90))
+        return TileError::PolarLatitude;
+
+    int progress = 0;
+    const ProgressStep step = [&] { listener.progressed(++progress); };
+    listener.started();
+    BuildHeightPalette(terrain.heightPalette);
+
+    if (const TileError error = ReadSamples(path, terrain.incomingGrid); error != TileError::None)
+        return error;
+    std::swap(terrain.sourceGrid, terrain.incomingGrid);
+    step();
+
+    TileInfo& tileInfo = terrain.tileInfo;
+    tileInfo.width = ResampleEastWest(centre.centreLat, terrain.sourceGrid, terrain.resampledGrid,
+                                      terrain.heightGrid, step);
+    Sharpen(terrain.resampledGrid, terrain.heightGrid, tileInfo.width, tileInfo.height, step);
+
+    const int16_t* const* heights = terrain.heightGrid.rows();
+    ColourPass(terrain.heightPalette, heights, tileInfo);
+    step();
+    ShadePass(heights, tileInfo, step);
+    const TileInfo* previous = &tileInfo;
+    for (TileInfo& level : terrain.reliefLevels) {
+        BuildReducedLevel(*previous, level);
+        step();
+        previous = &level;
+    }
+    BuildMapImage(tileInfo, terrain.mapBitmap, step);
+
+    fillRenderParams(params, centre, tileInfo);
+    resetViewpoint(view, centre);
+    return TileError::None;
+}

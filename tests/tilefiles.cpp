@@ -1,0 +1,142 @@
+#include "tilefiles.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include <tiffio.h>
+
+namespace testtiles {
+
+TempDir::TempDir()
+{
+    std::random_device seed;
+    path_ = std::filesystem::temp_directory_path() / ("vantorel-test-" + std::to_string(seed()));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+Samples makeSamples(const std::function<int16_t(int, int)>& height)
+{
+    Samples samples(std::size_t(kSize) * kSize);
+    for (int r = 0; r < kSize; ++r)
+        for (int c = 0; c < kSize; ++c)
+            samples[std::size_t(r) * kSize + c] = height(r, c);
+    return samples;
+}
+
+void writeRaw(const std::filesystem::path& path, const Samples& samples, long truncateTo)
+{
+    std::vector<char> bytes(8, 0);
+    bytes.reserve(8 + samples.size() * 2);
+    for (int16_t s : samples) {
+        bytes.push_back(char(uint16_t(s) & 0xFF));
+        bytes.push_back(char(uint16_t(s) >> 8));
+    }
+    if (truncateTo >= 0)
+        bytes.resize(std::size_t(truncateTo));
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeTiff(const std::filesystem::path& path, const Samples& samples, const TiffLayout& layout)
+{
+    TIFF* tiff = TIFFOpen(path.c_str(), layout.bigEndian ? "wb" : "wl");
+    if (!tiff)
+        throw std::runtime_error("cannot create " + path.string());
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, layout.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, layout.height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_INT);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, layout.lzw ? COMPRESSION_LZW : COMPRESSION_NONE);
+    if (layout.lzw)
+        TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+
+    const uint32_t bytesPerSample = layout.bitsPerSample / 8;
+    auto sample = [&](uint32_t r, uint32_t c) {
+        return r < uint32_t(kSize) && c < uint32_t(kSize) ? samples[std::size_t(r) * kSize + c] : int16_t(0);
+    };
+    bool ok = true;
+    if (layout.tiled) {
+        constexpr uint32_t kTile = 256;
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, kTile);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, kTile);
+        std::vector<int16_t> tile(kTile * kTile);
+        for (uint32_t y = 0; y < layout.height && ok; y += kTile)
+            for (uint32_t x = 0; x < layout.width && ok; x += kTile) {
+                for (uint32_t r = 0; r < kTile; ++r)
+                    for (uint32_t c = 0; c < kTile; ++c)
+                        tile[r * kTile + c] = sample(y + r, x + c);
+                ok = TIFFWriteTile(tiff, tile.data(), x, y, 0, 0) >= 0;
+            }
+    } else {
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
+        std::vector<uint8_t> row(std::size_t(layout.width) * bytesPerSample);
+        for (uint32_t r = 0; r < layout.height && ok; ++r) {
+            for (uint32_t c = 0; c < layout.width; ++c) {
+                const int16_t s = sample(r, c);
+                if (bytesPerSample == 2)
+                    std::memcpy(&row[2 * c], &s, 2);
+                else
+                    row[c] = uint8_t(s);
+            }
+            ok = TIFFWriteScanline(tiff, row.data(), r, 0) >= 0;
+        }
+    }
+    TIFFClose(tiff);
+    if (!ok)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeDirectoryFirst(const std::filesystem::path& path, const Samples& samples)
+{
+    std::vector<uint8_t> bytes{'I', 'I', 42, 0, 8, 0, 0, 0};
+    auto put16 = [&](uint32_t v) {
+        bytes.push_back(uint8_t(v));
+        bytes.push_back(uint8_t(v >> 8));
+    };
+    auto put32 = [&](uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    struct Entry {
+        uint16_t tag, type;
+        uint32_t value;
+    };
+    constexpr uint16_t kShort = 3, kLong = 4;
+    constexpr uint32_t kEntries = 10;
+    constexpr uint32_t kDataStart = 8 + 2 + kEntries * 12 + 4;
+    const Entry entries[kEntries] = {
+        {256, kShort, kSize}, {257, kShort, kSize}, {258, kShort, 16}, {259, kShort, 1},
+        {262, kShort, 1},     {273, kLong, kDataStart}, {277, kShort, 1}, {278, kShort, kSize},
+        {279, kLong, uint32_t(kSize) * kSize * 2}, {339, kShort, 2},
+    };
+    put16(kEntries);
+    for (const Entry& e : entries) {
+        put16(e.tag);
+        put16(e.type);
+        put32(1);
+        put32(e.type == kShort ? e.value & 0xFFFF : e.value);
+    }
+    put32(0);
+    for (int16_t s : samples)
+        put16(uint16_t(s));
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+} // namespace testtiles

@@ -1,0 +1,409 @@
+// The tile reader: name test, position from the name, reading the layouts
+// users have, resampling, sharpening, and refusals that leave the shown tile
+// exactly as it was.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "loading/tilereader.h"
+#include "tilefiles.h"
+
+namespace {
+
+using testtiles::kSize;
+
+struct RecordingListener : LoadListener {
+    int starts = 0;
+    std::vector<int> positions;
+    void started() override { ++starts; }
+    void progressed(int position) override { positions.push_back(position); }
+};
+
+HeightRows& scratchGrid()
+{
+    static HeightRows grid;
+    return grid;
+}
+
+bool gridEquals(const HeightRows& grid, const testtiles::Samples& samples)
+{
+    for (int r = 0; r < kSize; ++r)
+        if (std::memcmp(grid[r], &samples[std::size_t(r) * kSize], kSize * 2) != 0)
+            return false;
+    return true;
+}
+
+// A smooth landscape with sea, shore and one void sample, so that every
+// reading mistake (byte order, offset, tile placement) shows.
+const testtiles::Samples& landscape()
+{
+    static const testtiles::Samples samples = testtiles::makeSamples([](int r, int c) {
+        if (r == 1800 && c == 1800)
+            return int16_t(-9999);
+        return int16_t((r * 7 + c * 13) % 3000 - 200);
+    });
+    return samples;
+}
+
+TEST(NameTest, AcceptsTheMarkerAnywhereInAnyCase)
+{
+    EXPECT_TRUE(PassesNameTest("C:\\Data\\abc_N35E139_dem.tif"));
+    EXPECT_TRUE(PassesNameTest("/tiles/ABC_N35E139_DEM.TIF"));
+    EXPECT_TRUE(PassesNameTest("/tiles/abc_N35E139_Dem.Tif"));
+    EXPECT_TRUE(PassesNameTest("/tiles/abc_N35E139_dem.tiff"));
+    EXPECT_TRUE(PassesNameTest("/x_dem.tif/tile.bin"));
+    EXPECT_FALSE(PassesNameTest("/tiles/abc_N35E139.tif"));
+    EXPECT_FALSE(PassesNameTest("/tiles/abc_N35E139-dem.tif"));
+    EXPECT_FALSE(PassesNameTest(""));
+}
+
+TEST(GeoCentre, ComesFromTheNameAfterTheFirstUnderscore)
+{
+    struct Case {
+        const char* path;
+        double lat, lon;
+    };
+    const Case cases[] = {
+        {"C:\\Data\\abc_N35E139_dem.tif", 35.5, 139.5},
+        {"/t/abc_S35W139_dem.tif", -34.5, -138.5},
+        {"/t/abc_n35e139_dem.tif", 35.5, 139.5},
+        {"/t/abc_s35w139_dem.tif", -34.5, -138.5},
+        {"/t/abc_N00E000_dem.tif", 0.5, 0.5},
+        {"/t/ASTGTMV003_S90W180_dem.tif", -89.5, -179.5},
+        {"/x_dem.tif/tile", 0.5, 130.5},       // no underscore in the file name itself
+        {"/t/a_N35", 35.5, 0.5},               // longitude starts beyond the end
+        {"/t/_", 0.5, 0.5},
+    };
+    for (const Case& c : cases) {
+        const GeoCentre centre = GeoCentreFromName(c.path);
+        EXPECT_DOUBLE_EQ(centre.centreLat, c.lat) << c.path;
+        EXPECT_DOUBLE_EQ(centre.centreLon, c.lon) << c.path;
+    }
+}
+
+TEST(CatmullRom, HandWorkedValues)
+{
+    // A straight line is reproduced: halfway between 100 and 200.
+    EXPECT_EQ(CatmullRom(0, 100, 200, 300, 512), 150);
+    // At t = 0 the spline passes through p1 whatever the other taps are.
+    EXPECT_EQ(CatmullRom(-999, 77, 32767, -999, 0), 77);
+    // Negative taps: every shift rounds towards minus infinity.
+    // A = -40, B = -160, C = 280: -20, -90, 95, (95 + 80) >> 3 = 21.
+    EXPECT_EQ(CatmullRom(-50, 10, 20, -30, 512), 21);
+    // Overshoot beyond the 16-bit range is returned as is, for the caller to limit.
+    EXPECT_EQ(CatmullRom(0, 32767, 32767, 0, 512), 36862);
+}
+
+class Resampling : public ::testing::Test {
+protected:
+    static constexpr double kLat = 35.5;  // width 2931
+    void SetUp() override
+    {
+        for (int r = 0; r < kSize; ++r)
+            std::fill_n(source[r], kSize, int16_t(1000));
+    }
+    int32_t resample()
+    {
+        int steps = 0;
+        const int32_t width = ResampleEastWest(kLat, source, resampled, height, [&] { ++steps; });
+        EXPECT_EQ(steps, 5);
+        return width;
+    }
+    static inline HeightRows source, resampled, height;
+};
+
+TEST_F(Resampling, WidthFollowsTheCosineOfTheCentre)
+{
+    EXPECT_EQ(resample(), 2931);
+    EXPECT_EQ(ResampleEastWest(0.5, source, resampled, height, [] {}), 3600);
+}
+
+TEST_F(Resampling, KeepsEdgeSamplesAndTurnsSeaIntoZero)
+{
+    source[5][0] = -7;
+    source[5][kSize - 1] = -9999;
+    std::fill_n(source[6], kSize, int16_t(-3));
+    const int32_t width = resample();
+    EXPECT_EQ(resampled[5][0], -7);
+    EXPECT_EQ(height[5][width - 1], -9999);
+    EXPECT_EQ(resampled[5][1000], 1000);
+    for (int k = 1; k < width - 1; ++k)
+        ASSERT_EQ(resampled[6][k], 0) << k;
+    EXPECT_EQ(resampled[6][0], -3);
+}
+
+TEST_F(Resampling, VoidMarkersDoNotThrowUpFalsePeaks)
+{
+    for (int c = 1000; c < 1010; ++c)
+        source[9][c] = c % 2 ? -9999 : -32768;
+    const int32_t width = resample();
+    int16_t highest = 0;
+    for (int k = 1; k < width - 1; ++k)
+        highest = std::max(highest, resampled[9][k]);
+    // Voids read as sea: the spline over a 1000 m to 0 m step overshoots by
+    // well under 100 m (a -9999 tap would have thrown up about 740 m more).
+    EXPECT_LT(highest, 1100);
+    EXPECT_GE(highest, 1000);
+}
+
+TEST_F(Resampling, SaturatesInsteadOfWrapping)
+{
+    for (int c = 0; c < kSize; ++c)
+        source[3][c] = c % 4 < 2 ? 32767 : 0;
+    const int32_t width = resample();
+    bool sawTop = false;
+    for (int k = 1; k < width - 1; ++k) {
+        ASSERT_GE(resampled[3][k], 0) << k;
+        sawTop |= resampled[3][k] == 32767;
+    }
+    EXPECT_TRUE(sawTop);
+}
+
+TEST(Sharpening, TwiceCentreMinusMeanWithAFloorOfOneOnLand)
+{
+    static HeightRows resampled, height;
+    constexpr int kWidth = 10, kRows = 10;
+    for (int r = 0; r < kRows; ++r)
+        std::fill_n(resampled[r], kWidth, int16_t(100));
+    resampled[4][4] = 1;     // a dip to 1 m among 100 m: stays land
+    resampled[4][7] = 0;     // sea stays sea
+    resampled[7][4] = 32767; // a junk spike saturates
+    resampled[2][7] = 90;    // 2 x 90 - (7 x 100 + 90)/8 ... hand-worked below
+    for (int r = 0; r < kRows; ++r)
+        std::copy_n(resampled[r], kWidth, height[r]);
+
+    int steps = 0;
+    Sharpen(resampled, height, kWidth, kRows, [&] { ++steps; });
+    EXPECT_EQ(steps, 1);
+    EXPECT_EQ(height[4][4], 1);
+    EXPECT_EQ(height[4][7], 0);
+    EXPECT_EQ(height[7][4], 32767);
+    // 16 x 90 - 8 x 100 = 640, >> 3 = 80.
+    EXPECT_EQ(height[2][7], 80);
+    // Neighbour of the 1 m dip: 1600 - (7 x 100 + 1) = 899 >> 3 = 112.
+    EXPECT_EQ(height[3][4], 112);
+    // Rows 0, 1 and columns 0, 1, width - 2, width - 1 keep the resampled heights.
+    resampled[1][5] = 555;
+    height[1][5] = 555;
+    Sharpen(resampled, height, kWidth, kRows, [] {});
+    EXPECT_EQ(height[1][5], 555);
+    EXPECT_EQ(height[4][8], 100);
+}
+
+TEST(ReadSamples, ReadsEveryLayoutToTheSameSamples)
+{
+    testtiles::TempDir dir;
+    const testtiles::Samples& samples = landscape();
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> write;
+    };
+    const Case cases[] = {
+        {"raw", [&](auto& p) { testtiles::writeRaw(p, samples); }},
+        {"directory-first", [&](auto& p) { testtiles::writeDirectoryFirst(p, samples); }},
+        {"lzw-tiles", [&](auto& p) { testtiles::writeTiff(p, samples, {.tiled = true, .lzw = true}); }},
+        {"lzw-strips-big-endian",
+         [&](auto& p) { testtiles::writeTiff(p, samples, {.lzw = true, .bigEndian = true}); }},
+        {"plain-tiles-big-endian",
+         [&](auto& p) { testtiles::writeTiff(p, samples, {.tiled = true, .bigEndian = true}); }},
+    };
+    for (const Case& c : cases) {
+        const auto path = dir / (std::string(c.name) + "_N35E138_dem.tif");
+        c.write(path);
+        std::fill_n(scratchGrid()[0], kSize, int16_t(0));
+        ASSERT_EQ(ReadSamples(path, scratchGrid()), TileError::None) << c.name;
+        EXPECT_TRUE(gridEquals(scratchGrid(), samples)) << c.name;
+    }
+}
+
+TEST(ReadSamples, RefusesWhatIsNotAWholeTile)
+{
+    testtiles::TempDir dir;
+    const testtiles::Samples& samples = landscape();
+    const auto shortRaw = dir / "short_N35E138_dem.tif";
+    testtiles::writeRaw(shortRaw, samples, 8 + 25934402 - 1);
+    EXPECT_EQ(ReadSamples(shortRaw, scratchGrid()), TileError::TooShort);
+
+    const auto small = dir / "small_N35E138_dem.tif";
+    testtiles::writeTiff(small, samples, {.width = 1201, .height = 1201});
+    EXPECT_EQ(ReadSamples(small, scratchGrid()), TileError::WrongShape);
+
+    const auto bytes = dir / "bytes_N35E138_dem.tif";
+    testtiles::writeTiff(bytes, samples, {.bitsPerSample = 8});
+    EXPECT_EQ(ReadSamples(bytes, scratchGrid()), TileError::WrongShape);
+
+    // A TIFF cut short inside its compressed data.
+    const auto cut = dir / "cut_N35E138_dem.tif";
+    testtiles::writeTiff(cut, samples, {.tiled = true, .lzw = true});
+    const auto fullSize = std::filesystem::file_size(cut);
+    std::filesystem::resize_file(cut, fullSize / 2);
+    EXPECT_NE(ReadSamples(cut, scratchGrid()), TileError::None);
+
+    EXPECT_EQ(ReadSamples((dir / "missing_dem.tif").string(), scratchGrid()), TileError::CannotOpen);
+    EXPECT_EQ(ReadSamples(dir / "", scratchGrid()), TileError::CannotOpen);  // a folder
+}
+
+// Loads of the sample tile and refusals after it.
+class TileLoad : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        terrain = std::make_unique<Terrain>();
+        RecordingListener listener;
+        ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, *terrain, params, view, listener), TileError::None);
+        firstPositions = listener.positions;
+    }
+    static void TearDownTestSuite() { terrain.reset(); }
+
+    // A fingerprint of everything a load may change.
+    static uint64_t fingerprint()
+    {
+        uint64_t h = 1469598103934665603ull;
+        auto mix = [&](const void* data, std::size_t bytes) {
+            const auto* p = static_cast<const unsigned char*>(data);
+            for (std::size_t i = 0; i < bytes; ++i)
+                h = (h ^ p[i]) * 1099511628211ull;
+        };
+        for (const HeightRows* grid : {&terrain->sourceGrid, &terrain->resampledGrid, &terrain->heightGrid})
+            for (int r = 0; r < kSize; r += 7)
+                mix((*grid)[r], kSize * 2);
+        for (int r = 0; r < kSize; r += 7)
+            mix(terrain->tileInfo.scanLines[r], kSize * 4);
+        for (const TileInfo& level : terrain->reliefLevels) {
+            mix(&level.width, sizeof level.width);
+            mix(level.scanLines[level.height / 2], std::size_t(level.width) * 4);
+        }
+        for (int y = 0; y < terrain->mapBitmap.height(); ++y)
+            mix(terrain->mapBitmap.scanLine(y), std::size_t(terrain->mapBitmap.width()) * 4);
+        mix(&terrain->tileInfo.width, sizeof terrain->tileInfo.width);
+        return h;
+    }
+
+    static void expectRefusedUnchanged(const std::string& path, TileError expected, bool windowShown)
+    {
+        const uint64_t before = fingerprint();
+        const RenderParams paramsBefore = params;
+        const Viewpoint viewBefore = view;
+        view.azimuth = 123;  // a view the user has moved to
+        const Viewpoint moved = view;
+        RecordingListener listener;
+        EXPECT_EQ(LoadTileInto(path, *terrain, params, view, listener), expected) << path;
+        EXPECT_EQ(listener.starts, windowShown ? 1 : 0) << path;
+        EXPECT_EQ(fingerprint(), before) << path;
+        EXPECT_EQ(std::memcmp(&params, &paramsBefore, sizeof params), 0) << path;
+        EXPECT_EQ(std::memcmp(&view, &moved, sizeof view), 0) << path;
+        view = viewBefore;
+    }
+
+    static inline std::unique_ptr<Terrain> terrain;
+    static inline RenderParams params;
+    static inline Viewpoint view;
+    static inline std::vector<int> firstPositions;
+};
+
+TEST_F(TileLoad, FillsParamsAndStartView)
+{
+    EXPECT_EQ(params.columns, 2931);
+    EXPECT_EQ(params.rows, 3601);
+    EXPECT_DOUBLE_EQ(params.metresPerCell, 1852.0 / 60.0);
+    EXPECT_DOUBLE_EQ(params.centreLat, 35.5);
+    EXPECT_DOUBLE_EQ(params.centreLon, 138.5);
+    EXPECT_DOUBLE_EQ(params.northLat, 36);
+    EXPECT_DOUBLE_EQ(params.westLon, 138);
+    EXPECT_EQ(params.paintSerial, 0);
+    EXPECT_DOUBLE_EQ(view.latitude, 35.25);
+    EXPECT_DOUBLE_EQ(view.longitude, 138.5);
+    EXPECT_DOUBLE_EQ(view.minAltitude, 1000);
+    EXPECT_DOUBLE_EQ(view.azimuth, 0);
+    EXPECT_DOUBLE_EQ(view.pitch, -5);
+    EXPECT_DOUBLE_EQ(view.viewAngle, 40);
+    EXPECT_EQ(terrain->tileInfo.width, 2931);
+    EXPECT_EQ(terrain->tileInfo.height, 3601);
+    EXPECT_EQ(terrain->reliefLevels[0].width, 1466);
+    EXPECT_EQ(terrain->reliefLevels[2].width, 367);
+    EXPECT_EQ(terrain->reliefLevels[2].height, 451);
+    EXPECT_EQ(terrain->mapBitmap.width(), 293);
+    EXPECT_EQ(terrain->mapBitmap.height(), 360);
+}
+
+TEST_F(TileLoad, StepsTheProgressTwentyTimesInOrder)
+{
+    ASSERT_EQ(firstPositions.size(), 20u);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(firstPositions[i], i + 1);
+}
+
+TEST_F(TileLoad, GridsAgreeWithTheFileAndEachOther)
+{
+    const int width = terrain->tileInfo.width;
+    const HeightRows& source = terrain->sourceGrid;
+    const HeightRows& height = terrain->heightGrid;
+    bool sawSea = false, sawVoid = false, sawHigh = false;
+    for (int r = 0; r < kSize; ++r) {
+        ASSERT_EQ(height[r][0], source[r][0]);
+        ASSERT_EQ(height[r][width - 1], source[r][kSize - 1]);
+        for (int c = 0; c < kSize; ++c) {
+            sawVoid |= source[r][c] <= -1000;
+            sawSea |= source[r][c] == 0;
+        }
+        for (int k = 1; k < width - 1; ++k) {
+            ASSERT_GE(height[r][k], 0) << r << "," << k;
+            sawHigh |= height[r][k] > 2500;
+        }
+    }
+    EXPECT_TRUE(sawSea && sawVoid && sawHigh);
+}
+
+TEST_F(TileLoad, RefusalsLeaveTheShownTileAsItWas)
+{
+    testtiles::TempDir dir;
+    const testtiles::Samples& samples = landscape();
+
+    expectRefusedUnchanged((dir / "notatile.tif").string(), TileError::NotATileName, false);
+    expectRefusedUnchanged((dir / "missing_N35E138_dem.tif").string(), TileError::CannotOpen, true);
+
+    const auto shortFile = dir / "short_N35E138_dem.tif";
+    testtiles::writeRaw(shortFile, samples, 1000000);
+    expectRefusedUnchanged(shortFile.string(), TileError::TooShort, true);
+
+    const auto cut = dir / "cut_N35E138_dem.tif";
+    testtiles::writeTiff(cut, samples, {.tiled = true, .lzw = true});
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) * 3 / 4);
+    expectRefusedUnchanged(cut.string(), TileError::TooShort, true);
+
+    const auto wrongShape = dir / "shape_N35E138_dem.tif";
+    testtiles::writeTiff(wrongShape, samples, {.width = 3600, .height = 3600});
+    expectRefusedUnchanged(wrongShape.string(), TileError::WrongShape, true);
+
+    // Beyond the poles the rows would have no width; refused before the window shows.
+    const auto whole = dir / "whole.bin";
+    testtiles::writeRaw(whole, samples);
+    for (const char* name : {"a_N90E010_dem.tif", "a_N95E010_dem.tif", "a_S91E010_dem.tif"}) {
+        std::filesystem::copy_file(whole, dir / name);
+        expectRefusedUnchanged((dir / name).string(), TileError::PolarLatitude, false);
+    }
+}
+
+TEST_F(TileLoad, SouthernmostRowLoadsAndLaterLoadsResetTheView)
+{
+    testtiles::TempDir dir;
+    const auto polar = dir / "a_S90E010_dem.tif";
+    testtiles::writeRaw(polar, landscape());
+    view.azimuth = 200;
+    RecordingListener listener;
+    ASSERT_EQ(LoadTileInto(polar.string(), *terrain, params, view, listener), TileError::None);
+    EXPECT_DOUBLE_EQ(params.centreLat, -89.5);
+    EXPECT_EQ(params.columns, int(3600 * std::cos(89.5 * M_PI / 180)) + 1);
+    EXPECT_DOUBLE_EQ(view.azimuth, 0);
+    EXPECT_DOUBLE_EQ(view.latitude, -89.75);
+
+    // The sample tile again: everything is rebuilt as on the first load.
+    ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, *terrain, params, view, listener), TileError::None);
+    EXPECT_EQ(params.columns, 2931);
+    EXPECT_EQ(terrain->mapBitmap.width(), 293);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// Loads a tile through the viewer's own code and writes what it is asked
+// for: the shaded relief, the map image, the height grid, or perspective
+// frames of a view.
+//
+// usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]
+//                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
+//                             [--frames N] [--out FILE.png]
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/terrainstate.h"
+#include "loading/tilereader.h"
+#include "pngwriter.h"
+#include "render/framebuffers.h"
+#include "render/make3dpicture.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
+    "                            [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
+    "                            [--frames N] [--out FILE.png]\n";
+
+struct Options {
+    std::string tile;
+    std::string relief, map, heights, out;
+    int width = 656;
+    int height = 400;
+    std::optional<Viewpoint> view;
+    int frames = 1;
+    bool framesAsked = false;  // any frame option given
+};
+
+bool parseSize(const char* text, Options& options)
+{
+    char tail = 0;
+    return std::sscanf(text, "%dx%d%c", &options.width, &options.height, &tail) == 2 && options.width > 0 &&
+           options.height > 0;
+}
+
+bool parseView(const char* text, Options& options)
+{
+    Viewpoint view;
+    char tail = 0;
+    if (std::sscanf(text, "%lf,%lf,%lf,%lf,%lf,%lf%c", &view.latitude, &view.longitude, &view.minAltitude,
+                    &view.azimuth, &view.pitch, &view.viewAngle, &tail) != 6)
+        return false;
+    options.view = view;
+    return true;
+}
+
+std::optional<Options> parseArguments(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto takes = [&](const char* name) { return std::strcmp(arg, name) == 0 && value && ++i; };
+        if (takes("--relief"))
+            options.relief = value;
+        else if (takes("--map"))
+            options.map = value;
+        else if (takes("--heights"))
+            options.heights = value;
+        else if (takes("--out")) {
+            options.out = value;
+            options.framesAsked = true;
+        } else if (takes("--size")) {
+            options.framesAsked = true;
+            if (!parseSize(value, options))
+                return std::nullopt;
+        } else if (takes("--view")) {
+            options.framesAsked = true;
+            if (!parseView(value, options))
+                return std::nullopt;
+        } else if (takes("--frames")) {
+            options.framesAsked = true;
+            char tail = 0;
+            if (std::sscanf(value, "%d%c", &options.frames, &tail) != 1 || options.frames < 1)
+                return std::nullopt;
+        } else if (arg[0] != '-' && options.tile.empty())
+            options.tile = arg;
+        else
+            return std::nullopt;
+    }
+    if (options.tile.empty())
+        return std::nullopt;
+    return options;
+}
+
+bool writeHeights(const std::string& path, const Terrain& terrain)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    bool ok = true;
+    const int width = terrain.tileInfo.width;
+    std::vector<unsigned char> row(std::size_t(width) * 2);
+    for (int r = 0; r < terrain.tileInfo.height && ok; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const auto sample = static_cast<uint16_t>(terrain.heightGrid[r][c]);
+            row[2 * c] = static_cast<unsigned char>(sample);
+            row[2 * c + 1] = static_cast<unsigned char>(sample >> 8);
+        }
+        ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
+    }
+    return std::fclose(out) == 0 && ok;
+}
+
+// Draws the frames as the 3D view does while the user holds still.
+bool renderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view)
+{
+    static Bitmap32 frameBitmap(options.width, options.height);
+    PrepareFrameBuffers(frameBitmap);
+    for (int k = 1; k <= options.frames; ++k) {
+        ++params.paintSerial;
+        view.renderAzimuth = view.azimuth;
+        BuildViewStrips(options.width, options.height, terrain.tileInfo, terrain.reliefLevels,
+                        terrain.heightGrid.rows(), params, view);
+        const int32_t altitude = RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), params, view);
+        std::printf("frame %d: altitude %d strips %d stride %d detail %.6f feedback %d\n", k, altitude,
+                    StripCount, StripStride, DetailFactor, RasterFeedback);
+    }
+    std::fflush(stdout);
+    if (options.out.empty())
+        return true;
+    return WritePng(options.out, FrameBuffersView().ColourRows, options.width, options.height);
+}
+
+bool fail(const std::string& what)
+{
+    std::fprintf(stderr, "vantorel-render: cannot write %s\n", what.c_str());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::optional<Options> options = parseArguments(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    static Terrain terrain;
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    if (const TileError error = LoadTileInto(options->tile, terrain, params, view, quiet); error != TileError::None) {
+        std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
+        return 1;
+    }
+
+    bool ok = true;
+    if (!options->relief.empty() && !WritePng(options->relief, terrain.tileInfo.scanLines, terrain.tileInfo.width,
+                                               terrain.tileInfo.height))
+        ok = fail(options->relief);
+    if (!options->map.empty() && !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(),
+                                            terrain.mapBitmap.height()))
+        ok = fail(options->map);
+    if (!options->heights.empty() && !writeHeights(options->heights, terrain))
+        ok = fail(options->heights);
+
+    if (options->framesAsked && !renderFrames(*options, terrain, params, options->view.value_or(view)))
+        ok = fail(options->out);
+    return ok ? 0 : 1;
+}
