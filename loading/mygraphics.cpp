@@ -76,14 +76,6 @@ const ShadeLevels& shadeLevels()
     return table;
 }
 
-int32_t shadeAt(const ShadeLevels& level, const int16_t* north, const int16_t* row, const int16_t* south, int c)
-{
-    const int32_t centre = row[c];
-    const int32_t sum = level(row[c + 1] - centre) + level(centre - south[c]) + level(north[c] - centre) +
-                        level(centre - row[c - 1]);
-    return std::clamp(lightFromLevels(sum), 0, 256);
-}
-
 // Scales blue, green and red by f / 256. Red and blue share one multiply:
 // 255 x 256 still fits beside the other channel without carrying into it.
 uint32_t scaleRgb(uint32_t pixel, uint32_t f)
@@ -157,13 +149,36 @@ void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const 
     }
 }
 
+/* The level of a point's east difference is its eastern neighbour's west
+ * difference, and its south difference is its southern neighbour's north
+ * difference. So each row looks up one level per horizontal and one per
+ * vertical pair of points, half the lookups of four per point:
+ *   sum(r, c) = across[c] + across[c - 1] + down(r)[c] + down(r - 1)[c]. */
 void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
 {
     const ShadeLevels& level = shadeLevels();
+    const int width = relief.width;
+    std::array<int32_t, kGridRowSlots> rowA, rowB;
+    int32_t* downAbove = rowA.data();  // level(grid[r - 1][c] - grid[r][c])
+    int32_t* downBelow = rowB.data();  // level(grid[r][c] - grid[r + 1][c])
+    std::array<int32_t, kGridRowSlots> across;  // level(grid[r][c + 1] - grid[r][c])
+    if (relief.height > 2)
+        for (int c = 1; c < width - 1; ++c)
+            downAbove[c] = level(grid[0][c] - grid[1][c]);
+
     for (int r = 1; r < relief.height - 1; ++r) {
+        const int16_t* here = grid[r];
+        const int16_t* south = grid[r + 1];
+        for (int c = 0; c < width - 1; ++c)
+            across[c] = level(here[c + 1] - here[c]);
+        for (int c = 1; c < width - 1; ++c)
+            downBelow[c] = level(here[c] - south[c]);
         uint32_t* pixels = relief.scanLines[r];
-        for (int c = 1; c < relief.width - 1; ++c)
-            pixels[c] = scaleRgb(pixels[c], shadeAt(level, grid[r - 1], grid[r], grid[r + 1], c));
+        for (int c = 1; c < width - 1; ++c) {
+            const int32_t sum = across[c] + across[c - 1] + downBelow[c] + downAbove[c];
+            pixels[c] = scaleRgb(pixels[c], uint32_t(std::clamp(lightFromLevels(sum), 0, 256)));
+        }
+        std::swap(downAbove, downBelow);
         if (r % 1024 == 0)
             step();
     }

@@ -1,6 +1,7 @@
 #include "tilereader.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cctype>
 #include <climits>
@@ -253,17 +254,28 @@ int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows&
     // in any case; the bound only guards against rounding.
     constexpr int64_t kLastPosition = int64_t(kSamples - 2) * kFracOne - 1;
 
+    // Every row samples the same source positions: work them out once.
+    struct Position {
+        int32_t index;     // source sample i, between the taps i - 1 .. i + 2
+        int32_t fraction;  // t / 1024 of the way from sample i to i + 1
+    };
+    std::array<Position, kSamples> positions;
+    for (int32_t k = 1; k < n; ++k) {
+        const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), kLastPosition);
+        positions[k] = {static_cast<int32_t>(f >> kFracBits), static_cast<int32_t>(f & (kFracOne - 1))};
+    }
+
+    std::array<int32_t, kSamples> taps;
     for (int r = 0; r < kSamples; ++r) {
         const int16_t* in = source[r];
+        std::transform(in, in + kSamples, taps.begin(), tap);
         int16_t* outResampled = resampled[r];
         int16_t* outHeight = height[r];
         outResampled[0] = outHeight[0] = in[0];
         outResampled[n] = outHeight[n] = in[kSamples - 1];
         for (int32_t k = 1; k < n; ++k) {
-            const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), kLastPosition);
-            const int i = static_cast<int>(f >> kFracBits);
-            const int32_t t = static_cast<int32_t>(f & (kFracOne - 1));
-            const int32_t v = CatmullRom(tap(in[i - 1]), tap(in[i]), tap(in[i + 1]), tap(in[i + 2]), t);
+            const int32_t* p = &taps[positions[k].index];
+            const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
             outResampled[k] = outHeight[k] = v < 0 ? 0 : saturate(v);
         }
         if (r % kProgressEveryRows == 0)
@@ -277,20 +289,21 @@ int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows&
  * never below 1 on land, so that no land point sinks to sea level. */
 void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows, const ProgressStep& step)
 {
+    // Sums of three vertical neighbours, so that each point adds three
+    // column sums instead of eight samples.
+    std::array<int32_t, kGridRowSlots> columnSums;
     for (int m = 2; m < rows - 2; ++m) {
         const int16_t* north = resampled[m - 1];
         const int16_t* here = resampled[m];
         const int16_t* south = resampled[m + 1];
+        for (int k = 1; k <= width - 2; ++k)
+            columnSums[k] = north[k] + here[k] + south[k];
         int16_t* out = height[m];
         for (int k = 2; k <= width - 3; ++k) {
-            int32_t e = 16 * here[k];
-            if (e <= 0) {
-                out[k] = 0;
-                continue;
-            }
-            e -= north[k - 1] + north[k] + north[k + 1] + here[k - 1] + here[k + 1] + south[k - 1] + south[k] +
-                 south[k + 1];
-            out[k] = std::max<int16_t>(saturate(e >> 3), 1);
+            const int32_t centre = here[k];
+            const int32_t neighbours = columnSums[k - 1] + columnSums[k] + columnSums[k + 1] - centre;
+            const int32_t sharpened = std::clamp((16 * centre - neighbours) >> 3, 1, kHeightMax);
+            out[k] = static_cast<int16_t>(centre <= 0 ? 0 : sharpened);
         }
         if (m % kProgressEveryRows == 0)
             step();

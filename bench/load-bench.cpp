@@ -1,0 +1,146 @@
+// The tile load as a whole (file in the page cache) and each of its passes.
+// The "largest_alloc" counter shows that a load allocates nothing large: the
+// buffers exist from start-up.
+
+#include <benchmark/benchmark.h>
+
+// The counting operator new below hands out malloc memory on purpose.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "loading/tilereader.h"
+
+namespace {
+
+std::atomic<std::size_t> largestAllocation{0};
+
+Terrain& terrain()
+{
+    static Terrain instance;
+    return instance;
+}
+
+struct Loaded {
+    Loaded()
+    {
+        LoadListener quiet;
+        if (LoadTileInto(VANTOREL_SAMPLE_TILE, terrain(), params, view, quiet) != TileError::None)
+            std::abort();
+    }
+    RenderParams params;
+    Viewpoint view;
+};
+
+const Loaded& loaded()
+{
+    static Loaded once;
+    return once;
+}
+
+const ProgressStep kNoProgress = [] {};
+
+void BM_WholeLoad(benchmark::State& state)
+{
+    loaded();
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    largestAllocation = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadTileInto(VANTOREL_SAMPLE_TILE, terrain(), params, view, quiet));
+    state.counters["largest_alloc"] = double(largestAllocation.load());
+}
+BENCHMARK(BM_WholeLoad)->Unit(benchmark::kMillisecond);
+
+void BM_ReadSamples(benchmark::State& state)
+{
+    loaded();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadSamples(VANTOREL_SAMPLE_TILE, terrain().incomingGrid));
+    state.SetBytesProcessed(int64_t(state.iterations()) * 3601 * 3601 * 2);
+}
+BENCHMARK(BM_ReadSamples)->Unit(benchmark::kMillisecond);
+
+void BM_Resample(benchmark::State& state)
+{
+    const Loaded& tile = loaded();
+    Terrain& t = terrain();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            ResampleEastWest(tile.params.centreLat, t.sourceGrid, t.resampledGrid, t.heightGrid, kNoProgress));
+}
+BENCHMARK(BM_Resample)->Unit(benchmark::kMillisecond);
+
+void BM_Sharpen(benchmark::State& state)
+{
+    loaded();
+    Terrain& t = terrain();
+    for (auto _ : state)
+        Sharpen(t.resampledGrid, t.heightGrid, t.tileInfo.width, t.tileInfo.height, kNoProgress);
+}
+BENCHMARK(BM_Sharpen)->Unit(benchmark::kMillisecond);
+
+void BM_ColourPass(benchmark::State& state)
+{
+    loaded();
+    Terrain& t = terrain();
+    for (auto _ : state)
+        ColourPass(t.heightPalette, t.heightGrid.rows(), t.tileInfo);
+}
+BENCHMARK(BM_ColourPass)->Unit(benchmark::kMillisecond);
+
+void BM_ShadePass(benchmark::State& state)
+{
+    loaded();
+    Terrain& t = terrain();
+    for (auto _ : state)
+        ShadePass(t.heightGrid.rows(), t.tileInfo, kNoProgress);
+}
+BENCHMARK(BM_ShadePass)->Unit(benchmark::kMillisecond);
+
+void BM_ReducedLevels(benchmark::State& state)
+{
+    loaded();
+    Terrain& t = terrain();
+    for (auto _ : state) {
+        BuildReducedLevel(t.tileInfo, t.reliefLevels[0]);
+        BuildReducedLevel(t.reliefLevels[0], t.reliefLevels[1]);
+        BuildReducedLevel(t.reliefLevels[1], t.reliefLevels[2]);
+    }
+}
+BENCHMARK(BM_ReducedLevels)->Unit(benchmark::kMillisecond);
+
+void BM_MapImage(benchmark::State& state)
+{
+    loaded();
+    Terrain& t = terrain();
+    for (auto _ : state)
+        BuildMapImage(t.tileInfo, t.mapBitmap, kNoProgress);
+}
+BENCHMARK(BM_MapImage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    std::size_t seen = largestAllocation.load(std::memory_order_relaxed);
+    while (size > seen && !largestAllocation.compare_exchange_weak(seen, size))
+        ;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The loading window: a small orange panel with a progress bar, shown while
+// a tile is read and its pictures are built. Its constructor also creates
+// the run's large buffers (terrain grids and images, the 3D frame bitmap and
+// the renderer's frame buffers), once per process.
+
+#include <QString>
+#include <QWidget>
+
+#include "app/terrainstate.h"
+#include "ui_unitfileload.h"
+
+class TForm2 : public QWidget, public Ui::TForm2 {
+    Q_OBJECT
+
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+
+    // Reads the tile at `fileName` into the shared terrain, fills `params`
+    // and puts `view` at the tile's start view. Returns 0 when the tile was
+    // loaded, -1 when it was refused; a refusal is told to the user and
+    // leaves everything as it was. The window is shown only while the tile
+    // is being read.
+    int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);
+
+    // The bar's position for a progress counter that runs past its end.
+    void setProgress(int counter);
+
+    // Shows the window and has it on the screen before the work starts.
+    void showAtOnce();
+};
