@@ -80,13 +80,12 @@ float height(float u, float v)
 {
     // Land rises from a wavy coast across the south-east corner.
     const float coast = (1.45f - u - v) * 2.2f + fbm(u * 3, v * 3, 101) * 0.9f;
-    const float inland = std::clamp(coast, -1.0f, 1.0f);
-    if (inland <= 0)
-        return inland * 4;  // sea at 0, a little below it right at the shore
+    if (coast <= 0)
+        return coast > -0.03f ? -2.0f : 0.0f;  // sea at 0, a little below it on the beach
+    const float inland = std::min(coast, 1.0f);
     const float mountains = ridged(u * 6 + 3.1f, v * 6 + 7.7f);
     const float hills = 0.5f + 0.5f * fbm(u * 14, v * 14, 202);
-    const float shore = std::sqrt(inland);
-    return shore * (mountains * mountains * 3900 * inland + hills * 120) + 2;
+    return std::sqrt(inland) * (mountains * mountains * 3700 * inland + hills * 120) + 2;
 }
 
 bool inVoid(int row, int column)
