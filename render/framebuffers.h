@@ -2,6 +2,7 @@
 // The render target of the 3D view and the renderer's working memory, set up
 // once at start-up from the screen-sized frame bitmap.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "loading/raster.h"
@@ -14,7 +15,49 @@ struct FrameBuffersRecord {
     int16_t* const* HeightRows = nullptr;  // metres; sky 0
 };
 
-// Takes the bitmap's rows and allocates every buffer a frame needs. Only the
-// first call does anything; later calls, with any bitmap, are ignored.
+// One terrain sample of a view strip: 16 bytes, in this field order.
+struct StripSample {
+    int32_t col;      // grid column, east
+    int32_t row;      // grid row, south
+    int32_t height;   // metres
+    uint32_t colour;  // 0x00RRGGBB of the relief level the strip samples
+};
+static_assert(sizeof(StripSample) == 16);
+
+inline constexpr std::size_t kSampleStripBytes = 0x1800000;
+inline constexpr int32_t kSampleStripSlots = int32_t(kSampleStripBytes / sizeof(StripSample));
+
+// ReciprocalTable[i] = 65536 / i for i = 1 .. 2047, entry 0 = 0: a division
+// by a short segment or span becomes a multiplication and a shift.
+inline constexpr int kReciprocalBits = 16;
+inline constexpr int32_t kReciprocalEntries = 2048;
+
+inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
+
+// Everything a frame reads and writes besides the terrain itself. Plain module
+// state, as the hot loops want it: filled once by PrepareFrameBuffers.
+struct FrameBufferSet {
+    int32_t width = 0;   // W0 x H0, the allocated size
+    int32_t height = 0;
+    // The frame-size pair: the size of the frame being drawn. BuildViewStrips
+    // sets it every frame, clipped to width x height.
+    int32_t frameWidth = 0;
+    int32_t frameHeight = 0;
+    uint32_t* const* ColourRows = nullptr;  // FrameBitmap's scan lines
+    uint32_t* const* DepthRows = nullptr;
+    int16_t* const* HeightRows = nullptr;
+    int32_t* ColumnTop = nullptr;           // per column: highest row drawn so far
+    uint32_t* ColumnColour = nullptr;       // per column: colour last met
+    uint32_t* SkyRowColours = nullptr;      // per row: this frame's sky colour
+    const int32_t* ReciprocalTable = nullptr;
+    StripSample* SampleStrips = nullptr;    // kSampleStripSlots slots
+};
+extern FrameBufferSet FrameBuffers;
+
+// Takes the bitmap's rows and allocates every buffer a frame needs, all
+// cleared to zero. Only the first call does anything; later calls, with any
+// bitmap, are ignored. An allocation failure throws std::bad_alloc: without
+// these buffers no frame can be drawn.
 void PrepareFrameBuffers(Bitmap32& bitmap);
+bool FrameBuffersPrepared();
 const FrameBuffersRecord& FrameBuffersView();

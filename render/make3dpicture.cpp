@@ -1,0 +1,183 @@
+// Frame stage: eye position and terrain-following altitude, sky colours and
+// projection constants around the strip rasteriser, then the sky pass.
+
+#include "render/make3dpicture.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/fixedpoint.h"
+
+int32_t GroundFollow = 0;
+double EyeAltitude = 0;
+
+namespace {
+
+constexpr uint32_t kBaseSkyColour = 0x2020FF;
+constexpr int32_t kSkyBandRows = 200;     // rows above the horizon that brighten
+constexpr int32_t kMaxSkyLift = 100;      // added to red and green at the horizon
+constexpr int32_t kHorizonLimit = 1 << 24;  // rows; keeps a degenerate view's horizon finite
+constexpr int32_t kGroundClearance = 100;   // metres above the highest ground near the eye
+constexpr int32_t kGroundReach = 8;         // cells either side of the eye cell
+constexpr int32_t kGroundStep = 2;
+constexpr int kGroundFollowBits = 2;        // a quarter of the gap per frame
+// Altitudes are held within 2^24 m (about 16,800 km), so the eye's height in
+// 1/256 cell stays well inside the offsets the projection takes.
+constexpr int32_t kAltitudeLimit = 1 << 24;
+constexpr double kMinHalfAngleX = 0.0436332312999;   // 2.5 degrees
+constexpr double kMinHalfAngleY = 0.00872664625997;  // 0.5 degrees
+constexpr double kMetresPerMinute = 1852;
+constexpr double kMinCentreCosine = 0.173;
+constexpr int32_t kGeoUnitsPerCell = 32;
+constexpr double kGeoToCellUnits = 8;  // 1/32 cell to 1/256 cell
+
+uint32_t SkyColour(int32_t lift)
+{
+    return kBaseSkyColour + (uint32_t(lift) << 8) + (uint32_t(lift) << 16);
+}
+
+uint32_t BlendHalf(uint32_t a, uint32_t b)
+{
+    return ((a & 0xFEFEFE) + (b & 0xFEFEFE)) >> 1;
+}
+
+// The ground under the eye: the highest of an 8 x 8 sample, every second cell
+// around the eye cell, plus the clearance; 0 off the tile.
+int32_t HighestGroundNear(const TileInfo& tileInfo, const int16_t* const* heightGrid, int32_t eyeX, int32_t eyeY)
+{
+    const int32_t cx = eyeX >> kCellFracBits;
+    const int32_t cy = eyeY >> kCellFracBits;
+    int32_t highest = 0;
+    for (int32_t r = cy - kGroundReach; r < cy + kGroundReach; r += kGroundStep) {
+        if (r <= 0 || r >= tileInfo.height)
+            continue;
+        for (int32_t c = cx - kGroundReach; c < cx + kGroundReach; c += kGroundStep)
+            if (c > 0 && c < tileInfo.width)
+                highest = std::max(highest, heightGrid[r][c] + kGroundClearance);
+    }
+    return highest;
+}
+
+void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, int32_t H)
+{
+    ProjectionRecord& p = ProjectionSetup;
+    p.eyeZ = TruncWithin(EyeAltitude * 256 / grid.metresPerCell, kEyeCellLimit * kCellUnits);
+    const double a = std::clamp(eye.viewAngle, 5.0, 160.0);
+    const double ah = a * kPi / 180;
+    const double av = H * ah / W;
+    const int32_t focalLimit = INT32_MAX;
+    p.focalX = TruncWithin((W / 2) / std::tan(std::max(ah / 2, kMinHalfAngleX)), focalLimit);
+    p.focalY = TruncWithin((H / 2) / std::tan(std::max(av / 2, kMinHalfAngleY)), focalLimit);
+    const double azimuth = -eye.renderAzimuth * kPi / 180;
+    const double tilt = (eye.pitch + 180) * kPi / 180;
+    p.cosAz = TruncWithin(std::cos(azimuth) * kRotationUnit, kRotationUnit);
+    p.sinAz = TruncWithin(std::sin(azimuth) * kRotationUnit, kRotationUnit);
+    p.cosPitch = TruncWithin(std::cos(tilt) * kRotationUnit, kRotationUnit);
+    p.sinPitch = TruncWithin(std::sin(tilt) * kRotationUnit, kRotationUnit);
+    p.metresPerCell = grid.metresPerCell;
+}
+
+// Sky above the terrain of every column, with the skyline softened. Row by
+// row, so the frame is walked in memory order.
+void PaintSky(int32_t W, int32_t H)
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    const int32_t* top = fb.ColumnTop;
+    int32_t highestTop = 0;
+    for (int32_t x = 0; x < W; ++x)
+        highestTop = std::max(highestTop, top[x]);
+    for (int32_t r = 0; r <= highestTop && r < H; ++r) {
+        uint32_t* colour = fb.ColourRows[r];
+        uint32_t* depth = fb.DepthRows[r];
+        int16_t* height = fb.HeightRows[r];
+        const uint32_t sky = fb.SkyRowColours[r];
+        const uint32_t* above = r > 0 ? fb.ColourRows[r - 1] : nullptr;
+        for (int32_t x = 0; x < W; ++x) {
+            const int32_t t = top[x];
+            if (r < t) {
+                colour[x] = sky;
+                depth[x] = kSkyDepth;
+                height[x] = 0;
+            } else if (r == t && t > 0 && t < H - 1) {
+                colour[x] = BlendHalf(above[x], colour[x]);
+            }
+        }
+    }
+}
+
+// Column 0 repeats column 1.
+void CopyLeftEdge(int32_t W, int32_t H)
+{
+    if (W < 2)
+        return;
+    for (int32_t r = 0; r < H; ++r) {
+        FrameBuffers.ColourRows[r][0] = FrameBuffers.ColourRows[r][1];
+        FrameBuffers.DepthRows[r][0] = FrameBuffers.DepthRows[r][1];
+    }
+}
+
+}  // namespace
+
+GridPosition GeoToGrid(const RenderParams& params, double latitude, double longitude)
+{
+    double k = std::cos(params.centreLat * kPi / 180);
+    if (k <= kMinCentreCosine)
+        k = kMinCentreCosine;
+    const double dx = (longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k));
+    const double dy = (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60);
+    return {(params.columns / 2 + dx) * kGeoUnitsPerCell, (params.rows / 2 - dy) * kGeoUnitsPerCell};
+}
+
+void FillSkyRowColours(int32_t W, int32_t H, double viewAngle, double pitch)
+{
+    uint32_t* sky = FrameBuffers.SkyRowColours;
+    H = std::clamp(H, 0, FrameBuffers.height);
+    if (sky == nullptr || H == 0)
+        return;
+    const double f = H * viewAngle / W;  // vertical angle of view, degrees
+    const int32_t horizon = TruncWithin(H / 2 + H * pitch / f, kHorizonLimit);
+    const int32_t top = std::min(H, horizon - kSkyBandRows);
+    const int32_t bottom = std::min(H, horizon);
+    for (int32_t r = 0; r < top; ++r)
+        sky[r] = kBaseSkyColour;
+    // A horizon high in the frame (a look down) starts the band above row 0.
+    int32_t k = std::max(0, -top);
+    for (int32_t r = std::max(top, 0); r < bottom; ++r, ++k)
+        sky[r] = SkyColour(k / 2);
+    const int32_t below = std::min(kMaxSkyLift, std::max(0, k / 2));
+    for (int32_t r = std::max(bottom, 0); r < H; ++r)
+        sky[r] = SkyColour(below);
+}
+
+int32_t RasteriseFrame(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
+                       const Viewpoint& view)
+{
+    const Viewpoint eye = view;
+    const RenderParams grid = params;
+    FrameBufferSet& fb = FrameBuffers;
+    fb.frameWidth = std::clamp(fb.frameWidth, 0, fb.width);
+    fb.frameHeight = std::clamp(fb.frameHeight, 0, fb.height);
+    const int32_t W = fb.frameWidth;
+    const int32_t H = fb.frameHeight;
+
+    FillSkyRowColours(W, H, eye.viewAngle, eye.pitch);
+
+    const GridPosition g = GeoToGrid(grid, eye.latitude, eye.longitude);
+    const int32_t eyeLimit = kEyeCellLimit * kCellUnits;
+    ProjectionSetup.eyeX = TruncWithin(g.gx * kGeoToCellUnits, eyeLimit);
+    ProjectionSetup.eyeY = TruncWithin(g.gy * kGeoToCellUnits, eyeLimit);
+
+    // Follow the ground: rise to stay clear of the highest ground near the eye
+    // and sink back as slowly, never below the user's minimum altitude.
+    const int32_t ground = HighestGroundNear(tileInfo, heightGrid, ProjectionSetup.eyeX, ProjectionSetup.eyeY);
+    GroundFollow += (ground - GroundFollow) >> kGroundFollowBits;
+    EyeAltitude = std::max(GroundFollow, TruncWithin(eye.minAltitude, kAltitudeLimit));
+
+    if (W > 0 && H > 0 && fb.ColumnTop != nullptr) {
+        SetProjection(eye, grid, W, H);
+        RasteriseStrips();
+        PaintSky(W, H);
+        CopyLeftEdge(W, H);
+    }
+    return int32_t(EyeAltitude);
+}

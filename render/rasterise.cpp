@@ -1,0 +1,307 @@
+// Strip rasteriser.
+//
+// Algorithm: strips arrive nearest first. Every sample is projected with
+// integer rotations (factors scaled by 1024) and joined to the previous sample
+// of its strip by a segment that advances to the right across screen columns.
+// Each column remembers the highest row drawn so far (ColumnTop): a segment
+// point below it is hidden by nearer terrain and only leaves its colour as the
+// start of the column's next gradient; a point above it extends the column
+// upward with a vertical gradient from that colour to its own. So the frame
+// is filled front to back without a depth test, and every pixel is written at
+// most once per frame besides the skyline blends.
+
+#include "render/rasterise.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/fixedpoint.h"
+#include "render/viewstrips.h"
+
+ProjectionRecord ProjectionSetup;
+int32_t RasterFeedback = 0;
+
+namespace {
+
+constexpr int32_t kMaxSpanRows = 128;         // one span never rises further
+constexpr int32_t kMaxStripSamples = 1024;    // read of a strip without terminator
+constexpr int32_t kHeightScaleBits = 10;
+constexpr int32_t kMaxHeightScale = 255;
+constexpr int32_t kFeedbackNearStrips = 5;    // strips 0..4 set bit value 2
+constexpr int32_t kFeedbackStrips = 10;       // strips 5..9 set bit value 1
+constexpr int64_t kNearDepth = kCellUnits;    // closer than one cell: behind the frame's bottom
+constexpr int64_t kNearSpread = 32;           // such points spread at most 32 w sideways
+// Offsets from the eye that the frame stage can produce stay within 2^29
+// (2^21 cells); ProjectPoint holds its arguments there, so that every product
+// below fits 64 bits and every result 32 bits.
+constexpr int64_t kOffsetLimit = int64_t(1) << 29;
+constexpr int64_t kScreenLimit = int64_t(1) << 30;
+constexpr uint32_t kRgbMask = 0xFFFFFF;
+constexpr uint32_t kBlendMask = 0xFEFEFE;
+
+uint32_t BlendHalf(uint32_t a, uint32_t b)
+{
+    return ((a & kBlendMask) + (b & kBlendMask)) >> 1;
+}
+
+// Blue, green and red of (a (n - k) + b k) / n, top byte 0; 0 < k < n.
+uint32_t MixRgb(uint32_t a, uint32_t b, int32_t k, int32_t n, const int32_t* reciprocals)
+{
+    uint32_t mixed = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int32_t sum = int32_t((a >> shift) & 0xFF) * (n - k) + int32_t((b >> shift) & 0xFF) * k;
+        // The table ends at 2047; longer segments (frames 2048 wide or more)
+        // divide plainly.
+        const int32_t byte = n < kReciprocalEntries ? (sum * reciprocals[n]) >> kReciprocalBits : sum / n;
+        mixed |= uint32_t(byte) << shift;
+    }
+    return mixed;
+}
+
+// The frame buffers as one frame uses them, within the clipped frame size.
+struct Target {
+    uint32_t* const* colourRows;
+    uint32_t* const* depthRows;
+    int16_t* const* heightRows;
+    int32_t* columnTop;
+    uint32_t* columnColour;
+    const uint32_t* skyRowColours;
+    const int32_t* reciprocals;
+    int32_t W;
+    int32_t H;
+};
+
+Target CurrentTarget()
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    return {fb.ColourRows,    fb.DepthRows,       fb.HeightRows,
+            fb.ColumnTop,     fb.ColumnColour,    fb.SkyRowColours,
+            fb.ReciprocalTable, std::clamp(fb.frameWidth, 0, fb.width), std::clamp(fb.frameHeight, 0, fb.height)};
+}
+
+void PutPixel(const Target& tg, int32_t x, int32_t r, uint32_t colour, int32_t depth, int32_t height)
+{
+    tg.colourRows[r][x] = colour;
+    tg.depthRows[r][x] = uint32_t(depth);
+    tg.heightRows[r][x] = int16_t(height);
+}
+
+void PutSky(const Target& tg, int32_t x, int32_t r)
+{
+    tg.colourRows[r][x] = tg.skyRowColours[r];
+    tg.depthRows[r][x] = kSkyDepth;
+    tg.heightRows[r][x] = 0;
+}
+
+void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    int32_t t = tg.columnTop[x];
+    if (t < y) {
+        // Hidden by nearer terrain; the colour starts the column's next gradient.
+        tg.columnColour[x] = colour;
+        return;
+    }
+    const int32_t bottom = tg.H - 1;
+    if (t == bottom && (tg.columnColour[x] >> 24) == (kUntouchedColumn >> 24)) {
+        // First touched above the bottom row: the rows below show sky. The
+        // sample's own row starts as sky as well, so that the blend below
+        // mixes only pixels of this frame, never what an earlier frame left.
+        if (y < bottom)
+            for (int32_t r = bottom; r >= y; --r)
+                PutSky(tg, x, r);
+        t = y;
+    }
+    int32_t count = t - y;
+    if (count > kMaxSpanRows) {
+        count = kMaxSpanRows;
+        y = t - kMaxSpanRows;
+    }
+    if (tg.columnTop[x] > y)
+        tg.columnTop[x] = y;
+    const uint32_t prev = tg.columnColour[x] & kRgbMask;
+    tg.columnColour[x] = colour;
+    if (t < bottom)
+        tg.colourRows[t][x] = BlendHalf(tg.colourRows[t][x], prev);
+    if (count <= 0)
+        return;
+
+    // Vertical gradient from prev to colour; the colour changes every second row.
+    uint32_t g = prev;
+    const bool blend = prev != colour;
+    for (int32_t k = 1; k < count; ++k) {
+        if (blend && (k & 1))
+            g = MixRgb(prev, colour, k, count, tg.reciprocals);
+        PutPixel(tg, x, t - k, g, depth, height);
+    }
+    PutPixel(tg, x, y, colour, depth, height);
+}
+
+void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
+                 int32_t depth, int32_t height)
+{
+    if (x1 <= x0)
+        return;  // only segments that advance to the right; x0 belongs to the previous one
+    if (x1 == x0 + 1) {
+        FillSpan(tg, x1, y1, c1, depth, height);
+        return;
+    }
+    const int32_t n = x1 - x0;
+    const int32_t e = std::abs(y1 - y0);
+    const int32_t step = y0 < y1 ? 1 : -1;
+    const bool blend = c0 != c1;
+    int32_t err = n >> 1;
+    int32_t y = y0;
+    uint32_t cur = c0;
+    for (int32_t k = 1; k < n; ++k) {
+        err -= e;
+        while (err < 0) {
+            y += step;
+            err += n;
+        }
+        if (blend && (k & 1))
+            cur = (c0 & ~kRgbMask) | MixRgb(c0, c1, k, n, tg.reciprocals);
+        FillSpan(tg, x0 + k, y, cur, depth, height);
+    }
+    FillSpan(tg, x1, y1, c1, depth, height);
+}
+
+int64_t HoldOffset(int64_t d)
+{
+    return std::clamp(d, -kOffsetLimit, kOffsetLimit);
+}
+
+// Numerator / w, w > 0, by a 32-bit division when the numerator fits: far
+// cheaper than a 64-bit one on many x86 cores, and the same quotient.
+int64_t DivideByDepth(int64_t numerator, int64_t w)
+{
+    if (numerator == int32_t(numerator) && w == int32_t(w))
+        return int32_t(numerator) / int32_t(w);
+    return numerator / w;
+}
+
+// ProjectPoint for offsets within kOffsetLimit.
+ScreenPoint Project(const ProjectionRecord& p, int32_t W, int32_t H, int64_t dx, int64_t dy, int64_t dz)
+{
+    // Turn to the view direction, then tilt by the pitch (180 degrees offset
+    // built in): w runs forward, h downward.
+    const int64_t u0 = (dx * p.cosAz - dy * p.sinAz) >> kRotationFracBits;
+    const int64_t v = (dx * p.sinAz + dy * p.cosAz) >> kRotationFracBits;
+    int64_t w = (v * p.cosPitch - dz * p.sinPitch) >> kRotationFracBits;
+    int64_t h = (v * p.sinPitch + dz * p.cosPitch) >> kRotationFracBits;
+    int64_t u = u0;
+    if (w < kNearDepth) {
+        // Near or behind the eye: far below the frame.
+        w = std::max<int64_t>(w, 1);
+        const int64_t spread = kNearSpread * w;
+        if (u > spread)
+            u = spread;
+        else if (u < -spread)
+            u = -spread;
+        h = spread;
+    }
+    const int64_t sx = std::clamp(DivideByDepth(p.focalX * u, w), -kScreenLimit, kScreenLimit);
+    const int64_t sy = std::clamp(DivideByDepth(p.focalY * h, w), -kScreenLimit, kScreenLimit);
+    return {int32_t(sx + W / 2), int32_t(sy + H / 2), int32_t(w)};
+}
+
+}  // namespace
+
+int32_t HeightScaleFor(double metresPerCell)
+{
+    const int32_t scale = TruncWithin((metresPerCell * 0.5 + 1 + 1024) / metresPerCell, kMaxHeightScale);
+    return std::max(scale, 0);
+}
+
+void FillInts(int32_t* array, int32_t value, int32_t count)
+{
+    std::fill_n(array, std::max(count, 0), value);
+}
+
+ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz)
+{
+    const Target tg = CurrentTarget();
+    return Project(ProjectionSetup, tg.W, tg.H, HoldOffset(dx), HoldOffset(dy), HoldOffset(dz));
+}
+
+void FillColumnSpan(int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    const Target tg = CurrentTarget();
+    if (x < 0 || x >= tg.W || y < 0 || y >= tg.H)
+        return;
+    FillSpan(tg, x, y, colour, depth, height);
+}
+
+void DrawSegment(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth,
+                 int32_t height)
+{
+    const Target tg = CurrentTarget();
+    if (tg.W <= 0 || tg.H <= 0)
+        return;
+    auto clampX = [&](int32_t x) { return std::clamp(x, -1, tg.W - 1); };
+    auto clampY = [&](int32_t y) { return std::clamp(y, 0, tg.H - 1); };
+    DrawSpanRun(tg, clampX(x0), clampY(y0), c0, clampX(x1), clampY(y1), c1, depth, height);
+}
+
+void RasteriseStrips()
+{
+    const Target tg = CurrentTarget();
+    RasterFeedback = 0;
+    if (tg.W <= 0 || tg.H <= 0 || tg.columnTop == nullptr)
+        return;
+    const int32_t W = tg.W;
+    const int32_t H = tg.H;
+    const int32_t bottom = H - 1;
+
+    FillInts(tg.columnTop, bottom, W);
+    std::fill_n(tg.columnColour, W, kUntouchedColumn);
+    // The bottom row is ground right under the eye: grey, at depth 0.
+    std::fill_n(tg.colourRows[bottom], W, kBottomRowColour);
+    std::fill_n(tg.depthRows[bottom], W, 0u);
+    std::fill_n(tg.heightRows[bottom], W, int16_t(0));
+
+    const ProjectionRecord p = ProjectionSetup;
+    const int64_t zScale = HeightScaleFor(p.metresPerCell);
+    const int32_t pitch = StripSlotPitch();
+    if (pitch < 1)
+        return;
+    const int32_t strips = std::min(StripCount, kSampleStripSlots / pitch);
+    const int32_t samplesPerStrip = std::min(kMaxStripSamples, pitch);
+    int32_t feedback = 0;
+
+    for (int32_t s = 0; s < strips; ++s) {
+        const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * pitch;
+        int32_t prevX = -1;
+        int32_t prevY = bottom;
+        uint32_t colour = 0;
+        for (int32_t j = 0; j < samplesPerStrip; ++j, ++slot) {
+            if (slot->colour == kStripTerminator)
+                break;
+            const int64_t px = int64_t(slot->col) << kCellFracBits;
+            const int64_t py = int64_t(slot->row) << kCellFracBits;
+            const int64_t pz = (int64_t(slot->height) * kCellUnits * zScale) >> kHeightScaleBits;
+            uint32_t prevColour = colour;
+            colour = slot->colour;
+            int32_t x0 = prevX;
+            int32_t y0 = prevY;
+
+            ScreenPoint sp = Project(p, W, H, HoldOffset(px - p.eyeX), HoldOffset(py - p.eyeY),
+                                     HoldOffset(pz - p.eyeZ));
+            if (s < kFeedbackStrips && sp.sy < H) {
+                feedback |= s < kFeedbackNearStrips ? 2 : 1;
+                if (s == 0)
+                    sp.sy = bottom;  // the nearest strip only colours the bottom row's columns
+            }
+            const int32_t sx = std::clamp(sp.sx, 0, W - 1);
+            const int32_t sy = std::clamp(sp.sy, 0, bottom);
+            if (x0 < 0) {
+                x0 = sx;
+                y0 = sy;
+                prevColour = colour;
+            }
+            DrawSpanRun(tg, x0, y0, prevColour, sx, sy, colour, sp.depth, slot->height);
+            prevX = sx;
+            prevY = sy;
+        }
+    }
+    RasterFeedback = feedback;
+}

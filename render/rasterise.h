@@ -1,0 +1,48 @@
+#pragma once
+// Second stage of a 3D frame, inner part: projects the view strips nearest
+// first and fills every screen column upward from the highest row drawn so
+// far (a floating horizon), so nearer terrain hides farther terrain without a
+// depth test.
+
+#include <cstdint>
+
+#include "render/framebuffers.h"
+
+// Per-frame projection constants, set by RasteriseFrame.
+struct ProjectionRecord {
+    int32_t eyeX = 0;  // eye position, 1/256 cell, x east
+    int32_t eyeY = 0;  // y south
+    int32_t eyeZ = 0;  // eye altitude, 1/256 cell
+    int32_t cosAz = 0;  // rotation to the view direction, scaled by 1024
+    int32_t sinAz = 0;
+    int32_t cosPitch = 0;  // tilt with the 180 degree offset built in
+    int32_t sinPitch = 0;
+    int32_t focalX = 0;  // focal lengths in pixels
+    int32_t focalY = 0;
+    double metresPerCell = 0;  // the frame's cell size, for the height scale
+};
+extern ProjectionRecord ProjectionSetup;
+
+// Bit 2: a sample of strips 0..4 reached a row above the frame's bottom edge;
+// bit 1: a sample of strips 5..9 did. Read by the next BuildViewStrips.
+extern int32_t RasterFeedback;
+
+inline constexpr uint32_t kBottomRowColour = 0x808080;
+// Top byte of ColumnColour while no sample has touched the column this frame.
+inline constexpr uint32_t kUntouchedColumn = 0x99FFFFFF;
+
+struct ScreenPoint {
+    int32_t sx;
+    int32_t sy;
+    int32_t depth;  // forward distance, 1/256 cell
+};
+
+void RasteriseStrips();
+ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz);
+void DrawSegment(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth,
+                 int32_t height);
+void FillColumnSpan(int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height);
+void FillInts(int32_t* array, int32_t value, int32_t count);
+
+// Heights in metres to 1/256 cell: (height * 256 * scale) >> 10.
+int32_t HeightScaleFor(double metresPerCell);

@@ -1,0 +1,83 @@
+#pragma once
+// First stage of a 3D frame: the visible part of the height grid, gathered
+// nearest first into strips of samples across the view, coarser with distance.
+// BuildViewStrips itself is declared in make3dpicture.h.
+
+#include <array>
+#include <cstdint>
+
+#include "render/framebuffers.h"
+
+// Results of the last BuildViewStrips.
+extern int32_t StripCount;   // strips built
+extern int32_t StripStride;  // samples budgeted per strip by the slope class
+// Scales the near distance; steered by RasterFeedback, kept between frames.
+// Starts at 1.0 and stays within [0, 0.9] from the first frame on.
+extern double DetailFactor;
+
+// Strip i starts at slot i * (StripStride + kStripSpareSlots). The spare slots
+// take the lattice overhang at the strip's start and the terminator; a strip
+// holds at most StripStride + kStripSpareSlots - 1 samples, so it never
+// reaches the next strip's slots.
+inline constexpr int32_t kStripSpareSlots = 16;
+inline constexpr uint32_t kStripTerminator = 0xF0F0F0F0;
+inline int32_t StripSlotPitch()
+{
+    return StripStride + kStripSpareSlots;
+}
+
+// The view direction quantised to slope L/M within its octant.
+struct SlopeClass {
+    int32_t L;
+    int32_t M;
+    int32_t rowsAllowed;  // most strips a frame may build
+    int32_t stride;       // StripStride
+};
+inline constexpr std::array<SlopeClass, 6> kSlopeClasses{{
+    {0, 1, 1024, 1024},
+    {1, 6, 1040, 1016},
+    {1, 3, 1080, 976},
+    {1, 2, 1152, 920},
+    {2, 3, 1232, 856},
+    {1, 1, 1448, 728},
+}};
+
+// The quarter turn that makes the axis (dc, dr) run along +u with |dv| <= du.
+int32_t OctantOf(int32_t dc, int32_t dr);
+// Slope class of the axis (du, dv), du >= |dv|.
+int32_t SlopeClassOf(int32_t du, int32_t dv);
+// The strip indices after which the spacing leaves 1, 2 and 4, for a span of
+// d cells between the near and far distances.
+std::array<int32_t, 3> DetailRingLimits(int32_t rowsAllowed, double d);
+// Moves DetailFactor by the feedback of the last frame.
+void AdjustDetailFactor();
+
+// Crossing of the line through (a, b), (c, d) with the line through (e, f),
+// (g, h), in whole cells (8.8 fixed point inside). Returns false and leaves
+// outX, outY untouched when the lines have no single crossing the fixed-point
+// slopes can find: coinciding slopes, or a line given by a single point.
+bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g,
+                    int32_t h, int32_t& outX, int32_t& outY);
+
+// How the last BuildViewStrips laid out its strips; for tests and diagnostics.
+struct UvPoint {
+    int32_t u = 0;
+    int32_t v = 0;
+};
+struct StripLayout {
+    int32_t octant = 0;
+    int32_t slopeClass = 0;
+    int32_t signedL = 0;  // L', the strip line's step in u per M in v, signed
+    int32_t rowsAllowed = 0;
+    std::array<int32_t, 3> ringLimits{};
+    double nearDistance = 0;  // cells
+    double farDistance = 0;
+    int32_t widthLimit = 0;  // Wmax, cells
+    UvPoint apex, farPoint;  // the view axis in (u, v)
+    UvPoint nearLeft, farLeft, nearRight, farRight;  // after corner snapping
+    int32_t tNear = 0;
+    int32_t tFar = 0;
+    int32_t eyeCol = 0;  // the eye cell, snapped to multiples of 8
+    int32_t eyeRow = 0;
+};
+const StripLayout& LastStripLayout();

@@ -1,0 +1,124 @@
+#pragma once
+// Shared set-up of the renderer tests: the frame buffers, prepared once per
+// process for the largest frame the tests draw, and synthetic terrain whose
+// relief levels say in their colour which level a sample came from.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/terrainstate.h"
+#include "loading/raster.h"
+#include "render/make3dpicture.h"
+
+namespace rendertest {
+
+inline constexpr int32_t kBufferWidth = 3840;
+inline constexpr int32_t kBufferHeight = 2160;
+inline constexpr double kMetresPerCell = 1852.0 / 60.0;
+
+// The frame bitmap behind the prepared buffers (3840 x 2160).
+inline Bitmap32& PreparedBitmap()
+{
+    static Bitmap32 bitmap = [] {
+        Bitmap32 b(kBufferWidth, kBufferHeight);
+        PrepareFrameBuffers(b);
+        return b;
+    }();
+    return bitmap;
+}
+
+// Relief colours carry their level in the red byte: 0x10 for full resolution,
+// 0x20, 0x30, 0x40 for the half, quarter and eighth levels.
+inline constexpr uint32_t LevelTag(int level)
+{
+    return uint32_t(level + 1) << 20;
+}
+inline int LevelOfColour(uint32_t colour)
+{
+    return int(colour >> 20) - 1;
+}
+
+// A square tile of side n with heights from a function of (col, row).
+struct SyntheticTile {
+    int32_t side;
+    std::vector<int16_t> heights;
+    std::vector<const int16_t*> rows;
+    std::unique_ptr<Bitmap32> relief;
+    std::array<std::unique_ptr<Bitmap32>, 3> levels;
+    TileInfo tileInfo;
+    ReliefLevels reliefLevels;
+    RenderParams params;
+
+    SyntheticTile(int32_t n, const std::function<int16_t(int32_t col, int32_t row)>& height)
+        : side(n), heights(std::size_t(n) * n), rows(n)
+    {
+        for (int32_t r = 0; r < n; ++r) {
+            for (int32_t c = 0; c < n; ++c)
+                heights[std::size_t(r) * n + c] = height(c, r);
+            rows[r] = heights.data() + std::size_t(r) * n;
+        }
+        relief = MakeLevel(n, 0);
+        tileInfo = {n, n, relief->scanLines()};
+        int32_t levelSide = n;
+        for (int k = 0; k < 3; ++k) {
+            levelSide = (levelSide + 1) / 2;
+            levels[k] = MakeLevel(levelSide, k + 1);
+            reliefLevels[k] = {levelSide, levelSide, levels[k]->scanLines()};
+        }
+        params.columns = n;
+        params.rows = n;
+        params.metresPerCell = kMetresPerCell;
+        params.centreLat = 35.5;
+        params.centreLon = 138.5;
+        params.northLat = 36;
+        params.westLon = 138;
+    }
+
+    const int16_t* const* grid() const { return rows.data(); }
+
+    // The eye over cell (col, row) of this tile.
+    Viewpoint ViewOver(double col, double row) const
+    {
+        const double degNS = params.metresPerCell / 1852 / 60;
+        const double degEW = degNS / std::cos(params.centreLat * 3.141592653589793 / 180);
+        Viewpoint v;
+        v.latitude = params.centreLat - (row - side / 2) * degNS;
+        v.longitude = params.centreLon + (col - side / 2) * degEW;
+        v.minAltitude = 1000;
+        v.pitch = -5;
+        v.viewAngle = 40;
+        return v;
+    }
+
+    void Build(int32_t W, int32_t H, const Viewpoint& view) const
+    {
+        BuildViewStrips(W, H, tileInfo, reliefLevels, grid(), params, view);
+    }
+    int32_t Rasterise(const Viewpoint& view) const { return RasteriseFrame(tileInfo, grid(), params, view); }
+
+private:
+    static std::unique_ptr<Bitmap32> MakeLevel(int32_t n, int level)
+    {
+        auto b = std::make_unique<Bitmap32>(n, n);
+        for (int32_t r = 0; r < n; ++r)
+            for (int32_t c = 0; c < n; ++c)
+                b->scanLine(r)[c] = LevelTag(level) | uint32_t(((c * 5) & 0xFF) << 8) | uint32_t((r * 3) & 0xFF);
+        return b;
+    }
+};
+
+// The samples of strip i of the last build, up to its terminator.
+inline std::vector<StripSample> StripSamples(int32_t i)
+{
+    std::vector<StripSample> out;
+    const StripSample* slot = FrameBuffers.SampleStrips + std::size_t(i) * StripSlotPitch();
+    for (int32_t k = 0; k < StripSlotPitch() && slot[k].colour != kStripTerminator; ++k)
+        out.push_back(slot[k]);
+    return out;
+}
+
+}  // namespace rendertest
