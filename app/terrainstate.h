@@ -5,13 +5,13 @@
 #include <cstdint>
 
 struct Viewpoint {
-    double latitude = 0;       // degrees, north positive
-    double longitude = 0;      // degrees, east positive
-    double minAltitude = 0;    // metres: floor of the eye altitude
-    double azimuth = 0;        // degrees clockwise from north, [0, 360)
+    double latitude = 0;  // degrees, north positive
+    double longitude = 0;  // degrees, east positive
+    double minAltitude = 0;  // metres: floor of the eye altitude
+    double azimuth = 0;  // degrees clockwise from north, [0, 360)
     double renderAzimuth = 0;  // azimuth of the frame being drawn
-    double pitch = 0;          // degrees, negative looking down
-    double viewAngle = 0;      // degrees, horizontal angle of view
+    double pitch = 0;  // degrees, negative looking down
+    double viewAngle = 0;  // degrees, horizontal angle of view
 };
 
 struct RenderParams {

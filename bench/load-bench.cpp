@@ -123,7 +123,7 @@ void BM_MapImage(benchmark::State& state)
 }
 BENCHMARK(BM_MapImage)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 void* operator new(std::size_t size)
 {

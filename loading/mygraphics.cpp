@@ -9,12 +9,14 @@ struct Rgb {
 };
 
 // One colour every 250 m, from coastal green through ochre to brown.
+// clang-format off
 constexpr std::array<Rgb, 20> kColourStops{{
     {0, 160, 0},   {80, 168, 0},  {115, 176, 0}, {130, 182, 0}, {150, 192, 0},
     {165, 192, 0}, {180, 182, 0}, {195, 182, 0}, {210, 172, 0}, {220, 172, 0},
     {230, 160, 0}, {205, 120, 0}, {190, 100, 0}, {180, 95, 0},  {170, 90, 0},
     {160, 85, 0},  {150, 80, 0},  {140, 75, 0},  {130, 75, 0},  {120, 75, 0},
 }};
+// clang-format on
 constexpr int kMetresPerStop = 250;
 constexpr uint32_t kWater = 0x000090;
 constexpr uint32_t kSnow = 0xFEFEFE;
@@ -30,12 +32,14 @@ struct LevelBand {
     int32_t upTo;  // inclusive upper bound of d
     int32_t level;
 };
+// clang-format off
 constexpr std::array<LevelBand, 21> kLevelBands{{
     {-752, 0},    {-656, 64},   {-576, 128},  {-512, 192},  {-432, 256},  {-368, 320},
     {-304, 384},  {-240, 448},  {-192, 512},  {-128, 576},  {-64, 640},   {1, 704},
     {96, 768},    {176, 832},   {288, 896},   {480, 960},   {1344, 1024}, {2192, 960},
     {3600, 896},  {7168, 832},  {48176, 768},
 }};
+// clang-format on
 constexpr int32_t kSteepestLevel = 735;
 
 int32_t lightLevel(int32_t d)
@@ -64,10 +68,7 @@ struct ShadeLevels {
         for (int32_t diff = -kDiffReach; diff <= kDiffReach; ++diff)
             byDiff[diff + kDiffReach] = lightLevel(kShadeGain * diff);
     }
-    int32_t operator()(int32_t diff) const
-    {
-        return byDiff[std::clamp(diff, -kDiffReach, kDiffReach) + kDiffReach];
-    }
+    int32_t operator()(int32_t diff) const { return byDiff[std::clamp(diff, -kDiffReach, kDiffReach) + kDiffReach]; }
 };
 
 const ShadeLevels& shadeLevels()
@@ -97,7 +98,7 @@ uint32_t average2(uint32_t a, uint32_t b)
     return ((a & kMask) + (b & kMask)) >> 1;
 }
 
-} // namespace
+}  // namespace
 
 void BuildHeightPalette(HeightPalette& palette)
 {
@@ -108,7 +109,7 @@ void BuildHeightPalette(HeightPalette& palette)
         const uint32_t t = i % kMetresPerStop;
         const uint32_t u = kMetresPerStop - t;
         palette[i] = pack((u * a.red + t * b.red) / kMetresPerStop, (u * a.green + t * b.green) / kMetresPerStop,
-                          (u * a.blue + t * b.blue) / kMetresPerStop);
+            (u * a.blue + t * b.blue) / kMetresPerStop);
     }
     std::fill(palette.begin() + 8000, palette.end(), kSnow);
     palette[0] = kWater;
@@ -124,7 +125,7 @@ void AttachRaster(TileInfo& record, const Bitmap32& bitmap)
 int32_t SlopeLight(int16_t centre, int16_t south, int16_t north, int16_t east, int16_t west, int16_t gain)
 {
     const int32_t sum = lightLevel(gain * (east - centre)) + lightLevel(gain * (centre - south)) +
-                        lightLevel(gain * (north - centre)) + lightLevel(gain * (centre - west));
+        lightLevel(gain * (north - centre)) + lightLevel(gain * (centre - west));
     return lightFromLevels(sum);
 }
 
@@ -133,9 +134,8 @@ int32_t ShadeFactor(const int16_t* const* grid, int column, int row)
     const int16_t* north = grid[row - 1];
     const int16_t* here = grid[row];
     const int16_t* south = grid[row + 1];
-    return std::clamp(SlopeLight(here[column], south[column], north[column], here[column + 1], here[column - 1],
-                                 kShadeGain),
-                      0, 256);
+    return std::clamp(
+        SlopeLight(here[column], south[column], north[column], here[column + 1], here[column - 1], kShadeGain), 0, 256);
 }
 
 void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-Bitmap32::Bitmap32(int width, int height)
-    : width_(width), height_(height), capacity_(width),
-      pixels_(new uint32_t[std::size_t(width) * height]()), rows_(height)
+Bitmap32::Bitmap32(int width, int height) :
+    width_(width), height_(height), capacity_(width), pixels_(new uint32_t[std::size_t(width) * height]()),
+    rows_(height)
 {
     for (int y = 0; y < height; ++y)
         rows_[y] = pixels_.get() + std::size_t(y) * capacity_;

@@ -9,7 +9,7 @@
 #include <vector>
 
 inline constexpr int kTileSamples = 3601;  // samples per tile row and column
-inline constexpr int kGridRowSlots = 4096; // 16-bit slots reserved per grid row
+inline constexpr int kGridRowSlots = 4096;  // 16-bit slots reserved per grid row
 
 // A bitmap of 32-bit pixels 0x00RRGGBB (bytes blue, green, red, 0 in memory).
 // Its allocation is fixed; the width in use may shrink below it (the map image).

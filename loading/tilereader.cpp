@@ -56,7 +56,7 @@ std::string_view fileNamePart(std::string_view path)
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit FileDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) { }
     ~FileDescriptor()
     {
         if (fd_ >= 0)
@@ -83,7 +83,7 @@ void toHostOrder(int16_t* samples, int count)
 TileError readRawSamples(const std::string& path, HeightRows& grid)
 {
     const FileDescriptor file(path);
-    struct stat info {};
+    struct stat info { };
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return TileError::CannotOpen;
     if (info.st_size < kHeaderBytes + kSampleBytes)
@@ -174,7 +174,7 @@ int32_t tap(int16_t sample)
     return sample <= kNoDataBelow ? 0 : sample;
 }
 
-} // namespace
+}  // namespace
 
 std::string_view TileErrorMessage(TileError error)
 {
@@ -242,8 +242,8 @@ int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
  *   v = ((A t + B) t + C) t / 8 + P1,  with A, B, C four times the usual
  * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
  * whole evaluation in integers. */
-int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows& resampled, HeightRows& height,
-                         const ProgressStep& step)
+int32_t ResampleEastWest(
+    double centreLat, const HeightRows& source, HeightRows& resampled, HeightRows& height, const ProgressStep& step)
 {
     const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * 3.14159265358979323846L / 180));
     // Callers refuse polar tiles; the floor only keeps the writes in the row.
@@ -256,7 +256,7 @@ int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows&
 
     // Every row samples the same source positions: work them out once.
     struct Position {
-        int32_t index;     // source sample i, between the taps i - 1 .. i + 2
+        int32_t index;  // source sample i, between the taps i - 1 .. i + 2
         int32_t fraction;  // t / 1024 of the way from sample i to i + 1
     };
     std::array<Position, kSamples> positions;
@@ -334,10 +334,10 @@ void resetViewpoint(Viewpoint& view, const GeoCentre& centre)
     view.pitch = -5;
 }
 
-} // namespace
+}  // namespace
 
-TileError LoadTileInto(const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view,
-                       LoadListener& listener)
+TileError LoadTileInto(
+    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)
 {
     if (!PassesNameTest(path))
         return TileError::NotATileName;
@@ -357,8 +357,8 @@ TileError LoadTileInto(const std::string& path, Terrain& terrain, RenderParams& 
     step();
 
     TileInfo& tileInfo = terrain.tileInfo;
-    tileInfo.width = ResampleEastWest(centre.centreLat, terrain.sourceGrid, terrain.resampledGrid,
-                                      terrain.heightGrid, step);
+    tileInfo.width =
+        ResampleEastWest(centre.centreLat, terrain.sourceGrid, terrain.resampledGrid, terrain.heightGrid, step);
     Sharpen(terrain.resampledGrid, terrain.heightGrid, tileInfo.width, tileInfo.height, step);
 
     const int16_t* const* heights = terrain.heightGrid.rows();

@@ -14,11 +14,11 @@
 
 enum class TileError {
     None,
-    NotATileName,    // the path lacks "_DEM.TIF"
-    CannotOpen,      // the file cannot be opened
-    TooShort,        // fewer samples than a whole tile, or a failed read
-    WrongShape,      // a TIFF whose first image is not 3601 x 3601 16-bit samples
-    PolarLatitude,   // the name puts the tile's centre at or beyond a pole
+    NotATileName,  // the path lacks "_DEM.TIF"
+    CannotOpen,  // the file cannot be opened
+    TooShort,  // fewer samples than a whole tile, or a failed read
+    WrongShape,  // a TIFF whose first image is not 3601 x 3601 16-bit samples
+    PolarLatitude,  // the name puts the tile's centre at or beyond a pole
 };
 
 // The text shown to the user for a refusal (UTF-8).
@@ -43,18 +43,17 @@ int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t);
 
 // Resamples every row to width n + 1 where n = trunc(3600 cos(centreLat)).
 // Returns the new width.
-int32_t ResampleEastWest(double centreLat, const HeightRows& source, HeightRows& resampled,
-                         HeightRows& height, const ProgressStep& step);
-void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows,
-             const ProgressStep& step);
+int32_t ResampleEastWest(
+    double centreLat, const HeightRows& source, HeightRows& resampled, HeightRows& height, const ProgressStep& step);
+void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows, const ProgressStep& step);
 
 // What the loading window hears of a load.
 struct LoadListener {
     virtual ~LoadListener() = default;
-    virtual void started() {}            // the name passed; the work begins
-    virtual void progressed(int) {}      // the progress counter's new value
+    virtual void started() { }  // the name passed; the work begins
+    virtual void progressed(int) { }  // the progress counter's new value
 };
 
 // The whole load. On any refusal nothing of terrain, params or view changes.
-TileError LoadTileInto(const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view,
-                       LoadListener& listener);
+TileError LoadTileInto(
+    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener);

@@ -43,15 +43,14 @@ TEST(SlopeLight, FlatSunlitAndShadowedSlopes)
     EXPECT_EQ(SlopeLight(100, 100, 100, 100, 100, 66), 196);
     // Rising to the north-east by 8 .. 20 m: every difference lands in the brightest band.
     for (int16_t rise : {8, 12, 20})
-        EXPECT_EQ(SlopeLight(100, int16_t(100 - rise), int16_t(100 + rise), int16_t(100 + rise),
-                             int16_t(100 - rise), 66),
-                  256)
+        EXPECT_EQ(
+            SlopeLight(100, int16_t(100 - rise), int16_t(100 + rise), int16_t(100 + rise), int16_t(100 - rise), 66),
+            256)
             << rise;
     // Falling to the north-east by 12 m or more: all four in the darkest band.
     for (int16_t fall : {12, 100, 3000})
-        EXPECT_EQ(SlopeLight(100, int16_t(100 + fall), int16_t(100 - fall), int16_t(100 - fall),
-                             int16_t(100 + fall), 66),
-                  64)
+        EXPECT_EQ(
+            SlopeLight(100, int16_t(100 + fall), int16_t(100 - fall), int16_t(100 - fall), int16_t(100 + fall), 66), 64)
             << fall;
     // Band edges of one difference (east), the others flat (3 x 704):
     // d = 1 is still 704, d = 2 is 768; a cliff beyond 48176 drops to 735.
@@ -90,8 +89,8 @@ TEST(ShadePass, MatchesShadeFactorEverywhereButTheBorder)
                 continue;
             }
             const uint32_t f = uint32_t(ShadeFactor(grid.rows(), c, r));
-            const uint32_t expected = rgb((before >> 16 & 0xFF) * f >> 8, (before >> 8 & 0xFF) * f >> 8,
-                                          (before & 0xFF) * f >> 8);
+            const uint32_t expected =
+                rgb((before >> 16 & 0xFF) * f >> 8, (before >> 8 & 0xFF) * f >> 8, (before & 0xFF) * f >> 8);
             ASSERT_EQ(relief.at(r, c), expected) << r << "," << c;
         }
     }
@@ -135,8 +134,8 @@ TEST(ReducedLevel, AveragesBlocksAndCarriesOddEdges)
     EXPECT_EQ(level1.at(0, 0), rgb(6, 8, 12));
     EXPECT_EQ(level1.at(0, 1), rgb(25, 0, 0));
     EXPECT_EQ(level1.at(0, 2), rgb(20, 30, 40));  // odd column: two rows averaged
-    EXPECT_EQ(level1.at(1, 0), rgb(3, 3, 3));     // odd row: two columns averaged
-    EXPECT_EQ(level1.at(1, 1), rgb(7, 7, 7));     // 6 and 9 with their low bits dropped
+    EXPECT_EQ(level1.at(1, 0), rgb(3, 3, 3));  // odd row: two columns averaged
+    EXPECT_EQ(level1.at(1, 1), rgb(7, 7, 7));  // 6 and 9 with their low bits dropped
     EXPECT_EQ(level1.at(1, 2), rgb(200, 200, 200));  // the corner pairs column 4 with itself
 }
 
@@ -179,4 +178,4 @@ TEST(MapImage, AveragesTenByTenBlocks)
     EXPECT_EQ(map.scanLine(359)[292], rgb(90, 4, 0));
 }
 
-} // namespace
+}  // namespace

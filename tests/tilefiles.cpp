@@ -119,9 +119,16 @@ void writeDirectoryFirst(const std::filesystem::path& path, const Samples& sampl
     constexpr uint32_t kEntries = 10;
     constexpr uint32_t kDataStart = 8 + 2 + kEntries * 12 + 4;
     const Entry entries[kEntries] = {
-        {256, kShort, kSize}, {257, kShort, kSize}, {258, kShort, 16}, {259, kShort, 1},
-        {262, kShort, 1},     {273, kLong, kDataStart}, {277, kShort, 1}, {278, kShort, kSize},
-        {279, kLong, uint32_t(kSize) * kSize * 2}, {339, kShort, 2},
+        {256, kShort, kSize},
+        {257, kShort, kSize},
+        {258, kShort, 16},
+        {259, kShort, 1},
+        {262, kShort, 1},
+        {273, kLong, kDataStart},
+        {277, kShort, 1},
+        {278, kShort, kSize},
+        {279, kLong, uint32_t(kSize) * kSize * 2},
+        {339, kShort, 2},
     };
     put16(kEntries);
     for (const Entry& e : entries) {
@@ -139,4 +146,4 @@ void writeDirectoryFirst(const std::filesystem::path& path, const Samples& sampl
         throw std::runtime_error("cannot write " + path.string());
 }
 
-} // namespace testtiles
+}  // namespace testtiles

@@ -30,10 +30,10 @@ Samples makeSamples(const std::function<int16_t(int row, int column)>& height);
 void writeRaw(const std::filesystem::path& path, const Samples& samples, long truncateTo = -1);
 
 struct TiffLayout {
-    bool tiled = false;       // 256 x 256 tiles instead of strips
+    bool tiled = false;  // 256 x 256 tiles instead of strips
     bool lzw = false;
     bool bigEndian = false;
-    uint32_t width = kSize;   // the image's shape as written
+    uint32_t width = kSize;  // the image's shape as written
     uint32_t height = kSize;
     uint16_t bitsPerSample = 16;
 };
@@ -43,4 +43,4 @@ void writeTiff(const std::filesystem::path& path, const Samples& samples, const 
 // samples after it, as GIS tools save tiles.
 void writeDirectoryFirst(const std::filesystem::path& path, const Samples& samples);
 
-} // namespace testtiles
+}  // namespace testtiles

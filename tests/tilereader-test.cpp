@@ -73,8 +73,8 @@ TEST(GeoCentre, ComesFromTheNameAfterTheFirstUnderscore)
         {"/t/abc_s35w139_dem.tif", -34.5, -138.5},
         {"/t/abc_N00E000_dem.tif", 0.5, 0.5},
         {"/t/ASTGTMV003_S90W180_dem.tif", -89.5, -179.5},
-        {"/x_dem.tif/tile", 0.5, 130.5},       // no underscore in the file name itself
-        {"/t/a_N35", 35.5, 0.5},               // longitude starts beyond the end
+        {"/x_dem.tif/tile", 0.5, 130.5},  // no underscore in the file name itself
+        {"/t/a_N35", 35.5, 0.5},  // longitude starts beyond the end
         {"/t/_", 0.5, 0.5},
     };
     for (const Case& c : cases) {
@@ -168,10 +168,10 @@ TEST(Sharpening, TwiceCentreMinusMeanWithAFloorOfOneOnLand)
     constexpr int kWidth = 10, kRows = 10;
     for (int r = 0; r < kRows; ++r)
         std::fill_n(resampled[r], kWidth, int16_t(100));
-    resampled[4][4] = 1;     // a dip to 1 m among 100 m: stays land
-    resampled[4][7] = 0;     // sea stays sea
-    resampled[7][4] = 32767; // a junk spike saturates
-    resampled[2][7] = 90;    // 2 x 90 - (7 x 100 + 90)/8 ... hand-worked below
+    resampled[4][4] = 1;  // a dip to 1 m among 100 m: stays land
+    resampled[4][7] = 0;  // sea stays sea
+    resampled[7][4] = 32767;  // a junk spike saturates
+    resampled[2][7] = 90;  // 2 x 90 - (7 x 100 + 90)/8 ... hand-worked below
     for (int r = 0; r < kRows; ++r)
         std::copy_n(resampled[r], kWidth, height[r]);
 
@@ -205,10 +205,9 @@ TEST(ReadSamples, ReadsEveryLayoutToTheSameSamples)
         {"raw", [&](auto& p) { testtiles::writeRaw(p, samples); }},
         {"directory-first", [&](auto& p) { testtiles::writeDirectoryFirst(p, samples); }},
         {"lzw-tiles", [&](auto& p) { testtiles::writeTiff(p, samples, {.tiled = true, .lzw = true}); }},
-        {"lzw-strips-big-endian",
-         [&](auto& p) { testtiles::writeTiff(p, samples, {.lzw = true, .bigEndian = true}); }},
+        {"lzw-strips-big-endian", [&](auto& p) { testtiles::writeTiff(p, samples, {.lzw = true, .bigEndian = true}); }},
         {"plain-tiles-big-endian",
-         [&](auto& p) { testtiles::writeTiff(p, samples, {.tiled = true, .bigEndian = true}); }},
+            [&](auto& p) { testtiles::writeTiff(p, samples, {.tiled = true, .bigEndian = true}); }},
     };
     for (const Case& c : cases) {
         const auto path = dir / (std::string(c.name) + "_N35E138_dem.tif");
@@ -406,4 +405,4 @@ TEST_F(TileLoad, SouthernmostRowLoadsAndLaterLoadsResetTheView)
     EXPECT_EQ(terrain->mapBitmap.width(), 293);
 }
 
-} // namespace
+}  // namespace

@@ -91,7 +91,8 @@ float height(float u, float v)
 bool inVoid(int row, int column)
 {
     // A few small holes of missing data, as radar shadows leave in steep terrain.
-    static constexpr std::array<std::array<int, 3>, 4> kHoles{{{700, 900, 5}, {1500, 400, 3}, {2200, 1600, 4}, {900, 2500, 2}}};
+    static constexpr std::array<std::array<int, 3>, 4> kHoles{
+        {{700, 900, 5}, {1500, 400, 3}, {2200, 1600, 4}, {900, 2500, 2}}};
     for (const auto& hole : kHoles) {
         const int dr = row - hole[0], dc = column - hole[1];
         if (dr * dr + dc * dc <= hole[2] * hole[2])
@@ -114,23 +115,26 @@ void putLe32(std::vector<uint8_t>& out, uint32_t v)
 
 std::vector<uint8_t> directory(uint32_t dataBytes)
 {
-    enum : uint16_t { kShort = 3, kLong = 4 };
+    enum : uint16_t {
+        kShort = 3,
+        kLong = 4
+    };
     struct Entry {
         uint16_t tag, type;
         uint32_t value;
     };
     const std::array<Entry, 11> entries{{
-        {256, kShort, kSize},      // image width
-        {257, kShort, kSize},      // image length
-        {258, kShort, 16},         // bits per sample
-        {259, kShort, 1},          // no compression
-        {262, kShort, 1},          // black is zero
-        {273, kLong, 8},           // the one strip starts after the header
-        {277, kShort, 1},          // samples per pixel
-        {278, kShort, kSize},      // rows per strip
-        {279, kLong, dataBytes},   // strip byte count
-        {284, kShort, 1},          // contiguous planes
-        {339, kShort, 2},          // signed integers
+        {256, kShort, kSize},  // image width
+        {257, kShort, kSize},  // image length
+        {258, kShort, 16},  // bits per sample
+        {259, kShort, 1},  // no compression
+        {262, kShort, 1},  // black is zero
+        {273, kLong, 8},  // the one strip starts after the header
+        {277, kShort, 1},  // samples per pixel
+        {278, kShort, kSize},  // rows per strip
+        {279, kLong, dataBytes},  // strip byte count
+        {284, kShort, 1},  // contiguous planes
+        {339, kShort, 2},  // signed integers
     }};
     std::vector<uint8_t> out;
     putLe16(out, uint16_t(entries.size()));
@@ -149,7 +153,7 @@ std::vector<uint8_t> directory(uint32_t dataBytes)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

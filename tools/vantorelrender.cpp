@@ -20,10 +20,9 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
-    "                            [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
-    "                            [--frames N] [--out FILE.png]\n";
+constexpr const char* kUsage = "usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
+                               "                            [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
+                               "                            [--frames N] [--out FILE.png]\n";
 
 struct Options {
     std::string tile;
@@ -39,7 +38,7 @@ bool parseSize(const char* text, Options& options)
 {
     char tail = 0;
     return std::sscanf(text, "%dx%d%c", &options.width, &options.height, &tail) == 2 && options.width > 0 &&
-           options.height > 0;
+        options.height > 0;
 }
 
 bool parseView(const char* text, Options& options)
@@ -47,7 +46,7 @@ bool parseView(const char* text, Options& options)
     Viewpoint view;
     char tail = 0;
     if (std::sscanf(text, "%lf,%lf,%lf,%lf,%lf,%lf%c", &view.latitude, &view.longitude, &view.minAltitude,
-                    &view.azimuth, &view.pitch, &view.viewAngle, &tail) != 6)
+            &view.azimuth, &view.pitch, &view.viewAngle, &tail) != 6)
         return false;
     options.view = view;
     return true;
@@ -120,10 +119,10 @@ bool renderFrames(const Options& options, const Terrain& terrain, RenderParams& 
         ++params.paintSerial;
         view.renderAzimuth = view.azimuth;
         BuildViewStrips(options.width, options.height, terrain.tileInfo, terrain.reliefLevels,
-                        terrain.heightGrid.rows(), params, view);
+            terrain.heightGrid.rows(), params, view);
         const int32_t altitude = RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), params, view);
-        std::printf("frame %d: altitude %d strips %d stride %d detail %.6f feedback %d\n", k, altitude,
-                    StripCount, StripStride, DetailFactor, RasterFeedback);
+        std::printf("frame %d: altitude %d strips %d stride %d detail %.6f feedback %d\n", k, altitude, StripCount,
+            StripStride, DetailFactor, RasterFeedback);
     }
     std::fflush(stdout);
     if (options.out.empty())
@@ -137,7 +136,7 @@ bool fail(const std::string& what)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -157,11 +156,11 @@ int main(int argc, char** argv)
     }
 
     bool ok = true;
-    if (!options->relief.empty() && !WritePng(options->relief, terrain.tileInfo.scanLines, terrain.tileInfo.width,
-                                               terrain.tileInfo.height))
+    if (!options->relief.empty() &&
+        !WritePng(options->relief, terrain.tileInfo.scanLines, terrain.tileInfo.width, terrain.tileInfo.height))
         ok = fail(options->relief);
-    if (!options->map.empty() && !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(),
-                                            terrain.mapBitmap.height()))
+    if (!options->map.empty() &&
+        !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
         ok = fail(options->map);
     if (!options->heights.empty() && !writeHeights(options->heights, terrain))
         ok = fail(options->heights);
