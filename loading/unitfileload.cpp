@@ -22,7 +22,7 @@ constexpr int kMapWaitMs = 1000;
 
 class ProgressListener : public LoadListener {
 public:
-    explicit ProgressListener(TForm2& form) : form_(form) {}
+    explicit ProgressListener(TForm2& form) : form_(form) { }
     void started() override { form_.showAtOnce(); }
     void progressed(int counter) override { form_.setProgress(counter); }
 
@@ -33,7 +33,7 @@ private:
 // Hides the window however the load ends.
 class HideOnExit {
 public:
-    explicit HideOnExit(QWidget& window) : window_(window) {}
+    explicit HideOnExit(QWidget& window) : window_(window) { }
     ~HideOnExit() { window_.hide(); }
     HideOnExit(const HideOnExit&) = delete;
     HideOnExit& operator=(const HideOnExit&) = delete;
@@ -66,7 +66,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
 
 int TForm2::LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view)
 {
-    HideOnExit hide(*this);
+    HideOnExit hideOnExit(*this);
     ProgressListener listener(*this);
     const TileError error =
         LoadTileInto(QFile::encodeName(fileName).toStdString(), *TheTerrain, params, view, listener);

@@ -1,0 +1,669 @@
+#include "app/apunit1.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFont>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+
+#include "app/readouts.h"
+#include "app/sharedstate.h"
+#include "loading/terrain.h"
+#include "loading/unitfileload.h"
+#include "render/framebuffers.h"
+
+namespace {
+
+const char* const kAsterPageAddress = "https://lpdaac.usgs.gov/products/astgtmv003/";
+const char* const kDeveloperFile = "Vantorel.bpr";
+const char* const kFlashStyle = "background-color: rgb(255, 255, 0);";
+constexpr int kFlashMs = 200;
+
+constexpr int kOuterWidth = 1024;  // the window's outer size, also its minimum
+constexpr int kOuterHeight = 560;
+constexpr int kMapSide = 360;      // the map panel's width and the map's largest side
+constexpr int kMapTop = 4;
+constexpr int kTimerIntervalMs = 10;
+
+constexpr double kDegToRad = std::numbers::pi / 180;
+constexpr double kRadToDeg = 180 / std::numbers::pi;
+constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
+constexpr double kMinLongitudeScale = 0.1;  // east-west scale floor near the poles
+
+// Map view.
+constexpr int kRangeCircles[] = {50, 100, 150};
+constexpr int kWedgeLength = 250;
+const QColor kCircleGrey(128, 128, 128);
+constexpr int kDotPenWidth = 5;
+
+// Crosshair of the 3D view: arms of 16 pixels, a black shadow one pixel
+// right and below the white cross.
+constexpr int kCrossArm = 16;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kBlack = 0x000000;
+
+// Navigation.
+constexpr int kMapClickSlack = 16;   // a press and release further apart is a drag
+constexpr int kPressCrossArm = 3;
+constexpr double kViewAngleMin = 5, kViewAngleMax = 60, kViewAnglePerPixel = 0.2;
+constexpr double kPitchMin = -90, kPitchMax = 10, kPitchPerPixel = 0.1;
+constexpr double kAltitudeFloor = 10, kAltitudePerPixel = 10;
+constexpr double kSlideMetresPerPixel = 10;
+constexpr double kTurnPerPixel = 0.1;
+constexpr int kPeakEyeRowsSouth = 200;
+constexpr double kPeakEyeAbove = 900;
+
+// Demo.
+constexpr double kDemoCentreSlack = 0.01;
+constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
+constexpr double kDemoSpeed = 0.8;
+constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
+
+// A double truncated toward zero into [lo, hi]; values beyond the range (or
+// not a number) never reach the conversion, which would be undefined.
+int TruncInto(double value, int lo, int hi)
+{
+    if (!(value > lo))
+        return lo;
+    if (value > hi)
+        return hi;
+    return int(value);
+}
+
+// Screen positions of far-away eyes stay far outside any paint box, but
+// within the range that integer drawing can take.
+constexpr int kFarPixel = 1 << 20;
+int PixelOf(double value)
+{
+    return TruncInto(value, -kFarPixel, kFarPixel);
+}
+
+double LongitudeScale()
+{
+    return std::max(std::cos(TheRenderParams.centreLat * kDegToRad), kMinLongitudeScale);
+}
+
+// Bearing clockwise from the top of the screen, in degrees (-180, 180].
+double Bearing(int x0, int y0, int x1, int y1)
+{
+    return std::atan2(double(x1 - x0), double(y0 - y1)) * kRadToDeg;
+}
+
+// Moves the eye by `degrees` of latitude-scaled distance along `heading`.
+void MoveEye(double heading, double degrees)
+{
+    TheViewpoint.latitude += std::cos(heading * kDegToRad) * degrees;
+    TheViewpoint.longitude += std::sin(heading * kDegToRad) * degrees / LongitudeScale();
+}
+
+// The whole number at the start of a text, as atol reads it; saturates.
+long LeadingInteger(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    long value = 0;
+    constexpr long kLimit = 1L << 40;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min(kLimit, value * 10 + (text[i].unicode() - u'0'));
+    return negative ? -value : value;
+}
+
+void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
+{
+    if (y >= 0 && y < frame.height()) {
+        uint32_t* row = bitmap.scanLine(y);
+        for (int i = std::max(0, x - kCrossArm); i <= std::min(frame.width() - 1, x + kCrossArm); ++i)
+            row[i] = colour;
+    }
+    if (x >= 0 && x < frame.width()) {
+        for (int j = std::max(0, y - kCrossArm); j <= std::min(frame.height() - 1, y + kCrossArm); ++j)
+            bitmap.scanLine(j)[x] = colour;
+    }
+}
+
+// Our pixel rows as an image, without a copy.
+QImage ImageOf(const Bitmap32& bitmap, QSize size)
+{
+    return QImage(reinterpret_cast<const uchar*>(bitmap.scanLine(0)), size.width(), size.height(),
+                  bitmap.bytesPerLine(), QImage::Format_RGB32);
+}
+
+}  // namespace
+
+TForm1::TForm1(TForm2& loadingWindow, QStringList commandLine, QWidget* parent)
+    : QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine))
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    setupUi(this);
+    Timer1->setInterval(kTimerIntervalMs);
+    const QString asterPage = AsterPage().toString();
+    Label6->setToolTip(asterPage);
+    lbLinkAster->setToolTip(asterPage);
+    lbLinkUlvaren->setToolTip(UlvarenPage().toString());
+    // Labels take the size of their text, so a coloured label is no wider
+    // than its caption.
+    ensurePolished();
+    for (QLabel* label : findChildren<QLabel*>())
+        label->adjustSize();
+    connectHandlers();
+    FormCreate();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+}
+
+void TForm1::connectHandlers()
+{
+    connect(PaintBox1, &PaintBox::paintRequested, this, &TForm1::PaintBox1Paint);
+    connect(PaintBox1, &PaintBox::mouseDown, this, &TForm1::PaintBox1MouseDown);
+    connect(PaintBox1, &PaintBox::mouseMove, this, &TForm1::PaintBox1MouseMove);
+    connect(PaintBox2, &PaintBox::paintRequested, this, &TForm1::PaintBox2Paint);
+    connect(PaintBox2, &PaintBox::mouseDown, this, &TForm1::PaintBox2MouseDown);
+    connect(PaintBox2, &PaintBox::mouseUp, this, &TForm1::PaintBox2MouseUp);
+    connect(BtnFore, &QPushButton::clicked, this, [this] { BtnBackClick(BtnFore); });
+    connect(BtnBack, &QPushButton::clicked, this, [this] { BtnBackClick(BtnBack); });
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(BtnDemo, &QPushButton::clicked, this, [this] { BtnDemoClick(BtnDemo); });
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Label6, &LinkLabel::clicked, this, &TForm1::lbLinkAsterClick);
+    connect(lbLinkAster, &LinkLabel::clicked, this, &TForm1::lbLinkAsterClick);
+    connect(lbLinkUlvaren, &LinkLabel::clicked, this, &TForm1::lbLinkUlvarenClick);
+}
+
+QUrl TForm1::AsterPage()
+{
+    return QUrl(QString::fromLatin1(kAsterPageAddress));
+}
+
+QUrl TForm1::UlvarenPage()
+{
+    // The project's own README until it has a home page on the web.
+    return QUrl::fromLocalFile(QStringLiteral(VANTOREL_README_PATH));
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and tile intake
+
+void TForm1::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Ulvaren Vantorel ") + VersionText);
+    setAcceptDrops(true);
+    PaintBox2->setGeometry(0, kMapTop, kMapSide, kMapSide);
+    if (QFileInfo::exists(QString::fromLatin1(kDeveloperFile))) {
+        Button2->setVisible(true);
+        LbRate->setVisible(true);
+    }
+}
+
+bool TForm1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QWidget::event(event);
+}
+
+void TForm1::FormActivate()
+{
+    Timer1->stop();
+    if (FirstActivation) {
+        FirstActivation = 0;
+        if (!commandLine_.isEmpty())
+            OpenTile(commandLine_.first());
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    fitOuterSize();
+}
+
+void TForm1::fitOuterSize()
+{
+    // The minimum is the outer size; the frame, where the desktop draws one,
+    // is known once the window is on the screen.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize minimum = QSize(kOuterWidth, kOuterHeight) - frame;
+    if (minimum == minimumSize())
+        return;
+    const bool atMinimum = size() == minimumSize();
+    setMinimumSize(minimum);
+    if (atMinimum)
+        resize(minimum);
+}
+
+void TForm1::updateNow()
+{
+    // Paints what is waiting to be painted, and nothing else.
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+    raise();
+    activateWindow();
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            OpenTile(url.toLocalFile());
+    }
+    PaintBox1Paint();
+    PaintBox2Paint();
+    updateNow();
+}
+
+void TForm1::OpenTile(const QString& fileName)
+{
+    // A drop that arrives while the loading window waits for the screen
+    // would start a second load inside the first.
+    if (opening_)
+        return;
+    opening_ = true;
+    updateNow();
+    const QRect outer = frameGeometry();
+    const QRect loader = loadingWindow_.frameGeometry();
+    loadingWindow_.move(outer.left() + (outer.width() - loader.width()) / 2,
+                        outer.top() + (outer.height() - loader.height()) / 2);
+    const int result = loadingWindow_.LoadTile(fileName, TheRenderParams, TheViewpoint);
+    opening_ = false;
+    if (result != 0)
+        return;
+    setWindowTitle(QStringLiteral("Ulvaren Vantorel ") + VersionText + QStringLiteral(" ： ") + fileName);
+    PaintBox1Paint();
+    PaintBox2Paint();
+    BtnFore->setEnabled(true);
+    BtnBack->setEnabled(true);
+    BtnDemo->setEnabled(true);
+}
+
+void TForm1::lbLinkAsterClick()
+{
+    flashAndOpen(lbLinkAster, AsterPage());
+}
+
+void TForm1::lbLinkUlvarenClick()
+{
+    flashAndOpen(lbLinkUlvaren, UlvarenPage());
+}
+
+void TForm1::flashAndOpen(QLabel* label, const QUrl& page)
+{
+    label->setStyleSheet(QString::fromLatin1(kFlashStyle));
+    label->repaint();
+    QThread::msleep(kFlashMs);
+    QDesktopServices::openUrl(page);
+    label->setStyleSheet(QString());
+}
+
+// ---------------------------------------------------------------------------
+// The views
+
+QSize TForm1::frameSize() const
+{
+    // The frame buffers were made for the screen; a view stretched beyond it
+    // shows the part they cover.
+    const FrameBuffersRecord& buffers = FrameBuffersView();
+    return {std::min(PaintBox1->width(), int(buffers.width)), std::min(PaintBox1->height(), int(buffers.height))};
+}
+
+void TForm1::PaintBox1Paint()
+{
+    const QSize frame = frameSize();
+    if (TheRenderParams.columns == 0 || !TheTerrain || !FrameBitmap || frame.isEmpty())
+        return;
+    // Shown before the render so that it is on the screen while the frame is
+    // drawn; its altitude is therefore that of the previous frame.
+    lbInfo2->setText(StatusLine(TheViewpoint, ShownAltitude));
+    lbInfo2->adjustSize();
+    lbInfo2->repaint();
+    TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
+    TheViewpoint.renderAzimuth = TheViewpoint.azimuth;
+
+    lastFrame_ = frame;
+    const int cx = PaintBox1->width() / 2;
+    const int cy = PaintBox1->height() / 2;
+    DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
+    DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
+    PaintBox1->present(ImageOf(*FrameBitmap, frame));
+
+    PaintBox2Paint();
+    ShowCursorInfo(CursorX, CursorY);
+    countFrame();
+}
+
+void TForm1::countFrame()
+{
+    RateFrameCount = int32_t(uint32_t(RateFrameCount) + 1);
+    const int slot = RateFrameCount & (kRateRingSize - 1);
+    const uint32_t now = GetTickCount();
+    RateTicks[slot] = now;
+    if (RateFrameCount != 0 && slot == 0) {
+        // Slot 1 was written 15 frames ago.
+        LbRate->setText(FrameRateText(FrameRate(now, RateTicks[1])));
+        LbRate->adjustSize();
+        LbRate->repaint();
+    }
+}
+
+QPoint TForm1::mapPixelOfView() const
+{
+    return {PixelOf(PaintBox2->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
+            PixelOf(PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
+}
+
+void TForm1::PaintBox2Paint()
+{
+    if (TheRenderParams.columns == 0 || !TheTerrain)
+        return;
+    const Bitmap32& map = TheTerrain->mapBitmap;
+    if (MapViewBitmap.isNull())
+        MapViewBitmap = QImage(kMapSide, kMapSide, QImage::Format_RGB32);
+
+    // Circles and eye use the box's size before this paint resizes it; the
+    // repaint that the resize brings sets them right.
+    const int w = PaintBox2->width();
+    const int h = PaintBox2->height();
+    QPainter painter(&MapViewBitmap);
+    painter.drawImage(0, 0, ImageOf(map, QSize(map.width(), map.height())));
+
+    painter.setPen(kCircleGrey);
+    painter.setBrush(Qt::NoBrush);
+    for (const int r : kRangeCircles)
+        painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
+
+    // The view wedge: right and left edge, 250 pixels along the view and
+    // spread by the half angle across it; drawn inverted so it shows on any
+    // relief colour.
+    const QPoint eye = mapPixelOfView();
+    const double f = TheViewpoint.azimuth * kDegToRad;
+    const int c = PixelOf(std::tan(TheViewpoint.viewAngle * 0.5 * kDegToRad) * kWedgeLength);
+    const double sinF = std::sin(f);
+    const double cosF = std::cos(f);
+    const int dx1 = PixelOf(c * cosF + kWedgeLength * sinF);
+    const int dy1 = PixelOf(kWedgeLength * cosF - c * sinF);
+    const int dx2 = PixelOf(-c * cosF + kWedgeLength * sinF);
+    const int dy2 = PixelOf(kWedgeLength * cosF + c * sinF);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(Qt::white);
+    painter.drawLine(eye, eye + QPoint(dx1, -dy1));
+    painter.drawLine(eye, eye + QPoint(dx2, -dy2));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+    // The dot stays one pixel inside the box, wherever the eye is.
+    const int x = std::min(w - 2, std::max(eye.x(), 1));
+    const int y = std::min(h - 2, std::max(eye.y(), 1));
+    painter.setPen(QPen(Qt::red, kDotPenWidth));
+    painter.drawLine(x, y, x + 1, y);
+    painter.end();
+
+    PaintBox2->setGeometry((kMapSide - map.width()) / 2, PaintBox2->y(), map.width(), map.height());
+    PaintBox2->present(MapViewBitmap, QSize(w, h));
+}
+
+void TForm1::ShowCursorInfo(int x, int y)
+{
+    // Only pixels of the frame now in the buffers have a distance; a drag
+    // that leaves the view reports positions outside it.
+    if (x < 0 || y < 0 || x >= lastFrame_.width() || y >= lastFrame_.height())
+        return;
+    const FrameBuffersRecord& buffers = FrameBuffersView();
+    const uint32_t depth = buffers.DepthRows[y][x];
+    const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
+    LbZH->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
+    LbZH->adjustSize();
+}
+
+// ---------------------------------------------------------------------------
+// Navigation
+
+void TForm1::MoveViewTo(double latitude, double longitude, double azimuth)
+{
+    Viewpoint& view = TheViewpoint;
+    const double lat0 = view.latitude;
+    const double lon0 = view.longitude;
+    // One frame per hundredth of a degree of travel and per degree of turn.
+    const int nMove = TruncInto(100 * std::max(std::fabs(lat0 - latitude), std::fabs(lon0 - longitude)), 3, 20);
+
+    // Offset by two turns so that every angle on the way stays positive;
+    // the target is brought within half a turn so the view turns the short way.
+    double a0 = view.azimuth + 720;
+    double a1 = azimuth + 720;
+    if (std::fabs(a0 - a1) < 1e-9) {
+        a0 = a1;
+    } else {
+        while (a0 + 180 < a1)
+            a1 -= 360;
+        while (a0 - 180 > a1)
+            a1 += 360;
+    }
+    const int nTurn = TruncInto(std::fabs(a1 - a0), 2, 40);
+    const int n = std::max(nMove, nTurn);
+
+    for (int i = 1; i <= n; ++i) {
+        view.latitude = (latitude * i + lat0 * (n - i)) / n;
+        view.longitude = (longitude * i + lon0 * (n - i)) / n;
+        double a = (a1 * i + a0 * (n - i)) / n;
+        while (a >= 360)
+            a -= 360;
+        view.azimuth = a;
+        PaintBox1Paint();
+        PaintBox2Paint();
+    }
+}
+
+void TForm1::PaintBox2MouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
+{
+    if (shift.buttons & Qt::LeftButton) {
+        // The move happens on release; until the next map paint a red cross
+        // marks where it will go.
+        MapPressX = x;
+        MapPressY = y;
+        PaintBox2->scribble(Qt::red, {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y),
+                                      QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
+        return;
+    }
+    if (Timer1->isActive())
+        return;
+    const QPoint eye = mapPixelOfView();
+    if (eye == QPoint(x, y))
+        return;
+    MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
+}
+
+void TForm1::PaintBox2MouseUp(Qt::MouseButton button, ShiftState, int x, int y)
+{
+    if (button != Qt::LeftButton)
+        return;
+    // The target is the pressed point, always inside the tile and never on
+    // its south or east edge.
+    const auto fraction = [](int pixel, int size) {
+        const double f = double(pixel) / std::max(size, 1);
+        return f <= 0 ? 0.0 : std::min(f, 0.9999);
+    };
+    const double latitude = TheRenderParams.northLat - fraction(MapPressY, PaintBox2->height());
+    const double longitude = TheRenderParams.westLon + fraction(MapPressX, PaintBox2->width());
+
+    double azimuth = TheViewpoint.azimuth;
+    if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
+        azimuth = Bearing(MapPressX, MapPressY, x, y);
+        if (azimuth < 0)
+            azimuth += 360;
+    }
+    if (Timer1->isActive()) {
+        // Stopping and starting the demo at the target works out the circle
+        // through it and the heading along it; the glide then flies there.
+        const Viewpoint before = TheViewpoint;
+        TheViewpoint.latitude = latitude;
+        TheViewpoint.longitude = longitude;
+        BtnDemoClick(nullptr);
+        BtnDemoClick(nullptr);
+        azimuth = TheViewpoint.azimuth;
+        TheViewpoint.latitude = before.latitude;
+        TheViewpoint.longitude = before.longitude;
+        TheViewpoint.azimuth = before.azimuth;
+    }
+    MoveViewTo(latitude, longitude, azimuth);
+}
+
+void TForm1::PaintBox1MouseDown(Qt::MouseButton, ShiftState, int x, int y)
+{
+    DragLastX = x;
+    DragLastY = y;
+    DragInLowerHalf = y >= PaintBox1->height() / 2 ? 1 : 0;
+}
+
+void TForm1::PaintBox1MouseMove(ShiftState shift, int x, int y)
+{
+    CursorX = x;
+    CursorY = y;
+    ShowCursorInfo(x, y);
+    if (!(shift.buttons & Qt::LeftButton))
+        return;
+
+    Viewpoint& view = TheViewpoint;
+    const bool ctrl = shift.keys & Qt::ControlModifier;
+    const int dy = y - DragLastY;
+    if (ctrl) {
+        view.viewAngle = std::clamp(view.viewAngle - dy * kViewAnglePerPixel, kViewAngleMin, kViewAngleMax);
+    } else if (DragInLowerHalf) {
+        view.minAltitude = std::max(view.minAltitude + dy * kAltitudePerPixel, kAltitudeFloor);
+    } else {
+        view.pitch = std::clamp(view.pitch + dy * kPitchPerPixel, kPitchMin, kPitchMax);
+    }
+
+    if (!ctrl) {
+        const int dx = DragLastX - x;
+        if (DragInLowerHalf) {
+            // Dragging left moves the eye to its right: the ground follows
+            // the pointer.
+            MoveEye(view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
+            if (Timer1->isActive()) {
+                BtnDemoClick(nullptr);
+                BtnDemoClick(nullptr);
+            }
+        } else if (!Timer1->isActive()) {
+            view.azimuth += dx * kTurnPerPixel;
+            if (view.azimuth >= 360)
+                view.azimuth -= 360;
+            if (view.azimuth < 0)
+                view.azimuth += 360;
+        } else if (y == DragLastY) {
+            // While the demo circles, a sideways drag hurries it along.
+            Timer1Timer();
+        }
+    }
+    DragLastY = y;
+    DragLastX = x;
+    PaintBox1Paint();
+}
+
+void TForm1::BtnBackClick(QObject* sender)
+{
+    // The step in metres is whatever the button's hint begins with.
+    const auto* button = qobject_cast<QWidget*>(sender);
+    const long step = button ? LeadingInteger(button->toolTip()) : 0;
+    const double degrees = step * kDegreesPerMetre;
+    MoveEye(TheViewpoint.azimuth, sender == BtnFore ? degrees : -degrees);
+    PaintBox1Paint();
+    PaintBox2Paint();
+}
+
+void TForm1::Button2Click()
+{
+    if (!TheTerrain)
+        return;
+    const TileInfo& tile = TheTerrain->tileInfo;
+    const HeightRows& grid = TheTerrain->heightGrid;
+    const int columns = std::max(tile.width, 1);
+    const int rows = std::max(tile.height, 1);
+    const int c0 = columns / 2;
+    const int r0 = rows / 2;
+    int bestRow = r0;
+    int bestColumn = c0;
+    int highest = 0;
+    // The outermost rows and columns are left out; ties go to the cell met last.
+    for (int i = 1; i < rows - 1; ++i) {
+        const int16_t* row = grid[i];
+        for (int j = 1; j < columns - 1; ++j) {
+            if (row[j] >= highest) {
+                highest = row[j];
+                bestRow = i;
+                bestColumn = j;
+            }
+        }
+    }
+    // The eye 900 m above the peak and 200 rows south of it, looking down at it.
+    const int eyeRow = bestRow + kPeakEyeRowsSouth;
+    Viewpoint& view = TheViewpoint;
+    view.latitude = TheRenderParams.centreLat + double(r0 - eyeRow) / rows;
+    view.longitude = TheRenderParams.centreLon + double(bestColumn - c0) / columns;
+    view.minAltitude = highest + kPeakEyeAbove;
+    view.azimuth = 0;
+    view.pitch = -std::atan2(kPeakEyeAbove, kPeakEyeRowsSouth * MetresPerDegree / rows) * kRadToDeg;
+    PaintBox1Paint();
+    PaintBox2Paint();
+}
+
+void TForm1::BtnDemoClick(QObject* sender)
+{
+    Viewpoint& view = TheViewpoint;
+    // The eye's offset from the tile centre in degrees of latitude.
+    const double dy = view.latitude - TheRenderParams.centreLat;
+    const double dx = std::cos(TheRenderParams.centreLat * kDegToRad) * (view.longitude - TheRenderParams.centreLon);
+    if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
+        // The heading along the anticlockwise circle through the eye.
+        double heading = std::atan2(dx, dy) * kRadToDeg - 90;
+        if (heading < 0)
+            heading += 360;
+        if (sender)
+            MoveViewTo(view.latitude, view.longitude, heading);
+        view.azimuth = heading;
+        DemoRadius = std::clamp(std::sqrt(dx * dx + dy * dy), kDemoRadiusMin, kDemoRadiusMax);
+        // Small circles turn faster, large ones fly faster over the ground.
+        DemoTurnRate = std::sqrt(DemoRadius) * kDemoSpeed / DemoRadius;
+    }
+    if (Timer1->isActive()) {
+        Timer1->stop();
+    } else {
+        Timer1->start();
+        RateFrameCount = 0;
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    // Real elapsed time, within limits: a slow frame slows the flight down
+    // instead of making it jump.
+    DemoPrevTick = DemoLastTick;
+    DemoLastTick = GetTickCount();
+    const int32_t dt = std::clamp(int32_t(DemoLastTick - DemoPrevTick), kDemoStepMinMs, kDemoStepMaxMs);
+
+    Viewpoint& view = TheViewpoint;
+    view.azimuth -= dt * 0.001 * DemoTurnRate;
+    if (view.azimuth < 0)
+        view.azimuth += 360;
+    // The eye stands at bearing azimuth + 90 from the centre, the centre on its left.
+    const double bearing = (view.azimuth + 90) * kDegToRad;
+    view.latitude = TheRenderParams.centreLat + std::cos(bearing) * DemoRadius;
+    view.longitude = TheRenderParams.centreLon + std::sin(bearing) * DemoRadius / LongitudeScale();
+    PaintBox1Paint();
+    PaintBox2Paint();
+}

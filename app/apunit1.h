@@ -1,0 +1,91 @@
+#pragma once
+// The main window: the 3D view and the map of the loaded tile side by side,
+// the readouts under them, the step and demo buttons, and the intake of
+// tiles from the command line and from files dropped on the window.
+//
+// The handlers keep the names of the form's event table. Every handler that
+// changes the view draws at once, inside the call, by calling the paint
+// handlers itself; the navigation draws many frames inside one handler.
+
+#include <cstdint>
+
+#include <QSize>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include "app/paintbox.h"
+#include "ui_apunit1.h"
+
+class TForm2;
+
+class TForm1 : public QWidget, public Ui::TForm1 {
+    Q_OBJECT
+
+public:
+    // `commandLine` holds the arguments after the program name; the first
+    // one, if any, is opened on the first activation.
+    TForm1(TForm2& loadingWindow, QStringList commandLine, QWidget* parent = nullptr);
+
+    // Start-up, tile intake and links.
+    void FormCreate();
+    void FormActivate();
+    void OpenTile(const QString& fileName);
+    void lbLinkAsterClick();
+    void lbLinkUlvarenClick();
+
+    // The views and their readouts.
+    void PaintBox1Paint();
+    void PaintBox2Paint();
+    void ShowCursorInfo(int x, int y);
+
+    // Navigation. A null sender marks a call from another handler.
+    void MoveViewTo(double latitude, double longitude, double azimuth);
+    void PaintBox2MouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
+    void PaintBox2MouseUp(Qt::MouseButton button, ShiftState shift, int x, int y);
+    void PaintBox1MouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
+    void PaintBox1MouseMove(ShiftState shift, int x, int y);
+    void BtnBackClick(QObject* sender);
+    void Button2Click();
+    void BtnDemoClick(QObject* sender);
+    void Timer1Timer();
+
+    // The page addresses behind the two links.
+    static QUrl AsterPage();
+    static QUrl UlvarenPage();
+
+    QTimer* Timer1;  // the rotation demo's clock; runs exactly while the demo does
+
+    // Window state of the handlers.
+    int32_t FirstActivation = 1;
+    int32_t MapPressX = 0;  // last left press on the map
+    int32_t MapPressY = 0;
+    int32_t DragLastX = 0;  // last press or handled move on the 3D view
+    int32_t DragLastY = 0;
+    int32_t DragInLowerHalf = 0;
+    double DemoRadius = 0.375;     // degrees of latitude
+    double DemoTurnRate = 0.001;   // degrees of azimuth per second
+    uint32_t DemoPrevTick = 0;
+    uint32_t DemoLastTick = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void connectHandlers();
+    void fitOuterSize();
+    void updateNow();
+    void flashAndOpen(QLabel* label, const QUrl& page);
+    void countFrame();
+    QSize frameSize() const;
+    QPoint mapPixelOfView() const;
+
+    TForm2& loadingWindow_;
+    QStringList commandLine_;
+    QSize lastFrame_;        // size of the frame now in the frame buffers
+    bool opening_ = false;   // a tile is being opened
+};

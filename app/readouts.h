@@ -1,0 +1,24 @@
+#pragma once
+// The texts the main window shows about the view: the status line, the
+// degrees-minutes-seconds of an angle, the cursor line and the frame rate.
+
+#include <cstdint>
+
+#include <QString>
+
+#include "app/terrainstate.h"
+
+// " %3dﾟ%02d'%02d\"%d" of |angle| rounded to tenths of an arc-second.
+QString FormatDms(double angle);
+
+// The status line of the 3D view; `altitude` is the eye altitude shown.
+QString StatusLine(const Viewpoint& view, double altitude);
+
+// The cursor line for a distance and a ground height in metres; the distance
+// carries the default locale's thousands separators.
+QString CursorInfoText(double distance, int height);
+
+// Frames per second over the 15 frame intervals from `then` to `now`, two
+// millisecond tick counts that may have wrapped past 2^32 between them.
+double FrameRate(uint32_t now, uint32_t then);
+QString FrameRateText(double rate);
