@@ -19,6 +19,7 @@
 #include "loading/terrain.h"
 #include "loading/unitfileload.h"
 #include "render/framebuffers.h"
+#include "render/make3dpicture.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ constexpr int kFlashMs = 200;
 
 constexpr int kOuterWidth = 1024;  // the window's outer size, also its minimum
 constexpr int kOuterHeight = 560;
-constexpr int kMapSide = 360;      // the map panel's width and the map's largest side
+constexpr int kMapSide = 360;  // the map panel's width and the map's largest side
 constexpr int kMapTop = 4;
 constexpr int kTimerIntervalMs = 10;
 
@@ -51,7 +52,7 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
 
 // Navigation.
-constexpr int kMapClickSlack = 16;   // a press and release further apart is a drag
+constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
 constexpr int kPressCrossArm = 3;
 constexpr double kViewAngleMin = 5, kViewAngleMax = 60, kViewAnglePerPixel = 0.2;
 constexpr double kPitchMin = -90, kPitchMax = 10, kPitchPerPixel = 0.1;
@@ -137,13 +138,13 @@ void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
 QImage ImageOf(const Bitmap32& bitmap, QSize size)
 {
     return QImage(reinterpret_cast<const uchar*>(bitmap.scanLine(0)), size.width(), size.height(),
-                  bitmap.bytesPerLine(), QImage::Format_RGB32);
+        bitmap.bytesPerLine(), QImage::Format_RGB32);
 }
 
 }  // namespace
 
-TForm1::TForm1(TForm2& loadingWindow, QStringList commandLine, QWidget* parent)
-    : QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine))
+TForm1::TForm1(TForm2& loadingWindow, QStringList commandLine, QWidget* parent) :
+    QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     setupUi(this);
@@ -280,8 +281,8 @@ void TForm1::OpenTile(const QString& fileName)
     updateNow();
     const QRect outer = frameGeometry();
     const QRect loader = loadingWindow_.frameGeometry();
-    loadingWindow_.move(outer.left() + (outer.width() - loader.width()) / 2,
-                        outer.top() + (outer.height() - loader.height()) / 2);
+    loadingWindow_.move(
+        outer.left() + (outer.width() - loader.width()) / 2, outer.top() + (outer.height() - loader.height()) / 2);
     const int result = loadingWindow_.LoadTile(fileName, TheRenderParams, TheViewpoint);
     opening_ = false;
     if (result != 0)
@@ -337,7 +338,12 @@ void TForm1::PaintBox1Paint()
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
     TheViewpoint.renderAzimuth = TheViewpoint.azimuth;
 
+    const Terrain& terrain = *TheTerrain;
+    BuildViewStrips(frame.width(), frame.height(), terrain.tileInfo, terrain.reliefLevels, terrain.heightGrid.rows(),
+        TheRenderParams, TheViewpoint);
+    ShownAltitude = RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
     lastFrame_ = frame;
+
     const int cx = PaintBox1->width() / 2;
     const int cy = PaintBox1->height() / 2;
     DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
@@ -366,7 +372,7 @@ void TForm1::countFrame()
 QPoint TForm1::mapPixelOfView() const
 {
     return {PixelOf(PaintBox2->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
-            PixelOf(PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
+        PixelOf(PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
 }
 
 void TForm1::PaintBox2Paint()
@@ -476,8 +482,8 @@ void TForm1::PaintBox2MouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
         // marks where it will go.
         MapPressX = x;
         MapPressY = y;
-        PaintBox2->scribble(Qt::red, {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y),
-                                      QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
+        PaintBox2->scribble(Qt::red,
+            {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
         return;
     }
     if (Timer1->isActive())

@@ -64,8 +64,8 @@ public:
     int32_t DragLastX = 0;  // last press or handled move on the 3D view
     int32_t DragLastY = 0;
     int32_t DragInLowerHalf = 0;
-    double DemoRadius = 0.375;     // degrees of latitude
-    double DemoTurnRate = 0.001;   // degrees of azimuth per second
+    double DemoRadius = 0.375;  // degrees of latitude
+    double DemoTurnRate = 0.001;  // degrees of azimuth per second
     uint32_t DemoPrevTick = 0;
     uint32_t DemoLastTick = 0;
 
@@ -86,6 +86,6 @@ private:
 
     TForm2& loadingWindow_;
     QStringList commandLine_;
-    QSize lastFrame_;        // size of the frame now in the frame buffers
-    bool opening_ = false;   // a tile is being opened
+    QSize lastFrame_;  // size of the frame now in the frame buffers
+    bool opening_ = false;  // a tile is being opened
 };

@@ -16,7 +16,11 @@ class BevelPanel : public QWidget {
     Q_PROPERTY(int designWidth READ designWidth WRITE setDesignWidth)
 
 public:
-    enum Bevel { None, Lowered, Raised };
+    enum Bevel {
+        None,
+        Lowered,
+        Raised
+    };
     Q_ENUM(Bevel)
 
     explicit BevelPanel(QWidget* parent = nullptr);

@@ -2,7 +2,9 @@
 
 #include <QMouseEvent>
 
-LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {}
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
+{
+}
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -34,11 +34,11 @@ QString FormatDms(double angle)
 
 QString StatusLine(const Viewpoint& view, double altitude)
 {
-    return QStringLiteral("視点：") + Hemisphere(view.latitude, "N", "S") + FormatDms(view.latitude)
-           + QStringLiteral("　") + Hemisphere(view.longitude, "E", "W") + FormatDms(view.longitude)
-           + QStringLiteral("　") + QString::asprintf("　最低高度：%4.0f(m)", view.minAltitude)
-           + QString::asprintf("　高度：%4.0f(m)", altitude) + QString::asprintf("　方位：%5.1fﾟ", view.azimuth)
-           + QString::asprintf("　ﾋﾟｯﾁ：%4.1fﾟ", view.pitch) + QString::asprintf("　視野角は%4.1fﾟ", view.viewAngle);
+    return QStringLiteral("視点：") + Hemisphere(view.latitude, "N", "S") + FormatDms(view.latitude) +
+        QStringLiteral("　") + Hemisphere(view.longitude, "E", "W") + FormatDms(view.longitude) + QStringLiteral("　") +
+        QString::asprintf("　最低高度：%4.0f(m)", view.minAltitude) + QString::asprintf("　高度：%4.0f(m)", altitude) +
+        QString::asprintf("　方位：%5.1fﾟ", view.azimuth) + QString::asprintf("　ﾋﾟｯﾁ：%4.1fﾟ", view.pitch) +
+        QString::asprintf("　視野角は%4.1fﾟ", view.viewAngle);
 }
 
 QString CursorInfoText(double distance, int height)

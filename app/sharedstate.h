@@ -20,7 +20,7 @@ extern Viewpoint TheViewpoint;
 extern RenderParams TheRenderParams;
 
 extern double ShownAltitude;  // eye altitude of the last frame, metres
-extern int32_t CursorX;       // last mouse position over the 3D view
+extern int32_t CursorX;  // last mouse position over the 3D view
 extern int32_t CursorY;
 
 inline constexpr int kRateRingSize = 16;
