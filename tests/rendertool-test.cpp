@@ -1,0 +1,138 @@
+// vantorel-render as users run it: pictures, heights, frames and refusals.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "loading/tilereader.h"
+#include "tilefiles.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ToolRun runTool(const std::string& arguments, const testtiles::TempDir& dir)
+{
+    const auto errFile = dir / "stderr.txt";
+    const std::string command = std::string(VANTOREL_RENDER) + " " + arguments + " 2>" + errFile.string();
+    ToolRun run{-1, {}, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        run.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    std::stringstream text;
+    text << err.rdbuf();
+    run.err = text.str();
+    return run;
+}
+
+std::string quoted(const std::filesystem::path& path)
+{
+    std::string text = "'";
+    text += path.string();
+    text += '\'';
+    return text;
+}
+
+TEST(RenderTool, WritesReliefMapAndHeightsOfTheLoadedTile)
+{
+    testtiles::TempDir dir;
+    const auto relief = dir / "r.png", map = dir / "m.png", heights = dir / "h.bin";
+    const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --relief " + quoted(relief) + " --map " +
+                                quoted(map) + " --heights " + quoted(heights),
+                            dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    static Terrain terrain;
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, terrain, params, view, quiet), TileError::None);
+
+    const QImage reliefImage(QString::fromStdString(relief.string()));
+    ASSERT_EQ(reliefImage.width(), 2931);
+    ASSERT_EQ(reliefImage.height(), 3601);
+    for (auto [r, c] : {std::pair{0, 0}, {1800, 1465}, {3600, 2930}, {1234, 77}})
+        EXPECT_EQ(reliefImage.pixel(c, r) & 0xFFFFFF, terrain.tileInfo.scanLines[r][c]) << r << "," << c;
+
+    const QImage mapImage(QString::fromStdString(map.string()));
+    ASSERT_EQ(mapImage.width(), 293);
+    ASSERT_EQ(mapImage.height(), 360);
+    EXPECT_EQ(mapImage.pixel(100, 200) & 0xFFFFFF, terrain.mapBitmap.scanLine(200)[100]);
+
+    std::ifstream file(heights, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), {});
+    ASSERT_EQ(bytes.size(), std::size_t(2931) * 3601 * 2);
+    for (int r : {0, 1800, 3600})
+        for (int c : {0, 5, 2930}) {
+            const auto lo = uint8_t(bytes[2 * (std::size_t(r) * 2931 + c)]);
+            const auto hi = uint8_t(bytes[2 * (std::size_t(r) * 2931 + c) + 1]);
+            EXPECT_EQ(int16_t(lo | hi << 8), terrain.heightGrid[r][c]) << r << "," << c;
+        }
+}
+
+TEST(RenderTool, PrintsOneLinePerFrameAndWritesTheLast)
+{
+    testtiles::TempDir dir;
+    const auto out = dir / "f.png";
+    const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --size 320x200 --frames 3 --out " + quoted(out), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::regex line(R"(frame (\d+): altitude -?\d+ strips \d+ stride \d+ detail \d+\.\d{6} feedback [0-3])");
+    std::istringstream lines(run.out);
+    std::string text;
+    int frames = 0;
+    while (std::getline(lines, text)) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(text, match, line)) << text;
+        EXPECT_EQ(std::stoi(match[1]), ++frames);
+    }
+    EXPECT_EQ(frames, 3);
+    // The first frame follows no feedback: the detail factor starts at 0.9.
+    EXPECT_NE(run.out.find("frame 1: altitude 1000 "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("detail 0.900000"), std::string::npos) << run.out;
+    const QImage frame(QString::fromStdString(out.string()));
+    EXPECT_EQ(frame.size(), QSize(320, 200));
+}
+
+TEST(RenderTool, RefusesWithTheViewersMessages)
+{
+    testtiles::TempDir dir;
+    const auto notTile = dir / "heights.tif";
+    testtiles::writeRaw(notTile, testtiles::Samples(16), 100);
+    ToolRun run = runTool(quoted(notTile) + " --relief " + quoted(dir / "r.png"), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "\"***_dem.tif\"ファイル以外は読み込めません．\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
+
+    run = runTool(quoted(dir / "missing_N35E138_dem.tif"), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ファイルが読み込めません．\n");
+
+    const auto shortTile = dir / "short_N35E138_dem.tif";
+    testtiles::writeRaw(shortTile, testtiles::Samples(16), 100);
+    run = runTool(quoted(shortTile), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, std::string(TileErrorMessage(TileError::TooShort)) + "\n");
+
+    run = runTool("--frames", dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("usage:"), std::string::npos);
+}
+
+} // namespace
