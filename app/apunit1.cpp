@@ -242,6 +242,8 @@ void TForm1::fitOuterSize()
     setMinimumSize(minimum);
     if (atMinimum)
         resize(minimum);
+    // The form's positions hold at the minimum size.
+    PanelB->setDesignWidth(minimum.width());
 }
 
 void TForm1::updateNow()

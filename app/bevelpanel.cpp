@@ -76,15 +76,26 @@ void BevelPanel::paintEvent(QPaintEvent*)
     DrawBevel(painter, inside, inner_, width_, palette());
 }
 
+void BevelPanel::setDesignWidth(int width)
+{
+    designWidth_ = width;
+    placeAnchoredChildren();
+}
+
 void BevelPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    placeAnchoredChildren();
+}
+
+void BevelPanel::placeAnchoredChildren()
+{
     if (designWidth_ <= 0)
         return;
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!child->property(kAnchorRight).toBool())
             continue;
-        // The first resize sees the child where the form put it.
+        // The first time sees the child where the form put it.
         QVariant left = child->property(kDesignLeft);
         if (!left.isValid()) {
             left = child->x();

@@ -2,7 +2,8 @@
 // A panel in the manner of form designers: a filled rectangle with an outer
 // and an inner bevel, whose children sit inside the bevels. Children that
 // carry the dynamic property anchorRight = true keep their distance to the
-// panel's right edge as laid out for designWidth.
+// panel's right edge: they sit where the form put them while the panel is
+// designWidth wide.
 
 #include <QColor>
 #include <QWidget>
@@ -35,7 +36,7 @@ public:
     int bevelWidth() const { return width_; }
     void setBevelWidth(int width);
     int designWidth() const { return designWidth_; }
-    void setDesignWidth(int width) { designWidth_ = width; }
+    void setDesignWidth(int width);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +44,7 @@ protected:
 
 private:
     void updateMargins();
+    void placeAnchoredChildren();
 
     QColor color_;
     Bevel outer_ = Raised;

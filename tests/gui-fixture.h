@@ -1,0 +1,116 @@
+#pragma once
+// Shared set-up of the GUI tests: the real loading and main windows, the
+// program-wide state put back to its start values, messages caught instead
+// of shown in a modal box, and tiles under names the tests choose.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/apunit1.h"
+#include "app/messagebox.h"
+#include "app/sharedstate.h"
+#include "loading/unitfileload.h"
+
+// Readable failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << list.join(QStringLiteral(" | ")).toStdString();
+}
+inline void PrintTo(const QRect& r, std::ostream* os)
+{
+    *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();
+}
+inline void PrintTo(const QPoint& p, std::ostream* os)
+{
+    *os << '(' << p.x() << ',' << p.y() << ')';
+}
+inline void PrintTo(const QSize& s, std::ostream* os)
+{
+    *os << s.width() << 'x' << s.height();
+}
+inline void PrintTo(const QColor& c, std::ostream* os)
+{
+    *os << c.name().toStdString();
+}
+
+// The loading window lives as long as the test program, as in the viewer.
+inline TForm2& LoadingWindow()
+{
+    static TForm2* form = new TForm2;
+    return *form;
+}
+
+// A clock that moves only when a test says so.
+inline uint32_t FakeTicks = 0;
+inline uint32_t FakeTickSource()
+{
+    return FakeTicks;
+}
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TheViewpoint = {};
+        TheRenderParams = {};
+        ShownAltitude = 0;
+        CursorX = CursorY = 0;
+        RateFrameCount = 0;
+        RateTicks = {};
+        FakeTicks = 0;
+        SetTickSource(FakeTickSource);
+        SetMessageSink([this](const QString& text) { messages.append(text); });
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        SetMessageSink({});
+        SetTickSource(nullptr);
+    }
+
+    // The main window, shown on the offscreen screen, at its start size.
+    TForm1& MakeForm(QStringList commandLine = {})
+    {
+        form = std::make_unique<TForm1>(LoadingWindow(), std::move(commandLine));
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return *form;
+    }
+
+    // The sample tile under another name (the name gives the tile's place).
+    QString SampleAs(const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        if (!QFile::exists(path)) {
+            EXPECT_TRUE(QFile::link(QStringLiteral(VANTOREL_SAMPLE_TILE), path));
+        }
+        return path;
+    }
+
+    QString TextFile(const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a tile\n");
+        return path;
+    }
+
+    QTemporaryDir dir;
+    QStringList messages;
+    std::unique_ptr<TForm1> form;
+};

@@ -1,0 +1,479 @@
+// The main window: layout, start-up, tile intake, title, links and the map view.
+
+#include "gui-fixture.h"
+
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QFontInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "loading/terrain.h"
+
+namespace {
+
+const QString kNotATile = QStringLiteral("\"***_dem.tif\"ファイル以外は読み込めません．");
+const QString kCannotOpen = QStringLiteral("ファイルが読み込めません．");
+
+struct Placement {
+    const char* name;
+    int x, y, width, height;  // width, height 0: sized to the caption
+    const char* caption;
+};
+
+// Positions in their panels at the minimum window size.
+const Placement kPlacements[] = {
+    {"PaintBox2", 0, 4, 360, 360, nullptr},
+    {"Label5", 3, 372, 0, 0, "*上地図をクリックすれば視点が移動します。"},
+    {"Label7", 3, 392, 0, 0, "*マウス右クリックで視線方位を変更します。"},
+    {"BtnFore", 296, 368, 57, 20, "前進"},
+    {"BtnBack", 296, 392, 57, 20, "後退"},
+    {"lbInfo2", 8, 3, 0, 0, nullptr},
+    {"Label2", 8, 8, 0, 0, "３D画面上半分を左右にドラッグすれば視線方位が変わります。"},
+    {"Label8", 15, 28, 0, 0, "　〃　下半分を左右にドラッグすれば横方向に移動します。"},
+    {"Label3", 15, 48, 0, 0, "　〃　上半分を上下にドラッグすれば視線ピッチ(上下)が変わります。"},
+    {"Label4", 15, 68, 0, 0, "　〃　下半分を上下にドラッグすれば高度が変わります。"},
+    {"LbRate", 408, 8, 0, 0, "***RATE***"},
+    {"Label6", 488, 4, 0, 0, "\"ASTGTM_xxxx_dem.tif\"をドラッグドロップで表示します。"},
+    {"Label11", 500, 28, 0, 0, "ﾘﾝｸ→"},
+    {"lbLinkAster", 556, 28, 0, 0, "ASTER-GDEM,ﾀﾞｳﾝﾛｰﾄﾞ"},
+    {"lbLinkUlvaren", 780, 28, 0, 0, "Ulvaren"},
+    {"Button2", 680, 56, 81, 25, "最高地点"},
+    {"BtnDemo", 780, 56, 197, 25, "旋回デモ(開始/終了)"},
+    {"Label12", 8, 3, 0, 0, "カーソル位置情報"},
+    {"LbZH", 168, 3, 0, 0, "・・・"},
+};
+
+struct FontSpec {
+    const char* name;
+    int pixelSize;
+    bool bold;
+    bool underline;
+};
+
+const FontSpec kFonts[] = {
+    {"Form1", 17, false, false},
+    {"Label5", 13, false, false},
+    {"BtnFore", 13, false, false},
+    {"lbInfo2", 15, false, false},
+    {"Label2", 13, false, false},
+    {"LbRate", 13, false, false},
+    {"Label6", 17, true, false},
+    {"Label11", 17, true, false},
+    {"lbLinkAster", 17, false, true},
+    {"lbLinkUlvaren", 17, false, true},
+    {"Button2", 17, false, false},
+    {"BtnDemo", 17, true, false},
+    {"Label12", 15, false, false},
+    {"LbZH", 15, false, false},
+};
+
+QString TextOf(QWidget* widget)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    return {};
+}
+
+QColor PixelOf(QWidget* widget, QPoint at)
+{
+    return widget->grab().toImage().pixelColor(at);
+}
+
+void Drop(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+}
+
+// Catches what the links would open in a browser, with the colour the
+// label showed at that moment.
+class PageCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QWidget* watched = nullptr;
+    QList<QUrl> pages;
+    QColor colourWhenOpened;
+
+public slots:
+    void open(const QUrl& page)
+    {
+        pages.append(page);
+        if (watched)
+            colourWhenOpened = PixelOf(watched, QPoint(1, 1));
+    }
+};
+
+class MainWindowTest : public GuiTest { };
+
+TEST_F(MainWindowTest, ComponentsSitWhereTheFormPutsThem)
+{
+    TForm1& form = MakeForm();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
+    EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 560));
+    for (const Placement& p : kPlacements) {
+        SCOPED_TRACE(p.name);
+        auto* widget = form.findChild<QWidget*>(QString::fromLatin1(p.name));
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->pos(), QPoint(p.x, p.y));
+        if (p.width) {
+            EXPECT_EQ(widget->size(), QSize(p.width, p.height));
+        }
+        if (p.caption) {
+            EXPECT_EQ(TextOf(widget), QString::fromUtf8(p.caption));
+        }
+    }
+}
+
+TEST_F(MainWindowTest, PanelsShareTheWindow)
+{
+    TForm1& form = MakeForm();
+    const QSize client = form.size();
+    EXPECT_EQ(form.PanelR->width(), 360);
+    EXPECT_EQ(form.PanelR->geometry().right(), client.width() - 1);
+    EXPECT_EQ(form.Panel3->height(), 21);
+    EXPECT_EQ(form.PanelB->height(), 90);
+    EXPECT_EQ(form.PanelB->geometry().bottom(), client.height() - 1);
+    EXPECT_EQ(form.Panel3->geometry().bottom() + 1, form.PanelB->y());
+    EXPECT_EQ(form.PanelL->geometry(), QRect(0, 0, client.width() - 360, client.height() - 21 - 90));
+    EXPECT_EQ(form.PanelR->height(), form.PanelL->height());
+    EXPECT_EQ(form.Panel5->height(), 21);
+    // The 3D view fills the panel above the cursor line, inside its bevel.
+    EXPECT_EQ(form.PaintBox1->geometry().bottom() + 1, form.Panel5->y());
+    EXPECT_EQ(form.PaintBox1->width(), form.PanelL->width() - 2);
+}
+
+TEST_F(MainWindowTest, FontsColoursAndStates)
+{
+    TForm1& form = MakeForm();
+    for (const FontSpec& f : kFonts) {
+        SCOPED_TRACE(f.name);
+        auto* widget = form.findChild<QWidget*>(QString::fromLatin1(f.name));
+        if (QString::fromLatin1(f.name) == QStringLiteral("Form1"))
+            widget = &form;
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->font().pixelSize(), f.pixelSize);
+        EXPECT_EQ(widget->font().bold(), f.bold);
+        EXPECT_EQ(widget->font().underline(), f.underline);
+    }
+    // "ＭＳ ゴシック" is drawn with an installed Japanese font.
+    EXPECT_EQ(QFontInfo(form.Label5->font()).family(), QStringLiteral("IPAGothic"));
+
+    EXPECT_EQ(PixelOf(form.Panel3, QPoint(400, 10)), QColor(255, 255, 128));
+    EXPECT_EQ(PixelOf(form.Panel5, QPoint(600, 10)), QColor(208, 249, 147));
+    EXPECT_EQ(PixelOf(form.LbRate, QPoint(1, 1)), QColor(240, 243, 116));
+    EXPECT_EQ(form.Label6->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+
+    EXPECT_FALSE(form.BtnFore->isEnabled());
+    EXPECT_FALSE(form.BtnBack->isEnabled());
+    EXPECT_FALSE(form.BtnDemo->isEnabled());
+    EXPECT_FALSE(form.BtnFore->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(form.BtnFore->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(form.BtnBack->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(form.Label6->toolTip(), TForm1::AsterPage().toString());
+    EXPECT_EQ(form.lbLinkAster->toolTip(), TForm1::AsterPage().toString());
+    EXPECT_EQ(form.lbLinkUlvaren->toolTip(), TForm1::UlvarenPage().toString());
+    for (QWidget* w : {static_cast<QWidget*>(form.PaintBox1), static_cast<QWidget*>(form.PaintBox2),
+             static_cast<QWidget*>(form.BtnDemo), static_cast<QWidget*>(form.lbLinkAster)})
+        EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor) << w->objectName().toStdString();
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_EQ(form.Timer1->interval(), 10);
+}
+
+TEST_F(MainWindowTest, MinimumSizeAndGrowth)
+{
+    TForm1& form = MakeForm();
+    // The minimum is the outer size, frame included.
+    const QSize frame = form.frameGeometry().size() - form.size();
+    EXPECT_EQ(form.minimumSize() + frame, QSize(1024, 560));
+    form.resize(800, 400);
+    EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 560));
+
+    const QSize view = form.PaintBox1->size();
+    const QSize growth = QSize(1400, 800) - form.size();
+    form.resize(1400, 800);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.PanelB->width() == 1400; }));
+    EXPECT_EQ(form.PanelR->width(), 360);
+    EXPECT_EQ(form.PaintBox1->size(), view + growth);
+    // Anchored right: the demo button and the drop hint keep their distance
+    // to the right edge.
+    EXPECT_EQ(form.BtnDemo->x(), 780 + growth.width());
+    EXPECT_EQ(form.Label6->x(), 488 + growth.width());
+    EXPECT_EQ(form.Button2->x(), 680);
+}
+
+TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
+{
+    const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
+    form = std::make_unique<TForm1>(LoadingWindow(), QStringList{tile, QStringLiteral("ignored_N10E010_dem.tif")});
+    // Not while being created.
+    EXPECT_EQ(TheRenderParams.columns, 0);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->FirstActivation == 0; }));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
+    EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 35.5);
+    EXPECT_TRUE(form->BtnDemo->isEnabled());
+
+    // Later activations open nothing again, but stop the demo.
+    TheViewpoint.azimuth = 123;
+    const int32_t serial = TheRenderParams.paintSerial;
+    form->Timer1->start();
+    form->FormActivate();
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(TheViewpoint.azimuth, 123);
+    EXPECT_EQ(TheRenderParams.paintSerial, serial);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, NoArgumentOpensNothing)
+{
+    TForm1& form = MakeForm();
+    form.FormActivate();
+    EXPECT_EQ(form.FirstActivation, 0);
+    EXPECT_EQ(TheRenderParams.columns, 0);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
+}
+
+TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
+{
+    TForm1& form = MakeForm();
+    const QString first = SampleAs(QStringLiteral("first_N35E138_dem.tif"));
+    const QString notTile = TextFile(QStringLiteral("notes.txt"));
+    const QString third = SampleAs(QStringLiteral("third_N36E137_dem.tif"));
+
+    // What the window showed when the second file was refused.
+    QString titleAtMessage;
+    double latitudeAtMessage = 0;
+    SetMessageSink([&](const QString& text) {
+        messages.append(text);
+        titleAtMessage = form.windowTitle();
+        latitudeAtMessage = TheRenderParams.centreLat;
+    });
+    Drop(&form, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notTile), QUrl::fromLocalFile(third)});
+
+    EXPECT_EQ(messages, QStringList{kNotATile});
+    EXPECT_EQ(titleAtMessage, QStringLiteral("Ulvaren Vantorel 0.08 ： ") + first);
+    EXPECT_DOUBLE_EQ(latitudeAtMessage, 35.5);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + third);
+    EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 36.5);
+    EXPECT_DOUBLE_EQ(TheRenderParams.centreLon, 137.5);
+    EXPECT_TRUE(form.BtnFore->isEnabled());
+    EXPECT_TRUE(form.BtnBack->isEnabled());
+    EXPECT_TRUE(form.BtnDemo->isEnabled());
+    EXPECT_FALSE(LoadingWindow().isVisible());
+}
+
+TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
+{
+    TForm1& form = MakeForm();
+    form.OpenTile(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"));
+    EXPECT_EQ(messages, QStringList{kCannotOpen});
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
+    EXPECT_FALSE(form.BtnDemo->isEnabled());
+    EXPECT_EQ(TheRenderParams.columns, 0);
+
+    const QString tile = SampleAs(QStringLiteral("kept_N35E138_dem.tif"));
+    form.OpenTile(tile);
+    TheViewpoint.azimuth = 42;
+    form.PaintBox1Paint();
+    const RenderParams params = TheRenderParams;
+    const Viewpoint view = TheViewpoint;
+    const QRect mapBox = form.PaintBox2->geometry();
+    const QImage frame = form.PaintBox1->picture().copy();
+
+    messages.clear();
+    form.OpenTile(dir.filePath(QStringLiteral("missing_N20E020_dem.tif")));
+    form.OpenTile(TextFile(QStringLiteral("readme.txt")));
+    EXPECT_EQ(messages, (QStringList{kCannotOpen, kNotATile}));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
+    EXPECT_EQ(params.columns, TheRenderParams.columns);
+    EXPECT_EQ(params.rows, TheRenderParams.rows);
+    EXPECT_EQ(params.metresPerCell, TheRenderParams.metresPerCell);
+    EXPECT_EQ(params.northLat, TheRenderParams.northLat);
+    EXPECT_EQ(params.westLon, TheRenderParams.westLon);
+    EXPECT_EQ(params.centreLat, TheRenderParams.centreLat);
+    EXPECT_EQ(params.centreLon, TheRenderParams.centreLon);
+    EXPECT_EQ(params.paintSerial, TheRenderParams.paintSerial);
+    EXPECT_EQ(0, std::memcmp(&view, &TheViewpoint, sizeof view));
+    EXPECT_EQ(form.PaintBox2->geometry(), mapBox);
+    EXPECT_EQ(form.PaintBox1->picture(), frame);
+    EXPECT_TRUE(form.BtnDemo->isEnabled());
+}
+
+TEST_F(MainWindowTest, DeveloperFileShowsTheHiddenControls)
+{
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    {
+        TForm1& form = MakeForm();
+        EXPECT_TRUE(form.Button2->isHidden());
+        EXPECT_TRUE(form.LbRate->isHidden());
+    }
+    TextFile(QStringLiteral("Vantorel.bpr"));
+    {
+        TForm1& form = MakeForm();
+        EXPECT_TRUE(form.Button2->isVisible());
+        EXPECT_TRUE(form.LbRate->isVisible());
+    }
+    QDir::setCurrent(previous);
+}
+
+TEST_F(MainWindowTest, LinksFlashAndOpenTheirPages)
+{
+    TForm1& form = MakeForm();
+    PageCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+
+    catcher.watched = form.lbLinkAster;
+    QTest::mouseClick(form.Label6, Qt::LeftButton);
+    EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
+    form.lbLinkAsterClick();
+    catcher.watched = form.lbLinkUlvaren;
+    QTest::mouseClick(form.lbLinkUlvaren, Qt::LeftButton);
+    EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
+
+    EXPECT_EQ(catcher.pages, (QList<QUrl>{TForm1::AsterPage(), TForm1::AsterPage(), TForm1::UlvarenPage()}));
+    EXPECT_EQ(TForm1::AsterPage().scheme(), QStringLiteral("https"));
+    EXPECT_TRUE(TForm1::UlvarenPage().toLocalFile().endsWith(QStringLiteral("/README.md")));
+    // The flash is over once the page is open.
+    EXPECT_EQ(PixelOf(form.lbLinkAster, QPoint(1, 1)), form.palette().color(QPalette::Window));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+// The map view over a map image of one known colour.
+class MapViewTest : public GuiTest {
+protected:
+    static constexpr uint32_t kGround = 0x336699;
+    static constexpr QRgb kInverted = 0xFFCC9966;
+
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        MakeForm();
+        Bitmap32& map = TheTerrain->mapBitmap;
+        map.setWidth(300);
+        for (int y = 0; y < map.height(); ++y)
+            std::fill_n(map.scanLine(y), map.capacityWidth(), kGround);
+        TheRenderParams.columns = 0;  // no 3D frames: the map alone
+        TheRenderParams.northLat = 36;
+        TheRenderParams.westLon = 138;
+        TheViewpoint.viewAngle = 90;
+    }
+
+    // The map is composed twice: the first paint sizes the box.
+    void PaintMapWithEyeAt(int x, int y)
+    {
+        TheRenderParams.columns = 1;
+        for (int i = 0; i < 2; ++i) {
+            TheViewpoint.longitude = 138 + (x + 0.5) / form->PaintBox2->width();
+            TheViewpoint.latitude = 36 - (y + 0.5) / form->PaintBox2->height();
+            form->PaintBox2Paint();
+        }
+        TheRenderParams.columns = 0;
+    }
+
+    QRgb At(int x, int y) const { return MapViewBitmap.pixel(x, y); }
+
+    // On an edge of the wedge: tan 45° falls a hair short of 1 in doubles,
+    // so an edge may pass a pixel above or below the diagonal.
+    bool Inverted(int x, int y) const
+    {
+        return At(x, y) == kInverted || At(x, y - 1) == kInverted || At(x, y + 1) == kInverted;
+    }
+};
+
+TEST_F(MapViewTest, BoxTakesTheMapSizeCentredInThePanel)
+{
+    PaintMapWithEyeAt(150, 180);
+    EXPECT_EQ(form->PaintBox2->geometry(), QRect(30, 4, 300, 360));
+    EXPECT_EQ(MapViewBitmap.size(), QSize(360, 360));
+    EXPECT_EQ(form->PaintBox2->picture().size(), QSize(360, 360));
+}
+
+TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
+{
+    PaintMapWithEyeAt(20, 20);
+    const QRgb grey = qRgb(128, 128, 128);
+    for (const int r : {50, 100, 150}) {
+        SCOPED_TRACE(r);
+        // Somewhere within a pixel of each compass point.
+        const auto near = [&](int x, int y) {
+            for (int d = -1; d <= 1; ++d) {
+                if (MapViewBitmap.valid(x + d, y) && At(x + d, y) == grey)
+                    return true;
+                if (MapViewBitmap.valid(x, y + d) && At(x, y + d) == grey)
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(near(150 + r, 180));
+        EXPECT_TRUE(near(150 - r, 180));
+        EXPECT_TRUE(near(150, 180 - r));
+        EXPECT_TRUE(near(150, 180 + r));
+    }
+    EXPECT_EQ(At(150, 180), 0xFF000000 | kGround);
+}
+
+TEST_F(MapViewTest, WedgeLooksNorthWithAQuarterTurnEachSide)
+{
+    TheViewpoint.azimuth = 0;
+    PaintMapWithEyeAt(100, 300);
+    // Edges to (x + 250, y - 250) and (x - 250, y - 250).
+    for (const int k : {60, 120, 190}) {
+        SCOPED_TRACE(k);
+        EXPECT_TRUE(Inverted(100 + k, 300 - k));
+        if (100 - k >= 0) {
+            EXPECT_TRUE(Inverted(100 - k, 300 - k));
+        }
+    }
+    EXPECT_EQ(At(100, 200), 0xFF000000 | kGround);  // straight ahead lies inside the wedge
+}
+
+TEST_F(MapViewTest, WedgeOpensToTheRightLookingEast)
+{
+    TheViewpoint.azimuth = 90;
+    PaintMapWithEyeAt(50, 180);
+    // Edges to (x + 250, y + 250) and (x + 250, y - 250).
+    for (const int k : {60, 120}) {
+        SCOPED_TRACE(k);
+        EXPECT_TRUE(Inverted(50 + k, 180 + k));
+        EXPECT_TRUE(Inverted(50 + k, 180 - k));
+    }
+    EXPECT_EQ(At(150, 180), 0xFF000000 | kGround);
+}
+
+TEST_F(MapViewTest, DotStaysOnePixelInsideForAnEyeOffTheTile)
+{
+    const QRgb red = qRgb(255, 0, 0);
+    PaintMapWithEyeAt(-40, -70);
+    EXPECT_EQ(At(1, 1), red);
+    EXPECT_EQ(At(2, 1), red);
+    PaintMapWithEyeAt(900, 900);
+    EXPECT_EQ(At(298, 358), red);
+    EXPECT_NE(At(298, 300), red);
+}
+
+TEST_F(MapViewTest, NothingIsDrawnWithoutATile)
+{
+    const QRect before = form->PaintBox2->geometry();
+    form->PaintBox2Paint();
+    form->PaintBox1Paint();
+    EXPECT_EQ(form->PaintBox2->geometry(), before);
+    EXPECT_TRUE(form->lbInfo2->text().isEmpty());
+    EXPECT_EQ(TheRenderParams.paintSerial, 0);
+}
+
+}  // namespace
+
+#include "gui-mainwindow-test.moc"
