@@ -14,6 +14,12 @@ constexpr std::array<int32_t, kReciprocalEntries> MakeReciprocalTable()
 }
 constexpr std::array<int32_t, kReciprocalEntries> kReciprocals = MakeReciprocalTable();
 
+template <typename T>
+std::unique_ptr<T[]> Cleared(std::size_t count)
+{
+    return std::unique_ptr<T[]>(new T[count]());
+}
+
 // The blocks live until the process ends; they are held here only so that
 // leak checkers see them owned.
 struct Storage {
@@ -30,12 +36,6 @@ struct Storage {
 Storage storage;
 bool prepared = false;
 FrameBuffersRecord view;
-
-template <typename T>
-std::unique_ptr<T[]> Cleared(std::size_t count)
-{
-    return std::unique_ptr<T[]>(new T[count]());
-}
 
 }  // namespace
 

@@ -44,19 +44,44 @@ uint32_t BlendHalf(uint32_t a, uint32_t b)
     return ((a & kBlendMask) + (b & kBlendMask)) >> 1;
 }
 
-// Blue, green and red of (a (n - k) + b k) / n, top byte 0; 0 < k < n.
-uint32_t MixRgb(uint32_t a, uint32_t b, int32_t k, int32_t n, const int32_t* reciprocals)
-{
-    uint32_t mixed = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const int32_t sum = int32_t((a >> shift) & 0xFF) * (n - k) + int32_t((b >> shift) & 0xFF) * k;
-        // The table ends at 2047; longer segments (frames 2048 wide or more)
-        // divide plainly.
-        const int32_t byte = n < kReciprocalEntries ? (sum * reciprocals[n]) >> kReciprocalBits : sum / n;
-        mixed |= uint32_t(byte) << shift;
+// Blue, green and red of (a (n - k) + b k) / n, top byte 0, for k = 1, 3,
+// 5, ... in turn. Each byte is ((a (n - k) + b k) * ReciprocalTable[n]) >> 16
+// (a plain division by n where the table has no entry, for segments 2048 or
+// more long); the weighted sums are stepped by 2 (b - a) per call rather than
+// recomputed, which gives the very same integers.
+class GradientStepper {
+public:
+    GradientStepper(uint32_t a, uint32_t b, int32_t n, const int32_t* reciprocals)
+        : n_(n), scale_(n < kReciprocalEntries ? reciprocals[n] : 1), divide_(n >= kReciprocalEntries)
+    {
+        for (int i = 0; i < 3; ++i) {
+            const int32_t from = int32_t((a >> (8 * i)) & 0xFF);
+            const int32_t to = int32_t((b >> (8 * i)) & 0xFF);
+            // The sum at k = 1: a (n - 1) + b.
+            sum_[i] = (from * (n - 1) + to) * scale_;
+            step_[i] = 2 * (to - from) * scale_;
+        }
     }
-    return mixed;
-}
+
+    // The colour at the current odd k; then moves on to k + 2.
+    uint32_t Next()
+    {
+        uint32_t mixed = 0;
+        for (int i = 0; i < 3; ++i) {
+            const int32_t byte = divide_ ? sum_[i] / n_ : sum_[i] >> kReciprocalBits;
+            mixed |= uint32_t(byte) << (8 * i);
+            sum_[i] += step_[i];
+        }
+        return mixed;
+    }
+
+private:
+    int32_t n_;
+    int32_t scale_;
+    bool divide_;
+    int32_t sum_[3];
+    int32_t step_[3];
+};
 
 // The frame buffers as one frame uses them, within the clipped frame size.
 struct Target {
@@ -93,14 +118,11 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     tg.heightRows[r][x] = 0;
 }
 
-void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+// FillColumnSpan for a point at or above the column's top.
+[[gnu::noinline]] void RaiseColumn(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth,
+                                   int32_t height)
 {
     int32_t t = tg.columnTop[x];
-    if (t < y) {
-        // Hidden by nearer terrain; the colour starts the column's next gradient.
-        tg.columnColour[x] = colour;
-        return;
-    }
     const int32_t bottom = tg.H - 1;
     if (t == bottom && (tg.columnColour[x] >> 24) == (kUntouchedColumn >> 24)) {
         // First touched above the bottom row: the rows below show sky. The
@@ -126,14 +148,29 @@ void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t d
         return;
 
     // Vertical gradient from prev to colour; the colour changes every second row.
-    uint32_t g = prev;
-    const bool blend = prev != colour;
-    for (int32_t k = 1; k < count; ++k) {
-        if (blend && (k & 1))
-            g = MixRgb(prev, colour, k, count, tg.reciprocals);
-        PutPixel(tg, x, t - k, g, depth, height);
+    if (prev == colour) {
+        for (int32_t k = 1; k < count; ++k)
+            PutPixel(tg, x, t - k, prev, depth, height);
+    } else {
+        GradientStepper gradient(prev, colour, count, tg.reciprocals);
+        uint32_t g = prev;
+        for (int32_t k = 1; k < count; ++k) {
+            if (k & 1)
+                g = gradient.Next();
+            PutPixel(tg, x, t - k, g, depth, height);
+        }
     }
     PutPixel(tg, x, y, colour, depth, height);
+}
+
+inline void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    if (tg.columnTop[x] < y) {
+        // Hidden by nearer terrain; the colour starts the column's next gradient.
+        tg.columnColour[x] = colour;
+        return;
+    }
+    RaiseColumn(tg, x, y, colour, depth, height);
 }
 
 void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
@@ -149,6 +186,8 @@ void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t 
     const int32_t e = std::abs(y1 - y0);
     const int32_t step = y0 < y1 ? 1 : -1;
     const bool blend = c0 != c1;
+    GradientStepper gradient(c0, c1, n, tg.reciprocals);
+    const uint32_t topByte = c0 & ~kRgbMask;
     int32_t err = n >> 1;
     int32_t y = y0;
     uint32_t cur = c0;
@@ -159,7 +198,7 @@ void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t 
             err += n;
         }
         if (blend && (k & 1))
-            cur = (c0 & ~kRgbMask) | MixRgb(c0, c1, k, n, tg.reciprocals);
+            cur = topByte | gradient.Next();
         FillSpan(tg, x0 + k, y, cur, depth, height);
     }
     FillSpan(tg, x1, y1, c1, depth, height);

@@ -1,0 +1,126 @@
+// Frames of the sample tile: whole frames (view strips + rasterisation) at
+// three sizes and a few views, and each stage on its own.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "loading/terrain.h"
+#include "loading/tilereader.h"
+#include "render/make3dpicture.h"
+
+namespace {
+
+struct Scene {
+    Terrain terrain;
+    RenderParams params;
+    Viewpoint start;
+    Bitmap32 frame{1920, 1080};
+
+    Scene()
+    {
+        LoadListener quiet;
+        if (LoadTileInto(VANTOREL_SAMPLE_TILE, terrain, params, start, quiet) != TileError::None) {
+            std::fprintf(stderr, "cannot load %s\n", VANTOREL_SAMPLE_TILE);
+            std::exit(1);
+        }
+        PrepareFrameBuffers(frame);
+    }
+
+    Viewpoint View(double azimuth, double pitch) const
+    {
+        Viewpoint v = start;
+        v.azimuth = v.renderAzimuth = azimuth;
+        v.pitch = pitch;
+        return v;
+    }
+    void Strips(int32_t W, int32_t H, const Viewpoint& v)
+    {
+        BuildViewStrips(W, H, terrain.tileInfo, terrain.reliefLevels, terrain.heightGrid.rows(), params, v);
+    }
+    int32_t Rasterise(const Viewpoint& v)
+    {
+        return RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), params, v);
+    }
+};
+
+Scene& TheScene()
+{
+    static auto scene = std::make_unique<Scene>();
+    return *scene;
+}
+
+// Arguments: width, height, azimuth, pitch.
+Viewpoint ViewOf(const benchmark::State& state)
+{
+    return TheScene().View(double(state.range(2)), double(state.range(3)));
+}
+
+void WholeFrame(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    const Viewpoint v = ViewOf(state);
+    const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    int64_t samples = 0;
+    for (auto _ : state) {
+        scene.Strips(W, H, v);
+        benchmark::DoNotOptimize(scene.Rasterise(v));
+        samples += StripCount;
+    }
+    state.counters["strips"] = benchmark::Counter(double(samples), benchmark::Counter::kAvgIterations);
+}
+
+void ViewStripsStage(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    const Viewpoint v = ViewOf(state);
+    for (auto _ : state)
+        scene.Strips(int32_t(state.range(0)), int32_t(state.range(1)), v);
+}
+
+void RasteriseFrameStage(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    const Viewpoint v = ViewOf(state);
+    scene.Strips(int32_t(state.range(0)), int32_t(state.range(1)), v);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(scene.Rasterise(v));
+}
+
+void StripRasteriserStage(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    const Viewpoint v = ViewOf(state);
+    scene.Strips(int32_t(state.range(0)), int32_t(state.range(1)), v);
+    scene.Rasterise(v);  // sets the projection constants and the sky rows
+    for (auto _ : state)
+        RasteriseStrips();
+}
+
+void FrameArguments(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"W", "H", "az", "pitch"});
+    for (auto [w, h] : {std::pair{656, 400}, std::pair{1280, 720}, std::pair{1920, 1080}})
+        for (int azimuth : {0, 45, 200})
+            for (int pitch : {-5, -30})
+                b->Args({w, h, azimuth, pitch});
+    b->Unit(benchmark::kMillisecond);
+}
+
+void StageArguments(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"W", "H", "az", "pitch"});
+    for (auto [w, h] : {std::pair{656, 400}, std::pair{1920, 1080}})
+        for (int azimuth : {0, 45})
+            b->Args({w, h, azimuth, -5});
+    b->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(WholeFrame)->Apply(FrameArguments);
+BENCHMARK(ViewStripsStage)->Apply(StageArguments);
+BENCHMARK(RasteriseFrameStage)->Apply(StageArguments);
+BENCHMARK(StripRasteriserStage)->Apply(StageArguments);

@@ -1,0 +1,398 @@
+// Frame stage: sky colours, projection constants, the terrain-following eye
+// altitude, and whole frames on synthetic terrain and on the sample tile.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "loading/terrain.h"
+#include "loading/tilereader.h"
+#include "render-test-support.h"
+
+using namespace rendertest;
+
+namespace {
+
+uint32_t Sky(int32_t lift)
+{
+    return 0x2020FF + uint32_t(lift) * 0x010100;
+}
+
+// Starts every frame from the same carried-over state.
+void ResetCarriedState(int32_t groundFollow = 0)
+{
+    GroundFollow = groundFollow;
+    DetailFactor = 0.9;
+    RasterFeedback = 0;
+}
+
+int32_t DrawFrame(const SyntheticTile& tile, int32_t W, int32_t H, const Viewpoint& view)
+{
+    PreparedBitmap();
+    tile.Build(W, H, view);
+    return tile.Rasterise(view);
+}
+
+const SyntheticTile& FlatTile(int16_t height)
+{
+    static std::map<int16_t, std::unique_ptr<SyntheticTile>> tiles;
+    auto& tile = tiles[height];
+    if (!tile)
+        tile = std::make_unique<SyntheticTile>(401, [height](int32_t, int32_t) { return height; });
+    return *tile;
+}
+
+// The frame's pixels outside W x H, all three buffers, are still `mark`.
+void MarkOutside(int32_t W, int32_t H, uint32_t mark)
+{
+    for (int32_t r = 0; r < kBufferHeight; ++r) {
+        const int32_t from = r < H ? W : 0;
+        std::fill(FrameBuffers.ColourRows[r] + from, FrameBuffers.ColourRows[r] + kBufferWidth, mark);
+        std::fill(FrameBuffers.DepthRows[r] + from, FrameBuffers.DepthRows[r] + kBufferWidth, mark);
+        std::fill(FrameBuffers.HeightRows[r] + from, FrameBuffers.HeightRows[r] + kBufferWidth, int16_t(mark));
+    }
+}
+bool OutsideStillMarked(int32_t W, int32_t H, uint32_t mark)
+{
+    for (int32_t r = 0; r < kBufferHeight; ++r) {
+        for (int32_t x = r < H ? W : 0; x < kBufferWidth; ++x) {
+            if (FrameBuffers.ColourRows[r][x] != mark || FrameBuffers.DepthRows[r][x] != mark ||
+                FrameBuffers.HeightRows[r][x] != int16_t(mark)) {
+                ADD_FAILURE() << "written outside the frame at " << x << "," << r;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Every column shows sky above its terrain; within the terrain, depth does
+// not fall going up (nearer terrain is drawn lower), and column 0 repeats
+// column 1. Depth is the distance along the view axis, so the order holds for
+// views towards the horizon, not for a look straight down or a tele view
+// whose strips cross a column at several distances.
+void ExpectFrameProperties(int32_t W, int32_t H, const char* what, bool depthOrder = true)
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    int64_t terrainPixels = 0;
+    int64_t depthInversions = 0;
+    for (int32_t x = 1; x < W; ++x) {
+        const int32_t top = fb.ColumnTop[x];
+        ASSERT_GE(top, 0) << what;
+        ASSERT_LE(top, H - 1) << what;
+        for (int32_t r = 0; r < top; ++r) {
+            ASSERT_EQ(fb.ColourRows[r][x], fb.SkyRowColours[r]) << what << " sky at " << x << "," << r;
+            ASSERT_EQ(fb.DepthRows[r][x], kSkyDepth) << what << " at " << x << "," << r;
+            ASSERT_EQ(fb.HeightRows[r][x], 0) << what << " at " << x << "," << r;
+        }
+        uint32_t below = 0;
+        for (int32_t r = H - 2; r >= top; --r) {
+            const uint32_t d = fb.DepthRows[r][x];
+            if (d == kSkyDepth)
+                continue;  // sky below the first terrain of the column
+            ++terrainPixels;
+            if (d < below)
+                ++depthInversions;
+            below = std::max(below, d);
+        }
+    }
+    for (int32_t r = 0; r < H && W > 1; ++r) {
+        ASSERT_EQ(fb.ColourRows[r][0], fb.ColourRows[r][1]) << what << " row " << r;
+        ASSERT_EQ(fb.DepthRows[r][0], fb.DepthRows[r][1]) << what << " row " << r;
+    }
+    if (depthOrder) {
+        EXPECT_EQ(depthInversions, 0) << what << ": of " << terrainPixels << " terrain pixels";
+    }
+}
+
+}  // namespace
+
+TEST(SkyRows, LevelViewPutsTheHorizonMidFrame)
+{
+    PreparedBitmap();
+    // 800 x 400, 40 degrees: f = 20, horizon row 200, band rows 0..199.
+    FillSkyRowColours(800, 400, 40, 0);
+    const uint32_t* sky = FrameBuffers.SkyRowColours;
+    EXPECT_EQ(sky[0], 0x2020FFu);
+    EXPECT_EQ(sky[1], 0x2020FFu);
+    EXPECT_EQ(sky[2], 0x2121FFu);
+    EXPECT_EQ(sky[199], 0x8383FFu);
+    for (int32_t r = 0; r < 200; ++r)
+        ASSERT_EQ(sky[r], Sky(r / 2)) << r;
+    for (int32_t r = 200; r < 400; ++r)
+        ASSERT_EQ(sky[r], 0x8484FFu) << r;
+}
+
+TEST(SkyRows, LookingUpLeavesDeepBlueAboveTheBand)
+{
+    PreparedBitmap();
+    FillSkyRowColours(800, 400, 40, 10);  // horizon row 400
+    const uint32_t* sky = FrameBuffers.SkyRowColours;
+    for (int32_t r = 0; r < 200; ++r)
+        ASSERT_EQ(sky[r], 0x2020FFu) << r;
+    EXPECT_EQ(sky[200], 0x2020FFu);
+    EXPECT_EQ(sky[399], Sky(99));
+}
+
+TEST(SkyRows, HorizonAboveTheFrameStartsTheBandPartWay)
+{
+    PreparedBitmap();
+    const uint32_t mark = 0x5A5A5A5A;
+    FrameBuffers.SkyRowColours[400] = mark;
+    // Pitch -5: horizon row 100, band from row -100, so row 0 has k = 100.
+    FillSkyRowColours(800, 400, 40, -5);
+    EXPECT_EQ(FrameBuffers.SkyRowColours[0], 0x5252FFu);
+    EXPECT_EQ(FrameBuffers.SkyRowColours[99], 0x8383FFu);
+    EXPECT_EQ(FrameBuffers.SkyRowColours[100], 0x8484FFu);
+    // A steep look down: horizon row -1000, no band at all.
+    FillSkyRowColours(800, 400, 40, -60);
+    for (int32_t r = 0; r < 400; ++r)
+        ASSERT_EQ(FrameBuffers.SkyRowColours[r], 0x8484FFu) << r;
+    EXPECT_EQ(FrameBuffers.SkyRowColours[400], mark) << "only rows of the frame";
+}
+
+TEST(FrameStage, ProjectionConstantsForALevelView)
+{
+    ResetCarriedState();
+    Viewpoint v = FlatTile(0).ViewOver(200, 200);
+    v.pitch = 0;
+    v.renderAzimuth = 90;
+    DrawFrame(FlatTile(0), 800, 400, v);
+    const ProjectionRecord& p = ProjectionSetup;
+    EXPECT_EQ(p.cosPitch, -1024);
+    EXPECT_EQ(p.sinPitch, 0);
+    EXPECT_EQ(p.cosAz, 0);
+    EXPECT_EQ(p.sinAz, -1024);
+    EXPECT_EQ(p.focalX, 1098);  // 400 / tan 20 deg = 1098.99
+    EXPECT_EQ(p.focalY, 1134);  // 200 / tan 10 deg = 1134.26
+    EXPECT_EQ(p.eyeZ, 8293);    // 1000 m * 256 / 30.867 m
+    EXPECT_NEAR(p.eyeX, 200 * 256, 1);
+    EXPECT_NEAR(p.eyeY, 200 * 256, 1);
+}
+
+TEST(FrameStage, SkyBandUsesTheUnclampedViewAngle)
+{
+    ResetCarriedState();
+    Viewpoint v = FlatTile(0).ViewOver(200, 200);
+    v.viewAngle = 170;
+    DrawFrame(FlatTile(0), 800, 400, v);
+    const int32_t focal170 = ProjectionSetup.focalX;
+    // f = 85: horizon row trunc(200 - 23.5) = 176, so row 1 has k = 25.
+    EXPECT_EQ(FrameBuffers.SkyRowColours[1], Sky(12));
+    v.viewAngle = 160;
+    DrawFrame(FlatTile(0), 800, 400, v);
+    EXPECT_EQ(ProjectionSetup.focalX, focal170) << "the focal length clamps";
+    EXPECT_EQ(FrameBuffers.SkyRowColours[1], Sky(13));  // f = 80: row 1 has k = 26
+}
+
+TEST(EyeAltitude, StaysAtTheMinimumOverLowGround)
+{
+    ResetCarriedState();
+    const Viewpoint v = FlatTile(900).ViewOver(200, 200);
+    for (int frame = 0; frame < 6; ++frame)
+        EXPECT_EQ(DrawFrame(FlatTile(900), 64, 48, v), 1000) << frame;
+}
+
+TEST(EyeAltitude, ClimbsAQuarterOfTheGapPerFrame)
+{
+    ResetCarriedState();
+    const Viewpoint v = FlatTile(3000).ViewOver(200, 200);
+    // M = 3100: GroundFollow 775, 1356, 1792, 2119, ...
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1000);
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1356);
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1792);
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 2119);
+    for (int frame = 0; frame < 60; ++frame)
+        DrawFrame(FlatTile(3000), 64, 48, v);
+    // The quarter step is zero once the gap is below 4 m.
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 3097);
+    EXPECT_EQ(GroundFollow, 3097);
+
+    // Going down, the floored quarter keeps stepping by at least 1 m.
+    const Viewpoint low = FlatTile(500).ViewOver(200, 200);
+    for (int frame = 0; frame < 60; ++frame)
+        DrawFrame(FlatTile(500), 64, 48, low);
+    EXPECT_EQ(DrawFrame(FlatTile(500), 64, 48, low), 1000) << "the minimum altitude holds";
+    EXPECT_EQ(GroundFollow, 600);
+}
+
+TEST(EyeAltitude, OffTheTileDecaysToTheMinimum)
+{
+    ResetCarriedState(2000);
+    Viewpoint v = FlatTile(3000).ViewOver(200, 200);
+    v.latitude += 2;
+    v.minAltitude = 300;
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1500);
+    for (int frame = 0; frame < 60; ++frame)
+        DrawFrame(FlatTile(3000), 64, 48, v);
+    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 300);
+}
+
+TEST(WholeFrame, FlatPlaneGivesOneHorizonRow)
+{
+    // Looking north at the straight north edge of a flat tile: every column's
+    // terrain ends on the same row, just below the horizon.
+    static const SyntheticTile plane(1601, [](int32_t, int32_t) { return int16_t(0); });
+    ResetCarriedState();
+    Viewpoint v = plane.ViewOver(800, 1400);
+    v.pitch = 0;
+    DrawFrame(plane, 656, 400, v);
+    const int32_t top = FrameBuffers.ColumnTop[1];
+    for (int32_t x = 1; x < 656; ++x)
+        ASSERT_EQ(FrameBuffers.ColumnTop[x], top) << x;
+    // 1000 m up, about 1399 cells from the edge: focalY * 8293 / (1399 * 256) rows down.
+    const int32_t drop = ProjectionSetup.focalY * 8293 / (1399 * 256);
+    EXPECT_NEAR(top, 200 + drop, 1);
+    ExpectFrameProperties(656, 400, "flat plane");
+}
+
+TEST(WholeFrame, SpikeHidesWhatIsBehindIt)
+{
+    // A 2000 m tower 100 cells ahead of the eye on flat ground.
+    static const SyntheticTile tower(1601, [](int32_t c, int32_t r) {
+        return int16_t(std::abs(c - 800) <= 3 && std::abs(r - 1300) <= 3 ? 2000 : 0);
+    });
+    ResetCarriedState();
+    Viewpoint v = tower.ViewOver(800, 1400);
+    v.pitch = 0;
+    DrawFrame(tower, 656, 400, v);
+    const int32_t mid = 328;
+    const int32_t flatTop = FrameBuffers.ColumnTop[100];
+    ASSERT_LT(FrameBuffers.ColumnTop[mid], flatTop - 50) << "the tower rises above the far edge";
+    // Between the tower's top and the far edge only the tower shows: its
+    // depth, about 100 cells, not the far ground's 1400.
+    for (int32_t r = FrameBuffers.ColumnTop[mid] + 2; r < flatTop + 2; ++r)
+        EXPECT_LT(FrameBuffers.DepthRows[r][mid], 110u * 256) << r;
+    ExpectFrameProperties(656, 400, "tower");
+}
+
+class SampleTileFrames : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        PreparedBitmap();
+        terrain = std::make_unique<Terrain>();
+        LoadListener quiet;
+        ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, *terrain, params, start, quiet), TileError::None);
+    }
+    static void TearDownTestSuite() { terrain.reset(); }
+
+    static int32_t Draw(int32_t W, int32_t H, const Viewpoint& v)
+    {
+        Viewpoint view = v;
+        view.renderAzimuth = view.azimuth;
+        BuildViewStrips(W, H, terrain->tileInfo, terrain->reliefLevels, terrain->heightGrid.rows(), params, view);
+        return RasteriseFrame(terrain->tileInfo, terrain->heightGrid.rows(), params, view);
+    }
+
+    static Viewpoint View(double azimuth, double pitch, double altitude = 1000)
+    {
+        Viewpoint v = start;
+        v.azimuth = azimuth;
+        v.pitch = pitch;
+        v.minAltitude = altitude;
+        return v;
+    }
+
+    static inline std::unique_ptr<Terrain> terrain;
+    static inline RenderParams params;
+    static inline Viewpoint start;
+};
+
+TEST_F(SampleTileFrames, SkyAboveTerrainAndDepthGrowingUpward)
+{
+    for (auto [W, H] : {std::pair{656, 400}, std::pair{1920, 1080}}) {
+        for (double azimuth : {0.0, 45.0, 200.0}) {
+            for (double pitch : {-5.0, -30.0}) {
+                ResetCarriedState();
+                const uint32_t mark = 0xC3C3C3C3;
+                MarkOutside(W, H, mark);
+                Draw(W, H, View(azimuth, pitch));
+                const std::string what = std::to_string(W) + "x" + std::to_string(H) + " az " +
+                                         std::to_string(int(azimuth)) + " pitch " + std::to_string(int(pitch));
+                ExpectFrameProperties(W, H, what.c_str());
+                EXPECT_TRUE(OutsideStillMarked(W, H, mark)) << what;
+                int32_t terrainColumns = 0;
+                for (int32_t x = 1; x < W; ++x)
+                    terrainColumns += FrameBuffers.ColumnTop[x] < H - 1;
+                EXPECT_GT(terrainColumns, W / 2) << what;
+            }
+        }
+    }
+}
+
+TEST_F(SampleTileFrames, AFrameDependsOnlyOnItsView)
+{
+    // The same view drawn after two different ones gives the same pixels.
+    const int32_t W = 656, H = 400;
+    const Viewpoint target = View(120, -10, 2000);
+    auto drawAfter = [&](const Viewpoint& before) {
+        ResetCarriedState();
+        Draw(W, H, before);
+        ResetCarriedState();
+        Draw(W, H, target);
+        std::vector<uint32_t> pixels;
+        for (int32_t r = 0; r < H; ++r) {
+            pixels.insert(pixels.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
+            pixels.insert(pixels.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
+            for (int32_t x = 0; x < W; ++x)
+                pixels.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
+        }
+        return pixels;
+    };
+    Viewpoint outside = View(0, -80, 50000);
+    outside.latitude += 3;
+    EXPECT_TRUE(drawAfter(View(300, -5)) == drawAfter(outside));
+}
+
+TEST_F(SampleTileFrames, ExtremeViewsStayWithinTheFrame)
+{
+    struct Case {
+        const char* what;
+        int32_t W, H;
+        Viewpoint view;
+    };
+    Viewpoint faroff = View(30, -5);
+    faroff.latitude += 4;
+    faroff.longitude -= 7;
+    Viewpoint veryFar = View(250, -20, 5000);
+    veryFar.latitude -= 60;
+    veryFar.longitude += 150;
+    Viewpoint narrow = View(80, -5);
+    narrow.viewAngle = 5;
+    Viewpoint wide = View(80, -5);
+    wide.viewAngle = 160;
+    const Case cases[] = {
+        {"far outside the tile", 656, 400, faroff},
+        {"a hemisphere away", 656, 400, veryFar},
+        {"100 km up", 1280, 720, View(10, -40, 100000)},
+        {"100 km up, level", 656, 400, View(10, 0, 100000)},
+        {"straight down", 656, 400, View(0, -90)},
+        {"looking up", 656, 400, View(0, 10)},
+        {"5 degree view", 1920, 1080, narrow},
+        {"160 degree view", 1920, 1080, wide},
+        {"one pixel", 1, 1, View(45, -5)},
+        {"one column", 1, 500, View(45, -5)},
+        {"one row", 700, 1, View(45, -5)},
+        {"full buffers", kBufferWidth, kBufferHeight, View(200, -5)},
+        {"full buffers, 5 degrees, 2 km", kBufferWidth, kBufferHeight, [&] {
+             Viewpoint v = narrow;
+             v.minAltitude = 2000;
+             return v;
+         }()},
+    };
+    const uint32_t mark = 0x3C3C3C3C;
+    for (const Case& c : cases) {
+        for (int frame = 0; frame < 3; ++frame) {
+            MarkOutside(c.W, c.H, mark);
+            const int32_t altitude = Draw(c.W, c.H, c.view);
+            EXPECT_GE(altitude, int32_t(c.view.minAltitude)) << c.what;
+            ExpectFrameProperties(c.W, c.H, c.what, false);
+            ASSERT_TRUE(OutsideStillMarked(c.W, c.H, mark)) << c.what;
+        }
+    }
+}

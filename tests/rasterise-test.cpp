@@ -1,0 +1,290 @@
+// Strip rasteriser: projection, segments, column spans and the feedback,
+// on hand-made strips and hand-worked numbers.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "render-test-support.h"
+
+using namespace rendertest;
+
+namespace {
+
+constexpr uint32_t kPlaced = 0xABCDEF;  // marks pixels the test put there
+
+// A W x H frame looking north, level, from the grid origin at height 0.
+void LevelFrame(int32_t W, int32_t H, int32_t focal = 1000)
+{
+    PreparedBitmap();
+    FrameBuffers.frameWidth = W;
+    FrameBuffers.frameHeight = H;
+    ProjectionSetup = {};
+    ProjectionSetup.cosAz = 1024;
+    ProjectionSetup.cosPitch = -1024;  // pitch 0 with the 180 degree offset
+    ProjectionSetup.focalX = focal;
+    ProjectionSetup.focalY = focal;
+    ProjectionSetup.metresPerCell = kMetresPerCell;
+}
+
+// Columns as RasteriseStrips leaves them before its first strip, with every
+// pixel of the frame marked.
+void FreshColumns(int32_t W, int32_t H)
+{
+    FillInts(FrameBuffers.ColumnTop, H - 1, W);
+    std::fill_n(FrameBuffers.ColumnColour, W, kUntouchedColumn);
+    for (int32_t r = 0; r < H; ++r) {
+        std::fill_n(FrameBuffers.ColourRows[r], W, kPlaced);
+        std::fill_n(FrameBuffers.DepthRows[r], W, 7u);
+        FrameBuffers.SkyRowColours[r] = 0x2020FF + uint32_t(r);
+    }
+}
+
+uint32_t Pixel(int32_t x, int32_t y)
+{
+    return FrameBuffers.ColourRows[y][x];
+}
+
+// Puts strip s's samples in place, terminated.
+void PutStrip(int32_t s, std::initializer_list<StripSample> samples)
+{
+    StripSample* slot = FrameBuffers.SampleStrips + std::size_t(s) * StripSlotPitch();
+    for (const StripSample& sample : samples)
+        *slot++ = sample;
+    slot->colour = kStripTerminator;
+}
+
+}  // namespace
+
+TEST(ProjectPoint, TenCellsNorthAtEyeHeightHitsTheCentre)
+{
+    LevelFrame(800, 400);
+    const ScreenPoint p = ProjectPoint(0, -2560, 0);
+    EXPECT_EQ(p.sx, 400);
+    EXPECT_EQ(p.sy, 200);
+    EXPECT_EQ(p.depth, 2560);
+}
+
+TEST(ProjectPoint, OneCellAheadProjectsNormally)
+{
+    LevelFrame(800, 400, 300);
+    // One cell ahead and one cell below: 45 degrees down, focal 300 rows.
+    const ScreenPoint p = ProjectPoint(128, -256, -256);
+    EXPECT_EQ(p.depth, 256);
+    EXPECT_EQ(p.sx, 400 + 150);
+    EXPECT_EQ(p.sy, 200 + 300);
+}
+
+TEST(ProjectPoint, JustUnderOneCellGoesBelowTheFrame)
+{
+    LevelFrame(800, 400, 300);
+    const int32_t spread = 32 * 255;
+    ScreenPoint p = ProjectPoint(10000, -255, -256);
+    EXPECT_EQ(p.depth, 255);
+    EXPECT_EQ(p.sx, 400 + 300 * spread / 255);  // |u| limited to 32 w
+    EXPECT_EQ(p.sy, 200 + 300 * spread / 255);  // h = 32 w, whatever the height
+    p = ProjectPoint(-10000, -255, 0);
+    EXPECT_EQ(p.sx, 400 - 300 * 32);
+    EXPECT_EQ(p.sy, 200 + 300 * 32);
+    p = ProjectPoint(100, -255, 0);
+    EXPECT_EQ(p.sx, 400 + 300 * 100 / 255);  // within the spread: kept
+}
+
+TEST(ProjectPoint, BehindTheEyeIsOneUnitAhead)
+{
+    LevelFrame(800, 400, 300);
+    const ScreenPoint p = ProjectPoint(0, 2560, 0);
+    EXPECT_EQ(p.depth, 1);
+    EXPECT_EQ(p.sx, 400);
+    EXPECT_EQ(p.sy, 200 + 300 * 32);
+}
+
+TEST(ProjectPoint, WideNarrowViewsNeedSixtyFourBitProducts)
+{
+    // A 5 degree view on a 3840-wide frame: focalX = trunc(1920 / tan 2.5 deg)
+    // = 43974. 781 cells east at 10000 cells ahead: 43974 * 200000 overflows
+    // 32 bits; 8794800000 / 2560000 = 3435.47.
+    LevelFrame(3840, 2160, 43974);
+    const ScreenPoint p = ProjectPoint(200000, -2560000, 0);
+    EXPECT_EQ(p.sx, 1920 + 3435);
+    EXPECT_EQ(p.sy, 1080);
+    // The eye a degree or more outside the tile: rotation products beyond 32 bits.
+    ProjectionSetup.cosAz = 724;  // 45 degrees
+    ProjectionSetup.sinAz = -724;
+    const ScreenPoint q = ProjectPoint(1 << 27, -(1 << 27), 0);
+    // u = (2^27 * 724 - 2^27 * 724) >> 10 = 0; v = -2^27 * 1448 >> 10.
+    EXPECT_EQ(q.sx, 1920);
+    EXPECT_EQ(q.depth, int32_t((int64_t(1) << 27) * 1448 >> 10));
+}
+
+TEST(FillColumnSpan, SpanRisesAtMost128Rows)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    FrameBuffers.ColumnTop[5] = 350;
+    FrameBuffers.ColumnColour[5] = 0x000000;
+    FillColumnSpan(5, 50, 0x00FF00, 900, 1234);
+    EXPECT_EQ(FrameBuffers.ColumnTop[5], 350 - 128);
+    for (int32_t r = 349; r >= 222; --r) {
+        EXPECT_EQ(FrameBuffers.DepthRows[r][5], 900u) << r;
+        EXPECT_EQ(FrameBuffers.HeightRows[r][5], 1234) << r;
+    }
+    EXPECT_EQ(Pixel(5, 222), 0x00FF00u);
+    EXPECT_EQ(Pixel(5, 221), kPlaced) << "nothing above the 128 rows";
+    EXPECT_EQ(FrameBuffers.DepthRows[221][5], 7u);
+}
+
+TEST(FillColumnSpan, GradientChangesEverySecondRow)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    FrameBuffers.ColumnTop[9] = 300;
+    FrameBuffers.ColumnColour[9] = 0x000000;
+    FrameBuffers.ColourRows[300][9] = 0x202020;
+    FillColumnSpan(9, 290, 0x0000FF, 1, 1);
+    // count 10: blue of row 300 - k is 255 k / 10 on odd k, held on even k.
+    const uint32_t expected[] = {25, 25, 76, 76, 127, 127, 178, 178, 229};
+    for (int32_t k = 1; k <= 9; ++k)
+        EXPECT_EQ(Pixel(9, 300 - k), expected[k - 1]) << k;
+    EXPECT_EQ(Pixel(9, 290), 0x0000FFu);
+    // The old top is blended half and half with the column's previous colour.
+    EXPECT_EQ(Pixel(9, 300), 0x101010u);
+}
+
+TEST(FillColumnSpan, HiddenPointOnlyLeavesItsColour)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    FrameBuffers.ColumnTop[3] = 200;
+    FillColumnSpan(3, 250, 0x123456, 5, 5);
+    EXPECT_EQ(FrameBuffers.ColumnTop[3], 200);
+    EXPECT_EQ(FrameBuffers.ColumnColour[3], 0x123456u);
+    for (int32_t r = 0; r < 400; ++r)
+        ASSERT_EQ(Pixel(3, r), kPlaced) << r;
+}
+
+TEST(FillColumnSpan, UntouchedColumnShowsSkyBelowItsFirstTerrain)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    FillColumnSpan(4, 300, 0x00C000, 2000, 800);
+    EXPECT_EQ(FrameBuffers.ColumnTop[4], 300);
+    for (int32_t r = 301; r < 400; ++r) {
+        EXPECT_EQ(Pixel(4, r), FrameBuffers.SkyRowColours[r]) << r;
+        EXPECT_EQ(FrameBuffers.DepthRows[r][4], kSkyDepth) << r;
+    }
+    // The sample's own row: its sky blended half and half with the white of
+    // the untouched marker; its colour waits for the next higher sample.
+    const uint32_t sky = FrameBuffers.SkyRowColours[300];
+    EXPECT_EQ(Pixel(4, 300), ((sky & 0xFEFEFE) + 0xFEFEFE) >> 1);
+    EXPECT_EQ(FrameBuffers.ColumnColour[4], 0x00C000u);
+    EXPECT_EQ(Pixel(4, 299), kPlaced);
+}
+
+TEST(DrawSegment, ColourChangesOnOddColumnsOnly)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    // Two samples 10 columns apart on one row; every column is fresh, so
+    // each span paints exactly its own row.
+    FillInts(FrameBuffers.ColumnTop, 390, 100);
+    std::fill_n(FrameBuffers.ColumnColour, 100, 0u);
+    DrawSegment(20, 380, 0x000000, 30, 380, 0x0000FF, 1, 1);
+    const uint32_t expected[] = {25, 25, 76, 76, 127, 127, 178, 178, 229};
+    for (int32_t k = 1; k <= 9; ++k)
+        EXPECT_EQ(Pixel(20 + k, 380), expected[k - 1]) << k;
+    EXPECT_EQ(Pixel(30, 380), 0x0000FFu);
+    EXPECT_EQ(Pixel(20, 380), kPlaced) << "the first column belongs to the previous segment";
+}
+
+TEST(DrawSegment, RowsFollowTheLine)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    FillInts(FrameBuffers.ColumnTop, 390, 100);
+    std::fill_n(FrameBuffers.ColumnColour, 100, 0u);
+    DrawSegment(0, 380, 0x111111, 4, 372, 0x111111, 1, 1);
+    // n = 4, e = 8, err starts at 2: the row falls by 2 per column.
+    EXPECT_EQ(FrameBuffers.ColumnTop[1], 378);
+    EXPECT_EQ(FrameBuffers.ColumnTop[2], 376);
+    EXPECT_EQ(FrameBuffers.ColumnTop[3], 374);
+    EXPECT_EQ(FrameBuffers.ColumnTop[4], 372);
+}
+
+TEST(DrawSegment, RightToLeftDrawsNothing)
+{
+    LevelFrame(100, 400);
+    FreshColumns(100, 400);
+    DrawSegment(50, 100, 0x00FF00, 40, 100, 0x00FF00, 1, 1);
+    DrawSegment(50, 100, 0x00FF00, 50, 90, 0x00FF00, 1, 1);
+    for (int32_t x = 0; x < 100; ++x)
+        ASSERT_EQ(FrameBuffers.ColumnTop[x], 399) << x;
+}
+
+TEST(DrawSegment, SegmentsLongerThanTheTableDivideExactly)
+{
+    LevelFrame(3840, 400);
+    FreshColumns(3840, 400);
+    FillInts(FrameBuffers.ColumnTop, 390, 3840);
+    std::fill_n(FrameBuffers.ColumnColour, 3840, 0u);
+    DrawSegment(0, 300, 0x000000, 3000, 300, 0x0000FF, 1, 1);
+    for (int32_t k : {1, 11, 1001, 2047, 2049, 2999})
+        EXPECT_EQ(Pixel(k, 300), uint32_t(255 * k / 3000)) << k;
+    EXPECT_EQ(Pixel(2050, 300), Pixel(2049, 300));
+}
+
+TEST(RasteriseStrips, NearestStripOnlyColoursTheBottomRow)
+{
+    LevelFrame(200, 100, 100);
+    ProjectionSetup.eyeZ = 0;
+    StripCount = 1;
+    // Strip 0 well ahead and above the eye: it would project high in the frame.
+    PutStrip(0, {{-5, -20, 500, 0x00FF00}, {0, -20, 500, 0x00FF00}, {5, -20, 500, 0x00FF00}});
+    RasteriseStrips();
+    for (int32_t x = 0; x < 200; ++x)
+        ASSERT_EQ(FrameBuffers.ColumnTop[x], 99) << x;
+    EXPECT_EQ(RasterFeedback, 2);
+    EXPECT_EQ(Pixel(100, 99), kBottomRowColour);
+}
+
+TEST(RasteriseStrips, FeedbackTellsWhichNearStripsReachedTheFrame)
+{
+    LevelFrame(200, 100, 100);
+    const StripSample visible{0, -20, 0, 0x00FF00};  // 20 cells ahead at eye height
+    const StripSample below{0, -20, -30000, 0x00FF00};  // far below the eye: below the frame
+    StripCount = 12;
+    for (int32_t s = 0; s < 12; ++s)
+        PutStrip(s, {below});
+    PutStrip(7, {visible});
+    RasteriseStrips();
+    EXPECT_EQ(RasterFeedback, 1);
+    PutStrip(7, {below});
+    PutStrip(11, {visible});
+    RasteriseStrips();
+    EXPECT_EQ(RasterFeedback, 0) << "strips from 10 on give no feedback";
+    PutStrip(3, {visible});
+    PutStrip(6, {visible});
+    RasteriseStrips();
+    EXPECT_EQ(RasterFeedback, 3);
+}
+
+TEST(RasteriseStrips, NearerTerrainHidesFartherTerrain)
+{
+    LevelFrame(200, 100, 100);
+    ProjectionSetup.eyeZ = 0;
+    StripCount = 3;
+    PutStrip(0, {{-50, -1, -1000, 0x0000AA}, {50, -1, -1000, 0x0000AA}});
+    // A high wall near the eye, then lower ground farther away.
+    PutStrip(1, {{-50, -20, 200, 0x00AA00}, {50, -20, 200, 0x00AA00}});
+    PutStrip(2, {{-50, -40, 100, 0xAA0000}, {50, -40, 100, 0xAA0000}});
+    RasteriseStrips();
+    for (int32_t x = 60; x < 140; ++x)
+        for (int32_t y = FrameBuffers.ColumnTop[x]; y < 99; ++y)
+            ASSERT_NE(Pixel(x, y) & 0xFF0000, 0xAA0000u) << x << "," << y;
+}
+
+TEST(RasteriseStrips, HeightScaleForOneArcSecondCells)
+{
+    // (15.43 + 1 + 1024) / 30.87 = 33.7
+    EXPECT_EQ(HeightScaleFor(kMetresPerCell), 33);
+}
