@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Starts the viewer on the sample tile under a virtual X server and saves a
+# screenshot of the whole screen, the main window with the tile loaded.
+#
+#   scripts/screenshot.sh [OUT.png]
+#
+# BUILD_DIR (default build/) is built if needed; the picture goes to
+# $BUILD_DIR/shots/main.png unless named. SCREEN (default 1280x800) is the
+# virtual screen's size.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-"$root/build"}
+screen=${SCREEN:-1280x800}
+out=${1:-"$build/shots/main.png"}
+
+if [[ ${1:-} != --inside ]]; then
+  "$root/scripts/setup.sh"
+  [[ -f "$build/build.ninja" ]] || cmake -S "$root" -B "$build" -G Ninja >/dev/null
+  cmake --build "$build" --target vantorel sample-tile -- -j2 >/dev/null
+  mkdir -p "$(dirname "$out")"
+  exec xvfb-run -a -s "-screen 0 ${screen}x24" env BUILD_DIR="$build" "$0" --inside "$(realpath -m "$out")"
+fi
+
+out=$2
+"$build/vantorel" "$build/sample_N35E138_dem.tif" >/dev/null 2>&1 &
+viewer=$!
+trap 'kill $viewer 2>/dev/null || true' EXIT
+
+# The title names the tile once it is loaded and drawn.
+for _ in $(seq 100); do
+  xdotool search --name "Ulvaren Vantorel 0.08 ：" >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdotool search --name "Ulvaren Vantorel 0.08 ：" >/dev/null || { echo "screenshot: the tile did not open" >&2; exit 1; }
+sleep 1
+import -window root "$out"
+echo "$out"
