@@ -230,6 +230,14 @@ void TForm1::showEvent(QShowEvent* event)
     fitOuterSize();
 }
 
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager reports its frame after the window is shown, and
+    // moves the window as it puts the frame round it.
+    fitOuterSize();
+}
+
 void TForm1::fitOuterSize()
 {
     // The minimum is the outer size; the frame, where the desktop draws one,
@@ -248,8 +256,9 @@ void TForm1::fitOuterSize()
 
 void TForm1::updateNow()
 {
-    // Paints what is waiting to be painted, and nothing else.
-    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+    // Cheap: the paint boxes show the pictures they hold and never render
+    // inside a paint event.
+    repaint();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)
