@@ -94,22 +94,55 @@ struct Target {
     const int32_t* reciprocals;
     int32_t W;
     int32_t H;
+    std::ptrdiff_t colourStep;  // elements from one row to the next
+    std::ptrdiff_t depthStep;
+    std::ptrdiff_t heightStep;
 };
 
 Target CurrentTarget()
 {
     const FrameBufferSet& fb = FrameBuffers;
-    return {fb.ColourRows,    fb.DepthRows,       fb.HeightRows,
-            fb.ColumnTop,     fb.ColumnColour,    fb.SkyRowColours,
-            fb.ReciprocalTable, std::clamp(fb.frameWidth, 0, fb.width), std::clamp(fb.frameHeight, 0, fb.height)};
+    const bool twoRows = fb.height > 1;
+    return {fb.ColourRows,
+            fb.DepthRows,
+            fb.HeightRows,
+            fb.ColumnTop,
+            fb.ColumnColour,
+            fb.SkyRowColours,
+            fb.ReciprocalTable,
+            std::clamp(fb.frameWidth, 0, fb.width),
+            std::clamp(fb.frameHeight, 0, fb.height),
+            twoRows ? fb.ColourRows[1] - fb.ColourRows[0] : 0,
+            twoRows ? fb.DepthRows[1] - fb.DepthRows[0] : 0,
+            twoRows ? fb.HeightRows[1] - fb.HeightRows[0] : 0};
 }
 
-void PutPixel(const Target& tg, int32_t x, int32_t r, uint32_t colour, int32_t depth, int32_t height)
-{
-    tg.colourRows[r][x] = colour;
-    tg.depthRows[r][x] = uint32_t(depth);
-    tg.heightRows[r][x] = int16_t(height);
-}
+
+// Walks up one column of the three buffers. Their rows are evenly spaced
+// (each buffer is one block), so a row up is a fixed step back in memory.
+class ColumnWriter {
+public:
+    ColumnWriter(const Target& tg, int32_t x, int32_t row)
+        : colour_(tg.colourRows[row] + x), depth_(tg.depthRows[row] + x), height_(tg.heightRows[row] + x),
+          colourStep_(tg.colourStep), depthStep_(tg.depthStep), heightStep_(tg.heightStep)
+    {
+    }
+    void PutAndRise(uint32_t colour, int32_t depth, int32_t height)
+    {
+        *colour_ = colour;
+        *depth_ = uint32_t(depth);
+        *height_ = int16_t(height);
+        colour_ -= colourStep_;
+        depth_ -= depthStep_;
+        height_ -= heightStep_;
+    }
+
+private:
+    uint32_t* colour_;
+    uint32_t* depth_;
+    int16_t* height_;
+    std::ptrdiff_t colourStep_, depthStep_, heightStep_;
+};
 
 void PutSky(const Target& tg, int32_t x, int32_t r)
 {
@@ -147,20 +180,23 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     if (count <= 0)
         return;
 
-    // Vertical gradient from prev to colour; the colour changes every second row.
-    if (prev == colour) {
+    // Vertical gradient from prev to colour below row y; the colour changes
+    // every second row. Most spans of distant terrain are one row high and
+    // need no gradient at all.
+    ColumnWriter column(tg, x, t - 1);
+    if (count > 1 && prev == colour) {
         for (int32_t k = 1; k < count; ++k)
-            PutPixel(tg, x, t - k, prev, depth, height);
-    } else {
+            column.PutAndRise(prev, depth, height);
+    } else if (count > 1) {
         GradientStepper gradient(prev, colour, count, tg.reciprocals);
         uint32_t g = prev;
         for (int32_t k = 1; k < count; ++k) {
             if (k & 1)
                 g = gradient.Next();
-            PutPixel(tg, x, t - k, g, depth, height);
+            column.PutAndRise(g, depth, height);
         }
     }
-    PutPixel(tg, x, y, colour, depth, height);
+    column.PutAndRise(colour, depth, height);
 }
 
 inline void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
