@@ -16,6 +16,7 @@
 
 #include "app/readouts.h"
 #include "app/sharedstate.h"
+#include "loading/leadinginteger.h"
 #include "loading/terrain.h"
 #include "loading/unitfileload.h"
 #include "render/framebuffers.h"
@@ -103,22 +104,6 @@ void MoveEye(double heading, double degrees)
 {
     TheViewpoint.latitude += std::cos(heading * kDegToRad) * degrees;
     TheViewpoint.longitude += std::sin(heading * kDegToRad) * degrees / LongitudeScale();
-}
-
-// The whole number at the start of a text, as atol reads it; saturates.
-long LeadingInteger(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    long value = 0;
-    constexpr long kLimit = 1L << 40;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min(kLimit, value * 10 + (text[i].unicode() - u'0'));
-    return negative ? -value : value;
 }
 
 void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
@@ -596,7 +581,7 @@ void TForm1::BtnBackClick(QObject* sender)
 {
     // The step in metres is whatever the button's hint begins with.
     const auto* button = qobject_cast<QWidget*>(sender);
-    const long step = button ? LeadingInteger(button->toolTip()) : 0;
+    const long step = button ? LeadingInteger(button->toolTip().toStdString()) : 0;
     const double degrees = step * kDegreesPerMetre;
     MoveEye(TheViewpoint.azimuth, sender == BtnFore ? degrees : -degrees);
     PaintBox1Paint();

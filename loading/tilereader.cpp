@@ -1,10 +1,11 @@
 #include "tilereader.h"
 
+#include "leadinginteger.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cctype>
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -26,22 +27,6 @@ constexpr int kFracOne = 1 << kFracBits;
 // Tiles mark missing samples with -9999 or -32768; no real height is this low.
 constexpr int kNoDataBelow = -1000;
 constexpr int kHeightMax = INT16_MAX;
-
-// Like the C library's atol, but saturating instead of overflowing.
-long readLong(std::string_view text, std::size_t pos)
-{
-    if (pos >= text.size())
-        return 0;
-    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
-        negative = text[pos++] == '-';
-    long value = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
-        value = value > (LONG_MAX - 9) / 10 ? LONG_MAX : value * 10 + (text[pos] - '0');
-    return negative ? -value : value;
-}
 
 char upper(char c)
 {
@@ -203,8 +188,8 @@ GeoCentre GeoCentreFromName(std::string_view path)
     const std::size_t underscore = name.find('_');
     if (underscore == std::string_view::npos)
         return centre;
-    centre.centreLat = double(readLong(name, underscore + 2)) + 0.5;
-    centre.centreLon = double(readLong(name, underscore + 5)) + 0.5;
+    centre.centreLat = double(LeadingInteger(name, underscore + 2)) + 0.5;
+    centre.centreLon = double(LeadingInteger(name, underscore + 5)) + 0.5;
     if (underscore + 1 < name.size() && upper(name[underscore + 1]) == 'S')
         centre.centreLat = 1 - centre.centreLat;
     if (underscore + 4 < name.size() && upper(name[underscore + 4]) == 'W')
