@@ -1,5 +1,7 @@
 #include "mygraphics.h"
 
+#include "rowbands.h"
+
 #include <algorithm>
 
 namespace {
@@ -141,12 +143,14 @@ int32_t ShadeFactor(const int16_t* const* grid, int column, int row)
 void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)
 {
     const int last = int(palette.size()) - 1;
-    for (int r = 0; r < relief.height; ++r) {
-        const int16_t* heights = grid[r];
-        uint32_t* pixels = relief.scanLines[r];
-        for (int c = 0; c < relief.width; ++c)
-            pixels[c] = palette[std::clamp(int(heights[c]), 0, last)];
-    }
+    ForRowBands(0, relief.height, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            const int16_t* heights = grid[r];
+            uint32_t* pixels = relief.scanLines[r];
+            for (int c = 0; c < relief.width; ++c)
+                pixels[c] = palette[std::clamp(int(heights[c]), 0, last)];
+        }
+    });
 }
 
 /* The level of a point's east difference is its eastern neighbour's west
@@ -158,30 +162,31 @@ void ShadePass(const int16_t* const* grid, const TileInfo& relief, const Progres
 {
     const ShadeLevels& level = shadeLevels();
     const int width = relief.width;
-    std::array<int32_t, kGridRowSlots> rowA, rowB;
-    int32_t* downAbove = rowA.data();  // level(grid[r - 1][c] - grid[r][c])
-    int32_t* downBelow = rowB.data();  // level(grid[r][c] - grid[r + 1][c])
-    std::array<int32_t, kGridRowSlots> across;  // level(grid[r][c + 1] - grid[r][c])
-    if (relief.height > 2)
-        for (int c = 1; c < width - 1; ++c)
-            downAbove[c] = level(grid[0][c] - grid[1][c]);
-
-    for (int r = 1; r < relief.height - 1; ++r) {
-        const int16_t* here = grid[r];
-        const int16_t* south = grid[r + 1];
-        for (int c = 0; c < width - 1; ++c)
-            across[c] = level(here[c + 1] - here[c]);
-        for (int c = 1; c < width - 1; ++c)
-            downBelow[c] = level(here[c] - south[c]);
-        uint32_t* pixels = relief.scanLines[r];
-        for (int c = 1; c < width - 1; ++c) {
-            const int32_t sum = across[c] + across[c - 1] + downBelow[c] + downAbove[c];
-            pixels[c] = scaleRgb(pixels[c], uint32_t(std::clamp(lightFromLevels(sum), 0, 256)));
-        }
-        std::swap(downAbove, downBelow);
-        if (r % 1024 == 0)
-            step();
-    }
+    ForRowBands(
+        1, relief.height - 1,
+        [&](int begin, int end) {
+            std::array<int32_t, kGridRowSlots> rowA, rowB;
+            int32_t* downAbove = rowA.data();  // level(grid[r - 1][c] - grid[r][c])
+            int32_t* downBelow = rowB.data();  // level(grid[r][c] - grid[r + 1][c])
+            std::array<int32_t, kGridRowSlots> across;  // level(grid[r][c + 1] - grid[r][c])
+            for (int c = 1; c < width - 1; ++c)
+                downAbove[c] = level(grid[begin - 1][c] - grid[begin][c]);
+            for (int r = begin; r < end; ++r) {
+                const int16_t* here = grid[r];
+                const int16_t* south = grid[r + 1];
+                for (int c = 0; c < width - 1; ++c)
+                    across[c] = level(here[c + 1] - here[c]);
+                for (int c = 1; c < width - 1; ++c)
+                    downBelow[c] = level(here[c] - south[c]);
+                uint32_t* pixels = relief.scanLines[r];
+                for (int c = 1; c < width - 1; ++c) {
+                    const int32_t sum = across[c] + across[c - 1] + downBelow[c] + downAbove[c];
+                    pixels[c] = scaleRgb(pixels[c], uint32_t(std::clamp(lightFromLevels(sum), 0, 256)));
+                }
+                std::swap(downAbove, downBelow);
+            }
+        },
+        step);
     step();
 }
 

@@ -1,6 +1,7 @@
 #include "tilereader.h"
 
 #include "leadinginteger.h"
+#include "rowbands.h"
 
 #include <algorithm>
 #include <array>
@@ -19,7 +20,6 @@ namespace {
 constexpr int kSamples = kTileSamples;
 constexpr int kHeaderBytes = 8;
 constexpr off_t kSampleBytes = off_t(kSamples) * kSamples * 2;
-constexpr int kProgressEveryRows = 1024;
 
 // Resampling positions carry 10 fraction bits.
 constexpr int kFracBits = 10;
@@ -250,22 +250,25 @@ int32_t ResampleEastWest(
         positions[k] = {static_cast<int32_t>(f >> kFracBits), static_cast<int32_t>(f & (kFracOne - 1))};
     }
 
-    std::array<int32_t, kSamples> taps;
-    for (int r = 0; r < kSamples; ++r) {
-        const int16_t* in = source[r];
-        std::transform(in, in + kSamples, taps.begin(), tap);
-        int16_t* outResampled = resampled[r];
-        int16_t* outHeight = height[r];
-        outResampled[0] = outHeight[0] = in[0];
-        outResampled[n] = outHeight[n] = in[kSamples - 1];
-        for (int32_t k = 1; k < n; ++k) {
-            const int32_t* p = &taps[positions[k].index];
-            const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
-            outResampled[k] = outHeight[k] = v < 0 ? 0 : saturate(v);
-        }
-        if (r % kProgressEveryRows == 0)
-            step();
-    }
+    ForRowBands(
+        0, kSamples,
+        [&](int begin, int end) {
+            std::array<int32_t, kSamples> taps;
+            for (int r = begin; r < end; ++r) {
+                const int16_t* in = source[r];
+                std::transform(in, in + kSamples, taps.begin(), tap);
+                int16_t* outResampled = resampled[r];
+                int16_t* outHeight = height[r];
+                outResampled[0] = outHeight[0] = in[0];
+                outResampled[n] = outHeight[n] = in[kSamples - 1];
+                for (int32_t k = 1; k < n; ++k) {
+                    const int32_t* p = &taps[positions[k].index];
+                    const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
+                    outResampled[k] = outHeight[k] = v < 0 ? 0 : saturate(v);
+                }
+            }
+        },
+        step);
     step();
     return n + 1;
 }
@@ -274,25 +277,28 @@ int32_t ResampleEastWest(
  * never below 1 on land, so that no land point sinks to sea level. */
 void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows, const ProgressStep& step)
 {
-    // Sums of three vertical neighbours, so that each point adds three
-    // column sums instead of eight samples.
-    std::array<int32_t, kGridRowSlots> columnSums;
-    for (int m = 2; m < rows - 2; ++m) {
-        const int16_t* north = resampled[m - 1];
-        const int16_t* here = resampled[m];
-        const int16_t* south = resampled[m + 1];
-        for (int k = 1; k <= width - 2; ++k)
-            columnSums[k] = north[k] + here[k] + south[k];
-        int16_t* out = height[m];
-        for (int k = 2; k <= width - 3; ++k) {
-            const int32_t centre = here[k];
-            const int32_t neighbours = columnSums[k - 1] + columnSums[k] + columnSums[k + 1] - centre;
-            const int32_t sharpened = std::clamp((16 * centre - neighbours) >> 3, 1, kHeightMax);
-            out[k] = static_cast<int16_t>(centre <= 0 ? 0 : sharpened);
-        }
-        if (m % kProgressEveryRows == 0)
-            step();
-    }
+    ForRowBands(
+        2, rows - 2,
+        [&](int begin, int end) {
+            // Sums of three vertical neighbours, so that each point adds three
+            // column sums instead of eight samples.
+            std::array<int32_t, kGridRowSlots> columnSums;
+            for (int m = begin; m < end; ++m) {
+                const int16_t* north = resampled[m - 1];
+                const int16_t* here = resampled[m];
+                const int16_t* south = resampled[m + 1];
+                for (int k = 1; k <= width - 2; ++k)
+                    columnSums[k] = north[k] + here[k] + south[k];
+                int16_t* out = height[m];
+                for (int k = 2; k <= width - 3; ++k) {
+                    const int32_t centre = here[k];
+                    const int32_t neighbours = columnSums[k - 1] + columnSums[k] + columnSums[k + 1] - centre;
+                    const int32_t sharpened = std::clamp((16 * centre - neighbours) >> 3, 1, kHeightMax);
+                    out[k] = static_cast<int16_t>(centre <= 0 ? 0 : sharpened);
+                }
+            }
+        },
+        step);
     step();
 }
 

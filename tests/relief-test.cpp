@@ -62,7 +62,8 @@ TEST(SlopeLight, FlatSunlitAndShadowedSlopes)
 
 TEST(ShadePass, MatchesShadeFactorEverywhereButTheBorder)
 {
-    constexpr int kW = 64, kH = 48;
+    // Tall enough to be shaded in several bands at once.
+    constexpr int kW = 64, kH = 700;
     HeightRows grid;
     std::mt19937 random(7);
     std::uniform_int_distribution<int> height(-50, 4000);
