@@ -14,8 +14,7 @@ constexpr std::array<int32_t, kReciprocalEntries> MakeReciprocalTable()
 }
 constexpr std::array<int32_t, kReciprocalEntries> kReciprocals = MakeReciprocalTable();
 
-template <typename T>
-std::unique_ptr<T[]> Cleared(std::size_t count)
+template <typename T> std::unique_ptr<T[]> Cleared(std::size_t count)
 {
     return std::unique_ptr<T[]>(new T[count]());
 }
@@ -32,6 +31,7 @@ struct Storage {
     std::unique_ptr<uint32_t[]> columnColour;
     std::unique_ptr<uint32_t[]> skyRowColours;
     std::unique_ptr<StripSample[]> sampleStrips;
+    std::unique_ptr<ScreenPoint[]> projectedSamples;
 };
 Storage storage;
 bool prepared = false;
@@ -60,6 +60,7 @@ void PrepareFrameBuffers(Bitmap32& bitmap)
     storage.depthBlock = Cleared<uint32_t>(pixels);
     storage.heightBlock = Cleared<int16_t>(pixels);
     storage.sampleStrips = Cleared<StripSample>(kSampleStripSlots);
+    storage.projectedSamples = Cleared<ScreenPoint>(kSampleStripSlots);
     storage.colourRows = Cleared<uint32_t*>(h);
     storage.depthRows = Cleared<uint32_t*>(h);
     storage.heightRows = Cleared<int16_t*>(h);
@@ -84,6 +85,7 @@ void PrepareFrameBuffers(Bitmap32& bitmap)
     FrameBuffers.SkyRowColours = storage.skyRowColours.get();
     FrameBuffers.ReciprocalTable = kReciprocals.data();
     FrameBuffers.SampleStrips = storage.sampleStrips.get();
+    FrameBuffers.ProjectedSamples = storage.projectedSamples.get();
 
     view = {w, h, FrameBuffers.ColourRows, FrameBuffers.DepthRows, FrameBuffers.HeightRows};
 }

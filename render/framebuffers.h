@@ -8,7 +8,7 @@
 #include "loading/raster.h"
 
 struct FrameBuffersRecord {
-    int32_t width = 0;   // allocated size W0 x H0
+    int32_t width = 0;  // allocated size W0 x H0
     int32_t height = 0;
     uint32_t* const* ColourRows = nullptr;
     uint32_t* const* DepthRows = nullptr;  // 1/256 cell; sky 999999999
@@ -17,12 +17,20 @@ struct FrameBuffersRecord {
 
 // One terrain sample of a view strip: 16 bytes, in this field order.
 struct StripSample {
-    int32_t col;      // grid column, east
-    int32_t row;      // grid row, south
-    int32_t height;   // metres
+    int32_t col;  // grid column, east
+    int32_t row;  // grid row, south
+    int32_t height;  // metres
     uint32_t colour;  // 0x00RRGGBB of the relief level the strip samples
 };
 static_assert(sizeof(StripSample) == 16);
+
+// A strip sample as the screen sees it: column and row (within the frame)
+// and forward distance in 1/256 cell.
+struct ScreenPoint {
+    int32_t sx;
+    int32_t sy;
+    int32_t depth;
+};
 
 inline constexpr std::size_t kSampleStripBytes = 0x1800000;
 inline constexpr int32_t kSampleStripSlots = int32_t(kSampleStripBytes / sizeof(StripSample));
@@ -37,7 +45,7 @@ inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
 // Everything a frame reads and writes besides the terrain itself. Plain module
 // state, as the hot loops want it: filled once by PrepareFrameBuffers.
 struct FrameBufferSet {
-    int32_t width = 0;   // W0 x H0, the allocated size
+    int32_t width = 0;  // W0 x H0, the allocated size
     int32_t height = 0;
     // The frame-size pair: the size of the frame being drawn. BuildViewStrips
     // sets it every frame, clipped to width x height.
@@ -46,11 +54,12 @@ struct FrameBufferSet {
     uint32_t* const* ColourRows = nullptr;  // FrameBitmap's scan lines
     uint32_t* const* DepthRows = nullptr;
     int16_t* const* HeightRows = nullptr;
-    int32_t* ColumnTop = nullptr;           // per column: highest row drawn so far
-    uint32_t* ColumnColour = nullptr;       // per column: colour last met
-    uint32_t* SkyRowColours = nullptr;      // per row: this frame's sky colour
+    int32_t* ColumnTop = nullptr;  // per column: highest row drawn so far
+    uint32_t* ColumnColour = nullptr;  // per column: colour last met
+    uint32_t* SkyRowColours = nullptr;  // per row: this frame's sky colour
     const int32_t* ReciprocalTable = nullptr;
-    StripSample* SampleStrips = nullptr;    // kSampleStripSlots slots
+    StripSample* SampleStrips = nullptr;  // kSampleStripSlots slots
+    ScreenPoint* ProjectedSamples = nullptr;  // the same slots, projected
 };
 extern FrameBufferSet FrameBuffers;
 

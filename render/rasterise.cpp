@@ -13,7 +13,9 @@
 #include "render/rasterise.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <thread>
 
 #include "render/fixedpoint.h"
 #include "render/viewstrips.h"
@@ -23,14 +25,14 @@ int32_t RasterFeedback = 0;
 
 namespace {
 
-constexpr int32_t kMaxSpanRows = 128;         // one span never rises further
-constexpr int32_t kMaxStripSamples = 1024;    // read of a strip without terminator
+constexpr int32_t kMaxSpanRows = 128;  // one span never rises further
+constexpr int32_t kMaxStripSamples = 1024;  // read of a strip without terminator
 constexpr int32_t kHeightScaleBits = 10;
 constexpr int32_t kMaxHeightScale = 255;
-constexpr int32_t kFeedbackNearStrips = 5;    // strips 0..4 set bit value 2
-constexpr int32_t kFeedbackStrips = 10;       // strips 5..9 set bit value 1
-constexpr int64_t kNearDepth = kCellUnits;    // closer than one cell: behind the frame's bottom
-constexpr int64_t kNearSpread = 32;           // such points spread at most 32 w sideways
+constexpr int32_t kFeedbackNearStrips = 5;  // strips 0..4 set bit value 2
+constexpr int32_t kFeedbackStrips = 10;  // strips 5..9 set bit value 1
+constexpr int64_t kNearDepth = kCellUnits;  // closer than one cell: behind the frame's bottom
+constexpr int64_t kNearSpread = 32;  // such points spread at most 32 w sideways
 // Offsets from the eye that the frame stage can produce stay within 2^29
 // (2^21 cells); ProjectPoint holds its arguments there, so that every product
 // below fits 64 bits and every result 32 bits.
@@ -51,8 +53,8 @@ uint32_t BlendHalf(uint32_t a, uint32_t b)
 // recomputed, which gives the very same integers.
 class GradientStepper {
 public:
-    GradientStepper(uint32_t a, uint32_t b, int32_t n, const int32_t* reciprocals)
-        : n_(n), scale_(n < kReciprocalEntries ? reciprocals[n] : 1), divide_(n >= kReciprocalEntries)
+    GradientStepper(uint32_t a, uint32_t b, int32_t n, const int32_t* reciprocals) :
+        n_(n), scale_(n < kReciprocalEntries ? reciprocals[n] : 1), divide_(n >= kReciprocalEntries)
     {
         for (int i = 0; i < 3; ++i) {
             const int32_t from = int32_t((a >> (8 * i)) & 0xFF);
@@ -94,6 +96,8 @@ struct Target {
     const int32_t* reciprocals;
     int32_t W;
     int32_t H;
+    int32_t xLo;  // the columns this target fills: [xLo, xHi)
+    int32_t xHi;
     std::ptrdiff_t colourStep;  // elements from one row to the next
     std::ptrdiff_t depthStep;
     std::ptrdiff_t heightStep;
@@ -103,28 +107,20 @@ Target CurrentTarget()
 {
     const FrameBufferSet& fb = FrameBuffers;
     const bool twoRows = fb.height > 1;
-    return {fb.ColourRows,
-            fb.DepthRows,
-            fb.HeightRows,
-            fb.ColumnTop,
-            fb.ColumnColour,
-            fb.SkyRowColours,
-            fb.ReciprocalTable,
-            std::clamp(fb.frameWidth, 0, fb.width),
-            std::clamp(fb.frameHeight, 0, fb.height),
-            twoRows ? fb.ColourRows[1] - fb.ColourRows[0] : 0,
-            twoRows ? fb.DepthRows[1] - fb.DepthRows[0] : 0,
-            twoRows ? fb.HeightRows[1] - fb.HeightRows[0] : 0};
+    const int32_t W = std::clamp(fb.frameWidth, 0, fb.width);
+    return {fb.ColourRows, fb.DepthRows, fb.HeightRows, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
+        fb.ReciprocalTable, W, std::clamp(fb.frameHeight, 0, fb.height), 0, W,
+        twoRows ? fb.ColourRows[1] - fb.ColourRows[0] : 0, twoRows ? fb.DepthRows[1] - fb.DepthRows[0] : 0,
+        twoRows ? fb.HeightRows[1] - fb.HeightRows[0] : 0};
 }
-
 
 // Walks up one column of the three buffers. Their rows are evenly spaced
 // (each buffer is one block), so a row up is a fixed step back in memory.
 class ColumnWriter {
 public:
-    ColumnWriter(const Target& tg, int32_t x, int32_t row)
-        : colour_(tg.colourRows[row] + x), depth_(tg.depthRows[row] + x), height_(tg.heightRows[row] + x),
-          colourStep_(tg.colourStep), depthStep_(tg.depthStep), heightStep_(tg.heightStep)
+    ColumnWriter(const Target& tg, int32_t x, int32_t row) :
+        colour_(tg.colourRows[row] + x), depth_(tg.depthRows[row] + x), height_(tg.heightRows[row] + x),
+        colourStep_(tg.colourStep), depthStep_(tg.depthStep), heightStep_(tg.heightStep)
     {
     }
     void PutAndRise(uint32_t colour, int32_t depth, int32_t height)
@@ -152,8 +148,8 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
 }
 
 // FillColumnSpan for a point at or above the column's top.
-[[gnu::noinline]] void RaiseColumn(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth,
-                                   int32_t height)
+[[gnu::noinline]] void RaiseColumn(
+    const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
     int32_t t = tg.columnTop[x];
     const int32_t bottom = tg.H - 1;
@@ -210,10 +206,13 @@ inline void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, in
 }
 
 void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
-                 int32_t depth, int32_t height)
+    int32_t depth, int32_t height)
 {
     if (x1 <= x0)
         return;  // only segments that advance to the right; x0 belongs to the previous one
+    // Columns x0 + 1 .. x1; nothing to do where none of them is the target's.
+    if (x1 < tg.xLo || x0 + 1 >= tg.xHi)
+        return;
     if (x1 == x0 + 1) {
         FillSpan(tg, x1, y1, c1, depth, height);
         return;
@@ -235,9 +234,15 @@ void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t 
         }
         if (blend && (k & 1))
             cur = topByte | gradient.Next();
-        FillSpan(tg, x0 + k, y, cur, depth, height);
+        // Rows and colours are stepped through columns left of the target
+        // too, so that its first column gets exactly what a whole run gives.
+        if (x0 + k >= tg.xHi)
+            return;
+        if (x0 + k >= tg.xLo)
+            FillSpan(tg, x0 + k, y, cur, depth, height);
     }
-    FillSpan(tg, x1, y1, c1, depth, height);
+    if (x1 < tg.xHi)
+        FillSpan(tg, x1, y1, c1, depth, height);
 }
 
 int64_t HoldOffset(int64_t d)
@@ -306,8 +311,8 @@ void FillColumnSpan(int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_
     FillSpan(tg, x, y, colour, depth, height);
 }
 
-void DrawSegment(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth,
-                 int32_t height)
+void DrawSegment(
+    int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth, int32_t height)
 {
     const Target tg = CurrentTarget();
     if (tg.W <= 0 || tg.H <= 0)
@@ -317,66 +322,136 @@ void DrawSegment(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, ui
     DrawSpanRun(tg, clampX(x0), clampY(y0), c0, clampX(x1), clampY(y1), c1, depth, height);
 }
 
-void RasteriseStrips()
+namespace {
+
+int32_t rasterBandLimit = 0;  // 0: one band per core
+
+// Frames narrower than this are filled in one band: a thread costs more.
+constexpr int32_t kMinBandColumns = 256;
+constexpr int32_t kMaxBands = 8;
+
+int32_t BandCount(int32_t W)
 {
-    const Target tg = CurrentTarget();
-    RasterFeedback = 0;
-    if (tg.W <= 0 || tg.H <= 0 || tg.columnTop == nullptr)
-        return;
+    const int32_t cores = int32_t(std::max(1u, std::thread::hardware_concurrency()));
+    const int32_t limit = rasterBandLimit > 0 ? rasterBandLimit : std::min(cores, kMaxBands);
+    return std::clamp(W / kMinBandColumns, 1, limit);
+}
+
+// The strips of this frame in the strip buffer, and how far each may be read.
+struct StripRange {
+    int32_t count;
+    int32_t pitch;  // slots from one strip to the next
+    int32_t maxSamples;  // read of a strip without terminator
+};
+
+StripRange CurrentStrips()
+{
+    const int32_t pitch = StripSlotPitch();
+    if (pitch < 1)
+        return {0, 1, 0};
+    return {std::min(StripCount, kSampleStripSlots / pitch), pitch, std::min(kMaxStripSamples, pitch)};
+}
+
+// Projects the samples of strips [first, last) into ProjectedSamples, each
+// clamped to the frame, and returns the feedback bits they raise.
+int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first, int32_t last)
+{
     const int32_t W = tg.W;
     const int32_t H = tg.H;
     const int32_t bottom = H - 1;
-
-    FillInts(tg.columnTop, bottom, W);
-    std::fill_n(tg.columnColour, W, kUntouchedColumn);
-    // The bottom row is ground right under the eye: grey, at depth 0.
-    std::fill_n(tg.colourRows[bottom], W, kBottomRowColour);
-    std::fill_n(tg.depthRows[bottom], W, 0u);
-    std::fill_n(tg.heightRows[bottom], W, int16_t(0));
-
     const ProjectionRecord p = ProjectionSetup;
     const int64_t zScale = HeightScaleFor(p.metresPerCell);
-    const int32_t pitch = StripSlotPitch();
-    if (pitch < 1)
-        return;
-    const int32_t strips = std::min(StripCount, kSampleStripSlots / pitch);
-    const int32_t samplesPerStrip = std::min(kMaxStripSamples, pitch);
     int32_t feedback = 0;
-
-    for (int32_t s = 0; s < strips; ++s) {
-        const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * pitch;
-        int32_t prevX = -1;
-        int32_t prevY = bottom;
-        uint32_t colour = 0;
-        for (int32_t j = 0; j < samplesPerStrip; ++j, ++slot) {
-            if (slot->colour == kStripTerminator)
-                break;
+    for (int32_t s = first; s < last; ++s) {
+        const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
+        ScreenPoint* out = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
+        for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
             const int64_t px = int64_t(slot->col) << kCellFracBits;
             const int64_t py = int64_t(slot->row) << kCellFracBits;
             const int64_t pz = (int64_t(slot->height) * kCellUnits * zScale) >> kHeightScaleBits;
-            uint32_t prevColour = colour;
-            colour = slot->colour;
-            int32_t x0 = prevX;
-            int32_t y0 = prevY;
-
-            ScreenPoint sp = Project(p, W, H, HoldOffset(px - p.eyeX), HoldOffset(py - p.eyeY),
-                                     HoldOffset(pz - p.eyeZ));
+            ScreenPoint sp =
+                Project(p, W, H, HoldOffset(px - p.eyeX), HoldOffset(py - p.eyeY), HoldOffset(pz - p.eyeZ));
             if (s < kFeedbackStrips && sp.sy < H) {
                 feedback |= s < kFeedbackNearStrips ? 2 : 1;
                 if (s == 0)
                     sp.sy = bottom;  // the nearest strip only colours the bottom row's columns
             }
-            const int32_t sx = std::clamp(sp.sx, 0, W - 1);
-            const int32_t sy = std::clamp(sp.sy, 0, bottom);
-            if (x0 < 0) {
-                x0 = sx;
-                y0 = sy;
-                prevColour = colour;
-            }
-            DrawSpanRun(tg, x0, y0, prevColour, sx, sy, colour, sp.depth, slot->height);
-            prevX = sx;
-            prevY = sy;
+            *out = {std::clamp(sp.sx, 0, W - 1), std::clamp(sp.sy, 0, bottom), sp.depth};
         }
     }
-    RasterFeedback = feedback;
+    return feedback;
+}
+
+// Fills the target's columns from the projected strips, nearest first.
+void FillBand(const Target& tg, const StripRange& strips)
+{
+    const int32_t bottom = tg.H - 1;
+    const int32_t columns = tg.xHi - tg.xLo;
+    FillInts(tg.columnTop + tg.xLo, bottom, columns);
+    std::fill_n(tg.columnColour + tg.xLo, columns, kUntouchedColumn);
+    // The bottom row is ground right under the eye: grey, at depth 0.
+    std::fill_n(tg.colourRows[bottom] + tg.xLo, columns, kBottomRowColour);
+    std::fill_n(tg.depthRows[bottom] + tg.xLo, columns, 0u);
+    std::fill_n(tg.heightRows[bottom] + tg.xLo, columns, int16_t(0));
+
+    for (int32_t s = 0; s < strips.count; ++s) {
+        const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
+        const ScreenPoint* sp = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
+        if (slot->colour == kStripTerminator)
+            continue;
+        // The first sample of a strip starts its run in its own column.
+        int32_t prevX = sp->sx;
+        int32_t prevY = sp->sy;
+        uint32_t prevColour = slot->colour;
+        for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++sp) {
+            DrawSpanRun(tg, prevX, prevY, prevColour, sp->sx, sp->sy, slot->colour, sp->depth, slot->height);
+            prevX = sp->sx;
+            prevY = sp->sy;
+            prevColour = slot->colour;
+        }
+    }
+}
+
+template <class Work> void RunInBands(int32_t bands, const Work& work)
+{
+    std::array<std::jthread, kMaxBands> helpers;
+    for (int32_t i = 1; i < bands; ++i)
+        helpers[i] = std::jthread([&work, i] { work(i); });
+    work(0);
+}
+
+}  // namespace
+
+void SetRasterBandLimit(int32_t bands)
+{
+    rasterBandLimit = std::max(bands, 0);
+}
+
+/* Two passes, each shared out over all cores. First every sample is
+ * projected once, the strips split between the cores. Then the frame is
+ * filled in bands of whole columns side by side: columns are independent (each
+ * keeps its own top and colour, and a strip only ever fills upward within a
+ * column), so each band walks every strip but fills only its own columns, and
+ * the pixels are those that one band would give. */
+void RasteriseStrips()
+{
+    const Target whole = CurrentTarget();
+    RasterFeedback = 0;
+    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr)
+        return;
+    const StripRange strips = CurrentStrips();
+    const int32_t bands = BandCount(whole.W);
+
+    std::array<int32_t, kMaxBands> feedback{};
+    RunInBands(bands, [&](int32_t i) {
+        feedback[i] = ProjectStrips(whole, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
+    });
+    RunInBands(bands, [&](int32_t i) {
+        Target tg = whole;
+        tg.xLo = whole.W * i / bands;
+        tg.xHi = whole.W * (i + 1) / bands;
+        FillBand(tg, strips);
+    });
+    for (int32_t i = 0; i < bands; ++i)
+        RasterFeedback |= feedback[i];
 }

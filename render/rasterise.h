@@ -31,16 +31,13 @@ inline constexpr uint32_t kBottomRowColour = 0x808080;
 // Top byte of ColumnColour while no sample has touched the column this frame.
 inline constexpr uint32_t kUntouchedColumn = 0x99FFFFFF;
 
-struct ScreenPoint {
-    int32_t sx;
-    int32_t sy;
-    int32_t depth;  // forward distance, 1/256 cell
-};
-
 void RasteriseStrips();
+// At most this many column bands per frame, filled side by side; 0 (the
+// start value) lets every core fill one. Frames are the same either way.
+void SetRasterBandLimit(int32_t bands);
 ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz);
-void DrawSegment(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth,
-                 int32_t height);
+void DrawSegment(
+    int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth, int32_t height);
 void FillColumnSpan(int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height);
 void FillInts(int32_t* array, int32_t value, int32_t count);
 

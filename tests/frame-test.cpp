@@ -169,7 +169,7 @@ TEST(FrameStage, ProjectionConstantsForALevelView)
     EXPECT_EQ(p.sinAz, -1024);
     EXPECT_EQ(p.focalX, 1098);  // 400 / tan 20 deg = 1098.99
     EXPECT_EQ(p.focalY, 1134);  // 200 / tan 10 deg = 1134.26
-    EXPECT_EQ(p.eyeZ, 8293);    // 1000 m * 256 / 30.867 m
+    EXPECT_EQ(p.eyeZ, 8293);  // 1000 m * 256 / 30.867 m
     EXPECT_NEAR(p.eyeX, 200 * 256, 1);
     EXPECT_NEAR(p.eyeY, 200 * 256, 1);
 }
@@ -253,9 +253,8 @@ TEST(WholeFrame, FlatPlaneGivesOneHorizonRow)
 TEST(WholeFrame, SpikeHidesWhatIsBehindIt)
 {
     // A 2000 m tower 100 cells ahead of the eye on flat ground.
-    static const SyntheticTile tower(1601, [](int32_t c, int32_t r) {
-        return int16_t(std::abs(c - 800) <= 3 && std::abs(r - 1300) <= 3 ? 2000 : 0);
-    });
+    static const SyntheticTile tower(1601,
+        [](int32_t c, int32_t r) { return int16_t(std::abs(c - 800) <= 3 && std::abs(r - 1300) <= 3 ? 2000 : 0); });
     ResetCarriedState();
     Viewpoint v = tower.ViewOver(800, 1400);
     v.pitch = 0;
@@ -313,7 +312,7 @@ TEST_F(SampleTileFrames, SkyAboveTerrainAndDepthGrowingUpward)
                 MarkOutside(W, H, mark);
                 Draw(W, H, View(azimuth, pitch));
                 const std::string what = std::to_string(W) + "x" + std::to_string(H) + " az " +
-                                         std::to_string(int(azimuth)) + " pitch " + std::to_string(int(pitch));
+                    std::to_string(int(azimuth)) + " pitch " + std::to_string(int(pitch));
                 ExpectFrameProperties(W, H, what.c_str());
                 EXPECT_TRUE(OutsideStillMarked(W, H, mark)) << what;
                 int32_t terrainColumns = 0;
@@ -352,6 +351,32 @@ TEST_F(SampleTileFrames, AFrameDependsOnlyOnItsView)
     EXPECT_TRUE(drawAfter(View(300, -5)) == drawAfter(outside));
 }
 
+TEST_F(SampleTileFrames, ColumnBandsFillTheSameFrameAsOne)
+{
+    // Bands of 256 columns or more meet inside long segments and gradients.
+    const int32_t W = 1920, H = 1080;
+    auto draw = [&](int32_t bands, const Viewpoint& view) {
+        SetRasterBandLimit(bands);
+        ResetCarriedState();
+        Draw(W, H, view);
+        std::vector<uint32_t> pixels;
+        for (int32_t r = 0; r < H; ++r) {
+            pixels.insert(pixels.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
+            pixels.insert(pixels.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
+            for (int32_t x = 0; x < W; ++x)
+                pixels.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
+        }
+        pixels.push_back(uint32_t(RasterFeedback));
+        return pixels;
+    };
+    for (const Viewpoint& view : {View(0, -5), View(45, -30), View(200, -60, 300)}) {
+        const std::vector<uint32_t> one = draw(1, view);
+        for (int32_t bands : {2, 3, 7})
+            EXPECT_TRUE(draw(bands, view) == one) << bands << " bands, azimuth " << view.azimuth;
+    }
+    SetRasterBandLimit(0);
+}
+
 TEST_F(SampleTileFrames, ExtremeViewsStayWithinTheFrame)
 {
     struct Case {
@@ -382,11 +407,12 @@ TEST_F(SampleTileFrames, ExtremeViewsStayWithinTheFrame)
         {"one column", 1, 500, View(45, -5)},
         {"one row", 700, 1, View(45, -5)},
         {"full buffers", kBufferWidth, kBufferHeight, View(200, -5)},
-        {"full buffers, 5 degrees, 2 km", kBufferWidth, kBufferHeight, [&] {
-             Viewpoint v = narrow;
-             v.minAltitude = 2000;
-             return v;
-         }()},
+        {"full buffers, 5 degrees, 2 km", kBufferWidth, kBufferHeight,
+            [&] {
+                Viewpoint v = narrow;
+                v.minAltitude = 2000;
+                return v;
+            }()},
     };
     const uint32_t mark = 0x3C3C3C3C;
     for (const Case& c : cases) {

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -55,8 +54,8 @@ TEST(RenderTool, WritesReliefMapAndHeightsOfTheLoadedTile)
     testtiles::TempDir dir;
     const auto relief = dir / "r.png", map = dir / "m.png", heights = dir / "h.bin";
     const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --relief " + quoted(relief) + " --map " +
-                                quoted(map) + " --heights " + quoted(heights),
-                            dir);
+            quoted(map) + " --heights " + quoted(heights),
+        dir);
     ASSERT_EQ(run.status, 0) << run.err;
 
     static Terrain terrain;
@@ -91,16 +90,30 @@ TEST(RenderTool, PrintsOneLinePerFrameAndWritesTheLast)
 {
     testtiles::TempDir dir;
     const auto out = dir / "f.png";
-    const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --size 320x200 --frames 3 --out " + quoted(out), dir);
+    const ToolRun run =
+        runTool(std::string(VANTOREL_SAMPLE_TILE) + " --size 320x200 --frames 3 --out " + quoted(out), dir);
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::regex line(R"(frame (\d+): altitude -?\d+ strips \d+ stride \d+ detail \d+\.\d{6} feedback [0-3])");
     std::istringstream lines(run.out);
     std::string text;
     int frames = 0;
     while (std::getline(lines, text)) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(text, match, line)) << text;
-        EXPECT_EQ(std::stoi(match[1]), ++frames);
+        int k = 0, altitude = 0, strips = 0, stride = 0, feedback = -1, consumed = 0;
+        double detail = -1;
+        ASSERT_EQ(std::sscanf(text.c_str(), "frame %d: altitude %d strips %d stride %d detail %lf feedback %d%n", &k,
+                      &altitude, &strips, &stride, &detail, &feedback, &consumed),
+            6)
+            << text;
+        EXPECT_EQ(std::size_t(consumed), text.size()) << text;
+        EXPECT_EQ(k, ++frames);
+        EXPECT_GE(detail, 0.0);
+        EXPECT_LE(detail, 0.9);
+        EXPECT_GE(feedback, 0);
+        EXPECT_LE(feedback, 3);
+        // The detail factor with six decimals.
+        const std::size_t from = text.find("detail ") + 7;
+        const std::string printed = text.substr(from, text.find(" feedback") - from);
+        EXPECT_EQ(printed.size(), 8u) << text;
+        EXPECT_EQ(printed.find('.'), 1u) << text;
     }
     EXPECT_EQ(frames, 3);
     // The first frame follows no feedback: the detail factor starts at 0.9.
@@ -135,4 +148,4 @@ TEST(RenderTool, RefusesWithTheViewersMessages)
     EXPECT_NE(run.err.find("usage:"), std::string::npos);
 }
 
-} // namespace
+}  // namespace
