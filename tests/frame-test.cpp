@@ -288,6 +288,19 @@ protected:
         return RasteriseFrame(terrain->tileInfo, terrain->heightGrid.rows(), params, view);
     }
 
+    // Colour, depth and height of every pixel of the last frame.
+    static std::vector<uint32_t> FramePixels(int32_t W, int32_t H)
+    {
+        std::vector<uint32_t> pixels;
+        for (int32_t r = 0; r < H; ++r) {
+            pixels.insert(pixels.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
+            pixels.insert(pixels.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
+            for (int32_t x = 0; x < W; ++x)
+                pixels.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
+        }
+        return pixels;
+    }
+
     static Viewpoint View(double azimuth, double pitch, double altitude = 1000)
     {
         Viewpoint v = start;
@@ -337,14 +350,7 @@ TEST_F(SampleTileFrames, AFrameDependsOnlyOnItsView)
         Draw(W, H, before);
         ResetCarriedState();
         Draw(W, H, target);
-        std::vector<uint32_t> pixels;
-        for (int32_t r = 0; r < H; ++r) {
-            pixels.insert(pixels.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
-            pixels.insert(pixels.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
-            for (int32_t x = 0; x < W; ++x)
-                pixels.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
-        }
-        return pixels;
+        return FramePixels(W, H);
     };
     Viewpoint outside = View(0, -80, 50000);
     outside.latitude += 3;
@@ -359,13 +365,7 @@ TEST_F(SampleTileFrames, ColumnBandsFillTheSameFrameAsOne)
         SetRasterBandLimit(bands);
         ResetCarriedState();
         Draw(W, H, view);
-        std::vector<uint32_t> pixels;
-        for (int32_t r = 0; r < H; ++r) {
-            pixels.insert(pixels.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
-            pixels.insert(pixels.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
-            for (int32_t x = 0; x < W; ++x)
-                pixels.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
-        }
+        std::vector<uint32_t> pixels = FramePixels(W, H);
         pixels.push_back(uint32_t(RasterFeedback));
         return pixels;
     };
