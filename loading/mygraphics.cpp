@@ -94,12 +94,6 @@ uint32_t average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
     return ((a & kMask) + (b & kMask) + (c & kMask) + (d & kMask)) >> 2;
 }
 
-uint32_t average2(uint32_t a, uint32_t b)
-{
-    constexpr uint32_t kMask = 0xFEFEFE;
-    return ((a & kMask) + (b & kMask)) >> 1;
-}
-
 }  // namespace
 
 void BuildHeightPalette(HeightPalette& palette)
@@ -203,7 +197,7 @@ void BuildReducedLevel(const TileInfo& from, TileInfo& to)
         for (int c = 0; c < halfW; ++c)
             out[c] = average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
         if (w % 2 != 0)
-            out[halfW] = average2(upper[w - 1], lower[w - 1]);
+            out[halfW] = AveragePixels(upper[w - 1], lower[w - 1]);
     }
     if (w % 2 != 0)
         ++halfW;
@@ -211,7 +205,7 @@ void BuildReducedLevel(const TileInfo& from, TileInfo& to)
         const uint32_t* last = from.scanLines[h - 1];
         uint32_t* out = to.scanLines[halfH];
         for (int c = 0; c < halfW; ++c)
-            out[c] = average2(last[2 * c], last[std::min(2 * c + 1, w - 1)]);
+            out[c] = AveragePixels(last[2 * c], last[std::min(2 * c + 1, w - 1)]);
         ++halfH;
     }
     to.width = halfW;

@@ -35,6 +35,14 @@ private:
     std::vector<uint32_t*> rows_;
 };
 
+// The even mix of two pixels: the low bit of every channel is dropped first,
+// so that no channel's sum carries into its neighbour.
+constexpr uint32_t AveragePixels(uint32_t a, uint32_t b)
+{
+    constexpr uint32_t kMask = 0xFEFEFE;
+    return ((a & kMask) + (b & kMask)) >> 1;
+}
+
 // Size in use and pixel rows of a relief image. TileInfo describes the
 // full-resolution relief; the three ReliefLevels have the same layout.
 struct TileInfo {

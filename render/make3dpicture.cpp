@@ -14,17 +14,17 @@ double EyeAltitude = 0;
 namespace {
 
 constexpr uint32_t kBaseSkyColour = 0x2020FF;
-constexpr int32_t kSkyBandRows = 200;     // rows above the horizon that brighten
-constexpr int32_t kMaxSkyLift = 100;      // added to red and green at the horizon
+constexpr int32_t kSkyBandRows = 200;  // rows above the horizon that brighten
+constexpr int32_t kMaxSkyLift = 100;  // added to red and green at the horizon
 constexpr int32_t kHorizonLimit = 1 << 24;  // rows; keeps a degenerate view's horizon finite
-constexpr int32_t kGroundClearance = 100;   // metres above the highest ground near the eye
-constexpr int32_t kGroundReach = 8;         // cells either side of the eye cell
+constexpr int32_t kGroundClearance = 100;  // metres above the highest ground near the eye
+constexpr int32_t kGroundReach = 8;  // cells either side of the eye cell
 constexpr int32_t kGroundStep = 2;
-constexpr int kGroundFollowBits = 2;        // a quarter of the gap per frame
+constexpr int kGroundFollowBits = 2;  // a quarter of the gap per frame
 // Altitudes are held within 2^24 m (about 16,800 km), so the eye's height in
 // 1/256 cell stays well inside the offsets the projection takes.
 constexpr int32_t kAltitudeLimit = 1 << 24;
-constexpr double kMinHalfAngleX = 0.0436332312999;   // 2.5 degrees
+constexpr double kMinHalfAngleX = 0.0436332312999;  // 2.5 degrees
 constexpr double kMinHalfAngleY = 0.00872664625997;  // 0.5 degrees
 constexpr double kMetresPerMinute = 1852;
 constexpr double kMinCentreCosine = 0.173;
@@ -34,11 +34,6 @@ constexpr double kGeoToCellUnits = 8;  // 1/32 cell to 1/256 cell
 uint32_t SkyColour(int32_t lift)
 {
     return kBaseSkyColour + (uint32_t(lift) << 8) + (uint32_t(lift) << 16);
-}
-
-uint32_t BlendHalf(uint32_t a, uint32_t b)
-{
-    return ((a & 0xFEFEFE) + (b & 0xFEFEFE)) >> 1;
 }
 
 // The ground under the eye: the highest of an 8 x 8 sample, every second cell
@@ -99,7 +94,7 @@ void PaintSky(int32_t W, int32_t H)
                 depth[x] = kSkyDepth;
                 height[x] = 0;
             } else if (r == t && t > 0 && t < H - 1) {
-                colour[x] = BlendHalf(above[x], colour[x]);
+                colour[x] = AveragePixels(above[x], colour[x]);
             }
         }
     }
@@ -149,8 +144,8 @@ void FillSkyRowColours(int32_t W, int32_t H, double viewAngle, double pitch)
         sky[r] = SkyColour(below);
 }
 
-int32_t RasteriseFrame(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
-                       const Viewpoint& view)
+int32_t RasteriseFrame(
+    const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
 {
     const Viewpoint eye = view;
     const RenderParams grid = params;

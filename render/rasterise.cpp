@@ -39,12 +39,6 @@ constexpr int64_t kNearSpread = 32;  // such points spread at most 32 w sideways
 constexpr int64_t kOffsetLimit = int64_t(1) << 29;
 constexpr int64_t kScreenLimit = int64_t(1) << 30;
 constexpr uint32_t kRgbMask = 0xFFFFFF;
-constexpr uint32_t kBlendMask = 0xFEFEFE;
-
-uint32_t BlendHalf(uint32_t a, uint32_t b)
-{
-    return ((a & kBlendMask) + (b & kBlendMask)) >> 1;
-}
 
 // Blue, green and red of (a (n - k) + b k) / n, top byte 0, for k = 1, 3,
 // 5, ... in turn. Each byte is ((a (n - k) + b k) * ReciprocalTable[n]) >> 16
@@ -172,7 +166,7 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     const uint32_t prev = tg.columnColour[x] & kRgbMask;
     tg.columnColour[x] = colour;
     if (t < bottom)
-        tg.colourRows[t][x] = BlendHalf(tg.colourRows[t][x], prev);
+        tg.colourRows[t][x] = AveragePixels(tg.colourRows[t][x], prev);
     if (count <= 0)
         return;
 
