@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include <QDesktopServices>
 #include <QDragEnterEvent>
@@ -20,6 +19,7 @@
 #include "loading/terrain.h"
 #include "loading/unitfileload.h"
 #include "render/framebuffers.h"
+#include "render/geometry.h"
 #include "render/make3dpicture.h"
 
 namespace {
@@ -35,10 +35,9 @@ constexpr int kMapSide = 360;  // the map panel's width and the map's largest si
 constexpr int kMapTop = 4;
 constexpr int kTimerIntervalMs = 10;
 
-constexpr double kDegToRad = std::numbers::pi / 180;
-constexpr double kRadToDeg = 180 / std::numbers::pi;
+constexpr double kDegToRad = kPi / 180;
+constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
-constexpr double kMinLongitudeScale = 0.1;  // east-west scale floor near the poles
 
 // Map view.
 constexpr int kRangeCircles[] = {50, 100, 150};
@@ -55,7 +54,7 @@ constexpr uint32_t kBlack = 0x000000;
 // Navigation.
 constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
 constexpr int kPressCrossArm = 3;
-constexpr double kViewAngleMin = 5, kViewAngleMax = 60, kViewAnglePerPixel = 0.2;
+constexpr double kViewAngleMin = kMinViewAngle, kViewAngleMax = 60, kViewAnglePerPixel = 0.2;
 constexpr double kPitchMin = -90, kPitchMax = 10, kPitchPerPixel = 0.1;
 constexpr double kAltitudeFloor = 10, kAltitudePerPixel = 10;
 constexpr double kSlideMetresPerPixel = 10;
@@ -69,17 +68,6 @@ constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
 constexpr double kDemoSpeed = 0.8;
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
 
-// A double truncated toward zero into [lo, hi]; values beyond the range (or
-// not a number) never reach the conversion, which would be undefined.
-int TruncInto(double value, int lo, int hi)
-{
-    if (!(value > lo))
-        return lo;
-    if (value > hi)
-        return hi;
-    return int(value);
-}
-
 // Screen positions of far-away eyes stay far outside any paint box, but
 // within the range that integer drawing can take.
 constexpr int kFarPixel = 1 << 20;
@@ -90,7 +78,7 @@ int PixelOf(double value)
 
 double LongitudeScale()
 {
-    return std::max(std::cos(TheRenderParams.centreLat * kDegToRad), kMinLongitudeScale);
+    return std::max(std::cos(TheRenderParams.centreLat * kDegToRad), kNavigationMinCosine);
 }
 
 // Bearing clockwise from the top of the screen, in degrees (-180, 180].
@@ -582,7 +570,7 @@ void TForm1::BtnBackClick(QObject* sender)
     // The step in metres is whatever the button's hint begins with.
     const auto* button = qobject_cast<QWidget*>(sender);
     const long step = button ? LeadingInteger(button->toolTip().toStdString()) : 0;
-    const double degrees = step * kDegreesPerMetre;
+    const double degrees = double(step) * kDegreesPerMetre;
     MoveEye(TheViewpoint.azimuth, sender == BtnFore ? degrees : -degrees);
     PaintBox1Paint();
     PaintBox2Paint();
@@ -593,7 +581,7 @@ void TForm1::Button2Click()
     if (!TheTerrain)
         return;
     const TileInfo& tile = TheTerrain->tileInfo;
-    const HeightRows& grid = TheTerrain->heightGrid;
+    const SampleGrid& grid = TheTerrain->heightGrid;
     const int columns = std::max(tile.width, 1);
     const int rows = std::max(tile.height, 1);
     const int c0 = columns / 2;

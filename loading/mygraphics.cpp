@@ -44,7 +44,7 @@ constexpr std::array<LevelBand, 21> kLevelBands{{
 // clang-format on
 constexpr int32_t kSteepestLevel = 735;
 
-int32_t lightLevel(int32_t d)
+int32_t LightLevel(int32_t d)
 {
     for (const LevelBand& band : kLevelBands)
         if (d <= band.upTo)
@@ -52,7 +52,7 @@ int32_t lightLevel(int32_t d)
     return kSteepestLevel;
 }
 
-int32_t lightFromLevels(int32_t sum)
+int32_t LightFromLevels(int32_t sum)
 {
     return (sum * 6 + 8192) >> 7;
 }
@@ -68,7 +68,7 @@ struct ShadeLevels {
     ShadeLevels()
     {
         for (int32_t diff = -kDiffReach; diff <= kDiffReach; ++diff)
-            byDiff[diff + kDiffReach] = lightLevel(kShadeGain * diff);
+            byDiff[diff + kDiffReach] = LightLevel(kShadeGain * diff);
     }
     int32_t operator()(int32_t diff) const { return byDiff[std::clamp(diff, -kDiffReach, kDiffReach) + kDiffReach]; }
 };
@@ -81,14 +81,14 @@ const ShadeLevels& shadeLevels()
 
 // Scales blue, green and red by f / 256. Red and blue share one multiply:
 // 255 x 256 still fits beside the other channel without carrying into it.
-uint32_t scaleRgb(uint32_t pixel, uint32_t f)
+uint32_t ScaleRgb(uint32_t pixel, uint32_t f)
 {
     const uint32_t redBlue = ((pixel & 0xFF00FF) * f >> 8) & 0xFF00FF;
     const uint32_t green = ((pixel & 0x00FF00) * f >> 8) & 0x00FF00;
     return (pixel & 0xFF000000) | redBlue | green;
 }
 
-uint32_t average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+uint32_t Average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 {
     constexpr uint32_t kMask = 0xFCFCFC;  // room for each channel's carry
     return ((a & kMask) + (b & kMask) + (c & kMask) + (d & kMask)) >> 2;
@@ -120,9 +120,9 @@ void AttachRaster(TileInfo& record, const Bitmap32& bitmap)
 
 int32_t SlopeLight(int16_t centre, int16_t south, int16_t north, int16_t east, int16_t west, int16_t gain)
 {
-    const int32_t sum = lightLevel(gain * (east - centre)) + lightLevel(gain * (centre - south)) +
-        lightLevel(gain * (north - centre)) + lightLevel(gain * (centre - west));
-    return lightFromLevels(sum);
+    const int32_t sum = LightLevel(gain * (east - centre)) + LightLevel(gain * (centre - south)) +
+        LightLevel(gain * (north - centre)) + LightLevel(gain * (centre - west));
+    return LightFromLevels(sum);
 }
 
 int32_t ShadeFactor(const int16_t* const* grid, int column, int row)
@@ -175,7 +175,7 @@ void ShadePass(const int16_t* const* grid, const TileInfo& relief, const Progres
                 uint32_t* pixels = relief.scanLines[r];
                 for (int c = 1; c < width - 1; ++c) {
                     const int32_t sum = across[c] + across[c - 1] + downBelow[c] + downAbove[c];
-                    pixels[c] = scaleRgb(pixels[c], uint32_t(std::clamp(lightFromLevels(sum), 0, 256)));
+                    pixels[c] = ScaleRgb(pixels[c], uint32_t(std::clamp(LightFromLevels(sum), 0, 256)));
                 }
                 std::swap(downAbove, downBelow);
             }
@@ -195,7 +195,7 @@ void BuildReducedLevel(const TileInfo& from, TileInfo& to)
         const uint32_t* lower = from.scanLines[2 * r + 1];
         uint32_t* out = to.scanLines[r];
         for (int c = 0; c < halfW; ++c)
-            out[c] = average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
+            out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
         if (w % 2 != 0)
             out[halfW] = AveragePixels(upper[w - 1], lower[w - 1]);
     }

@@ -15,7 +15,7 @@ void Bitmap32::setWidth(int width)
     width_ = std::clamp(width, 0, capacity_);
 }
 
-HeightRows::HeightRows() : storage_(new int16_t[std::size_t(kTileSamples) * kGridRowSlots]())
+SampleGrid::SampleGrid() : storage_(new int16_t[std::size_t(kTileSamples) * kGridRowSlots]())
 {
     for (int r = 0; r < kTileSamples; ++r)
         rows_[r] = storage_.get() + std::size_t(r) * kGridRowSlots;

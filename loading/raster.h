@@ -53,9 +53,9 @@ struct TileInfo {
 using ReliefLevels = std::array<TileInfo, 3>;
 
 // kTileSamples rows of kGridRowSlots signed 16-bit heights; row 0 is north.
-class HeightRows {
+class SampleGrid {
 public:
-    HeightRows();
+    SampleGrid();
     int16_t* operator[](int row) { return rows_[row]; }
     const int16_t* operator[](int row) const { return rows_[row]; }
     int16_t* const* rows() const { return rows_.data(); }

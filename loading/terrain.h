@@ -12,12 +12,12 @@ struct Terrain {
     std::array<Bitmap32, 3> levelBitmaps{{{1801, 1801}, {901, 901}, {451, 451}}};
     Bitmap32 mapBitmap{360, 360};
 
-    HeightRows sourceGrid;  // samples exactly as read from the file
-    HeightRows resampledGrid;  // after the east-west resampling
-    HeightRows heightGrid;  // final heights used by the whole system
+    SampleGrid sourceGrid;  // samples exactly as read from the file
+    SampleGrid resampledGrid;  // after the east-west resampling
+    SampleGrid heightGrid;  // final heights used by the whole system
     // A read lands here first and is swapped into sourceGrid only once the
     // whole file has been read, so a refused file leaves every grid as it was.
-    HeightRows incomingGrid;
+    SampleGrid incomingGrid;
 
     HeightPalette heightPalette{};
     TileInfo tileInfo;  // over reliefBitmap

@@ -2,6 +2,7 @@
 
 #include "leadinginteger.h"
 #include "rowbands.h"
+#include "render/geometry.h"
 
 #include <algorithm>
 #include <array>
@@ -28,12 +29,12 @@ constexpr int kFracOne = 1 << kFracBits;
 constexpr int kNoDataBelow = -1000;
 constexpr int kHeightMax = INT16_MAX;
 
-char upper(char c)
+char Upper(char c)
 {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-std::string_view fileNamePart(std::string_view path)
+std::string_view FileNamePart(std::string_view path)
 {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -55,7 +56,7 @@ private:
     int fd_;
 };
 
-void toHostOrder(int16_t* samples, int count)
+void ToHostOrder(int16_t* samples, int count)
 {
     if constexpr (std::endian::native == std::endian::big) {
         for (int i = 0; i < count; ++i)
@@ -65,7 +66,7 @@ void toHostOrder(int16_t* samples, int count)
 
 // The layout the viewer was first written for: 8 header bytes, then the
 // samples, little-endian, row 0 north.
-TileError readRawSamples(const std::string& path, HeightRows& grid)
+TileError ReadRawSamples(const std::string& path, SampleGrid& grid)
 {
     const FileDescriptor file(path);
     struct stat info { };
@@ -78,7 +79,7 @@ TileError readRawSamples(const std::string& path, HeightRows& grid)
         const off_t offset = kHeaderBytes + off_t(r) * off_t(kRowBytes);
         if (::pread(file.get(), grid[r], kRowBytes, offset) != ssize_t(kRowBytes))
             return TileError::TooShort;
-        toHostOrder(grid[r], kSamples);
+        ToHostOrder(grid[r], kSamples);
     }
     return TileError::None;
 }
@@ -88,7 +89,7 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffHandle openTiff(const std::string& path)
+TiffHandle OpenTiff(const std::string& path)
 {
     // libtiff's default handlers print to stderr; a file it cannot read is
     // simply read the other way, and real problems are reported by the caller.
@@ -101,7 +102,7 @@ TiffHandle openTiff(const std::string& path)
     return TiffHandle(TIFFOpen(path.c_str(), "r"));
 }
 
-bool hasTileShape(TIFF* tiff)
+bool HasTileShape(TIFF* tiff)
 {
     uint32_t width = 0, length = 0;
     uint16_t bitsPerSample = 1, samplesPerPixel = 1;
@@ -112,7 +113,7 @@ bool hasTileShape(TIFF* tiff)
     return width == kSamples && length == kSamples && bitsPerSample == 16 && samplesPerPixel == 1;
 }
 
-TileError readTiffStrips(TIFF* tiff, HeightRows& grid)
+TileError ReadTiffStrips(TIFF* tiff, SampleGrid& grid)
 {
     if (TIFFScanlineSize64(tiff) != kSamples * 2)
         return TileError::WrongShape;
@@ -122,7 +123,7 @@ TileError readTiffStrips(TIFF* tiff, HeightRows& grid)
     return TileError::None;
 }
 
-TileError readTiffTiles(TIFF* tiff, HeightRows& grid)
+TileError ReadTiffTiles(TIFF* tiff, SampleGrid& grid)
 {
     uint32_t tileWidth = 0, tileLength = 0;
     TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
@@ -149,12 +150,12 @@ TileError readTiffTiles(TIFF* tiff, HeightRows& grid)
     return TileError::None;
 }
 
-int16_t saturate(int64_t v)
+int16_t Saturate(int64_t v)
 {
     return static_cast<int16_t>(std::min<int64_t>(v, kHeightMax));
 }
 
-int32_t tap(int16_t sample)
+int32_t Tap(int16_t sample)
 {
     return sample <= kNoDataBelow ? 0 : sample;
 }
@@ -177,34 +178,34 @@ std::string_view TileErrorMessage(TileError error)
 bool PassesNameTest(std::string_view path)
 {
     std::string upperPath(path);
-    std::transform(upperPath.begin(), upperPath.end(), upperPath.begin(), upper);
+    std::transform(upperPath.begin(), upperPath.end(), upperPath.begin(), Upper);
     return upperPath.find("_DEM.TIF") != std::string::npos;
 }
 
 GeoCentre GeoCentreFromName(std::string_view path)
 {
     GeoCentre centre{0.5, 130.5};
-    const std::string_view name = fileNamePart(path);
+    const std::string_view name = FileNamePart(path);
     const std::size_t underscore = name.find('_');
     if (underscore == std::string_view::npos)
         return centre;
     centre.centreLat = double(LeadingInteger(name, underscore + 2)) + 0.5;
     centre.centreLon = double(LeadingInteger(name, underscore + 5)) + 0.5;
-    if (underscore + 1 < name.size() && upper(name[underscore + 1]) == 'S')
+    if (underscore + 1 < name.size() && Upper(name[underscore + 1]) == 'S')
         centre.centreLat = 1 - centre.centreLat;
-    if (underscore + 4 < name.size() && upper(name[underscore + 4]) == 'W')
+    if (underscore + 4 < name.size() && Upper(name[underscore + 4]) == 'W')
         centre.centreLon = 1 - centre.centreLon;
     return centre;
 }
 
-TileError ReadSamples(const std::string& path, HeightRows& grid)
+TileError ReadSamples(const std::string& path, SampleGrid& grid)
 {
-    if (const TiffHandle tiff = openTiff(path)) {
-        if (!hasTileShape(tiff.get()))
+    if (const TiffHandle tiff = OpenTiff(path)) {
+        if (!HasTileShape(tiff.get()))
             return TileError::WrongShape;
-        return TIFFIsTiled(tiff.get()) ? readTiffTiles(tiff.get(), grid) : readTiffStrips(tiff.get(), grid);
+        return TIFFIsTiled(tiff.get()) ? ReadTiffTiles(tiff.get(), grid) : ReadTiffStrips(tiff.get(), grid);
     }
-    return readRawSamples(path, grid);
+    return ReadRawSamples(path, grid);
 }
 
 // With taps of 16-bit heights every intermediate fits 32 bits; the 64-bit
@@ -228,9 +229,9 @@ int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
  * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
  * whole evaluation in integers. */
 int32_t ResampleEastWest(
-    double centreLat, const HeightRows& source, HeightRows& resampled, HeightRows& height, const ProgressStep& step)
+    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
 {
-    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * 3.14159265358979323846L / 180));
+    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
     // Callers refuse polar tiles; the floor only keeps the writes in the row.
     const int32_t n = std::max(static_cast<int32_t>(3600 * c), 1);
     const double s = 1 / std::max(c, 0.001);
@@ -256,7 +257,7 @@ int32_t ResampleEastWest(
             std::array<int32_t, kSamples> taps;
             for (int r = begin; r < end; ++r) {
                 const int16_t* in = source[r];
-                std::transform(in, in + kSamples, taps.begin(), tap);
+                std::transform(in, in + kSamples, taps.begin(), Tap);
                 int16_t* outResampled = resampled[r];
                 int16_t* outHeight = height[r];
                 outResampled[0] = outHeight[0] = in[0];
@@ -264,7 +265,7 @@ int32_t ResampleEastWest(
                 for (int32_t k = 1; k < n; ++k) {
                     const int32_t* p = &taps[positions[k].index];
                     const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
-                    outResampled[k] = outHeight[k] = v < 0 ? 0 : saturate(v);
+                    outResampled[k] = outHeight[k] = v < 0 ? 0 : Saturate(v);
                 }
             }
         },
@@ -275,7 +276,7 @@ int32_t ResampleEastWest(
 
 /* Unsharp mask: 2 x centre - mean of the eight neighbours, rounded down and
  * never below 1 on land, so that no land point sinks to sea level. */
-void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows, const ProgressStep& step)
+void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step)
 {
     ForRowBands(
         2, rows - 2,
@@ -304,7 +305,7 @@ void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int
 
 namespace {
 
-void fillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo)
+void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo)
 {
     params.metresPerCell = 1852.0 / 60.0;
     params.columns = tileInfo.width;
@@ -315,7 +316,7 @@ void fillRenderParams(RenderParams& params, const GeoCentre& centre, const TileI
     params.centreLon = centre.centreLon;
 }
 
-void resetViewpoint(Viewpoint& view, const GeoCentre& centre)
+void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)
 {
     view.latitude = centre.centreLat - 0.25;
     view.longitude = centre.centreLon;
@@ -364,7 +365,7 @@ TileError LoadTileInto(
     }
     BuildMapImage(tileInfo, terrain.mapBitmap, step);
 
-    fillRenderParams(params, centre, tileInfo);
-    resetViewpoint(view, centre);
+    FillRenderParams(params, centre, tileInfo);
+    ResetViewpoint(view, centre);
     return TileError::None;
 }

@@ -35,7 +35,7 @@ GeoCentre GeoCentreFromName(std::string_view path);
 
 // Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600.
 // On failure the grid may hold part of the file.
-TileError ReadSamples(const std::string& path, HeightRows& grid);
+TileError ReadSamples(const std::string& path, SampleGrid& grid);
 
 // The Catmull-Rom spline through p0..p3 at t / 1024 between p1 and p2, in
 // integers (not yet limited to the 16-bit range).
@@ -44,8 +44,8 @@ int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t);
 // Resamples every row to width n + 1 where n = trunc(3600 cos(centreLat)).
 // Returns the new width.
 int32_t ResampleEastWest(
-    double centreLat, const HeightRows& source, HeightRows& resampled, HeightRows& height, const ProgressStep& step);
-void Sharpen(const HeightRows& resampled, HeightRows& height, int32_t width, int32_t rows, const ProgressStep& step);
+    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step);
+void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step);
 
 // What the loading window hears of a load.
 struct LoadListener {

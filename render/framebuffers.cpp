@@ -1,5 +1,6 @@
 #include "framebuffers.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -88,6 +89,12 @@ void PrepareFrameBuffers(Bitmap32& bitmap)
     FrameBuffers.ProjectedSamples = storage.projectedSamples.get();
 
     view = {w, h, FrameBuffers.ColourRows, FrameBuffers.DepthRows, FrameBuffers.HeightRows};
+}
+
+void SetFrameSize(int32_t W, int32_t H)
+{
+    FrameBuffers.frameWidth = std::clamp(W, 0, FrameBuffers.width);
+    FrameBuffers.frameHeight = std::clamp(H, 0, FrameBuffers.height);
 }
 
 bool FrameBuffersPrepared()

@@ -47,8 +47,8 @@ inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
 struct FrameBufferSet {
     int32_t width = 0;  // W0 x H0, the allocated size
     int32_t height = 0;
-    // The frame-size pair: the size of the frame being drawn. BuildViewStrips
-    // sets it every frame, clipped to width x height.
+    // The frame-size pair: the size of the frame being drawn, always within
+    // width x height (SetFrameSize). BuildViewStrips sets it every frame.
     int32_t frameWidth = 0;
     int32_t frameHeight = 0;
     uint32_t* const* ColourRows = nullptr;  // FrameBitmap's scan lines
@@ -69,4 +69,7 @@ extern FrameBufferSet FrameBuffers;
 // these buffers no frame can be drawn.
 void PrepareFrameBuffers(Bitmap32& bitmap);
 bool FrameBuffersPrepared();
+// Sets the frame-size pair to W x H clipped to the prepared buffers: the one
+// place the pair is bounded, so every reader may trust it.
+void SetFrameSize(int32_t W, int32_t H);
 const FrameBuffersRecord& FrameBuffersView();

@@ -26,9 +26,6 @@ constexpr int kGroundFollowBits = 2;  // a quarter of the gap per frame
 constexpr int32_t kAltitudeLimit = 1 << 24;
 constexpr double kMinHalfAngleX = 0.0436332312999;  // 2.5 degrees
 constexpr double kMinHalfAngleY = 0.00872664625997;  // 0.5 degrees
-constexpr double kMetresPerMinute = 1852;
-constexpr double kMinCentreCosine = 0.173;
-constexpr int32_t kGeoUnitsPerCell = 32;
 constexpr double kGeoToCellUnits = 8;  // 1/32 cell to 1/256 cell
 
 uint32_t SkyColour(int32_t lift)
@@ -57,7 +54,7 @@ void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, in
 {
     ProjectionRecord& p = ProjectionSetup;
     p.eyeZ = TruncWithin(EyeAltitude * 256 / grid.metresPerCell, kEyeCellLimit * kCellUnits);
-    const double a = std::clamp(eye.viewAngle, 5.0, 160.0);
+    const double a = std::clamp(eye.viewAngle, kMinViewAngle, kMaxViewAngle);
     const double ah = a * kPi / 180;
     const double av = H * ah / W;
     const int32_t focalLimit = INT32_MAX;
@@ -113,16 +110,6 @@ void CopyLeftEdge(int32_t W, int32_t H)
 
 }  // namespace
 
-GridPosition GeoToGrid(const RenderParams& params, double latitude, double longitude)
-{
-    double k = std::cos(params.centreLat * kPi / 180);
-    if (k <= kMinCentreCosine)
-        k = kMinCentreCosine;
-    const double dx = (longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k));
-    const double dy = (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60);
-    return {(params.columns / 2 + dx) * kGeoUnitsPerCell, (params.rows / 2 - dy) * kGeoUnitsPerCell};
-}
-
 void FillSkyRowColours(int32_t W, int32_t H, double viewAngle, double pitch)
 {
     uint32_t* sky = FrameBuffers.SkyRowColours;
@@ -150,8 +137,8 @@ int32_t RasteriseFrame(
     const Viewpoint eye = view;
     const RenderParams grid = params;
     FrameBufferSet& fb = FrameBuffers;
-    fb.frameWidth = std::clamp(fb.frameWidth, 0, fb.width);
-    fb.frameHeight = std::clamp(fb.frameHeight, 0, fb.height);
+    // The pair may still hold its size from before the buffers were prepared.
+    SetFrameSize(fb.frameWidth, fb.frameHeight);
     const int32_t W = fb.frameWidth;
     const int32_t H = fb.frameHeight;
 

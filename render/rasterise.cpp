@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <thread>
 
+#include "loading/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/viewstrips.h"
 
@@ -101,9 +101,8 @@ Target CurrentTarget()
 {
     const FrameBufferSet& fb = FrameBuffers;
     const bool twoRows = fb.height > 1;
-    const int32_t W = std::clamp(fb.frameWidth, 0, fb.width);
     return {fb.ColourRows, fb.DepthRows, fb.HeightRows, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
-        fb.ReciprocalTable, W, std::clamp(fb.frameHeight, 0, fb.height), 0, W,
+        fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth,
         twoRows ? fb.ColourRows[1] - fb.ColourRows[0] : 0, twoRows ? fb.DepthRows[1] - fb.DepthRows[0] : 0,
         twoRows ? fb.HeightRows[1] - fb.HeightRows[0] : 0};
 }
@@ -322,12 +321,10 @@ int32_t rasterBandLimit = 0;  // 0: one band per core
 
 // Frames narrower than this are filled in one band: a thread costs more.
 constexpr int32_t kMinBandColumns = 256;
-constexpr int32_t kMaxBands = 8;
 
 int32_t BandCount(int32_t W)
 {
-    const int32_t cores = int32_t(std::max(1u, std::thread::hardware_concurrency()));
-    const int32_t limit = rasterBandLimit > 0 ? rasterBandLimit : std::min(cores, kMaxBands);
+    const int32_t limit = rasterBandLimit > 0 ? rasterBandLimit : WorkerPool::Shared().threads();
     return std::clamp(W / kMinBandColumns, 1, limit);
 }
 
@@ -406,19 +403,11 @@ void FillBand(const Target& tg, const StripRange& strips)
     }
 }
 
-template <class Work> void RunInBands(int32_t bands, const Work& work)
-{
-    std::array<std::jthread, kMaxBands> helpers;
-    for (int32_t i = 1; i < bands; ++i)
-        helpers[i] = std::jthread([&work, i] { work(i); });
-    work(0);
-}
-
 }  // namespace
 
 void SetRasterBandLimit(int32_t bands)
 {
-    rasterBandLimit = std::max(bands, 0);
+    rasterBandLimit = std::clamp(bands, 0, kMaxBands);
 }
 
 /* Two passes, each shared out over all cores. First every sample is
@@ -437,10 +426,10 @@ void RasteriseStrips()
     const int32_t bands = BandCount(whole.W);
 
     std::array<int32_t, kMaxBands> feedback{};
-    RunInBands(bands, [&](int32_t i) {
+    WorkerPool::Shared().Run(bands, [&](int i) {
         feedback[i] = ProjectStrips(whole, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
     });
-    RunInBands(bands, [&](int32_t i) {
+    WorkerPool::Shared().Run(bands, [&](int i) {
         Target tg = whole;
         tg.xLo = whole.W * i / bands;
         tg.xHi = whole.W * (i + 1) / bands;

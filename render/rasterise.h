@@ -32,8 +32,9 @@ inline constexpr uint32_t kBottomRowColour = 0x808080;
 inline constexpr uint32_t kUntouchedColumn = 0x99FFFFFF;
 
 void RasteriseStrips();
-// At most this many column bands per frame, filled side by side; 0 (the
-// start value) lets every core fill one. Frames are the same either way.
+// At most this many column bands per frame (up to kMaxBands), filled side by
+// side; 0 (the start value) lets every core fill one. Frames are the same
+// either way.
 void SetRasterBandLimit(int32_t bands);
 ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz);
 void DrawSegment(

@@ -11,12 +11,14 @@
 // ring coloured from the matching reduced relief level, on a lattice anchored
 // to the eye cell snapped to 8 so the samples do not swim as the eye moves.
 
+#include "render/viewstrips.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "render/fixedpoint.h"
-#include "render/make3dpicture.h"
+#include "render/rasterise.h"
 
 int32_t StripCount = 0;
 int32_t StripStride = kSlopeClasses[0].stride;
@@ -34,16 +36,12 @@ constexpr bool StripsFitBuffer()
 }
 static_assert(StripsFitBuffer());
 
-constexpr double kMinViewAngle = 5;      // degrees
-constexpr double kMaxViewAngle = 160;
 constexpr double kMinEdgeAngle = 0.01;   // rad, keeps tangents finite
 constexpr double kMinEyeCells = 10;
 constexpr double kMaxNearDistance = 3061;  // cells
 constexpr double kOpenFarDistance = 99999;
 constexpr double kMinNearHalfWidth = 50;   // cells, about
 constexpr double kMaxFarHalfWidth = 3000;
-constexpr double kMetresPerMinute = 1852;
-constexpr double kMinCentreCosine = 0.173;  // about cos 80 degrees
 constexpr int32_t kLatticeSnapBits = 3;     // the sample lattice moves in steps of 8 cells
 constexpr int32_t kCoarsestSpacingBits = 3;  // spacing 8 is final
 
@@ -189,11 +187,9 @@ UvPoint ToUv(int32_t octant, ColRow p)
 
 ColRow SnappedEyeCell(const Viewpoint& eye, const RenderParams& grid, const TileInfo& tileInfo)
 {
-    const double degreesPerCellNS = grid.metresPerCell / kMetresPerMinute / 60;
-    const double c = std::cos(grid.centreLat * kPi / 180);
-    const double degreesPerCellEW = degreesPerCellNS / (c > kMinCentreCosine ? c : kMinCentreCosine);
-    const double col = (eye.longitude - grid.centreLon) / degreesPerCellEW + (tileInfo.width / 2);
-    const double row = (tileInfo.height / 2) - (eye.latitude - grid.centreLat) / degreesPerCellNS;
+    const CellOffset d = GeoToCellOffset(grid, eye.latitude, eye.longitude);
+    const double col = d.east + (tileInfo.width / 2);
+    const double row = (tileInfo.height / 2) - d.north;
     auto snap = [](double v) {
         return ((TruncWithin(v, kEyeCellLimit) + 4) >> kLatticeSnapBits) << kLatticeSnapBits;
     };
@@ -327,77 +323,74 @@ const StripLayout& LastStripLayout()
     return layout;
 }
 
-void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-                     const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
+StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye)
 {
-    FrameBuffers.frameWidth = std::min(std::max(W, 0), FrameBuffers.width);
-    FrameBuffers.frameHeight = std::min(std::max(H, 0), FrameBuffers.height);
-    AdjustDetailFactor();
-    const Viewpoint eye = view;
-    const RenderParams grid = params;
-
-    const Camera cam = CameraFor(eye, grid, std::max(FrameBuffers.frameWidth, 1),
-                                 std::max(FrameBuffers.frameHeight, 1));
+    const Camera cam = CameraFor(eye, grid, std::max(W, 1), std::max(H, 1));
     const AxisDistances dist = DistancesFor(cam, grid);
     const Wedge wedge = WedgeFor(cam, dist);
 
-    const int32_t octant = OctantOf(wedge.farPoint.col - wedge.apex.col, wedge.farPoint.row - wedge.apex.row);
-    const UvPoint apex = ToUv(octant, wedge.apex);
-    const UvPoint farPoint = ToUv(octant, wedge.farPoint);
-    UvPoint nearLeft = ToUv(octant, wedge.nearLeft);
-    UvPoint farLeft = ToUv(octant, wedge.farLeft);
-    UvPoint nearRight = ToUv(octant, wedge.nearRight);
-    UvPoint farRight = ToUv(octant, wedge.farRight);
+    StripLayout plan;
+    plan.octant = OctantOf(wedge.farPoint.col - wedge.apex.col, wedge.farPoint.row - wedge.apex.row);
+    plan.apex = ToUv(plan.octant, wedge.apex);
+    plan.farPoint = ToUv(plan.octant, wedge.farPoint);
+    plan.nearLeft = ToUv(plan.octant, wedge.nearLeft);
+    plan.farLeft = ToUv(plan.octant, wedge.farLeft);
+    plan.nearRight = ToUv(plan.octant, wedge.nearRight);
+    plan.farRight = ToUv(plan.octant, wedge.farRight);
+    const UvPoint apex = plan.apex;
+    const UvPoint farPoint = plan.farPoint;
 
-    const int32_t du = farPoint.u - apex.u;
-    const int32_t dv = farPoint.v - apex.v;
-    const int32_t slopeClass = SlopeClassOf(du, dv);
-    const SlopeClass& sc = kSlopeClasses[slopeClass];
-    const int32_t signedL = dv >= 0 ? -sc.L : sc.L;
-    StripStride = sc.stride;
+    plan.slopeClass = SlopeClassOf(farPoint.u - apex.u, farPoint.v - apex.v);
+    const SlopeClass& sc = kSlopeClasses[plan.slopeClass];
+    plan.signedL = farPoint.v - apex.v >= 0 ? -sc.L : sc.L;
+    plan.rowsAllowed = sc.rowsAllowed;
+    plan.tNear = apex.u - (apex.v * plan.signedL) / sc.M;
+    plan.tFar = farPoint.u - (farPoint.v * plan.signedL) / sc.M;
+    plan.ringLimits = DetailRingLimits(sc.rowsAllowed, dist.farDistance - dist.nearDistance);
+    plan.nearDistance = dist.nearDistance;
+    plan.farDistance = dist.farDistance;
+    plan.widthLimit = dist.widthLimit;
 
-    const int32_t tNear = apex.u - (apex.v * signedL) / sc.M;
-    const int32_t tFar = farPoint.u - (farPoint.v * signedL) / sc.M;
-    const std::array<int32_t, 3> rings = DetailRingLimits(sc.rowsAllowed, dist.farDistance - dist.nearDistance);
-
-    if (slopeClass != 0) {
+    if (plan.slopeClass != 0) {
         // Snap the corners onto the first and last strip lines.
-        IntersectLines(apex.u, apex.v, apex.u - signedL, apex.v - sc.M, nearLeft.u, nearLeft.v, farLeft.u,
-                       farLeft.v, nearLeft.u, nearLeft.v);
-        IntersectLines(apex.u, apex.v, apex.u - signedL, apex.v - sc.M, nearRight.u, nearRight.v,
-                       farRight.u, farRight.v, nearRight.u, nearRight.v);
-        IntersectLines(farPoint.u, farPoint.v, farPoint.u - signedL, farPoint.v - sc.M, nearLeft.u, nearLeft.v, farLeft.u,
-                       farLeft.v, farLeft.u, farLeft.v);
-        IntersectLines(farPoint.u, farPoint.v, farPoint.u - signedL, farPoint.v - sc.M, nearRight.u, nearRight.v, farRight.u,
-                       farRight.v, farRight.u, farRight.v);
+        const int32_t L = plan.signedL;
+        UvPoint& nl = plan.nearLeft;
+        UvPoint& fl = plan.farLeft;
+        UvPoint& nr = plan.nearRight;
+        UvPoint& fr = plan.farRight;
+        IntersectLines(apex.u, apex.v, apex.u - L, apex.v - sc.M, nl.u, nl.v, fl.u, fl.v, nl.u, nl.v);
+        IntersectLines(apex.u, apex.v, apex.u - L, apex.v - sc.M, nr.u, nr.v, fr.u, fr.v, nr.u, nr.v);
+        IntersectLines(farPoint.u, farPoint.v, farPoint.u - L, farPoint.v - sc.M, nl.u, nl.v, fl.u, fl.v, fl.u, fl.v);
+        IntersectLines(farPoint.u, farPoint.v, farPoint.u - L, farPoint.v - sc.M, nr.u, nr.v, fr.u, fr.v, fr.u, fr.v);
     }
     const ColRow eyeCell = SnappedEyeCell(eye, grid, tileInfo);
+    plan.eyeCol = eyeCell.col;
+    plan.eyeRow = eyeCell.row;
+    return plan;
+}
 
-    layout = {octant, slopeClass, signedL, sc.rowsAllowed, rings, dist.nearDistance, dist.farDistance,
-              dist.widthLimit, apex, farPoint, nearLeft, farLeft, nearRight, farRight, tNear, tFar,
-              eyeCell.col, eyeCell.row};
-
-    StripSample* const strips = FrameBuffers.SampleStrips;
-    if (strips == nullptr) {
-        StripCount = 0;
-        return;
-    }
-
+int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
+                   const int16_t* const* heightGrid, StripSample* strips)
+{
+    const SlopeClass& sc = kSlopeClasses[plan.slopeClass];
     StripWalker walker;
-    walker.axes = kOctantAxes[octant];
+    walker.axes = kOctantAxes[plan.octant];
     walker.L = sc.L;
     walker.M = sc.M;
-    walker.signedL = signedL;
-    walker.eye = eyeCell;
+    walker.signedL = plan.signedL;
+    walker.eye = {plan.eyeCol, plan.eyeRow};
     walker.colSpan = uint32_t(std::max(tileInfo.width - 2, 0));
     walker.rowSpan = uint32_t(std::max(tileInfo.height - 2, 0));
     walker.heightGrid = heightGrid;
     walker.colourRows[0] = tileInfo.scanLines;
     for (int k = 0; k < 3; ++k)
         walker.colourRows[k + 1] = reliefLevels[k].scanLines;
-    walker.capacity = StripSlotPitch() - 1;
+    const int32_t pitch = sc.stride + kStripSpareSlots;
+    walker.capacity = pitch - 1;
 
-    const int32_t widthLimit = dist.widthLimit;
+    const int32_t widthLimit = plan.widthLimit;
+    const int32_t tNear = plan.tNear;
+    const int32_t tFar = plan.tFar;
     const int64_t span = std::max<int64_t>(int64_t(tFar) - tNear, 1);
     int32_t i = 0;
     int32_t spacingBits = 0;
@@ -405,8 +398,8 @@ void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const Relie
     while (t <= tFar && i < sc.rowsAllowed) {
         const int64_t toFar = int64_t(tFar) - t;
         const int64_t fromNear = int64_t(t) - tNear;
-        int32_t vL = Interpolate(toFar, nearLeft.v, fromNear, farLeft.v, span);
-        int32_t vR = Interpolate(toFar, nearRight.v, fromNear, farRight.v, span);
+        int32_t vL = Interpolate(toFar, plan.nearLeft.v, fromNear, plan.farLeft.v, span);
+        int32_t vR = Interpolate(toFar, plan.nearRight.v, fromNear, plan.farRight.v, span);
         const int32_t w = std::abs(vL - vR);
         if (w > widthLimit) {
             const int32_t mid = (vL + vR) >> 1;
@@ -417,7 +410,7 @@ void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const Relie
         // Level of detail: at most one step coarser per strip.
         if (spacingBits < kCoarsestSpacingBits) {
             const int32_t R = 1 << spacingBits;
-            if (i > rings[spacingBits] || w > StripStride * R) {
+            if (i > plan.ringLimits[spacingBits] || w > sc.stride * R) {
                 ++spacingBits;
                 const int32_t next = 1 << spacingBits;
                 t = ((t + next - 1) >> spacingBits) << spacingBits;
@@ -427,12 +420,24 @@ void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const Relie
         const int32_t R = 1 << spacingBits;
         const int32_t G = sc.M * R;
         const int32_t v0 = G * (vL / G - 1);
-        const int32_t u0 = (v0 * signedL) / sc.M + t;
+        const int32_t u0 = (v0 * plan.signedL) / sc.M + t;
         const int32_t n = (vR - v0) / R;
-        walker.Walk(u0, v0, n, spacingBits, strips + int64_t(i) * StripSlotPitch());
+        walker.Walk(u0, v0, n, spacingBits, strips + int64_t(i) * pitch);
 
         t += R;
         ++i;
     }
-    StripCount = i;
+    return i;
+}
+
+void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
+                     const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
+{
+    SetFrameSize(W, H);
+    AdjustDetailFactor();
+    layout = PlanStrips(FrameBuffers.frameWidth, FrameBuffers.frameHeight, tileInfo, params, view);
+    StripStride = kSlopeClasses[layout.slopeClass].stride;
+    StripCount = FrameBuffers.SampleStrips == nullptr
+                     ? 0
+                     : WalkStrips(layout, tileInfo, reliefLevels, heightGrid, FrameBuffers.SampleStrips);
 }

@@ -1,11 +1,12 @@
 #pragma once
 // First stage of a 3D frame: the visible part of the height grid, gathered
 // nearest first into strips of samples across the view, coarser with distance.
-// BuildViewStrips itself is declared in make3dpicture.h.
 
 #include <array>
 #include <cstdint>
 
+#include "app/terrainstate.h"
+#include "loading/raster.h"
 #include "render/framebuffers.h"
 
 // Results of the last BuildViewStrips.
@@ -59,11 +60,13 @@ void AdjustDetailFactor();
 bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g,
                     int32_t h, int32_t& outX, int32_t& outY);
 
-// How the last BuildViewStrips laid out its strips; for tests and diagnostics.
 struct UvPoint {
     int32_t u = 0;
     int32_t v = 0;
 };
+// How a frame's strips lie on the grid: planned from the view alone, then
+// walked over the terrain. The strips are the lines t = u - v L' / M for
+// t = tNear .. tFar between the snapped corners, in the octant's (u, v).
 struct StripLayout {
     int32_t octant = 0;
     int32_t slopeClass = 0;
@@ -80,4 +83,22 @@ struct StripLayout {
     int32_t eyeCol = 0;  // the eye cell, snapped to multiples of 8
     int32_t eyeRow = 0;
 };
+
+// The layout of a W x H frame (W, H >= 1 taken) seen from `eye`.
+StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye);
+
+// Writes the planned strips, strip i from slot i * (stride + kStripSpareSlots)
+// of `strips`, each ended by the terminator. Returns the number of strips.
+int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
+                   const int16_t* const* heightGrid, StripSample* strips);
+
+// A whole first stage: sets the frame-size pair to W x H (clipped to the
+// prepared buffers), steers DetailFactor, then plans and walks the strips of
+// the frame into the strip buffer, setting StripCount and StripStride. The
+// relief levels must have a pixel for every [row >> k][col >> k] of the tile,
+// k = 1, 2, 3.
+void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
+                     const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view);
+
+// The plan of the last BuildViewStrips.
 const StripLayout& LastStripLayout();

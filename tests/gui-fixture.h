@@ -48,8 +48,8 @@ inline void PrintTo(const QColor& c, std::ostream* os)
 // The loading window lives as long as the test program, as in the viewer.
 inline TForm2& LoadingWindow()
 {
-    static TForm2* form = new TForm2;
-    return *form;
+    static TForm2* mainWindow = new TForm2;
+    return *mainWindow;
 }
 
 // A clock that moves only when a test says so.
@@ -77,7 +77,7 @@ protected:
 
     void TearDown() override
     {
-        form.reset();
+        mainWindow.reset();
         SetMessageSink({});
         SetTickSource(nullptr);
     }
@@ -85,10 +85,10 @@ protected:
     // The main window, shown on the offscreen screen, at its start size.
     TForm1& MakeForm(QStringList commandLine = {})
     {
-        form = std::make_unique<TForm1>(LoadingWindow(), std::move(commandLine));
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        return *form;
+        mainWindow = std::make_unique<TForm1>(LoadingWindow(), std::move(commandLine));
+        mainWindow->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
+        return *mainWindow;
     }
 
     // The sample tile under another name (the name gives the tile's place).
@@ -112,5 +112,5 @@ protected:
 
     QTemporaryDir dir;
     QStringList messages;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm1> mainWindow;
 };

@@ -213,22 +213,22 @@ TEST_F(MainWindowTest, MinimumSizeAndGrowth)
 TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
-    form = std::make_unique<TForm1>(LoadingWindow(), QStringList{tile, QStringLiteral("ignored_N10E010_dem.tif")});
+    mainWindow = std::make_unique<TForm1>(LoadingWindow(), QStringList{tile, QStringLiteral("ignored_N10E010_dem.tif")});
     // Not while being created.
     EXPECT_EQ(TheRenderParams.columns, 0);
-    form->show();
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->FirstActivation == 0; }));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
+    mainWindow->show();
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
+    EXPECT_EQ(mainWindow->windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
     EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 35.5);
-    EXPECT_TRUE(form->BtnDemo->isEnabled());
+    EXPECT_TRUE(mainWindow->BtnDemo->isEnabled());
 
     // Later activations open nothing again, but stop the demo.
     TheViewpoint.azimuth = 123;
     const int32_t serial = TheRenderParams.paintSerial;
-    form->Timer1->start();
-    form->FormActivate();
-    EXPECT_FALSE(form->Timer1->isActive());
+    mainWindow->Timer1->start();
+    mainWindow->FormActivate();
+    EXPECT_FALSE(mainWindow->Timer1->isActive());
     EXPECT_EQ(TheViewpoint.azimuth, 123);
     EXPECT_EQ(TheRenderParams.paintSerial, serial);
     EXPECT_TRUE(messages.isEmpty());
@@ -376,9 +376,9 @@ protected:
     {
         TheRenderParams.columns = 1;
         for (int i = 0; i < 2; ++i) {
-            TheViewpoint.longitude = 138 + (x + 0.5) / form->PaintBox2->width();
-            TheViewpoint.latitude = 36 - (y + 0.5) / form->PaintBox2->height();
-            form->PaintBox2Paint();
+            TheViewpoint.longitude = 138 + (x + 0.5) / mainWindow->PaintBox2->width();
+            TheViewpoint.latitude = 36 - (y + 0.5) / mainWindow->PaintBox2->height();
+            mainWindow->PaintBox2Paint();
         }
         TheRenderParams.columns = 0;
     }
@@ -396,9 +396,9 @@ protected:
 TEST_F(MapViewTest, BoxTakesTheMapSizeCentredInThePanel)
 {
     PaintMapWithEyeAt(150, 180);
-    EXPECT_EQ(form->PaintBox2->geometry(), QRect(30, 4, 300, 360));
+    EXPECT_EQ(mainWindow->PaintBox2->geometry(), QRect(30, 4, 300, 360));
     EXPECT_EQ(MapViewBitmap.size(), QSize(360, 360));
-    EXPECT_EQ(form->PaintBox2->picture().size(), QSize(360, 360));
+    EXPECT_EQ(mainWindow->PaintBox2->picture().size(), QSize(360, 360));
 }
 
 TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
@@ -466,11 +466,11 @@ TEST_F(MapViewTest, DotStaysOnePixelInsideForAnEyeOffTheTile)
 
 TEST_F(MapViewTest, NothingIsDrawnWithoutATile)
 {
-    const QRect before = form->PaintBox2->geometry();
-    form->PaintBox2Paint();
-    form->PaintBox1Paint();
-    EXPECT_EQ(form->PaintBox2->geometry(), before);
-    EXPECT_TRUE(form->lbInfo2->text().isEmpty());
+    const QRect before = mainWindow->PaintBox2->geometry();
+    mainWindow->PaintBox2Paint();
+    mainWindow->PaintBox1Paint();
+    EXPECT_EQ(mainWindow->PaintBox2->geometry(), before);
+    EXPECT_TRUE(mainWindow->lbInfo2->text().isEmpty());
     EXPECT_EQ(TheRenderParams.paintSerial, 0);
 }
 

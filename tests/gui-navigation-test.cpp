@@ -29,7 +29,7 @@ protected:
     {
         GuiTest::SetUp();
         MakeForm();
-        form->OpenTile(SampleAs(QStringLiteral("nav_N35E138_dem.tif")));
+        mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N35E138_dem.tif")));
         ASSERT_EQ(TheRenderParams.columns, TheTerrain->tileInfo.width);
     }
 
@@ -38,21 +38,21 @@ protected:
     // A left-button drag on the 3D view from `from` to `to`, in one move.
     void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier)
     {
-        PaintBox* view = form->PaintBox1;
+        PaintBox* view = mainWindow->PaintBox1;
         QTest::mousePress(view, Qt::LeftButton, keys, from);
         QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(view, &move);
         QTest::mouseRelease(view, Qt::LeftButton, keys, to);
     }
 
-    QPoint Upper() const { return {form->PaintBox1->width() / 2, 40}; }
-    QPoint Lower() const { return {form->PaintBox1->width() / 2, form->PaintBox1->height() - 40}; }
+    QPoint Upper() const { return {mainWindow->PaintBox1->width() / 2, 40}; }
+    QPoint Lower() const { return {mainWindow->PaintBox1->width() / 2, mainWindow->PaintBox1->height() - 40}; }
 
     // Where the eye shows on the map.
     QPoint EyeOnMap() const
     {
-        return {int(form->PaintBox2->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
-            int(form->PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
+        return {int(mainWindow->PaintBox2->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
+            int(mainWindow->PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
     }
 };
 
@@ -62,10 +62,10 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
     TheViewpoint.longitude = 138.25;
     ShownAltitude = 12345.6;
     const int32_t before = Frames();
-    form->PaintBox1Paint();
+    mainWindow->PaintBox1Paint();
     EXPECT_EQ(Frames(), before + 1);
-    EXPECT_EQ(form->lbInfo2->text(), StatusLine(TheViewpoint, 12345.6));
-    EXPECT_TRUE(form->lbInfo2->text().contains(QStringLiteral("高度：12346(m)")));
+    EXPECT_EQ(mainWindow->lbInfo2->text(), StatusLine(TheViewpoint, 12345.6));
+    EXPECT_TRUE(mainWindow->lbInfo2->text().contains(QStringLiteral("高度：12346(m)")));
     EXPECT_EQ(TheViewpoint.renderAzimuth, TheViewpoint.azimuth);
     // The frame stage's altitude is shown by the next frame.
     EXPECT_NE(ShownAltitude, 12345.6);
@@ -73,10 +73,10 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
     // Drawn at once: the box shows the frame, with a white cross and its
     // black shadow one pixel right and below.
     // Frame pixels are 0x00RRGGBB: only the colour counts.
-    const QImage shown = form->PaintBox1->grab().toImage();
+    const QImage shown = mainWindow->PaintBox1->grab().toImage();
     const auto colour = [&](int x, int y) { return shown.pixel(x, y) & 0xFFFFFF; };
-    const int cx = form->PaintBox1->width() / 2;
-    const int cy = form->PaintBox1->height() / 2;
+    const int cx = mainWindow->PaintBox1->width() / 2;
+    const int cy = mainWindow->PaintBox1->height() / 2;
     for (const int d : {-16, -5, 5, 16}) {
         SCOPED_TRACE(d);
         EXPECT_EQ(colour(cx + d, cy), 0xFFFFFFu);
@@ -84,53 +84,53 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
         EXPECT_EQ(colour(cx + 1 + d, cy + 1), 0u);
         EXPECT_EQ(colour(cx + 1, cy + 1 + d), 0u);
     }
-    EXPECT_EQ(form->PaintBox1->picture().size(), form->PaintBox1->size());
+    EXPECT_EQ(mainWindow->PaintBox1->picture().size(), mainWindow->PaintBox1->size());
 }
 
 TEST_F(NavigationTest, TheRateIsFirstShownOnTheSixteenthFrame)
 {
-    const QString design = form->LbRate->text();
+    const QString design = mainWindow->LbRate->text();
     RateFrameCount = 0;
     for (int frame = 1; frame <= 15; ++frame) {
         FakeTicks += 10;
-        form->PaintBox1Paint();
+        mainWindow->PaintBox1Paint();
     }
-    EXPECT_EQ(form->LbRate->text(), design);
+    EXPECT_EQ(mainWindow->LbRate->text(), design);
     FakeTicks += 10;
-    form->PaintBox1Paint();
+    mainWindow->PaintBox1Paint();
     // Frames 1 to 16 are 15 intervals of 10 ms.
-    EXPECT_EQ(form->LbRate->text(), QStringLiteral("100.0(Hz)"));
+    EXPECT_EQ(mainWindow->LbRate->text(), QStringLiteral("100.0(Hz)"));
 
     // Across a wrap of the tick counter.
     FakeTicks = 0xFFFFFFFFu - 49;
     for (int frame = 1; frame <= 16; ++frame) {
         FakeTicks += 20;
-        form->PaintBox1Paint();
+        mainWindow->PaintBox1Paint();
     }
-    EXPECT_EQ(form->LbRate->text(), QStringLiteral("50.0(Hz)"));
+    EXPECT_EQ(mainWindow->LbRate->text(), QStringLiteral("50.0(Hz)"));
 }
 
 TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    form->PaintBox1Paint();
+    mainWindow->PaintBox1Paint();
     const FrameBuffersRecord& buffers = FrameBuffersView();
     buffers.DepthRows[10][20] = 999999999;
     buffers.HeightRows[10][20] = 0;
     buffers.DepthRows[30][40] = 256;
     buffers.HeightRows[30][40] = 1234;
 
-    form->ShowCursorInfo(20, 10);
-    EXPECT_EQ(form->LbZH->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));
-    form->ShowCursorInfo(40, 30);
-    EXPECT_EQ(form->LbZH->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
+    mainWindow->ShowCursorInfo(20, 10);
+    EXPECT_EQ(mainWindow->LbZH->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));
+    mainWindow->ShowCursorInfo(40, 30);
+    EXPECT_EQ(mainWindow->LbZH->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
 
     // A drag that leaves the view reports positions outside the frame:
     // nothing is read there.
-    for (const QPoint outside : {QPoint(-1, 30), QPoint(40, -3), QPoint(form->PaintBox1->width(), 30),
-             QPoint(40, form->PaintBox1->height() + 500)}) {
-        form->ShowCursorInfo(outside.x(), outside.y());
-        EXPECT_EQ(form->LbZH->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
+    for (const QPoint outside : {QPoint(-1, 30), QPoint(40, -3), QPoint(mainWindow->PaintBox1->width(), 30),
+             QPoint(40, mainWindow->PaintBox1->height() + 500)}) {
+        mainWindow->ShowCursorInfo(outside.x(), outside.y());
+        EXPECT_EQ(mainWindow->LbZH->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
     }
     QLocale::setDefault(QLocale::system());
 }
@@ -138,11 +138,11 @@ TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
 TEST_F(NavigationTest, HoveringReadsTheCursorWithoutAFrame)
 {
     const int32_t before = Frames();
-    QTest::mouseMove(form->PaintBox1, QPoint(33, 44));
+    QTest::mouseMove(mainWindow->PaintBox1, QPoint(33, 44));
     EXPECT_EQ(CursorX, 33);
     EXPECT_EQ(CursorY, 44);
     EXPECT_EQ(Frames(), before);
-    EXPECT_TRUE(form->LbZH->text().startsWith(QStringLiteral("Z.距離:")));
+    EXPECT_TRUE(mainWindow->LbZH->text().startsWith(QStringLiteral("Z.距離:")));
 }
 
 TEST_F(NavigationTest, UpperHalfDragTurnsAcrossNorth)
@@ -205,25 +205,25 @@ TEST_F(NavigationTest, CtrlDragWidensTheViewWithinFiveToSixty)
 TEST_F(NavigationTest, StepButtonsMoveByTheirHint)
 {
     const double latitude = TheViewpoint.latitude;
-    QTest::mouseClick(form->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.latitude - latitude, kHundredMetres, 1e-12);
     EXPECT_NEAR(kHundredMetres, 0.0009, 1e-6);
 
     TheViewpoint.azimuth = 90;
     const double longitude = TheViewpoint.longitude;
-    QTest::mouseClick(form->BtnBack, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->BtnBack, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.longitude - longitude, -kHundredMetres / Cos(35.5), 1e-12);
 
-    form->BtnFore->setToolTip(QStringLiteral(" 250(m)"));
+    mainWindow->BtnFore->setToolTip(QStringLiteral(" 250(m)"));
     const double east = TheViewpoint.longitude;
-    QTest::mouseClick(form->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.longitude - east, 2.5 * kHundredMetres / Cos(35.5), 1e-12);
 
     // No leading digits: no move, but a repaint.
-    form->BtnFore->setToolTip(QStringLiteral("step"));
+    mainWindow->BtnFore->setToolTip(QStringLiteral("step"));
     const Viewpoint before = TheViewpoint;
     const int32_t frames = Frames();
-    QTest::mouseClick(form->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
     EXPECT_EQ(TheViewpoint.longitude, before.longitude);
     EXPECT_EQ(TheViewpoint.latitude, before.latitude);
     EXPECT_EQ(Frames(), frames + 1);
@@ -249,7 +249,7 @@ TEST_F(NavigationTest, GlideFrameCounts)
         const double lat = TheViewpoint.latitude + c.dLat;
         const double lon = TheViewpoint.longitude + c.dLon;
         const int32_t before = Frames();
-        form->MoveViewTo(lat, lon, c.toAzimuth + 720);
+        mainWindow->MoveViewTo(lat, lon, c.toAzimuth + 720);
         EXPECT_EQ(Frames() - before, c.frames);
         EXPECT_NEAR(TheViewpoint.azimuth, c.toAzimuth, 1e-9);
         EXPECT_DOUBLE_EQ(TheViewpoint.latitude, lat);
@@ -262,26 +262,26 @@ TEST_F(NavigationTest, RightClickTurnsTowardsThePointUnlessTheDemoRuns)
     const QPoint eye = EyeOnMap();
     const double latitude = TheViewpoint.latitude;
     int32_t before = Frames();
-    QTest::mouseClick(form->PaintBox2, Qt::RightButton, {}, eye + QPoint(40, 0));
+    QTest::mouseClick(mainWindow->PaintBox2, Qt::RightButton, {}, eye + QPoint(40, 0));
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_EQ(TheViewpoint.latitude, latitude);
 
     // On the eye's own pixel: nothing.
     before = Frames();
-    QTest::mouseClick(form->PaintBox2, Qt::RightButton, {}, EyeOnMap());
+    QTest::mouseClick(mainWindow->PaintBox2, Qt::RightButton, {}, EyeOnMap());
     EXPECT_EQ(Frames(), before);
 
-    form->Timer1->start();
-    QTest::mouseClick(form->PaintBox2, Qt::RightButton, {}, eye + QPoint(0, 40));
+    mainWindow->Timer1->start();
+    QTest::mouseClick(mainWindow->PaintBox2, Qt::RightButton, {}, eye + QPoint(0, 40));
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames(), before);
-    form->Timer1->stop();
+    mainWindow->Timer1->stop();
 }
 
 TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
 {
-    PaintBox* map = form->PaintBox2;
+    PaintBox* map = mainWindow->PaintBox2;
     const double w = map->width();
     const double h = map->height();
     TheViewpoint.azimuth = 33;
@@ -318,14 +318,14 @@ TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
 
 TEST_F(NavigationTest, PressCrossLastsUntilTheNextMapPaint)
 {
-    PaintBox* map = form->PaintBox2;
+    PaintBox* map = mainWindow->PaintBox2;
     QTest::mousePress(map, Qt::LeftButton, {}, QPoint(50, 60));
     QImage shown = map->grab().toImage();
     EXPECT_EQ(shown.pixel(47, 60), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(53, 60), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(50, 57), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(50, 63), qRgb(255, 0, 0));
-    form->PaintBox2Paint();
+    mainWindow->PaintBox2Paint();
     shown = map->grab().toImage();
     EXPECT_NE(shown.pixel(47, 60), qRgb(255, 0, 0));
     QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(50, 60));
@@ -335,17 +335,17 @@ TEST_F(NavigationTest, DemoStartsWithATurnOntoTheCircle)
 {
     // From the start view, a quarter of a degree south of the centre.
     const int32_t before = Frames();
-    QTest::mouseClick(form->BtnDemo, Qt::LeftButton);
-    EXPECT_TRUE(form->Timer1->isActive());
+    QTest::mouseClick(mainWindow->BtnDemo, Qt::LeftButton);
+    EXPECT_TRUE(mainWindow->Timer1->isActive());
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
-    EXPECT_NEAR(form->DemoRadius, 0.25, 1e-12);
-    EXPECT_NEAR(form->DemoTurnRate, 1.6, 1e-12);
+    EXPECT_NEAR(mainWindow->DemoRadius, 0.25, 1e-12);
+    EXPECT_NEAR(mainWindow->DemoTurnRate, 1.6, 1e-12);
     EXPECT_EQ(RateFrameCount, 0);
 
     // Pressing again stops where it is: already on the circle, facing along it.
-    QTest::mouseClick(form->BtnDemo, Qt::LeftButton);
-    EXPECT_FALSE(form->Timer1->isActive());
+    QTest::mouseClick(mainWindow->BtnDemo, Qt::LeftButton);
+    EXPECT_FALSE(mainWindow->Timer1->isActive());
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
 }
 
@@ -354,42 +354,42 @@ TEST_F(NavigationTest, DemoRadiusIsClamped)
     const double centreLat = TheRenderParams.centreLat;
     TheViewpoint.latitude = centreLat - 1;
     TheViewpoint.longitude = TheRenderParams.centreLon;
-    form->BtnDemoClick(nullptr);
-    EXPECT_EQ(form->DemoRadius, 0.7);
-    EXPECT_NEAR(form->DemoTurnRate, 0.8 / std::sqrt(0.7), 1e-12);
-    form->BtnDemoClick(nullptr);
+    mainWindow->BtnDemoClick(nullptr);
+    EXPECT_EQ(mainWindow->DemoRadius, 0.7);
+    EXPECT_NEAR(mainWindow->DemoTurnRate, 0.8 / std::sqrt(0.7), 1e-12);
+    mainWindow->BtnDemoClick(nullptr);
 
     TheViewpoint.latitude = centreLat + 0.02;
-    form->BtnDemoClick(nullptr);
-    EXPECT_EQ(form->DemoRadius, 0.05);
-    EXPECT_NEAR(form->DemoTurnRate, 0.8 / std::sqrt(0.05), 1e-12);
-    form->BtnDemoClick(nullptr);
+    mainWindow->BtnDemoClick(nullptr);
+    EXPECT_EQ(mainWindow->DemoRadius, 0.05);
+    EXPECT_NEAR(mainWindow->DemoTurnRate, 0.8 / std::sqrt(0.05), 1e-12);
+    mainWindow->BtnDemoClick(nullptr);
 
     // Within 0.01 degree of the centre the last circle stays.
     TheViewpoint.latitude = centreLat + 0.005;
     TheViewpoint.azimuth = 123;
-    form->BtnDemoClick(nullptr);
-    EXPECT_EQ(form->DemoRadius, 0.05);
+    mainWindow->BtnDemoClick(nullptr);
+    EXPECT_EQ(mainWindow->DemoRadius, 0.05);
     EXPECT_EQ(TheViewpoint.azimuth, 123);
-    EXPECT_TRUE(form->Timer1->isActive());
-    form->BtnDemoClick(nullptr);
+    EXPECT_TRUE(mainWindow->Timer1->isActive());
+    mainWindow->BtnDemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
 {
     TheViewpoint.latitude = TheRenderParams.centreLat - 0.25;
-    form->BtnDemoClick(nullptr);  // no sender: no animated turn
+    mainWindow->BtnDemoClick(nullptr);  // no sender: no animated turn
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
-    const double rate = form->DemoTurnRate;
+    const double rate = mainWindow->DemoTurnRate;
 
     FakeTicks = 5000;
-    form->Timer1Timer();  // long after the last step: 100 ms
+    mainWindow->Timer1Timer();  // long after the last step: 100 ms
     EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.1 * rate, 1e-9);
     FakeTicks += 3;
-    form->Timer1Timer();  // 3 ms later: still 10 ms
+    mainWindow->Timer1Timer();  // 3 ms later: still 10 ms
     EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.11 * rate, 1e-9);
     FakeTicks += 40;
-    form->Timer1Timer();
+    mainWindow->Timer1Timer();
     EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.15 * rate, 1e-9);
 
     // The eye stays on the circle, the centre on its left.
@@ -397,36 +397,36 @@ TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
     const double dx = (TheViewpoint.longitude - TheRenderParams.centreLon) * Cos(TheRenderParams.centreLat);
     EXPECT_NEAR(std::hypot(dx, dy), 0.25, 1e-9);
     EXPECT_NEAR(std::fmod(std::atan2(dx, dy) * 180 / kPi + 360, 360), TheViewpoint.azimuth + 90, 1e-6);
-    form->BtnDemoClick(nullptr);
+    mainWindow->BtnDemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, MapClickDuringTheDemoFliesToANewCircle)
 {
-    form->BtnDemoClick(nullptr);
-    ASSERT_TRUE(form->Timer1->isActive());
+    mainWindow->BtnDemoClick(nullptr);
+    ASSERT_TRUE(mainWindow->Timer1->isActive());
     // A press straight east of the centre, dragged north: the heading comes
     // from the circle, not from the drag.
-    PaintBox* map = form->PaintBox2;
+    PaintBox* map = mainWindow->PaintBox2;
     const QPoint target(map->width() * 3 / 4, map->height() / 2);
     QTest::mousePress(map, Qt::LeftButton, {}, target);
     QTest::mouseRelease(map, Qt::LeftButton, {}, target - QPoint(0, 40));
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(mainWindow->Timer1->isActive());
     EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
     const double east = double(target.x()) / map->width() - 0.5;
-    EXPECT_NEAR(form->DemoRadius, east * Cos(35.5), 1e-12);
+    EXPECT_NEAR(mainWindow->DemoRadius, east * Cos(35.5), 1e-12);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon + double(target.x()) / map->width());
-    form->BtnDemoClick(nullptr);
+    mainWindow->BtnDemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, UpperSidewaysDragDuringTheDemoStepsIt)
 {
-    form->BtnDemoClick(nullptr);
+    mainWindow->BtnDemoClick(nullptr);
     const double azimuth = TheViewpoint.azimuth;
     FakeTicks += 1000;
     Drag(Upper(), Upper() - QPoint(50, 0));
     // One demo step of 100 ms instead of a turn of 5 degrees.
-    EXPECT_NEAR(TheViewpoint.azimuth, azimuth - 0.1 * form->DemoTurnRate, 1e-9);
-    form->BtnDemoClick(nullptr);
+    EXPECT_NEAR(TheViewpoint.azimuth, azimuth - 0.1 * mainWindow->DemoTurnRate, 1e-9);
+    mainWindow->BtnDemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
@@ -435,7 +435,7 @@ TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
     TileInfo& tile = TheTerrain->tileInfo;
     tile.width = 41;
     tile.height = 31;
-    HeightRows& grid = TheTerrain->heightGrid;
+    SampleGrid& grid = TheTerrain->heightGrid;
     for (int r = 0; r < 31; ++r)
         std::fill_n(grid[r], 41, int16_t(-5));
     grid[3][7] = 2500;
@@ -444,7 +444,7 @@ TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
     grid[15][40] = 3000;
     TheRenderParams.centreLat = 35.5;
     TheRenderParams.centreLon = 138.5;
-    form->Button2Click();
+    mainWindow->Button2Click();
     EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.5 + double(15 - (12 + 200)) / 31);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, 138.5 + double(4 - 20) / 41);
     EXPECT_EQ(TheViewpoint.minAltitude, 3400);
@@ -454,7 +454,7 @@ TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
     // No height reaches 0: the centre, 200 rows south.
     for (int r = 0; r < 31; ++r)
         std::fill_n(grid[r], 41, int16_t(-5));
-    form->Button2Click();
+    mainWindow->Button2Click();
     EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.5 - 200.0 / 31);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, 138.5);
     EXPECT_EQ(TheViewpoint.minAltitude, 900);

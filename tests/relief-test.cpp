@@ -42,13 +42,13 @@ TEST(SlopeLight, FlatSunlitAndShadowedSlopes)
 {
     EXPECT_EQ(SlopeLight(100, 100, 100, 100, 100, 66), 196);
     // Rising to the north-east by 8 .. 20 m: every difference lands in the brightest band.
-    for (int16_t rise : {8, 12, 20})
+    for (int rise : {8, 12, 20})
         EXPECT_EQ(
             SlopeLight(100, int16_t(100 - rise), int16_t(100 + rise), int16_t(100 + rise), int16_t(100 - rise), 66),
             256)
             << rise;
     // Falling to the north-east by 12 m or more: all four in the darkest band.
-    for (int16_t fall : {12, 100, 3000})
+    for (int fall : {12, 100, 3000})
         EXPECT_EQ(
             SlopeLight(100, int16_t(100 + fall), int16_t(100 - fall), int16_t(100 - fall), int16_t(100 + fall), 66), 64)
             << fall;
@@ -64,7 +64,7 @@ TEST(ShadePass, MatchesShadeFactorEverywhereButTheBorder)
 {
     // Tall enough to be shaded in several bands at once.
     constexpr int kW = 64, kH = 700;
-    HeightRows grid;
+    SampleGrid grid;
     std::mt19937 random(7);
     std::uniform_int_distribution<int> height(-50, 4000);
     std::uniform_int_distribution<int> jitter(-40, 40);
@@ -99,7 +99,7 @@ TEST(ShadePass, MatchesShadeFactorEverywhereButTheBorder)
 
 TEST(ColourPass, ClampsHeightsIntoThePalette)
 {
-    HeightRows grid;
+    SampleGrid grid;
     const int16_t heights[] = {-9999, 0, 1, 125, 8999, 20000};
     for (int c = 0; c < 6; ++c)
         grid[0][c] = heights[c];

@@ -22,13 +22,13 @@ struct RecordingListener : LoadListener {
     void progressed(int position) override { positions.push_back(position); }
 };
 
-HeightRows& scratchGrid()
+SampleGrid& scratchGrid()
 {
-    static HeightRows grid;
+    static SampleGrid grid;
     return grid;
 }
 
-bool gridEquals(const HeightRows& grid, const testtiles::Samples& samples)
+bool gridEquals(const SampleGrid& grid, const testtiles::Samples& samples)
 {
     for (int r = 0; r < kSize; ++r)
         if (std::memcmp(grid[r], &samples[std::size_t(r) * kSize], kSize * 2) != 0)
@@ -112,7 +112,7 @@ protected:
         EXPECT_EQ(steps, 5);
         return width;
     }
-    static inline HeightRows source, resampled, height;
+    static inline SampleGrid source, resampled, height;
 };
 
 TEST_F(Resampling, WidthFollowsTheCosineOfTheCentre)
@@ -184,7 +184,7 @@ TEST_F(Resampling, SaturatesInsteadOfWrapping)
 
 TEST(Sharpening, TwiceCentreMinusMeanWithAFloorOfOneOnLand)
 {
-    static HeightRows resampled, height;
+    static SampleGrid resampled, height;
     constexpr int kWidth = 10, kRows = 10;
     for (int r = 0; r < kRows; ++r)
         std::fill_n(resampled[r], kWidth, int16_t(100));
@@ -286,7 +286,7 @@ protected:
             for (std::size_t i = 0; i < bytes; ++i)
                 h = (h ^ p[i]) * 1099511628211ull;
         };
-        for (const HeightRows* grid : {&terrain->sourceGrid, &terrain->resampledGrid, &terrain->heightGrid})
+        for (const SampleGrid* grid : {&terrain->sourceGrid, &terrain->resampledGrid, &terrain->heightGrid})
             for (int r = 0; r < kSize; r += 7)
                 mix((*grid)[r], kSize * 2);
         for (int r = 0; r < kSize; r += 7)
@@ -358,8 +358,8 @@ TEST_F(TileLoad, StepsTheProgressTwentyTimesInOrder)
 TEST_F(TileLoad, GridsAgreeWithTheFileAndEachOther)
 {
     const int width = terrain->tileInfo.width;
-    const HeightRows& source = terrain->sourceGrid;
-    const HeightRows& height = terrain->heightGrid;
+    const SampleGrid& source = terrain->sourceGrid;
+    const SampleGrid& height = terrain->heightGrid;
     bool sawSea = false, sawVoid = false, sawHigh = false;
     for (int r = 0; r < kSize; ++r) {
         ASSERT_EQ(height[r][0], source[r][0]);

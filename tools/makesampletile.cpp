@@ -18,7 +18,7 @@ namespace {
 constexpr int kSize = 3601;
 constexpr int16_t kVoid = -9999;
 
-uint32_t hash(int32_t x, int32_t y, uint32_t seed)
+uint32_t Hash(int32_t x, int32_t y, uint32_t seed)
 {
     uint32_t h = uint32_t(x) * 0x8da6b343u ^ uint32_t(y) * 0xd8163841u ^ seed * 0xcb1ab31fu;
     h ^= h >> 15;
@@ -30,13 +30,13 @@ uint32_t hash(int32_t x, int32_t y, uint32_t seed)
 }
 
 // Gradient noise in [-1, 1] on an integer lattice, quintic-smoothed.
-float gradientNoise(float x, float y, uint32_t seed)
+float GradientNoise(float x, float y, uint32_t seed)
 {
     const float fx = std::floor(x), fy = std::floor(y);
     const int32_t ix = int32_t(fx), iy = int32_t(fy);
     const float tx = x - fx, ty = y - fy;
     auto corner = [&](int dx, int dy) {
-        const float angle = float(hash(ix + dx, iy + dy, seed) & 0xFFFF) * (6.2831853f / 65536.0f);
+        const float angle = float(Hash(ix + dx, iy + dy, seed) & 0xFFFF) * (6.2831853f / 65536.0f);
         return std::cos(angle) * (tx - float(dx)) + std::sin(angle) * (ty - float(dy));
     };
     auto fade = [](float t) { return t * t * t * (t * (t * 6 - 15) + 10); };
@@ -48,11 +48,11 @@ float gradientNoise(float x, float y, uint32_t seed)
 
 // Sharp crests where the noise crosses zero, each octave weighted by the
 // one above so that the ridges carry the fine detail and the valleys stay smooth.
-float ridged(float x, float y)
+float Ridged(float x, float y)
 {
     float sum = 0, amplitude = 1, weight = 1, frequency = 1, total = 0;
     for (int octave = 0; octave < 7; ++octave) {
-        float ridge = 1 - std::abs(gradientNoise(x * frequency, y * frequency, 17 + octave));
+        float ridge = 1 - std::abs(GradientNoise(x * frequency, y * frequency, 17 + octave));
         ridge *= ridge;
         ridge *= weight;
         weight = std::clamp(ridge * 1.6f, 0.0f, 1.0f);
@@ -64,11 +64,11 @@ float ridged(float x, float y)
     return sum / total;
 }
 
-float fbm(float x, float y, uint32_t seed)
+float Fbm(float x, float y, uint32_t seed)
 {
     float sum = 0, amplitude = 0.5f, frequency = 1;
     for (int octave = 0; octave < 4; ++octave) {
-        sum += gradientNoise(x * frequency, y * frequency, seed + octave) * amplitude;
+        sum += GradientNoise(x * frequency, y * frequency, seed + octave) * amplitude;
         amplitude *= 0.5f;
         frequency *= 2;
     }
@@ -76,19 +76,19 @@ float fbm(float x, float y, uint32_t seed)
 }
 
 // Height in metres at (u, v) in [0, 1]^2, u east, v south.
-float height(float u, float v)
+float Height(float u, float v)
 {
     // Land rises from a wavy coast across the south-east corner.
-    const float coast = (1.45f - u - v) * 2.2f + fbm(u * 3, v * 3, 101) * 0.9f;
+    const float coast = (1.45f - u - v) * 2.2f + Fbm(u * 3, v * 3, 101) * 0.9f;
     if (coast <= 0)
         return coast > -0.03f ? -2.0f : 0.0f;  // sea at 0, a little below it on the beach
     const float inland = std::min(coast, 1.0f);
-    const float mountains = ridged(u * 6 + 3.1f, v * 6 + 7.7f);
-    const float hills = 0.5f + 0.5f * fbm(u * 14, v * 14, 202);
+    const float mountains = Ridged(u * 6 + 3.1f, v * 6 + 7.7f);
+    const float hills = 0.5f + 0.5f * Fbm(u * 14, v * 14, 202);
     return std::sqrt(inland) * (mountains * mountains * 3700 * inland + hills * 120) + 2;
 }
 
-bool inVoid(int row, int column)
+bool InVoid(int row, int column)
 {
     // A few small holes of missing data, as radar shadows leave in steep terrain.
     static constexpr std::array<std::array<int, 3>, 4> kHoles{
@@ -101,19 +101,19 @@ bool inVoid(int row, int column)
     return false;
 }
 
-void putLe16(std::vector<uint8_t>& out, uint16_t v)
+void PutLe16(std::vector<uint8_t>& out, uint16_t v)
 {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
 
-void putLe32(std::vector<uint8_t>& out, uint32_t v)
+void PutLe32(std::vector<uint8_t>& out, uint32_t v)
 {
-    putLe16(out, uint16_t(v));
-    putLe16(out, uint16_t(v >> 16));
+    PutLe16(out, uint16_t(v));
+    PutLe16(out, uint16_t(v >> 16));
 }
 
-std::vector<uint8_t> directory(uint32_t dataBytes)
+std::vector<uint8_t> Directory(uint32_t dataBytes)
 {
     enum : uint16_t {
         kShort = 3,
@@ -137,19 +137,19 @@ std::vector<uint8_t> directory(uint32_t dataBytes)
         {339, kShort, 2},  // signed integers
     }};
     std::vector<uint8_t> out;
-    putLe16(out, uint16_t(entries.size()));
+    PutLe16(out, uint16_t(entries.size()));
     for (const Entry& e : entries) {
-        putLe16(out, e.tag);
-        putLe16(out, e.type);
-        putLe32(out, 1);
+        PutLe16(out, e.tag);
+        PutLe16(out, e.type);
+        PutLe32(out, 1);
         if (e.type == kShort) {
-            putLe16(out, uint16_t(e.value));
-            putLe16(out, 0);
+            PutLe16(out, uint16_t(e.value));
+            PutLe16(out, 0);
         } else {
-            putLe32(out, e.value);
+            PutLe32(out, e.value);
         }
     }
-    putLe32(out, 0);  // no further directory
+    PutLe32(out, 0);  // no further directory
     return out;
 }
 
@@ -168,15 +168,15 @@ int main(int argc, char** argv)
     std::vector<uint8_t> file;
     file.reserve(8 + kDataBytes + 256);
     file.insert(file.end(), {'I', 'I', 42, 0});
-    putLe32(file, 8 + kDataBytes);
+    PutLe32(file, 8 + kDataBytes);
     for (int row = 0; row < kSize; ++row) {
         for (int column = 0; column < kSize; ++column) {
-            const float h = height(float(column) / (kSize - 1), float(row) / (kSize - 1));
-            const int16_t sample = inVoid(row, column) ? kVoid : int16_t(std::lround(h));
-            putLe16(file, uint16_t(sample));
+            const float h = Height(float(column) / (kSize - 1), float(row) / (kSize - 1));
+            const int16_t sample = InVoid(row, column) ? kVoid : int16_t(std::lround(h));
+            PutLe16(file, uint16_t(sample));
         }
     }
-    const std::vector<uint8_t> ifd = directory(kDataBytes);
+    const std::vector<uint8_t> ifd = Directory(kDataBytes);
     file.insert(file.end(), ifd.begin(), ifd.end());
 
     std::FILE* out = std::fopen(partial.c_str(), "wb");

@@ -34,14 +34,14 @@ struct Options {
     bool framesAsked = false;  // any frame option given
 };
 
-bool parseSize(const char* text, Options& options)
+bool ParseSize(const char* text, Options& options)
 {
     char tail = 0;
     return std::sscanf(text, "%dx%d%c", &options.width, &options.height, &tail) == 2 && options.width > 0 &&
         options.height > 0;
 }
 
-bool parseView(const char* text, Options& options)
+bool ParseView(const char* text, Options& options)
 {
     Viewpoint view;
     char tail = 0;
@@ -52,7 +52,7 @@ bool parseView(const char* text, Options& options)
     return true;
 }
 
-std::optional<Options> parseArguments(int argc, char** argv)
+std::optional<Options> ParseArguments(int argc, char** argv)
 {
     Options options;
     for (int i = 1; i < argc; ++i) {
@@ -70,11 +70,11 @@ std::optional<Options> parseArguments(int argc, char** argv)
             options.framesAsked = true;
         } else if (takes("--size")) {
             options.framesAsked = true;
-            if (!parseSize(value, options))
+            if (!ParseSize(value, options))
                 return std::nullopt;
         } else if (takes("--view")) {
             options.framesAsked = true;
-            if (!parseView(value, options))
+            if (!ParseView(value, options))
                 return std::nullopt;
         } else if (takes("--frames")) {
             options.framesAsked = true;
@@ -91,7 +91,7 @@ std::optional<Options> parseArguments(int argc, char** argv)
     return options;
 }
 
-bool writeHeights(const std::string& path, const Terrain& terrain)
+bool WriteHeights(const std::string& path, const Terrain& terrain)
 {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out)
@@ -111,7 +111,7 @@ bool writeHeights(const std::string& path, const Terrain& terrain)
 }
 
 // Draws the frames as the 3D view does while the user holds still.
-bool renderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view)
+bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view)
 {
     static Bitmap32 frameBitmap(options.width, options.height);
     PrepareFrameBuffers(frameBitmap);
@@ -130,7 +130,7 @@ bool renderFrames(const Options& options, const Terrain& terrain, RenderParams& 
     return WritePng(options.out, FrameBuffersView().ColourRows, options.width, options.height);
 }
 
-bool fail(const std::string& what)
+bool Fail(const std::string& what)
 {
     std::fprintf(stderr, "vantorel-render: cannot write %s\n", what.c_str());
     return false;
@@ -140,7 +140,7 @@ bool fail(const std::string& what)
 
 int main(int argc, char** argv)
 {
-    const std::optional<Options> options = parseArguments(argc, argv);
+    const std::optional<Options> options = ParseArguments(argc, argv);
     if (!options) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -158,14 +158,14 @@ int main(int argc, char** argv)
     bool ok = true;
     if (!options->relief.empty() &&
         !WritePng(options->relief, terrain.tileInfo.scanLines, terrain.tileInfo.width, terrain.tileInfo.height))
-        ok = fail(options->relief);
+        ok = Fail(options->relief);
     if (!options->map.empty() &&
         !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
-        ok = fail(options->map);
-    if (!options->heights.empty() && !writeHeights(options->heights, terrain))
-        ok = fail(options->heights);
+        ok = Fail(options->map);
+    if (!options->heights.empty() && !WriteHeights(options->heights, terrain))
+        ok = Fail(options->heights);
 
-    if (options->framesAsked && !renderFrames(*options, terrain, params, options->view.value_or(view)))
-        ok = fail(options->out);
+    if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view)))
+        ok = Fail(options->out);
     return ok ? 0 : 1;
 }
