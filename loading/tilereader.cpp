@@ -1,14 +1,17 @@
 #include "tilereader.h"
 
 #include "leadinginteger.h"
-#include "rowbands.h"
 #include "render/geometry.h"
+#include "rowbands.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -40,9 +43,15 @@ std::string_view FileNamePart(std::string_view path)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// libtiff may read no more than this of one file, nor allocate more at once:
+// a whole tile's samples as the least compact real files hold them (LZW grows
+// noisy data by up to half, edge tiles are padded), plus room for the
+// directory and its tags. Only a damaged directory asks for more.
+constexpr int64_t kTiffReadBudget = 2 * int64_t(kSampleBytes) + (int64_t(16) << 20);
+
 class FileDescriptor {
 public:
-    explicit FileDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) { }
+    explicit FileDescriptor(int fd) : fd_(fd) { }
     ~FileDescriptor()
     {
         if (fd_ >= 0)
@@ -56,6 +65,32 @@ private:
     int fd_;
 };
 
+// Only regular files are read: a FIFO or a terminal can keep a read waiting
+// forever and a device can stream without end.
+TileError FileTypeError(const struct stat& info)
+{
+    if (S_ISREG(info.st_mode))
+        return TileError::None;
+    return S_ISDIR(info.st_mode) ? TileError::CannotOpen : TileError::NotARegularFile;
+}
+
+// Reads until `bytes` have arrived or the file ends. The count read, or -1.
+ssize_t ReadAt(int fd, void* buffer, std::size_t bytes, off_t offset)
+{
+    std::size_t done = 0;
+    while (done < bytes) {
+        const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, bytes - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += std::size_t(n);
+    }
+    return ssize_t(done);
+}
+
 void ToHostOrder(int16_t* samples, int count)
 {
     if constexpr (std::endian::native == std::endian::big) {
@@ -66,22 +101,124 @@ void ToHostOrder(int16_t* samples, int count)
 
 // The layout the viewer was first written for: 8 header bytes, then the
 // samples, little-endian, row 0 north.
-TileError ReadRawSamples(const std::string& path, SampleGrid& grid)
+TileError ReadRawSamples(int fd, off_t size, SampleGrid& grid)
 {
-    const FileDescriptor file(path);
-    struct stat info { };
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return TileError::CannotOpen;
-    if (info.st_size < kHeaderBytes + kSampleBytes)
+    if (size < kHeaderBytes + kSampleBytes)
         return TileError::TooShort;
     constexpr std::size_t kRowBytes = kSamples * 2;
     for (int r = 0; r < kSamples; ++r) {
         const off_t offset = kHeaderBytes + off_t(r) * off_t(kRowBytes);
-        if (::pread(file.get(), grid[r], kRowBytes, offset) != ssize_t(kRowBytes))
+        if (ReadAt(fd, grid[r], kRowBytes, offset) != ssize_t(kRowBytes))
             return TileError::TooShort;
         ToHostOrder(grid[r], kSamples);
     }
     return TileError::None;
+}
+
+enum class Signature {
+    None,
+    Tiff,
+    BigTiff,
+};
+
+Signature ReadSignature(int fd)
+{
+    std::array<unsigned char, 4> head{};
+    if (ReadAt(fd, head.data(), head.size(), 0) != ssize_t(head.size()))
+        return Signature::None;
+    const bool little = head[0] == 'I' && head[1] == 'I' && head[3] == 0;
+    const bool big = head[0] == 'M' && head[1] == 'M' && head[2] == 0;
+    const unsigned version = little ? head[2] : big ? head[3] : 0;
+    return version == 42 ? Signature::Tiff : version == 43 ? Signature::BigTiff : Signature::None;
+}
+
+// libtiff refused a file that begins like a TIFF. A first directory that
+// starts beyond the end means the file was cut short, as by an interrupted
+// download; otherwise the directory itself is damaged.
+TileError RefusedTiffError(int fd, off_t size, Signature signature)
+{
+    const bool bigTiff = signature == Signature::BigTiff;
+    const std::size_t offsetAt = bigTiff ? 8 : 4, offsetBytes = bigTiff ? 8 : 4;
+    std::array<unsigned char, 16> header{};
+    if (ReadAt(fd, header.data(), offsetAt + offsetBytes, 0) != ssize_t(offsetAt + offsetBytes))
+        return TileError::TooShort;
+    const bool bigEndian = header[0] == 'M';
+    uint64_t directory = 0;
+    for (std::size_t i = 0; i < offsetBytes; ++i)
+        directory = directory << 8 | header[offsetAt + (bigEndian ? i : offsetBytes - 1 - i)];
+    const uint64_t countBytes = bigTiff ? 8 : 2;  // the directory's entry count
+    return directory > uint64_t(size) || uint64_t(size) - directory < countBytes ? TileError::TooShort
+                                                                                 : TileError::DamagedTiff;
+}
+
+// What libtiff reads of one file: through the descriptor that passed the
+// type check, never mapped (a mapped file cut short under the reader kills the
+// process), and within kTiffReadBudget.
+struct TiffSource {
+    int fd;
+    off_t size;
+    off_t position = 0;
+    int64_t budget = kTiffReadBudget;
+    bool overBudget = false;
+};
+
+tmsize_t TiffRead(thandle_t handle, void* buffer, tmsize_t bytes)
+{
+    TiffSource& source = *static_cast<TiffSource*>(handle);
+    if (bytes < 0)
+        return -1;
+    if (bytes > source.budget) {
+        source.overBudget = true;
+        return -1;
+    }
+    const ssize_t got = ReadAt(source.fd, buffer, std::size_t(bytes), source.position);
+    if (got < 0)
+        return -1;
+    source.position += got;
+    source.budget -= got;
+    return got;
+}
+
+tmsize_t TiffWrite(thandle_t, void*, tmsize_t)
+{
+    return -1;
+}
+
+toff_t TiffSeek(thandle_t handle, toff_t offset, int whence)
+{
+    TiffSource& source = *static_cast<TiffSource*>(handle);
+    uint64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = uint64_t(source.position);
+    else if (whence == SEEK_END)
+        base = uint64_t(source.size);
+    else if (whence != SEEK_SET)
+        return toff_t(-1);
+    // Wraps for a backward step, as lseek's signed offset would.
+    const uint64_t target = base + offset;
+    if (target > uint64_t(std::numeric_limits<off_t>::max()))
+        return toff_t(-1);
+    source.position = off_t(target);
+    return target;
+}
+
+int TiffClose(thandle_t)
+{
+    return 0;
+}
+
+toff_t TiffSize(thandle_t handle)
+{
+    return toff_t(static_cast<TiffSource*>(handle)->size);
+}
+
+int TiffMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void TiffUnmap(thandle_t, void*, toff_t)
+{
 }
 
 struct TiffCloser {
@@ -89,28 +226,42 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffHandle OpenTiff(const std::string& path)
+TiffHandle OpenTiff(const std::string& path, TiffSource& source)
 {
-    // libtiff's default handlers print to stderr; a file it cannot read is
-    // simply read the other way, and real problems are reported by the caller.
+    // libtiff's default handlers print to stderr; the caller reports what
+    // matters to the user.
     static const bool quiet = [] {
         TIFFSetErrorHandler(nullptr);
         TIFFSetWarningHandler(nullptr);
         return true;
     }();
     (void)quiet;
-    return TiffHandle(TIFFOpen(path.c_str(), "r"));
+    const std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(
+        TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
+    if (!options)
+        return nullptr;
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(kTiffReadBudget));
+    return TiffHandle(TIFFClientOpenExt(path.c_str(), "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
+        TiffMap, TiffUnmap, options.get()));
 }
 
-bool HasTileShape(TIFF* tiff)
+TileError CheckTiffSamples(TIFF* tiff)
 {
     uint32_t width = 0, length = 0;
-    uint16_t bitsPerSample = 1, samplesPerPixel = 1;
+    uint16_t bitsPerSample = 1, samplesPerPixel = 1, sampleFormat = SAMPLEFORMAT_UINT;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    return width == kSamples && length == kSamples && bitsPerSample == 16 && samplesPerPixel == 1;
+    if (width != kSamples || length != kSamples || bitsPerSample != 16 || samplesPerPixel != 1)
+        return TileError::WrongShape;
+    // Signed and unsigned integers are both taken as heights bit for bit;
+    // half floats or untyped samples would turn into nonsense heights. With one
+    // sample per pixel the planar configuration makes no difference.
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    if (sampleFormat != SAMPLEFORMAT_INT && sampleFormat != SAMPLEFORMAT_UINT)
+        return TileError::UnsupportedSampleFormat;
+    return TileError::None;
 }
 
 TileError ReadTiffStrips(TIFF* tiff, SampleGrid& grid)
@@ -168,8 +319,11 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::None: return {};
     case TileError::NotATileName: return "\"***_dem.tif\"ファイル以外は読み込めません．";
     case TileError::CannotOpen: return "ファイルが読み込めません．";
+    case TileError::NotARegularFile: return "通常のファイルではありません．";
     case TileError::TooShort: return "標高データを最後まで読めません．";
+    case TileError::DamagedTiff: return "TIFFファイルが壊れています．";
     case TileError::WrongShape: return "3601×3601の16ビット標高タイルではありません．";
+    case TileError::UnsupportedSampleFormat: return "16ビット整数以外の標高データは読み込めません．";
     case TileError::PolarLatitude: return "タイルの緯度が範囲外です．";
     }
     return {};
@@ -200,12 +354,37 @@ GeoCentre GeoCentreFromName(std::string_view path)
 
 TileError ReadSamples(const std::string& path, SampleGrid& grid)
 {
-    if (const TiffHandle tiff = OpenTiff(path)) {
-        if (!HasTileShape(tiff.get()))
-            return TileError::WrongShape;
-        return TIFFIsTiled(tiff.get()) ? ReadTiffTiles(tiff.get(), grid) : ReadTiffStrips(tiff.get(), grid);
-    }
-    return ReadRawSamples(path, grid);
+    // The name is looked at first so that devices are not even opened:
+    // opening some has effects of its own.
+    struct stat info { };
+    if (::stat(path.c_str(), &info) != 0)
+        return TileError::CannotOpen;
+    if (const TileError error = FileTypeError(info); error != TileError::None)
+        return error;
+    // Should a FIFO have taken the name since, O_NONBLOCK keeps the open from
+    // waiting for a writer. The opened descriptor is checked again and every
+    // read goes through it, so the file checked is the file read.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
+        return TileError::CannotOpen;
+    if (const TileError error = FileTypeError(info); error != TileError::None)
+        return error;
+
+    // Files that say they are TIFFs are never taken for raw samples: read
+    // from byte 8, a damaged TIFF would load as a shifted or garbled tile.
+    const Signature signature = info.st_size < kHeaderBytes ? Signature::None : ReadSignature(file.get());
+    if (signature == Signature::None)
+        return ReadRawSamples(file.get(), info.st_size, grid);
+
+    TiffSource source{file.get(), info.st_size};
+    const TiffHandle tiff = OpenTiff(path, source);
+    if (!tiff)
+        return source.overBudget ? TileError::DamagedTiff : RefusedTiffError(file.get(), info.st_size, signature);
+    if (const TileError error = CheckTiffSamples(tiff.get()); error != TileError::None)
+        return error;
+    const TileError error =
+        TIFFIsTiled(tiff.get()) ? ReadTiffTiles(tiff.get(), grid) : ReadTiffStrips(tiff.get(), grid);
+    return error != TileError::None && source.overBudget ? TileError::DamagedTiff : error;
 }
 
 // With taps of 16-bit heights every intermediate fits 32 bits; the 64-bit

@@ -15,9 +15,12 @@
 enum class TileError {
     None,
     NotATileName,  // the path lacks "_DEM.TIF"
-    CannotOpen,  // the file cannot be opened
-    TooShort,  // fewer samples than a whole tile, or a failed read
+    CannotOpen,  // the file cannot be opened, or is a folder
+    NotARegularFile,  // a FIFO, device or socket, whose reads could block or never end
+    TooShort,  // fewer samples than a whole tile, a TIFF cut short, or a failed read
+    DamagedTiff,  // says it is a TIFF, but its directory cannot be read or asks too much
     WrongShape,  // a TIFF whose first image is not 3601 x 3601 16-bit samples
+    UnsupportedSampleFormat,  // 16-bit samples that are not integers (floats, untyped)
     PolarLatitude,  // the name puts the tile's centre at or beyond a pole
 };
 
@@ -33,7 +36,9 @@ struct GeoCentre {
 // The centre of the one-degree cell whose south-west corner the name gives.
 GeoCentre GeoCentreFromName(std::string_view path);
 
-// Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600.
+// Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600, from
+// a regular file only. A file with a TIFF signature is read as a TIFF or
+// refused; any other file as 8 header bytes and the samples.
 // On failure the grid may hold part of the file.
 TileError ReadSamples(const std::string& path, SampleGrid& grid);
 

@@ -50,14 +50,17 @@ void writeRaw(const std::filesystem::path& path, const Samples& samples, long tr
 
 void writeTiff(const std::filesystem::path& path, const Samples& samples, const TiffLayout& layout)
 {
-    TIFF* tiff = TIFFOpen(path.c_str(), layout.bigEndian ? "wb" : "wl");
+    std::string mode = layout.bigEndian ? "wb" : "wl";
+    if (layout.bigTiff)
+        mode += '8';
+    TIFF* tiff = TIFFOpen(path.c_str(), mode.c_str());
     if (!tiff)
         throw std::runtime_error("cannot create " + path.string());
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, layout.width);
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, layout.height);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_INT);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, layout.sampleFormat);
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, layout.lzw ? COMPRESSION_LZW : COMPRESSION_NONE);

@@ -36,6 +36,8 @@ struct TiffLayout {
     uint32_t width = kSize;  // the image's shape as written
     uint32_t height = kSize;
     uint16_t bitsPerSample = 16;
+    uint16_t sampleFormat = 2;  // SAMPLEFORMAT_INT
+    bool bigTiff = false;
 };
 // Written by libtiff (strips of 16 rows, or tiles).
 void writeTiff(const std::filesystem::path& path, const Samples& samples, const TiffLayout& layout);

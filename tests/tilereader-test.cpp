@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <future>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "loading/tilereader.h"
 #include "tilefiles.h"
@@ -263,6 +270,65 @@ TEST(ReadSamples, RefusesWhatIsNotAWholeTile)
 
     EXPECT_EQ(ReadSamples((dir / "missing_dem.tif").string(), scratchGrid()), TileError::CannotOpen);
     EXPECT_EQ(ReadSamples(dir / "", scratchGrid()), TileError::CannotOpen);  // a folder
+}
+
+// Overwrites the entry count of a little-endian file's first directory.
+void SetDirectoryCount(const std::filesystem::path& path, bool bigTiff, uint64_t count)
+{
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::array<unsigned char, 16> header{};
+    file.read(reinterpret_cast<char*>(header.data()), bigTiff ? 16 : 8);
+    uint64_t directory = 0;
+    for (int i = bigTiff ? 15 : 7; i >= (bigTiff ? 8 : 4); --i)
+        directory = directory << 8 | header[std::size_t(i)];
+    file.seekp(std::streamoff(directory));
+    for (int i = 0; i < (bigTiff ? 8 : 2); ++i)
+        file.put(char(count >> (8 * i)));
+    ASSERT_TRUE(file.good()) << path;
+}
+
+TEST(ReadSamples, RefusesFilesItCannotReadSafelyOrFaithfully)
+{
+    testtiles::TempDir dir;
+    // A FIFO with no writer, by name and through a link: a read would wait forever.
+    const auto fifo = dir / "fifo_N35E138_dem.tif";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto link = dir / "link_N35E138_dem.tif";
+    std::filesystem::create_symlink(fifo, link);
+    for (const auto& path : {fifo, link}) {
+        auto refusal = std::async(std::launch::async, [&] { return ReadSamples(path, scratchGrid()); });
+        if (refusal.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "blocked on " << path;
+            // A writer coming and going ends each blocked open or read.
+            while (refusal.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+                if (const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0)
+                    ::close(writer);
+        }
+        EXPECT_EQ(refusal.get(), TileError::NotARegularFile) << path;
+    }
+    const auto folder = dir / "folder_N35E138_dem.tif";
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(ReadSamples(folder, scratchGrid()), TileError::CannotOpen);
+
+    // TIFFs big enough to pass for whole tiles if read from byte 8 as raw
+    // samples, which is what damaged ones used to be.
+    const testtiles::Samples& samples = landscape();
+    const auto tiled = dir / "tiled_N35E138_dem.tif";
+    testtiles::writeTiff(tiled, samples, {.tiled = true});
+    SetDirectoryCount(tiled, false, 0xFFFF);
+    EXPECT_EQ(ReadSamples(tiled, scratchGrid()), TileError::DamagedTiff);
+
+    const auto big = dir / "big_N35E138_dem.tif";
+    testtiles::writeTiff(big, samples, {.bigTiff = true});
+    ASSERT_EQ(ReadSamples(big, scratchGrid()), TileError::None);
+    EXPECT_TRUE(gridEquals(scratchGrid(), samples));
+    SetDirectoryCount(big, true, uint64_t(1) << 40);
+    EXPECT_EQ(ReadSamples(big, scratchGrid()), TileError::DamagedTiff);
+
+    // Half floats have the tile's shape but are no integers.
+    const auto halfFloats = dir / "half_N35E138_dem.tif";
+    testtiles::writeTiff(halfFloats, samples, {.lzw = true, .sampleFormat = 3});
+    EXPECT_EQ(ReadSamples(halfFloats, scratchGrid()), TileError::UnsupportedSampleFormat);
 }
 
 // Loads of the sample tile and refusals after it.
