@@ -20,6 +20,10 @@
 
 class TForm2;
 
+// The form's components are inherited rather than held in a `ui` member
+// (Qt's multiple-inheritance way of using a Designer form): the handlers are
+// named after the form's event table and address its components by their
+// form names (BtnDemo, PaintBox1, ...), as the tests do.
 class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
 

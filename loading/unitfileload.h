@@ -10,6 +10,7 @@
 #include "app/terrainstate.h"
 #include "ui_unitfileload.h"
 
+// Inherits its form's components, like the main window (see apunit1.h).
 class TForm2 : public QWidget, public Ui::TForm2 {
     Q_OBJECT
 

@@ -31,10 +31,10 @@ public:
     // Runs task(i) for every i in [0, tasks) and returns when all are done.
     // Which thread runs which task is not fixed, so tasks must not depend on
     // it. While another job holds the pool, the caller runs its tasks alone.
-    template <class Task>
-    void Run(int tasks, const Task& task)
+    template <class Task> void Run(int tasks, const Task& task)
     {
-        RunErased(tasks, [](const void* t, int i) { (*static_cast<const Task*>(t))(i); }, &task);
+        RunErased(
+            tasks, [](const void* t, int i) { (*static_cast<const Task*>(t))(i); }, &task);
     }
 
 private:

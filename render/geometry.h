@@ -65,7 +65,7 @@ inline CellOffset GeoToCellOffset(const RenderParams& params, double latitude, d
     if (k <= kGridMinCosine)
         k = kGridMinCosine;
     return {(longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k)),
-            (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
+        (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
 }
 
 // A grid position in 1/32 cell, from the grid's north-west corner.

@@ -13,8 +13,8 @@
 #include "render/viewstrips.h"
 
 // Returns the eye altitude of this frame in whole metres.
-int32_t RasteriseFrame(const TileInfo& tileInfo, const int16_t* const* heightGrid,
-                       const RenderParams& params, const Viewpoint& view);
+int32_t RasteriseFrame(
+    const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view);
 
 // The smoothed ground height under the viewpoint, metres. Starts at 0 and
 // carries over from frame to frame and from tile to tile.

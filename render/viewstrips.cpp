@@ -36,25 +36,25 @@ constexpr bool StripsFitBuffer()
 }
 static_assert(StripsFitBuffer());
 
-constexpr double kMinEdgeAngle = 0.01;   // rad, keeps tangents finite
+constexpr double kMinEdgeAngle = 0.01;  // rad, keeps tangents finite
 constexpr double kMinEyeCells = 10;
 constexpr double kMaxNearDistance = 3061;  // cells
 constexpr double kOpenFarDistance = 99999;
-constexpr double kMinNearHalfWidth = 50;   // cells, about
+constexpr double kMinNearHalfWidth = 50;  // cells, about
 constexpr double kMaxFarHalfWidth = 3000;
-constexpr int32_t kLatticeSnapBits = 3;     // the sample lattice moves in steps of 8 cells
+constexpr int32_t kLatticeSnapBits = 3;  // the sample lattice moves in steps of 8 cells
 constexpr int32_t kCoarsestSpacingBits = 3;  // spacing 8 is final
 
 StripLayout layout;
 
 struct Camera {
-    double theta;     // view direction, rad counter-clockwise from east
-    double phi;       // pitch, rad
-    double alpha;     // horizontal half angle
-    double beta;      // vertical half angle, widened by a quarter
-    double gamma;     // far half angle
-    double e1, e2;    // lower and upper edge angles
-    double m1, m2;    // their floored magnitudes
+    double theta;  // view direction, rad counter-clockwise from east
+    double phi;  // pitch, rad
+    double alpha;  // horizontal half angle
+    double beta;  // vertical half angle, widened by a quarter
+    double gamma;  // far half angle
+    double e1, e2;  // lower and upper edge angles
+    double m1, m2;  // their floored magnitudes
     double eyeCells;  // eye height, cells
 };
 
@@ -169,10 +169,10 @@ struct OctantAxes {
     int32_t rowPerU, rowPerV;
 };
 constexpr OctantAxes kOctantAxes[4] = {
-    {1, 0, 0, 1},    // (u, v) = (col, row)
-    {0, -1, 1, 0},   // (u, v) = (row, -col)
+    {1, 0, 0, 1},  // (u, v) = (col, row)
+    {0, -1, 1, 0},  // (u, v) = (row, -col)
     {-1, 0, 0, -1},  // (u, v) = (-col, -row)
-    {0, 1, -1, 0},   // (u, v) = (-row, col)
+    {0, 1, -1, 0},  // (u, v) = (-row, col)
 };
 
 UvPoint ToUv(int32_t octant, ColRow p)
@@ -190,9 +190,7 @@ ColRow SnappedEyeCell(const Viewpoint& eye, const RenderParams& grid, const Tile
     const CellOffset d = GeoToCellOffset(grid, eye.latitude, eye.longitude);
     const double col = d.east + (tileInfo.width / 2);
     const double row = (tileInfo.height / 2) - d.north;
-    auto snap = [](double v) {
-        return ((TruncWithin(v, kEyeCellLimit) + 4) >> kLatticeSnapBits) << kLatticeSnapBits;
-    };
+    auto snap = [](double v) { return ((TruncWithin(v, kEyeCellLimit) + 4) >> kLatticeSnapBits) << kLatticeSnapBits; };
     return {snap(col), snap(row)};
 }
 
@@ -204,7 +202,7 @@ struct StripWalker {
     uint32_t colSpan, rowSpan;  // a sample needs 0 < col < width - 1, 0 < row < height - 1
     const int16_t* const* heightGrid;
     uint32_t* const* colourRows[4];  // relief level per spacing 1, 2, 4, 8
-    int32_t capacity;                // samples a strip may hold
+    int32_t capacity;  // samples a strip may hold
 
     // Walks the lattice from (u0, v0) n steps of R in v, and writes the
     // samples inside the tile to slots, then the terminator.
@@ -287,8 +285,8 @@ void AdjustDetailFactor()
     }
 }
 
-bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g,
-                    int32_t h, int32_t& outX, int32_t& outY)
+bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g, int32_t h,
+    int32_t& outX, int32_t& outY)
 {
     // Slopes in 8.8 fixed point; 64-bit so that wide wedges cannot overflow.
     constexpr int kSlopeBits = 8;
@@ -370,7 +368,7 @@ StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const Ren
 }
 
 int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-                   const int16_t* const* heightGrid, StripSample* strips)
+    const int16_t* const* heightGrid, StripSample* strips)
 {
     const SlopeClass& sc = kSlopeClasses[plan.slopeClass];
     StripWalker walker;
@@ -431,13 +429,13 @@ int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const Reli
 }
 
 void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-                     const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
+    const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
 {
     SetFrameSize(W, H);
     AdjustDetailFactor();
     layout = PlanStrips(FrameBuffers.frameWidth, FrameBuffers.frameHeight, tileInfo, params, view);
     StripStride = kSlopeClasses[layout.slopeClass].stride;
     StripCount = FrameBuffers.SampleStrips == nullptr
-                     ? 0
-                     : WalkStrips(layout, tileInfo, reliefLevels, heightGrid, FrameBuffers.SampleStrips);
+        ? 0
+        : WalkStrips(layout, tileInfo, reliefLevels, heightGrid, FrameBuffers.SampleStrips);
 }

@@ -10,7 +10,7 @@
 #include "render/framebuffers.h"
 
 // Results of the last BuildViewStrips.
-extern int32_t StripCount;   // strips built
+extern int32_t StripCount;  // strips built
 extern int32_t StripStride;  // samples budgeted per strip by the slope class
 // Scales the near distance; steered by RasterFeedback, kept between frames.
 // Starts at 1.0 and stays within [0, 0.9] from the first frame on.
@@ -32,7 +32,7 @@ struct SlopeClass {
     int32_t L;
     int32_t M;
     int32_t rowsAllowed;  // most strips a frame may build
-    int32_t stride;       // StripStride
+    int32_t stride;  // StripStride
 };
 inline constexpr std::array<SlopeClass, 6> kSlopeClasses{{
     {0, 1, 1024, 1024},
@@ -57,8 +57,8 @@ void AdjustDetailFactor();
 // (g, h), in whole cells (8.8 fixed point inside). Returns false and leaves
 // outX, outY untouched when the lines have no single crossing the fixed-point
 // slopes can find: coinciding slopes, or a line given by a single point.
-bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g,
-                    int32_t h, int32_t& outX, int32_t& outY);
+bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g, int32_t h,
+    int32_t& outX, int32_t& outY);
 
 struct UvPoint {
     int32_t u = 0;
@@ -90,7 +90,7 @@ StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const Ren
 // Writes the planned strips, strip i from slot i * (stride + kStripSpareSlots)
 // of `strips`, each ended by the terminator. Returns the number of strips.
 int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-                   const int16_t* const* heightGrid, StripSample* strips);
+    const int16_t* const* heightGrid, StripSample* strips);
 
 // A whole first stage: sets the frame-size pair to W x H (clipped to the
 // prepared buffers), steers DetailFactor, then plans and walks the strips of
@@ -98,7 +98,7 @@ int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const Reli
 // relief levels must have a pixel for every [row >> k][col >> k] of the tile,
 // k = 1, 2, 3.
 void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-                     const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view);
+    const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view);
 
 // The plan of the last BuildViewStrips.
 const StripLayout& LastStripLayout();

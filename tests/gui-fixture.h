@@ -48,8 +48,8 @@ inline void PrintTo(const QColor& c, std::ostream* os)
 // The loading window lives as long as the test program, as in the viewer.
 inline TForm2& LoadingWindow()
 {
-    static TForm2* mainWindow = new TForm2;
-    return *mainWindow;
+    static TForm2* window = new TForm2;
+    return *window;
 }
 
 // A clock that moves only when a test says so.

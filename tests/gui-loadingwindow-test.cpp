@@ -60,6 +60,7 @@ TEST_F(LoadingWindowTest, LooksAsLaidOut)
 
 TEST_F(LoadingWindowTest, BuffersAreMadeOncePerProcess)
 {
+    LoadingWindow();  // the first loading window makes them
     Terrain* terrain = TheTerrain;
     Bitmap32* frame = FrameBitmap;
     ASSERT_NE(terrain, nullptr);

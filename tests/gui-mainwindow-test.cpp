@@ -213,7 +213,8 @@ TEST_F(MainWindowTest, MinimumSizeAndGrowth)
 TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
-    mainWindow = std::make_unique<TForm1>(LoadingWindow(), QStringList{tile, QStringLiteral("ignored_N10E010_dem.tif")});
+    mainWindow =
+        std::make_unique<TForm1>(LoadingWindow(), QStringList{tile, QStringLiteral("ignored_N10E010_dem.tif")});
     // Not while being created.
     EXPECT_EQ(TheRenderParams.columns, 0);
     mainWindow->show();

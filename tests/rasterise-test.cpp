@@ -283,8 +283,3 @@ TEST(RasteriseStrips, NearerTerrainHidesFartherTerrain)
             ASSERT_NE(Pixel(x, y) & 0xFF0000, 0xAA0000u) << x << "," << y;
 }
 
-TEST(RasteriseStrips, HeightScaleForOneArcSecondCells)
-{
-    // (15.43 + 1 + 1024) / 30.87 = 33.7
-    EXPECT_EQ(HeightScaleFor(kMetresPerCell), 33);
-}

@@ -53,8 +53,8 @@ struct SyntheticTile {
     ReliefLevels reliefLevels;
     RenderParams params;
 
-    SyntheticTile(int32_t n, const std::function<int16_t(int32_t col, int32_t row)>& height)
-        : side(n), heights(std::size_t(n) * n), rows(n)
+    SyntheticTile(int32_t n, const std::function<int16_t(int32_t col, int32_t row)>& height) :
+        side(n), heights(std::size_t(n) * n), rows(n)
     {
         for (int32_t r = 0; r < n; ++r) {
             for (int32_t c = 0; c < n; ++c)

@@ -15,9 +15,8 @@ namespace {
 
 const SyntheticTile& Hills()
 {
-    static const SyntheticTile tile(kTileSamples, [](int32_t c, int32_t r) {
-        return int16_t(500 + 300 * std::sin(c / 50.0) * std::cos(r / 70.0));
-    });
+    static const SyntheticTile tile(kTileSamples,
+        [](int32_t c, int32_t r) { return int16_t(500 + 300 * std::sin(c / 50.0) * std::cos(r / 70.0)); });
     return tile;
 }
 
