@@ -6,10 +6,14 @@
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
 //                             [--frames N] [--out FILE.png]
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/terrainstate.h"
@@ -20,9 +24,10 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
-                               "                            [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
-                               "                            [--frames N] [--out FILE.png]\n";
+constexpr const char* kUsage =
+    "usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
+    "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
+    "                            [--frames N] [--out FILE.png]\n";
 
 struct Options {
     std::string tile;
@@ -34,20 +39,59 @@ struct Options {
     bool framesAsked = false;  // any frame option given
 };
 
-bool ParseSize(const char* text, Options& options)
+// Frames are held to this many pixels on a side: the buffers of a larger one
+// would not fit most machines' memory.
+constexpr int kMaxFrameSide = 16384;
+constexpr int kMaxFrames = 1000000;
+
+// A whole number within [lo, hi] that is all of `text`; out-of-range values,
+// overflow included, are refused rather than wrapped.
+std::optional<int> ParseWhole(std::string_view text, int lo, int hi)
 {
-    char tail = 0;
-    return std::sscanf(text, "%dx%d%c", &options.width, &options.height, &tail) == 2 && options.width > 0 &&
-        options.height > 0;
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < lo || value > hi)
+        return std::nullopt;
+    return value;
 }
 
-bool ParseView(const char* text, Options& options)
+bool ParseSize(std::string_view text, Options& options)
 {
-    Viewpoint view;
-    char tail = 0;
-    if (std::sscanf(text, "%lf,%lf,%lf,%lf,%lf,%lf%c", &view.latitude, &view.longitude, &view.minAltitude,
-            &view.azimuth, &view.pitch, &view.viewAngle, &tail) != 6)
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos)
         return false;
+    const std::optional<int> width = ParseWhole(text.substr(0, x), 1, kMaxFrameSide);
+    const std::optional<int> height = ParseWhole(text.substr(x + 1), 1, kMaxFrameSide);
+    if (!width || !height)
+        return false;
+    options.width = *width;
+    options.height = *height;
+    return true;
+}
+
+// Six finite numbers separated by commas.
+bool ParseView(std::string_view text, Options& options)
+{
+    double values[6];
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0 && (at == end || *at++ != ','))
+            return false;
+        const auto [next, error] = std::from_chars(at, end, values[i]);
+        if (error != std::errc() || !std::isfinite(values[i]))
+            return false;
+        at = next;
+    }
+    if (at != end)
+        return false;
+    Viewpoint view;
+    view.latitude = values[0];
+    view.longitude = values[1];
+    view.minAltitude = values[2];
+    view.azimuth = values[3];
+    view.pitch = values[4];
+    view.viewAngle = values[5];
     options.view = view;
     return true;
 }
@@ -78,9 +122,10 @@ std::optional<Options> ParseArguments(int argc, char** argv)
                 return std::nullopt;
         } else if (takes("--frames")) {
             options.framesAsked = true;
-            char tail = 0;
-            if (std::sscanf(value, "%d%c", &options.frames, &tail) != 1 || options.frames < 1)
+            const std::optional<int> frames = ParseWhole(value, 1, kMaxFrames);
+            if (!frames)
                 return std::nullopt;
+            options.frames = *frames;
         } else if (arg[0] != '-' && options.tile.empty())
             options.tile = arg;
         else
@@ -136,9 +181,7 @@ bool Fail(const std::string& what)
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     const std::optional<Options> options = ParseArguments(argc, argv);
     if (!options) {
@@ -168,4 +211,16 @@ int main(int argc, char** argv)
     if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view)))
         ok = Fail(options->out);
     return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("vantorel-render: not enough memory\n", stderr);
+        return 1;
+    }
 }
