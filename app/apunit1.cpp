@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QMimeData>
@@ -68,6 +69,13 @@ constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
 constexpr double kDemoSpeed = 0.8;
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
 
+// A dropped file's path as the file system's bytes. The URL keeps bytes that
+// are not UTF-8 percent-encoded, where toLocalFile() would replace them.
+QByteArray NativePathOf(const QUrl& url)
+{
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
 // Screen positions of far-away eyes stay far outside any paint box, but
 // within the range that integer drawing can take.
 constexpr int kFarPixel = 1 << 20;
@@ -116,7 +124,7 @@ QImage ImageOf(const Bitmap32& bitmap, QSize size)
 
 }  // namespace
 
-TForm1::TForm1(TForm2& loadingWindow, QStringList commandLine, QWidget* parent) :
+TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
@@ -248,7 +256,7 @@ void TForm1::dropEvent(QDropEvent* event)
     activateWindow();
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            OpenTile(url.toLocalFile());
+            OpenTile(NativePathOf(url));
     }
     PaintBox1Paint();
     PaintBox2Paint();
@@ -256,6 +264,11 @@ void TForm1::dropEvent(QDropEvent* event)
 }
 
 void TForm1::OpenTile(const QString& fileName)
+{
+    OpenTile(QFile::encodeName(fileName));
+}
+
+void TForm1::OpenTile(const QByteArray& nativePath)
 {
     // A drop that arrives while the loading window waits for the screen
     // would start a second load inside the first.
@@ -267,11 +280,12 @@ void TForm1::OpenTile(const QString& fileName)
     const QRect loader = loadingWindow_.frameGeometry();
     loadingWindow_.move(
         outer.left() + (outer.width() - loader.width()) / 2, outer.top() + (outer.height() - loader.height()) / 2);
-    const int result = loadingWindow_.LoadTile(fileName, TheRenderParams, TheViewpoint);
+    const int result = loadingWindow_.LoadTile(nativePath, TheRenderParams, TheViewpoint);
     opening_ = false;
     if (result != 0)
         return;
-    setWindowTitle(QStringLiteral("Ulvaren Vantorel ") + VersionText + QStringLiteral(" ： ") + fileName);
+    setWindowTitle(
+        QStringLiteral("Ulvaren Vantorel ") + VersionText + QStringLiteral(" ： ") + QFile::decodeName(nativePath));
     PaintBox1Paint();
     PaintBox2Paint();
     BtnFore->setEnabled(true);

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
+#include <QByteArrayList>
 #include <QSize>
-#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -28,13 +28,16 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
 
 public:
-    // `commandLine` holds the arguments after the program name; the first
-    // one, if any, is opened on the first activation.
-    TForm1(TForm2& loadingWindow, QStringList commandLine, QWidget* parent = nullptr);
+    // `commandLine` holds the arguments after the program name, as the
+    // system's bytes; the first one, if any, is opened on the first activation.
+    TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* parent = nullptr);
 
     // Start-up, tile intake and links.
     void FormCreate();
     void FormActivate();
+    // A path as the file system's bytes: a name that is not valid UTF-8
+    // opens as it is. The QString form is for names typed or shown in Qt.
+    void OpenTile(const QByteArray& nativePath);
     void OpenTile(const QString& fileName);
     void lbLinkAsterClick();
     void lbLinkUlvarenClick();
@@ -90,7 +93,7 @@ private:
     QPoint mapPixelOfView() const;
 
     TForm2& loadingWindow_;
-    QStringList commandLine_;
+    QByteArrayList commandLine_;
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened
 };

@@ -1,6 +1,7 @@
 // Ulvaren Vantorel: one elevation tile as an interactive 3D landscape.
 // The first argument, if any, is a tile to open.
 
+#include <cstdlib>
 #include <exception>
 
 #include <QApplication>
@@ -17,7 +18,12 @@ int main(int argc, char* argv[])
         // The loading window creates the run's large buffers, which the main
         // window's views draw from.
         TForm2 loadingWindow;
-        TForm1 mainWindow(loadingWindow, QApplication::arguments().mid(1));
+        // The arguments Qt has not taken, as the system's bytes: a path need
+        // not be valid UTF-8.
+        QByteArrayList commandLine;
+        for (int i = 1; i < argc; ++i)
+            commandLine.append(QByteArray(argv[i]));
+        TForm1 mainWindow(loadingWindow, commandLine);
         mainWindow.show();
         // The main window starts as the active one, which opens the tile named
         // on the command line.
@@ -26,5 +32,5 @@ int main(int argc, char* argv[])
     } catch (const std::exception& error) {
         ShowMessage(QString::fromLocal8Bit(error.what()));
     }
-    return 0;
+    return EXIT_FAILURE;
 }

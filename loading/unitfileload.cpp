@@ -67,10 +67,14 @@ TForm2::TForm2(QWidget* parent) :
 
 int TForm2::LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view)
 {
+    return LoadTile(QFile::encodeName(fileName), params, view);
+}
+
+int TForm2::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view)
+{
     HideOnExit hideOnExit(*this);
     ProgressListener listener(*this);
-    const TileError error =
-        LoadTileInto(QFile::encodeName(fileName).toStdString(), *TheTerrain, params, view, listener);
+    const TileError error = LoadTileInto(nativePath.toStdString(), *TheTerrain, params, view, listener);
     if (error == TileError::None)
         return 0;
     // Hidden first: the always-on-top window would cover the message.

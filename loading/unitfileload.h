@@ -4,6 +4,7 @@
 // the run's large buffers (terrain grids and images, the 3D frame bitmap and
 // the renderer's frame buffers), once per process.
 
+#include <QByteArray>
 #include <QString>
 #include <QWidget>
 
@@ -17,11 +18,13 @@ class TForm2 : public QWidget, public Ui::TForm2 {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // Reads the tile at `fileName` into the shared terrain, fills `params`
+    // Reads the tile at `nativePath` (the file system's bytes) into the shared terrain, fills `params`
     // and puts `view` at the tile's start view. Returns 0 when the tile was
     // loaded, -1 when it was refused; a refusal is told to the user and
     // leaves everything as it was. The window is shown only while the tile
     // is being read.
+    int LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view);
+    // The same for a name typed or shown in Qt.
     int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);
 
     // The bar's position for a progress counter that runs past its end.

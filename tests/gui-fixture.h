@@ -45,6 +45,15 @@ inline void PrintTo(const QColor& c, std::ostream* os)
     *os << c.name().toStdString();
 }
 
+// Names as the system's bytes, as the viewer's command line gets them.
+inline QByteArrayList NativePaths(const QStringList& names)
+{
+    QByteArrayList paths;
+    for (const QString& name : names)
+        paths.append(QFile::encodeName(name));
+    return paths;
+}
+
 // The loading window lives as long as the test program, as in the viewer.
 inline TForm2& LoadingWindow()
 {
@@ -85,7 +94,7 @@ protected:
     // The main window, shown on the offscreen screen, at its start size.
     TForm1& MakeForm(QStringList commandLine = {})
     {
-        mainWindow = std::make_unique<TForm1>(LoadingWindow(), std::move(commandLine));
+        mainWindow = std::make_unique<TForm1>(LoadingWindow(), NativePaths(commandLine));
         mainWindow->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
         return *mainWindow;

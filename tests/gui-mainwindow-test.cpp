@@ -2,6 +2,8 @@
 
 #include "gui-fixture.h"
 
+#include <unistd.h>
+
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFontInfo>
@@ -214,7 +216,7 @@ TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
     mainWindow =
-        std::make_unique<TForm1>(LoadingWindow(), QStringList{tile, QStringLiteral("ignored_N10E010_dem.tif")});
+        std::make_unique<TForm1>(LoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
     // Not while being created.
     EXPECT_EQ(TheRenderParams.columns, 0);
     mainWindow->show();
@@ -242,6 +244,26 @@ TEST_F(MainWindowTest, NoArgumentOpensNothing)
     EXPECT_EQ(form.FirstActivation, 0);
     EXPECT_EQ(TheRenderParams.columns, 0);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
+}
+
+TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
+{
+    // 0xFF never stands in UTF-8: a conversion through QString would open
+    // another name.
+    const QByteArray path = QFile::encodeName(dir.path()) + "/\xff_N36E137_dem.tif";
+    ASSERT_EQ(::symlink(VANTOREL_SAMPLE_TILE, path.constData()), 0);
+
+    mainWindow = std::make_unique<TForm1>(LoadingWindow(), QByteArrayList{path});
+    mainWindow->show();
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
+    EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 36.5);
+
+    TForm1& form = MakeForm();
+    Drop(&form, {QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
+    EXPECT_DOUBLE_EQ(TheRenderParams.centreLon, 137.5);
 }
 
 TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
