@@ -131,6 +131,22 @@ void FillSkyRowColours(int32_t W, int32_t H, double viewAngle, double pitch)
         sky[r] = SkyColour(below);
 }
 
+EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
+    const Viewpoint& view, int32_t groundFollow)
+{
+    EyePlacement placed;
+    const GridPosition g = GeoToGrid(params, view.latitude, view.longitude);
+    const int32_t eyeLimit = kEyeCellLimit * kCellUnits;
+    placed.eyeX = TruncWithin(g.gx * kGeoToCellUnits, eyeLimit);
+    placed.eyeY = TruncWithin(g.gy * kGeoToCellUnits, eyeLimit);
+    // Follow the ground: rise to stay clear of the highest ground near the eye
+    // and sink back as slowly, never below the user's minimum altitude.
+    const int32_t ground = HighestGroundNear(tileInfo, heightGrid, placed.eyeX, placed.eyeY);
+    placed.groundFollow = groundFollow + ((ground - groundFollow) >> kGroundFollowBits);
+    placed.altitude = std::max(placed.groundFollow, TruncWithin(view.minAltitude, kAltitudeLimit));
+    return placed;
+}
+
 int32_t RasteriseFrame(
     const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
 {
@@ -144,16 +160,11 @@ int32_t RasteriseFrame(
 
     FillSkyRowColours(W, H, eye.viewAngle, eye.pitch);
 
-    const GridPosition g = GeoToGrid(grid, eye.latitude, eye.longitude);
-    const int32_t eyeLimit = kEyeCellLimit * kCellUnits;
-    ProjectionSetup.eyeX = TruncWithin(g.gx * kGeoToCellUnits, eyeLimit);
-    ProjectionSetup.eyeY = TruncWithin(g.gy * kGeoToCellUnits, eyeLimit);
-
-    // Follow the ground: rise to stay clear of the highest ground near the eye
-    // and sink back as slowly, never below the user's minimum altitude.
-    const int32_t ground = HighestGroundNear(tileInfo, heightGrid, ProjectionSetup.eyeX, ProjectionSetup.eyeY);
-    GroundFollow += (ground - GroundFollow) >> kGroundFollowBits;
-    EyeAltitude = std::max(GroundFollow, TruncWithin(eye.minAltitude, kAltitudeLimit));
+    const EyePlacement placed = PlaceEye(tileInfo, heightGrid, grid, eye, GroundFollow);
+    ProjectionSetup.eyeX = placed.eyeX;
+    ProjectionSetup.eyeY = placed.eyeY;
+    GroundFollow = placed.groundFollow;
+    EyeAltitude = placed.altitude;
 
     if (W > 0 && H > 0 && fb.ColumnTop != nullptr) {
         SetProjection(eye, grid, W, H);

@@ -16,6 +16,19 @@
 int32_t RasteriseFrame(
     const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view);
 
+// Where a frame's eye stands: its grid position in 1/256 cell, the ground
+// follow after this frame and the eye altitude in whole metres.
+struct EyePlacement {
+    int32_t eyeX = 0;
+    int32_t eyeY = 0;
+    int32_t groundFollow = 0;
+    double altitude = 0;
+};
+// The placement RasteriseFrame will draw `view` from, given the ground
+// follow so far. Changes nothing.
+EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
+    const Viewpoint& view, int32_t groundFollow);
+
 // The smoothed ground height under the viewpoint, metres. Starts at 0 and
 // carries over from frame to frame and from tile to tile.
 extern int32_t GroundFollow;

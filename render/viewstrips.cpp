@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "render/fixedpoint.h"
+#include "render/make3dpicture.h"
 #include "render/rasterise.h"
 
 int32_t StripCount = 0;
@@ -47,6 +48,8 @@ constexpr int32_t kCoarsestSpacingBits = 3;  // spacing 8 is final
 
 StripLayout layout;
 
+constexpr double kApertureWidening = 1.25;  // the vertical half angle planned for
+
 struct Camera {
     double theta;  // view direction, rad counter-clockwise from east
     double phi;  // pitch, rad
@@ -66,7 +69,7 @@ Camera CameraFor(const Viewpoint& eye, const RenderParams& grid, int32_t W, int3
     const double a = std::clamp(eye.viewAngle, kMinViewAngle, kMaxViewAngle);
     cam.alpha = a * 0.5 * kPi / 180;
     // The angle itself, not its tangent, follows the aspect ratio.
-    cam.beta = H * cam.alpha / W * 1.25;
+    cam.beta = H * cam.alpha / W * kApertureWidening;
     cam.e1 = cam.phi - cam.beta;
     cam.e2 = cam.phi + cam.beta;
     cam.m1 = std::max(std::fabs(cam.e1), kMinEdgeAngle);
@@ -104,6 +107,33 @@ AxisDistances DistancesFor(const Camera& cam, const RenderParams& grid)
     d.widthLimit = TruncWithin(std::sqrt(double(cols * cols + rows * rows)) * 1.1, kGridCoordLimit);
     d.farDistance = std::max(std::min(d.farDistance, double(d.widthLimit)), d.nearDistance + 2);
     return d;
+}
+
+// Looking steeply down, the whole frame sees ground within a few cells of the
+// eye. The far distance above assumes the eye at its minimum altitude over
+// ground at sea level, and the strips are anchored to the eye's lattice cell,
+// up to kLatticeSlack cells from the eye itself; either can leave the upper
+// part of such a frame without strips, showing sky. Where the strips fall
+// short of the ground seen at the upper edge from the eye's real altitude,
+// they are stretched to it, and back past the ground under the eye. Up to
+// kSteepPitch the planned margins cover the frame, and those frames keep the
+// strips they have always had.
+constexpr double kLatticeSlack = 8;  // cells: the snap offset, 4 sqrt(2), and a margin
+constexpr double kSteepPitch = -kPi / 3;  // 60 degrees down
+
+void ReachGroundInView(const Camera& cam, double eyeAltitudeCells, AxisDistances& d)
+{
+    if (!(cam.phi < kSteepPitch && cam.phi < -(cam.beta + 0.1)))
+        return;
+    const double halfAngle = cam.beta / kApertureWidening;  // the frame's own
+    const double upperEdge = -(cam.phi + halfAngle);  // depression, > 0.1
+    const double ahead = eyeAltitudeCells / std::tan(upperEdge) + kLatticeSlack;
+    if (d.farDistance >= ahead)
+        return;
+    const double lowerEdge = -(cam.phi - halfAngle);
+    const double behind = lowerEdge > kPi / 2 ? eyeAltitudeCells * std::tan(lowerEdge - kPi / 2) : 0;
+    d.farDistance = std::min(ahead, double(d.widthLimit));
+    d.apex = std::min(d.apex, -(behind + kLatticeSlack));
 }
 
 int32_t Trunc(double value)
@@ -321,10 +351,12 @@ const StripLayout& LastStripLayout()
     return layout;
 }
 
-StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye)
+StripLayout PlanStrips(
+    int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye, double eyeAltitude)
 {
     const Camera cam = CameraFor(eye, grid, std::max(W, 1), std::max(H, 1));
-    const AxisDistances dist = DistancesFor(cam, grid);
+    AxisDistances dist = DistancesFor(cam, grid);
+    ReachGroundInView(cam, eyeAltitude / grid.metresPerCell, dist);
     const Wedge wedge = WedgeFor(cam, dist);
 
     StripLayout plan;
@@ -433,7 +465,8 @@ void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const Relie
 {
     SetFrameSize(W, H);
     AdjustDetailFactor();
-    layout = PlanStrips(FrameBuffers.frameWidth, FrameBuffers.frameHeight, tileInfo, params, view);
+    const double altitude = PlaceEye(tileInfo, heightGrid, params, view, GroundFollow).altitude;
+    layout = PlanStrips(FrameBuffers.frameWidth, FrameBuffers.frameHeight, tileInfo, params, view, altitude);
     StripStride = kSlopeClasses[layout.slopeClass].stride;
     StripCount = FrameBuffers.SampleStrips == nullptr
         ? 0

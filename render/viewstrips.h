@@ -84,8 +84,10 @@ struct StripLayout {
     int32_t eyeRow = 0;
 };
 
-// The layout of a W x H frame (W, H >= 1 taken) seen from `eye`.
-StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye);
+// The layout of a W x H frame (W, H >= 1 taken) seen from `eye`, drawn from
+// `eyeAltitude` metres (see PlaceEye).
+StripLayout PlanStrips(
+    int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye, double eyeAltitude);
 
 // Writes the planned strips, strip i from slot i * (stride + kStripSpareSlots)
 // of `strips`, each ended by the terminator. Returns the number of strips.

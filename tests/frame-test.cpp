@@ -377,6 +377,26 @@ TEST_F(SampleTileFrames, ColumnBandsFillTheSameFrameAsOne)
     SetRasterBandLimit(0);
 }
 
+TEST_F(SampleTileFrames, LookingSteeplyDownShowsGroundEverywhere)
+{
+    // Low over the coast, where the eye follows the hills above the minimum
+    // altitude, at every eighth of a lattice cell: once, the strips stopped
+    // short of the upper edge and the frame showed sky.
+    for (int pitch = -65; pitch >= -90; pitch -= 5) {
+        for (int k = 0; k < 8; ++k) {
+            Viewpoint view = View(37.0 * k, pitch, 300);
+            view.latitude = 35.25 + k * 0.00004;
+            view.longitude = 138.5 + k * 0.00005;
+            for (int frame = 0; frame < 10; ++frame)
+                Draw(656, 400, view);
+            int sky = 0;
+            for (int32_t r = 0; r < 400; ++r)
+                sky += int(std::count(FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + 656, kSkyDepth));
+            ASSERT_EQ(sky, 0) << "pitch " << pitch << ", step " << k;
+        }
+    }
+}
+
 TEST_F(SampleTileFrames, ExtremeViewsStayWithinTheFrame)
 {
     struct Case {
