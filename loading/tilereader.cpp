@@ -101,12 +101,14 @@ void ToHostOrder(int16_t* samples, int count)
 
 // The layout the viewer was first written for: 8 header bytes, then the
 // samples, little-endian, row 0 north.
-TileError ReadRawSamples(int fd, off_t size, SampleGrid& grid)
+TileError ReadRawSamples(int fd, off_t size, SampleGrid& grid, const StopRequest& stop)
 {
     if (size < kHeaderBytes + kSampleBytes)
         return TileError::TooShort;
     constexpr std::size_t kRowBytes = kSamples * 2;
     for (int r = 0; r < kSamples; ++r) {
+        if (stop && stop())
+            return TileError::Cancelled;
         const off_t offset = kHeaderBytes + off_t(r) * off_t(kRowBytes);
         if (ReadAt(fd, grid[r], kRowBytes, offset) != ssize_t(kRowBytes))
             return TileError::TooShort;
@@ -264,17 +266,20 @@ TileError CheckTiffSamples(TIFF* tiff)
     return TileError::None;
 }
 
-TileError ReadTiffStrips(TIFF* tiff, SampleGrid& grid)
+TileError ReadTiffStrips(TIFF* tiff, SampleGrid& grid, const StopRequest& stop)
 {
     if (TIFFScanlineSize64(tiff) != kSamples * 2)
         return TileError::WrongShape;
-    for (int r = 0; r < kSamples; ++r)
+    for (int r = 0; r < kSamples; ++r) {
+        if (stop && stop())
+            return TileError::Cancelled;
         if (TIFFReadScanline(tiff, grid[r], uint32_t(r), 0) < 0)
             return TileError::TooShort;
+    }
     return TileError::None;
 }
 
-TileError ReadTiffTiles(TIFF* tiff, SampleGrid& grid)
+TileError ReadTiffTiles(TIFF* tiff, SampleGrid& grid, const StopRequest& stop)
 {
     uint32_t tileWidth = 0, tileLength = 0;
     TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
@@ -290,6 +295,8 @@ TileError ReadTiffTiles(TIFF* tiff, SampleGrid& grid)
     std::vector<int16_t> buffer(std::size_t(tileBytes) / 2);
     for (uint32_t y = 0; y < uint32_t(kSamples); y += tileLength) {
         for (uint32_t x = 0; x < uint32_t(kSamples); x += tileWidth) {
+            if (stop && stop())
+                return TileError::Cancelled;
             if (TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, x, y, 0, 0), buffer.data(), tileBytes) != tileBytes)
                 return TileError::TooShort;
             const uint32_t rows = std::min<uint32_t>(tileLength, kSamples - y);
@@ -325,6 +332,7 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::WrongShape: return "3601×3601の16ビット標高タイルではありません．";
     case TileError::UnsupportedSampleFormat: return "16ビット整数以外の標高データは読み込めません．";
     case TileError::PolarLatitude: return "タイルの緯度が範囲外です．";
+    case TileError::Cancelled: return "読み込みを中止しました．";
     }
     return {};
 }
@@ -352,7 +360,7 @@ GeoCentre GeoCentreFromName(std::string_view path)
     return centre;
 }
 
-TileError ReadSamples(const std::string& path, SampleGrid& grid)
+TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop)
 {
     // The name is looked at first so that devices are not even opened:
     // opening some has effects of its own.
@@ -374,7 +382,7 @@ TileError ReadSamples(const std::string& path, SampleGrid& grid)
     // from byte 8, a damaged TIFF would load as a shifted or garbled tile.
     const Signature signature = info.st_size < kHeaderBytes ? Signature::None : ReadSignature(file.get());
     if (signature == Signature::None)
-        return ReadRawSamples(file.get(), info.st_size, grid);
+        return ReadRawSamples(file.get(), info.st_size, grid, stop);
 
     TiffSource source{file.get(), info.st_size};
     const TiffHandle tiff = OpenTiff(path, source);
@@ -383,7 +391,7 @@ TileError ReadSamples(const std::string& path, SampleGrid& grid)
     if (const TileError error = CheckTiffSamples(tiff.get()); error != TileError::None)
         return error;
     const TileError error =
-        TIFFIsTiled(tiff.get()) ? ReadTiffTiles(tiff.get(), grid) : ReadTiffStrips(tiff.get(), grid);
+        TIFFIsTiled(tiff.get()) ? ReadTiffTiles(tiff.get(), grid, stop) : ReadTiffStrips(tiff.get(), grid, stop);
     return error != TileError::None && source.overBudget ? TileError::DamagedTiff : error;
 }
 
@@ -522,7 +530,8 @@ TileError LoadTileInto(
     listener.started();
     BuildHeightPalette(terrain.heightPalette);
 
-    if (const TileError error = ReadSamples(path, terrain.incomingGrid); error != TileError::None)
+    const StopRequest stop = [&] { return listener.cancelled(); };
+    if (const TileError error = ReadSamples(path, terrain.incomingGrid, stop); error != TileError::None)
         return error;
     std::swap(terrain.sourceGrid, terrain.incomingGrid);
     step();

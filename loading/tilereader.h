@@ -22,6 +22,7 @@ enum class TileError {
     WrongShape,  // a TIFF whose first image is not 3601 x 3601 16-bit samples
     UnsupportedSampleFormat,  // 16-bit samples that are not integers (floats, untyped)
     PolarLatitude,  // the name puts the tile's centre at or beyond a pole
+    Cancelled,  // the user stopped the load while the file was read
 };
 
 // The text shown to the user for a refusal (UTF-8).
@@ -39,8 +40,10 @@ GeoCentre GeoCentreFromName(std::string_view path);
 // Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600, from
 // a regular file only. A file with a TIFF signature is read as a TIFF or
 // refused; any other file as 8 header bytes and the samples.
-// On failure the grid may hold part of the file.
-TileError ReadSamples(const std::string& path, SampleGrid& grid);
+// On failure the grid may hold part of the file. `stop` is asked between
+// pieces of the read (rows or TIFF tiles); true ends it as Cancelled.
+using StopRequest = std::function<bool()>;
+TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
 
 // The Catmull-Rom spline through p0..p3 at t / 1024 between p1 and p2, in
 // integers (not yet limited to the 16-bit range).
@@ -57,6 +60,9 @@ struct LoadListener {
     virtual ~LoadListener() = default;
     virtual void started() { }  // the name passed; the work begins
     virtual void progressed(int) { }  // the progress counter's new value
+    // Asked while the file is read, the one part of a load that can take
+    // long (a slow disk, a heavily compressed file); true stops the load.
+    virtual bool cancelled() { return false; }
 };
 
 // The whole load. On any refusal nothing of terrain, params or view changes.

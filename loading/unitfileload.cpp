@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -20,14 +22,73 @@ namespace {
 // mapped it; waiting longer than this means the display is not answering.
 constexpr int kMapWaitMs = 1000;
 
+// While a tile is read, events are taken now and then so that the windows
+// repaint and Esc can stop the read; this many milliseconds apart at most.
+constexpr qint64 kEventPumpMs = 50;
+
+// Holds back the user's input while a load runs, but for Esc, which it notes.
+class EscapeWatch : public QObject {
+public:
+    bool pressed() const { return pressed_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                pressed_ = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::Close: return true;
+        default: return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    bool pressed_ = false;
+};
+
 class ProgressListener : public LoadListener {
 public:
-    explicit ProgressListener(TForm2& form) : form_(form) { }
-    void started() override { form_.showAtOnce(); }
+    explicit ProgressListener(TForm2& form) : form_(form)
+    {
+        QCoreApplication::instance()->installEventFilter(&escape_);
+    }
+    ~ProgressListener() override { QCoreApplication::instance()->removeEventFilter(&escape_); }
+    ProgressListener(const ProgressListener&) = delete;
+    ProgressListener& operator=(const ProgressListener&) = delete;
+
+    void started() override
+    {
+        form_.showAtOnce();
+        sincePump_.start();
+    }
     void progressed(int counter) override { form_.setProgress(counter); }
+    // Only the file is being read when this is asked, so the terrain the
+    // windows draw from is whole: repaints and timers may run meanwhile.
+    bool cancelled() override
+    {
+        if (sincePump_.elapsed() >= kEventPumpMs) {
+            QCoreApplication::processEvents();
+            sincePump_.restart();
+        }
+        return escape_.pressed();
+    }
 
 private:
     TForm2& form_;
+    EscapeWatch escape_;
+    QElapsedTimer sincePump_;
 };
 
 // Hides the window however the load ends.
@@ -77,6 +138,8 @@ int TForm2::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoi
     const TileError error = LoadTileInto(nativePath.toStdString(), *TheTerrain, params, view, listener);
     if (error == TileError::None)
         return 0;
+    if (error == TileError::Cancelled)
+        return -1;  // the user's own doing: nothing to tell
     // Hidden first: the always-on-top window would cover the message.
     hide();
     const std::string_view message = TileErrorMessage(error);

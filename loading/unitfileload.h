@@ -18,11 +18,12 @@ class TForm2 : public QWidget, public Ui::TForm2 {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // Reads the tile at `nativePath` (the file system's bytes) into the shared terrain, fills `params`
-    // and puts `view` at the tile's start view. Returns 0 when the tile was
-    // loaded, -1 when it was refused; a refusal is told to the user and
-    // leaves everything as it was. The window is shown only while the tile
-    // is being read.
+    // Reads the tile at `nativePath` (the file system's bytes) into the
+    // shared terrain, fills `params` and puts `view` at the tile's start view.
+    // Returns 0 when the tile was loaded, -1 when it was refused or stopped;
+    // either leaves everything as it was, and a refusal is told to the user.
+    // The window is shown only while the tile is being read; meanwhile the
+    // user's input is held back, but for Esc, which stops the read.
     int LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view);
     // The same for a name typed or shown in Qt.
     int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);

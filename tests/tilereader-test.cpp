@@ -25,8 +25,11 @@ using testtiles::kSize;
 struct RecordingListener : LoadListener {
     int starts = 0;
     std::vector<int> positions;
+    int stopAfterAsks = -1;  // the user presses Esc after this many questions
+    int asks = 0;
     void started() override { ++starts; }
     void progressed(int position) override { positions.push_back(position); }
+    bool cancelled() override { return stopAfterAsks >= 0 && ++asks > stopAfterAsks; }
 };
 
 SampleGrid& scratchGrid()
@@ -368,7 +371,8 @@ protected:
         return h;
     }
 
-    static void expectRefusedUnchanged(const std::string& path, TileError expected, bool windowShown)
+    static void expectRefusedUnchanged(
+        const std::string& path, TileError expected, bool windowShown, int stopAfterAsks = -1)
     {
         const uint64_t before = fingerprint();
         const RenderParams paramsBefore = params;
@@ -376,6 +380,7 @@ protected:
         view.azimuth = 123;  // a view the user has moved to
         const Viewpoint moved = view;
         RecordingListener listener;
+        listener.stopAfterAsks = stopAfterAsks;
         EXPECT_EQ(LoadTileInto(path, *terrain, params, view, listener), expected) << path;
         EXPECT_EQ(listener.starts, windowShown ? 1 : 0) << path;
         EXPECT_EQ(fingerprint(), before) << path;
@@ -463,6 +468,13 @@ TEST_F(TileLoad, RefusalsLeaveTheShownTileAsItWas)
     const auto wrongShape = dir / "shape_N35E138_dem.tif";
     testtiles::writeTiff(wrongShape, samples, {.width = 3600, .height = 3600});
     expectRefusedUnchanged(wrongShape.string(), TileError::WrongShape, true);
+
+    // Esc part-way through the read, of either layout.
+    const auto other = dir / "other_N36E137_dem.tif";
+    testtiles::writeRaw(other, samples);
+    expectRefusedUnchanged(other.string(), TileError::Cancelled, true, 1800);
+    testtiles::writeTiff(other, samples, {.tiled = true});
+    expectRefusedUnchanged(other.string(), TileError::Cancelled, true, 10);
 
     // Beyond the poles the rows would have no width; refused before the window shows.
     const auto whole = dir / "whole.bin";
