@@ -287,9 +287,11 @@ TileError ReadTiffTiles(TIFF* tiff, SampleGrid& grid, const StopRequest& stop)
     const tmsize_t tileBytes = TIFFTileSize(tiff);
     // A tile never needs more room than the whole image rounded up to the
     // 16-sample grain of tile sizes; anything larger is a broken directory.
+    // The sides are bounded before they are multiplied: the directory may
+    // give each as much as 2^32 - 1.
     constexpr tmsize_t kMaxTileBytes = tmsize_t(kSamples + 16) * (kSamples + 16) * 2;
-    if (tileWidth == 0 || tileLength == 0 || tileBytes != tmsize_t(tileWidth) * tileLength * 2 ||
-        tileBytes > kMaxTileBytes)
+    if (tileWidth == 0 || tileLength == 0 || tileWidth > kMaxTileBytes / 2 / tileLength ||
+        tileBytes != tmsize_t(tileWidth) * tileLength * 2)
         return TileError::WrongShape;
 
     std::vector<int16_t> buffer(std::size_t(tileBytes) / 2);
