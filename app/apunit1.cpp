@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QThread>
 
+#include "app/navigation.h"
 #include "app/readouts.h"
 #include "app/sharedstate.h"
 #include "loading/leadinginteger.h"
@@ -55,9 +56,9 @@ constexpr uint32_t kBlack = 0x000000;
 // Navigation.
 constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
 constexpr int kPressCrossArm = 3;
-constexpr double kViewAngleMin = kMinViewAngle, kViewAngleMax = 60, kViewAnglePerPixel = 0.2;
-constexpr double kPitchMin = -90, kPitchMax = 10, kPitchPerPixel = 0.1;
-constexpr double kAltitudeFloor = 10, kAltitudePerPixel = 10;
+constexpr double kViewAnglePerPixel = 0.2;
+constexpr double kPitchPerPixel = 0.1;
+constexpr double kAltitudePerPixel = 10;
 constexpr double kSlideMetresPerPixel = 10;
 constexpr double kTurnPerPixel = 0.1;
 constexpr int kPeakEyeRowsSouth = 200;
@@ -84,22 +85,10 @@ int PixelOf(double value)
     return TruncInto(value, -kFarPixel, kFarPixel);
 }
 
-double LongitudeScale()
-{
-    return std::max(std::cos(TheRenderParams.centreLat * kDegToRad), kNavigationMinCosine);
-}
-
 // Bearing clockwise from the top of the screen, in degrees (-180, 180].
 double Bearing(int x0, int y0, int x1, int y1)
 {
     return std::atan2(double(x1 - x0), double(y0 - y1)) * kRadToDeg;
-}
-
-// Moves the eye by `degrees` of latitude-scaled distance along `heading`.
-void MoveEye(double heading, double degrees)
-{
-    TheViewpoint.latitude += std::cos(heading * kDegToRad) * degrees;
-    TheViewpoint.longitude += std::sin(heading * kDegToRad) * degrees / LongitudeScale();
 }
 
 void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
@@ -125,7 +114,8 @@ QImage ImageOf(const Bitmap32& bitmap, QSize size)
 }  // namespace
 
 TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
-    QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine))
+    QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
+    keyTimer_(new QTimer(this))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     setupUi(this);
@@ -140,6 +130,7 @@ TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* paren
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
     connectHandlers();
+    setUpKeyboard();
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -284,8 +275,8 @@ void TForm1::OpenTile(const QByteArray& nativePath)
     opening_ = false;
     if (result != 0)
         return;
-    setWindowTitle(
-        QStringLiteral("Ulvaren Vantorel ") + VersionText + QStringLiteral(" ： ") + QFile::decodeName(nativePath));
+    //: The window title with a tile open: the program's name and version, then the tile's path.
+    setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(nativePath)));
     PaintBox1Paint();
     PaintBox2Paint();
     BtnFore->setEnabled(true);
@@ -330,7 +321,7 @@ void TForm1::PaintBox1Paint()
         return;
     // Shown before the render so that it is on the screen while the frame is
     // drawn; its altitude is therefore that of the previous frame.
-    lbInfo2->setText(StatusLine(TheViewpoint, ShownAltitude));
+    lbInfo2->setText(StatusLine(TheViewpoint, ShownAltitude, HeightExaggeration));
     lbInfo2->adjustSize();
     lbInfo2->repaint();
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
@@ -558,7 +549,7 @@ void TForm1::PaintBox1MouseMove(ShiftState shift, int x, int y)
         if (DragInLowerHalf) {
             // Dragging left moves the eye to its right: the ground follows
             // the pointer.
-            MoveEye(view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
+            MoveEye(view, TheRenderParams, view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
             if (Timer1->isActive()) {
                 BtnDemoClick(nullptr);
                 BtnDemoClick(nullptr);
@@ -585,7 +576,7 @@ void TForm1::BtnBackClick(QObject* sender)
     const auto* button = qobject_cast<QWidget*>(sender);
     const long step = button ? LeadingInteger(button->toolTip().toStdString()) : 0;
     const double degrees = double(step) * kDegreesPerMetre;
-    MoveEye(TheViewpoint.azimuth, sender == BtnFore ? degrees : -degrees);
+    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sender == BtnFore ? degrees : -degrees);
     PaintBox1Paint();
     PaintBox2Paint();
 }
@@ -667,7 +658,7 @@ void TForm1::Timer1Timer()
     // The eye stands at bearing azimuth + 90 from the centre, the centre on its left.
     const double bearing = (view.azimuth + 90) * kDegToRad;
     view.latitude = TheRenderParams.centreLat + std::cos(bearing) * DemoRadius;
-    view.longitude = TheRenderParams.centreLon + std::sin(bearing) * DemoRadius / LongitudeScale();
+    view.longitude = TheRenderParams.centreLon + std::sin(bearing) * DemoRadius / LongitudeScale(TheRenderParams);
     PaintBox1Paint();
     PaintBox2Paint();
 }

@@ -10,11 +10,13 @@
 #include <cstdint>
 
 #include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QSize>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
+#include "app/keys.h"
 #include "app/paintbox.h"
 #include "ui_apunit1.h"
 
@@ -58,6 +60,12 @@ public:
     void BtnDemoClick(QObject* sender);
     void Timer1Timer();
 
+    // The keyboard: held keys fly the view (keys.h), the others act at once.
+    void KeyTimerTick();
+    void ReturnToStartView();
+    void StepExaggeration(int quarters);
+    void ShowKeysHelp();
+
     // The page addresses behind the two links.
     static QUrl AsterPage();
     static QUrl UlvarenPage();
@@ -82,9 +90,12 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void connectHandlers();
+    void setUpKeyboard();
     void fitOuterSize();
     void updateNow();
     void flashAndOpen(QLabel* label, const QUrl& page);
@@ -96,4 +107,7 @@ private:
     QByteArrayList commandLine_;
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened
+    KeyFlight keyFlight_;
+    QTimer* keyTimer_;  // runs while a flying key is held
+    QElapsedTimer keyClock_;
 };

@@ -32,13 +32,15 @@ QString FormatDms(double angle)
     return QString::asprintf(" %3lldﾟ%02d'%02d\"%d", static_cast<long long>(degrees), minutes, seconds, tenths);
 }
 
-QString StatusLine(const Viewpoint& view, double altitude)
+QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters)
 {
+    const QString exaggeration =
+        heightQuarters == kTrueHeightQuarters ? QString() : QString::asprintf("　高さ×%g", heightQuarters / 4.0);
     return QStringLiteral("視点：") + Hemisphere(view.latitude, "N", "S") + FormatDms(view.latitude) +
         QStringLiteral("　") + Hemisphere(view.longitude, "E", "W") + FormatDms(view.longitude) + QStringLiteral("　") +
         QString::asprintf("　最低高度：%4.0f(m)", view.minAltitude) + QString::asprintf("　高度：%4.0f(m)", altitude) +
         QString::asprintf("　方位：%5.1fﾟ", view.azimuth) + QString::asprintf("　ﾋﾟｯﾁ：%4.1fﾟ", view.pitch) +
-        QString::asprintf("　視野角は%4.1fﾟ", view.viewAngle);
+        QString::asprintf("　視野角は%4.1fﾟ", view.viewAngle) + exaggeration;
 }
 
 QString CursorInfoText(double distance, int height)

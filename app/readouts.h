@@ -7,12 +7,15 @@
 #include <QString>
 
 #include "app/terrainstate.h"
+#include "render/rasterise.h"
 
 // " %3dﾟ%02d'%02d\"%d" of |angle| rounded to tenths of an arc-second.
 QString FormatDms(double angle);
 
 // The status line of the 3D view; `altitude` is the eye altitude shown.
-QString StatusLine(const Viewpoint& view, double altitude);
+// Heights drawn higher than they are (`heightQuarters` quarters) are noted
+// at its end.
+QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters = kTrueHeightQuarters);
 
 // The cursor line for a distance and a ground height in metres; the distance
 // carries the default locale's thousands separators.

@@ -32,6 +32,14 @@ constexpr int kFracOne = 1 << kFracBits;
 constexpr int kNoDataBelow = -1000;
 constexpr int kHeightMax = INT16_MAX;
 
+// A message the viewer shows in the user's language, looked up under
+// `context`. lupdate reads this as QT_TRANSLATE_NOOP (the project's lupdate
+// options say so), which keeps the core free of Qt.
+constexpr std::string_view UserText(const char* /*context*/, std::string_view text)
+{
+    return text;
+}
+
 char Upper(char c)
 {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -326,15 +334,16 @@ std::string_view TileErrorMessage(TileError error)
 {
     switch (error) {
     case TileError::None: return {};
-    case TileError::NotATileName: return "\"***_dem.tif\"ファイル以外は読み込めません．";
-    case TileError::CannotOpen: return "ファイルが読み込めません．";
-    case TileError::NotARegularFile: return "通常のファイルではありません．";
-    case TileError::TooShort: return "標高データを最後まで読めません．";
-    case TileError::DamagedTiff: return "TIFFファイルが壊れています．";
-    case TileError::WrongShape: return "3601×3601の16ビット標高タイルではありません．";
-    case TileError::UnsupportedSampleFormat: return "16ビット整数以外の標高データは読み込めません．";
-    case TileError::PolarLatitude: return "タイルの緯度が範囲外です．";
-    case TileError::Cancelled: return "読み込みを中止しました．";
+    case TileError::NotATileName: return UserText("TileError", "\"***_dem.tif\"ファイル以外は読み込めません．");
+    case TileError::CannotOpen: return UserText("TileError", "ファイルが読み込めません．");
+    case TileError::NotARegularFile: return UserText("TileError", "通常のファイルではありません．");
+    case TileError::TooShort: return UserText("TileError", "標高データを最後まで読めません．");
+    case TileError::DamagedTiff: return UserText("TileError", "TIFFファイルが壊れています．");
+    case TileError::WrongShape: return UserText("TileError", "3601×3601の16ビット標高タイルではありません．");
+    case TileError::UnsupportedSampleFormat:
+        return UserText("TileError", "16ビット整数以外の標高データは読み込めません．");
+    case TileError::PolarLatitude: return UserText("TileError", "タイルの緯度が範囲外です．");
+    case TileError::Cancelled: return UserText("TileError", "読み込みを中止しました．");
     }
     return {};
 }
@@ -505,6 +514,8 @@ void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileI
     params.centreLon = centre.centreLon;
 }
 
+}  // namespace
+
 void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)
 {
     view.latitude = centre.centreLat - 0.25;
@@ -514,8 +525,6 @@ void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)
     view.viewAngle = 40;
     view.pitch = -5;
 }
-
-}  // namespace
 
 TileError LoadTileInto(
     const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)

@@ -55,6 +55,10 @@ int32_t ResampleEastWest(
     double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step);
 void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step);
 
+// The start view of a tile: a quarter degree south of its centre, looking
+// north, 1000 m up.
+void ResetViewpoint(Viewpoint& view, const GeoCentre& centre);
+
 // What the loading window hears of a load.
 struct LoadListener {
     virtual ~LoadListener() = default;

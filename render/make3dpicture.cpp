@@ -10,6 +10,7 @@
 
 int32_t GroundFollow = 0;
 double EyeAltitude = 0;
+int32_t HeightExaggeration = kTrueHeightQuarters;
 
 namespace {
 
@@ -33,6 +34,11 @@ uint32_t SkyColour(int32_t lift)
     return kBaseSkyColour + (uint32_t(lift) << 8) + (uint32_t(lift) << 16);
 }
 
+int32_t DrawnHeight(int16_t height)
+{
+    return (height * HeightExaggeration) >> 2;
+}
+
 // The ground under the eye: the highest of an 8 x 8 sample, every second cell
 // around the eye cell, plus the clearance; 0 off the tile.
 int32_t HighestGroundNear(const TileInfo& tileInfo, const int16_t* const* heightGrid, int32_t eyeX, int32_t eyeY)
@@ -45,7 +51,7 @@ int32_t HighestGroundNear(const TileInfo& tileInfo, const int16_t* const* height
             continue;
         for (int32_t c = cx - kGroundReach; c < cx + kGroundReach; c += kGroundStep)
             if (c > 0 && c < tileInfo.width)
-                highest = std::max(highest, heightGrid[r][c] + kGroundClearance);
+                highest = std::max(highest, DrawnHeight(heightGrid[r][c]) + kGroundClearance);
     }
     return highest;
 }
@@ -67,6 +73,7 @@ void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, in
     p.cosPitch = TruncWithin(std::cos(tilt) * kRotationUnit, kRotationUnit);
     p.sinPitch = TruncWithin(std::sin(tilt) * kRotationUnit, kRotationUnit);
     p.metresPerCell = grid.metresPerCell;
+    p.heightQuarters = HeightExaggeration;
 }
 
 // Sky above the terrain of every column, with the skyline softened. Row by

@@ -34,6 +34,9 @@ EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid
 extern int32_t GroundFollow;
 // The eye altitude of the last frame, metres (always a whole number).
 extern double EyeAltitude;
+// Heights are drawn this many quarters as high: kTrueHeightQuarters, the
+// start value, draws them as they are. The readouts' heights stay true.
+extern int32_t HeightExaggeration;
 
 // SkyRowColours[0 .. H-1] for a frame of W x H: deep blue high up, brightening
 // over the 200 rows above the horizon.

@@ -359,7 +359,9 @@ int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first,
         for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
             const int64_t px = int64_t(slot->col) << kCellFracBits;
             const int64_t py = int64_t(slot->row) << kCellFracBits;
-            const int64_t pz = (int64_t(slot->height) * kCellUnits * zScale) >> kHeightScaleBits;
+            // In quarters, so that four quarters give the very same integers.
+            const int64_t pz =
+                (int64_t(slot->height) * kCellUnits * zScale * p.heightQuarters) >> (kHeightScaleBits + 2);
             ScreenPoint sp =
                 Project(p, W, H, HoldOffset(px - p.eyeX), HoldOffset(py - p.eyeY), HoldOffset(pz - p.eyeZ));
             if (s < kFeedbackStrips && sp.sy < H) {

@@ -8,6 +8,9 @@
 
 #include "render/framebuffers.h"
 
+// Heights drawn in quarters of their height: four quarters draw them as they are.
+inline constexpr int32_t kTrueHeightQuarters = 4;
+
 // Per-frame projection constants, set by RasteriseFrame.
 struct ProjectionRecord {
     int32_t eyeX = 0;  // eye position, 1/256 cell, x east
@@ -20,6 +23,7 @@ struct ProjectionRecord {
     int32_t focalX = 0;  // focal lengths in pixels
     int32_t focalY = 0;
     double metresPerCell = 0;  // the frame's cell size, for the height scale
+    int32_t heightQuarters = kTrueHeightQuarters;
 };
 extern ProjectionRecord ProjectionSetup;
 

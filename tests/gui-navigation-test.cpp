@@ -460,3 +460,84 @@ TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KeyFlight, RatesScaleWithModifiersAndKeepTheMouseLimits)
+{
+    RenderParams grid;
+    grid.centreLat = 35.5;
+    Viewpoint view;
+    view.azimuth = 350;
+    view.minAltitude = 1000;
+    view.viewAngle = 40;
+    KeyFlight keys;
+    EXPECT_FALSE(keys.moving());
+
+    keys.press(KeyMotion::TurnRight);
+    keys.apply(view, grid, 100, 1, 1);
+    EXPECT_NEAR(view.azimuth, 35, 1e-9) << "past north";
+    keys.release(KeyMotion::TurnRight);
+
+    keys.press(KeyMotion::Forward);
+    view.azimuth = 0;
+    const double latitude = view.latitude;
+    keys.apply(view, grid, 100, SpeedScaleFor(Qt::ShiftModifier), 0.5);  // 10 x 10 steps of 100 m a second
+    EXPECT_NEAR((view.latitude - latitude) * MetresPerDegree, 5000, 1e-6);
+    keys.apply(view, grid, 100, SpeedScaleFor(Qt::AltModifier), 0.5);
+    EXPECT_NEAR((view.latitude - latitude) * MetresPerDegree, 5050, 1e-6);
+    keys.release(KeyMotion::Forward);
+
+    keys.press(KeyMotion::Climb);
+    keys.press(KeyMotion::Descend);
+    keys.apply(view, grid, 100, 1, 1);
+    EXPECT_EQ(view.minAltitude, 1000) << "opposite keys cancel";
+    keys.release(KeyMotion::Climb);
+    keys.apply(view, grid, 100, 1, 10);
+    EXPECT_EQ(view.minAltitude, 10);
+
+    keys.releaseAll();
+    keys.press(KeyMotion::Narrow);
+    keys.apply(view, grid, 100, 1, 10);
+    EXPECT_EQ(view.viewAngle, 5);
+    keys.releaseAll();
+    keys.press(KeyMotion::Widen);
+    keys.apply(view, grid, 100, 1, 10);
+    EXPECT_EQ(view.viewAngle, 60);
+    keys.releaseAll();
+    EXPECT_FALSE(keys.moving());
+}
+
+}  // namespace
+
+TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
+{
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
+    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), mainWindow.get()) << "a button took the focus";
+
+    const double azimuth = TheViewpoint.azimuth;
+    const int32_t frames = Frames();
+    QTest::keyPress(mainWindow.get(), Qt::Key_Right);
+    QTest::qWait(100);
+    QTest::keyRelease(mainWindow.get(), Qt::Key_Right);
+    const double turned = TheViewpoint.azimuth;
+    EXPECT_GT(turned, azimuth);
+    EXPECT_GT(Frames(), frames);
+    QTest::qWait(50);
+    EXPECT_EQ(TheViewpoint.azimuth, turned) << "still turning after the release";
+
+    QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
+    EXPECT_TRUE(mainWindow->lbInfo2->text().endsWith(QStringLiteral("×1.25")));
+    QTest::keyClick(mainWindow.get(), Qt::Key_BracketLeft);
+    EXPECT_FALSE(mainWindow->lbInfo2->text().contains(QStringLiteral("×")));
+
+    QTest::keyClick(mainWindow.get(), Qt::Key_Home);
+    EXPECT_DOUBLE_EQ(TheViewpoint.azimuth, 0);
+    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.25);
+    QTest::keyClick(mainWindow.get(), Qt::Key_Space);
+    EXPECT_TRUE(mainWindow->Timer1->isActive());
+    QTest::keyClick(mainWindow.get(), Qt::Key_Space);
+    EXPECT_FALSE(mainWindow->Timer1->isActive());
+}

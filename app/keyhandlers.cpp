@@ -1,0 +1,118 @@
+// The main window's keyboard: flying keys start the key clock, the others
+// act at once. Every change is drawn at once, as for the mouse.
+
+#include <algorithm>
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/apunit1.h"
+#include "app/sharedstate.h"
+#include "loading/leadinginteger.h"
+#include "loading/tilereader.h"
+#include "render/make3dpicture.h"
+
+namespace {
+
+// The key clock's tick, and the longest step it takes when frames are slow:
+// a slow frame slows the flight instead of making it jump.
+constexpr int kKeyTickMs = 10;
+constexpr qint64 kKeyStepMaxMs = 100;
+
+constexpr int kExaggerationMin = 4;  // quarters: x 1.0
+constexpr int kExaggerationMax = 12;  // x 3.0
+
+}  // namespace
+
+void TForm1::setUpKeyboard()
+{
+    keyTimer_->setInterval(kKeyTickMs);
+    connect(keyTimer_, &QTimer::timeout, this, &TForm1::KeyTimerTick);
+    // The window keeps the focus: a button that took it would swallow Space
+    // and the arrow keys.
+    setFocusPolicy(Qt::StrongFocus);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setFocusPolicy(Qt::NoFocus);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat())
+        return;  // the key clock moves a held key on
+    if (const std::optional<KeyMotion> motion = MotionForKey(event->key())) {
+        keyFlight_.press(*motion);
+        if (!keyTimer_->isActive()) {
+            keyClock_.start();
+            keyTimer_->start();
+        }
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Home: ReturnToStartView(); break;
+    case Qt::Key_Space: BtnDemoClick(BtnDemo); break;
+    case Qt::Key_F11: isFullScreen() ? showNormal() : showFullScreen(); break;
+    case Qt::Key_F1: ShowKeysHelp(); break;
+    case Qt::Key_BracketRight: StepExaggeration(1); break;
+    case Qt::Key_BracketLeft: StepExaggeration(-1); break;
+    default: QWidget::keyPressEvent(event); break;
+    }
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat())
+        return;
+    if (const std::optional<KeyMotion> motion = MotionForKey(event->key()))
+        keyFlight_.release(*motion);
+    else
+        QWidget::keyReleaseEvent(event);
+}
+
+void TForm1::KeyTimerTick()
+{
+    // A window that lost the focus hears no releases.
+    if (!isActiveWindow())
+        keyFlight_.releaseAll();
+    if (!keyFlight_.moving()) {
+        keyTimer_->stop();
+        return;
+    }
+    const double seconds = double(std::clamp<qint64>(keyClock_.restart(), kKeyTickMs, kKeyStepMaxMs)) / 1000;
+    if (TheRenderParams.columns == 0)
+        return;
+    const double stepMetres = double(LeadingInteger(BtnFore->toolTip().toStdString()));
+    keyFlight_.apply(
+        TheViewpoint, TheRenderParams, stepMetres, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
+    PaintBox1Paint();
+}
+
+void TForm1::ReturnToStartView()
+{
+    if (TheRenderParams.columns == 0)
+        return;
+    ResetViewpoint(TheViewpoint, {TheRenderParams.centreLat, TheRenderParams.centreLon});
+    PaintBox1Paint();
+}
+
+void TForm1::StepExaggeration(int quarters)
+{
+    HeightExaggeration = std::clamp(HeightExaggeration + quarters, kExaggerationMin, kExaggerationMax);
+    PaintBox1Paint();
+}
+
+void TForm1::ShowKeysHelp()
+{
+    QMessageBox::information(this, windowTitle(),
+        tr("← →\t向きを変える\n"
+           "↑ ↓\t前後に進む（Shiftで10倍，Altで1/10）\n"
+           "PageUp / PageDown\t最低高度を上げ下げ\n"
+           "+ / -\t視野角を狭める・広げる\n"
+           "[ / ]\t高さの強調を下げる・上げる\n"
+           "Home\t最初の視点に戻る\n"
+           "Space\tデモを始める・止める\n"
+           "F11\t全画面\n"
+           "F1\tこの一覧\n\n"
+           "地図：クリックで移動，ドラッグで移動と向き，右クリックでその方向を向く\n"
+           "3D表示：上半分のドラッグで向きと傾き，下半分で横移動と高度，Ctrl+上下で視野角"));
+}
