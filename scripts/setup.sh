@@ -10,7 +10,7 @@ packages=(
   libtiff-dev
   clang libfuzzer-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth imagemagick x11-utils xdotool
+  xvfb xauth imagemagick x11-utils xdotool libx11-dev
 )
 
 missing=()
