@@ -14,8 +14,10 @@
 #include <QScreen>
 #include <QThread>
 
+#include "app/gotoplace.h"
 #include "app/navigation.h"
 #include "app/readouts.h"
+#include "app/savepicture.h"
 #include "app/sharedstate.h"
 #include "loading/leadinginteger.h"
 #include "loading/terrain.h"
@@ -131,6 +133,8 @@ TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* paren
         label->adjustSize();
     connectHandlers();
     setUpKeyboard();
+    AddPictureActions(*this);
+    AddGoToPlace(*this);
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -275,6 +279,7 @@ void TForm1::OpenTile(const QByteArray& nativePath)
     opening_ = false;
     if (result != 0)
         return;
+    tilePath_ = nativePath;
     //: The window title with a tile open: the program's name and version, then the tile's path.
     setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(nativePath)));
     PaintBox1Paint();

@@ -41,6 +41,8 @@ public:
     // opens as it is. The QString form is for names typed or shown in Qt.
     void OpenTile(const QByteArray& nativePath);
     void OpenTile(const QString& fileName);
+    // The loaded tile's path as the system's bytes; empty until one loads.
+    const QByteArray& TilePath() const { return tilePath_; }
     void lbLinkAsterClick();
     void lbLinkUlvarenClick();
 
@@ -107,6 +109,7 @@ private:
     QByteArrayList commandLine_;
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened
+    QByteArray tilePath_;
     KeyFlight keyFlight_;
     QTimer* keyTimer_;  // runs while a flying key is held
     QElapsedTimer keyClock_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -20,9 +21,10 @@ template <typename T> std::unique_ptr<T[]> Cleared(std::size_t count)
     return std::unique_ptr<T[]>(new T[count]());
 }
 
-// The blocks live until the process ends; they are held here only so that
-// leak checkers see them owned.
-struct Storage {
+}  // namespace
+
+// Every block of one buffer set.
+struct OwnedFrameBuffers::Blocks {
     std::unique_ptr<uint32_t*[]> colourRows;
     std::unique_ptr<uint32_t*[]> depthRows;
     std::unique_ptr<int16_t*[]> heightRows;
@@ -34,7 +36,64 @@ struct Storage {
     std::unique_ptr<StripSample[]> sampleStrips;
     std::unique_ptr<ScreenPoint[]> projectedSamples;
 };
-Storage storage;
+
+OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_unique<Blocks>())
+{
+    const int32_t w = bitmap.width();
+    const int32_t h = bitmap.height();
+    const std::size_t pixels = std::size_t(w) * std::size_t(h);
+    Blocks& b = *blocks_;
+
+    b.columnTop = Cleared<int32_t>(w);
+    b.columnColour = Cleared<uint32_t>(w);
+    b.depthBlock = Cleared<uint32_t>(pixels);
+    b.heightBlock = Cleared<int16_t>(pixels);
+    b.sampleStrips = Cleared<StripSample>(kSampleStripSlots);
+    b.projectedSamples = Cleared<ScreenPoint>(kSampleStripSlots);
+    b.colourRows = Cleared<uint32_t*>(h);
+    b.depthRows = Cleared<uint32_t*>(h);
+    b.heightRows = Cleared<int16_t*>(h);
+    for (int32_t y = 0; y < h; ++y) {
+        b.colourRows[y] = bitmap.scanLine(y);
+        b.depthRows[y] = b.depthBlock.get() + std::size_t(y) * w;
+        b.heightRows[y] = b.heightBlock.get() + std::size_t(y) * w;
+    }
+    b.skyRowColours = Cleared<uint32_t>(h);
+
+    set_.width = w;
+    set_.height = h;
+    // Until the first frame states its size; a frame stage always clips the
+    // pair to the allocated size before it draws.
+    set_.frameWidth = 1024;
+    set_.frameHeight = 1024;
+    set_.ColourRows = b.colourRows.get();
+    set_.DepthRows = b.depthRows.get();
+    set_.HeightRows = b.heightRows.get();
+    set_.ColumnTop = b.columnTop.get();
+    set_.ColumnColour = b.columnColour.get();
+    set_.SkyRowColours = b.skyRowColours.get();
+    set_.ReciprocalTable = kReciprocals.data();
+    set_.SampleStrips = b.sampleStrips.get();
+    set_.ProjectedSamples = b.projectedSamples.get();
+}
+
+OwnedFrameBuffers::~OwnedFrameBuffers() = default;
+
+ScopedFrameBuffers::ScopedFrameBuffers(const FrameBufferSet& set) : saved_(FrameBuffers)
+{
+    FrameBuffers = set;
+}
+
+ScopedFrameBuffers::~ScopedFrameBuffers()
+{
+    FrameBuffers = saved_;
+}
+
+namespace {
+
+// The screen's buffers live until the process ends; they are held here only
+// so that leak checkers see them owned.
+std::optional<OwnedFrameBuffers> screenBuffers;
 bool prepared = false;
 FrameBuffersRecord view;
 
@@ -51,44 +110,9 @@ void PrepareFrameBuffers(Bitmap32& bitmap)
     if (prepared)
         return;
     prepared = true;
-
-    const int32_t w = bitmap.width();
-    const int32_t h = bitmap.height();
-    const std::size_t pixels = std::size_t(w) * std::size_t(h);
-
-    storage.columnTop = Cleared<int32_t>(w);
-    storage.columnColour = Cleared<uint32_t>(w);
-    storage.depthBlock = Cleared<uint32_t>(pixels);
-    storage.heightBlock = Cleared<int16_t>(pixels);
-    storage.sampleStrips = Cleared<StripSample>(kSampleStripSlots);
-    storage.projectedSamples = Cleared<ScreenPoint>(kSampleStripSlots);
-    storage.colourRows = Cleared<uint32_t*>(h);
-    storage.depthRows = Cleared<uint32_t*>(h);
-    storage.heightRows = Cleared<int16_t*>(h);
-    for (int32_t y = 0; y < h; ++y) {
-        storage.colourRows[y] = bitmap.scanLine(y);
-        storage.depthRows[y] = storage.depthBlock.get() + std::size_t(y) * w;
-        storage.heightRows[y] = storage.heightBlock.get() + std::size_t(y) * w;
-    }
-    storage.skyRowColours = Cleared<uint32_t>(h);
-
-    FrameBuffers.width = w;
-    FrameBuffers.height = h;
-    // Until the first frame states its size; a frame stage always clips the
-    // pair to the allocated size before it draws.
-    FrameBuffers.frameWidth = 1024;
-    FrameBuffers.frameHeight = 1024;
-    FrameBuffers.ColourRows = storage.colourRows.get();
-    FrameBuffers.DepthRows = storage.depthRows.get();
-    FrameBuffers.HeightRows = storage.heightRows.get();
-    FrameBuffers.ColumnTop = storage.columnTop.get();
-    FrameBuffers.ColumnColour = storage.columnColour.get();
-    FrameBuffers.SkyRowColours = storage.skyRowColours.get();
-    FrameBuffers.ReciprocalTable = kReciprocals.data();
-    FrameBuffers.SampleStrips = storage.sampleStrips.get();
-    FrameBuffers.ProjectedSamples = storage.projectedSamples.get();
-
-    view = {w, h, FrameBuffers.ColourRows, FrameBuffers.DepthRows, FrameBuffers.HeightRows};
+    FrameBuffers = screenBuffers.emplace(bitmap).Set();
+    view = {FrameBuffers.width, FrameBuffers.height, FrameBuffers.ColourRows, FrameBuffers.DepthRows,
+        FrameBuffers.HeightRows};
 }
 
 void SetFrameSize(int32_t W, int32_t H)

@@ -1,9 +1,11 @@
 #pragma once
 // The render target of the 3D view and the renderer's working memory, set up
-// once at start-up from the screen-sized frame bitmap.
+// once at start-up from the screen-sized frame bitmap; frames of other sizes
+// are drawn into buffer sets of their own, put in its place for a while.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "loading/raster.h"
 
@@ -69,6 +71,39 @@ extern FrameBufferSet FrameBuffers;
 // these buffers no frame can be drawn.
 void PrepareFrameBuffers(Bitmap32& bitmap);
 bool FrameBuffersPrepared();
+
+// A buffer set of its own over `bitmap`'s rows, laid out and cleared as
+// PrepareFrameBuffers makes the screen's, for frames of another size. Freed
+// when it is destroyed; the bitmap must outlive it. An allocation failure
+// throws std::bad_alloc.
+class OwnedFrameBuffers {
+public:
+    explicit OwnedFrameBuffers(Bitmap32& bitmap);
+    ~OwnedFrameBuffers();
+    OwnedFrameBuffers(const OwnedFrameBuffers&) = delete;
+    OwnedFrameBuffers& operator=(const OwnedFrameBuffers&) = delete;
+
+    const FrameBufferSet& Set() const { return set_; }
+
+private:
+    struct Blocks;
+    std::unique_ptr<Blocks> blocks_;
+    FrameBufferSet set_;
+};
+
+// Frames drawn while it lives go to `set`; the set in place before, its
+// frame-size pair included, comes back when it ends. FrameBuffersView()
+// keeps describing the screen's buffers throughout.
+class ScopedFrameBuffers {
+public:
+    explicit ScopedFrameBuffers(const FrameBufferSet& set);
+    ~ScopedFrameBuffers();
+    ScopedFrameBuffers(const ScopedFrameBuffers&) = delete;
+    ScopedFrameBuffers& operator=(const ScopedFrameBuffers&) = delete;
+
+private:
+    FrameBufferSet saved_;
+};
 // Sets the frame-size pair to W x H clipped to the prepared buffers: the one
 // place the pair is bounded, so every reader may trust it.
 void SetFrameSize(int32_t W, int32_t H);

@@ -1,0 +1,236 @@
+#include "app/savepicture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include <QAction>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QKeySequence>
+#include <QStandardPaths>
+
+#include "app/apunit1.h"
+#include "app/messagebox.h"
+#include "app/sharedstate.h"
+#include "loading/terrain.h"
+#include "render/framebuffers.h"
+#include "render/offscreenframe.h"
+
+namespace {
+
+const char* const kContext = "SavePicture";
+// Frames drawn before the one saved, so that the detail settles at its size.
+constexpr int kSettleFrames = 8;
+constexpr QSize kLargeSizes[] = {{1920, 1080}, {3840, 2160}};
+
+QString Translated(const char* text)
+{
+    return QCoreApplication::translate(kContext, text);
+}
+
+// "N35", "S08": the whole degrees of the cell's south-west corner.
+QString CellName(const RenderParams& params)
+{
+    const int lat = int(std::floor(params.centreLat));
+    const int lon = int(std::floor(params.centreLon));
+    return QString::asprintf("%c%02d%c%03d", lat >= 0 ? 'N' : 'S', std::abs(lat), lon >= 0 ? 'E' : 'W', std::abs(lon));
+}
+
+// "35.2500N": four decimals, the hemisphere of the rounded value.
+QString Degrees(double angle, char positive, char negative)
+{
+    const double rounded = std::round(angle * 10000) / 10000;
+    return QString::asprintf("%.4f%c", std::fabs(rounded), rounded >= 0 ? positive : negative);
+}
+
+using PngTexts = std::vector<std::pair<QString, QString>>;
+
+PngTexts TileTexts(const TForm1& window)
+{
+    return {{QStringLiteral("Software"), QStringLiteral("Ulvaren Vantorel ") + VersionText},
+        {QStringLiteral("Tile"), QFileInfo(QFile::decodeName(window.TilePath())).fileName()}};
+}
+
+PngTexts ViewTexts(const TForm1& window, const Viewpoint& view, int32_t altitude)
+{
+    PngTexts texts = TileTexts(window);
+    const auto number = [](double value, int decimals) { return QString::number(value, 'f', decimals); };
+    texts.insert(texts.end(),
+        {{QStringLiteral("Latitude"), number(view.latitude, 6)},
+            {QStringLiteral("Longitude"), number(view.longitude, 6)},
+            {QStringLiteral("Minimum altitude"), number(view.minAltitude, 0)},
+            {QStringLiteral("Altitude"), QString::number(altitude)},
+            {QStringLiteral("Azimuth"), number(view.azimuth, 1)}, {QStringLiteral("Pitch"), number(view.pitch, 1)},
+            {QStringLiteral("View angle"), number(view.viewAngle, 1)}});
+    return texts;
+}
+
+// A wait cursor while a large picture is drawn or written.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+bool TileLoaded()
+{
+    return TheRenderParams.columns != 0 && TheTerrain;
+}
+
+// The size of the frame on the screen: the view, within the screen's buffers.
+QSize ShownSize(const TForm1& window)
+{
+    const FrameBuffersRecord& buffers = FrameBuffersView();
+    return {std::min(window.PaintBox1->width(), int(buffers.width)),
+        std::min(window.PaintBox1->height(), int(buffers.height))};
+}
+
+// The current view at `size`, without the crosshair, drawn off the screen.
+// A null image when there is not enough memory, said to the user.
+QImage RenderView(QSize size, int32_t& altitude)
+{
+    try {
+        const BusyCursor busy;
+        Bitmap32 bitmap(size.width(), size.height());
+        altitude = RenderOffscreen(bitmap, kSettleFrames, *TheTerrain, TheRenderParams, TheViewpoint);
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            std::memcpy(image.scanLine(y), bitmap.scanLine(y), std::size_t(size.width()) * sizeof(uint32_t));
+        return image;
+    } catch (const std::bad_alloc&) {
+        ShowMessage(Translated("メモリが足りません"));
+        return {};
+    }
+}
+
+QImage ReliefImage()
+{
+    const TileInfo& relief = TheTerrain->tileInfo;
+    QImage image(relief.width, relief.height, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    for (int y = 0; y < relief.height; ++y)
+        std::memcpy(image.scanLine(y), relief.scanLines[y], std::size_t(relief.width) * sizeof(uint32_t));
+    return image;
+}
+
+// Asks where to save, starting from `name` in the folder used last.
+QString AskPath(TForm1& window, const QString& title, const QString& name)
+{
+    static QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    QString path =
+        QFileDialog::getSaveFileName(&window, title, QDir(folder).filePath(name), QStringLiteral("PNG (*.png)"));
+    if (path.isEmpty())
+        return path;
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path += QStringLiteral(".png");
+    folder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void Write(const QImage& image, const QString& path, const PngTexts& texts)
+{
+    const BusyCursor busy;
+    QImageWriter writer(path, "png");
+    for (const auto& [key, value] : texts)
+        writer.setText(key, value);
+    if (!writer.write(image))
+        ShowMessage(Translated("保存できません：") + path + QStringLiteral("\n") + writer.errorString());
+}
+
+// The dialog's title is the menu entry's text.
+QString TitleOf(QString text)
+{
+    return text.remove(QChar(0x2026)).remove(QStringLiteral("&"));
+}
+
+void SaveView(TForm1& window, QSize size, const QString& title)
+{
+    if (!TileLoaded())
+        return;
+    // Drawn before the dialog: the demo flies on while it is open.
+    const Viewpoint view = TheViewpoint;
+    const QString name = ViewPictureName(TheRenderParams, view);
+    int32_t altitude = 0;
+    const QImage image = RenderView(size.isEmpty() ? ShownSize(window) : size, altitude);
+    if (image.isNull())
+        return;
+    const QString path = AskPath(window, title, name);
+    if (!path.isEmpty())
+        Write(image, path, ViewTexts(window, view, altitude));
+}
+
+void SaveRelief(TForm1& window, const QString& title)
+{
+    if (!TileLoaded())
+        return;
+    const QString path = AskPath(window, title, CellName(TheRenderParams) + QStringLiteral("_relief.png"));
+    if (path.isEmpty())
+        return;
+    const QImage image = ReliefImage();
+    if (image.isNull()) {
+        ShowMessage(Translated("メモリが足りません"));
+        return;
+    }
+    Write(image, path, TileTexts(window));
+}
+
+void CopyView(TForm1& window)
+{
+    if (!TileLoaded())
+        return;
+    int32_t altitude = 0;
+    const QImage image = RenderView(ShownSize(window), altitude);
+    if (!image.isNull())
+        QGuiApplication::clipboard()->setImage(image);
+}
+
+template <typename Handler> void AddAction(QWidget* owner, const QString& text, QKeySequence keys, Handler handler)
+{
+    auto* action = new QAction(text, owner);
+    action->setShortcut(keys);
+    QObject::connect(action, &QAction::triggered, owner, [handler, title = TitleOf(text)] { handler(title); });
+    owner->addAction(action);
+}
+
+}  // namespace
+
+QString ViewPictureName(const RenderParams& params, const Viewpoint& view)
+{
+    int azimuth = int(std::lround(view.azimuth)) % 360;
+    if (azimuth < 0)
+        azimuth += 360;
+    return CellName(params) + QStringLiteral("_") + Degrees(view.latitude, 'N', 'S') + QStringLiteral("_") +
+        Degrees(view.longitude, 'E', 'W') + QStringLiteral("_az%1.png").arg(azimuth);
+}
+
+void AddPictureActions(TForm1& window)
+{
+    PaintBox* view = window.PaintBox1;
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    TForm1* w = &window;
+    AddAction(view, Translated("3D画像を保存…"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        [w](const QString& title) { SaveView(*w, {}, title); });
+    for (const QSize size : kLargeSizes)
+        AddAction(view, Translated("%1×%2で保存…").arg(size.width()).arg(size.height()), {},
+            [w, size](const QString& title) { SaveView(*w, size, title); });
+    AddAction(view, Translated("陰影図を保存…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+        [w](const QString& title) { SaveRelief(*w, title); });
+    AddAction(
+        view, Translated("3D画像をコピー"), QKeySequence(Qt::CTRL | Qt::Key_C), [w](const QString&) { CopyView(*w); });
+}
