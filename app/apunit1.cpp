@@ -281,7 +281,8 @@ void TForm1::OpenTile(const QByteArray& nativePath)
         return;
     tilePath_ = nativePath;
     //: The window title with a tile open: the program's name and version, then the tile's path.
-    setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(nativePath)));
+    setWindowTitle(
+        tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(nativePath)));
     PaintBox1Paint();
     PaintBox2Paint();
     BtnFore->setEnabled(true);

@@ -1,29 +1,69 @@
 // Ulvaren Vantorel: one elevation tile as an interactive 3D landscape.
-// The first argument, if any, is a tile to open.
+// The first argument that is not an option, if any, is a tile to open.
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include <QApplication>
+#include <QLocale>
 
 #include "app/apunit1.h"
+#include "app/commandline.h"
+#include "app/language.h"
 #include "app/messagebox.h"
 #include "loading/unitfileload.h"
 
+namespace {
+
+QByteArrayList ArgumentsOf(int argc, char* argv[])
+{
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    return arguments;
+}
+
+void SpeakTheChosenLanguage(const CommandLine& commandLine)
+{
+    const QString language = ChooseLanguage(commandLine.language, QLocale::system().uiLanguages());
+    if (!InstallTranslation(language))
+        std::fprintf(stderr, "vantorel: no translation into \"%s\"\n", qPrintable(language));
+}
+
+void Print(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
+    // --help and --version answer before anything asks for a display, which
+    // the main application object does.
+    if (const CommandLine early = ParseCommandLine(ArgumentsOf(argc, argv)); early.help || early.version) {
+        QCoreApplication app(argc, argv);
+        SpeakTheChosenLanguage(early);
+        Print(stdout, early.help ? UsageText() : VersionLine());
+        return EXIT_SUCCESS;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantorel"));
+    // Read again once Qt has taken its own options (-platform, -style, ...).
+    const CommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));
+    // Before the windows are made: their forms take their texts as they are built.
+    SpeakTheChosenLanguage(commandLine);
+    if (commandLine.error != CommandLineError::None) {
+        Print(stderr, ErrorText(commandLine));
+        return 2;
+    }
     try {
         // The loading window creates the run's large buffers, which the main
         // window's views draw from.
         TForm2 loadingWindow;
-        // The arguments Qt has not taken, as the system's bytes: a path need
-        // not be valid UTF-8.
-        QByteArrayList commandLine;
-        for (int i = 1; i < argc; ++i)
-            commandLine.append(QByteArray(argv[i]));
-        TForm1 mainWindow(loadingWindow, commandLine);
+        // The tiles stay the system's bytes: a path need not be valid UTF-8.
+        TForm1 mainWindow(loadingWindow, commandLine.tiles);
         mainWindow.show();
         // The main window starts as the active one, which opens the tile named
         // on the command line.

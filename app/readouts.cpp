@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace {
@@ -29,24 +30,38 @@ QString FormatDms(double angle)
     a /= 60;
     const int minutes = int(a % 60);
     const int64_t degrees = a / 60;
-    return QString::asprintf(" %3lldﾟ%02d'%02d\"%d", static_cast<long long>(degrees), minutes, seconds, tenths);
+    //: Degrees, minutes, seconds and tenths of a second of an angle.
+    return QCoreApplication::translate("Readouts", " %1ﾟ%2'%3\"%4")
+        .arg(static_cast<qlonglong>(degrees), 3)
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(seconds, 2, 10, QLatin1Char('0'))
+        .arg(tenths);
 }
 
 QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters)
 {
-    const QString exaggeration =
-        heightQuarters == kTrueHeightQuarters ? QString() : QString::asprintf("　高さ×%g", heightQuarters / 4.0);
-    return QStringLiteral("視点：") + Hemisphere(view.latitude, "N", "S") + FormatDms(view.latitude) +
-        QStringLiteral("　") + Hemisphere(view.longitude, "E", "W") + FormatDms(view.longitude) + QStringLiteral("　") +
-        QString::asprintf("　最低高度：%4.0f(m)", view.minAltitude) + QString::asprintf("　高度：%4.0f(m)", altitude) +
-        QString::asprintf("　方位：%5.1fﾟ", view.azimuth) + QString::asprintf("　ﾋﾟｯﾁ：%4.1fﾟ", view.pitch) +
-        QString::asprintf("　視野角は%4.1fﾟ", view.viewAngle) + exaggeration;
+    //: How many times higher than they are the heights are drawn.
+    const QString exaggeration = heightQuarters == kTrueHeightQuarters
+        ? QString()
+        : QCoreApplication::translate("Readouts", "　高さ×%1").arg(QString::asprintf("%g", heightQuarters / 4.0));
+    //: The 3D view's status line: the eye's latitude and longitude, its lowest
+    //: altitude and its altitude in metres, the azimuth, pitch and angle of view.
+    return QCoreApplication::translate(
+               "Readouts", "視点：%1　%2　　最低高度：%3(m)　高度：%4(m)　方位：%5ﾟ　ﾋﾟｯﾁ：%6ﾟ　視野角は%7ﾟ")
+               .arg(Hemisphere(view.latitude, "N", "S") + FormatDms(view.latitude),
+                   Hemisphere(view.longitude, "E", "W") + FormatDms(view.longitude),
+                   QString::asprintf("%4.0f", view.minAltitude), QString::asprintf("%4.0f", altitude),
+                   QString::asprintf("%5.1f", view.azimuth), QString::asprintf("%4.1f", view.pitch),
+                   QString::asprintf("%4.1f", view.viewAngle)) +
+        exaggeration;
 }
 
 QString CursorInfoText(double distance, int height)
 {
     const QString grouped = QLocale().toString(distance, 'f', 0).rightJustified(kMinDistanceWidth);
-    return QStringLiteral("Z.距離:") + grouped + QString::asprintf("(m),  標高:%5d(m)", height);
+    //: The cursor line: the distance to the ground under the cursor and its height, in metres.
+    return QCoreApplication::translate("Readouts", "Z.距離:%1(m),  標高:%2(m)")
+        .arg(grouped, QString::asprintf("%5d", height));
 }
 
 double FrameRate(uint32_t now, uint32_t then)
@@ -60,5 +75,5 @@ double FrameRate(uint32_t now, uint32_t then)
 
 QString FrameRateText(double rate)
 {
-    return QString::asprintf("%4.1f(Hz)", rate);
+    return QCoreApplication::translate("Readouts", "%1(Hz)").arg(QString::asprintf("%4.1f", rate));
 }

@@ -142,8 +142,10 @@ int TForm2::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoi
         return -1;  // the user's own doing: nothing to tell
     // Hidden first: the always-on-top window would cover the message.
     hide();
+    // The core's message is the source text of its translation.
     const std::string_view message = TileErrorMessage(error);
-    ShowMessage(QString::fromUtf8(message.data(), qsizetype(message.size())));
+    ShowMessage(
+        QCoreApplication::translate("TileError", QByteArray(message.data(), qsizetype(message.size())).constData()));
     return -1;
 }
 

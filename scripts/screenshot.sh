@@ -26,12 +26,13 @@ out=$2
 viewer=$!
 trap 'kill $viewer 2>/dev/null || true' EXIT
 
-# The title names the tile once it is loaded and drawn.
+# The title names the tile once it is loaded and drawn, in either language.
+loaded="^Ulvaren Vantorel [0-9.]+ .+"
 for _ in $(seq 100); do
-  xdotool search --name "Ulvaren Vantorel 0.08 ：" >/dev/null 2>&1 && break
+  xdotool search --name "$loaded" >/dev/null 2>&1 && break
   sleep 0.1
 done
-xdotool search --name "Ulvaren Vantorel 0.08 ：" >/dev/null || { echo "screenshot: the tile did not open" >&2; exit 1; }
+xdotool search --name "$loaded" >/dev/null || { echo "screenshot: the tile did not open" >&2; exit 1; }
 sleep 1
 import -window root "$out"
 echo "$out"

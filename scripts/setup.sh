@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev qt6-l10n-tools librsvg2-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   libtiff-dev
   clang libfuzzer-14-dev

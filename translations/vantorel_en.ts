@@ -1,0 +1,217 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>--lang には en か ja を指定してください（%1）</source>
+        <translation>--lang takes en or ja (not &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>知らないオプションです：%1</source>
+        <translation>unknown option: %1</translation>
+    </message>
+    <message>
+        <source>使い方：vantorel [オプション] [タイル_dem.tif]
+
+標高タイル（名前に「_dem.tif」を含む 3601×3601 のファイル）を3Dの風景と地図で表示します。
+タイルはウィンドウにドロップしても開けます。
+
+オプション：
+  --lang en|ja   表示する言語（指定がなければシステムの言語設定に従います）
+  -h, --help     この説明を表示して終了します
+  --version      バージョンを表示して終了します
+  --             これより後の引数はすべてファイル名です
+Qt のオプション（-platform、-display など）も使えます。
+</source>
+        <extracomment>The text of vantorel --help. The option names stay as they are.</extracomment>
+        <translation>Usage: vantorel [OPTION]... [TILE_dem.tif]
+
+Shows an elevation tile (a 3601 × 3601 file whose name holds &quot;_dem.tif&quot;) as a 3D landscape and a map.
+Tiles can also be dropped onto the window.
+
+Options:
+  --lang en|ja   the language to show (by default the system&apos;s language settings decide)
+  -h, --help     print this help and exit
+  --version      print the version and exit
+  --             every argument after this one is a file name
+Qt&apos;s own options (-platform, -display, ...) work too.
+</translation>
+    </message>
+    <message>
+        <source>使い方は vantorel --help で表示されます。</source>
+        <translation>vantorel --help shows how to use it.</translation>
+    </message>
+</context>
+<context>
+    <name>Readouts</name>
+    <message>
+        <source> %1ﾟ%2&apos;%3&quot;%4</source>
+        <extracomment>Degrees, minutes, seconds and tenths of a second of an angle.</extracomment>
+        <translation> %1°%2&apos;%3.%4&quot;</translation>
+    </message>
+    <message>
+        <source>&#x3000;高さ×%1</source>
+        <extracomment>How many times higher than they are the heights are drawn.</extracomment>
+        <translation>  heights ×%1</translation>
+    </message>
+    <message>
+        <source>視点：%1&#x3000;%2&#x3000;&#x3000;最低高度：%3(m)&#x3000;高度：%4(m)&#x3000;方位：%5ﾟ&#x3000;ﾋﾟｯﾁ：%6ﾟ&#x3000;視野角は%7ﾟ</source>
+        <extracomment>The 3D view&apos;s status line: the eye&apos;s latitude and longitude, its lowest altitude and its altitude in metres, the azimuth, pitch and angle of view.</extracomment>
+        <translation>Eye: %1 %2  Min alt: %3 m  Alt: %4 m  Azimuth: %5°  Pitch: %6°  FOV: %7°</translation>
+    </message>
+    <message>
+        <source>Z.距離:%1(m),  標高:%2(m)</source>
+        <extracomment>The cursor line: the distance to the ground under the cursor and its height, in metres.</extracomment>
+        <translation>Distance:%1 m,  Elevation:%2 m</translation>
+    </message>
+    <message>
+        <source>%1(Hz)</source>
+        <translation>%1 Hz</translation>
+    </message>
+</context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>カーソル位置情報</source>
+        <translation>At the cursor</translation>
+    </message>
+    <message>
+        <source>・・・</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>*上地図をクリックすれば視点が移動します。</source>
+        <translation>*Click the map to move the eye there.</translation>
+    </message>
+    <message>
+        <source>*マウス右クリックで視線方位を変更します。</source>
+        <translation>*Right-click it to look that way.</translation>
+    </message>
+    <message>
+        <source>100(m)</source>
+        <translation>100 m</translation>
+    </message>
+    <message>
+        <source>前進</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>後退</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>３D画面上半分を左右にドラッグすれば視線方位が変わります。</source>
+        <translation>Drag the 3D view&apos;s upper half sideways to turn.</translation>
+    </message>
+    <message>
+        <source>&#x3000;〃&#x3000;下半分を左右にドラッグすれば横方向に移動します。</source>
+        <translation>Drag its lower half sideways to move sideways.</translation>
+    </message>
+    <message>
+        <source>&#x3000;〃&#x3000;上半分を上下にドラッグすれば視線ピッチ(上下)が変わります。</source>
+        <translation>Drag its upper half up or down to tilt the view.</translation>
+    </message>
+    <message>
+        <source>&#x3000;〃&#x3000;下半分を上下にドラッグすれば高度が変わります。</source>
+        <translation>Drag its lower half up or down to climb or sink.</translation>
+    </message>
+    <message>
+        <source>&quot;ASTGTM_xxxx_dem.tif&quot;をドラッグドロップで表示します。</source>
+        <translation>Drop an &quot;ASTGTM_xxxx_dem.tif&quot; here to view it.</translation>
+    </message>
+    <message>
+        <source>ﾘﾝｸ→</source>
+        <translation>Links:</translation>
+    </message>
+    <message>
+        <source>ASTER-GDEM,ﾀﾞｳﾝﾛｰﾄﾞ</source>
+        <translation>ASTER GDEM download</translation>
+    </message>
+    <message>
+        <source>最高地点</source>
+        <translation>Summit</translation>
+    </message>
+    <message>
+        <source>旋回デモ(開始/終了)</source>
+        <translation>Demo flight (on/off)</translation>
+    </message>
+    <message>
+        <source>%1 ： %2</source>
+        <extracomment>The window title with a tile open: the program&apos;s name and version, then the tile&apos;s path.</extracomment>
+        <translation>%1 – %2</translation>
+    </message>
+    <message>
+        <source>← →	向きを変える
+↑ ↓	前後に進む（Shiftで10倍，Altで1/10）
+PageUp / PageDown	最低高度を上げ下げ
++ / -	視野角を狭める・広げる
+[ / ]	高さの強調を下げる・上げる
+Home	最初の視点に戻る
+Space	デモを始める・止める
+F11	全画面
+F1	この一覧
+
+地図：クリックで移動，ドラッグで移動と向き，右クリックでその方向を向く
+3D表示：上半分のドラッグで向きと傾き，下半分で横移動と高度，Ctrl+上下で視野角</source>
+        <translation>← →	turn
+↑ ↓	move forward or back (Shift: 10 times as far, Alt: a tenth)
+PageUp / PageDown	raise or lower the lowest altitude
++ / -	narrow or widen the angle of view
+[ / ]	less or more height exaggeration
+Home	back to the first view
+Space	start or stop the demo
+F11	full screen
+F1	this list
+
+Map: click to move, drag to move and face along the drag, right-click to face that way
+3D view: drag the upper half to turn and tilt, the lower half to slide and climb, Ctrl + up/down for the angle of view</translation>
+    </message>
+</context>
+<context>
+    <name>TForm2</name>
+    <message>
+        <source>読込中．．．</source>
+        <translation>Loading...</translation>
+    </message>
+</context>
+<context>
+    <name>TileError</name>
+    <message>
+        <source>&quot;***_dem.tif&quot;ファイル以外は読み込めません．</source>
+        <translation>Only &quot;***_dem.tif&quot; files can be opened.</translation>
+    </message>
+    <message>
+        <source>ファイルが読み込めません．</source>
+        <translation>The file cannot be read.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません．</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>標高データを最後まで読めません．</source>
+        <translation>The elevation data cannot be read to the end.</translation>
+    </message>
+    <message>
+        <source>TIFFファイルが壊れています．</source>
+        <translation>The TIFF file is damaged.</translation>
+    </message>
+    <message>
+        <source>3601×3601の16ビット標高タイルではありません．</source>
+        <translation>This is not a 3601 × 3601 tile of 16-bit heights.</translation>
+    </message>
+    <message>
+        <source>16ビット整数以外の標高データは読み込めません．</source>
+        <translation>Only heights stored as 16-bit integers can be read.</translation>
+    </message>
+    <message>
+        <source>タイルの緯度が範囲外です．</source>
+        <translation>The tile&apos;s latitude is out of range.</translation>
+    </message>
+    <message>
+        <source>読み込みを中止しました．</source>
+        <translation>Loading was stopped.</translation>
+    </message>
+</context>
+</TS>
