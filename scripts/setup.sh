@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-tools-dev qt6-l10n-tools librsvg2-bin
+  qt6-tools-dev qt6-l10n-tools librsvg2-bin dpkg-dev appstream desktop-file-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   libtiff-dev
   clang libfuzzer-14-dev

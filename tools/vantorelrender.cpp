@@ -5,6 +5,7 @@
 // usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
 //                             [--frames N] [--out FILE.png]
+//        vantorel-render --help
 
 #include <charconv>
 #include <cmath>
@@ -29,6 +30,24 @@ constexpr const char* kUsage =
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
     "                            [--frames N] [--out FILE.png]\n";
 
+constexpr const char* kHelp =
+    "\n"
+    "Loads an elevation tile (a file whose name holds \"_dem.tif\") through the viewer's own code\n"
+    "and writes what is asked for.\n"
+    "\n"
+    "  --relief FILE.png  the full-resolution shaded relief\n"
+    "  --map FILE.png     the map image\n"
+    "  --heights FILE     the final height grid: width x 3601 little-endian int16, row 0 north\n"
+    "  --size WxH         perspective frames of this size (default 656x400, at most 16384x16384)\n"
+    "  --view LAT,LON,MINALT,AZ,PITCH,ANGLE\n"
+    "                     the frames' eye: latitude and longitude, its lowest altitude in metres,\n"
+    "                     azimuth, pitch and angle of view in degrees (default: the tile's start view)\n"
+    "  --frames N         draw N frames (default 1), printing each one's figures\n"
+    "  --out FILE.png     write the last frame\n"
+    "  -h, --help         print this help and exit\n"
+    "\n"
+    "A refused tile prints the viewer's message and exits with status 1; a usage error exits with 2.\n";
+
 struct Options {
     std::string tile;
     std::string relief, map, heights, out;
@@ -37,6 +56,7 @@ struct Options {
     std::optional<Viewpoint> view;
     int frames = 1;
     bool framesAsked = false;  // any frame option given
+    bool help = false;
 };
 
 // Frames are held to this many pixels on a side: the buffers of a larger one
@@ -103,7 +123,9 @@ std::optional<Options> ParseArguments(int argc, char** argv)
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         auto takes = [&](const char* name) { return std::strcmp(arg, name) == 0 && value && ++i; };
-        if (takes("--relief"))
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
+            options.help = true;
+        else if (takes("--relief"))
             options.relief = value;
         else if (takes("--map"))
             options.map = value;
@@ -131,7 +153,7 @@ std::optional<Options> ParseArguments(int argc, char** argv)
         else
             return std::nullopt;
     }
-    if (options.tile.empty())
+    if (options.tile.empty() && !options.help)
         return std::nullopt;
     return options;
 }
@@ -187,6 +209,11 @@ int Run(int argc, char** argv)
     if (!options) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
     }
 
     static Terrain terrain;
