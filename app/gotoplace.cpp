@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include <QAction>
 #include <QClipboard>
@@ -14,21 +15,17 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QKeySequence>
+#include <QLineEdit>
 
 #include "app/apunit1.h"
 #include "app/coordinates.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
+#include "loading/tilereader.h"
 
 namespace {
 
-const char* const kContext = "GoToPlace";
-const char* const kTileNameEnd = "_dem.tif";
-
-QString Translated(const char* text)
-{
-    return QCoreApplication::translate(kContext, text);
-}
+constexpr int kFieldWidth = 440;
 
 bool Covers(const RenderParams& tile, const GeoPosition& position)
 {
@@ -38,26 +35,40 @@ bool Covers(const RenderParams& tile, const GeoPosition& position)
         position.longitude >= tile.westLon && position.longitude <= tile.westLon + 1;
 }
 
-// "N36E139": the cell whose tile covers the position; the poles' and the
-// date line's edges belong to the tiles below and left of them.
-QString CellOf(const GeoPosition& position)
+// The south-west corner of the cell whose tile covers the position; the
+// poles' and the date line's edges belong to the tiles below and left of them.
+struct Cell {
+    int lat;
+    int lon;
+};
+Cell CellOf(const GeoPosition& position)
 {
-    const int lat = std::min(int(std::floor(position.latitude)), 89);
-    const int lon = std::min(int(std::floor(position.longitude)), 179);
-    return QString::asprintf("%c%02d%c%03d", lat >= 0 ? 'N' : 'S', std::abs(lat), lon >= 0 ? 'E' : 'W', std::abs(lon));
+    return {std::min(int(std::floor(position.latitude)), 89), std::min(int(std::floor(position.longitude)), 179)};
 }
 
-// A tile of `cell` beside the loaded one, named as tiles are.
-std::optional<QByteArray> NeighbourTile(const TForm1& window, const QString& cell)
+// "N36E139", as tiles are named.
+QString CellName(const Cell& cell)
+{
+    return QString::asprintf(
+        "%c%02d%c%03d", cell.lat >= 0 ? 'N' : 'S', std::abs(cell.lat), cell.lon >= 0 ? 'E' : 'W', std::abs(cell.lon));
+}
+
+// A tile of `cell` beside the loaded one: a name holding the cell's and
+// "_dem.tif", which the reader places in that cell.
+std::optional<QByteArray> NeighbourTile(const TForm1& window, const Cell& cell)
 {
     if (window.TilePath().isEmpty())
         return std::nullopt;
     const QDir folder = QFileInfo(QFile::decodeName(window.TilePath())).absoluteDir();
-    const QString end = QString::fromLatin1(kTileNameEnd);
+    const QString name = CellName(cell);
     for (const QFileInfo& file : folder.entryInfoList(QDir::Files, QDir::Name)) {
-        const QString name = file.fileName();
-        if (name.contains(cell, Qt::CaseInsensitive) && name.contains(end, Qt::CaseInsensitive))
-            return QFile::encodeName(file.absoluteFilePath());
+        if (!file.fileName().contains(name, Qt::CaseInsensitive))
+            continue;
+        const QByteArray path = QFile::encodeName(file.absoluteFilePath());
+        const std::string_view native(path.constData(), std::size_t(path.size()));
+        const GeoCentre centre = GeoCentreFromName(native);
+        if (PassesNameTest(native) && centre.centreLat == cell.lat + 0.5 && centre.centreLon == cell.lon + 0.5)
+            return path;
     }
     return std::nullopt;
 }
@@ -66,12 +77,16 @@ void AskAndGo(TForm1& window)
 {
     if (TheRenderParams.columns == 0)
         return;
-    const QString here = QString::asprintf("%.4f, %.4f", TheViewpoint.latitude, TheViewpoint.longitude);
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        &window, Translated("場所へ移動"), Translated("緯度と経度："), QLineEdit::Normal, here, &ok);
-    if (ok)
-        GoToPlace(window, text);
+    QInputDialog box(&window);
+    box.setWindowTitle(QCoreApplication::translate("GoToPlace", "場所へ移動"));
+    box.setLabelText(QCoreApplication::translate("GoToPlace", "緯度と経度："));
+    // Where the eye is, as an example of what the box reads.
+    box.setTextValue(QString::asprintf("%.4f, %.4f", TheViewpoint.latitude, TheViewpoint.longitude));
+    // Wide enough for a pasted status line to be read.
+    if (auto* field = box.findChild<QLineEdit*>())
+        field->setMinimumWidth(kFieldWidth);
+    if (box.exec() == QDialog::Accepted)
+        GoToPlace(window, box.textValue());
 }
 
 void AddAction(QWidget* owner, const QString& text, QKeySequence keys, const std::function<void()>& handler)
@@ -88,15 +103,18 @@ void GoToPlace(TForm1& window, const QString& text)
 {
     const std::optional<GeoPosition> position = ParsePosition(text.toStdString());
     if (!position) {
-        ShowMessage(Translated("位置として読めません：") + text);
+        //: %1 is the text typed into the go-to box.
+        ShowMessage(QCoreApplication::translate("GoToPlace", "「%1」は位置として読めません．").arg(text));
         return;
     }
     const double azimuth = TheViewpoint.azimuth;
     if (!Covers(TheRenderParams, *position)) {
-        const QString cell = CellOf(*position);
+        const Cell cell = CellOf(*position);
         const std::optional<QByteArray> tile = NeighbourTile(window, cell);
         if (!tile) {
-            ShowMessage(Translated("%1 のタイルが同じフォルダにありません").arg(cell));
+            //: %1 names a one-degree tile, as in N36E139.
+            ShowMessage(
+                QCoreApplication::translate("GoToPlace", "%1のタイルが同じフォルダにありません．").arg(CellName(cell)));
             return;
         }
         // A refused tile has been explained by the loading window.
@@ -111,9 +129,10 @@ void GoToPlace(TForm1& window, const QString& text)
 void AddGoToPlace(TForm1& window)
 {
     TForm1* w = &window;
-    AddAction(window.PaintBox1, Translated("場所へ移動…"), QKeySequence(Qt::CTRL | Qt::Key_G), [w] { AskAndGo(*w); });
+    AddAction(window.PaintBox1, QCoreApplication::translate("GoToPlace", "場所へ移動…"),
+        QKeySequence(Qt::CTRL | Qt::Key_G), [w] { AskAndGo(*w); });
     QLabel* status = window.lbInfo2;
     status->setContextMenuPolicy(Qt::ActionsContextMenu);
-    AddAction(
-        status, Translated("位置をコピー"), {}, [status] { QGuiApplication::clipboard()->setText(status->text()); });
+    AddAction(status, QCoreApplication::translate("GoToPlace", "位置をコピー"), {},
+        [status] { QGuiApplication::clipboard()->setText(status->text()); });
 }

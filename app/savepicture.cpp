@@ -25,19 +25,14 @@
 #include "app/sharedstate.h"
 #include "loading/terrain.h"
 #include "render/framebuffers.h"
+#include "render/make3dpicture.h"
 #include "render/offscreenframe.h"
 
 namespace {
 
-const char* const kContext = "SavePicture";
 // Frames drawn before the one saved, so that the detail settles at its size.
 constexpr int kSettleFrames = 8;
 constexpr QSize kLargeSizes[] = {{1920, 1080}, {3840, 2160}};
-
-QString Translated(const char* text)
-{
-    return QCoreApplication::translate(kContext, text);
-}
 
 // "N35", "S08": the whole degrees of the cell's south-west corner.
 QString CellName(const RenderParams& params)
@@ -69,10 +64,11 @@ PngTexts ViewTexts(const TForm1& window, const Viewpoint& view, int32_t altitude
     texts.insert(texts.end(),
         {{QStringLiteral("Latitude"), number(view.latitude, 6)},
             {QStringLiteral("Longitude"), number(view.longitude, 6)},
-            {QStringLiteral("Minimum altitude"), number(view.minAltitude, 0)},
+            {QStringLiteral("MinimumAltitude"), number(view.minAltitude, 0)},
             {QStringLiteral("Altitude"), QString::number(altitude)},
             {QStringLiteral("Azimuth"), number(view.azimuth, 1)}, {QStringLiteral("Pitch"), number(view.pitch, 1)},
-            {QStringLiteral("View angle"), number(view.viewAngle, 1)}});
+            {QStringLiteral("ViewAngle"), number(view.viewAngle, 1)},
+            {QStringLiteral("HeightExaggeration"), number(HeightExaggeration / double(kTrueHeightQuarters), 2)}});
     return texts;
 }
 
@@ -111,7 +107,7 @@ QImage RenderView(QSize size, int32_t& altitude)
             std::memcpy(image.scanLine(y), bitmap.scanLine(y), std::size_t(size.width()) * sizeof(uint32_t));
         return image;
     } catch (const std::bad_alloc&) {
-        ShowMessage(Translated("メモリが足りません"));
+        ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
         return {};
     }
 }
@@ -150,7 +146,9 @@ void Write(const QImage& image, const QString& path, const PngTexts& texts)
     for (const auto& [key, value] : texts)
         writer.setText(key, value);
     if (!writer.write(image))
-        ShowMessage(Translated("保存できません：") + path + QStringLiteral("\n") + writer.errorString());
+        //: Followed by the file's path and the reason.
+        ShowMessage(QCoreApplication::translate("SavePicture", "保存できません：") + path + QStringLiteral("\n") +
+            writer.errorString());
 }
 
 // The dialog's title is the menu entry's text.
@@ -184,7 +182,7 @@ void SaveRelief(TForm1& window, const QString& title)
         return;
     const QImage image = ReliefImage();
     if (image.isNull()) {
-        ShowMessage(Translated("メモリが足りません"));
+        ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
         return;
     }
     Write(image, path, TileTexts(window));
@@ -224,13 +222,14 @@ void AddPictureActions(TForm1& window)
     PaintBox* view = window.PaintBox1;
     view->setContextMenuPolicy(Qt::ActionsContextMenu);
     TForm1* w = &window;
-    AddAction(view, Translated("3D画像を保存…"), QKeySequence(Qt::CTRL | Qt::Key_S),
+    AddAction(view, QCoreApplication::translate("SavePicture", "3D画像を保存…"), QKeySequence(Qt::CTRL | Qt::Key_S),
         [w](const QString& title) { SaveView(*w, {}, title); });
     for (const QSize size : kLargeSizes)
-        AddAction(view, Translated("%1×%2で保存…").arg(size.width()).arg(size.height()), {},
-            [w, size](const QString& title) { SaveView(*w, size, title); });
-    AddAction(view, Translated("陰影図を保存…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-        [w](const QString& title) { SaveRelief(*w, title); });
-    AddAction(
-        view, Translated("3D画像をコピー"), QKeySequence(Qt::CTRL | Qt::Key_C), [w](const QString&) { CopyView(*w); });
+        //: The 3D view's menu: save the view at width × height pixels.
+        AddAction(view, QCoreApplication::translate("SavePicture", "%1×%2で保存…").arg(size.width()).arg(size.height()),
+            {}, [w, size](const QString& title) { SaveView(*w, size, title); });
+    AddAction(view, QCoreApplication::translate("SavePicture", "陰影図を保存…"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [w](const QString& title) { SaveRelief(*w, title); });
+    AddAction(view, QCoreApplication::translate("SavePicture", "3D画像をコピー"), QKeySequence(Qt::CTRL | Qt::Key_C),
+        [w](const QString&) { CopyView(*w); });
 }
