@@ -34,7 +34,7 @@ namespace {
 constexpr int kSettleFrames = 8;
 constexpr QSize kLargeSizes[] = {{1920, 1080}, {3840, 2160}};
 
-// "N35", "S08": the whole degrees of the cell's south-west corner.
+// "N35E138", "S08W077": the whole degrees of the cell's south-west corner.
 QString CellName(const RenderParams& params)
 {
     const int lat = int(std::floor(params.centreLat));
@@ -123,18 +123,21 @@ QImage ReliefImage()
     return image;
 }
 
-// Asks where to save, starting from `name` in the folder used last.
+// Asks where to save, starting from `name` in the folder used last. A name
+// typed without its suffix gets it before the dialog checks for a file of
+// that name.
 QString AskPath(TForm1& window, const QString& title, const QString& name)
 {
     static QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    QString path =
-        QFileDialog::getSaveFileName(&window, title, QDir(folder).filePath(name), QStringLiteral("PNG (*.png)"));
-    if (path.isEmpty())
-        return path;
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        path += QStringLiteral(".png");
+    QFileDialog dialog(&window, title, folder, QStringLiteral("PNG (*.png)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
     folder = QFileInfo(path).absolutePath();
     return path;
 }
@@ -145,10 +148,11 @@ void Write(const QImage& image, const QString& path, const PngTexts& texts)
     QImageWriter writer(path, "png");
     for (const auto& [key, value] : texts)
         writer.setText(key, value);
-    if (!writer.write(image))
+    if (!writer.write(image)) {
         //: Followed by the file's path and the reason.
         ShowMessage(QCoreApplication::translate("SavePicture", "保存できません：") + path + QStringLiteral("\n") +
             writer.errorString());
+    }
 }
 
 // The dialog's title is the menu entry's text.
