@@ -208,7 +208,7 @@ int PlaceOfMark(Kind kind)
 struct Coordinate {
     double value = 0;  // signed, hemisphere applied
     char hemisphere = 0;  // 0 when none was written
-    bool tenths = false;  // written as the status line writes it
+    bool seconds = false;  // down to the seconds
 };
 
 // One latitude or longitude: [hemisphere | sign] degrees [minutes [seconds]]
@@ -231,7 +231,6 @@ std::optional<Coordinate> ReadCoordinate(std::span<const Token> t)
     double parts[3] = {};
     int next = 0;
     bool fraction = false;
-    bool tenths = false;
     while (i < t.size() && t[i].kind == Kind::Number) {
         if (next > 2 || fraction)
             return std::nullopt;
@@ -252,7 +251,6 @@ std::optional<Coordinate> ReadCoordinate(std::span<const Token> t)
             !HasPoint(t[i].digits)) {
             parts[2] += ValueOf("0." + t[i++].digits);
             fraction = true;
-            tenths = true;
         }
     }
     if (next == 0)
@@ -267,7 +265,7 @@ std::optional<Coordinate> ReadCoordinate(std::span<const Token> t)
     double value = sign * (parts[0] + parts[1] / 60 + parts[2] / 3600);
     if (hemisphere == 'S' || hemisphere == 'W')
         value = -value;
-    return Coordinate{value, hemisphere, tenths};
+    return Coordinate{value, hemisphere, next == 3};
 }
 
 bool IsLatitude(char hemisphere)
@@ -290,11 +288,10 @@ std::optional<GeoPosition> Combine(const Coordinate& a, const Coordinate& b)
     return position;
 }
 
-// The status line's form: a hemisphere letter first, tenths of a second
-// after the seconds mark, on both numbers.
+// The status line's form: hemisphere letters and seconds on both numbers.
 bool StatusForm(const Coordinate& a, const Coordinate& b)
 {
-    return a.tenths && b.tenths && a.hemisphere && b.hemisphere;
+    return a.seconds && b.seconds && a.hemisphere && b.hemisphere;
 }
 
 std::optional<GeoPosition> ReadPair(std::span<const Token> first, std::span<const Token> second, bool statusForm)

@@ -36,8 +36,8 @@ const Good kGood[] = {
     {"北緯35度21分38秒 東経138度43分39秒", 35 + 21 / 60.0 + 38 / 3600.0, 138 + 43 / 60.0 + 39 / 3600.0},
     {"視点：N  35ﾟ21'38\"5　E 138ﾟ43'39\"0　　最低高度：  500(m)　高度：  812(m)", 35 + 21 / 60.0 + 38.5 / 3600,
         138 + 43 / 60.0 + 39 / 3600.0},
-    // The status line with labels in another language.
-    {"Eye: N  35ﾟ21'38\"5  W   0ﾟ43'39\"0    Lowest: 500(m)  Altitude: 812(m)", 35 + 21 / 60.0 + 38.5 / 3600,
+    // The status line in English.
+    {"Eye: N  35°21'38.5\" W   0°43'39.0\"  Min alt:  500 m  Alt:  812 m", 35 + 21 / 60.0 + 38.5 / 3600,
         -(43 / 60.0 + 39 / 3600.0)},
     {"90, 180", 90, 180},
     {"-90 -180", -90, -180},
@@ -64,7 +64,7 @@ const char* const kBad[] = {
     "35. 138.",
     "1e1, 2",
     "35\xFF, 138",  // not UTF-8
-    "hello N 35 E 138 world",  // no status line without its tenths
+    "hello N 35 E 138 world",  // a status line gives seconds
     "0x23, 0x8A",
 };
 

@@ -44,6 +44,35 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>GoToPlace</name>
+    <message>
+        <source>場所へ移動</source>
+        <translation>Go to a place</translation>
+    </message>
+    <message>
+        <source>緯度と経度：</source>
+        <translation>Latitude and longitude:</translation>
+    </message>
+    <message>
+        <source>「%1」は位置として読めません．</source>
+        <extracomment>%1 is the text typed into the go-to box.</extracomment>
+        <translation>“%1” cannot be read as a position.</translation>
+    </message>
+    <message>
+        <source>%1のタイルが同じフォルダにありません．</source>
+        <extracomment>%1 names a one-degree tile, as in N36E139.</extracomment>
+        <translation>There is no tile for %1 in the same folder.</translation>
+    </message>
+    <message>
+        <source>場所へ移動…</source>
+        <translation>Go to a place…</translation>
+    </message>
+    <message>
+        <source>位置をコピー</source>
+        <translation>Copy the position</translation>
+    </message>
+</context>
+<context>
     <name>Readouts</name>
     <message>
         <source> %1ﾟ%2&apos;%3&quot;%4</source>
@@ -68,6 +97,35 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>%1(Hz)</source>
         <translation>%1 Hz</translation>
+    </message>
+</context>
+<context>
+    <name>SavePicture</name>
+    <message>
+        <source>メモリが足りません．</source>
+        <translation>Not enough memory.</translation>
+    </message>
+    <message>
+        <source>保存できません：</source>
+        <extracomment>Followed by the file&apos;s path and the reason.</extracomment>
+        <translation>Cannot save: </translation>
+    </message>
+    <message>
+        <source>3D画像を保存…</source>
+        <translation>Save the 3D view…</translation>
+    </message>
+    <message>
+        <source>%1×%2で保存…</source>
+        <extracomment>The 3D view&apos;s menu: save the view at width × height pixels.</extracomment>
+        <translation>Save at %1×%2…</translation>
+    </message>
+    <message>
+        <source>陰影図を保存…</source>
+        <translation>Save the shaded relief…</translation>
+    </message>
+    <message>
+        <source>3D画像をコピー</source>
+        <translation>Copy the 3D view</translation>
     </message>
 </context>
 <context>
