@@ -282,4 +282,3 @@ TEST(RasteriseStrips, NearerTerrainHidesFartherTerrain)
         for (int32_t y = FrameBuffers.ColumnTop[x]; y < 99; ++y)
             ASSERT_NE(Pixel(x, y) & 0xFF0000, 0xAA0000u) << x << "," << y;
 }
-

@@ -153,9 +153,9 @@ TEST(RenderTool, OutOfRangeAndNonFiniteOptionsAreUsageErrors)
     testtiles::TempDir dir;
     // Each would otherwise wrap to a small number, draw from NaN, or ask for
     // more memory than the machine has.
-    for (const char* options : {"--size 65536x65536", "--size 4294967297x4294967298", "--size 0x10",
-                                "--frames 4294967298", "--frames 0", "--view nan,138.5,300,0,-5,40",
-                                "--view 35.25,inf,300,0,-5,40", "--view 35.25,138.5,300,0,-5"}) {
+    for (const char* options :
+        {"--size 65536x65536", "--size 4294967297x4294967298", "--size 0x10", "--frames 4294967298", "--frames 0",
+            "--view nan,138.5,300,0,-5,40", "--view 35.25,inf,300,0,-5,40", "--view 35.25,138.5,300,0,-5"}) {
         const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " " + options, dir);
         EXPECT_EQ(run.status, 2) << options;
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << options;
