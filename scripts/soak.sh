@@ -177,7 +177,7 @@ message_box() {
 # Drops FILE; a broken one must bring up a message, which is answered, and
 # leave the open tile in place; a valid one must become the open tile.
 drop() { # FILE valid|broken
-  local file=$1 kind=$2 before box status=0
+  local file=$1 kind=$2 before box try ok status=0
   before=$(title)
   "$build/x11-drop" "$wid" "$file" 60 &
   dropper=$!
@@ -190,12 +190,21 @@ drop() { # FILE valid|broken
       sleep 0.1
     done
     [[ -n $box ]] || fail "no message for the broken tile $(basename "$file")"
-    for _ in $(seq 20); do
-      xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
+    # Return first, as a user would; then a click on OK, at the box's lower right.
+    for try in $(seq 20); do
+      if ((try <= 10)); then
+        xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
+      else
+        # In a subshell: the main window's X and Y stay as they are.
+        ok=$(eval "$(xdotool getwindowgeometry --shell "$box" 2>/dev/null)" &&
+          echo "$((X + WIDTH - 50)) $((Y + HEIGHT - 22))") || ok=''
+        # shellcheck disable=SC2086 # the two coordinates
+        [[ -n $ok ]] && { xdotool mousemove $ok click 1 2>/dev/null || true; }
+      fi
       sleep 0.2
       [[ -z $(message_box) ]] && break
     done
-    [[ -z $(message_box) ]] || fail "the message for $(basename "$file") cannot be closed"
+    [[ -z $(message_box) ]] || fail "the message for $(basename "$file") cannot be closed, neither with Return nor with a click on OK"
   else
     while running "$dropper"; do
       [[ -z $(message_box) ]] || fail "the valid tile $(basename "$file") was refused with a message"
@@ -205,7 +214,12 @@ drop() { # FILE valid|broken
   fi
   wait "$dropper" || status=$?
   dropper=
-  ((status == 0)) || fail "the drop of $(basename "$file") did not finish (x11-drop status $status)"
+  case $status in
+    0) ;;
+    1) fail "the viewer refused the drop of $(basename "$file")" ;;
+    2) fail "the drop of $(basename "$file") did not finish within 60 s" ;;
+    *) fail "the drop of $(basename "$file") failed (x11-drop status $status)" ;;
+  esac
   alive
   if [[ $kind == valid ]]; then
     [[ $(title) == "$title_prefix"*" ： $file" ]] || fail "the drop of $(basename "$file") did not reach the viewer (title: $(title))"
