@@ -133,15 +133,18 @@ int TForm2::LoadTile(const QString& fileName, RenderParams& params, Viewpoint& v
 
 int TForm2::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view)
 {
-    HideOnExit hideOnExit(*this);
-    ProgressListener listener(*this);
-    const TileError error = LoadTileInto(nativePath.toStdString(), *TheTerrain, params, view, listener);
+    const TileError error = [&] {
+        // Hidden before any message: the always-on-top window would cover it.
+        HideOnExit hideOnExit(*this);
+        // Holds back the user's input only while the tile loads: a message
+        // must take its keys and clicks.
+        ProgressListener listener(*this);
+        return LoadTileInto(nativePath.toStdString(), *TheTerrain, params, view, listener);
+    }();
     if (error == TileError::None)
         return 0;
     if (error == TileError::Cancelled)
         return -1;  // the user's own doing: nothing to tell
-    // Hidden first: the always-on-top window would cover the message.
-    hide();
     // The core's message is the source text of its translation.
     const std::string_view message = TileErrorMessage(error);
     ShowMessage(

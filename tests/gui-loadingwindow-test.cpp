@@ -4,6 +4,7 @@
 #include "gui-fixture.h"
 
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QSignalSpy>
 
 #include "loading/terrain.h"
@@ -126,14 +127,18 @@ TEST_F(LoadingWindowTest, AnUnreadableFileIsRefusedAndTheWindowHidden)
     RenderParams params;
     Viewpoint view;
     bool shownWhenRefused = true;
+    // The message is modal: the input held back while the tile loads must reach it.
+    QLineEdit answer;
     SetMessageSink([&](const QString& text) {
         messages.append(text);
         shownWhenRefused = LoadingWindow().isVisible();
+        QTest::keyClicks(&answer, QStringLiteral("ok"));
     });
     EXPECT_EQ(LoadingWindow().LoadTile(dir.filePath(QStringLiteral("gone_N35E138_dem.tif")), params, view), -1);
     EXPECT_EQ(messages, QStringList{QStringLiteral("ファイルが読み込めません．")});
     // Hidden before the message, so the always-on-top window cannot cover it.
     EXPECT_FALSE(shownWhenRefused);
+    EXPECT_EQ(answer.text(), QStringLiteral("ok"));
     EXPECT_FALSE(LoadingWindow().isVisible());
     EXPECT_EQ(params.columns, 0);
 }
