@@ -207,6 +207,9 @@ PageUp / PageDown	最低高度を上げ下げ
 [ / ]	高さの強調を下げる・上げる
 Home	最初の視点に戻る
 Space	デモを始める・止める
+Ctrl+S / Ctrl+Shift+S	3D表示・陰影図を保存
+Ctrl+C	3D表示をコピー
+Ctrl+G	位置を入力して移動
 F11	全画面
 F1	この一覧
 
@@ -219,6 +222,9 @@ PageUp / PageDown	raise or lower the lowest altitude
 [ / ]	less or more height exaggeration
 Home	back to the first view
 Space	start or stop the demo
+Ctrl+S / Ctrl+Shift+S	save the 3D view / the shaded relief
+Ctrl+C	copy the 3D view
+Ctrl+G	go to a typed position
 F11	full screen
 F1	this list
 
