@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test headless, in
-# shuffled order; then again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the threaded core under ThreadSanitizer, and a short fuzz run of the readers.
-# Fails first of all on a source file that clang-format would change.
+# shuffled order; checks the Debian package and soaks the real viewer for a
+# minute; then runs the tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threaded core under ThreadSanitizer, and the
+# readers' fuzzers for a minute each. Fails first of all on a source file that
+# clang-format would change.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -24,6 +26,8 @@ build="$root/build"
 configure "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -- -j"$jobs"
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
+"$root/scripts/package-test.sh" "$build"
+VANTOREL_BUILD="$build" "$root/scripts/soak.sh" 60
 
 asan="$root/build-asan"
 configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCHMARKS=OFF
@@ -46,3 +50,5 @@ for program in "${threaded[@]}"; do
   "$tsan/tests/$program" --gtest_filter="$filter" >"$tsan/$program.log" 2>&1 ||
     { cat "$tsan/$program.log"; echo "test: $program failed under ThreadSanitizer" >&2; exit 1; }
 done
+
+"$root/scripts/fuzz.sh" 60
