@@ -277,5 +277,25 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <source>読み込みを中止しました．</source>
         <translation>Loading was stopped.</translation>
     </message>
+    <message>
+        <source>対応していない形式の標高データです．</source>
+        <translation>This elevation data is in a format that cannot be read.</translation>
+    </message>
+    <message>
+        <source>緯度経度1度分のタイルの大きさではありません．</source>
+        <translation>The file does not cover one 1° × 1° tile.</translation>
+    </message>
+    <message>
+        <source>位置情報がなく，ファイル名からも位置が分かりません．</source>
+        <translation>The file has no georeferencing and its name gives no position.</translation>
+    </message>
+    <message>
+        <source>タイルの経度が範囲外です．</source>
+        <translation>The tile's longitude is out of range.</translation>
+    </message>
+    <message>
+        <source>ZIPファイルに標高データ(.hgt)がありません．</source>
+        <translation>The ZIP file holds no elevation data (.hgt).</translation>
+    </message>
 </context>
 </TS>
