@@ -73,6 +73,29 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>OpenTile</name>
+    <message>
+        <source>標高タイル (%1)</source>
+        <translation>Elevation tiles (%1)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>標高タイルを開く</source>
+        <translation>Open an elevation tile</translation>
+    </message>
+    <message>
+        <source>開く…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>標高タイルを開く (Ctrl+O)</source>
+        <translation>Open an elevation tile (Ctrl+O)</translation>
+    </message>
+</context>
+<context>
     <name>Readouts</name>
     <message>
         <source> %1ﾟ%2&apos;%3&quot;%4</source>
@@ -291,7 +314,7 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
     <message>
         <source>タイルの経度が範囲外です．</source>
-        <translation>The tile's longitude is out of range.</translation>
+        <translation>The tile&apos;s longitude is out of range.</translation>
     </message>
     <message>
         <source>ZIPファイルに標高データ(.hgt)がありません．</source>
