@@ -59,8 +59,9 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 
 // GDAL is set up once for the process: quiet (the viewer reports what
 // matters), no side files read or written next to the user's tiles, and
-// only the driver the products need. GDALDestroy at exit frees the driver
-// state, which would otherwise show as leaks.
+// only the driver the products need. GDAL frees its driver state itself when
+// the library unloads; an exit handler of ours calling GDALDestroy ran before
+// GDAL's own statics were done with and corrupted the heap.
 void SetUpGdal()
 {
     static std::once_flag once;
@@ -70,7 +71,6 @@ void SetUpGdal()
         CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
         CPLSetConfigOption("GTIFF_IGNORE_WORLD_FILE", "YES");
         GDALRegister_GTiff();
-        std::atexit(GDALDestroy);
     });
 }
 
