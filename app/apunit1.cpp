@@ -16,11 +16,13 @@
 
 #include "app/gotoplace.h"
 #include "app/navigation.h"
+#include "app/opentile.h"
 #include "app/readouts.h"
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
 #include "loading/leadinginteger.h"
 #include "loading/terrain.h"
+#include "loading/tilefolder.h"
 #include "loading/unitfileload.h"
 #include "render/framebuffers.h"
 #include "render/geometry.h"
@@ -135,6 +137,7 @@ TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* paren
     setUpKeyboard();
     AddPictureActions(*this);
     AddGoToPlace(*this);
+    AddOpenTile(*this);
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -263,8 +266,10 @@ void TForm1::OpenTile(const QString& fileName)
     OpenTile(QFile::encodeName(fileName));
 }
 
-void TForm1::OpenTile(const QByteArray& nativePath)
+void TForm1::OpenTile(const QByteArray& requestedPath)
 {
+    // A folder opens the tile nearest its middle.
+    const QByteArray nativePath = QByteArray::fromStdString(TileToOpen(requestedPath.toStdString()));
     // A drop that arrives while the loading window waits for the screen
     // would start a second load inside the first.
     if (opening_)

@@ -38,8 +38,9 @@ public:
     void FormCreate();
     void FormActivate();
     // A path as the file system's bytes: a name that is not valid UTF-8
-    // opens as it is. The QString form is for names typed or shown in Qt.
-    void OpenTile(const QByteArray& nativePath);
+    // opens as it is, a folder as the tile nearest its middle. The QString
+    // form is for names typed or shown in Qt.
+    void OpenTile(const QByteArray& requestedPath);
     void OpenTile(const QString& fileName);
     // The loaded tile's path as the system's bytes; empty until one loads.
     const QByteArray& TilePath() const { return tilePath_; }

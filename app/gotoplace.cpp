@@ -21,6 +21,7 @@
 #include "app/coordinates.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
+#include "loading/tilename.h"
 #include "loading/tilereader.h"
 
 namespace {
@@ -53,21 +54,18 @@ QString CellName(const Cell& cell)
         "%c%02d%c%03d", cell.lat >= 0 ? 'N' : 'S', std::abs(cell.lat), cell.lon >= 0 ? 'E' : 'W', std::abs(cell.lon));
 }
 
-// A tile of `cell` beside the loaded one: a name holding the cell's and
-// "_dem.tif", which the reader places in that cell.
+// A tile of `cell` beside the loaded one: any product whose name gives that
+// cell.
 std::optional<QByteArray> NeighbourTile(const TForm1& window, const Cell& cell)
 {
     if (window.TilePath().isEmpty())
         return std::nullopt;
     const QDir folder = QFileInfo(QFile::decodeName(window.TilePath())).absoluteDir();
-    const QString name = CellName(cell);
     for (const QFileInfo& file : folder.entryInfoList(QDir::Files, QDir::Name)) {
-        if (!file.fileName().contains(name, Qt::CaseInsensitive))
-            continue;
         const QByteArray path = QFile::encodeName(file.absoluteFilePath());
         const std::string_view native(path.constData(), std::size_t(path.size()));
-        const GeoCentre centre = GeoCentreFromName(native);
-        if (PassesNameTest(native) && centre.centreLat == cell.lat + 0.5 && centre.centreLon == cell.lon + 0.5)
+        const NamedCell named = CellFromName(native);
+        if (IsSupportedTileName(native) && named.found && named.cell.lat == cell.lat && named.cell.lon == cell.lon)
             return path;
     }
     return std::nullopt;

@@ -56,6 +56,23 @@ void BM_WholeLoad(benchmark::State& state)
 }
 BENCHMARK(BM_WholeLoad)->Unit(benchmark::kMillisecond);
 
+// Any product's whole load: VANTOREL_BENCH_TILE names the file.
+void BM_WholeLoadOfFile(benchmark::State& state)
+{
+    const char* tile = std::getenv("VANTOREL_BENCH_TILE");
+    if (!tile) {
+        state.SkipWithError("VANTOREL_BENCH_TILE is not set");
+        return;
+    }
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    for (auto _ : state)
+        if (LoadTileInto(tile, terrain(), params, view, quiet) != TileError::None)
+            state.SkipWithError("the tile was refused");
+}
+BENCHMARK(BM_WholeLoadOfFile)->Unit(benchmark::kMillisecond);
+
 void BM_ReadSamples(benchmark::State& state)
 {
     loaded();

@@ -1,6 +1,7 @@
 #include "tilereader.h"
 
 #include "leadinginteger.h"
+#include "productreader.h"
 #include "render/geometry.h"
 #include "rowbands.h"
 
@@ -344,6 +345,11 @@ std::string_view TileErrorMessage(TileError error)
         return UserText("TileError", "16ビット整数以外の標高データは読み込めません．");
     case TileError::PolarLatitude: return UserText("TileError", "タイルの緯度が範囲外です．");
     case TileError::Cancelled: return UserText("TileError", "読み込みを中止しました．");
+    case TileError::UnsupportedFormat: return UserText("TileError", "対応していない形式の標高データです．");
+    case TileError::WrongSize: return UserText("TileError", "緯度経度1度分のタイルの大きさではありません．");
+    case TileError::NoPosition: return UserText("TileError", "位置情報がなく，ファイル名からも位置が分かりません．");
+    case TileError::LongitudeOutOfRange: return UserText("TileError", "タイルの経度が範囲外です．");
+    case TileError::NoElevationInZip: return UserText("TileError", "ZIPファイルに標高データ(.hgt)がありません．");
     }
     return {};
 }
@@ -357,6 +363,8 @@ bool PassesNameTest(std::string_view path)
 
 GeoCentre GeoCentreFromName(std::string_view path)
 {
+    if (const NamedCell named = CellFromName(path); named.found)
+        return {double(named.cell.lat) + 0.5, double(named.cell.lon) + 0.5};
     GeoCentre centre{0.5, 130.5};
     const std::string_view name = FileNamePart(path);
     const std::size_t underscore = name.find('_');
@@ -529,12 +537,31 @@ void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)
 TileError LoadTileInto(
     const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)
 {
-    if (!PassesNameTest(path))
+    if (!IsSupportedTileName(path))
         return TileError::NotATileName;
+    ProductFile file(path);
+    if (file.Unrecognised())
+        return TileError::NotATileName;
+    NamedCell named = CellFromName(path);
+    if (!named.found)
+        named = CellFromName(file.InnerName());
+    TileCell cell = named.cell;
+    if (file.Located()) {
+        cell = file.Cell();
+    } else if (!named.found) {
+        // Nothing places the file. One that opened as a raster lacks only a
+        // position; one that did not open is known by its name alone.
+        if (file.Error() == TileError::CannotOpen)
+            return TileError::NotATileName;
+        if (file.Error() == TileError::None)
+            return file.IsRaster() ? TileError::NoPosition : TileError::NotATileName;
+    }
     // At or beyond a pole the rows would have no width to resample into.
-    const GeoCentre centre = GeoCentreFromName(path);
-    if (!(std::abs(centre.centreLat) < 90))
+    if (!LatitudeInRange(cell))
         return TileError::PolarLatitude;
+    if (!LongitudeInRange(cell))
+        return TileError::LongitudeOutOfRange;
+    const GeoCentre centre{double(cell.lat) + 0.5, double(cell.lon) + 0.5};
 
     int progress = 0;
     const ProgressStep step = [&] { listener.progressed(++progress); };
@@ -542,7 +569,7 @@ TileError LoadTileInto(
     BuildHeightPalette(terrain.heightPalette);
 
     const StopRequest stop = [&] { return listener.cancelled(); };
-    if (const TileError error = ReadSamples(path, terrain.incomingGrid, stop); error != TileError::None)
+    if (const TileError error = file.Read(terrain.incomingGrid, stop); error != TileError::None)
         return error;
     std::swap(terrain.sourceGrid, terrain.incomingGrid);
     step();

@@ -14,27 +14,36 @@
 
 enum class TileError {
     None,
-    NotATileName,  // the path lacks "_DEM.TIF"
+    NotATileName,  // neither a product's name nor layout (see IsSupportedTileName)
     CannotOpen,  // the file cannot be opened, or is a folder
     NotARegularFile,  // a FIFO, device or socket, whose reads could block or never end
     TooShort,  // fewer samples than a whole tile, a TIFF cut short, or a failed read
     DamagedTiff,  // says it is a TIFF, but its directory cannot be read or asks too much
     WrongShape,  // a TIFF whose first image is not 3601 x 3601 16-bit samples
     UnsupportedSampleFormat,  // 16-bit samples that are not integers (floats, untyped)
-    PolarLatitude,  // the name puts the tile's centre at or beyond a pole
+    PolarLatitude,  // the tile's centre lies at or beyond a pole
     Cancelled,  // the user stopped the load while the file was read
+    UnsupportedFormat,  // a GeoTIFF of several bands, other sample types or not in latitude and longitude
+    WrongSize,  // a GeoTIFF that is not one whole cell, or an .hgt of neither SRTM size
+    NoPosition,  // no georeferencing, and no latitude-longitude group in the name
+    LongitudeOutOfRange,  // the tile's centre lies beyond 180 degrees east or west
+    NoElevationInZip,  // a zip without an .hgt file
 };
 
 // The text shown to the user for a refusal (UTF-8).
 std::string_view TileErrorMessage(TileError error);
 
+// ASTER's marker, "_dem.tif", anywhere in the path, in any case. The loader
+// takes more products (IsSupportedTileName in tilename.h).
 bool PassesNameTest(std::string_view path);
 
 struct GeoCentre {
     double centreLat;
     double centreLon;
 };
-// The centre of the one-degree cell whose south-west corner the name gives.
+// The centre of the one-degree cell whose south-west corner the name gives:
+// the first latitude-longitude group anywhere in the file name, or else
+// whatever stands after the first underscore.
 GeoCentre GeoCentreFromName(std::string_view path);
 
 // Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600, from
@@ -69,6 +78,8 @@ struct LoadListener {
     virtual bool cancelled() { return false; }
 };
 
-// The whole load. On any refusal nothing of terrain, params or view changes.
+// The whole load, of any product ProductFile opens. The position comes from
+// the file's georeferencing where it has one, otherwise from the name. On
+// any refusal nothing of terrain, params or view changes.
 TileError LoadTileInto(
     const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener);

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-l10n-tools librsvg2-bin dpkg-dev appstream desktop-file-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  libtiff-dev
+  libtiff-dev libgdal-dev gdal-bin
   clang libfuzzer-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick x11-utils xdotool libx11-dev

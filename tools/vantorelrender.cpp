@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/terrainstate.h"
+#include "loading/tilefolder.h"
 #include "loading/tilereader.h"
 #include "pngwriter.h"
 #include "render/framebuffers.h"
@@ -32,8 +33,9 @@ constexpr const char* kUsage =
 
 constexpr const char* kHelp =
     "\n"
-    "Loads an elevation tile (a file whose name holds \"_dem.tif\") through the viewer's own code\n"
-    "and writes what is asked for.\n"
+    "Loads an elevation tile through the viewer's own code and writes what is asked for: ASTER GDEM\n"
+    "(..._dem.tif), SRTM or NASADEM (.hgt, or zipped), Copernicus DEM, ALOS World 3D or any GeoTIFF\n"
+    "of one 1 x 1 degree cell. A folder opens the tile nearest the middle of those in it.\n"
     "\n"
     "  --relief FILE.png  the full-resolution shaded relief\n"
     "  --map FILE.png     the map image\n"
@@ -220,7 +222,8 @@ int Run(int argc, char** argv)
     RenderParams params;
     Viewpoint view;
     LoadListener quiet;
-    if (const TileError error = LoadTileInto(options->tile, terrain, params, view, quiet); error != TileError::None) {
+    if (const TileError error = LoadTileInto(TileToOpen(options->tile), terrain, params, view, quiet);
+        error != TileError::None) {
         std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
         return 1;
     }

@@ -73,6 +73,29 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>OpenTile</name>
+    <message>
+        <source>標高タイル (%1)</source>
+        <translation>Elevation tiles (%1)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>標高タイルを開く</source>
+        <translation>Open an elevation tile</translation>
+    </message>
+    <message>
+        <source>開く…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>標高タイルを開く (Ctrl+O)</source>
+        <translation>Open an elevation tile (Ctrl+O)</translation>
+    </message>
+</context>
+<context>
     <name>Readouts</name>
     <message>
         <source> %1ﾟ%2&apos;%3&quot;%4</source>
@@ -276,6 +299,26 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>読み込みを中止しました．</source>
         <translation>Loading was stopped.</translation>
+    </message>
+    <message>
+        <source>対応していない形式の標高データです．</source>
+        <translation>This elevation data is in a format that cannot be read.</translation>
+    </message>
+    <message>
+        <source>緯度経度1度分のタイルの大きさではありません．</source>
+        <translation>The file does not cover one 1° × 1° tile.</translation>
+    </message>
+    <message>
+        <source>位置情報がなく，ファイル名からも位置が分かりません．</source>
+        <translation>The file has no georeferencing and its name gives no position.</translation>
+    </message>
+    <message>
+        <source>タイルの経度が範囲外です．</source>
+        <translation>The tile&apos;s longitude is out of range.</translation>
+    </message>
+    <message>
+        <source>ZIPファイルに標高データ(.hgt)がありません．</source>
+        <translation>The ZIP file holds no elevation data (.hgt).</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,240 @@
+// The products besides ASTER's, in their own layouts as GDAL writes them:
+// positions from names and georeferencing, sample placement and voids.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <cpl_string.h>
+#include <gdal.h>
+#include <ogr_srs_api.h>
+
+#include "loading/productreader.h"
+#include "loading/tilefolder.h"
+#include "loading/tilename.h"
+#include "loading/tilereader.h"
+#include "tilefiles.h"
+
+namespace {
+
+constexpr double kSecond = 1.0 / 3600;
+
+struct Raster {
+    int width, height;
+    GDALDataType type;
+    double west, north;  // the outer edges, in degrees
+    double stepX, stepY;  // the spacing of columns and rows, in degrees
+    std::function<double(int row, int column)> sample;
+    bool hasNoData = false;
+    double noData = 0;
+};
+
+// Writes `raster` with GDAL's own driver for the product's format, through an
+// in-memory copy as the SRTM driver only copies.
+void Write(const std::string& path, const char* driver, const Raster& raster, const char* const* options = nullptr)
+{
+    GDALAllRegister();
+    GDALDatasetH memory =
+        GDALCreate(GDALGetDriverByName("MEM"), "", raster.width, raster.height, 1, raster.type, nullptr);
+    ASSERT_NE(memory, nullptr);
+    double transform[6] = {raster.west, raster.stepX, 0, raster.north, 0, -raster.stepY};
+    GDALSetGeoTransform(memory, transform);
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, 4326);
+    GDALSetSpatialRef(memory, srs);
+    OSRDestroySpatialReference(srs);
+    GDALRasterBandH band = GDALGetRasterBand(memory, 1);
+    if (raster.hasNoData)
+        GDALSetRasterNoDataValue(band, raster.noData);
+    std::vector<double> row(std::size_t(raster.width));
+    for (int r = 0; r < raster.height; ++r) {
+        for (int c = 0; c < raster.width; ++c)
+            row[std::size_t(c)] = raster.sample(r, c);
+        ASSERT_EQ(GDALRasterIO(band, GF_Write, 0, r, raster.width, 1, row.data(), raster.width, 1, GDT_Float64, 0, 0),
+            CE_None);
+    }
+    GDALDatasetH copy = GDALCreateCopy(
+        GDALGetDriverByName(driver), path.c_str(), memory, FALSE, const_cast<char**>(options), nullptr, nullptr);
+    ASSERT_NE(copy, nullptr) << path;
+    GDALClose(copy);
+    GDALClose(memory);
+}
+
+struct Loaded {
+    TileError error;
+    RenderParams params;
+};
+
+// The whole load, as the viewer does it; the source grid holds the samples.
+Loaded Load(const std::string& path, Terrain& terrain)
+{
+    Loaded loaded{};
+    Viewpoint view;
+    LoadListener listener;
+    loaded.error = LoadTileInto(path, terrain, loaded.params, view, listener);
+    return loaded;
+}
+
+Terrain& SharedTerrain()
+{
+    static const std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>();
+    return *terrain;
+}
+
+TEST(TileName, FindsTheGroupAnywhereAndRefusesCellsOffTheGlobe)
+{
+    struct Case {
+        const char* path;
+        bool found;
+        long lat, lon;
+    };
+    const Case cases[] = {
+        {"/t/ASTGTMV003_N35E138_dem.tif", true, 35, 138},
+        {"/t/N60E138_dem.tif", true, 60, 138},  // the group first
+        {"/t/n35e138.hgt", true, 35, 138},
+        {"/t/N35E138.SRTMGL1.hgt.zip", true, 35, 138},
+        {"/t/NASADEM_HGT_s05w072.zip", true, -5, -72},
+        {"/t/Copernicus_DSM_COG_10_S12_00_W077_00_DEM.tif", true, -12, -77},
+        {"/t/ALPSMLC30_N035E138_DSM.tif", true, 35, 138},
+        {"/N35E138/dem.tif", false, 0, 0},  // in the folder's name only
+        {"/t/DSN35E138.tif", false, 0, 0},  // inside a word
+        {"/t/N1234E138.tif", false, 0, 0},
+        {"/t/a_N35", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const NamedCell named = CellFromName(c.path);
+        EXPECT_EQ(named.found, c.found) << c.path;
+        EXPECT_EQ(named.cell.lat, c.lat) << c.path;
+        EXPECT_EQ(named.cell.lon, c.lon) << c.path;
+    }
+    EXPECT_DOUBLE_EQ(GeoCentreFromName("/t/N60E138_dem.tif").centreLat, 60.5);
+
+    testtiles::TempDir dir;
+    const auto whole = dir / "whole.bin";
+    testtiles::writeRaw(whole, testtiles::makeSamples([](int, int) { return int16_t(100); }));
+    struct Refusal {
+        const char* name;
+        TileError error;
+    };
+    for (const Refusal& refusal : {Refusal{"N90E138_dem.tif", TileError::PolarLatitude},
+             Refusal{"x_N10E181_dem.tif", TileError::LongitudeOutOfRange},
+             Refusal{"x_N10E180_dem.tif", TileError::LongitudeOutOfRange},
+             Refusal{"x_N10W181_dem.tif", TileError::LongitudeOutOfRange}}) {
+        std::filesystem::copy_file(whole, dir / refusal.name);
+        EXPECT_EQ(Load((dir / refusal.name).string(), SharedTerrain()).error, refusal.error) << refusal.name;
+    }
+    std::filesystem::copy_file(whole, dir / "x_N10W180_dem.tif");
+    EXPECT_EQ(Load((dir / "x_N10W180_dem.tif").string(), SharedTerrain()).params.centreLon, -179.5);
+
+    // A folder opens the tile in the middle of those named in it.
+    const auto folder = dir / "folder";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"N35E138.hgt", "N36E139.hgt", "N37E140.hgt", "notes.txt"})
+        std::ofstream(folder / name) << "x";
+    EXPECT_EQ(TileToOpen(folder.string()), (folder / "N36E139.hgt").string());
+}
+
+// 3" SRTM zipped as NASADEM ships it: each sample lands on every third grid
+// point, the points between are interpolated, voids stay voids.
+TEST(Products, ZippedThreeSecondHgt)
+{
+    testtiles::TempDir dir;
+    const std::string zip = (dir / "NASADEM_HGT_n35e138.zip").string();
+    const Raster raster{1201, 1201, GDT_Int16, 138 - 1.5 * kSecond, 36 + 1.5 * kSecond, 3 * kSecond, 3 * kSecond,
+        [](int r, int c) { return r == 600 && c == 600 ? -32768.0 : 10.0 * r + 3.0 * c; }};
+    Write("/vsizip/" + zip + "/n35e138.hgt", "SRTMHGT", raster);
+
+    Terrain& terrain = SharedTerrain();
+    const Loaded loaded = Load(zip, terrain);
+    ASSERT_EQ(loaded.error, TileError::None);
+    EXPECT_DOUBLE_EQ(loaded.params.centreLat, 35.5);
+    EXPECT_DOUBLE_EQ(loaded.params.centreLon, 138.5);
+    const SampleGrid& grid = terrain.sourceGrid;
+    EXPECT_EQ(grid[0][0], 0);
+    EXPECT_EQ(grid[3][6], 10 + 6);  // sample (1, 2)
+    EXPECT_EQ(grid[3600][3600], 12000 + 3600);
+    EXPECT_EQ(grid[4][7], 13 + 7);  // a third of the way in both directions, rounded
+    EXPECT_EQ(grid[1800][1800], -9999);
+    EXPECT_EQ(grid[1801][1800], -9999);  // mostly the void's
+    EXPECT_EQ(grid[1802][1800], 6010 + 1800);  // mostly the valid sample south of it
+
+    std::filesystem::copy_file(zip, dir / "N35E138.zip");
+    const std::string empty = "/vsizip/" + (dir / "empty_N35E138.zip").string() + "/readme.txt";
+    VSILFILE* text = VSIFOpenL(empty.c_str(), "wb");
+    ASSERT_NE(text, nullptr);
+    VSIFWriteL("x", 1, 1, text);
+    VSIFCloseL(text);
+    EXPECT_EQ(Load((dir / "empty_N35E138.zip").string(), terrain).error, TileError::NoElevationInZip);
+}
+
+// Copernicus GLO-30 between 50 and 60 degrees: 2400 float samples a row,
+// 1.5" apart, the first on the corner; the south row and east column are
+// not in the file and repeat the last ones.
+TEST(Products, CopernicusFloatsAtHighLatitude)
+{
+    testtiles::TempDir dir;
+    const std::string path = (dir / "Copernicus_DSM_COG_10_N55_00_E012_00_DEM.tif").string();
+    const Raster raster{2400, 3600, GDT_Float32, 12 - 0.75 * kSecond, 56 + 0.5 * kSecond, 1.5 * kSecond, kSecond,
+        [](int r, int c) {
+            if (r == 10 && c == 10)
+                return std::nan("");
+            if (r == 20 && c == 20)
+                return -32767.0;  // the file's no-data value
+            return 0.25 * r + 2.0 * c + 0.4;
+        },
+        true, -32767};
+    const char* const options[] = {"TILED=YES", "COMPRESS=DEFLATE", "PREDICTOR=3", nullptr};
+    Write(path, "GTiff", raster, options);
+
+    Terrain& terrain = SharedTerrain();
+    const Loaded loaded = Load(path, terrain);
+    ASSERT_EQ(loaded.error, TileError::None);
+    EXPECT_DOUBLE_EQ(loaded.params.centreLat, 55.5);
+    EXPECT_DOUBLE_EQ(loaded.params.centreLon, 12.5);
+    const SampleGrid& grid = terrain.sourceGrid;
+    EXPECT_EQ(grid[0][0], 0);  // 0.4 rounds down
+    EXPECT_EQ(grid[4][3], 1 + 4);  // sample (4, 2): 1 + 4 + 0.4
+    EXPECT_EQ(grid[4][4], 7);  // 2/3 of the way from sample 2 to 3: 1 + 5.33 + 0.4
+    EXPECT_EQ(grid[3600][3], grid[3599][3]);  // the missing south row
+    EXPECT_EQ(grid[100][3600], grid[100][3599]);  // the missing east column
+    EXPECT_EQ(grid[3599][3598], 5697);  // 899.75 + 2 x 2398.67 + 0.4
+    EXPECT_EQ(grid[10][15], -9999);  // the NaN
+    EXPECT_EQ(grid[20][30], -9999);  // the no-data value
+}
+
+// An ALOS tile renamed to another cell: the georeferencing places it. Its
+// sample centres lie half an arc-second inside the cell, so every grid
+// point inside is the mean of four samples.
+TEST(Products, GeoreferencingOutweighsTheName)
+{
+    testtiles::TempDir dir;
+    const std::string path = (dir / "ALPSMLC30_N035E138_DSM.tif").string();
+    const Raster raster{3600, 3600, GDT_Int16, -71, -4, kSecond, kSecond,
+        [](int r, int c) { return r == 7 && c == 7 ? -9999 : 2 * r + 4 * c; }};
+    const char* const options[] = {"COMPRESS=LZW", nullptr};
+    Write(path, "GTiff", raster, options);
+
+    Terrain& terrain = SharedTerrain();
+    const Loaded loaded = Load(path, terrain);
+    ASSERT_EQ(loaded.error, TileError::None);
+    EXPECT_DOUBLE_EQ(loaded.params.centreLat, -4.5);
+    EXPECT_DOUBLE_EQ(loaded.params.centreLon, -70.5);
+    const SampleGrid& grid = terrain.sourceGrid;
+    EXPECT_EQ(grid[0][0], 0);  // the corner takes the corner sample
+    EXPECT_EQ(grid[100][200], 2 * 99.5 + 4 * 199.5);
+    EXPECT_EQ(grid[3600][3600], 2 * 3599 + 4 * 3599);
+    EXPECT_EQ(grid[8][8], 2 * 7.5 + 4 * 7.5 + 1);  // three valid taps around the void: (22+26+24)/3
+
+    // A GeoTIFF of two cells is no tile.
+    const std::string wide = (dir / "wide_N10E010.tif").string();
+    Write(wide, "GTiff", Raster{7200, 100, GDT_Int16, 10, 11, kSecond, kSecond, [](int, int) { return 1.0; }});
+    EXPECT_EQ(Load(wide, terrain).error, TileError::WrongSize);
+}
+
+}  // namespace
