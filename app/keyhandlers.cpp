@@ -111,6 +111,7 @@ void TForm1::ShowKeysHelp()
            "[ / ]\t高さの強調を下げる・上げる\n"
            "Home\t最初の視点に戻る\n"
            "Space\tデモを始める・止める\n"
+           "Ctrl+O\tタイルを開く\n"
            "Ctrl+S / Ctrl+Shift+S\t3D表示・陰影図を保存\n"
            "Ctrl+C\t3D表示をコピー\n"
            "Ctrl+G\t位置を入力して移動\n"

@@ -230,6 +230,7 @@ PageUp / PageDown	最低高度を上げ下げ
 [ / ]	高さの強調を下げる・上げる
 Home	最初の視点に戻る
 Space	デモを始める・止める
+Ctrl+O	タイルを開く
 Ctrl+S / Ctrl+Shift+S	3D表示・陰影図を保存
 Ctrl+C	3D表示をコピー
 Ctrl+G	位置を入力して移動
@@ -245,6 +246,7 @@ PageUp / PageDown	raise or lower the lowest altitude
 [ / ]	less or more height exaggeration
 Home	back to the first view
 Space	start or stop the demo
+Ctrl+O	open a tile
 Ctrl+S / Ctrl+Shift+S	save the 3D view / the shaded relief
 Ctrl+C	copy the 3D view
 Ctrl+G	go to a typed position
