@@ -43,7 +43,7 @@ threaded=(rowbands-test relief-test tilereader-test rasterise-test frame-test)
 tsan="$root/build-tsan"
 configure "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_TSAN=ON -DVANTOREL_BENCHMARKS=OFF
 cmake --build "$tsan" --target "${threaded[@]}" -- -j"$jobs"
-export TSAN_OPTIONS=halt_on_error=1
+export TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp"
 for program in "${threaded[@]}"; do
   filter='*'
   [[ $program == frame-test ]] && filter='SampleTileFrames.ColumnBands*'
