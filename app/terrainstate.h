@@ -14,8 +14,11 @@ struct Viewpoint {
     double viewAngle = 0;  // degrees, horizontal angle of view
 };
 
+// The grid drawn is the opened tile alone, or the opened tile joined with the
+// neighbours found beside it; latitudes and longitudes here are the opened
+// tile's.
 struct RenderParams {
-    int32_t columns = 0;  // 0 while no tile is loaded
+    int32_t columns = 0;  // of the grid; 0 while no tile is loaded
     int32_t rows = 0;
     double metresPerCell = 0;
     double northLat = 0;
@@ -23,6 +26,15 @@ struct RenderParams {
     double centreLat = 0;
     double centreLon = 0;
     int32_t paintSerial = 0;
+    // The grid cell of the opened tile's centre, from the grid's middle
+    // (columns / 2, rows / 2): 0 when the tile is alone.
+    int32_t centreColumnShift = 0;
+    int32_t centreRowShift = 0;
+    // The square of whole degrees the map shows, north-west corner first:
+    // the opened tile alone, or the 3 x 3 cells around it when joined.
+    double areaNorthLat = 0;
+    double areaWestLon = 0;
+    int32_t areaDegrees = 1;
 };
 
 // One degree of latitude in metres: 60 minutes of 1852 m.

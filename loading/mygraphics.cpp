@@ -3,6 +3,7 @@
 #include "rowbands.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -159,10 +160,11 @@ void ShadePass(const int16_t* const* grid, const TileInfo& relief, const Progres
     ForRowBands(
         1, relief.height - 1,
         [&](int begin, int end) {
-            std::array<int32_t, kGridRowSlots> rowA, rowB;
-            int32_t* downAbove = rowA.data();  // level(grid[r - 1][c] - grid[r][c])
-            int32_t* downBelow = rowB.data();  // level(grid[r][c] - grid[r + 1][c])
-            std::array<int32_t, kGridRowSlots> across;  // level(grid[r][c + 1] - grid[r][c])
+            // One allocation per band and pass: the rows are as wide as the grid.
+            std::vector<int32_t> rows(3 * std::size_t(std::max(width, 0)));
+            int32_t* downAbove = rows.data();  // level(grid[r - 1][c] - grid[r][c])
+            int32_t* downBelow = downAbove + width;  // level(grid[r][c] - grid[r + 1][c])
+            int32_t* across = downBelow + width;  // level(grid[r][c + 1] - grid[r][c])
             for (int c = 1; c < width - 1; ++c)
                 downAbove[c] = level(grid[begin - 1][c] - grid[begin][c]);
             for (int r = begin; r < end; ++r) {
@@ -216,23 +218,30 @@ void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& st
 {
     constexpr int kBlock = 10;  // grid points per map pixel, each way
     map.setWidth(relief.width / kBlock);
-    const int width = map.width();
-    for (int y = 0; y < map.height(); ++y) {
+    BuildMapPixels(relief, map, {kBlock, 0, 0}, step);
+}
+
+void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, const ProgressStep& step)
+{
+    const int block = placement.block;
+    const int width = std::clamp(relief.width / block, 0, map.width() - placement.x);
+    const int height = std::clamp(relief.height / block, 0, map.height() - placement.y);
+    for (int y = 0; y < height; ++y) {
         std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
-        for (int r = kBlock * y; r < kBlock * (y + 1); ++r) {
+        for (int r = block * y; r < block * (y + 1); ++r) {
             const uint32_t* pixels = relief.scanLines[r];
             for (int x = 0; x < width; ++x) {
-                for (int c = kBlock * x; c < kBlock * (x + 1); ++c) {
+                for (int c = block * x; c < block * (x + 1); ++c) {
                     sums[3 * x] += pixels[c] & 0xFF;
                     sums[3 * x + 1] += pixels[c] >> 8 & 0xFF;
                     sums[3 * x + 2] += pixels[c] >> 16 & 0xFF;
                 }
             }
         }
-        uint32_t* out = map.scanLine(y);
-        constexpr uint32_t kArea = kBlock * kBlock;
+        uint32_t* out = map.scanLine(placement.y + y) + placement.x;
+        const uint32_t area = uint32_t(block * block);
         for (int x = 0; x < width; ++x)
-            out[x] = pack(sums[3 * x + 2] / kArea, sums[3 * x + 1] / kArea, sums[3 * x] / kArea);
+            out[x] = pack(sums[3 * x + 2] / area, sums[3 * x + 1] / area, sums[3 * x] / area);
         if (y % 1024 == 0)
             step();
     }

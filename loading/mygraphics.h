@@ -25,3 +25,12 @@ void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const 
 void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step);
 void BuildReducedLevel(const TileInfo& from, TileInfo& to);
 void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step);
+// Where BuildMapPixels puts a relief: each map pixel the mean of block x block
+// relief pixels, the relief's first at map pixel (x, y); what would fall
+// outside the map's width in use is left out.
+struct MapPlacement {
+    int block;
+    int x;
+    int y;
+};
+void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, const ProgressStep& step);

@@ -3,13 +3,30 @@
 // and the renderer. Everything is allocated once and zero-filled, so no pixel
 // or height ever shows memory that nothing wrote.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
 inline constexpr int kTileSamples = 3601;  // samples per tile row and column
 inline constexpr int kGridRowSlots = 4096;  // 16-bit slots reserved per grid row
+
+// Zero-filled storage from calloc: large blocks come as fresh pages that are
+// zero already, so a joined set's grids cost no separate clearing pass.
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using ZeroedBuffer = std::unique_ptr<T[], FreeDeleter>;
+template <typename T> ZeroedBuffer<T> AllocateZeroed(std::size_t count)
+{
+    T* p = static_cast<T*>(std::calloc(std::max<std::size_t>(count, 1), sizeof(T)));
+    if (!p)
+        throw std::bad_alloc();
+    return ZeroedBuffer<T>(p);
+}
 
 // A bitmap of 32-bit pixels 0x00RRGGBB (bytes blue, green, red, 0 in memory).
 // Its allocation is fixed; the width in use may shrink below it (the map image).
@@ -31,7 +48,7 @@ private:
     int width_;
     int height_;
     int capacity_;
-    std::unique_ptr<uint32_t[]> pixels_;
+    ZeroedBuffer<uint32_t> pixels_;
     std::vector<uint32_t*> rows_;
 };
 
@@ -52,15 +69,20 @@ struct TileInfo {
 };
 using ReliefLevels = std::array<TileInfo, 3>;
 
-// kTileSamples rows of kGridRowSlots signed 16-bit heights; row 0 is north.
+// Rows of signed 16-bit heights, row 0 north: kTileSamples rows of
+// kGridRowSlots for one tile, more for tiles joined with their neighbours.
 class SampleGrid {
 public:
-    SampleGrid();
+    SampleGrid() : SampleGrid(kTileSamples, kGridRowSlots) { }
+    SampleGrid(int rowCount, int rowSlots);  // 0 rows: nothing allocated
+    int rowCount() const { return int(rows_.size()); }
+    int rowSlots() const { return rowSlots_; }
     int16_t* operator[](int row) { return rows_[row]; }
     const int16_t* operator[](int row) const { return rows_[row]; }
     int16_t* const* rows() const { return rows_.data(); }
 
 private:
-    std::unique_ptr<int16_t[]> storage_;
-    std::array<int16_t*, kTileSamples> rows_;
+    int rowSlots_;
+    ZeroedBuffer<int16_t> storage_;
+    std::vector<int16_t*> rows_;
 };

@@ -1,15 +1,26 @@
 #pragma once
-// Every large buffer of the run: created once at start-up, reused by every
-// load and every frame, never resized.
+// Every large buffer of a loaded landscape: created before the load, reused
+// by every frame, never resized. One tile's buffers are created once at
+// start-up and reused by every load of a single tile; a tile joined with its
+// neighbours gets buffers of its own size.
 
 #include "mygraphics.h"
 #include "raster.h"
 
-struct Terrain {
-    Terrain();
+// A height grid's size: rows, and samples in use in each row.
+struct GridShape {
+    int rows = kTileSamples;
+    int columns = kGridRowSlots;
+};
 
-    Bitmap32 reliefBitmap{kTileSamples, kTileSamples};
-    std::array<Bitmap32, 3> levelBitmaps{{{1801, 1801}, {901, 901}, {451, 451}}};
+struct Terrain {
+    Terrain();  // one tile, with the grids its load passes through
+    // A joined set: the final heights and the pictures only, since its load
+    // resamples and sharpens in place.
+    explicit Terrain(GridShape shape);
+
+    Bitmap32 reliefBitmap;
+    std::array<Bitmap32, 3> levelBitmaps;
     Bitmap32 mapBitmap{360, 360};
 
     SampleGrid sourceGrid;  // samples exactly as read from the file
@@ -22,4 +33,7 @@ struct Terrain {
     HeightPalette heightPalette{};
     TileInfo tileInfo;  // over reliefBitmap
     ReliefLevels reliefLevels;  // over levelBitmaps
+
+    // True for buffers of one tile, which a single load fills in place.
+    bool holdsOneTile() const { return sourceGrid.rowCount() != 0; }
 };

@@ -8,16 +8,7 @@
 #include <system_error>
 #include <vector>
 
-namespace {
-
-struct FolderTile {
-    std::string path;
-    TileCell cell;
-};
-
-}  // namespace
-
-std::string TileNearestFolderMiddle(const std::string& folder)
+std::vector<FolderTile> TilesInFolder(const std::string& folder)
 {
     std::vector<FolderTile> tiles;
     std::error_code error;
@@ -31,9 +22,15 @@ std::string TileNearestFolderMiddle(const std::string& folder)
             entry.is_regular_file(typeError))
             tiles.push_back({path, named.cell});
     }
+    std::sort(tiles.begin(), tiles.end(), [](const FolderTile& a, const FolderTile& b) { return a.path < b.path; });
+    return tiles;
+}
+
+std::string TileNearestFolderMiddle(const std::string& folder)
+{
+    const std::vector<FolderTile> tiles = TilesInFolder(folder);
     if (tiles.empty())
         return {};
-    std::sort(tiles.begin(), tiles.end(), [](const FolderTile& a, const FolderTile& b) { return a.path < b.path; });
     auto [south, north] = std::minmax_element(
         tiles.begin(), tiles.end(), [](const FolderTile& a, const FolderTile& b) { return a.cell.lat < b.cell.lat; });
     auto [west, east] = std::minmax_element(

@@ -3,6 +3,18 @@
 // the tile of it to open.
 
 #include <string>
+#include <vector>
+
+#include "tilename.h"
+
+struct FolderTile {
+    std::string path;
+    TileCell cell;
+};
+// The regular files in `folder` whose names give a cell on the globe and
+// name a product the reader takes, sorted by path. Names only: nothing is
+// opened.
+std::vector<FolderTile> TilesInFolder(const std::string& folder);
 
 // Of the tiles in `folder` whose names give their cell, the one whose cell
 // centre lies nearest the middle of all their cells (ties to the first

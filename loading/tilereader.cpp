@@ -4,6 +4,7 @@
 #include "productreader.h"
 #include "render/geometry.h"
 #include "rowbands.h"
+#include "workerpool.h"
 
 #include <algorithm>
 #include <array>
@@ -434,12 +435,28 @@ int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
  *   v = ((A t + B) t + C) t / 8 + P1,  with A, B, C four times the usual
  * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
  * whole evaluation in integers. */
-int32_t ResampleEastWest(
-    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
+int32_t ResampledLastColumn(double centreLat)
 {
     const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
     // Callers refuse polar tiles; the floor only keeps the writes in the row.
-    const int32_t n = std::max(static_cast<int32_t>(3600 * c), 1);
+    return std::max(static_cast<int32_t>(3600 * c), 1);
+}
+
+namespace {
+
+// The rows of a resampling pass: where they go, and the second grid that
+// takes the same values (the one-tile load's height grid), if any.
+struct ResampleTarget {
+    int16_t* const* rows;
+    int16_t* const* copyRows;
+    int row;
+    int column;
+};
+
+void ResampleRows(double centreLat, const SampleGrid& source, const ResampleTarget& target, const ProgressStep& step)
+{
+    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
+    const int32_t n = ResampledLastColumn(centreLat);
     const double s = 1 / std::max(c, 0.001);
     // The taps i - 1 .. i + 2 must stay inside the row. Tile centres lie on
     // half degrees, so cos <= cos 0.5 deg and the position never passes 3599
@@ -464,52 +481,118 @@ int32_t ResampleEastWest(
             for (int r = begin; r < end; ++r) {
                 const int16_t* in = source[r];
                 std::transform(in, in + kSamples, taps.begin(), Tap);
-                int16_t* outResampled = resampled[r];
-                int16_t* outHeight = height[r];
-                outResampled[0] = outHeight[0] = in[0];
-                outResampled[n] = outHeight[n] = in[kSamples - 1];
+                int16_t* out = target.rows[target.row + r] + target.column;
+                out[0] = in[0];
+                out[n] = in[kSamples - 1];
                 for (int32_t k = 1; k < n; ++k) {
                     const int32_t* p = &taps[positions[k].index];
                     const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
-                    outResampled[k] = outHeight[k] = v < 0 ? 0 : Saturate(v);
+                    out[k] = v < 0 ? 0 : Saturate(v);
                 }
+                if (target.copyRows)
+                    std::copy_n(out, n + 1, target.copyRows[target.row + r] + target.column);
             }
         },
         step);
     step();
-    return n + 1;
 }
 
-/* Unsharp mask: 2 x centre - mean of the eight neighbours, rounded down and
- * never below 1 on land, so that no land point sinks to sea level. */
+/* One row of the unsharp mask: 2 x centre - mean of the eight neighbours,
+ * rounded down and never below 1 on land, so that no land point sinks to sea
+ * level. columnSums holds the sums of three vertical neighbours, so that each
+ * point adds three column sums instead of eight samples. */
+void SharpenRow(
+    const int16_t* north, const int16_t* here, const int16_t* south, int16_t* out, int32_t width, int32_t* columnSums)
+{
+    for (int k = 1; k <= width - 2; ++k)
+        columnSums[k] = north[k] + here[k] + south[k];
+    for (int k = 2; k <= width - 3; ++k) {
+        const int32_t centre = here[k];
+        const int32_t neighbours = columnSums[k - 1] + columnSums[k] + columnSums[k + 1] - centre;
+        const int32_t sharpened = std::clamp((16 * centre - neighbours) >> 3, 1, kHeightMax);
+        out[k] = static_cast<int16_t>(centre <= 0 ? 0 : sharpened);
+    }
+}
+
+}  // namespace
+
+/* Each row of the file spans one degree of longitude, which on the ground is
+ * shorter than a degree of latitude by cos(latitude). Every row is shortened
+ * to n + 1 samples by a Catmull-Rom spline through four source samples,
+ * evaluated in Horner form at the fraction t / 1024:
+ *   v = ((A t + B) t + C) t / 8 + P1,  with A, B, C four times the usual
+ * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
+ * whole evaluation in integers. */
+int32_t ResampleEastWest(
+    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
+{
+    ResampleRows(centreLat, source, {resampled.rows(), height.rows(), 0, 0}, step);
+    return ResampledLastColumn(centreLat) + 1;
+}
+
+void ResampleEastWestInto(double centreLat, const SampleGrid& source, SampleGrid& out, int row, int column)
+{
+    ResampleRows(centreLat, source, {out.rows(), nullptr, row, column}, [] {});
+}
+
 void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step)
 {
     ForRowBands(
         2, rows - 2,
         [&](int begin, int end) {
-            // Sums of three vertical neighbours, so that each point adds three
-            // column sums instead of eight samples.
-            std::array<int32_t, kGridRowSlots> columnSums;
-            for (int m = begin; m < end; ++m) {
-                const int16_t* north = resampled[m - 1];
-                const int16_t* here = resampled[m];
-                const int16_t* south = resampled[m + 1];
-                for (int k = 1; k <= width - 2; ++k)
-                    columnSums[k] = north[k] + here[k] + south[k];
-                int16_t* out = height[m];
-                for (int k = 2; k <= width - 3; ++k) {
-                    const int32_t centre = here[k];
-                    const int32_t neighbours = columnSums[k - 1] + columnSums[k] + columnSums[k + 1] - centre;
-                    const int32_t sharpened = std::clamp((16 * centre - neighbours) >> 3, 1, kHeightMax);
-                    out[k] = static_cast<int16_t>(centre <= 0 ? 0 : sharpened);
-                }
-            }
+            std::vector<int32_t> columnSums(std::size_t(std::max(width, 0)));
+            for (int m = begin; m < end; ++m)
+                SharpenRow(resampled[m - 1], resampled[m], resampled[m + 1], height[m], width, columnSums.data());
         },
         step);
     step();
 }
 
-namespace {
+/* The same mask over one grid. A row's own samples are kept aside before it
+ * is overwritten; the rows just outside each chunk are kept aside before any
+ * chunk starts, since the neighbouring chunk may overwrite them first. */
+void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows)
+{
+    constexpr int kChunkRows = 256;
+    const int first = 2, last = rows - 2;
+    if (last <= first || width < 5)
+        return;
+    const int chunks = (last - first + kChunkRows - 1) / kChunkRows;
+    const std::size_t rowLength = std::size_t(width);
+    // For chunk i: the row above it, then the row below it.
+    std::vector<int16_t> edges(2 * std::size_t(chunks) * rowLength);
+    auto edge = [&](int chunk, int which) {
+        return edges.data() + (2 * std::size_t(chunk) + std::size_t(which)) * rowLength;
+    };
+    for (int i = 0; i < chunks; ++i) {
+        const int begin = first + i * kChunkRows, end = std::min(begin + kChunkRows, last);
+        std::copy_n(grid[begin - 1], rowLength, edge(i, 0));
+        std::copy_n(grid[end], rowLength, edge(i, 1));
+    }
+    WorkerPool& pool = WorkerPool::Shared();
+    const int bands = std::min(chunks, pool.threads());
+    pool.Run(bands, [&](int band) {
+        std::vector<int32_t> columnSums(rowLength);
+        std::vector<int16_t> aside(2 * rowLength);
+        for (int i = chunks * band / bands; i < chunks * (band + 1) / bands; ++i) {
+            const int begin = first + i * kChunkRows, end = std::min(begin + kChunkRows, last);
+            const int16_t* north = edge(i, 0);
+            int16_t* here = aside.data();
+            for (int m = begin; m < end; ++m) {
+                std::copy_n(grid[m], rowLength, here);
+                const int16_t* south = m + 1 == end ? edge(i, 1) : grid[m + 1];
+                SharpenRow(north, here, south, grid[m], width, columnSums.data());
+                north = here;
+                here = here == aside.data() ? aside.data() + rowLength : aside.data();
+            }
+        }
+    });
+}
+
+GeoCentre CentreOf(const TileCell& cell)
+{
+    return {double(cell.lat) + 0.5, double(cell.lon) + 0.5};
+}
 
 void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo)
 {
@@ -520,9 +603,12 @@ void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileI
     params.westLon = std::floor(centre.centreLon);
     params.centreLat = centre.centreLat;
     params.centreLon = centre.centreLon;
+    params.centreColumnShift = 0;
+    params.centreRowShift = 0;
+    params.areaNorthLat = params.northLat;
+    params.areaWestLon = params.westLon;
+    params.areaDegrees = 1;
 }
-
-}  // namespace
 
 void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)
 {
@@ -534,18 +620,14 @@ void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)
     view.pitch = -5;
 }
 
-TileError LoadTileInto(
-    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)
+TileError LocateTile(const std::string& path, const ProductFile& file, TileCell& cell)
 {
-    if (!IsSupportedTileName(path))
-        return TileError::NotATileName;
-    ProductFile file(path);
     if (file.Unrecognised())
         return TileError::NotATileName;
     NamedCell named = CellFromName(path);
     if (!named.found)
         named = CellFromName(file.InnerName());
-    TileCell cell = named.cell;
+    cell = named.cell;
     if (file.Located()) {
         cell = file.Cell();
     } else if (!named.found) {
@@ -561,7 +643,33 @@ TileError LoadTileInto(
         return TileError::PolarLatitude;
     if (!LongitudeInRange(cell))
         return TileError::LongitudeOutOfRange;
-    const GeoCentre centre{double(cell.lat) + 0.5, double(cell.lon) + 0.5};
+    return TileError::None;
+}
+
+void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep)
+{
+    const int16_t* const* heights = terrain.heightGrid.rows();
+    ColourPass(terrain.heightPalette, heights, terrain.tileInfo);
+    passStep();
+    ShadePass(heights, terrain.tileInfo, rowStep);
+    const TileInfo* previous = &terrain.tileInfo;
+    for (TileInfo& level : terrain.reliefLevels) {
+        BuildReducedLevel(*previous, level);
+        passStep();
+        previous = &level;
+    }
+}
+
+TileError LoadTileInto(
+    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)
+{
+    if (!IsSupportedTileName(path))
+        return TileError::NotATileName;
+    ProductFile file(path);
+    TileCell cell;
+    if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
+        return error;
+    const GeoCentre centre = CentreOf(cell);
 
     int progress = 0;
     const ProgressStep step = [&] { listener.progressed(++progress); };
@@ -578,17 +686,7 @@ TileError LoadTileInto(
     tileInfo.width =
         ResampleEastWest(centre.centreLat, terrain.sourceGrid, terrain.resampledGrid, terrain.heightGrid, step);
     Sharpen(terrain.resampledGrid, terrain.heightGrid, tileInfo.width, tileInfo.height, step);
-
-    const int16_t* const* heights = terrain.heightGrid.rows();
-    ColourPass(terrain.heightPalette, heights, tileInfo);
-    step();
-    ShadePass(heights, tileInfo, step);
-    const TileInfo* previous = &tileInfo;
-    for (TileInfo& level : terrain.reliefLevels) {
-        BuildReducedLevel(*previous, level);
-        step();
-        previous = &level;
-    }
+    BuildRelief(terrain, step, step);
     BuildMapImage(tileInfo, terrain.mapBitmap, step);
 
     FillRenderParams(params, centre, tileInfo);

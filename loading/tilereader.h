@@ -58,11 +58,16 @@ TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopReque
 // integers (not yet limited to the 16-bit range).
 int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t);
 
-// Resamples every row to width n + 1 where n = trunc(3600 cos(centreLat)).
-// Returns the new width.
+// n = trunc(3600 cos(centreLat)): a resampled row's last column.
+int32_t ResampledLastColumn(double centreLat);
+// Resamples every row to width n + 1 into both grids. Returns the new width.
 int32_t ResampleEastWest(
     double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step);
+// The same rows, written into `out` from `column` of rows row .. row + 3600.
+void ResampleEastWestInto(double centreLat, const SampleGrid& source, SampleGrid& out, int row, int column);
 void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step);
+// Sharpen with `grid` as both input and output, needing no second grid.
+void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows);
 
 // The start view of a tile: a quarter degree south of its centre, looking
 // north, 1000 m up.
@@ -77,6 +82,18 @@ struct LoadListener {
     // long (a slow disk, a heavily compressed file); true stops the load.
     virtual bool cancelled() { return false; }
 };
+
+struct TileCell;
+class ProductFile;
+// Where `file` (opened from `path`) lies: from its georeferencing where it
+// has one, otherwise from the name; or why it is refused.
+TileError LocateTile(const std::string& path, const ProductFile& file, TileCell& cell);
+GeoCentre CentreOf(const TileCell& cell);
+// The render parameters of the grid in tileInfo as one tile centred on `centre`.
+void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo);
+// The relief pictures of terrain.heightGrid: colours, shading and the three
+// reduced levels. passStep follows each whole pass, rowStep runs within the shading.
+void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep);
 
 // The whole load, of any product ProductFile opens. The position comes from
 // the file's georeferencing where it has one, otherwise from the name. On

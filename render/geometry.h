@@ -77,5 +77,6 @@ struct GridPosition {
 inline GridPosition GeoToGrid(const RenderParams& params, double latitude, double longitude)
 {
     const CellOffset d = GeoToCellOffset(params, latitude, longitude);
-    return {(params.columns / 2 + d.east) * kGeoUnitsPerCell, (params.rows / 2 - d.north) * kGeoUnitsPerCell};
+    return {(params.columns / 2 + params.centreColumnShift + d.east) * kGeoUnitsPerCell,
+        (params.rows / 2 + params.centreRowShift - d.north) * kGeoUnitsPerCell};
 }

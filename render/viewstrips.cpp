@@ -218,8 +218,8 @@ UvPoint ToUv(int32_t octant, ColRow p)
 ColRow SnappedEyeCell(const Viewpoint& eye, const RenderParams& grid, const TileInfo& tileInfo)
 {
     const CellOffset d = GeoToCellOffset(grid, eye.latitude, eye.longitude);
-    const double col = d.east + (tileInfo.width / 2);
-    const double row = (tileInfo.height / 2) - d.north;
+    const double col = d.east + (tileInfo.width / 2 + grid.centreColumnShift);
+    const double row = (tileInfo.height / 2 + grid.centreRowShift) - d.north;
     auto snap = [](double v) { return ((TruncWithin(v, kEyeCellLimit) + 4) >> kLatticeSnapBits) << kLatticeSnapBits; };
     return {snap(col), snap(row)};
 }

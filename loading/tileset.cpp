@@ -1,0 +1,211 @@
+#include "tileset.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "productreader.h"
+#include "tilefolder.h"
+
+namespace {
+
+constexpr int kCellRows = kTileSamples - 1;  // grid rows per degree of latitude
+// The map shows the 3 x 3 cells at a third of one tile's scale.
+constexpr int kJoinedMapBlock = 30;
+// Map pixels of the 3 x 3 square that no loaded grid covers.
+constexpr uint32_t kNoTileColour = 0x303030;
+
+// The longitude difference b - a brought into [-180, 180).
+long LongitudeStep(long a, long b)
+{
+    long d = (b - a) % 360;
+    if (d < -180)
+        d += 360;
+    if (d >= 180)
+        d -= 360;
+    return d;
+}
+
+bool SameCell(const TileCell& a, const TileCell& b)
+{
+    return a.lat == b.lat && LongitudeStep(a.lon, b.lon) == 0;
+}
+
+// A neighbour found by name is kept if it opens and its georeferencing, if
+// any, puts it in the cell its name says.
+bool LiesInCell(const std::string& path, const TileCell& expected)
+{
+    const ProductFile file(path);
+    TileCell located;
+    return LocateTile(path, file, located) == TileError::None && SameCell(located, expected);
+}
+
+void FindRectangle(TileSet& set)
+{
+    set.firstRow = set.firstColumn = TileSet::kSide;
+    set.lastRow = set.lastColumn = -1;
+    for (int i = 0; i < TileSet::kSide * TileSet::kSide; ++i) {
+        if (set.files[std::size_t(i)].empty())
+            continue;
+        const int row = i / TileSet::kSide, column = i % TileSet::kSide;
+        set.firstRow = std::min(set.firstRow, row);
+        set.lastRow = std::max(set.lastRow, row);
+        set.firstColumn = std::min(set.firstColumn, column);
+        set.lastColumn = std::max(set.lastColumn, column);
+    }
+}
+
+// The map of a joined set: the 3 x 3 square around the opened tile, the
+// grid's rectangle placed where its cells lie in it.
+void BuildJoinedMap(const TileSet& set, int cellColumns, Terrain& terrain, const ProgressStep& step)
+{
+    Bitmap32& map = terrain.mapBitmap;
+    map.setWidth((TileSet::kSide * cellColumns + 1) / kJoinedMapBlock);
+    for (int y = 0; y < map.height(); ++y)
+        std::fill_n(map.scanLine(y), map.width(), kNoTileColour);
+    const MapPlacement placement{
+        kJoinedMapBlock, set.firstColumn * cellColumns / kJoinedMapBlock, set.firstRow * kCellRows / kJoinedMapBlock};
+    BuildMapPixels(terrain.tileInfo, map, placement, step);
+}
+
+void FillJoinedParams(RenderParams& params, const TileSet& set, const GeoCentre& centre, const TileInfo& tileInfo)
+{
+    FillRenderParams(params, centre, tileInfo);
+    const int n = ResampledLastColumn(centre.centreLat);
+    const int centreColumn = (1 - set.firstColumn) * n + (n + 1) / 2;
+    const int centreRow = (1 - set.firstRow) * kCellRows + kTileSamples / 2;
+    params.centreColumnShift = centreColumn - tileInfo.width / 2;
+    params.centreRowShift = centreRow - tileInfo.height / 2;
+    params.areaNorthLat = params.northLat + 1;
+    params.areaWestLon = params.westLon - 1;
+    params.areaDegrees = TileSet::kSide;
+}
+
+TileError LoadAlone(const std::string& path, std::unique_ptr<Terrain>& terrain, RenderParams& params, Viewpoint& view,
+    LoadListener& listener)
+{
+    if (terrain && terrain->holdsOneTile())
+        return LoadTileInto(path, *terrain, params, view, listener);
+    auto fresh = std::make_unique<Terrain>();
+    const TileError error = LoadTileInto(path, *fresh, params, view, listener);
+    if (error == TileError::None)
+        terrain = std::move(fresh);
+    return error;
+}
+
+}  // namespace
+
+std::string TileSet::fileAt(double latitude, double longitude) const
+{
+    const double row = std::floor(double(opened.lat) + 1 - latitude) + 1;
+    const double east = std::fmod(longitude - double(opened.lon) + 540, 360) - 180;
+    const double column = std::floor(east) + 1;
+    if (!(row >= 0 && row < kSide && column >= 0 && column < kSide))
+        return {};
+    return files[std::size_t(row) * kSide + std::size_t(column)];
+}
+
+bool NeighbourCell(const TileCell& cell, int rows, int columns, TileCell& neighbour)
+{
+    neighbour.lat = cell.lat - rows;
+    neighbour.lon = cell.lon + columns;
+    if (neighbour.lon >= 180)
+        neighbour.lon -= 360;
+    if (neighbour.lon < -180)
+        neighbour.lon += 360;
+    return LatitudeInRange(neighbour);
+}
+
+TileSet FindTileSet(const std::string& path, const TileCell& cell)
+{
+    TileSet set;
+    set.opened = cell;
+    set.files[TileSet::kOpened] = path;
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty())
+        folder = ".";
+    for (const FolderTile& tile : TilesInFolder(folder.string())) {
+        const long row = 1 - (tile.cell.lat - cell.lat);
+        const long column = 1 + LongitudeStep(cell.lon, tile.cell.lon);
+        if (row < 0 || row >= TileSet::kSide || column < 0 || column >= TileSet::kSide)
+            continue;
+        std::string& file = set.files[std::size_t(row * TileSet::kSide + column)];
+        if (file.empty() && LiesInCell(tile.path, tile.cell))
+            file = tile.path;
+    }
+    FindRectangle(set);
+    return set;
+}
+
+TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
+    Viewpoint& view, TileSet& set, LoadListener& listener)
+{
+    if (!IsSupportedTileName(path))
+        return TileError::NotATileName;
+    TileCell cell;
+    {
+        const ProductFile file(path);
+        if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
+            return error;
+    }
+    TileSet found;
+    found.opened = cell;
+    found.files[TileSet::kOpened] = path;
+    if (!single)
+        found = FindTileSet(path, cell);
+    if (!found.joined()) {
+        const TileError error = LoadAlone(path, terrain, params, view, listener);
+        if (error == TileError::None)
+            set = found;
+        return error;
+    }
+
+    const GeoCentre centre = CentreOf(cell);
+    const int n = ResampledLastColumn(centre.centreLat);
+    const GridShape shape{
+        (found.lastRow - found.firstRow + 1) * kCellRows + 1, (found.lastColumn - found.firstColumn + 1) * n + 1};
+    int progress = 0;
+    const ProgressStep step = [&] { listener.progressed(++progress); };
+    listener.started();
+    auto joined = std::make_unique<Terrain>(shape);
+    BuildHeightPalette(joined->heightPalette);
+
+    // North to south and west to east, so that a tile's first row and column
+    // take the place of the neighbour's last: products that leave their south
+    // row and east column to the neighbour get the neighbour's.
+    const StopRequest stop = [&] { return listener.cancelled(); };
+    const int tiles = int(std::count_if(found.files.begin(), found.files.end(), [](auto& f) { return !f.empty(); }));
+    constexpr int kReadSteps = 12;  // of the loading window's 18
+    SampleGrid source;
+    int read = 0;
+    for (int row = found.firstRow; row <= found.lastRow; ++row) {
+        for (int column = found.firstColumn; column <= found.lastColumn; ++column) {
+            const int index = row * TileSet::kSide + column;
+            const std::string& file = found.files[std::size_t(index)];
+            if (file.empty())
+                continue;
+            ProductFile product(file);
+            const TileError error = product.Read(source, stop);
+            if (error == TileError::Cancelled || (error != TileError::None && index == TileSet::kOpened))
+                return error;
+            if (error == TileError::None)
+                ResampleEastWestInto(centre.centreLat, source, joined->heightGrid, (row - found.firstRow) * kCellRows,
+                    (column - found.firstColumn) * n);
+            ++read;
+            for (const int target = kReadSteps * read / tiles; progress < target;)
+                step();
+        }
+    }
+
+    SharpenInPlace(joined->heightGrid, shape.columns, shape.rows);
+    step();
+    BuildRelief(*joined, step, [] {});
+    BuildJoinedMap(found, n, *joined, [] {});
+    step();
+
+    FillJoinedParams(params, found, centre, joined->tileInfo);
+    ResetViewpoint(view, centre);
+    terrain = std::move(joined);
+    set = found;
+    return TileError::None;
+}

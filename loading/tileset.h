@@ -1,0 +1,45 @@
+#pragma once
+// A tile joined with the neighbours found beside it in its folder: up to
+// 3 x 3 one-degree cells drawn as one landscape.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "tilename.h"
+#include "tilereader.h"
+
+// The 3 x 3 cells around an opened tile, row-major from the north-west; the
+// opened tile is cell 4.
+struct TileSet {
+    static constexpr int kSide = 3;
+    static constexpr int kOpened = 4;
+
+    TileCell opened;
+    std::array<std::string, kSide * kSide> files;  // empty where no tile was found
+
+    // The smallest rectangle of cells that holds every file, in cells of the 3 x 3.
+    int firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
+
+    bool joined() const { return firstRow != lastRow || firstColumn != lastColumn; }
+    // The file of the cell that holds the given latitude and longitude, if
+    // the set has one there; empty otherwise.
+    std::string fileAt(double latitude, double longitude) const;
+};
+
+// The cell one step `rows` south and `columns` east of `cell`, across 180
+// degrees where needed; false beyond the poles.
+bool NeighbourCell(const TileCell& cell, int rows, int columns, TileCell& neighbour);
+
+// `path` as the opened tile at `cell`, and the tiles beside it in the same
+// folder: found by name, and kept only where their georeferencing (if any)
+// agrees. The first by path wins where a folder holds two for one cell.
+TileSet FindTileSet(const std::string& path, const TileCell& cell);
+
+// The whole load of the tile at `path` joined with its neighbours (none when
+// `single`). A tile alone loads as LoadTileInto does, in place when `terrain`
+// holds one tile's buffers; a joined set loads into new buffers. Either way
+// `terrain`, `params`, `view` and `set` change only on success. A neighbour
+// that cannot be read stays sea level, like a cell without a tile.
+TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
+    Viewpoint& view, TileSet& set, LoadListener& listener);
