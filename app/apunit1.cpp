@@ -119,7 +119,7 @@ QImage ImageOf(const Bitmap32& bitmap, QSize size)
 
 TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
-    keyTimer_(new QTimer(this))
+    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); })
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     setupUi(this);
@@ -275,6 +275,7 @@ void TForm1::OpenTile(const QByteArray& requestedPath)
     if (opening_)
         return;
     opening_ = true;
+    recentring_.Stop();
     updateNow();
     const QRect outer = frameGeometry();
     const QRect loader = loadingWindow_.frameGeometry();
@@ -285,14 +286,33 @@ void TForm1::OpenTile(const QByteArray& requestedPath)
     if (result != 0)
         return;
     tilePath_ = nativePath;
-    //: The window title with a tile open: the program's name and version, then the tile's path.
-    setWindowTitle(
-        tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(nativePath)));
+    setTileTitle();
     PaintBox1Paint();
     PaintBox2Paint();
     BtnFore->setEnabled(true);
     BtnBack->setEnabled(true);
     BtnDemo->setEnabled(true);
+}
+
+void TForm1::setTileTitle()
+{
+    //: The window title with a tile open: the program's name and version, then the tile's path.
+    setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(tilePath_)));
+}
+
+// The set around the tile under the eye, loaded whole in the background,
+// takes the place of the one drawn; the eye stays exactly where it is.
+void TForm1::takeOverSet(LoadedSet loaded)
+{
+    if (opening_)
+        return;
+    const std::unique_ptr<Terrain> previous(std::exchange(TheTerrain, loaded.terrain.release()));
+    loaded.params.paintSerial = TheRenderParams.paintSerial;
+    TheRenderParams = loaded.params;
+    TheTileSet = std::move(loaded.set);
+    tilePath_ = QByteArray::fromStdString(loaded.path);
+    setTileTitle();
+    PaintBox1Paint();
 }
 
 void TForm1::lbLinkAsterClick()
@@ -353,6 +373,7 @@ void TForm1::PaintBox1Paint()
     PaintBox2Paint();
     ShowCursorInfo(CursorX, CursorY);
     countFrame();
+    recentring_.Follow(TheTileSet, TheViewpoint);
 }
 
 void TForm1::countFrame()
@@ -371,8 +392,9 @@ void TForm1::countFrame()
 
 QPoint TForm1::mapPixelOfView() const
 {
-    return {PixelOf(PaintBox2->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
-        PixelOf(PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
+    const double degrees = TheRenderParams.areaDegrees;
+    return {PixelOf(PaintBox2->width() * (TheViewpoint.longitude - AreaWestLon(TheRenderParams)) / degrees),
+        PixelOf(PaintBox2->height() * (AreaNorthLat(TheRenderParams) - TheViewpoint.latitude) / degrees)};
 }
 
 void TForm1::PaintBox2Paint()
@@ -392,6 +414,11 @@ void TForm1::PaintBox2Paint()
 
     painter.setPen(kCircleGrey);
     painter.setBrush(Qt::NoBrush);
+    if (TheRenderParams.areaDegrees > 1) {
+        // The opened tile, in the middle of the joined cells around it.
+        const int third = TheRenderParams.areaDegrees;
+        painter.drawRect(w / third, h / third, w / third - 1, h / third - 1);
+    }
     for (const int r : kRangeCircles)
         painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
 
@@ -504,8 +531,9 @@ void TForm1::PaintBox2MouseUp(Qt::MouseButton button, ShiftState, int x, int y)
         const double f = double(pixel) / std::max(size, 1);
         return f <= 0 ? 0.0 : std::min(f, 0.9999);
     };
-    const double latitude = TheRenderParams.northLat - fraction(MapPressY, PaintBox2->height());
-    const double longitude = TheRenderParams.westLon + fraction(MapPressX, PaintBox2->width());
+    const double degrees = TheRenderParams.areaDegrees;
+    const double latitude = AreaNorthLat(TheRenderParams) - fraction(MapPressY, PaintBox2->height()) * degrees;
+    const double longitude = AreaWestLon(TheRenderParams) + fraction(MapPressX, PaintBox2->width()) * degrees;
 
     double azimuth = TheViewpoint.azimuth;
     if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
@@ -596,19 +624,20 @@ void TForm1::Button2Click()
 {
     if (!TheTerrain)
         return;
-    const TileInfo& tile = TheTerrain->tileInfo;
+    // The opened tile's part of the grid.
+    const GridRect tile = OpenedTileRect(TheRenderParams, TheTerrain->tileInfo);
     const SampleGrid& grid = TheTerrain->heightGrid;
-    const int columns = std::max(tile.width, 1);
-    const int rows = std::max(tile.height, 1);
-    const int c0 = columns / 2;
-    const int r0 = rows / 2;
+    const int columns = std::max(tile.columns, 1);
+    const int rows = std::max(tile.rows, 1);
+    const int c0 = tile.column + columns / 2;
+    const int r0 = tile.row + rows / 2;
     int bestRow = r0;
     int bestColumn = c0;
     int highest = 0;
     // The outermost rows and columns are left out; ties go to the cell met last.
-    for (int i = 1; i < rows - 1; ++i) {
+    for (int i = tile.row + 1; i < tile.row + rows - 1; ++i) {
         const int16_t* row = grid[i];
-        for (int j = 1; j < columns - 1; ++j) {
+        for (int j = tile.column + 1; j < tile.column + columns - 1; ++j) {
             if (row[j] >= highest) {
                 highest = row[j];
                 bestRow = i;
@@ -631,9 +660,16 @@ void TForm1::Button2Click()
 void TForm1::BtnDemoClick(QObject* sender)
 {
     Viewpoint& view = TheViewpoint;
-    // The eye's offset from the tile centre in degrees of latitude.
-    const double dy = view.latitude - TheRenderParams.centreLat;
-    const double dx = std::cos(TheRenderParams.centreLat * kDegToRad) * (view.longitude - TheRenderParams.centreLon);
+    // The circle's centre stays where it is while the flight passes into
+    // neighbouring tiles and the landscape is re-centred under it.
+    if (!Timer1->isActive()) {
+        DemoCentreLat = TheRenderParams.centreLat;
+        DemoCentreLon = TheRenderParams.centreLon;
+        DemoLongitudeScale = LongitudeScale(TheRenderParams);
+    }
+    // The eye's offset from the circle's centre in degrees of latitude.
+    const double dy = view.latitude - DemoCentreLat;
+    const double dx = std::cos(DemoCentreLat * kDegToRad) * (view.longitude - DemoCentreLon);
     if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
         // The heading along the anticlockwise circle through the eye.
         double heading = std::atan2(dx, dy) * kRadToDeg - 90;
@@ -668,8 +704,8 @@ void TForm1::Timer1Timer()
         view.azimuth += 360;
     // The eye stands at bearing azimuth + 90 from the centre, the centre on its left.
     const double bearing = (view.azimuth + 90) * kDegToRad;
-    view.latitude = TheRenderParams.centreLat + std::cos(bearing) * DemoRadius;
-    view.longitude = TheRenderParams.centreLon + std::sin(bearing) * DemoRadius / LongitudeScale(TheRenderParams);
+    view.latitude = DemoCentreLat + std::cos(bearing) * DemoRadius;
+    view.longitude = DemoCentreLon + std::sin(bearing) * DemoRadius / DemoLongitudeScale;
     PaintBox1Paint();
     PaintBox2Paint();
 }

@@ -18,6 +18,7 @@
 
 #include "app/keys.h"
 #include "app/paintbox.h"
+#include "app/recentring.h"
 #include "ui_apunit1.h"
 
 class TForm2;
@@ -86,6 +87,9 @@ public:
     double DemoTurnRate = 0.001;  // degrees of azimuth per second
     uint32_t DemoPrevTick = 0;
     uint32_t DemoLastTick = 0;
+    double DemoCentreLat = 0;  // the circle's centre, fixed while it is flown
+    double DemoCentreLon = 0;
+    double DemoLongitudeScale = 1;
 
 protected:
     bool event(QEvent* event) override;
@@ -105,6 +109,8 @@ private:
     void countFrame();
     QSize frameSize() const;
     QPoint mapPixelOfView() const;
+    void setTileTitle();
+    void takeOverSet(LoadedSet loaded);
 
     TForm2& loadingWindow_;
     QByteArrayList commandLine_;
@@ -114,4 +120,5 @@ private:
     KeyFlight keyFlight_;
     QTimer* keyTimer_;  // runs while a flying key is held
     QElapsedTimer keyClock_;
+    Recentring recentring_;
 };

@@ -27,6 +27,7 @@ int32_t RateFrameCount = 0;
 std::array<uint32_t, kRateRingSize> RateTicks{};
 
 Terrain* TheTerrain = nullptr;
+TileSet TheTileSet;
 Bitmap32* FrameBitmap = nullptr;
 
 QImage MapViewBitmap;

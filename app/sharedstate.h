@@ -11,6 +11,7 @@
 
 #include "app/terrainstate.h"
 #include "loading/raster.h"
+#include "loading/tileset.h"
 
 struct Terrain;
 
@@ -29,7 +30,10 @@ extern std::array<uint32_t, kRateRingSize> RateTicks;
 
 // Created once by the loading window and never released: the renderer keeps
 // pointers into them for the rest of the run.
+// A load may replace it with the buffers of a differently sized landscape.
 extern Terrain* TheTerrain;
+// The tiles joined in TheTerrain.
+extern TileSet TheTileSet;
 extern Bitmap32* FrameBitmap;
 
 // The composed map view, made by the first map paint that finds a map image.

@@ -30,12 +30,20 @@ struct RenderParams {
     // (columns / 2, rows / 2): 0 when the tile is alone.
     int32_t centreColumnShift = 0;
     int32_t centreRowShift = 0;
-    // The square of whole degrees the map shows, north-west corner first:
-    // the opened tile alone, or the 3 x 3 cells around it when joined.
-    double areaNorthLat = 0;
-    double areaWestLon = 0;
+    // The side in degrees of the square the map shows, centred on the
+    // opened tile: 1 for the tile alone, 3 for the cells around it.
     int32_t areaDegrees = 1;
 };
+
+// The north-west corner of the map's square.
+inline double AreaNorthLat(const RenderParams& params)
+{
+    return params.northLat + (params.areaDegrees - 1) / 2;
+}
+inline double AreaWestLon(const RenderParams& params)
+{
+    return params.westLon - (params.areaDegrees - 1) / 2;
+}
 
 // One degree of latitude in metres: 60 minutes of 1852 m.
 inline constexpr double MetresPerDegree = 111120.0;

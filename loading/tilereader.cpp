@@ -605,8 +605,6 @@ void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileI
     params.centreLon = centre.centreLon;
     params.centreColumnShift = 0;
     params.centreRowShift = 0;
-    params.areaNorthLat = params.northLat;
-    params.areaWestLon = params.westLon;
     params.areaDegrees = 1;
 }
 

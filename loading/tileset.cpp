@@ -76,8 +76,6 @@ void FillJoinedParams(RenderParams& params, const TileSet& set, const GeoCentre&
     const int centreRow = (1 - set.firstRow) * kCellRows + kTileSamples / 2;
     params.centreColumnShift = centreColumn - tileInfo.width / 2;
     params.centreRowShift = centreRow - tileInfo.height / 2;
-    params.areaNorthLat = params.northLat + 1;
-    params.areaWestLon = params.westLon - 1;
     params.areaDegrees = TileSet::kSide;
 }
 
@@ -95,14 +93,26 @@ TileError LoadAlone(const std::string& path, std::unique_ptr<Terrain>& terrain, 
 
 }  // namespace
 
-std::string TileSet::fileAt(double latitude, double longitude) const
+int TileSet::cellAt(double latitude, double longitude) const
 {
     const double row = std::floor(double(opened.lat) + 1 - latitude) + 1;
     const double east = std::fmod(longitude - double(opened.lon) + 540, 360) - 180;
     const double column = std::floor(east) + 1;
     if (!(row >= 0 && row < kSide && column >= 0 && column < kSide))
-        return {};
-    return files[std::size_t(row) * kSide + std::size_t(column)];
+        return -1;
+    return int(row) * kSide + int(column);
+}
+
+GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid)
+{
+    if (params.areaDegrees == 1)
+        return {0, 0, grid.width, grid.height};
+    GridRect rect;
+    rect.columns = ResampledLastColumn(params.centreLat) + 1;
+    rect.rows = kTileSamples;
+    rect.column = params.columns / 2 + params.centreColumnShift - rect.columns / 2;
+    rect.row = params.rows / 2 + params.centreRowShift - rect.rows / 2;
+    return rect;
 }
 
 bool NeighbourCell(const TileCell& cell, int rows, int columns, TileCell& neighbour)

@@ -22,10 +22,19 @@ struct TileSet {
     int firstRow = 1, lastRow = 1, firstColumn = 1, lastColumn = 1;
 
     bool joined() const { return firstRow != lastRow || firstColumn != lastColumn; }
-    // The file of the cell that holds the given latitude and longitude, if
-    // the set has one there; empty otherwise.
-    std::string fileAt(double latitude, double longitude) const;
+    // The cell of the 3 x 3 that holds a latitude and longitude, or -1.
+    int cellAt(double latitude, double longitude) const;
 };
+
+// Where the opened tile lies on `grid`, drawn with `params`: all of it when
+// the tile is alone.
+struct GridRect {
+    int column = 0;
+    int row = 0;
+    int columns = 0;
+    int rows = 0;
+};
+GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid);
 
 // The cell one step `rows` south and `columns` east of `cell`, across 180
 // degrees where needed; false beyond the poles.

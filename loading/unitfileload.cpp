@@ -10,10 +10,14 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <memory>
+#include <utility>
+
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
 #include "loading/terrain.h"
 #include "loading/tilereader.h"
+#include "loading/tileset.h"
 #include "render/framebuffers.h"
 
 namespace {
@@ -139,7 +143,13 @@ int TForm2::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoi
         // Holds back the user's input only while the tile loads: a message
         // must take its keys and clicks.
         ProgressListener listener(*this);
-        return LoadTileInto(nativePath.toStdString(), *TheTerrain, params, view, listener);
+        // Owned by the process for the whole run; a joined set's load puts
+        // buffers of its own size in its place.
+        std::unique_ptr<Terrain> terrain(std::exchange(TheTerrain, nullptr));
+        const TileError result =
+            LoadTileSetInto(nativePath.toStdString(), false, terrain, params, view, TheTileSet, listener);
+        TheTerrain = terrain.release();
+        return result;
     }();
     if (error == TileError::None)
         return 0;

@@ -2,7 +2,7 @@
 // for: the shaded relief, the map image, the height grid, or perspective
 // frames of a view.
 //
-// usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]
+// usage: vantorel-render TILE [--single] [--relief FILE.png] [--map FILE.png] [--heights FILE]
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
 //                             [--frames N] [--out FILE.png]
 //        vantorel-render --help
@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "app/terrainstate.h"
 #include "loading/tilefolder.h"
 #include "loading/tilereader.h"
+#include "loading/tileset.h"
 #include "pngwriter.h"
 #include "render/framebuffers.h"
 #include "render/make3dpicture.h"
@@ -27,7 +29,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vantorel-render TILE [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
+    "usage: vantorel-render TILE [--single] [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
     "                            [--frames N] [--out FILE.png]\n";
 
@@ -35,11 +37,14 @@ constexpr const char* kHelp =
     "\n"
     "Loads an elevation tile through the viewer's own code and writes what is asked for: ASTER GDEM\n"
     "(..._dem.tif), SRTM or NASADEM (.hgt, or zipped), Copernicus DEM, ALOS World 3D or any GeoTIFF\n"
-    "of one 1 x 1 degree cell. A folder opens the tile nearest the middle of those in it.\n"
+    "of one 1 x 1 degree cell. A folder opens the tile nearest the middle of those in it. The tiles\n"
+    "beside it in its folder (up to 3 x 3 cells) are joined with it into one landscape.\n"
     "\n"
+    "  --single           load the tile alone, without its neighbours\n"
     "  --relief FILE.png  the full-resolution shaded relief\n"
     "  --map FILE.png     the map image\n"
-    "  --heights FILE     the final height grid: width x 3601 little-endian int16, row 0 north\n"
+    "  --heights FILE     the final height grid, little-endian int16, row 0 north; its width x height\n"
+    "                     is printed on standard error\n"
     "  --size WxH         perspective frames of this size (default 656x400, at most 16384x16384)\n"
     "  --view LAT,LON,MINALT,AZ,PITCH,ANGLE\n"
     "                     the frames' eye: latitude and longitude, its lowest altitude in metres,\n"
@@ -59,6 +64,7 @@ struct Options {
     int frames = 1;
     bool framesAsked = false;  // any frame option given
     bool help = false;
+    bool single = false;
 };
 
 // Frames are held to this many pixels on a side: the buffers of a larger one
@@ -127,6 +133,8 @@ std::optional<Options> ParseArguments(int argc, char** argv)
         auto takes = [&](const char* name) { return std::strcmp(arg, name) == 0 && value && ++i; };
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
             options.help = true;
+        else if (std::strcmp(arg, "--single") == 0)
+            options.single = true;
         else if (takes("--relief"))
             options.relief = value;
         else if (takes("--map"))
@@ -218,15 +226,18 @@ int Run(int argc, char** argv)
         return 0;
     }
 
-    static Terrain terrain;
+    std::unique_ptr<Terrain> loaded;
     RenderParams params;
     Viewpoint view;
+    TileSet set;
     LoadListener quiet;
-    if (const TileError error = LoadTileInto(TileToOpen(options->tile), terrain, params, view, quiet);
+    if (const TileError error =
+            LoadTileSetInto(TileToOpen(options->tile), options->single, loaded, params, view, set, quiet);
         error != TileError::None) {
         std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
         return 1;
     }
+    const Terrain& terrain = *loaded;
 
     bool ok = true;
     if (!options->relief.empty() &&
@@ -235,8 +246,11 @@ int Run(int argc, char** argv)
     if (!options->map.empty() &&
         !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
         ok = Fail(options->map);
-    if (!options->heights.empty() && !WriteHeights(options->heights, terrain))
-        ok = Fail(options->heights);
+    if (!options->heights.empty()) {
+        std::fprintf(stderr, "heights: %d x %d\n", terrain.tileInfo.width, terrain.tileInfo.height);
+        if (!WriteHeights(options->heights, terrain))
+            ok = Fail(options->heights);
+    }
 
     if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view)))
         ok = Fail(options->out);

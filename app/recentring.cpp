@@ -1,0 +1,69 @@
+#include "app/recentring.h"
+
+#include <cmath>
+
+#include <QMetaObject>
+
+namespace {
+
+class StoppableListener : public LoadListener {
+public:
+    explicit StoppableListener(const std::atomic<bool>& stop) : stop_(stop) { }
+    bool cancelled() override { return stop_.load(std::memory_order_relaxed); }
+
+private:
+    const std::atomic<bool>& stop_;
+};
+
+}  // namespace
+
+Recentring::Recentring(std::function<void(LoadedSet)> arrived) : arrived_(std::move(arrived))
+{
+}
+
+Recentring::~Recentring()
+{
+    Stop();
+}
+
+void Recentring::Follow(const TileSet& set, const Viewpoint& view)
+{
+    if (Running() || !set.joined())
+        return;
+    const int cell = set.cellAt(view.latitude, view.longitude);
+    if (cell < 0 || cell == TileSet::kOpened || set.files[std::size_t(cell)].empty())
+        return;
+    const std::string path = set.files[std::size_t(cell)];
+    stop_ = false;
+    const int generation = ++generation_;
+    worker_ = std::thread([this, path, generation] {
+        auto loaded = std::make_shared<LoadedSet>();
+        loaded->path = path;
+        Viewpoint startView;
+        StoppableListener listener(stop_);
+        const TileError error =
+            LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener);
+        if (error != TileError::None)
+            loaded.reset();  // a neighbour that cannot be read stays a neighbour
+        QMetaObject::invokeMethod(
+            this, [this, generation, loaded] { Finish(generation, loaded); }, Qt::QueuedConnection);
+    });
+}
+
+void Recentring::Stop()
+{
+    if (!worker_.joinable())
+        return;
+    stop_ = true;
+    worker_.join();
+    ++generation_;
+}
+
+void Recentring::Finish(int generation, const std::shared_ptr<LoadedSet>& loaded)
+{
+    if (generation != generation_)
+        return;
+    worker_.join();
+    if (loaded)
+        arrived_(std::move(*loaded));
+}
