@@ -26,10 +26,15 @@ struct RenderParams {
     double centreLat = 0;
     double centreLon = 0;
     int32_t paintSerial = 0;
-    // The grid cell of the opened tile's centre, from the grid's middle
+    // Where the opened tile's centre lies, in cells from the grid's middle
     // (columns / 2, rows / 2): 0 when the tile is alone.
-    int32_t centreColumnShift = 0;
-    int32_t centreRowShift = 0;
+    double centreColumnShift = 0;
+    double centreRowShift = 0;
+    // The opened tile's own size on the grid when joined; 0 when it is alone
+    // and the whole grid. The view reaches as far over a joined set as over
+    // one tile, so that the strips keep their detail.
+    int32_t tileColumns = 0;
+    int32_t tileRows = 0;
     // The side in degrees of the square the map shows, centred on the
     // opened tile: 1 for the tile alone, 3 for the cells around it.
     int32_t areaDegrees = 1;

@@ -444,16 +444,14 @@ int32_t ResampledLastColumn(double centreLat)
 
 namespace {
 
-// The rows of a resampling pass: where they go, and the second grid that
-// takes the same values (the one-tile load's height grid), if any.
-struct ResampleTarget {
-    int16_t* const* rows;
-    int16_t* const* copyRows;
-    int row;
-    int column;
+// Where a resampled sample is taken from: between source samples i and i + 1.
+struct SourcePosition {
+    int32_t index;  // source sample i, between the taps i - 1 .. i + 2
+    int32_t fraction;  // t / 1024 of the way from sample i to i + 1
 };
 
-void ResampleRows(double centreLat, const SampleGrid& source, const ResampleTarget& target, const ProgressStep& step)
+void ResampleRows(
+    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
 {
     const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
     const int32_t n = ResampledLastColumn(centreLat);
@@ -464,11 +462,7 @@ void ResampleRows(double centreLat, const SampleGrid& source, const ResampleTarg
     constexpr int64_t kLastPosition = int64_t(kSamples - 2) * kFracOne - 1;
 
     // Every row samples the same source positions: work them out once.
-    struct Position {
-        int32_t index;  // source sample i, between the taps i - 1 .. i + 2
-        int32_t fraction;  // t / 1024 of the way from sample i to i + 1
-    };
-    std::array<Position, kSamples> positions;
+    std::array<SourcePosition, kSamples> positions;
     for (int32_t k = 1; k < n; ++k) {
         const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), kLastPosition);
         positions[k] = {static_cast<int32_t>(f >> kFracBits), static_cast<int32_t>(f & (kFracOne - 1))};
@@ -481,7 +475,7 @@ void ResampleRows(double centreLat, const SampleGrid& source, const ResampleTarg
             for (int r = begin; r < end; ++r) {
                 const int16_t* in = source[r];
                 std::transform(in, in + kSamples, taps.begin(), Tap);
-                int16_t* out = target.rows[target.row + r] + target.column;
+                int16_t* out = resampled[r];
                 out[0] = in[0];
                 out[n] = in[kSamples - 1];
                 for (int32_t k = 1; k < n; ++k) {
@@ -489,8 +483,7 @@ void ResampleRows(double centreLat, const SampleGrid& source, const ResampleTarg
                     const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
                     out[k] = v < 0 ? 0 : Saturate(v);
                 }
-                if (target.copyRows)
-                    std::copy_n(out, n + 1, target.copyRows[target.row + r] + target.column);
+                std::copy_n(out, n + 1, height[r]);
             }
         },
         step);
@@ -526,13 +519,46 @@ void SharpenRow(
 int32_t ResampleEastWest(
     double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
 {
-    ResampleRows(centreLat, source, {resampled.rows(), height.rows(), 0, 0}, step);
+    ResampleRows(centreLat, source, resampled, height, step);
     return ResampledLastColumn(centreLat) + 1;
 }
 
-void ResampleEastWestInto(double centreLat, const SampleGrid& source, SampleGrid& out, int row, int column)
+void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row)
 {
-    ResampleRows(centreLat, source, {out.rows(), nullptr, row, column}, [] {});
+    const int tiles = int(band.size());
+    const int length = (kSamples - 1) * tiles + 1;
+    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
+    const int32_t last = ResampledLastColumn(centreLat) * tiles;
+    const double s = 1 / std::max(c, 0.001);
+    const int64_t lastPosition = int64_t(length - 2) * kFracOne - 1;
+    std::vector<SourcePosition> positions(std::size_t(last) + 1);
+    for (int32_t k = 1; k < last; ++k) {
+        const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), lastPosition);
+        positions[std::size_t(k)] = {static_cast<int32_t>(f >> kFracBits), static_cast<int32_t>(f & (kFracOne - 1))};
+    }
+    ForRowBands(0, kSamples, [&](int begin, int end) {
+        std::vector<int32_t> taps(static_cast<std::size_t>(length));
+        for (int r = begin; r < end; ++r) {
+            // West to east, each tile's first sample taking the place of its
+            // neighbour's last; a cell without a tile is sea level.
+            for (int t = 0; t < tiles; ++t) {
+                int32_t* to = taps.data() + std::size_t(t) * (kSamples - 1);
+                if (const SampleGrid* tile = band[std::size_t(t)])
+                    std::transform((*tile)[r], (*tile)[r] + kSamples, to, Tap);
+                else
+                    std::fill_n(to, kSamples, 0);
+            }
+            int16_t* outRow = out[row + r];
+            outRow[0] = Saturate(taps.front());
+            outRow[last] = Saturate(taps.back());
+            for (int32_t k = 1; k < last; ++k) {
+                const SourcePosition& at = positions[std::size_t(k)];
+                const int32_t* p = &taps[std::size_t(at.index)];
+                const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], at.fraction);
+                outRow[k] = v < 0 ? 0 : Saturate(v);
+            }
+        }
+    });
 }
 
 void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step)
@@ -606,6 +632,7 @@ void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileI
     params.centreColumnShift = 0;
     params.centreRowShift = 0;
     params.areaDegrees = 1;
+    params.tileColumns = params.tileRows = 0;
 }
 
 void ResetViewpoint(Viewpoint& view, const GeoCentre& centre)

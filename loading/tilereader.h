@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/terrainstate.h"
 #include "mygraphics.h"
@@ -63,8 +64,11 @@ int32_t ResampledLastColumn(double centreLat);
 // Resamples every row to width n + 1 into both grids. Returns the new width.
 int32_t ResampleEastWest(
     double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step);
-// The same rows, written into `out` from `column` of rows row .. row + 3600.
-void ResampleEastWestInto(double centreLat, const SampleGrid& source, SampleGrid& out, int row, int column);
+// The same resampling across a band of tiles side by side, west to east (null
+// where a cell has no tile): n + 1 samples per tile, written into rows
+// row .. row + 3600 of `out`. The positions run on across the tiles' edges,
+// so that a ridge crossing one keeps its shape.
+void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row);
 void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step);
 // Sharpen with `grid` as both input and output, needing no second grid.
 void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows);

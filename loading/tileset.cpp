@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "productreader.h"
+#include "render/geometry.h"
 #include "tilefolder.h"
 
 namespace {
@@ -72,11 +74,16 @@ void FillJoinedParams(RenderParams& params, const TileSet& set, const GeoCentre&
 {
     FillRenderParams(params, centre, tileInfo);
     const int n = ResampledLastColumn(centre.centreLat);
-    const int centreColumn = (1 - set.firstColumn) * n + (n + 1) / 2;
+    // The resampled rows run on across the tiles' edges, a cell every
+    // 1 / (3600 cos) degree from the grid's west edge.
+    const double cellsPerDegree = kCellRows * std::cos(centre.centreLat * kPi / 180);
+    const double centreColumn = (1.5 - set.firstColumn) * cellsPerDegree;
     const int centreRow = (1 - set.firstRow) * kCellRows + kTileSamples / 2;
     params.centreColumnShift = centreColumn - tileInfo.width / 2;
     params.centreRowShift = centreRow - tileInfo.height / 2;
     params.areaDegrees = TileSet::kSide;
+    params.tileColumns = n + 1;
+    params.tileRows = kTileSamples;
 }
 
 TileError LoadAlone(const std::string& path, std::unique_ptr<Terrain>& terrain, RenderParams& params, Viewpoint& view,
@@ -105,13 +112,13 @@ int TileSet::cellAt(double latitude, double longitude) const
 
 GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid)
 {
-    if (params.areaDegrees == 1)
+    if (params.tileColumns == 0)
         return {0, 0, grid.width, grid.height};
     GridRect rect;
-    rect.columns = ResampledLastColumn(params.centreLat) + 1;
-    rect.rows = kTileSamples;
-    rect.column = params.columns / 2 + params.centreColumnShift - rect.columns / 2;
-    rect.row = params.rows / 2 + params.centreRowShift - rect.rows / 2;
+    rect.columns = params.tileColumns;
+    rect.rows = params.tileRows;
+    rect.column = int(std::lround(params.columns / 2 + params.centreColumnShift)) - rect.columns / 2;
+    rect.row = int(std::lround(params.rows / 2 + params.centreRowShift)) - rect.rows / 2;
     return rect;
 }
 
@@ -186,25 +193,32 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     const StopRequest stop = [&] { return listener.cancelled(); };
     const int tiles = int(std::count_if(found.files.begin(), found.files.end(), [](auto& f) { return !f.empty(); }));
     constexpr int kReadSteps = 12;  // of the loading window's 18
-    SampleGrid source;
+    const int bandTiles = found.lastColumn - found.firstColumn + 1;
+    std::vector<SampleGrid> sources(static_cast<std::size_t>(bandTiles));
+    std::vector<const SampleGrid*> band(static_cast<std::size_t>(bandTiles));
     int read = 0;
+    // North to south, so that a band's first row takes the place of the last
+    // of the band above: products that leave their south row to the
+    // neighbour get the neighbour's.
     for (int row = found.firstRow; row <= found.lastRow; ++row) {
         for (int column = found.firstColumn; column <= found.lastColumn; ++column) {
             const int index = row * TileSet::kSide + column;
             const std::string& file = found.files[std::size_t(index)];
+            const std::size_t slot = std::size_t(column - found.firstColumn);
+            band[slot] = nullptr;
             if (file.empty())
                 continue;
             ProductFile product(file);
-            const TileError error = product.Read(source, stop);
+            const TileError error = product.Read(sources[slot], stop);
             if (error == TileError::Cancelled || (error != TileError::None && index == TileSet::kOpened))
                 return error;
             if (error == TileError::None)
-                ResampleEastWestInto(centre.centreLat, source, joined->heightGrid, (row - found.firstRow) * kCellRows,
-                    (column - found.firstColumn) * n);
+                band[slot] = &sources[slot];
             ++read;
             for (const int target = kReadSteps * read / tiles; progress < target;)
                 step();
         }
+        ResampleBandInto(centre.centreLat, band, joined->heightGrid, (row - found.firstRow) * kCellRows);
     }
 
     SharpenInPlace(joined->heightGrid, shape.columns, shape.rows);

@@ -19,6 +19,8 @@
 #include "loading/tilefolder.h"
 #include "loading/tilename.h"
 #include "loading/tilereader.h"
+#include "loading/tileset.h"
+#include "render/geometry.h"
 #include "tilefiles.h"
 
 namespace {
@@ -238,3 +240,117 @@ TEST(Products, GeoreferencingOutweighsTheName)
 }
 
 }  // namespace
+
+// A landscape of 3 x 3 tiles whose heights are one smooth surface, steep
+// enough that a seam (a sea-level edge, a repeated row or column, an edge
+// left unsharpened, a tile shifted by a sample) shows as a kink.
+double JoinedSurface(double latitude, double longitude)
+{
+    constexpr double kWave = 2 * 3.14159265358979 * 3;  // three waves a degree, up to 10 m a cell
+    return 4000 + 2000 * std::sin(kWave * latitude) + 2000 * std::sin(kWave * longitude);
+}
+
+// The set around N35E138: ASTER tiles but for the opened one, a Copernicus
+// tile whose south row and east column must come from its neighbours.
+void WriteJoinedSet(const testtiles::TempDir& dir)
+{
+    for (int lat = 34; lat <= 36; ++lat)
+        for (int lon = 137; lon <= 139; ++lon) {
+            if (lat == 35 && lon == 138)
+                continue;
+            const std::string name = "ASTGTMV003_N" + std::to_string(lat) + "E" + std::to_string(lon) + "_dem.tif";
+            testtiles::writeRaw(dir / name, testtiles::makeSamples([&](int r, int c) {
+                return int16_t(std::lround(JoinedSurface(lat + 1 - r * kSecond, lon + c * kSecond)));
+            }));
+        }
+    const Raster copernicus{3600, 3600, GDT_Float32, 138 - 0.5 * kSecond, 36 + 0.5 * kSecond, kSecond, kSecond,
+        [](int r, int c) { return JoinedSurface(36 - r * kSecond, 138 + c * kSecond); }};
+    Write((dir / "Copernicus_DSM_COG_10_N35_00_E138_00_DEM.tif").string(), "GTiff", copernicus);
+}
+
+struct LoadedSet {
+    TileError error;
+    std::unique_ptr<Terrain> terrain;
+    RenderParams params;
+    TileSet set;
+};
+
+LoadedSet LoadSet(const std::string& path)
+{
+    LoadedSet loaded{};
+    Viewpoint view;
+    LoadListener listener;
+    loaded.error = LoadTileSetInto(path, false, loaded.terrain, loaded.params, view, loaded.set, listener);
+    return loaded;
+}
+
+// The largest second difference across a line of the grid, and within the
+// tiles beside it.
+int SecondDifference(const SampleGrid& grid, int row, int column, bool acrossRows)
+{
+    const int a = acrossRows ? grid[row - 1][column] : grid[row][column - 1];
+    const int b = acrossRows ? grid[row + 1][column] : grid[row][column + 1];
+    return std::abs(a - 2 * grid[row][column] + b);
+}
+
+TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
+{
+    testtiles::TempDir dir;
+    WriteJoinedSet(dir);
+    const std::string opened = (dir / "Copernicus_DSM_COG_10_N35_00_E138_00_DEM.tif").string();
+
+    LoadedSet all = LoadSet(opened);
+    ASSERT_EQ(all.error, TileError::None);
+    const int n = ResampledLastColumn(35.5);
+    const TileInfo& grid = all.terrain->tileInfo;
+    ASSERT_EQ(grid.width, 3 * n + 1);
+    ASSERT_EQ(grid.height, 3 * 3600 + 1);
+    const SampleGrid& heights = all.terrain->heightGrid;
+    int interior = 0;
+    for (int c = 100; c < 3 * n - 100; c += 37)
+        for (int r : {1800, 5400, 9000})
+            interior = std::max(interior, SecondDifference(heights, r, c, true));
+    for (int r = 100; r < 3 * 3600 - 100; r += 37)
+        for (int c : {n / 2, 3 * n / 2, 5 * n / 2})
+            interior = std::max(interior, SecondDifference(heights, r, c, false));
+    ASSERT_LT(interior, 8);
+    for (int c = 100; c < 3 * n - 100; c += 37)
+        for (int r : {3599, 3600, 3601, 7199, 7200, 7201})
+            EXPECT_LE(SecondDifference(heights, r, c, true), interior) << r << "," << c;
+    for (int r = 100; r < 3 * 3600 - 100; r += 37)
+        for (int c : {n - 1, n, n + 1, 2 * n - 1, 2 * n, 2 * n + 1})
+            EXPECT_LE(SecondDifference(heights, r, c, false), interior) << r << "," << c;
+
+    // Every place lies where the renderer looks for it, within a cell.
+    for (const auto& [lat, lon] : {std::pair{35.5, 138.5}, {34.2, 137.3}, {36.9, 139.8}, {35.01, 138.99}}) {
+        const GridPosition at = GeoToGrid(all.params, lat, lon);
+        const int16_t height = heights[int(at.gy / kGeoUnitsPerCell)][int(at.gx / kGeoUnitsPerCell)];
+        EXPECT_NEAR(height, JoinedSurface(lat, lon), 15) << lat << "," << lon;
+    }
+
+    // Without the west column and the south-east corner: the rectangle
+    // shrinks to two columns, and the corner inside it is sea level.
+    for (int lat = 34; lat <= 36; ++lat)
+        std::filesystem::remove(dir / ("ASTGTMV003_N" + std::to_string(lat) + "E137_dem.tif"));
+    std::filesystem::remove(dir / "ASTGTMV003_N34E139_dem.tif");
+    LoadedSet part = LoadSet(opened);
+    ASSERT_EQ(part.error, TileError::None);
+    ASSERT_EQ(part.terrain->tileInfo.width, 2 * n + 1);
+    ASSERT_EQ(part.terrain->tileInfo.height, 3 * 3600 + 1);
+    EXPECT_EQ(part.set.cellAt(34.5, 139.5), 8);
+    EXPECT_TRUE(part.set.files[8].empty());
+    for (int r : {7300, 9000, 10700})
+        for (int c : {n + 100, 3 * n / 2, 2 * n - 100})
+            EXPECT_EQ(part.terrain->heightGrid[r][c], 0) << r << "," << c;
+    EXPECT_GT(part.terrain->heightGrid[9000][n / 2], 0);
+
+    // Alone, the tile loads exactly as it always has.
+    LoadedSet single{};
+    Viewpoint view;
+    LoadListener listener;
+    ASSERT_EQ(
+        LoadTileSetInto(opened, true, single.terrain, single.params, view, single.set, listener), TileError::None);
+    EXPECT_TRUE(single.terrain->holdsOneTile());
+    EXPECT_EQ(single.terrain->tileInfo.width, n + 1);
+    EXPECT_EQ(single.params.tileColumns, 0);
+}
