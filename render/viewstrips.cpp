@@ -102,8 +102,8 @@ AxisDistances DistancesFor(const Camera& cam, const RenderParams& grid)
         DetailFactor = 0.5;
     }
     d.farDistance = cam.phi < -(cam.beta + 0.1) ? e * std::tan(kPi / 2 - cam.m2) : kOpenFarDistance;
-    const int64_t cols = grid.columns;
-    const int64_t rows = grid.rows;
+    const int64_t cols = grid.tileColumns != 0 ? grid.tileColumns : grid.columns;
+    const int64_t rows = grid.tileRows != 0 ? grid.tileRows : grid.rows;
     d.widthLimit = TruncWithin(std::sqrt(double(cols * cols + rows * rows)) * 1.1, kGridCoordLimit);
     d.farDistance = std::max(std::min(d.farDistance, double(d.widthLimit)), d.nearDistance + 2);
     return d;
