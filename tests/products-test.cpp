@@ -21,6 +21,7 @@
 #include "loading/tilereader.h"
 #include "loading/tileset.h"
 #include "render/geometry.h"
+#include "render/offscreenframe.h"
 #include "tilefiles.h"
 
 namespace {
@@ -327,6 +328,26 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
         const int16_t height = heights[int(at.gy / kGeoUnitsPerCell)][int(at.gx / kGeoUnitsPerCell)];
         EXPECT_NEAR(height, JoinedSurface(lat, lon), 15) << lat << "," << lon;
     }
+
+    // Views from the set's far corners, out of it and across it, on the
+    // larger grid (the sanitizer run watches the renderer's reads): straight
+    // down, each shows ground only.
+    Bitmap32 frame(160, 100);
+    for (const auto& [lat, lon] : {std::pair{36.98, 137.02}, {34.02, 139.98}, {36.98, 139.98}, {34.02, 137.02}})
+        for (const double azimuth : {45.0, 225.0})
+            for (const double pitch : {-5.0, -40.0, -90.0}) {
+                Viewpoint corner;
+                corner.latitude = lat;
+                corner.longitude = lon;
+                corner.minAltitude = 9000;
+                corner.azimuth = corner.renderAzimuth = azimuth;
+                corner.pitch = pitch;
+                corner.viewAngle = 60;
+                EXPECT_GE(RenderOffscreen(frame, 2, *all.terrain, all.params, corner), 9000);
+                if (pitch == -90.0) {  // the sky is full blue; no ground colour is
+                    EXPECT_NE(frame.scanLine(0)[80] & 0xFF, 0xFFu) << lat << "," << lon;
+                }
+            }
 
     // Without the west column and the south-east corner: the rectangle
     // shrinks to two columns, and the corner inside it is sea level.
