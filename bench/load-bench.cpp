@@ -8,11 +8,18 @@
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <new>
+#include <string>
+
+#include <unistd.h>
 
 #include "loading/tilereader.h"
+#include "loading/tileset.h"
 
 namespace {
 
@@ -72,6 +79,55 @@ void BM_WholeLoadOfFile(benchmark::State& state)
             state.SkipWithError("the tile was refused");
 }
 BENCHMARK(BM_WholeLoadOfFile)->Unit(benchmark::kMillisecond);
+
+// The sample tile under the names of the 3 x 3 cells around 35 N 138 E, in
+// a folder of its own: the load joins all nine.
+std::string JoinedSetFolder()
+{
+    static const std::string folder = [] {
+        const auto dir = std::filesystem::temp_directory_path() / "vantorel-bench-set";
+        std::filesystem::create_directories(dir);
+        for (int lat = 34; lat <= 36; ++lat)
+            for (int lon = 137; lon <= 139; ++lon) {
+                char name[32];
+                std::snprintf(name, sizeof name, "N%dE%d_dem.tif", lat, lon);
+                const auto link = dir / name;
+                std::error_code ignored;
+                std::filesystem::remove(link, ignored);
+                std::filesystem::create_symlink(VANTOREL_SAMPLE_TILE, link);
+            }
+        return dir.string();
+    }();
+    return folder;
+}
+
+// Resident memory of the process, from /proc.
+double ResidentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
+// A 3 x 3 set joined, into new buffers each time as the viewer's load does.
+void BM_JoinedSetLoad(benchmark::State& state)
+{
+    const std::string opened = JoinedSetFolder() + "/N35E138_dem.tif";
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    LoadListener quiet;
+    double resident = 0;
+    for (auto _ : state) {
+        std::unique_ptr<Terrain> joined;
+        if (LoadTileSetInto(opened, false, joined, params, view, set, quiet) != TileError::None || !set.joined())
+            state.SkipWithError("the set was not joined");
+        resident = std::max(resident, ResidentMegabytes());
+    }
+    state.counters["resident_MB"] = resident;
+}
+BENCHMARK(BM_JoinedSetLoad)->Unit(benchmark::kMillisecond);
 
 void BM_ReadSamples(benchmark::State& state)
 {

@@ -192,15 +192,17 @@ void BuildReducedLevel(const TileInfo& from, TileInfo& to)
     const int h = from.height;
     int halfW = w / 2;
     int halfH = h / 2;
-    for (int r = 0; r < halfH; ++r) {
-        const uint32_t* upper = from.scanLines[2 * r];
-        const uint32_t* lower = from.scanLines[2 * r + 1];
-        uint32_t* out = to.scanLines[r];
-        for (int c = 0; c < halfW; ++c)
-            out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
-        if (w % 2 != 0)
-            out[halfW] = AveragePixels(upper[w - 1], lower[w - 1]);
-    }
+    ForRowBands(0, halfH, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            const uint32_t* upper = from.scanLines[2 * r];
+            const uint32_t* lower = from.scanLines[2 * r + 1];
+            uint32_t* out = to.scanLines[r];
+            for (int c = 0; c < halfW; ++c)
+                out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
+            if (w % 2 != 0)
+                out[halfW] = AveragePixels(upper[w - 1], lower[w - 1]);
+        }
+    });
     if (w % 2 != 0)
         ++halfW;
     if (h % 2 != 0) {
@@ -226,24 +228,28 @@ void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& p
     const int block = placement.block;
     const int width = std::clamp(relief.width / block, 0, map.width() - placement.x);
     const int height = std::clamp(relief.height / block, 0, map.height() - placement.y);
-    for (int y = 0; y < height; ++y) {
-        std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
-        for (int r = block * y; r < block * (y + 1); ++r) {
-            const uint32_t* pixels = relief.scanLines[r];
-            for (int x = 0; x < width; ++x) {
-                for (int c = block * x; c < block * (x + 1); ++c) {
-                    sums[3 * x] += pixels[c] & 0xFF;
-                    sums[3 * x + 1] += pixels[c] >> 8 & 0xFF;
-                    sums[3 * x + 2] += pixels[c] >> 16 & 0xFF;
+    // The map has fewer rows than a progress step covers: one step before
+    // them and one after.
+    if (height > 0)
+        step();
+    ForRowBands(0, height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
+            for (int r = block * y; r < block * (y + 1); ++r) {
+                const uint32_t* pixels = relief.scanLines[r];
+                for (int x = 0; x < width; ++x) {
+                    for (int c = block * x; c < block * (x + 1); ++c) {
+                        sums[3 * x] += pixels[c] & 0xFF;
+                        sums[3 * x + 1] += pixels[c] >> 8 & 0xFF;
+                        sums[3 * x + 2] += pixels[c] >> 16 & 0xFF;
+                    }
                 }
             }
+            uint32_t* out = map.scanLine(placement.y + y) + placement.x;
+            const uint32_t area = uint32_t(block * block);
+            for (int x = 0; x < width; ++x)
+                out[x] = pack(sums[3 * x + 2] / area, sums[3 * x + 1] / area, sums[3 * x] / area);
         }
-        uint32_t* out = map.scanLine(placement.y + y) + placement.x;
-        const uint32_t area = uint32_t(block * block);
-        for (int x = 0; x < width; ++x)
-            out[x] = pack(sums[3 * x + 2] / area, sums[3 * x + 1] / area, sums[3 * x] / area);
-        if (y % 1024 == 0)
-            step();
-    }
+    });
     step();
 }

@@ -33,13 +33,15 @@ bool SameCell(const TileCell& a, const TileCell& b)
     return a.lat == b.lat && LongitudeStep(a.lon, b.lon) == 0;
 }
 
-// A neighbour found by name is kept if it opens and its georeferencing, if
-// any, puts it in the cell its name says.
+// A neighbour found by name is kept if it opens without a refusal and its
+// georeferencing, if any, puts it in the cell its name says. What only its
+// read finds wrong leaves its cell at sea level.
 bool LiesInCell(const std::string& path, const TileCell& expected)
 {
     const ProductFile file(path);
     TileCell located;
-    return LocateTile(path, file, located) == TileError::None && SameCell(located, expected);
+    return file.Error() == TileError::None && LocateTile(path, file, located) == TileError::None &&
+        SameCell(located, expected);
 }
 
 void FindRectangle(TileSet& set)

@@ -56,6 +56,8 @@ DISPLAY=":$(head -1 "$work/display")"
 export DISPLAY
 
 # Valid tiles are the sample under other names: the name alone places them.
+# None lies beside another, or beside a broken one (those have a folder of
+# their own), so each opens alone and the memory check compares like with like.
 tiles=(
   "$work/x_N36E139_dem.tif"
   "$work/x_S34E151_dem.tif"
@@ -63,10 +65,11 @@ tiles=(
   "$work/x_N47W122_dem.tif"
 )
 for t in "${tiles[@]}"; do ln -s "$sample" "$t"; done
-echo "not elevation data" >"$work/text_N35E138_dem.tif"
-head -c 5000000 "$sample" >"$work/cut_N35E138_dem.tif"
-head -c 65536 /dev/urandom >"$work/noise_N35E138_dem.tif"
-broken=("$work/text_N35E138_dem.tif" "$work/cut_N35E138_dem.tif" "$work/noise_N35E138_dem.tif")
+mkdir "$work/broken"
+echo "not elevation data" >"$work/broken/text_N35E138_dem.tif"
+head -c 5000000 "$sample" >"$work/broken/cut_N35E138_dem.tif"
+head -c 65536 /dev/urandom >"$work/broken/noise_N35E138_dem.tif"
+broken=("$work/broken/text_N35E138_dem.tif" "$work/broken/cut_N35E138_dem.tif" "$work/broken/noise_N35E138_dem.tif")
 broken_kind=(text truncated non-TIFF)
 
 shots="$build/shots"
