@@ -294,6 +294,8 @@ void ProductFile::State::Open(const std::string& name)
     s.hgtSide = HgtSide(uint64_t(info.st_size));
     if (s.hgtSide != 0)
         s.kind = Kind::Hgt;
+    else if (IsHgtName(name))
+        s.Fail(TileError::WrongSize);  // no header: the size is all an .hgt has
     else if (PassesNameTest(name))
         s.kind = Kind::FastReader;  // ASTER's raw layout, or what is left of one
 }

@@ -90,6 +90,11 @@ NamedCell CellFromName(std::string_view path)
     return {};
 }
 
+bool IsHgtName(std::string_view path)
+{
+    return EndsWith(FileName(path), ".hgt");
+}
+
 bool IsSupportedTileName(std::string_view path)
 {
     constexpr std::array<std::string_view, 4> kExtensions = {".tif", ".tiff", ".hgt", ".zip"};

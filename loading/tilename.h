@@ -24,6 +24,9 @@ NamedCell CellFromName(std::string_view path);
 // anywhere in the path, or a file name ending in .tif, .tiff, .hgt or .zip.
 bool IsSupportedTileName(std::string_view path);
 
+// True for a file name ending in .hgt, in any case: SRTM's raw layout.
+bool IsHgtName(std::string_view path);
+
 // Cells whose centre lies on the globe: latitudes -90..89, longitudes -180..179.
 bool LatitudeInRange(const TileCell& cell);
 bool LongitudeInRange(const TileCell& cell);

@@ -114,7 +114,7 @@ TEST_F(LoadingWindowTest, AWrongNameIsRefusedBeforeTheWindowShows)
     params.columns = 77;
     Viewpoint view;
     view.azimuth = 12;
-    EXPECT_EQ(LoadingWindow().LoadTile(TextFile(QStringLiteral("N35E138.hgt")), params, view), -1);
+    EXPECT_EQ(LoadingWindow().LoadTile(TextFile(QStringLiteral("N35E138.txt")), params, view), -1);
     EXPECT_EQ(messages, QStringList{QStringLiteral("\"***_dem.tif\"ファイル以外は読み込めません．")});
     EXPECT_TRUE(positions.isEmpty());
     EXPECT_FALSE(LoadingWindow().isVisible());

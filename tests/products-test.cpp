@@ -128,7 +128,8 @@ TEST(TileName, FindsTheGroupAnywhereAndRefusesCellsOffTheGlobe)
     for (const Refusal& refusal : {Refusal{"N90E138_dem.tif", TileError::PolarLatitude},
              Refusal{"x_N10E181_dem.tif", TileError::LongitudeOutOfRange},
              Refusal{"x_N10E180_dem.tif", TileError::LongitudeOutOfRange},
-             Refusal{"x_N10W181_dem.tif", TileError::LongitudeOutOfRange}}) {
+             Refusal{"x_N10W181_dem.tif", TileError::LongitudeOutOfRange},
+             Refusal{"N10E010.hgt", TileError::WrongSize}}) {  // 8 bytes too long
         std::filesystem::copy_file(whole, dir / refusal.name);
         EXPECT_EQ(Load((dir / refusal.name).string(), SharedTerrain()).error, refusal.error) << refusal.name;
     }
