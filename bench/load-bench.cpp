@@ -20,6 +20,7 @@
 
 #include "loading/tilereader.h"
 #include "loading/tileset.h"
+#include "summits/summits.h"
 
 namespace {
 
@@ -128,6 +129,34 @@ void BM_JoinedSetLoad(benchmark::State& state)
     state.counters["resident_MB"] = resident;
 }
 BENCHMARK(BM_JoinedSetLoad)->Unit(benchmark::kMillisecond);
+
+// The summit search after a load, on one tile and on a joined 3 x 3 set.
+void BM_FindSummits(benchmark::State& state)
+{
+    loaded();
+    const Terrain& t = terrain();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindSummits(t.heightGrid.rows(), t.tileInfo.width, t.tileInfo.height));
+}
+BENCHMARK(BM_FindSummits)->Unit(benchmark::kMillisecond);
+
+void BM_FindSummitsOfJoinedSet(benchmark::State& state)
+{
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    LoadListener quiet;
+    std::unique_ptr<Terrain> joined;
+    if (LoadTileSetInto(JoinedSetFolder() + "/N35E138_dem.tif", false, joined, params, view, set, quiet) !=
+        TileError::None) {
+        state.SkipWithError("the set did not load");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            FindSummits(joined->heightGrid.rows(), joined->tileInfo.width, joined->tileInfo.height));
+}
+BENCHMARK(BM_FindSummitsOfJoinedSet)->Unit(benchmark::kMillisecond);
 
 void BM_ReadSamples(benchmark::State& state)
 {

@@ -68,6 +68,23 @@ inline CellOffset GeoToCellOffset(const RenderParams& params, double latitude, d
         (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
 }
 
+// The latitude and longitude of grid cell (column, row): the inverse of
+// GeoToCellOffset, with the grid's centre as GeoToGrid places it.
+struct GeoPoint {
+    double latitude;
+    double longitude;
+};
+inline GeoPoint GridToGeo(const RenderParams& params, double column, double row)
+{
+    double k = std::cos(params.centreLat * kPi / 180);
+    if (k <= kGridMinCosine)
+        k = kGridMinCosine;
+    const double east = column - (params.columns / 2 + params.centreColumnShift);
+    const double north = (params.rows / 2 + params.centreRowShift) - row;
+    return {params.centreLat + north * (params.metresPerCell / kMetresPerMinute / 60),
+        params.centreLon + east * (params.metresPerCell / kMetresPerMinute / (60 * k))};
+}
+
 // A grid position in 1/32 cell, from the grid's north-west corner.
 inline constexpr int32_t kGeoUnitsPerCell = 32;
 struct GridPosition {

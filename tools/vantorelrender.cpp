@@ -2,7 +2,7 @@
 // for: the shaded relief, the map image, the height grid, or perspective
 // frames of a view.
 //
-// usage: vantorel-render TILE [--single] [--relief FILE.png] [--map FILE.png] [--heights FILE]
+// usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png] [--heights FILE]
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
 //                             [--frames N] [--out FILE.png]
 //        vantorel-render --help
@@ -25,11 +25,13 @@
 #include "pngwriter.h"
 #include "render/framebuffers.h"
 #include "render/make3dpicture.h"
+#include "summits/summits.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vantorel-render TILE [--single] [--relief FILE.png] [--map FILE.png] [--heights FILE]\n"
+    "usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png]\n"
+    "                            [--heights FILE]\n"
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
     "                            [--frames N] [--out FILE.png]\n";
 
@@ -41,6 +43,8 @@ constexpr const char* kHelp =
     "beside it in its folder (up to 3 x 3 cells) are joined with it into one landscape.\n"
     "\n"
     "  --single           load the tile alone, without its neighbours\n"
+    "  --summits FILE.csv the summits of at least 100 m prominence, most prominent first: latitude,\n"
+    "                     longitude, height, prominence, grid row and column\n"
     "  --relief FILE.png  the full-resolution shaded relief\n"
     "  --map FILE.png     the map image\n"
     "  --heights FILE     the final height grid, little-endian int16, row 0 north; its width x height\n"
@@ -57,7 +61,7 @@ constexpr const char* kHelp =
 
 struct Options {
     std::string tile;
-    std::string relief, map, heights, out;
+    std::string relief, map, heights, out, summits;
     int width = 656;
     int height = 400;
     std::optional<Viewpoint> view;
@@ -139,6 +143,8 @@ std::optional<Options> ParseArguments(int argc, char** argv)
             options.relief = value;
         else if (takes("--map"))
             options.map = value;
+        else if (takes("--summits"))
+            options.summits = value;
         else if (takes("--heights"))
             options.heights = value;
         else if (takes("--out")) {
@@ -183,6 +189,21 @@ bool WriteHeights(const std::string& path, const Terrain& terrain)
             row[2 * c + 1] = static_cast<unsigned char>(sample >> 8);
         }
         ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
+    }
+    return std::fclose(out) == 0 && ok;
+}
+
+bool WriteSummits(const std::string& path, const Terrain& terrain, const RenderParams& params)
+{
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out)
+        return false;
+    bool ok = std::fputs("latitude,longitude,height,prominence,row,column\n", out) >= 0;
+    for (const Summit& s : FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height)) {
+        const GeoPoint at = GridToGeo(params, s.column, s.row);
+        ok = ok &&
+            std::fprintf(
+                out, "%.6f,%.6f,%d,%d,%d,%d\n", at.latitude, at.longitude, s.height, s.prominence, s.row, s.column) > 0;
     }
     return std::fclose(out) == 0 && ok;
 }
@@ -246,6 +267,8 @@ int Run(int argc, char** argv)
     if (!options->map.empty() &&
         !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
         ok = Fail(options->map);
+    if (!options->summits.empty() && !WriteSummits(options->summits, terrain, params))
+        ok = Fail(options->summits);
     if (!options->heights.empty()) {
         std::fprintf(stderr, "heights: %d x %d\n", terrain.tileInfo.width, terrain.tileInfo.height);
         if (!WriteHeights(options->heights, terrain))
