@@ -222,6 +222,9 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
         }
         ResampleBandInto(centre.centreLat, band, joined->heightGrid, (row - found.firstRow) * kCellRows);
     }
+    // Given back before the relief is drawn, so that a set loaded beside the
+    // one on screen never holds both at once.
+    sources = {};
 
     SharpenInPlace(joined->heightGrid, shape.columns, shape.rows);
     step();
