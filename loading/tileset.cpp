@@ -224,7 +224,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     }
     // Given back before the relief is drawn, so that a set loaded beside the
     // one on screen never holds both at once.
-    sources = {};
+    sources.clear();
 
     SharpenInPlace(joined->heightGrid, shape.columns, shape.rows);
     step();
