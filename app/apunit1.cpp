@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 
 #include "app/gotoplace.h"
 #include "app/navigation.h"
@@ -287,11 +288,69 @@ void TForm1::OpenTile(const QByteArray& requestedPath)
         return;
     tilePath_ = nativePath;
     setTileTitle();
+    summitLabels_.setSummits({});
     PaintBox1Paint();
     PaintBox2Paint();
     BtnFore->setEnabled(true);
     BtnBack->setEnabled(true);
     BtnDemo->setEnabled(true);
+    // After the first frame is on the screen: the labels follow when found.
+    QTimer::singleShot(0, this, &TForm1::findSummits);
+}
+
+void TForm1::findSummits()
+{
+    if (TheRenderParams.columns == 0 || !TheTerrain)
+        return;
+    const Terrain& terrain = *TheTerrain;
+    summitLabels_.setSummits(FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height));
+    PaintBox1Paint();
+}
+
+void TForm1::ToggleSummitLabels()
+{
+    summitLabels_.setShown(!summitLabels_.shown());
+    highlightedLabel_ = -1;
+    PaintBox1Paint();
+}
+
+void TForm1::drawSummitLabels(QSize frame)
+{
+    // Over the frame bitmap itself, as the cross is: an image made over const
+    // pixels would copy them on the first paint.
+    QImage image(reinterpret_cast<uchar*>(FrameBitmap->scanLine(0)), frame.width(), frame.height(),
+        FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    summitLabels_.place(frame, TheRenderParams, painter.fontMetrics());
+    if (highlightedLabel_ >= int(summitLabels_.placed().size()))
+        highlightedLabel_ = -1;
+    summitLabels_.draw(painter, highlightedLabel_);
+}
+
+// The most prominent summits as small triangles, each kept clear of those
+// already drawn so that the relief stays readable.
+void TForm1::drawSummitMarks(QPainter& painter, int width, int height) const
+{
+    constexpr int kMarkHalf = 3;
+    constexpr int kClearance = 14;
+    constexpr std::size_t kMaxMarks = 40;
+    const double degrees = TheRenderParams.areaDegrees;
+    std::vector<QPoint> drawn;
+    painter.setPen(Qt::black);
+    painter.setBrush(QColor(255, 255, 255));
+    for (const Summit& summit : summitLabels_.summits()) {
+        if (drawn.size() >= kMaxMarks)
+            break;
+        const GeoPoint at = GridToGeo(TheRenderParams, summit.column, summit.row);
+        const QPoint p(PixelOf(width * (at.longitude - AreaWestLon(TheRenderParams)) / degrees),
+            PixelOf(height * (AreaNorthLat(TheRenderParams) - at.latitude) / degrees));
+        if (std::any_of(
+                drawn.begin(), drawn.end(), [&](const QPoint& q) { return (q - p).manhattanLength() < kClearance; }))
+            continue;
+        drawn.push_back(p);
+        painter.drawPolygon(
+            QPolygon({p + QPoint(0, -kMarkHalf), p + QPoint(kMarkHalf, kMarkHalf), p + QPoint(-kMarkHalf, kMarkHalf)}));
+    }
 }
 
 void TForm1::setTileTitle()
@@ -310,6 +369,7 @@ void TForm1::takeOverSet(LoadedSet loaded)
     loaded.params.paintSerial = TheRenderParams.paintSerial;
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);
+    summitLabels_.setSummits(std::move(loaded.summits));
     tilePath_ = QByteArray::fromStdString(loaded.path);
     setTileTitle();
     PaintBox1Paint();
@@ -368,6 +428,8 @@ void TForm1::PaintBox1Paint()
     const int cy = PaintBox1->height() / 2;
     DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
     DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
+    if (summitLabels_.shown() && !summitLabels_.summits().empty())
+        drawSummitLabels(frame);
     PaintBox1->present(ImageOf(*FrameBitmap, frame));
 
     PaintBox2Paint();
@@ -421,6 +483,8 @@ void TForm1::PaintBox2Paint()
     }
     for (const int r : kRangeCircles)
         painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
+    if (summitLabels_.shown())
+        drawSummitMarks(painter, w, h);
 
     // The view wedge: right and left edge, 250 pixels along the view and
     // spread by the half angle across it; drawn inverted so it shows on any
@@ -460,7 +524,14 @@ void TForm1::ShowCursorInfo(int x, int y)
     const FrameBuffersRecord& buffers = FrameBuffersView();
     const uint32_t depth = buffers.DepthRows[y][x];
     const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
-    LbZH->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
+    if (highlightedLabel_ >= 0) {
+        const Summit& summit =
+            summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(highlightedLabel_)].summit)];
+        const SummitSight sight = summitLabels_.sight(summit, TheRenderParams);
+        LbZH->setText(SummitInfoText(summit.height, summit.prominence, sight.distance, sight.bearing));
+    } else {
+        LbZH->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
+    }
     LbZH->adjustSize();
 }
 
@@ -557,8 +628,15 @@ void TForm1::PaintBox2MouseUp(Qt::MouseButton button, ShiftState, int x, int y)
     MoveViewTo(latitude, longitude, azimuth);
 }
 
-void TForm1::PaintBox1MouseDown(Qt::MouseButton, ShiftState, int x, int y)
+void TForm1::PaintBox1MouseDown(Qt::MouseButton button, ShiftState, int x, int y)
 {
+    // A click on a summit's label turns the view to face it.
+    if (const int label = summitLabels_.labelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
+        const Summit& summit = summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(label)].summit)];
+        MoveViewTo(
+            TheViewpoint.latitude, TheViewpoint.longitude, summitLabels_.sight(summit, TheRenderParams).bearing + 720);
+        return;
+    }
     DragLastX = x;
     DragLastY = y;
     DragInLowerHalf = y >= PaintBox1->height() / 2 ? 1 : 0;
@@ -569,8 +647,14 @@ void TForm1::PaintBox1MouseMove(ShiftState shift, int x, int y)
     CursorX = x;
     CursorY = y;
     ShowCursorInfo(x, y);
-    if (!(shift.buttons & Qt::LeftButton))
+    if (!(shift.buttons & Qt::LeftButton)) {
+        const int label = summitLabels_.labelAt(QPoint(x, y));
+        if (label != highlightedLabel_) {
+            highlightedLabel_ = label;
+            PaintBox1Paint();
+        }
         return;
+    }
 
     Viewpoint& view = TheViewpoint;
     const bool ctrl = shift.keys & Qt::ControlModifier;

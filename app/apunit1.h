@@ -19,6 +19,7 @@
 #include "app/keys.h"
 #include "app/paintbox.h"
 #include "app/recentring.h"
+#include "app/summitlabels.h"
 #include "ui_apunit1.h"
 
 class TForm2;
@@ -69,6 +70,7 @@ public:
     void ReturnToStartView();
     void StepExaggeration(int quarters);
     void ShowKeysHelp();
+    void ToggleSummitLabels();
 
     // The page addresses behind the two links.
     static QUrl AsterPage();
@@ -111,6 +113,9 @@ private:
     QPoint mapPixelOfView() const;
     void setTileTitle();
     void takeOverSet(LoadedSet loaded);
+    void findSummits();
+    void drawSummitLabels(QSize frame);
+    void drawSummitMarks(QPainter& painter, int width, int height) const;
 
     TForm2& loadingWindow_;
     QByteArrayList commandLine_;
@@ -121,4 +126,6 @@ private:
     QTimer* keyTimer_;  // runs while a flying key is held
     QElapsedTimer keyClock_;
     Recentring recentring_;
+    SummitLabels summitLabels_;
+    int highlightedLabel_ = -1;  // the label under the mouse, or -1
 };

@@ -55,6 +55,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     case Qt::Key_F1: ShowKeysHelp(); break;
     case Qt::Key_BracketRight: StepExaggeration(1); break;
     case Qt::Key_BracketLeft: StepExaggeration(-1); break;
+    case Qt::Key_L: ToggleSummitLabels(); break;
     default: QWidget::keyPressEvent(event); break;
     }
 }
@@ -109,6 +110,7 @@ void TForm1::ShowKeysHelp()
            "PageUp / PageDown\t最低高度を上げ下げ\n"
            "+ / -\t視野角を狭める・広げる\n"
            "[ / ]\t高さの強調を下げる・上げる\n"
+           "L\t山頂の表示を切り替える\n"
            "Home\t最初の視点に戻る\n"
            "Space\tデモを始める・止める\n"
            "Ctrl+O\tタイルを開く\n"

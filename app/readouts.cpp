@@ -64,6 +64,16 @@ QString CursorInfoText(double distance, int height)
         .arg(grouped, QString::asprintf("%5d", height));
 }
 
+QString SummitInfoText(int height, int prominence, double distance, double bearing)
+{
+    //: The cursor line over a summit's label: height, prominence, distance (km) and bearing (degrees).
+    return QCoreApplication::translate("Readouts", "山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°")
+        .arg(height)
+        .arg(prominence)
+        .arg(QLocale().toString(distance / 1000, 'f', 1))
+        .arg(QLocale().toString(bearing, 'f', 0));
+}
+
 double FrameRate(uint32_t now, uint32_t then)
 {
     // Unsigned subtraction gives the true span across a wrap of the counter.

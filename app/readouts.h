@@ -20,6 +20,9 @@ QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters = 
 // The cursor line for a distance and a ground height in metres; the distance
 // carries the default locale's thousands separators.
 QString CursorInfoText(double distance, int height);
+// The cursor line over a summit's label: its height and prominence in
+// metres, its distance in metres and bearing in degrees from the eye.
+QString SummitInfoText(int height, int prominence, double distance, double bearing);
 
 // Frames per second over the 15 frame intervals from `then` to `now`, two
 // millisecond tick counts that may have wrapped past 2^32 between them.

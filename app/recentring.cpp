@@ -43,7 +43,10 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
         StoppableListener listener(stop_);
         const TileError error =
             LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener);
-        if (error != TileError::None)
+        if (error == TileError::None)
+            loaded->summits = FindSummits(
+                loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width, loaded->terrain->tileInfo.height);
+        else
             loaded.reset();  // a neighbour that cannot be read stays a neighbour
         QMetaObject::invokeMethod(
             this, [this, generation, loaded] { Finish(generation, loaded); }, Qt::QueuedConnection);

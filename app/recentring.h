@@ -8,12 +8,14 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <QObject>
 
 #include "app/terrainstate.h"
 #include "loading/terrain.h"
 #include "loading/tileset.h"
+#include "summits/summits.h"
 
 // What a finished background load hands over.
 struct LoadedSet {
@@ -21,6 +23,7 @@ struct LoadedSet {
     RenderParams params;
     TileSet set;
     std::string path;
+    std::vector<Summit> summits;  // found after the load, on the same thread
 };
 
 class Recentring : public QObject {

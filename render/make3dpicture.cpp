@@ -154,6 +154,34 @@ EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid
     return placed;
 }
 
+ScreenPoint ProjectGridSample(int32_t column, int32_t row, int32_t height)
+{
+    const ProjectionRecord& p = ProjectionSetup;
+    const int64_t z = SampleHeightUnits(height, HeightScaleFor(p.metresPerCell), p.heightQuarters);
+    const auto offset = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return ProjectPoint(offset((int64_t(column) << kCellFracBits) - p.eyeX),
+        offset((int64_t(row) << kCellFracBits) - p.eyeY), offset(z - p.eyeZ));
+}
+
+bool GridTopSeen(int32_t column, int32_t row, int32_t height, ScreenPoint& where)
+{
+    // The ground just below the top may lie this much nearer and still be
+    // its own flank: a share of the distance, plus two cells.
+    constexpr int64_t kSlackShare = 32;
+    constexpr int64_t kSlackCells = 2;
+    const FrameBufferSet& fb = FrameBuffers;
+    const ScreenPoint top = ProjectGridSample(column, row, height);
+    if (top.depth < kCellUnits || top.sx < 0 || top.sx >= fb.frameWidth || top.sy < 0 || top.sy >= fb.frameHeight)
+        return false;
+    int64_t farthest = 0;
+    for (int32_t dy = 1; dy <= 3; ++dy)
+        farthest = std::max<int64_t>(farthest, fb.DepthRows[std::min(top.sy + dy, fb.frameHeight - 1)][top.sx]);
+    if (farthest + top.depth / kSlackShare + kSlackCells * kCellUnits < top.depth)
+        return false;
+    where = top;
+    return true;
+}
+
 int32_t RasteriseFrame(
     const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
 {

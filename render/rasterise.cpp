@@ -290,6 +290,12 @@ void FillInts(int32_t* array, int32_t value, int32_t count)
     std::fill_n(array, std::max(count, 0), value);
 }
 
+int64_t SampleHeightUnits(int32_t height, int64_t zScale, int32_t heightQuarters)
+{
+    // In quarters, so that four quarters give the very same integers.
+    return (int64_t(height) * kCellUnits * zScale * heightQuarters) >> (kHeightScaleBits + 2);
+}
+
 ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz)
 {
     const Target tg = CurrentTarget();
@@ -359,9 +365,7 @@ int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first,
         for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
             const int64_t px = int64_t(slot->col) << kCellFracBits;
             const int64_t py = int64_t(slot->row) << kCellFracBits;
-            // In quarters, so that four quarters give the very same integers.
-            const int64_t pz =
-                (int64_t(slot->height) * kCellUnits * zScale * p.heightQuarters) >> (kHeightScaleBits + 2);
+            const int64_t pz = SampleHeightUnits(slot->height, zScale, p.heightQuarters);
             ScreenPoint sp =
                 Project(p, W, H, HoldOffset(px - p.eyeX), HoldOffset(py - p.eyeY), HoldOffset(pz - p.eyeZ));
             if (s < kFeedbackStrips && sp.sy < H) {

@@ -48,3 +48,6 @@ void FillInts(int32_t* array, int32_t value, int32_t count);
 
 // Heights in metres to 1/256 cell: (height * 256 * scale) >> 10.
 int32_t HeightScaleFor(double metresPerCell);
+// A sample's height as a frame draws it, 1/256 cell: zScale from
+// HeightScaleFor, the height drawn heightQuarters quarters as high.
+int64_t SampleHeightUnits(int32_t height, int64_t zScale, int32_t heightQuarters);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -267,6 +269,30 @@ TEST(WholeFrame, SpikeHidesWhatIsBehindIt)
     for (int32_t r = FrameBuffers.ColumnTop[mid] + 2; r < flatTop + 2; ++r)
         EXPECT_LT(FrameBuffers.DepthRows[r][mid], 110u * 256) << r;
     ExpectFrameProperties(656, 400, "tower");
+}
+
+// Summit tops seen by the frame: a top behind a wall is not, one beside the
+// wall is, and the wall's own top is.
+TEST(WholeFrame, TopsBehindAWallAreNotSeen)
+{
+    const auto cone = [](int32_t c, int32_t r, int32_t col, int32_t row) {
+        return std::max(0, 1000 - 30 * int32_t(std::hypot(c - col, r - row)));
+    };
+    static const SyntheticTile land(801, [&](int32_t c, int32_t r) {
+        const int32_t wall = r >= 500 && r < 504 && c >= 340 && c <= 460 ? 1500 : 0;
+        return int16_t(std::max({wall, cone(c, r, 400, 300), cone(c, r, 560, 300)}));
+    });
+    ResetCarriedState();
+    Viewpoint v = land.ViewOver(400, 700);
+    v.minAltitude = 500;
+    v.pitch = 0;
+    v.viewAngle = 60;
+    DrawFrame(land, 656, 400, v);
+    ScreenPoint where;
+    EXPECT_FALSE(GridTopSeen(400, 300, 1000, where)) << "behind the wall";
+    ASSERT_TRUE(GridTopSeen(560, 300, 1000, where)) << "beside the wall";
+    EXPECT_GT(where.sx, 328);
+    EXPECT_TRUE(GridTopSeen(400, 500, 1500, where)) << "the wall itself";
 }
 
 class SampleTileFrames : public ::testing::Test {

@@ -121,6 +121,11 @@ Qt&apos;s own options (-platform, -display, ...) work too.
         <source>%1(Hz)</source>
         <translation>%1 Hz</translation>
     </message>
+    <message>
+        <source>山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°</source>
+        <extracomment>The cursor line over a summit&apos;s label: height, prominence, distance (km) and bearing (degrees).</extracomment>
+        <translation>Summit  height: %1 m,  prominence: %2 m,  distance: %3 km,  bearing: %4°</translation>
+    </message>
 </context>
 <context>
     <name>SavePicture</name>
@@ -228,6 +233,7 @@ Qt&apos;s own options (-platform, -display, ...) work too.
 PageUp / PageDown	最低高度を上げ下げ
 + / -	視野角を狭める・広げる
 [ / ]	高さの強調を下げる・上げる
+L	山頂の表示を切り替える
 Home	最初の視点に戻る
 Space	デモを始める・止める
 Ctrl+O	タイルを開く
@@ -244,6 +250,7 @@ F1	この一覧
 PageUp / PageDown	raise or lower the lowest altitude
 + / -	narrow or widen the angle of view
 [ / ]	less or more height exaggeration
+L	show or hide the summits
 Home	back to the first view
 Space	start or stop the demo
 Ctrl+O	open a tile
