@@ -16,6 +16,8 @@
 #include <QTimer>
 
 #include "app/gotoplace.h"
+#include "app/gpx.h"
+#include "app/messagebox.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
 #include "app/readouts.h"
@@ -74,6 +76,11 @@ constexpr double kDemoCentreSlack = 0.01;
 constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
 constexpr double kDemoSpeed = 0.8;
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
+// Flying a GPX track: a steady ground speed, the view along the track this
+// far ahead and a little down; the ground follow keeps the eye above it.
+constexpr double kTrackMetresPerSecond = 150;
+constexpr double kTrackLookAhead = 400;
+constexpr double kTrackPitch = -8;
 
 // A dropped file's path as the file system's bytes. The URL keeps bytes that
 // are not UTF-8 percent-encoded, where toLocalFile() would replace them.
@@ -120,11 +127,14 @@ QImage ImageOf(const Bitmap32& bitmap, QSize size)
 
 TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
-    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); })
+    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
+    trackTimer_(new QTimer(this))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     setupUi(this);
     Timer1->setInterval(kTimerIntervalMs);
+    trackTimer_->setInterval(kTimerIntervalMs);
+    connect(trackTimer_, &QTimer::timeout, this, &TForm1::TrackFlightTick);
     const QString asterPage = AsterPage().toString();
     Label6->setToolTip(asterPage);
     lbLinkAster->setToolTip(asterPage);
@@ -269,6 +279,10 @@ void TForm1::OpenTile(const QString& fileName)
 
 void TForm1::OpenTile(const QByteArray& requestedPath)
 {
+    if (IsGpxName(QFile::decodeName(requestedPath))) {
+        addGpx(QFile::decodeName(requestedPath));
+        return;
+    }
     // A folder opens the tile nearest its middle.
     const QByteArray nativePath = QByteArray::fromStdString(TileToOpen(requestedPath.toStdString()));
     // A drop that arrives while the loading window waits for the screen
@@ -314,17 +328,98 @@ void TForm1::ToggleSummitLabels()
     PaintBox1Paint();
 }
 
-void TForm1::drawSummitLabels(QSize frame)
+void TForm1::drawOverlays(QSize frame)
 {
     // Over the frame bitmap itself, as the cross is: an image made over const
     // pixels would copy them on the first paint.
     QImage image(reinterpret_cast<uchar*>(FrameBitmap->scanLine(0)), frame.width(), frame.height(),
         FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
     QPainter painter(&image);
+    if (!gpx_.empty())
+        gpx_.drawInFrame(*FrameBitmap, painter, *TheTerrain, TheRenderParams);
+    if (!summitLabels_.shown() || summitLabels_.summits().empty())
+        return;
     summitLabels_.place(frame, TheRenderParams, painter.fontMetrics());
     if (highlightedLabel_ >= int(summitLabels_.placed().size()))
         highlightedLabel_ = -1;
     summitLabels_.draw(painter, highlightedLabel_);
+}
+
+void TForm1::addGpx(const QString& path)
+{
+    GpxReading reading = ReadGpxFile(path);
+    if (!reading.ok) {
+        ShowMessage(reading.error);
+        return;
+    }
+    const QStringList notes = reading.data.notes;
+    gpx_.add(std::move(reading.data));
+    PaintBox1Paint();
+    PaintBox2Paint();
+    if (!notes.isEmpty())
+        ShowMessage(notes.join(QLatin1Char('\n')));
+}
+
+void TForm1::clearGpx()
+{
+    stopTrackFlight();
+    gpx_.clear();
+    PaintBox1Paint();
+    PaintBox2Paint();
+}
+
+void TForm1::startTrackFlight()
+{
+    const GpxLine* line = gpx_.flightLine();
+    if (!line || TheRenderParams.columns == 0)
+        return;
+    Timer1->stop();
+    trackPoints_ = line->points;
+    trackDistances_.assign(1, 0.0);
+    for (std::size_t i = 1; i < trackPoints_.size(); ++i)
+        trackDistances_.push_back(trackDistances_.back() + GroundMetres(trackPoints_[i - 1], trackPoints_[i]));
+    trackAt_ = 0;
+    TheViewpoint.pitch = kTrackPitch;
+    trackClock_.start();
+    trackTimer_->start();
+    TrackFlightTick();
+}
+
+void TForm1::stopTrackFlight()
+{
+    trackTimer_->stop();
+}
+
+namespace {
+
+// The point of the track `metres` along it, the last one past its end.
+GpxPoint AlongTrack(const std::vector<GpxPoint>& points, const std::vector<double>& distances, double metres)
+{
+    const auto next = std::upper_bound(distances.begin(), distances.end(), metres);
+    if (next == distances.end())
+        return points.back();
+    const std::size_t i = std::size_t(next - distances.begin());
+    const double span = distances[i] - distances[i - 1];
+    const double t = span > 0 ? (metres - distances[i - 1]) / span : 0;
+    return {points[i - 1].latitude + (points[i].latitude - points[i - 1].latitude) * t,
+        points[i - 1].longitude + (points[i].longitude - points[i - 1].longitude) * t};
+}
+
+}  // namespace
+
+void TForm1::TrackFlightTick()
+{
+    const double seconds = double(std::clamp<qint64>(trackClock_.restart(), 0, kDemoStepMaxMs)) / 1000;
+    trackAt_ += kTrackMetresPerSecond * seconds;
+    const GpxPoint here = AlongTrack(trackPoints_, trackDistances_, trackAt_);
+    const GpxPoint ahead = AlongTrack(trackPoints_, trackDistances_, trackAt_ + kTrackLookAhead);
+    TheViewpoint.latitude = here.latitude;
+    TheViewpoint.longitude = here.longitude;
+    if (GroundMetres(here, ahead) > 1)
+        TheViewpoint.azimuth = BearingDegrees(here, ahead);
+    if (trackAt_ >= trackDistances_.back())
+        stopTrackFlight();
+    PaintBox1Paint();
 }
 
 // The most prominent summits as small triangles, each kept clear of those
@@ -428,8 +523,7 @@ void TForm1::PaintBox1Paint()
     const int cy = PaintBox1->height() / 2;
     DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
     DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
-    if (summitLabels_.shown() && !summitLabels_.summits().empty())
-        drawSummitLabels(frame);
+    drawOverlays(frame);
     PaintBox1->present(ImageOf(*FrameBitmap, frame));
 
     PaintBox2Paint();
@@ -485,6 +579,7 @@ void TForm1::PaintBox2Paint()
         painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
     if (summitLabels_.shown())
         drawSummitMarks(painter, w, h);
+    gpx_.drawOnMap(painter, w, h, TheRenderParams);
 
     // The view wedge: right and left edge, 250 pixels along the view and
     // spread by the half angle across it; drawn inverted so it shows on any

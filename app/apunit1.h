@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "app/gpxoverlay.h"
 #include "app/keys.h"
 #include "app/paintbox.h"
 #include "app/recentring.h"
@@ -114,7 +115,12 @@ private:
     void setTileTitle();
     void takeOverSet(LoadedSet loaded);
     void findSummits();
-    void drawSummitLabels(QSize frame);
+    void drawOverlays(QSize frame);
+    void addGpx(const QString& path);
+    void clearGpx();
+    void startTrackFlight();
+    void stopTrackFlight();
+    void TrackFlightTick();
     void drawSummitMarks(QPainter& painter, int width, int height) const;
 
     TForm2& loadingWindow_;
@@ -128,4 +134,12 @@ private:
     Recentring recentring_;
     SummitLabels summitLabels_;
     int highlightedLabel_ = -1;  // the label under the mouse, or -1
+    GpxOverlay gpx_;
+    // Flying along a track: its points, the distance to each from the
+    // first, and how far along the eye is, metres.
+    QTimer* trackTimer_;
+    QElapsedTimer trackClock_;
+    std::vector<GpxPoint> trackPoints_;
+    std::vector<double> trackDistances_;
+    double trackAt_ = 0;
 };

@@ -40,6 +40,11 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;  // the key clock moves a held key on
+    // Any key ends a flight along a track.
+    if (trackTimer_->isActive() && event->key() != Qt::Key_F) {
+        stopTrackFlight();
+        return;
+    }
     if (const std::optional<KeyMotion> motion = MotionForKey(event->key())) {
         keyFlight_.press(*motion);
         if (!keyTimer_->isActive()) {
@@ -56,6 +61,8 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     case Qt::Key_BracketRight: StepExaggeration(1); break;
     case Qt::Key_BracketLeft: StepExaggeration(-1); break;
     case Qt::Key_L: ToggleSummitLabels(); break;
+    case Qt::Key_F: trackTimer_->isActive() ? stopTrackFlight() : startTrackFlight(); break;
+    case Qt::Key_Delete: clearGpx(); break;
     default: QWidget::keyPressEvent(event); break;
     }
 }
@@ -111,9 +118,11 @@ void TForm1::ShowKeysHelp()
            "+ / -\t視野角を狭める・広げる\n"
            "[ / ]\t高さの強調を下げる・上げる\n"
            "L\t山頂の表示を切り替える\n"
+           "F\tGPXの軌跡に沿って飛ぶ・止める\n"
+           "Delete\tGPXの表示を消す\n"
            "Home\t最初の視点に戻る\n"
            "Space\tデモを始める・止める\n"
-           "Ctrl+O\tタイルを開く\n"
+           "Ctrl+O\tタイルかGPXファイルを開く\n"
            "Ctrl+S / Ctrl+Shift+S\t3D表示・陰影図を保存\n"
            "Ctrl+C\t3D表示をコピー\n"
            "Ctrl+G\t位置を入力して移動\n"

@@ -33,6 +33,7 @@ QString Filters()
         QStringLiteral("Copernicus DEM (Copernicus_DSM_*.tif)"),
         QStringLiteral("ALOS World 3D (ALPSMLC30_*.tif)"),
         QStringLiteral("GeoTIFF (*.tif *.tiff *.TIF *.TIFF)"),
+        QCoreApplication::translate("OpenTile", "GPXファイル (%1)").arg(QStringLiteral("*.gpx *.GPX")),
         QCoreApplication::translate("OpenTile", "すべてのファイル (*)"),
     }
         .join(QStringLiteral(";;"));

@@ -73,6 +73,41 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>Gpx</name>
+    <message>
+        <source>GPXファイルではありません（XMLとして読めません）．</source>
+        <translation>This is not a GPX file (it is not XML).</translation>
+    </message>
+    <message>
+        <source>GPXファイルではありません（gpx要素がありません）．</source>
+        <translation>This is not a GPX file (it has no gpx element).</translation>
+    </message>
+    <message>
+        <source>GPXファイルが壊れています：%1</source>
+        <translation>The GPX file is damaged: %1</translation>
+    </message>
+    <message>
+        <source>ファイルの途中が壊れていたため，そこまでを表示します．</source>
+        <translation>The file is damaged part way; what comes before the damage is shown.</translation>
+    </message>
+    <message>
+        <source>範囲外の座標 %1 点を除きました．</source>
+        <translation>%1 points with coordinates off the globe were left out.</translation>
+    </message>
+    <message>
+        <source>点が多すぎるため，最初の %1 点だけを表示します．</source>
+        <translation>The file has too many points; the first %1 are shown.</translation>
+    </message>
+    <message>
+        <source>GPXファイルを開けません．</source>
+        <translation>The GPX file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>GPXファイルが大きすぎます．</source>
+        <translation>The GPX file is too large.</translation>
+    </message>
+</context>
+<context>
     <name>OpenTile</name>
     <message>
         <source>標高タイル (%1)</source>
@@ -93,6 +128,10 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>標高タイルを開く (Ctrl+O)</source>
         <translation>Open an elevation tile (Ctrl+O)</translation>
+    </message>
+    <message>
+        <source>GPXファイル (%1)</source>
+        <translation>GPX files (%1)</translation>
     </message>
 </context>
 <context>
@@ -234,9 +273,11 @@ PageUp / PageDown	最低高度を上げ下げ
 + / -	視野角を狭める・広げる
 [ / ]	高さの強調を下げる・上げる
 L	山頂の表示を切り替える
+F	GPXの軌跡に沿って飛ぶ・止める
+Delete	GPXの表示を消す
 Home	最初の視点に戻る
 Space	デモを始める・止める
-Ctrl+O	タイルを開く
+Ctrl+O	タイルかGPXファイルを開く
 Ctrl+S / Ctrl+Shift+S	3D表示・陰影図を保存
 Ctrl+C	3D表示をコピー
 Ctrl+G	位置を入力して移動
@@ -251,9 +292,11 @@ PageUp / PageDown	raise or lower the lowest altitude
 + / -	narrow or widen the angle of view
 [ / ]	less or more height exaggeration
 L	show or hide the summits
+F	fly along the GPX track, or stop
+Delete	clear the GPX files
 Home	back to the first view
 Space	start or stop the demo
-Ctrl+O	open a tile
+Ctrl+O	open a tile or a GPX file
 Ctrl+S / Ctrl+Shift+S	save the 3D view / the shaded relief
 Ctrl+C	copy the 3D view
 Ctrl+G	go to a typed position
