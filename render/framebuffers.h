@@ -44,6 +44,44 @@ inline constexpr int32_t kReciprocalEntries = 2048;
 
 inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
 
+// One run of rows up a column as a whole frame fills it, bottom run first: the
+// frame's bottom row, the sky below the column's first terrain, or the rows
+// one span rose by. Pixels are drawn from the runs only when the columns are
+// copied into the rows.
+struct ColumnRun {
+    uint32_t from;  // span: the colour its gradient starts from
+    uint32_t to;  // span: its own colour; sky: its row count
+    uint32_t topColour;  // the run's top row, blended as spans rise from it
+    uint32_t depth;
+    int16_t height;
+    int16_t rows;  // span: 1 .. 128; kSkyRun for sky
+};
+inline constexpr int16_t kSkyRun = -1;
+
+// Per column while a frame fills it: how many runs it has, and its last
+// run's top row (kept here, where a span rising from it finds it at once).
+struct ColumnRunEnd {
+    int32_t count;
+    uint32_t topColour;
+};
+
+// Columns drawn from their runs and copied into the rows together: one cache
+// line of colour or depth per row.
+inline constexpr int32_t kBlockColumns = 16;
+
+constexpr std::ptrdiff_t RunIndex(int32_t x, int32_t j, int32_t height)
+{
+    const std::ptrdiff_t block = x / kBlockColumns;
+    return (block * height + j) * kBlockColumns + x % kBlockColumns;
+}
+
+// Elements from one column to the next in a band's column-major block for
+// frames h rows high: whole 64-byte lines of colour or depth.
+constexpr std::ptrdiff_t BlockStride(int32_t h)
+{
+    return (std::ptrdiff_t(h) + 15) & ~std::ptrdiff_t(15);
+}
+
 // Everything a frame reads and writes besides the terrain itself. Plain module
 // state, as the hot loops want it: filled once by PrepareFrameBuffers.
 struct FrameBufferSet {
@@ -62,6 +100,17 @@ struct FrameBufferSet {
     const int32_t* ReciprocalTable = nullptr;
     StripSample* SampleStrips = nullptr;  // kSampleStripSlots slots
     ScreenPoint* ProjectedSamples = nullptr;  // the same slots, projected
+    // Room for `height` runs per column (a run rises by a row at least),
+    // interleaved by blocks of kBlockColumns columns: run j of column x at
+    // RunIndex(x, j). The blocks' columns rise roughly together, so a strip
+    // crossing them finds their last runs on few pages.
+    ColumnRun* ColumnRuns = nullptr;
+    ColumnRunEnd* ColumnRunEnds = nullptr;
+    // Per column band (kMaxBands): kBlockColumns columns of BlockStride(height)
+    // pixels, one after the other.
+    uint32_t* BlockColours = nullptr;
+    uint32_t* BlockDepths = nullptr;
+    int16_t* BlockHeights = nullptr;
 };
 extern FrameBufferSet FrameBuffers;
 

@@ -188,7 +188,67 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     column.PutAndRise(colour, depth, height);
 }
 
-inline void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+// A whole frame's columns as runs (ColumnRun), from the bottom run up.
+struct RunTarget {
+    int32_t* columnTop;
+    uint32_t* columnColour;
+    const uint32_t* skyRowColours;
+    const int32_t* reciprocals;
+    ColumnRun* runs;
+    ColumnRunEnd* runEnds;
+    int32_t runRows;  // RunIndex's height
+    int32_t W;
+    int32_t H;
+    int32_t xLo;  // the columns this target fills: [xLo, xHi)
+    int32_t xHi;
+
+    ColumnRun& Run(int32_t x, int32_t j) const { return runs[RunIndex(x, j, runRows)]; }
+};
+
+RunTarget CurrentRunTarget()
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    return {fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours, fb.ReciprocalTable, fb.ColumnRuns, fb.ColumnRunEnds,
+        fb.height, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth};
+}
+
+// RaiseColumn as runs: the same rows and colours, recorded rather than drawn.
+// Only the top row of a column's last run can still change, by the blend.
+[[gnu::noinline]] void RaiseColumn(
+    const RunTarget& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    int32_t t = tg.columnTop[x];
+    const int32_t bottom = tg.H - 1;
+    ColumnRunEnd& end = tg.runEnds[x];
+    if (t == bottom && (tg.columnColour[x] >> 24) == (kUntouchedColumn >> 24)) {
+        if (y < bottom) {
+            // The sky run covers the bottom row too.
+            tg.Run(x, 0) = {0, uint32_t(bottom - y + 1), 0, kSkyDepth, 0, kSkyRun};
+            end = {1, tg.skyRowColours[y]};
+        }
+        t = y;
+    }
+    int32_t count = t - y;
+    if (count > kMaxSpanRows) {
+        count = kMaxSpanRows;
+        y = t - kMaxSpanRows;
+    }
+    if (tg.columnTop[x] > y)
+        tg.columnTop[x] = y;
+    const uint32_t prev = tg.columnColour[x] & kRgbMask;
+    tg.columnColour[x] = colour;
+    if (t < bottom)
+        end.topColour = AveragePixels(end.topColour, prev);
+    if (count <= 0)
+        return;
+    tg.Run(x, end.count - 1).topColour = end.topColour;
+    tg.Run(x, end.count) = {prev, colour, colour, uint32_t(depth), int16_t(height), int16_t(count)};
+    ++end.count;
+    end.topColour = colour;
+}
+
+template <class Columns>
+inline void FillSpan(const Columns& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
     if (tg.columnTop[x] < y) {
         // Hidden by nearer terrain; the colour starts the column's next gradient.
@@ -198,7 +258,8 @@ inline void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, in
     RaiseColumn(tg, x, y, colour, depth, height);
 }
 
-void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
+template <class Columns>
+void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
     int32_t depth, int32_t height)
 {
     if (x1 <= x0)
@@ -345,10 +406,8 @@ StripRange CurrentStrips()
 
 // Projects the samples of strips [first, last) into ProjectedSamples, each
 // clamped to the frame, and returns the feedback bits they raise.
-int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first, int32_t last)
+int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t first, int32_t last)
 {
-    const int32_t W = tg.W;
-    const int32_t H = tg.H;
     const int32_t bottom = H - 1;
     const ProjectionRecord p = ProjectionSetup;
     const int64_t zScale = HeightScaleFor(p.metresPerCell);
@@ -376,16 +435,17 @@ int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first,
 }
 
 // Fills the target's columns from the projected strips, nearest first.
-void FillBand(const Target& tg, const StripRange& strips)
+void FillBand(const RunTarget& tg, const StripRange& strips)
 {
     const int32_t bottom = tg.H - 1;
     const int32_t columns = tg.xHi - tg.xLo;
     FillInts(tg.columnTop + tg.xLo, bottom, columns);
     std::fill_n(tg.columnColour + tg.xLo, columns, kUntouchedColumn);
     // The bottom row is ground right under the eye: grey, at depth 0.
-    std::fill_n(tg.colourRows[bottom] + tg.xLo, columns, kBottomRowColour);
-    std::fill_n(tg.depthRows[bottom] + tg.xLo, columns, 0u);
-    std::fill_n(tg.heightRows[bottom] + tg.xLo, columns, int16_t(0));
+    for (int32_t x = tg.xLo; x < tg.xHi; ++x) {
+        tg.Run(x, 0) = {kBottomRowColour, kBottomRowColour, kBottomRowColour, 0, 0, 1};
+        tg.runEnds[x] = {1, kBottomRowColour};
+    }
 
     for (int32_t s = 0; s < strips.count; ++s) {
         const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
@@ -405,11 +465,126 @@ void FillBand(const Target& tg, const StripRange& strips)
     }
 }
 
-}  // namespace
-
-void SetRasterBandLimit(int32_t bands)
+// Draws column x from its runs into one column of a block, rows indexed from
+// 0: the rows from its top down, as RaiseColumn on the frame's rows would
+// have left them.
+void DrawColumn(const RunTarget& tg, int32_t x, uint32_t* colour, uint32_t* depth, int16_t* height)
 {
-    rasterBandLimit = std::clamp(bands, 0, kMaxBands);
+    const ColumnRunEnd end = tg.runEnds[x];
+    tg.Run(x, end.count - 1).topColour = end.topColour;
+    int32_t low = tg.H - 1;  // the next run's lowest row
+    for (int32_t j = 0; j < end.count; ++j) {
+        const ColumnRun* run = &tg.Run(x, j);
+        if (run->rows == kSkyRun) {
+            const int32_t top = low - int32_t(run->to) + 1;
+            for (int32_t r = top + 1; r <= low; ++r)
+                colour[r] = tg.skyRowColours[r];
+            colour[top] = run->topColour;
+            std::fill(depth + top, depth + low + 1, kSkyDepth);
+            std::fill(height + top, height + low + 1, int16_t(0));
+            low = top - 1;
+            continue;
+        }
+        const int32_t count = run->rows;
+        const int32_t top = low - count + 1;
+        std::fill(depth + top, depth + low + 1, run->depth);
+        std::fill(height + top, height + low + 1, run->height);
+        // The gradient from the row above the previous run's top upward.
+        uint32_t* c = colour + low;
+        if (count > 1 && run->from == run->to) {
+            std::fill(colour + top + 1, colour + low + 1, run->from);
+        } else if (count > 1) {
+            GradientStepper gradient(run->from, run->to, count, tg.reciprocals);
+            uint32_t g = run->from;
+            for (int32_t k = 1; k < count; ++k, --c) {
+                if (k & 1)
+                    g = gradient.Next();
+                *c = g;
+            }
+        }
+        colour[top] = run->topColour;
+        low = top - 1;
+    }
+}
+
+// Rows [r0, r1) of a block's n columns into the frame's rows from column x0.
+template <typename T>
+void CopyBlockRows(const T* block, std::ptrdiff_t stride, int32_t n, int32_t r0, int32_t r1, T* const* rows, int32_t x0)
+{
+    if (n == kBlockColumns) {
+        for (int32_t r = r0; r < r1; ++r) {
+            T* out = rows[r] + x0;
+            for (int32_t i = 0; i < kBlockColumns; ++i)
+                out[i] = block[i * stride + r];
+        }
+        return;
+    }
+    for (int32_t r = r0; r < r1; ++r) {
+        T* out = rows[r] + x0;
+        for (int32_t i = 0; i < n; ++i)
+            out[i] = block[i * stride + r];
+    }
+}
+
+// Draws columns [tg.xLo, tg.xHi) from their runs and copies them into the
+// frame's rows, kBlockColumns at a time through the band's block: rows from
+// each column's top down. With paintSky the rows above the top get the sky
+// and the top row is blended half and half with the sky above it.
+void CopyBandToRows(const RunTarget& tg, int32_t band, bool paintSky)
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    const int32_t H = tg.H;
+    const std::ptrdiff_t stride = BlockStride(H);
+    const std::ptrdiff_t blockOffset = band * kBlockColumns * stride;
+    uint32_t* const colour = fb.BlockColours + blockOffset;
+    uint32_t* const depth = fb.BlockDepths + blockOffset;
+    int16_t* const height = fb.BlockHeights + blockOffset;
+    for (int32_t x0 = tg.xLo; x0 < tg.xHi;) {
+        // Blocks start on multiples of kBlockColumns, so bands share no block.
+        const int32_t x1 = std::min(tg.xHi, (x0 / kBlockColumns + 1) * kBlockColumns);
+        const int32_t n = x1 - x0;
+        const int32_t* top = tg.columnTop + x0;
+        int32_t lowTop = H;
+        int32_t highTop = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            DrawColumn(tg, x0 + i, colour + i * stride, depth + i * stride, height + i * stride);
+            lowTop = std::min(lowTop, top[i]);
+            highTop = std::max(highTop, top[i]);
+        }
+        for (int32_t r = paintSky ? 0 : lowTop; r <= highTop; ++r) {
+            uint32_t* colourOut = fb.ColourRows[r] + x0;
+            uint32_t* depthOut = fb.DepthRows[r] + x0;
+            int16_t* heightOut = fb.HeightRows[r] + x0;
+            if (r < lowTop) {
+                std::fill_n(colourOut, n, tg.skyRowColours[r]);
+                std::fill_n(depthOut, n, kSkyDepth);
+                std::fill_n(heightOut, n, int16_t(0));
+                continue;
+            }
+            for (int32_t i = 0; i < n; ++i) {
+                const int32_t t = top[i];
+                if (r < t) {
+                    if (paintSky) {
+                        colourOut[i] = tg.skyRowColours[r];
+                        depthOut[i] = kSkyDepth;
+                        heightOut[i] = 0;
+                    }
+                    continue;
+                }
+                uint32_t c = colour[i * stride + r];
+                // The skyline: the terrain's top row half and half with the sky above it.
+                if (paintSky && r == t && t > 0 && t < H - 1)
+                    c = AveragePixels(tg.skyRowColours[r - 1], c);
+                colourOut[i] = c;
+                depthOut[i] = depth[i * stride + r];
+                heightOut[i] = height[i * stride + r];
+            }
+        }
+        CopyBlockRows(colour, stride, n, highTop + 1, H, fb.ColourRows, x0);
+        CopyBlockRows(depth, stride, n, highTop + 1, H, fb.DepthRows, x0);
+        CopyBlockRows(height, stride, n, highTop + 1, H, fb.HeightRows, x0);
+        x0 = x1;
+    }
 }
 
 /* Two passes, each shared out over all cores. First every sample is
@@ -417,26 +592,51 @@ void SetRasterBandLimit(int32_t bands)
  * filled in bands of whole columns side by side: columns are independent (each
  * keeps its own top and colour, and a strip only ever fills upward within a
  * column), so each band walks every strip but fills only its own columns, and
- * the pixels are those that one band would give. */
-void RasteriseStrips()
+ * the pixels are those that one band would give.
+ *
+ * A band records what each span does as a run of its column rather than
+ * drawing it: drawn into the frame's rows, every pixel of a span would land on
+ * a cache line of its own in each of the three buffers, and most of the time
+ * went in waiting for those lines. Then it draws its columns from their runs,
+ * a block of columns at a time into a column-major block that stays in cache,
+ * and copies the block into the rows, one run of each row at a time. */
+void RasteriseColumns(bool paintSky)
 {
-    const Target whole = CurrentTarget();
+    const RunTarget whole = CurrentRunTarget();
     RasterFeedback = 0;
-    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr)
+    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr || whole.runs == nullptr)
         return;
     const StripRange strips = CurrentStrips();
     const int32_t bands = BandCount(whole.W);
 
     std::array<int32_t, kMaxBands> feedback{};
     WorkerPool::Shared().Run(bands, [&](int i) {
-        feedback[i] = ProjectStrips(whole, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
+        feedback[i] = ProjectStrips(whole.W, whole.H, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
     });
     WorkerPool::Shared().Run(bands, [&](int i) {
-        Target tg = whole;
+        RunTarget tg = whole;
         tg.xLo = whole.W * i / bands;
         tg.xHi = whole.W * (i + 1) / bands;
         FillBand(tg, strips);
+        CopyBandToRows(tg, i, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         RasterFeedback |= feedback[i];
+}
+
+}  // namespace
+
+void SetRasterBandLimit(int32_t bands)
+{
+    rasterBandLimit = std::clamp(bands, 0, kMaxBands);
+}
+
+void RasteriseStrips()
+{
+    RasteriseColumns(false);
+}
+
+void RasteriseStripsUnderSky()
+{
+    RasteriseColumns(true);
 }
