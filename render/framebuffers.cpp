@@ -5,8 +5,6 @@
 #include <memory>
 #include <optional>
 
-#include "loading/workerpool.h"
-
 namespace {
 
 constexpr std::array<int32_t, kReciprocalEntries> MakeReciprocalTable()
@@ -37,11 +35,9 @@ struct OwnedFrameBuffers::Blocks {
     std::unique_ptr<uint32_t[]> skyRowColours;
     std::unique_ptr<StripSample[]> sampleStrips;
     std::unique_ptr<ScreenPoint[]> projectedSamples;
-    std::unique_ptr<ColumnRun[]> columnRuns;
-    std::unique_ptr<ColumnRunEnd[]> columnRunEnds;
-    std::unique_ptr<uint32_t[]> blockColours;
-    std::unique_ptr<uint32_t[]> blockDepths;
-    std::unique_ptr<int16_t[]> blockHeights;
+    std::unique_ptr<uint32_t[]> tiledColours;
+    std::unique_ptr<uint32_t[]> tiledDepths;
+    std::unique_ptr<int16_t[]> tiledHeights;
 };
 
 OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_unique<Blocks>())
@@ -66,16 +62,9 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
         b.heightRows[y] = b.heightBlock.get() + std::size_t(y) * w;
     }
     b.skyRowColours = Cleared<uint32_t>(h);
-    // Room for the most runs any column can take; a frame writes the runs it
-    // reads, and most columns need a page or two of theirs, so the block is
-    // left to the system to clear page by page as it is first used.
-    const std::size_t blockedColumns = std::size_t(w + kBlockColumns - 1) / kBlockColumns * kBlockColumns;
-    b.columnRuns = std::make_unique_for_overwrite<ColumnRun[]>(blockedColumns * std::size_t(h));
-    b.columnRunEnds = Cleared<ColumnRunEnd>(w);
-    const std::size_t blockPixels = std::size_t(kMaxBands) * kBlockColumns * std::size_t(BlockStride(h));
-    b.blockColours = Cleared<uint32_t>(blockPixels);
-    b.blockDepths = Cleared<uint32_t>(blockPixels);
-    b.blockHeights = Cleared<int16_t>(blockPixels);
+    b.tiledColours = Cleared<uint32_t>(TiledPixels(w, h));
+    b.tiledDepths = Cleared<uint32_t>(TiledPixels(w, h));
+    b.tiledHeights = Cleared<int16_t>(TiledPixels(w, h));
 
     set_.width = w;
     set_.height = h;
@@ -92,11 +81,9 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     set_.ReciprocalTable = kReciprocals.data();
     set_.SampleStrips = b.sampleStrips.get();
     set_.ProjectedSamples = b.projectedSamples.get();
-    set_.ColumnRuns = b.columnRuns.get();
-    set_.ColumnRunEnds = b.columnRunEnds.get();
-    set_.BlockColours = b.blockColours.get();
-    set_.BlockDepths = b.blockDepths.get();
-    set_.BlockHeights = b.blockHeights.get();
+    set_.TiledColours = b.tiledColours.get();
+    set_.TiledDepths = b.tiledDepths.get();
+    set_.TiledHeights = b.tiledHeights.get();
 }
 
 OwnedFrameBuffers::~OwnedFrameBuffers() = default;

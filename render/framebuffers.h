@@ -44,42 +44,22 @@ inline constexpr int32_t kReciprocalEntries = 2048;
 
 inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
 
-// One run of rows up a column as a whole frame fills it, bottom run first: the
-// frame's bottom row, the sky below the column's first terrain, or the rows
-// one span rose by. Pixels are drawn from the runs only when the columns are
-// copied into the rows.
-struct ColumnRun {
-    uint32_t from;  // span: the colour its gradient starts from
-    uint32_t to;  // span: its own colour; sky: its row count
-    uint32_t topColour;  // the run's top row, blended as spans rise from it
-    uint32_t depth;
-    int16_t height;
-    int16_t rows;  // span: 1 .. 128; kSkyRun for sky
-};
-inline constexpr int16_t kSkyRun = -1;
+// The rasteriser fills tiled copies of the three buffers and copies them into
+// the rows afterwards. A tile is kTileColumns x kTileRows pixels stored column
+// after column, tiles side by side across the frame: a span up a column keeps
+// to one cache line of a buffer for 16 rows, and a strip across the columns to
+// one page for 64 columns. In the rows, every pixel of a span would land on a
+// line and a page of its own.
+inline constexpr int32_t kTileColumns = 64;
+inline constexpr int32_t kTileRows = 16;
+inline constexpr int32_t kTilePixels = kTileColumns * kTileRows;
 
-// Per column while a frame fills it: how many runs it has, and its last
-// run's top row (kept here, where a span rising from it finds it at once).
-struct ColumnRunEnd {
-    int32_t count;
-    uint32_t topColour;
-};
-
-// Columns drawn from their runs and copied into the rows together: one cache
-// line of colour or depth per row.
-inline constexpr int32_t kBlockColumns = 16;
-
-constexpr std::ptrdiff_t RunIndex(int32_t x, int32_t j, int32_t height)
+// Pixels of the tiled copies for frames of w x h: whole tiles.
+constexpr std::size_t TiledPixels(int32_t w, int32_t h)
 {
-    const std::ptrdiff_t block = x / kBlockColumns;
-    return (block * height + j) * kBlockColumns + x % kBlockColumns;
-}
-
-// Elements from one column to the next in a band's column-major block for
-// frames h rows high: whole 64-byte lines of colour or depth.
-constexpr std::ptrdiff_t BlockStride(int32_t h)
-{
-    return (std::ptrdiff_t(h) + 15) & ~std::ptrdiff_t(15);
+    const auto across = std::size_t(w + kTileColumns - 1) / kTileColumns;
+    const auto down = std::size_t(h + kTileRows - 1) / kTileRows;
+    return across * down * kTilePixels;
 }
 
 // Everything a frame reads and writes besides the terrain itself. Plain module
@@ -100,17 +80,10 @@ struct FrameBufferSet {
     const int32_t* ReciprocalTable = nullptr;
     StripSample* SampleStrips = nullptr;  // kSampleStripSlots slots
     ScreenPoint* ProjectedSamples = nullptr;  // the same slots, projected
-    // Room for `height` runs per column (a run rises by a row at least),
-    // interleaved by blocks of kBlockColumns columns: run j of column x at
-    // RunIndex(x, j). The blocks' columns rise roughly together, so a strip
-    // crossing them finds their last runs on few pages.
-    ColumnRun* ColumnRuns = nullptr;
-    ColumnRunEnd* ColumnRunEnds = nullptr;
-    // Per column band (kMaxBands): kBlockColumns columns of BlockStride(height)
-    // pixels, one after the other.
-    uint32_t* BlockColours = nullptr;
-    uint32_t* BlockDepths = nullptr;
-    int16_t* BlockHeights = nullptr;
+    // Tiled copies for frames up to width x height (TiledPixels).
+    uint32_t* TiledColours = nullptr;
+    uint32_t* TiledDepths = nullptr;
+    int16_t* TiledHeights = nullptr;
 };
 extern FrameBufferSet FrameBuffers;
 

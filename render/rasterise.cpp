@@ -95,6 +95,11 @@ struct Target {
     std::ptrdiff_t colourStep;  // elements from one row to the next
     std::ptrdiff_t depthStep;
     std::ptrdiff_t heightStep;
+
+    uint32_t& Colour(int32_t x, int32_t r) const { return colourRows[r][x]; }
+    uint32_t& Depth(int32_t x, int32_t r) const { return depthRows[r][x]; }
+    int16_t& Height(int32_t x, int32_t r) const { return heightRows[r][x]; }
+    class ColumnWriter Writer(int32_t x, int32_t row) const;
 };
 
 Target CurrentTarget()
@@ -133,16 +138,96 @@ private:
     std::ptrdiff_t colourStep_, depthStep_, heightStep_;
 };
 
-void PutSky(const Target& tg, int32_t x, int32_t r)
+ColumnWriter Target::Writer(int32_t x, int32_t row) const
 {
-    tg.colourRows[r][x] = tg.skyRowColours[r];
-    tg.depthRows[r][x] = kSkyDepth;
-    tg.heightRows[r][x] = 0;
+    return ColumnWriter(*this, x, row);
+}
+
+// The same frame in the tiled copies (kTileColumns x kTileRows tiles).
+struct TiledTarget {
+    uint32_t* colour;
+    uint32_t* depth;
+    int16_t* height;
+    int32_t* columnTop;
+    uint32_t* columnColour;
+    const uint32_t* skyRowColours;
+    const int32_t* reciprocals;
+    int32_t W;
+    int32_t H;
+    int32_t xLo;  // the columns this target fills: [xLo, xHi)
+    int32_t xHi;
+    std::ptrdiff_t tileRowStep;  // elements from one row of tiles to the next
+
+    std::ptrdiff_t Index(int32_t x, int32_t r) const
+    {
+        // Both are never negative: unsigned, so that / and % are shifts and masks.
+        const auto ux = uint32_t(x);
+        const auto ur = uint32_t(r);
+        return std::ptrdiff_t(ur / kTileRows) * tileRowStep + std::ptrdiff_t(ux / kTileColumns) * kTilePixels +
+            std::ptrdiff_t((ux % kTileColumns) * kTileRows + ur % kTileRows);
+    }
+    uint32_t& Colour(int32_t x, int32_t r) const { return colour[Index(x, r)]; }
+    uint32_t& Depth(int32_t x, int32_t r) const { return depth[Index(x, r)]; }
+    int16_t& Height(int32_t x, int32_t r) const { return height[Index(x, r)]; }
+    class TiledColumnWriter Writer(int32_t x, int32_t row) const;
+};
+
+TiledTarget CurrentTiledTarget()
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    const std::ptrdiff_t tilesAcross = (fb.frameWidth + kTileColumns - 1) / kTileColumns;
+    return {fb.TiledColours, fb.TiledDepths, fb.TiledHeights, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
+        fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth, tilesAcross * kTilePixels};
+}
+
+// Walks up one column of the tiled copies: a row up is a step back within a
+// tile, and from a tile's top row to the bottom row of the tile above.
+class TiledColumnWriter {
+public:
+    TiledColumnWriter(const TiledTarget& tg, int32_t x, int32_t row) :
+        colour_(tg.colour), depth_(tg.depth), height_(tg.height), at_(tg.Index(x, row)), rowInTile_(row % kTileRows),
+        tileRowStep_(tg.tileRowStep)
+    {
+    }
+    void PutAndRise(uint32_t colour, int32_t depth, int32_t height)
+    {
+        colour_[at_] = colour;
+        depth_[at_] = uint32_t(depth);
+        height_[at_] = int16_t(height);
+        if (rowInTile_ > 0) {
+            --at_;
+            --rowInTile_;
+        } else {
+            at_ -= tileRowStep_ - (kTileRows - 1);
+            rowInTile_ = kTileRows - 1;
+        }
+    }
+
+private:
+    uint32_t* colour_;
+    uint32_t* depth_;
+    int16_t* height_;
+    std::ptrdiff_t at_;
+    int32_t rowInTile_;
+    std::ptrdiff_t tileRowStep_;
+};
+
+TiledColumnWriter TiledTarget::Writer(int32_t x, int32_t row) const
+{
+    return TiledColumnWriter(*this, x, row);
+}
+
+template <class Columns> void PutSky(const Columns& tg, int32_t x, int32_t r)
+{
+    tg.Colour(x, r) = tg.skyRowColours[r];
+    tg.Depth(x, r) = kSkyDepth;
+    tg.Height(x, r) = 0;
 }
 
 // FillColumnSpan for a point at or above the column's top.
+template <class Columns>
 [[gnu::noinline]] void RaiseColumn(
-    const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+    const Columns& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
     int32_t t = tg.columnTop[x];
     const int32_t bottom = tg.H - 1;
@@ -165,14 +250,14 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     const uint32_t prev = tg.columnColour[x] & kRgbMask;
     tg.columnColour[x] = colour;
     if (t < bottom)
-        tg.colourRows[t][x] = AveragePixels(tg.colourRows[t][x], prev);
+        tg.Colour(x, t) = AveragePixels(tg.Colour(x, t), prev);
     if (count <= 0)
         return;
 
     // Vertical gradient from prev to colour below row y; the colour changes
     // every second row. Most spans of distant terrain are one row high and
     // need no gradient at all.
-    ColumnWriter column(tg, x, t - 1);
+    auto column = tg.Writer(x, t - 1);
     if (count > 1 && prev == colour) {
         for (int32_t k = 1; k < count; ++k)
             column.PutAndRise(prev, depth, height);
@@ -188,74 +273,31 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     column.PutAndRise(colour, depth, height);
 }
 
-// A whole frame's columns as runs (ColumnRun), from the bottom run up.
-struct RunTarget {
-    int32_t* columnTop;
-    uint32_t* columnColour;
-    const uint32_t* skyRowColours;
-    const int32_t* reciprocals;
-    ColumnRun* runs;
-    ColumnRunEnd* runEnds;
-    int32_t runRows;  // RunIndex's height
-    int32_t W;
-    int32_t H;
-    int32_t xLo;  // the columns this target fills: [xLo, xHi)
-    int32_t xHi;
-
-    ColumnRun& Run(int32_t x, int32_t j) const { return runs[RunIndex(x, j, runRows)]; }
-};
-
-RunTarget CurrentRunTarget()
-{
-    const FrameBufferSet& fb = FrameBuffers;
-    return {fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours, fb.ReciprocalTable, fb.ColumnRuns, fb.ColumnRunEnds,
-        fb.height, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth};
-}
-
-// RaiseColumn as runs: the same rows and colours, recorded rather than drawn.
-// Only the top row of a column's last run can still change, by the blend.
-[[gnu::noinline]] void RaiseColumn(
-    const RunTarget& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
-{
-    int32_t t = tg.columnTop[x];
-    const int32_t bottom = tg.H - 1;
-    ColumnRunEnd& end = tg.runEnds[x];
-    if (t == bottom && (tg.columnColour[x] >> 24) == (kUntouchedColumn >> 24)) {
-        if (y < bottom) {
-            // The sky run covers the bottom row too.
-            tg.Run(x, 0) = {0, uint32_t(bottom - y + 1), 0, kSkyDepth, 0, kSkyRun};
-            end = {1, tg.skyRowColours[y]};
-        }
-        t = y;
-    }
-    int32_t count = t - y;
-    if (count > kMaxSpanRows) {
-        count = kMaxSpanRows;
-        y = t - kMaxSpanRows;
-    }
-    if (tg.columnTop[x] > y)
-        tg.columnTop[x] = y;
-    const uint32_t prev = tg.columnColour[x] & kRgbMask;
-    tg.columnColour[x] = colour;
-    if (t < bottom)
-        end.topColour = AveragePixels(end.topColour, prev);
-    if (count <= 0)
-        return;
-    tg.Run(x, end.count - 1).topColour = end.topColour;
-    tg.Run(x, end.count) = {prev, colour, colour, uint32_t(depth), int16_t(height), int16_t(count)};
-    ++end.count;
-    end.topColour = colour;
-}
-
 template <class Columns>
 inline void FillSpan(const Columns& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
-    if (tg.columnTop[x] < y) {
+    const int32_t t = tg.columnTop[x];
+    if (t < y) {
         // Hidden by nearer terrain; the colour starts the column's next gradient.
         tg.columnColour[x] = colour;
         return;
     }
-    RaiseColumn(tg, x, y, colour, depth, height);
+    if (t - y > 1 || t >= tg.H - 1) {
+        RaiseColumn(tg, x, y, colour, depth, height);
+        return;
+    }
+    // Distant terrain mostly meets a column's top or rises by one row:
+    // RaiseColumn's blend and single row, without the call.
+    const uint32_t prev = tg.columnColour[x] & kRgbMask;
+    tg.columnColour[x] = colour;
+    uint32_t& topPixel = tg.Colour(x, t);
+    topPixel = AveragePixels(topPixel, prev);
+    if (t > y) {
+        tg.columnTop[x] = y;
+        tg.Colour(x, y) = colour;
+        tg.Depth(x, y) = uint32_t(depth);
+        tg.Height(x, y) = int16_t(height);
+    }
 }
 
 template <class Columns>
@@ -274,6 +316,11 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
     const int32_t n = x1 - x0;
     const int32_t e = std::abs(y1 - y0);
     const int32_t step = y0 < y1 ? 1 : -1;
+    // Bresenham's "err -= e; while (err < 0) { y += step; err += n; }" in one
+    // step: err stays within [0, n), so after the whole rows of e / n it needs
+    // at most one more, and the branch-free form gives the same rows.
+    const int32_t wholeRows = e / n * step;
+    const int32_t partRows = e % n;
     const bool blend = c0 != c1;
     GradientStepper gradient(c0, c1, n, tg.reciprocals);
     const uint32_t topByte = c0 & ~kRgbMask;
@@ -281,11 +328,11 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
     int32_t y = y0;
     uint32_t cur = c0;
     for (int32_t k = 1; k < n; ++k) {
-        err -= e;
-        while (err < 0) {
-            y += step;
-            err += n;
-        }
+        err -= partRows;
+        y += wholeRows;
+        const int32_t carry = err >> 31;  // -1 where err < 0
+        y += carry & step;
+        err += carry & n;
         if (blend && (k & 1))
             cur = topByte | gradient.Next();
         // Rows and colours are stepped through columns left of the target
@@ -435,7 +482,7 @@ int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t fi
 }
 
 // Fills the target's columns from the projected strips, nearest first.
-void FillBand(const RunTarget& tg, const StripRange& strips)
+void FillBand(const TiledTarget& tg, const StripRange& strips)
 {
     const int32_t bottom = tg.H - 1;
     const int32_t columns = tg.xHi - tg.xLo;
@@ -443,8 +490,9 @@ void FillBand(const RunTarget& tg, const StripRange& strips)
     std::fill_n(tg.columnColour + tg.xLo, columns, kUntouchedColumn);
     // The bottom row is ground right under the eye: grey, at depth 0.
     for (int32_t x = tg.xLo; x < tg.xHi; ++x) {
-        tg.Run(x, 0) = {kBottomRowColour, kBottomRowColour, kBottomRowColour, 0, 0, 1};
-        tg.runEnds[x] = {1, kBottomRowColour};
+        tg.Colour(x, bottom) = kBottomRowColour;
+        tg.Depth(x, bottom) = 0;
+        tg.Height(x, bottom) = 0;
     }
 
     for (int32_t s = 0; s < strips.count; ++s) {
@@ -465,126 +513,77 @@ void FillBand(const RunTarget& tg, const StripRange& strips)
     }
 }
 
-// Draws column x from its runs into one column of a block, rows indexed from
-// 0: the rows from its top down, as RaiseColumn on the frame's rows would
-// have left them.
-void DrawColumn(const RunTarget& tg, int32_t x, uint32_t* colour, uint32_t* depth, int16_t* height)
-{
-    const ColumnRunEnd end = tg.runEnds[x];
-    tg.Run(x, end.count - 1).topColour = end.topColour;
-    int32_t low = tg.H - 1;  // the next run's lowest row
-    for (int32_t j = 0; j < end.count; ++j) {
-        const ColumnRun* run = &tg.Run(x, j);
-        if (run->rows == kSkyRun) {
-            const int32_t top = low - int32_t(run->to) + 1;
-            for (int32_t r = top + 1; r <= low; ++r)
-                colour[r] = tg.skyRowColours[r];
-            colour[top] = run->topColour;
-            std::fill(depth + top, depth + low + 1, kSkyDepth);
-            std::fill(height + top, height + low + 1, int16_t(0));
-            low = top - 1;
-            continue;
-        }
-        const int32_t count = run->rows;
-        const int32_t top = low - count + 1;
-        std::fill(depth + top, depth + low + 1, run->depth);
-        std::fill(height + top, height + low + 1, run->height);
-        // The gradient from the row above the previous run's top upward.
-        uint32_t* c = colour + low;
-        if (count > 1 && run->from == run->to) {
-            std::fill(colour + top + 1, colour + low + 1, run->from);
-        } else if (count > 1) {
-            GradientStepper gradient(run->from, run->to, count, tg.reciprocals);
-            uint32_t g = run->from;
-            for (int32_t k = 1; k < count; ++k, --c) {
-                if (k & 1)
-                    g = gradient.Next();
-                *c = g;
-            }
-        }
-        colour[top] = run->topColour;
-        low = top - 1;
-    }
-}
-
-// Rows [r0, r1) of a block's n columns into the frame's rows from column x0.
-template <typename T>
-void CopyBlockRows(const T* block, std::ptrdiff_t stride, int32_t n, int32_t r0, int32_t r1, T* const* rows, int32_t x0)
-{
-    if (n == kBlockColumns) {
-        for (int32_t r = r0; r < r1; ++r) {
-            T* out = rows[r] + x0;
-            for (int32_t i = 0; i < kBlockColumns; ++i)
-                out[i] = block[i * stride + r];
-        }
-        return;
-    }
-    for (int32_t r = r0; r < r1; ++r) {
-        T* out = rows[r] + x0;
-        for (int32_t i = 0; i < n; ++i)
-            out[i] = block[i * stride + r];
-    }
-}
-
-// Draws columns [tg.xLo, tg.xHi) from their runs and copies them into the
-// frame's rows, kBlockColumns at a time through the band's block: rows from
-// each column's top down. With paintSky the rows above the top get the sky
-// and the top row is blended half and half with the sky above it.
-void CopyBandToRows(const RunTarget& tg, int32_t band, bool paintSky)
+// Copies columns [tg.xLo, tg.xHi) of the tiled copies into the frame's rows,
+// a row of tiles at a time so that the rows' pages are met together: rows
+// from each column's top down. With paintSky the rows above the top get the
+// sky and the top row is blended half and half with the sky above it.
+void CopyTilesToRows(const TiledTarget& tg, bool paintSky)
 {
     const FrameBufferSet& fb = FrameBuffers;
     const int32_t H = tg.H;
-    const std::ptrdiff_t stride = BlockStride(H);
-    const std::ptrdiff_t blockOffset = band * kBlockColumns * stride;
-    uint32_t* const colour = fb.BlockColours + blockOffset;
-    uint32_t* const depth = fb.BlockDepths + blockOffset;
-    int16_t* const height = fb.BlockHeights + blockOffset;
-    for (int32_t x0 = tg.xLo; x0 < tg.xHi;) {
-        // Blocks start on multiples of kBlockColumns, so bands share no block.
-        const int32_t x1 = std::min(tg.xHi, (x0 / kBlockColumns + 1) * kBlockColumns);
-        const int32_t n = x1 - x0;
-        const int32_t* top = tg.columnTop + x0;
-        int32_t lowTop = H;
-        int32_t highTop = 0;
-        for (int32_t i = 0; i < n; ++i) {
-            DrawColumn(tg, x0 + i, colour + i * stride, depth + i * stride, height + i * stride);
-            lowTop = std::min(lowTop, top[i]);
-            highTop = std::max(highTop, top[i]);
-        }
-        for (int32_t r = paintSky ? 0 : lowTop; r <= highTop; ++r) {
-            uint32_t* colourOut = fb.ColourRows[r] + x0;
-            uint32_t* depthOut = fb.DepthRows[r] + x0;
-            int16_t* heightOut = fb.HeightRows[r] + x0;
-            if (r < lowTop) {
-                std::fill_n(colourOut, n, tg.skyRowColours[r]);
-                std::fill_n(depthOut, n, kSkyDepth);
-                std::fill_n(heightOut, n, int16_t(0));
-                continue;
-            }
+    for (int32_t r0 = 0; r0 < H; r0 += kTileRows) {
+        const int32_t r1 = std::min(H, r0 + kTileRows);
+        for (int32_t x0 = tg.xLo; x0 < tg.xHi; x0 += kTileColumns) {
+            const int32_t n = std::min(kTileColumns, tg.xHi - x0);
+            const int32_t* top = tg.columnTop + x0;
+            int32_t lowTop = H;
+            int32_t highTop = 0;
             for (int32_t i = 0; i < n; ++i) {
-                const int32_t t = top[i];
-                if (r < t) {
+                lowTop = std::min(lowTop, top[i]);
+                highTop = std::max(highTop, top[i]);
+            }
+            if (!paintSky && r1 <= lowTop)
+                continue;
+            const std::ptrdiff_t tile = tg.Index(x0, r0);
+            for (int32_t r = r0; r < r1; ++r) {
+                uint32_t* colourOut = fb.ColourRows[r] + x0;
+                uint32_t* depthOut = fb.DepthRows[r] + x0;
+                int16_t* heightOut = fb.HeightRows[r] + x0;
+                const uint32_t* colour = tg.colour + tile + (r - r0);
+                const uint32_t* depth = tg.depth + tile + (r - r0);
+                const int16_t* height = tg.height + tile + (r - r0);
+                if (r < lowTop) {
                     if (paintSky) {
-                        colourOut[i] = tg.skyRowColours[r];
-                        depthOut[i] = kSkyDepth;
-                        heightOut[i] = 0;
+                        std::fill_n(colourOut, n, tg.skyRowColours[r]);
+                        std::fill_n(depthOut, n, kSkyDepth);
+                        std::fill_n(heightOut, n, int16_t(0));
                     }
-                    continue;
+                } else if (r > highTop) {
+                    for (int32_t i = 0; i < n; ++i) {
+                        colourOut[i] = colour[i * kTileRows];
+                        depthOut[i] = depth[i * kTileRows];
+                        heightOut[i] = height[i * kTileRows];
+                    }
+                } else {
+                    for (int32_t i = 0; i < n; ++i) {
+                        const int32_t t = top[i];
+                        if (r < t) {
+                            if (paintSky) {
+                                colourOut[i] = tg.skyRowColours[r];
+                                depthOut[i] = kSkyDepth;
+                                heightOut[i] = 0;
+                            }
+                            continue;
+                        }
+                        uint32_t c = colour[i * kTileRows];
+                        // The skyline: the terrain's top row half and half with the sky above it.
+                        if (paintSky && r == t && t > 0 && t < H - 1)
+                            c = AveragePixels(tg.skyRowColours[r - 1], c);
+                        colourOut[i] = c;
+                        depthOut[i] = depth[i * kTileRows];
+                        heightOut[i] = height[i * kTileRows];
+                    }
                 }
-                uint32_t c = colour[i * stride + r];
-                // The skyline: the terrain's top row half and half with the sky above it.
-                if (paintSky && r == t && t > 0 && t < H - 1)
-                    c = AveragePixels(tg.skyRowColours[r - 1], c);
-                colourOut[i] = c;
-                depthOut[i] = depth[i * stride + r];
-                heightOut[i] = height[i * stride + r];
             }
         }
-        CopyBlockRows(colour, stride, n, highTop + 1, H, fb.ColourRows, x0);
-        CopyBlockRows(depth, stride, n, highTop + 1, H, fb.DepthRows, x0);
-        CopyBlockRows(height, stride, n, highTop + 1, H, fb.HeightRows, x0);
-        x0 = x1;
     }
+}
+
+// Where band i of `bands` starts: on a tile's first column, so that no two
+// bands share a tile or a cache line of a row.
+int32_t BandEdge(int32_t W, int32_t i, int32_t bands)
+{
+    return i == bands ? W : W * i / bands / kTileColumns * kTileColumns;
 }
 
 /* Two passes, each shared out over all cores. First every sample is
@@ -592,19 +591,13 @@ void CopyBandToRows(const RunTarget& tg, int32_t band, bool paintSky)
  * filled in bands of whole columns side by side: columns are independent (each
  * keeps its own top and colour, and a strip only ever fills upward within a
  * column), so each band walks every strip but fills only its own columns, and
- * the pixels are those that one band would give.
- *
- * A band records what each span does as a run of its column rather than
- * drawing it: drawn into the frame's rows, every pixel of a span would land on
- * a cache line of its own in each of the three buffers, and most of the time
- * went in waiting for those lines. Then it draws its columns from their runs,
- * a block of columns at a time into a column-major block that stays in cache,
- * and copies the block into the rows, one run of each row at a time. */
+ * the pixels are those that one band would give. A band fills the tiled
+ * copies and then copies its columns into the rows. */
 void RasteriseColumns(bool paintSky)
 {
-    const RunTarget whole = CurrentRunTarget();
+    const TiledTarget whole = CurrentTiledTarget();
     RasterFeedback = 0;
-    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr || whole.runs == nullptr)
+    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr || whole.colour == nullptr)
         return;
     const StripRange strips = CurrentStrips();
     const int32_t bands = BandCount(whole.W);
@@ -614,11 +607,11 @@ void RasteriseColumns(bool paintSky)
         feedback[i] = ProjectStrips(whole.W, whole.H, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
     });
     WorkerPool::Shared().Run(bands, [&](int i) {
-        RunTarget tg = whole;
-        tg.xLo = whole.W * i / bands;
-        tg.xHi = whole.W * (i + 1) / bands;
+        TiledTarget tg = whole;
+        tg.xLo = BandEdge(whole.W, i, bands);
+        tg.xHi = BandEdge(whole.W, i + 1, bands);
         FillBand(tg, strips);
-        CopyBandToRows(tg, i, paintSky);
+        CopyTilesToRows(tg, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         RasterFeedback |= feedback[i];
