@@ -16,6 +16,10 @@
 #include <array>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "loading/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/viewstrips.h"
@@ -513,6 +517,87 @@ void FillBand(const TiledTarget& tg, const StripRange& strips)
     }
 }
 
+// Rows [a, b) of the tile at `tile`, whose first row is r0 and first column
+// x0, into the frame's rows, its first n columns.
+void CopyTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_t a, int32_t b, int32_t x0, int32_t n)
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    for (int32_t r = a; r < b; ++r) {
+        const std::ptrdiff_t at = tile + (r - r0);
+        uint32_t* colourOut = fb.ColourRows[r] + x0;
+        uint32_t* depthOut = fb.DepthRows[r] + x0;
+        int16_t* heightOut = fb.HeightRows[r] + x0;
+        for (int32_t i = 0; i < n; ++i) {
+            colourOut[i] = tg.colour[at + i * kTileRows];
+            depthOut[i] = tg.depth[at + i * kTileRows];
+            heightOut[i] = tg.height[at + i * kTileRows];
+        }
+    }
+}
+
+// CopyTileRows for a tile kTileColumns wide: four rows at a time by 4 x 4
+// transpositions of colour and depth and 4 x 8 ones of height where SSE2 is
+// there.
+void CopyWholeTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_t a, int32_t b, int32_t x0)
+{
+#if defined(__SSE2__)
+    const FrameBufferSet& fb = FrameBuffers;
+    const int32_t aligned = std::min(b, r0 + (a - r0 + 3) / 4 * 4);
+    CopyTileRows(tg, tile, r0, a, aligned, x0, kTileColumns);
+    int32_t r = aligned;
+    for (; r + 4 <= b; r += 4) {
+        const std::ptrdiff_t at = tile + (r - r0);
+        for (int32_t buffer = 0; buffer < 2; ++buffer) {
+            const uint32_t* from = (buffer == 0 ? tg.colour : tg.depth) + at;
+            uint32_t* const* rows = buffer == 0 ? fb.ColourRows : fb.DepthRows;
+            for (int32_t i = 0; i < kTileColumns; i += 4) {
+                // Four rows of columns i .. i + 3, then four columns of each row.
+                const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 0) * kTileRows));
+                const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 1) * kTileRows));
+                const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 2) * kTileRows));
+                const __m128i c3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 3) * kTileRows));
+                const __m128i rows01Low = _mm_unpacklo_epi32(c0, c1);
+                const __m128i rows01High = _mm_unpacklo_epi32(c2, c3);
+                const __m128i rows23Low = _mm_unpackhi_epi32(c0, c1);
+                const __m128i rows23High = _mm_unpackhi_epi32(c2, c3);
+                const int32_t x = x0 + i;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), _mm_unpacklo_epi64(rows01Low, rows01High));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(rows[r + 1] + x), _mm_unpackhi_epi64(rows01Low, rows01High));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(rows[r + 2] + x), _mm_unpacklo_epi64(rows23Low, rows23High));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(rows[r + 3] + x), _mm_unpackhi_epi64(rows23Low, rows23High));
+            }
+        }
+        const int16_t* from = tg.height + at;
+        int16_t* const* rows = fb.HeightRows;
+        for (int32_t i = 0; i < kTileColumns; i += 8) {
+            __m128i c[8];
+            for (int32_t k = 0; k < 8; ++k)
+                c[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + (i + k) * kTileRows));
+            // Pairs of columns row by row, then quads, then all eight.
+            const __m128i p01 = _mm_unpacklo_epi16(c[0], c[1]);
+            const __m128i p23 = _mm_unpacklo_epi16(c[2], c[3]);
+            const __m128i p45 = _mm_unpacklo_epi16(c[4], c[5]);
+            const __m128i p67 = _mm_unpacklo_epi16(c[6], c[7]);
+            const __m128i q0123Rows01 = _mm_unpacklo_epi32(p01, p23);
+            const __m128i q0123Rows23 = _mm_unpackhi_epi32(p01, p23);
+            const __m128i q4567Rows01 = _mm_unpacklo_epi32(p45, p67);
+            const __m128i q4567Rows23 = _mm_unpackhi_epi32(p45, p67);
+            const int32_t x = x0 + i;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), _mm_unpacklo_epi64(q0123Rows01, q4567Rows01));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 1] + x), _mm_unpackhi_epi64(q0123Rows01, q4567Rows01));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 2] + x), _mm_unpacklo_epi64(q0123Rows23, q4567Rows23));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 3] + x), _mm_unpackhi_epi64(q0123Rows23, q4567Rows23));
+        }
+    }
+    CopyTileRows(tg, tile, r0, r, b, x0, kTileColumns);
+#else
+    CopyTileRows(tg, tile, r0, a, b, x0, kTileColumns);
+#endif
+}
+
 // Copies columns [tg.xLo, tg.xHi) of the tiled copies into the frame's rows,
 // a row of tiles at a time so that the rows' pages are met together: rows
 // from each column's top down. With paintSky the rows above the top get the
@@ -535,7 +620,13 @@ void CopyTilesToRows(const TiledTarget& tg, bool paintSky)
             if (!paintSky && r1 <= lowTop)
                 continue;
             const std::ptrdiff_t tile = tg.Index(x0, r0);
-            for (int32_t r = r0; r < r1; ++r) {
+            // Rows below every top of the tile: a plain transposition.
+            const int32_t inside = std::clamp(highTop + 1, r0, r1);
+            if (n == kTileColumns)
+                CopyWholeTileRows(tg, tile, r0, inside, r1, x0);
+            else
+                CopyTileRows(tg, tile, r0, inside, r1, x0, n);
+            for (int32_t r = r0; r < inside; ++r) {
                 uint32_t* colourOut = fb.ColourRows[r] + x0;
                 uint32_t* depthOut = fb.DepthRows[r] + x0;
                 int16_t* heightOut = fb.HeightRows[r] + x0;
@@ -547,12 +638,6 @@ void CopyTilesToRows(const TiledTarget& tg, bool paintSky)
                         std::fill_n(colourOut, n, tg.skyRowColours[r]);
                         std::fill_n(depthOut, n, kSkyDepth);
                         std::fill_n(heightOut, n, int16_t(0));
-                    }
-                } else if (r > highTop) {
-                    for (int32_t i = 0; i < n; ++i) {
-                        colourOut[i] = colour[i * kTileRows];
-                        depthOut[i] = depth[i * kTileRows];
-                        heightOut[i] = height[i * kTileRows];
                     }
                 } else {
                     for (int32_t i = 0; i < n; ++i) {
