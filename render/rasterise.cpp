@@ -331,7 +331,7 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
     int32_t err = n >> 1;
     int32_t y = y0;
     uint32_t cur = c0;
-    for (int32_t k = 1; k < n; ++k) {
+    auto advance = [&](int32_t k) {
         err -= partRows;
         y += wholeRows;
         const int32_t carry = err >> 31;  // -1 where err < 0
@@ -339,12 +339,18 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
         err += carry & n;
         if (blend && (k & 1))
             cur = topByte | gradient.Next();
-        // Rows and colours are stepped through columns left of the target
-        // too, so that its first column gets exactly what a whole run gives.
-        if (x0 + k >= tg.xHi)
-            return;
-        if (x0 + k >= tg.xLo)
-            FillSpan(tg, x0 + k, y, cur, depth, height);
+    };
+    // Rows and colours are stepped through columns left of the target too,
+    // so that its first column gets exactly what a whole run gives; columns
+    // from the target's right edge on are not needed at all.
+    const int32_t end = std::min(n, tg.xHi - x0);
+    const int32_t first = std::min(std::max(1, tg.xLo - x0), end);
+    int32_t k = 1;
+    for (; k < first; ++k)
+        advance(k);
+    for (; k < end; ++k) {
+        advance(k);
+        FillSpan(tg, x0 + k, y, cur, depth, height);
     }
     if (x1 < tg.xHi)
         FillSpan(tg, x1, y1, c1, depth, height);
