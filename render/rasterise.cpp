@@ -323,8 +323,9 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
     // Bresenham's "err -= e; while (err < 0) { y += step; err += n; }" in one
     // step: err stays within [0, n), so after the whole rows of e / n it needs
     // at most one more, and the branch-free form gives the same rows.
-    const int32_t wholeRows = e / n * step;
-    const int32_t partRows = e % n;
+    // Most segments fall less than a row per column: no division for those.
+    const int32_t wholeRows = e < n ? 0 : e / n * step;
+    const int32_t partRows = e < n ? e : e % n;
     const bool blend = c0 != c1;
     GradientStepper gradient(c0, c1, n, tg.reciprocals);
     const uint32_t topByte = c0 & ~kRgbMask;
