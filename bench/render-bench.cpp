@@ -1,11 +1,12 @@
 // Frames of the sample tile: whole frames (view strips + rasterisation) at
-// three sizes and a few views, and each stage on its own.
+// four sizes and a few views, and each stage on its own.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "loading/terrain.h"
 #include "loading/tilereader.h"
@@ -18,6 +19,9 @@ struct Scene {
     RenderParams params;
     Viewpoint start;
     Bitmap32 frame{1920, 1080};
+    // Frames larger than the screen's buffers are drawn into a set of their own.
+    Bitmap32 largeFrame{3840, 2160};
+    OwnedFrameBuffers largeBuffers{largeFrame};
 
     Scene()
     {
@@ -63,6 +67,9 @@ void WholeFrame(benchmark::State& state)
     Scene& scene = TheScene();
     const Viewpoint v = ViewOf(state);
     const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    std::optional<ScopedFrameBuffers> large;
+    if (W > scene.frame.width() || H > scene.frame.height())
+        large.emplace(scene.largeBuffers.Set());
     int64_t samples = 0;
     for (auto _ : state) {
         scene.Strips(W, H, v);
@@ -102,7 +109,7 @@ void StripRasteriserStage(benchmark::State& state)
 void FrameArguments(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"W", "H", "az", "pitch"});
-    for (auto [w, h] : {std::pair{656, 400}, std::pair{1280, 720}, std::pair{1920, 1080}})
+    for (auto [w, h] : {std::pair{656, 400}, std::pair{1280, 720}, std::pair{1920, 1080}, std::pair{3840, 2160}})
         for (int azimuth : {0, 45, 200})
             for (int pitch : {-5, -30})
                 b->Args({w, h, azimuth, pitch});

@@ -35,6 +35,9 @@ struct OwnedFrameBuffers::Blocks {
     std::unique_ptr<uint32_t[]> skyRowColours;
     std::unique_ptr<StripSample[]> sampleStrips;
     std::unique_ptr<ScreenPoint[]> projectedSamples;
+    std::unique_ptr<uint32_t[]> tiledColours;
+    std::unique_ptr<uint32_t[]> tiledDepths;
+    std::unique_ptr<int16_t[]> tiledHeights;
 };
 
 OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_unique<Blocks>())
@@ -59,6 +62,9 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
         b.heightRows[y] = b.heightBlock.get() + std::size_t(y) * w;
     }
     b.skyRowColours = Cleared<uint32_t>(h);
+    b.tiledColours = Cleared<uint32_t>(TiledPixels(w, h));
+    b.tiledDepths = Cleared<uint32_t>(TiledPixels(w, h));
+    b.tiledHeights = Cleared<int16_t>(TiledPixels(w, h));
 
     set_.width = w;
     set_.height = h;
@@ -75,6 +81,9 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     set_.ReciprocalTable = kReciprocals.data();
     set_.SampleStrips = b.sampleStrips.get();
     set_.ProjectedSamples = b.projectedSamples.get();
+    set_.TiledColours = b.tiledColours.get();
+    set_.TiledDepths = b.tiledDepths.get();
+    set_.TiledHeights = b.tiledHeights.get();
 }
 
 OwnedFrameBuffers::~OwnedFrameBuffers() = default;

@@ -44,6 +44,24 @@ inline constexpr int32_t kReciprocalEntries = 2048;
 
 inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
 
+// The rasteriser fills tiled copies of the three buffers and copies them into
+// the rows afterwards. A tile is kTileColumns x kTileRows pixels stored column
+// after column, tiles side by side across the frame: a span up a column keeps
+// to one cache line of a buffer for 16 rows, and a strip across the columns to
+// one page for 64 columns. In the rows, every pixel of a span would land on a
+// line and a page of its own.
+inline constexpr int32_t kTileColumns = 64;
+inline constexpr int32_t kTileRows = 16;
+inline constexpr int32_t kTilePixels = kTileColumns * kTileRows;
+
+// Pixels of the tiled copies for frames of w x h: whole tiles.
+constexpr std::size_t TiledPixels(int32_t w, int32_t h)
+{
+    const auto across = std::size_t(w + kTileColumns - 1) / kTileColumns;
+    const auto down = std::size_t(h + kTileRows - 1) / kTileRows;
+    return across * down * kTilePixels;
+}
+
 // Everything a frame reads and writes besides the terrain itself. Plain module
 // state, as the hot loops want it: filled once by PrepareFrameBuffers.
 struct FrameBufferSet {
@@ -62,6 +80,10 @@ struct FrameBufferSet {
     const int32_t* ReciprocalTable = nullptr;
     StripSample* SampleStrips = nullptr;  // kSampleStripSlots slots
     ScreenPoint* ProjectedSamples = nullptr;  // the same slots, projected
+    // Tiled copies for frames up to width x height (TiledPixels).
+    uint32_t* TiledColours = nullptr;
+    uint32_t* TiledDepths = nullptr;
+    int16_t* TiledHeights = nullptr;
 };
 extern FrameBufferSet FrameBuffers;
 

@@ -76,34 +76,6 @@ void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, in
     p.heightQuarters = HeightExaggeration;
 }
 
-// Sky above the terrain of every column, with the skyline softened. Row by
-// row, so the frame is walked in memory order.
-void PaintSky(int32_t W, int32_t H)
-{
-    const FrameBufferSet& fb = FrameBuffers;
-    const int32_t* top = fb.ColumnTop;
-    int32_t highestTop = 0;
-    for (int32_t x = 0; x < W; ++x)
-        highestTop = std::max(highestTop, top[x]);
-    for (int32_t r = 0; r <= highestTop && r < H; ++r) {
-        uint32_t* colour = fb.ColourRows[r];
-        uint32_t* depth = fb.DepthRows[r];
-        int16_t* height = fb.HeightRows[r];
-        const uint32_t sky = fb.SkyRowColours[r];
-        const uint32_t* above = r > 0 ? fb.ColourRows[r - 1] : nullptr;
-        for (int32_t x = 0; x < W; ++x) {
-            const int32_t t = top[x];
-            if (r < t) {
-                colour[x] = sky;
-                depth[x] = kSkyDepth;
-                height[x] = 0;
-            } else if (r == t && t > 0 && t < H - 1) {
-                colour[x] = AveragePixels(above[x], colour[x]);
-            }
-        }
-    }
-}
-
 // Column 0 repeats column 1.
 void CopyLeftEdge(int32_t W, int32_t H)
 {
@@ -203,8 +175,7 @@ int32_t RasteriseFrame(
 
     if (W > 0 && H > 0 && fb.ColumnTop != nullptr) {
         SetProjection(eye, grid, W, H);
-        RasteriseStrips();
-        PaintSky(W, H);
+        RasteriseStripsUnderSky();
         CopyLeftEdge(W, H);
     }
     return int32_t(EyeAltitude);

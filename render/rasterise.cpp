@@ -16,6 +16,10 @@
 #include <array>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "loading/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/viewstrips.h"
@@ -95,6 +99,11 @@ struct Target {
     std::ptrdiff_t colourStep;  // elements from one row to the next
     std::ptrdiff_t depthStep;
     std::ptrdiff_t heightStep;
+
+    uint32_t& Colour(int32_t x, int32_t r) const { return colourRows[r][x]; }
+    uint32_t& Depth(int32_t x, int32_t r) const { return depthRows[r][x]; }
+    int16_t& Height(int32_t x, int32_t r) const { return heightRows[r][x]; }
+    class ColumnWriter Writer(int32_t x, int32_t row) const;
 };
 
 Target CurrentTarget()
@@ -133,16 +142,96 @@ private:
     std::ptrdiff_t colourStep_, depthStep_, heightStep_;
 };
 
-void PutSky(const Target& tg, int32_t x, int32_t r)
+ColumnWriter Target::Writer(int32_t x, int32_t row) const
 {
-    tg.colourRows[r][x] = tg.skyRowColours[r];
-    tg.depthRows[r][x] = kSkyDepth;
-    tg.heightRows[r][x] = 0;
+    return ColumnWriter(*this, x, row);
+}
+
+// The same frame in the tiled copies (kTileColumns x kTileRows tiles).
+struct TiledTarget {
+    uint32_t* colour;
+    uint32_t* depth;
+    int16_t* height;
+    int32_t* columnTop;
+    uint32_t* columnColour;
+    const uint32_t* skyRowColours;
+    const int32_t* reciprocals;
+    int32_t W;
+    int32_t H;
+    int32_t xLo;  // the columns this target fills: [xLo, xHi)
+    int32_t xHi;
+    std::ptrdiff_t tileRowStep;  // elements from one row of tiles to the next
+
+    std::ptrdiff_t Index(int32_t x, int32_t r) const
+    {
+        // Both are never negative: unsigned, so that / and % are shifts and masks.
+        const auto ux = uint32_t(x);
+        const auto ur = uint32_t(r);
+        return std::ptrdiff_t(ur / kTileRows) * tileRowStep + std::ptrdiff_t(ux / kTileColumns) * kTilePixels +
+            std::ptrdiff_t((ux % kTileColumns) * kTileRows + ur % kTileRows);
+    }
+    uint32_t& Colour(int32_t x, int32_t r) const { return colour[Index(x, r)]; }
+    uint32_t& Depth(int32_t x, int32_t r) const { return depth[Index(x, r)]; }
+    int16_t& Height(int32_t x, int32_t r) const { return height[Index(x, r)]; }
+    class TiledColumnWriter Writer(int32_t x, int32_t row) const;
+};
+
+TiledTarget CurrentTiledTarget()
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    const std::ptrdiff_t tilesAcross = (fb.frameWidth + kTileColumns - 1) / kTileColumns;
+    return {fb.TiledColours, fb.TiledDepths, fb.TiledHeights, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
+        fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth, tilesAcross * kTilePixels};
+}
+
+// Walks up one column of the tiled copies: a row up is a step back within a
+// tile, and from a tile's top row to the bottom row of the tile above.
+class TiledColumnWriter {
+public:
+    TiledColumnWriter(const TiledTarget& tg, int32_t x, int32_t row) :
+        colour_(tg.colour), depth_(tg.depth), height_(tg.height), at_(tg.Index(x, row)), rowInTile_(row % kTileRows),
+        tileRowStep_(tg.tileRowStep)
+    {
+    }
+    void PutAndRise(uint32_t colour, int32_t depth, int32_t height)
+    {
+        colour_[at_] = colour;
+        depth_[at_] = uint32_t(depth);
+        height_[at_] = int16_t(height);
+        if (rowInTile_ > 0) {
+            --at_;
+            --rowInTile_;
+        } else {
+            at_ -= tileRowStep_ - (kTileRows - 1);
+            rowInTile_ = kTileRows - 1;
+        }
+    }
+
+private:
+    uint32_t* colour_;
+    uint32_t* depth_;
+    int16_t* height_;
+    std::ptrdiff_t at_;
+    int32_t rowInTile_;
+    std::ptrdiff_t tileRowStep_;
+};
+
+TiledColumnWriter TiledTarget::Writer(int32_t x, int32_t row) const
+{
+    return TiledColumnWriter(*this, x, row);
+}
+
+template <class Columns> void PutSky(const Columns& tg, int32_t x, int32_t r)
+{
+    tg.Colour(x, r) = tg.skyRowColours[r];
+    tg.Depth(x, r) = kSkyDepth;
+    tg.Height(x, r) = 0;
 }
 
 // FillColumnSpan for a point at or above the column's top.
+template <class Columns>
 [[gnu::noinline]] void RaiseColumn(
-    const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+    const Columns& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
     int32_t t = tg.columnTop[x];
     const int32_t bottom = tg.H - 1;
@@ -165,14 +254,14 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     const uint32_t prev = tg.columnColour[x] & kRgbMask;
     tg.columnColour[x] = colour;
     if (t < bottom)
-        tg.colourRows[t][x] = AveragePixels(tg.colourRows[t][x], prev);
+        tg.Colour(x, t) = AveragePixels(tg.Colour(x, t), prev);
     if (count <= 0)
         return;
 
     // Vertical gradient from prev to colour below row y; the colour changes
     // every second row. Most spans of distant terrain are one row high and
     // need no gradient at all.
-    ColumnWriter column(tg, x, t - 1);
+    auto column = tg.Writer(x, t - 1);
     if (count > 1 && prev == colour) {
         for (int32_t k = 1; k < count; ++k)
             column.PutAndRise(prev, depth, height);
@@ -188,17 +277,35 @@ void PutSky(const Target& tg, int32_t x, int32_t r)
     column.PutAndRise(colour, depth, height);
 }
 
-inline void FillSpan(const Target& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+template <class Columns>
+inline void FillSpan(const Columns& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
-    if (tg.columnTop[x] < y) {
+    const int32_t t = tg.columnTop[x];
+    if (t < y) {
         // Hidden by nearer terrain; the colour starts the column's next gradient.
         tg.columnColour[x] = colour;
         return;
     }
-    RaiseColumn(tg, x, y, colour, depth, height);
+    if (t - y > 1 || t >= tg.H - 1) {
+        RaiseColumn(tg, x, y, colour, depth, height);
+        return;
+    }
+    // Distant terrain mostly meets a column's top or rises by one row:
+    // RaiseColumn's blend and single row, without the call.
+    const uint32_t prev = tg.columnColour[x] & kRgbMask;
+    tg.columnColour[x] = colour;
+    uint32_t& topPixel = tg.Colour(x, t);
+    topPixel = AveragePixels(topPixel, prev);
+    if (t > y) {
+        tg.columnTop[x] = y;
+        tg.Colour(x, y) = colour;
+        tg.Depth(x, y) = uint32_t(depth);
+        tg.Height(x, y) = int16_t(height);
+    }
 }
 
-void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
+template <class Columns>
+void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
     int32_t depth, int32_t height)
 {
     if (x1 <= x0)
@@ -213,26 +320,38 @@ void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t 
     const int32_t n = x1 - x0;
     const int32_t e = std::abs(y1 - y0);
     const int32_t step = y0 < y1 ? 1 : -1;
+    // Bresenham's "err -= e; while (err < 0) { y += step; err += n; }" in one
+    // step: err stays within [0, n), so after the whole rows of e / n it needs
+    // at most one more, and the branch-free form gives the same rows.
+    // Most segments fall less than a row per column: no division for those.
+    const int32_t wholeRows = e < n ? 0 : e / n * step;
+    const int32_t partRows = e < n ? e : e % n;
     const bool blend = c0 != c1;
     GradientStepper gradient(c0, c1, n, tg.reciprocals);
     const uint32_t topByte = c0 & ~kRgbMask;
     int32_t err = n >> 1;
     int32_t y = y0;
     uint32_t cur = c0;
-    for (int32_t k = 1; k < n; ++k) {
-        err -= e;
-        while (err < 0) {
-            y += step;
-            err += n;
-        }
+    auto advance = [&](int32_t k) {
+        err -= partRows;
+        y += wholeRows;
+        const int32_t carry = err >> 31;  // -1 where err < 0
+        y += carry & step;
+        err += carry & n;
         if (blend && (k & 1))
             cur = topByte | gradient.Next();
-        // Rows and colours are stepped through columns left of the target
-        // too, so that its first column gets exactly what a whole run gives.
-        if (x0 + k >= tg.xHi)
-            return;
-        if (x0 + k >= tg.xLo)
-            FillSpan(tg, x0 + k, y, cur, depth, height);
+    };
+    // Rows and colours are stepped through columns left of the target too,
+    // so that its first column gets exactly what a whole run gives; columns
+    // from the target's right edge on are not needed at all.
+    const int32_t end = std::min(n, tg.xHi - x0);
+    const int32_t first = std::min(std::max(1, tg.xLo - x0), end);
+    int32_t k = 1;
+    for (; k < first; ++k)
+        advance(k);
+    for (; k < end; ++k) {
+        advance(k);
+        FillSpan(tg, x0 + k, y, cur, depth, height);
     }
     if (x1 < tg.xHi)
         FillSpan(tg, x1, y1, c1, depth, height);
@@ -351,10 +470,8 @@ StripRange CurrentStrips()
 
 // Projects the samples of strips [first, last) into ProjectedSamples, each
 // clamped to the frame, and returns the feedback bits they raise.
-int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first, int32_t last)
+int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t first, int32_t last)
 {
-    const int32_t W = tg.W;
-    const int32_t H = tg.H;
     const int32_t bottom = H - 1;
     const ProjectionRecord p = ProjectionSetup;
     const int64_t zScale = HeightScaleFor(p.metresPerCell);
@@ -380,16 +497,18 @@ int32_t ProjectStrips(const Target& tg, const StripRange& strips, int32_t first,
 }
 
 // Fills the target's columns from the projected strips, nearest first.
-void FillBand(const Target& tg, const StripRange& strips)
+void FillBand(const TiledTarget& tg, const StripRange& strips)
 {
     const int32_t bottom = tg.H - 1;
     const int32_t columns = tg.xHi - tg.xLo;
     FillInts(tg.columnTop + tg.xLo, bottom, columns);
     std::fill_n(tg.columnColour + tg.xLo, columns, kUntouchedColumn);
     // The bottom row is ground right under the eye: grey, at depth 0.
-    std::fill_n(tg.colourRows[bottom] + tg.xLo, columns, kBottomRowColour);
-    std::fill_n(tg.depthRows[bottom] + tg.xLo, columns, 0u);
-    std::fill_n(tg.heightRows[bottom] + tg.xLo, columns, int16_t(0));
+    for (int32_t x = tg.xLo; x < tg.xHi; ++x) {
+        tg.Colour(x, bottom) = kBottomRowColour;
+        tg.Depth(x, bottom) = 0;
+        tg.Height(x, bottom) = 0;
+    }
 
     for (int32_t s = 0; s < strips.count; ++s) {
         const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
@@ -409,11 +528,158 @@ void FillBand(const Target& tg, const StripRange& strips)
     }
 }
 
-}  // namespace
-
-void SetRasterBandLimit(int32_t bands)
+// Rows [a, b) of the tile at `tile`, whose first row is r0 and first column
+// x0, into the frame's rows, its first n columns.
+void CopyTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_t a, int32_t b, int32_t x0, int32_t n)
 {
-    rasterBandLimit = std::clamp(bands, 0, kMaxBands);
+    const FrameBufferSet& fb = FrameBuffers;
+    for (int32_t r = a; r < b; ++r) {
+        const std::ptrdiff_t at = tile + (r - r0);
+        uint32_t* colourOut = fb.ColourRows[r] + x0;
+        uint32_t* depthOut = fb.DepthRows[r] + x0;
+        int16_t* heightOut = fb.HeightRows[r] + x0;
+        for (int32_t i = 0; i < n; ++i) {
+            colourOut[i] = tg.colour[at + i * kTileRows];
+            depthOut[i] = tg.depth[at + i * kTileRows];
+            heightOut[i] = tg.height[at + i * kTileRows];
+        }
+    }
+}
+
+// CopyTileRows for a tile kTileColumns wide: four rows at a time by 4 x 4
+// transpositions of colour and depth and 4 x 8 ones of height where SSE2 is
+// there.
+void CopyWholeTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_t a, int32_t b, int32_t x0)
+{
+#if defined(__SSE2__)
+    const FrameBufferSet& fb = FrameBuffers;
+    const int32_t aligned = std::min(b, r0 + (a - r0 + 3) / 4 * 4);
+    CopyTileRows(tg, tile, r0, a, aligned, x0, kTileColumns);
+    int32_t r = aligned;
+    for (; r + 4 <= b; r += 4) {
+        const std::ptrdiff_t at = tile + (r - r0);
+        for (int32_t buffer = 0; buffer < 2; ++buffer) {
+            const uint32_t* from = (buffer == 0 ? tg.colour : tg.depth) + at;
+            uint32_t* const* rows = buffer == 0 ? fb.ColourRows : fb.DepthRows;
+            for (int32_t i = 0; i < kTileColumns; i += 4) {
+                // Four rows of columns i .. i + 3, then four columns of each row.
+                const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 0) * kTileRows));
+                const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 1) * kTileRows));
+                const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 2) * kTileRows));
+                const __m128i c3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 3) * kTileRows));
+                const __m128i rows01Low = _mm_unpacklo_epi32(c0, c1);
+                const __m128i rows01High = _mm_unpacklo_epi32(c2, c3);
+                const __m128i rows23Low = _mm_unpackhi_epi32(c0, c1);
+                const __m128i rows23High = _mm_unpackhi_epi32(c2, c3);
+                const int32_t x = x0 + i;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), _mm_unpacklo_epi64(rows01Low, rows01High));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(rows[r + 1] + x), _mm_unpackhi_epi64(rows01Low, rows01High));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(rows[r + 2] + x), _mm_unpacklo_epi64(rows23Low, rows23High));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(rows[r + 3] + x), _mm_unpackhi_epi64(rows23Low, rows23High));
+            }
+        }
+        const int16_t* from = tg.height + at;
+        int16_t* const* rows = fb.HeightRows;
+        for (int32_t i = 0; i < kTileColumns; i += 8) {
+            __m128i c[8];
+            for (int32_t k = 0; k < 8; ++k)
+                c[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + (i + k) * kTileRows));
+            // Pairs of columns row by row, then quads, then all eight.
+            const __m128i p01 = _mm_unpacklo_epi16(c[0], c[1]);
+            const __m128i p23 = _mm_unpacklo_epi16(c[2], c[3]);
+            const __m128i p45 = _mm_unpacklo_epi16(c[4], c[5]);
+            const __m128i p67 = _mm_unpacklo_epi16(c[6], c[7]);
+            const __m128i q0123Rows01 = _mm_unpacklo_epi32(p01, p23);
+            const __m128i q0123Rows23 = _mm_unpackhi_epi32(p01, p23);
+            const __m128i q4567Rows01 = _mm_unpacklo_epi32(p45, p67);
+            const __m128i q4567Rows23 = _mm_unpackhi_epi32(p45, p67);
+            const int32_t x = x0 + i;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), _mm_unpacklo_epi64(q0123Rows01, q4567Rows01));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 1] + x), _mm_unpackhi_epi64(q0123Rows01, q4567Rows01));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 2] + x), _mm_unpacklo_epi64(q0123Rows23, q4567Rows23));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 3] + x), _mm_unpackhi_epi64(q0123Rows23, q4567Rows23));
+        }
+    }
+    CopyTileRows(tg, tile, r0, r, b, x0, kTileColumns);
+#else
+    CopyTileRows(tg, tile, r0, a, b, x0, kTileColumns);
+#endif
+}
+
+// Copies columns [tg.xLo, tg.xHi) of the tiled copies into the frame's rows,
+// a row of tiles at a time so that the rows' pages are met together: rows
+// from each column's top down. With paintSky the rows above the top get the
+// sky and the top row is blended half and half with the sky above it.
+void CopyTilesToRows(const TiledTarget& tg, bool paintSky)
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    const int32_t H = tg.H;
+    for (int32_t r0 = 0; r0 < H; r0 += kTileRows) {
+        const int32_t r1 = std::min(H, r0 + kTileRows);
+        for (int32_t x0 = tg.xLo; x0 < tg.xHi; x0 += kTileColumns) {
+            const int32_t n = std::min(kTileColumns, tg.xHi - x0);
+            const int32_t* top = tg.columnTop + x0;
+            int32_t lowTop = H;
+            int32_t highTop = 0;
+            for (int32_t i = 0; i < n; ++i) {
+                lowTop = std::min(lowTop, top[i]);
+                highTop = std::max(highTop, top[i]);
+            }
+            if (!paintSky && r1 <= lowTop)
+                continue;
+            const std::ptrdiff_t tile = tg.Index(x0, r0);
+            // Rows below every top of the tile: a plain transposition.
+            const int32_t inside = std::clamp(highTop + 1, r0, r1);
+            if (n == kTileColumns)
+                CopyWholeTileRows(tg, tile, r0, inside, r1, x0);
+            else
+                CopyTileRows(tg, tile, r0, inside, r1, x0, n);
+            for (int32_t r = r0; r < inside; ++r) {
+                uint32_t* colourOut = fb.ColourRows[r] + x0;
+                uint32_t* depthOut = fb.DepthRows[r] + x0;
+                int16_t* heightOut = fb.HeightRows[r] + x0;
+                const uint32_t* colour = tg.colour + tile + (r - r0);
+                const uint32_t* depth = tg.depth + tile + (r - r0);
+                const int16_t* height = tg.height + tile + (r - r0);
+                if (r < lowTop) {
+                    if (paintSky) {
+                        std::fill_n(colourOut, n, tg.skyRowColours[r]);
+                        std::fill_n(depthOut, n, kSkyDepth);
+                        std::fill_n(heightOut, n, int16_t(0));
+                    }
+                } else {
+                    for (int32_t i = 0; i < n; ++i) {
+                        const int32_t t = top[i];
+                        if (r < t) {
+                            if (paintSky) {
+                                colourOut[i] = tg.skyRowColours[r];
+                                depthOut[i] = kSkyDepth;
+                                heightOut[i] = 0;
+                            }
+                            continue;
+                        }
+                        uint32_t c = colour[i * kTileRows];
+                        // The skyline: the terrain's top row half and half with the sky above it.
+                        if (paintSky && r == t && t > 0 && t < H - 1)
+                            c = AveragePixels(tg.skyRowColours[r - 1], c);
+                        colourOut[i] = c;
+                        depthOut[i] = depth[i * kTileRows];
+                        heightOut[i] = height[i * kTileRows];
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Where band i of `bands` starts: on a tile's first column, so that no two
+// bands share a tile or a cache line of a row.
+int32_t BandEdge(int32_t W, int32_t i, int32_t bands)
+{
+    return i == bands ? W : W * i / bands / kTileColumns * kTileColumns;
 }
 
 /* Two passes, each shared out over all cores. First every sample is
@@ -421,26 +687,45 @@ void SetRasterBandLimit(int32_t bands)
  * filled in bands of whole columns side by side: columns are independent (each
  * keeps its own top and colour, and a strip only ever fills upward within a
  * column), so each band walks every strip but fills only its own columns, and
- * the pixels are those that one band would give. */
-void RasteriseStrips()
+ * the pixels are those that one band would give. A band fills the tiled
+ * copies and then copies its columns into the rows. */
+void RasteriseColumns(bool paintSky)
 {
-    const Target whole = CurrentTarget();
+    const TiledTarget whole = CurrentTiledTarget();
     RasterFeedback = 0;
-    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr)
+    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr || whole.colour == nullptr)
         return;
     const StripRange strips = CurrentStrips();
     const int32_t bands = BandCount(whole.W);
 
     std::array<int32_t, kMaxBands> feedback{};
     WorkerPool::Shared().Run(bands, [&](int i) {
-        feedback[i] = ProjectStrips(whole, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
+        feedback[i] = ProjectStrips(whole.W, whole.H, strips, strips.count * i / bands, strips.count * (i + 1) / bands);
     });
     WorkerPool::Shared().Run(bands, [&](int i) {
-        Target tg = whole;
-        tg.xLo = whole.W * i / bands;
-        tg.xHi = whole.W * (i + 1) / bands;
+        TiledTarget tg = whole;
+        tg.xLo = BandEdge(whole.W, i, bands);
+        tg.xHi = BandEdge(whole.W, i + 1, bands);
         FillBand(tg, strips);
+        CopyTilesToRows(tg, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         RasterFeedback |= feedback[i];
+}
+
+}  // namespace
+
+void SetRasterBandLimit(int32_t bands)
+{
+    rasterBandLimit = std::clamp(bands, 0, kMaxBands);
+}
+
+void RasteriseStrips()
+{
+    RasteriseColumns(false);
+}
+
+void RasteriseStripsUnderSky()
+{
+    RasteriseColumns(true);
 }

@@ -35,7 +35,12 @@ inline constexpr uint32_t kBottomRowColour = 0x808080;
 // Top byte of ColumnColour while no sample has touched the column this frame.
 inline constexpr uint32_t kUntouchedColumn = 0x99FFFFFF;
 
+// Fills rows from each column's top (ColumnTop afterwards) down to the
+// bottom; rows above are left as they were.
 void RasteriseStrips();
+// RasteriseStrips, then the sky from SkyRowColours above every column's top,
+// and each column's top row blended half and half with the sky above it.
+void RasteriseStripsUnderSky();
 // At most this many column bands per frame (up to kMaxBands), filled side by
 // side; 0 (the start value) lets every core fill one. Frames are the same
 // either way.

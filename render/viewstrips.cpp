@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "loading/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/make3dpicture.h"
 #include "render/rasterise.h"
@@ -273,6 +274,23 @@ int32_t Interpolate(int64_t toFar, int32_t nearValue, int64_t fromNear, int32_t 
     return int32_t((toFar * nearValue + fromNear * farValue) / span);
 }
 
+// Where one strip's walk starts and how far it goes, as WalkStrips plans it.
+struct StripWalk {
+    int32_t u0, v0, n, spacingBits;
+};
+
+constexpr int32_t MostStrips()
+{
+    int32_t most = 0;
+    for (const SlopeClass& sc : kSlopeClasses)
+        most = std::max(most, sc.rowsAllowed);
+    return most;
+}
+
+// The walks of the frame being built: planned one after the other (each
+// strip's detail level follows from the one before), then walked side by side.
+std::array<StripWalk, MostStrips()> stripWalks;
+
 }  // namespace
 
 int32_t OctantOf(int32_t dc, int32_t dr)
@@ -452,12 +470,23 @@ int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const Reli
         const int32_t v0 = G * (vL / G - 1);
         const int32_t u0 = (v0 * plan.signedL) / sc.M + t;
         const int32_t n = (vR - v0) / R;
-        walker.Walk(u0, v0, n, spacingBits, strips + int64_t(i) * pitch);
+        stripWalks[std::size_t(i)] = {u0, v0, n, spacingBits};
 
         t += R;
         ++i;
     }
-    return i;
+
+    // Every strip writes its own slots only; every part takes every
+    // parts-th strip, so near and far strips are shared out evenly.
+    const int32_t count = i;
+    const int32_t parts = std::clamp(count, 1, WorkerPool::Shared().threads());
+    WorkerPool::Shared().Run(parts, [&](int part) {
+        for (int32_t s = part; s < count; s += parts) {
+            const StripWalk& walk = stripWalks[std::size_t(s)];
+            walker.Walk(walk.u0, walk.v0, walk.n, walk.spacingBits, strips + int64_t(s) * pitch);
+        }
+    });
+    return count;
 }
 
 void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,

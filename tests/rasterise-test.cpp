@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "render-test-support.h"
 
@@ -281,4 +283,88 @@ TEST(RasteriseStrips, NearerTerrainHidesFartherTerrain)
     for (int32_t x = 60; x < 140; ++x)
         for (int32_t y = FrameBuffers.ColumnTop[x]; y < 99; ++y)
             ASSERT_NE(Pixel(x, y) & 0xFF0000, 0xAA0000u) << x << "," << y;
+}
+
+namespace {
+
+// The frame's three buffers within W x H and the column tops, in one list.
+std::vector<uint32_t> FrameContents(int32_t W, int32_t H)
+{
+    std::vector<uint32_t> out(FrameBuffers.ColumnTop, FrameBuffers.ColumnTop + W);
+    for (int32_t r = 0; r < H; ++r) {
+        out.insert(out.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
+        out.insert(out.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
+        for (int32_t x = 0; x < W; ++x)
+            out.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
+    }
+    return out;
+}
+
+void MarkFrame(int32_t W, int32_t H)
+{
+    for (int32_t r = 0; r < H; ++r) {
+        std::fill_n(FrameBuffers.ColourRows[r], W, kPlaced);
+        std::fill_n(FrameBuffers.DepthRows[r], W, 7u);
+        std::fill_n(FrameBuffers.HeightRows[r], W, int16_t(-7));
+    }
+}
+
+}  // namespace
+
+// RasteriseStrips fills tiles of 64 columns x 16 rows and copies them into
+// the rows, four rows at a time where it can, in bands that start on a tile.
+// Frames that end part way through a tile, a group of rows and a band must
+// still get exactly the pixels that drawing every segment straight into the
+// rows gives, and keep the marks above every column's top.
+TEST(RasteriseStrips, SameAsDrawingEverySegmentIntoTheRows)
+{
+    static const SyntheticTile hills(
+        801, [](int32_t c, int32_t r) { return int16_t((c * 37 + r * 91) % 500 + ((c / 30 + r / 30) % 2) * 700); });
+    PreparedBitmap();
+    SetRasterBandLimit(3);
+    for (auto [W, H] : {std::pair{1000, 333}, std::pair{130, 37}, std::pair{1283, 201}}) {
+        for (auto [azimuth, pitch] : {std::pair{0.0, -3.0}, std::pair{140.0, -20.0}}) {
+            Viewpoint v = hills.ViewOver(400, 400);
+            v.azimuth = v.renderAzimuth = azimuth;
+            v.pitch = pitch;
+            v.minAltitude = 2500;  // above the highest hill
+            hills.Build(W, H, v);
+            hills.Rasterise(v);  // the projection and the sky rows of this view
+            MarkFrame(W, H);
+            RasteriseStrips();
+            const std::vector<uint32_t> tiled = FrameContents(W, H);
+            if (pitch > -5) {
+                // Terrain under sky, so that the marks above the tops count.
+                const int32_t* tops = FrameBuffers.ColumnTop;
+                EXPECT_TRUE(std::any_of(tops, tops + W, [H = H](int32_t t) { return t > 0 && t < H - 1; }))
+                    << W << "x" << H;
+            }
+
+            MarkFrame(W, H);
+            FillInts(FrameBuffers.ColumnTop, H - 1, W);
+            std::fill_n(FrameBuffers.ColumnColour, W, kUntouchedColumn);
+            std::fill_n(FrameBuffers.ColourRows[H - 1], W, kBottomRowColour);
+            std::fill_n(FrameBuffers.DepthRows[H - 1], W, 0u);
+            std::fill_n(FrameBuffers.HeightRows[H - 1], W, int16_t(0));
+            // The samples as RasteriseStrips projected them, at most 1024 a strip.
+            const int32_t samples = std::min(StripSlotPitch(), 1024);
+            for (int32_t s = 0; s < StripCount; ++s) {
+                const std::size_t first = std::size_t(s) * std::size_t(StripSlotPitch());
+                const StripSample* slot = FrameBuffers.SampleStrips + first;
+                const ScreenPoint* sp = FrameBuffers.ProjectedSamples + first;
+                for (int32_t j = 0; j < samples && slot[j].colour != kStripTerminator; ++j) {
+                    const int32_t prev = std::max(j - 1, 0);
+                    DrawSegment(sp[prev].sx, sp[prev].sy, slot[prev].colour, sp[j].sx, sp[j].sy, slot[j].colour,
+                        sp[j].depth, slot[j].height);
+                }
+            }
+            const std::vector<uint32_t> direct = FrameContents(W, H);
+            ASSERT_EQ(tiled.size(), direct.size());
+            const auto mismatch = std::mismatch(tiled.begin(), tiled.end(), direct.begin());
+            EXPECT_TRUE(mismatch.first == tiled.end())
+                << W << "x" << H << " azimuth " << azimuth << ": first difference at element "
+                << (mismatch.first - tiled.begin()) << " of " << tiled.size();
+        }
+    }
+    SetRasterBandLimit(0);
 }
