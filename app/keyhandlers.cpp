@@ -61,6 +61,12 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     case Qt::Key_BracketRight: StepExaggeration(1); break;
     case Qt::Key_BracketLeft: StepExaggeration(-1); break;
     case Qt::Key_L: ToggleSummitLabels(); break;
+    case Qt::Key_C:
+        if (event->modifiers() & Qt::ControlModifier)
+            return QWidget::keyPressEvent(event);
+        EarthCurvature = !EarthCurvature;
+        PaintBox1Paint();
+        break;
     case Qt::Key_F: trackTimer_->isActive() ? stopTrackFlight() : startTrackFlight(); break;
     case Qt::Key_Delete: clearGpx(); break;
     default: QWidget::keyPressEvent(event); break;
@@ -119,6 +125,7 @@ void TForm1::ShowKeysHelp()
            "[ / ]\t高さの強調を下げる・上げる\n"
            "L\t山頂の表示を切り替える\n"
            "F\tGPXの軌跡に沿って飛ぶ・止める\n"
+           "C\t地球の丸みを表す・表さない\n"
            "Delete\tGPXの表示を消す\n"
            "Home\t最初の視点に戻る\n"
            "Space\tデモを始める・止める\n"

@@ -11,6 +11,19 @@
 int32_t GroundFollow = 0;
 double EyeAltitude = 0;
 int32_t HeightExaggeration = kTrueHeightQuarters;
+bool EarthCurvature = false;
+
+namespace {
+
+constexpr double kEarthRadius = 6371000;  // metres
+constexpr double kRefraction = 0.13;  // the standard coefficient
+
+}  // namespace
+
+double CurvatureDrop(double metres)
+{
+    return metres * metres * (1 - kRefraction) / (2 * kEarthRadius);
+}
 
 namespace {
 
@@ -74,6 +87,10 @@ void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, in
     p.sinPitch = TruncWithin(std::sin(tilt) * kRotationUnit, kRotationUnit);
     p.metresPerCell = grid.metresPerCell;
     p.heightQuarters = HeightExaggeration;
+    // (d / 256 cells * metresPerCell)^2 (1 - k) / 2R, as a multiplier of d^2.
+    const double metresPerUnit = grid.metresPerCell / kCellUnits;
+    p.curvatureDrop =
+        EarthCurvature ? std::llround(CurvatureDrop(metresPerUnit) * double(int64_t(1) << kCurvatureDropBits)) : 0;
 }
 
 // Column 0 repeats column 1.
@@ -129,10 +146,11 @@ EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid
 ScreenPoint ProjectGridSample(int32_t column, int32_t row, int32_t height)
 {
     const ProjectionRecord& p = ProjectionSetup;
-    const int64_t z = SampleHeightUnits(height, HeightScaleFor(p.metresPerCell), p.heightQuarters);
+    const int64_t dx = (int64_t(column) << kCellFracBits) - p.eyeX, dy = (int64_t(row) << kCellFracBits) - p.eyeY;
+    const int32_t seen = HeightSeenFromEye(height, dx, dy, p.curvatureDrop);
+    const int64_t z = SampleHeightUnits(seen, HeightScaleFor(p.metresPerCell), p.heightQuarters);
     const auto offset = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    return ProjectPoint(offset((int64_t(column) << kCellFracBits) - p.eyeX),
-        offset((int64_t(row) << kCellFracBits) - p.eyeY), offset(z - p.eyeZ));
+    return ProjectPoint(offset(dx), offset(dy), offset(z - p.eyeZ));
 }
 
 bool GridTopSeen(int32_t column, int32_t row, int32_t height, ScreenPoint& where)

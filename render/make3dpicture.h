@@ -46,6 +46,11 @@ extern double EyeAltitude;
 // Heights are drawn this many quarters as high: kTrueHeightQuarters, the
 // start value, draws them as they are. The readouts' heights stay true.
 extern int32_t HeightExaggeration;
+// Far ground drawn where it stands on a curved earth, with the standard
+// refraction: off (false) at the start, when frames are drawn on a flat earth.
+extern bool EarthCurvature;
+// The drop of a point `metres` away on the curved earth, metres.
+double CurvatureDrop(double metres);
 
 // SkyRowColours[0 .. H-1] for a frame of W x H: deep blue high up, brightening
 // over the 200 rows above the horizon.

@@ -415,6 +415,19 @@ int64_t SampleHeightUnits(int32_t height, int64_t zScale, int32_t heightQuarters
     return (int64_t(height) * kCellUnits * zScale * heightQuarters) >> (kHeightScaleBits + 2);
 }
 
+int32_t HeightSeenFromEye(int32_t height, int64_t dx, int64_t dy, int64_t curvatureDrop)
+{
+    if (curvatureDrop == 0)
+        return height;
+    // Offsets are held within 2^29 (d^2 below 2^59); the product is taken in
+    // 128 bits, so any factor is safe.
+    const int64_t reach = int64_t(1) << 29;
+    dx = std::clamp(dx, -reach, reach);
+    dy = std::clamp(dy, -reach, reach);
+    const int64_t drop = int64_t((__int128(dx * dx + dy * dy) * curvatureDrop) >> kCurvatureDropBits);
+    return int32_t(std::max<int64_t>(int64_t(height) - drop, INT32_MIN / 2));
+}
+
 ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz)
 {
     const Target tg = CurrentTarget();
@@ -482,9 +495,10 @@ int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t fi
         for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
             const int64_t px = int64_t(slot->col) << kCellFracBits;
             const int64_t py = int64_t(slot->row) << kCellFracBits;
-            const int64_t pz = SampleHeightUnits(slot->height, zScale, p.heightQuarters);
-            ScreenPoint sp =
-                Project(p, W, H, HoldOffset(px - p.eyeX), HoldOffset(py - p.eyeY), HoldOffset(pz - p.eyeZ));
+            const int64_t dx = px - p.eyeX, dy = py - p.eyeY;
+            const int32_t seen = HeightSeenFromEye(slot->height, dx, dy, p.curvatureDrop);
+            const int64_t pz = SampleHeightUnits(seen, zScale, p.heightQuarters);
+            ScreenPoint sp = Project(p, W, H, HoldOffset(dx), HoldOffset(dy), HoldOffset(pz - p.eyeZ));
             if (s < kFeedbackStrips && sp.sy < H) {
                 feedback |= s < kFeedbackNearStrips ? 2 : 1;
                 if (s == 0)

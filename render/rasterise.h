@@ -24,7 +24,12 @@ struct ProjectionRecord {
     int32_t focalY = 0;
     double metresPerCell = 0;  // the frame's cell size, for the height scale
     int32_t heightQuarters = kTrueHeightQuarters;
+    // The earth's curvature with refraction: a point d away (in 1/256 cell)
+    // drops by (d^2 curvatureDrop) >> kCurvatureDropBits metres; 0 draws the
+    // ground flat.
+    int64_t curvatureDrop = 0;
 };
+inline constexpr int kCurvatureDropBits = 40;
 extern ProjectionRecord ProjectionSetup;
 
 // Bit 2: a sample of strips 0..4 reached a row above the frame's bottom edge;
@@ -56,3 +61,6 @@ int32_t HeightScaleFor(double metresPerCell);
 // A sample's height as a frame draws it, 1/256 cell: zScale from
 // HeightScaleFor, the height drawn heightQuarters quarters as high.
 int64_t SampleHeightUnits(int32_t height, int64_t zScale, int32_t heightQuarters);
+// A height as seen from the eye: lower by the curvature's drop over (dx, dy),
+// in 1/256 cell, when the projection has one.
+int32_t HeightSeenFromEye(int32_t height, int64_t dx, int64_t dy, int64_t curvatureDrop);

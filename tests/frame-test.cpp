@@ -14,6 +14,7 @@
 #include "loading/terrain.h"
 #include "loading/tilereader.h"
 #include "render-test-support.h"
+#include "render/fixedpoint.h"
 
 using namespace rendertest;
 
@@ -293,6 +294,26 @@ TEST(WholeFrame, TopsBehindAWallAreNotSeen)
     ASSERT_TRUE(GridTopSeen(560, 300, 1000, where)) << "beside the wall";
     EXPECT_GT(where.sx, 328);
     EXPECT_TRUE(GridTopSeen(400, 500, 1500, where)) << "the wall itself";
+}
+
+// Curvature with refraction: about 170 m at 50 km, the drop growing with the
+// square of the distance; off, nothing drops.
+TEST(WholeFrame, CurvatureDropsFarGroundOnlyWhenOn)
+{
+    EXPECT_NEAR(CurvatureDrop(50000), 170.7, 0.1);
+    EXPECT_NEAR(CurvatureDrop(10000), 6.83, 0.01);
+    const SyntheticTile& flat = FlatTile(0);
+    ResetCarriedState();
+    const Viewpoint v = flat.ViewOver(200, 390);
+    DrawFrame(flat, 656, 400, v);
+    const int64_t far = int64_t(1000) * kCellUnits;  // 1000 cells, about 30.9 km
+    EXPECT_EQ(HeightSeenFromEye(500, far, 0, ProjectionSetup.curvatureDrop), 500);
+    EarthCurvature = true;
+    DrawFrame(flat, 656, 400, v);
+    EarthCurvature = false;
+    const double drop = CurvatureDrop(1000 * kMetresPerCell);
+    EXPECT_NEAR(500 - HeightSeenFromEye(500, far, 0, ProjectionSetup.curvatureDrop), drop, 1.0);
+    EXPECT_NEAR(500 - HeightSeenFromEye(500, 0, far / 2, ProjectionSetup.curvatureDrop), drop / 4, 1.0);
 }
 
 class SampleTileFrames : public ::testing::Test {

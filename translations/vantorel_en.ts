@@ -274,6 +274,7 @@ PageUp / PageDown	最低高度を上げ下げ
 [ / ]	高さの強調を下げる・上げる
 L	山頂の表示を切り替える
 F	GPXの軌跡に沿って飛ぶ・止める
+C	地球の丸みを表す・表さない
 Delete	GPXの表示を消す
 Home	最初の視点に戻る
 Space	デモを始める・止める
@@ -293,6 +294,7 @@ PageUp / PageDown	raise or lower the lowest altitude
 [ / ]	less or more height exaggeration
 L	show or hide the summits
 F	fly along the GPX track, or stop
+C	draw the earth curved or flat
 Delete	clear the GPX files
 Home	back to the first view
 Space	start or stop the demo
