@@ -4,7 +4,7 @@
 //
 // usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png] [--heights FILE]
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
-//                             [--frames N] [--out FILE.png]
+//                             [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]
 //        vantorel-render --help
 
 #include <charconv>
@@ -18,6 +18,13 @@
 #include <string_view>
 #include <vector>
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "app/gpx.h"
+#include "app/gpxoverlay.h"
+#include "app/summitlabels.h"
 #include "app/terrainstate.h"
 #include "loading/tilefolder.h"
 #include "loading/tilereader.h"
@@ -33,7 +40,7 @@ constexpr const char* kUsage =
     "usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png]\n"
     "                            [--heights FILE]\n"
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
-    "                            [--frames N] [--out FILE.png]\n";
+    "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]\n";
 
 constexpr const char* kHelp =
     "\n"
@@ -55,6 +62,10 @@ constexpr const char* kHelp =
     "                     azimuth, pitch and angle of view in degrees (default: the tile's start view)\n"
     "  --frames N         draw N frames (default 1), printing each one's figures\n"
     "  --out FILE.png     write the last frame\n"
+    "  --labels           label the summits seen in the written frame, as the viewer does\n"
+    "  --gpx FILE         draw a GPX file's tracks, routes and waypoints into the written frame\n"
+    "                     (may be given more than once)\n"
+    "  --curvature        draw the frames on a curved earth with standard refraction\n"
     "  -h, --help         print this help and exit\n"
     "\n"
     "A refused tile prints the viewer's message and exits with status 1; a usage error exits with 2.\n";
@@ -69,6 +80,9 @@ struct Options {
     bool framesAsked = false;  // any frame option given
     bool help = false;
     bool single = false;
+    bool labels = false;
+    bool curvature = false;
+    std::vector<std::string> gpx;
 };
 
 // Frames are held to this many pixels on a side: the buffers of a larger one
@@ -139,7 +153,14 @@ std::optional<Options> ParseArguments(int argc, char** argv)
             options.help = true;
         else if (std::strcmp(arg, "--single") == 0)
             options.single = true;
-        else if (takes("--relief"))
+        else if (std::strcmp(arg, "--labels") == 0)
+            options.labels = options.framesAsked = true;
+        else if (std::strcmp(arg, "--curvature") == 0)
+            options.curvature = options.framesAsked = true;
+        else if (takes("--gpx")) {
+            options.gpx.push_back(value);
+            options.framesAsked = true;
+        } else if (takes("--relief"))
             options.relief = value;
         else if (takes("--map"))
             options.map = value;
@@ -208,6 +229,41 @@ bool WriteSummits(const std::string& path, const Terrain& terrain, const RenderP
     return std::fclose(out) == 0 && ok;
 }
 
+// The summit labels and GPX files over the last frame, as the viewer draws
+// them. Text needs Qt's fonts, so a headless application is made for them.
+bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrain, const RenderParams& params)
+{
+    if (!options.labels && options.gpx.empty())
+        return true;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "vantorel-render";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
+    GpxOverlay gpx;
+    for (const std::string& path : options.gpx) {
+        GpxReading reading = ReadGpxFile(QString::fromLocal8Bit(path.c_str()));
+        if (!reading.ok) {
+            std::fprintf(stderr, "vantorel-render: %s: %s\n", path.c_str(), reading.error.toLocal8Bit().constData());
+            return false;
+        }
+        gpx.add(std::move(reading.data));
+    }
+    QImage image(reinterpret_cast<uchar*>(frame.scanLine(0)), options.width, options.height, frame.bytesPerLine(),
+        QImage::Format_RGB32);
+    QPainter painter(&image);
+    if (!gpx.empty())
+        gpx.drawInFrame(frame, painter, terrain, params);
+    if (options.labels) {
+        SummitLabels labels;
+        labels.setSummits(FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height));
+        labels.place(QSize(options.width, options.height), params, painter.fontMetrics());
+        labels.draw(painter, -1);
+    }
+    return true;
+}
+
 // Draws the frames as the 3D view does while the user holds still.
 bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view)
 {
@@ -225,6 +281,8 @@ bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& 
     std::fflush(stdout);
     if (options.out.empty())
         return true;
+    if (!DrawOverlays(options, frameBitmap, terrain, params))
+        return false;
     return WritePng(options.out, FrameBuffersView().ColourRows, options.width, options.height);
 }
 
@@ -275,6 +333,7 @@ int Run(int argc, char** argv)
             ok = Fail(options->heights);
     }
 
+    EarthCurvature = options->curvature;
     if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view)))
         ok = Fail(options->out);
     return ok ? 0 : 1;
