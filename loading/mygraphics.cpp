@@ -135,54 +135,78 @@ int32_t ShadeFactor(const int16_t* const* grid, int column, int row)
         SlopeLight(here[column], south[column], north[column], here[column + 1], here[column - 1], kShadeGain), 0, 256);
 }
 
-void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)
+namespace {
+
+void ColourRow(const HeightPalette& palette, const int16_t* heights, uint32_t* pixels, int width)
 {
     const int last = int(palette.size()) - 1;
-    ForRowBands(0, relief.height, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r) {
-            const int16_t* heights = grid[r];
-            uint32_t* pixels = relief.scanLines[r];
-            for (int c = 0; c < relief.width; ++c)
-                pixels[c] = palette[std::clamp(int(heights[c]), 0, last)];
-        }
-    });
+    for (int c = 0; c < width; ++c)
+        pixels[c] = palette[std::clamp(int(heights[c]), 0, last)];
 }
 
 /* The level of a point's east difference is its eastern neighbour's west
  * difference, and its south difference is its southern neighbour's north
  * difference. So each row looks up one level per horizontal and one per
  * vertical pair of points, half the lookups of four per point:
- *   sum(r, c) = across[c] + across[c - 1] + down(r)[c] + down(r - 1)[c]. */
-void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
+ *   sum(r, c) = across[c] + across[c - 1] + down(r)[c] + down(r - 1)[c].
+ * With a palette, each row is coloured just before it is shaded, while its
+ * pixels are still in the cache. */
+void ShadeRows(const int16_t* const* grid, const TileInfo& relief, int begin, int end, const HeightPalette* palette)
 {
     const ShadeLevels& level = shadeLevels();
     const int width = relief.width;
+    // One allocation per band and pass: the rows are as wide as the grid.
+    std::vector<int32_t> rows(3 * std::size_t(std::max(width, 0)));
+    int32_t* downAbove = rows.data();  // level(grid[r - 1][c] - grid[r][c])
+    int32_t* downBelow = downAbove + width;  // level(grid[r][c] - grid[r + 1][c])
+    int32_t* across = downBelow + width;  // level(grid[r][c + 1] - grid[r][c])
+    for (int c = 1; c < width - 1; ++c)
+        downAbove[c] = level(grid[begin - 1][c] - grid[begin][c]);
+    for (int r = begin; r < end; ++r) {
+        const int16_t* here = grid[r];
+        const int16_t* south = grid[r + 1];
+        for (int c = 0; c < width - 1; ++c)
+            across[c] = level(here[c + 1] - here[c]);
+        for (int c = 1; c < width - 1; ++c)
+            downBelow[c] = level(here[c] - south[c]);
+        uint32_t* pixels = relief.scanLines[r];
+        if (palette)
+            ColourRow(*palette, here, pixels, width);
+        for (int c = 1; c < width - 1; ++c) {
+            const int32_t sum = across[c] + across[c - 1] + downBelow[c] + downAbove[c];
+            pixels[c] = ScaleRgb(pixels[c], uint32_t(std::clamp(LightFromLevels(sum), 0, 256)));
+        }
+        std::swap(downAbove, downBelow);
+    }
+}
+
+}  // namespace
+
+void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)
+{
+    ForRowBands(0, relief.height, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r)
+            ColourRow(palette, grid[r], relief.scanLines[r], relief.width);
+    });
+}
+
+void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
+{
     ForRowBands(
-        1, relief.height - 1,
-        [&](int begin, int end) {
-            // One allocation per band and pass: the rows are as wide as the grid.
-            std::vector<int32_t> rows(3 * std::size_t(std::max(width, 0)));
-            int32_t* downAbove = rows.data();  // level(grid[r - 1][c] - grid[r][c])
-            int32_t* downBelow = downAbove + width;  // level(grid[r][c] - grid[r + 1][c])
-            int32_t* across = downBelow + width;  // level(grid[r][c + 1] - grid[r][c])
-            for (int c = 1; c < width - 1; ++c)
-                downAbove[c] = level(grid[begin - 1][c] - grid[begin][c]);
-            for (int r = begin; r < end; ++r) {
-                const int16_t* here = grid[r];
-                const int16_t* south = grid[r + 1];
-                for (int c = 0; c < width - 1; ++c)
-                    across[c] = level(here[c + 1] - here[c]);
-                for (int c = 1; c < width - 1; ++c)
-                    downBelow[c] = level(here[c] - south[c]);
-                uint32_t* pixels = relief.scanLines[r];
-                for (int c = 1; c < width - 1; ++c) {
-                    const int32_t sum = across[c] + across[c - 1] + downBelow[c] + downAbove[c];
-                    pixels[c] = ScaleRgb(pixels[c], uint32_t(std::clamp(LightFromLevels(sum), 0, 256)));
-                }
-                std::swap(downAbove, downBelow);
-            }
-        },
-        step);
+        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, nullptr); }, step);
+    step();
+}
+
+void ColourAndShadePass(
+    const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
+{
+    if (relief.height <= 0)
+        return;
+    ColourRow(palette, grid[0], relief.scanLines[0], relief.width);
+    if (relief.height > 1)
+        ColourRow(palette, grid[relief.height - 1], relief.scanLines[relief.height - 1], relief.width);
+    ForRowBands(
+        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, &palette); }, step);
     step();
 }
 

@@ -23,6 +23,9 @@ int32_t ShadeFactor(const int16_t* const* grid, int column, int row);
 
 void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief);
 void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step);
+// ColourPass and ShadePass in one pass over the rows, with the same pixels.
+void ColourAndShadePass(
+    const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step);
 void BuildReducedLevel(const TileInfo& from, TileInfo& to);
 void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step);
 // Where BuildMapPixels puts a relief: each map pixel the mean of block x block

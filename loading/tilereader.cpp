@@ -673,10 +673,8 @@ TileError LocateTile(const std::string& path, const ProductFile& file, TileCell&
 
 void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep)
 {
-    const int16_t* const* heights = terrain.heightGrid.rows();
-    ColourPass(terrain.heightPalette, heights, terrain.tileInfo);
+    ColourAndShadePass(terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, rowStep);
     passStep();
-    ShadePass(heights, terrain.tileInfo, rowStep);
     const TileInfo* previous = &terrain.tileInfo;
     for (TileInfo& level : terrain.reliefLevels) {
         BuildReducedLevel(*previous, level);

@@ -95,6 +95,13 @@ TEST(ShadePass, MatchesShadeFactorEverywhereButTheBorder)
             ASSERT_EQ(relief.at(r, c), expected) << r << "," << c;
         }
     }
+
+    // Both passes at once, row by row, give the very same pixels.
+    Image fused(kW, kH);
+    ColourAndShadePass(palette, grid.rows(), fused.info, [] {});
+    for (int r = 0; r < kH; ++r)
+        for (int c = 0; c < kW; ++c)
+            ASSERT_EQ(fused.at(r, c), relief.at(r, c)) << r << "," << c;
 }
 
 TEST(ColourPass, ClampsHeightsIntoThePalette)
