@@ -119,8 +119,8 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid)
     GridRect rect;
     rect.columns = params.tileColumns;
     rect.rows = params.tileRows;
-    rect.column = int(std::lround(params.columns / 2 + params.centreColumnShift)) - rect.columns / 2;
-    rect.row = int(std::lround(params.rows / 2 + params.centreRowShift)) - rect.rows / 2;
+    rect.column = int(std::lround(CentreColumn(params))) - rect.columns / 2;
+    rect.row = int(std::lround(CentreRow(params))) - rect.rows / 2;
     return rect;
 }
 

@@ -53,34 +53,47 @@ inline int32_t TruncInto(double value, int32_t lo, int32_t hi)
     return int32_t(value);
 }
 
+// East-west cells are narrower by cos(centre latitude), floored.
+inline double GridLongitudeCosine(const RenderParams& params)
+{
+    const double k = std::cos(params.centreLat * kPi / 180);
+    return k <= kGridMinCosine ? kGridMinCosine : k;
+}
+
+// The grid cell of the opened tile's centre, which (centreLat, centreLon) names.
+inline double CentreColumn(const RenderParams& params)
+{
+    return params.columns / 2 + params.centreColumnShift;
+}
+inline double CentreRow(const RenderParams& params)
+{
+    return params.rows / 2 + params.centreRowShift;
+}
+
 // Offset of a latitude and longitude from the grid's centre, in cells east
-// and north. East-west cells are narrower by cos(centre latitude), floored.
+// and north.
 struct CellOffset {
     double east;
     double north;
 };
 inline CellOffset GeoToCellOffset(const RenderParams& params, double latitude, double longitude)
 {
-    double k = std::cos(params.centreLat * kPi / 180);
-    if (k <= kGridMinCosine)
-        k = kGridMinCosine;
+    const double k = GridLongitudeCosine(params);
     return {(longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k)),
         (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
 }
 
 // The latitude and longitude of grid cell (column, row): the inverse of
-// GeoToCellOffset, with the grid's centre as GeoToGrid places it.
+// GeoToCellOffset, from the centre GeoToGrid uses.
 struct GeoPoint {
     double latitude;
     double longitude;
 };
 inline GeoPoint GridToGeo(const RenderParams& params, double column, double row)
 {
-    double k = std::cos(params.centreLat * kPi / 180);
-    if (k <= kGridMinCosine)
-        k = kGridMinCosine;
-    const double east = column - (params.columns / 2 + params.centreColumnShift);
-    const double north = (params.rows / 2 + params.centreRowShift) - row;
+    const double k = GridLongitudeCosine(params);
+    const double east = column - CentreColumn(params);
+    const double north = CentreRow(params) - row;
     return {params.centreLat + north * (params.metresPerCell / kMetresPerMinute / 60),
         params.centreLon + east * (params.metresPerCell / kMetresPerMinute / (60 * k))};
 }
@@ -94,6 +107,5 @@ struct GridPosition {
 inline GridPosition GeoToGrid(const RenderParams& params, double latitude, double longitude)
 {
     const CellOffset d = GeoToCellOffset(params, latitude, longitude);
-    return {(params.columns / 2 + params.centreColumnShift + d.east) * kGeoUnitsPerCell,
-        (params.rows / 2 + params.centreRowShift - d.north) * kGeoUnitsPerCell};
+    return {(CentreColumn(params) + d.east) * kGeoUnitsPerCell, (CentreRow(params) - d.north) * kGeoUnitsPerCell};
 }
