@@ -26,10 +26,10 @@ loaded="^Ulvaren Vantorel [0-9.]+ .+"
 times=()
 for _ in $(seq "$runs"); do
   start=$(date +%s%N)
-  "$build/vantorel" "$tile" >/dev/null 2>&1 &
+  "$build/vantorel" "$tile" >/dev/null 2>"${TMPDIR:-/tmp}/startup-time.log" &
   viewer=$!
   until xdotool search --name "$loaded" >/dev/null 2>&1; do
-    kill -0 "$viewer" 2>/dev/null || { echo "startup-time: the viewer ended before its first frame" >&2; exit 1; }
+    kill -0 "$viewer" 2>/dev/null || { echo "startup-time: the viewer ended before its first frame:" >&2; cat "${TMPDIR:-/tmp}/startup-time.log" >&2; exit 1; }
   done
   end=$(date +%s%N)
   kill "$viewer"
