@@ -17,7 +17,6 @@
 
 #include "app/gotoplace.h"
 #include "app/gpx.h"
-#include "app/messagebox.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
 #include "app/readouts.h"
@@ -76,11 +75,6 @@ constexpr double kDemoCentreSlack = 0.01;
 constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
 constexpr double kDemoSpeed = 0.8;
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
-// Flying a GPX track: a steady ground speed, the view along the track this
-// far ahead and a little down; the ground follow keeps the eye above it.
-constexpr double kTrackMetresPerSecond = 150;
-constexpr double kTrackLookAhead = 400;
-constexpr double kTrackPitch = -8;
 
 // A dropped file's path as the file system's bytes. The URL keeps bytes that
 // are not UTF-8 percent-encoded, where toLocalFile() would replace them.
@@ -312,142 +306,6 @@ void TForm1::OpenTile(const QByteArray& requestedPath)
     QTimer::singleShot(0, this, &TForm1::findSummits);
 }
 
-void TForm1::findSummits()
-{
-    if (TheRenderParams.columns == 0 || !TheTerrain)
-        return;
-    const Terrain& terrain = *TheTerrain;
-    summitLabels_.setSummits(FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height));
-    PaintBox1Paint();
-}
-
-void TForm1::ToggleSummitLabels()
-{
-    summitLabels_.setShown(!summitLabels_.shown());
-    highlightedLabel_ = -1;
-    PaintBox1Paint();
-}
-
-void TForm1::drawOverlays(QSize frame)
-{
-    // Over the frame bitmap itself, as the cross is: an image made over const
-    // pixels would copy them on the first paint.
-    QImage image(reinterpret_cast<uchar*>(FrameBitmap->scanLine(0)), frame.width(), frame.height(),
-        FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
-    QPainter painter(&image);
-    if (!gpx_.empty())
-        gpx_.drawInFrame(*FrameBitmap, painter, *TheTerrain, TheRenderParams);
-    if (!summitLabels_.shown() || summitLabels_.summits().empty())
-        return;
-    summitLabels_.place(frame, TheRenderParams, painter.fontMetrics());
-    if (highlightedLabel_ >= int(summitLabels_.placed().size()))
-        highlightedLabel_ = -1;
-    summitLabels_.draw(painter, highlightedLabel_);
-}
-
-void TForm1::addGpx(const QString& path)
-{
-    GpxReading reading = ReadGpxFile(path);
-    if (!reading.ok) {
-        ShowMessage(reading.error);
-        return;
-    }
-    const QStringList notes = reading.data.notes;
-    gpx_.add(std::move(reading.data));
-    PaintBox1Paint();
-    PaintBox2Paint();
-    if (!notes.isEmpty())
-        ShowMessage(notes.join(QLatin1Char('\n')));
-}
-
-void TForm1::clearGpx()
-{
-    stopTrackFlight();
-    gpx_.clear();
-    PaintBox1Paint();
-    PaintBox2Paint();
-}
-
-void TForm1::startTrackFlight()
-{
-    const GpxLine* line = gpx_.flightLine();
-    if (!line || TheRenderParams.columns == 0)
-        return;
-    Timer1->stop();
-    trackPoints_ = line->points;
-    trackDistances_.assign(1, 0.0);
-    for (std::size_t i = 1; i < trackPoints_.size(); ++i)
-        trackDistances_.push_back(trackDistances_.back() + GroundMetres(trackPoints_[i - 1], trackPoints_[i]));
-    trackAt_ = 0;
-    TheViewpoint.pitch = kTrackPitch;
-    trackClock_.start();
-    trackTimer_->start();
-    TrackFlightTick();
-}
-
-void TForm1::stopTrackFlight()
-{
-    trackTimer_->stop();
-}
-
-namespace {
-
-// The point of the track `metres` along it, the last one past its end.
-GpxPoint AlongTrack(const std::vector<GpxPoint>& points, const std::vector<double>& distances, double metres)
-{
-    const auto next = std::upper_bound(distances.begin(), distances.end(), metres);
-    if (next == distances.end())
-        return points.back();
-    const std::size_t i = std::size_t(next - distances.begin());
-    const double span = distances[i] - distances[i - 1];
-    const double t = span > 0 ? (metres - distances[i - 1]) / span : 0;
-    return {points[i - 1].latitude + (points[i].latitude - points[i - 1].latitude) * t,
-        points[i - 1].longitude + (points[i].longitude - points[i - 1].longitude) * t};
-}
-
-}  // namespace
-
-void TForm1::TrackFlightTick()
-{
-    const double seconds = double(std::clamp<qint64>(trackClock_.restart(), 0, kDemoStepMaxMs)) / 1000;
-    trackAt_ += kTrackMetresPerSecond * seconds;
-    const GpxPoint here = AlongTrack(trackPoints_, trackDistances_, trackAt_);
-    const GpxPoint ahead = AlongTrack(trackPoints_, trackDistances_, trackAt_ + kTrackLookAhead);
-    TheViewpoint.latitude = here.latitude;
-    TheViewpoint.longitude = here.longitude;
-    if (GroundMetres(here, ahead) > 1)
-        TheViewpoint.azimuth = BearingDegrees(here, ahead);
-    if (trackAt_ >= trackDistances_.back())
-        stopTrackFlight();
-    PaintBox1Paint();
-}
-
-// The most prominent summits as small triangles, each kept clear of those
-// already drawn so that the relief stays readable.
-void TForm1::drawSummitMarks(QPainter& painter, int width, int height) const
-{
-    constexpr int kMarkHalf = 3;
-    constexpr int kClearance = 14;
-    constexpr std::size_t kMaxMarks = 40;
-    const double degrees = TheRenderParams.areaDegrees;
-    std::vector<QPoint> drawn;
-    painter.setPen(Qt::black);
-    painter.setBrush(QColor(255, 255, 255));
-    for (const Summit& summit : summitLabels_.summits()) {
-        if (drawn.size() >= kMaxMarks)
-            break;
-        const GeoPoint at = GridToGeo(TheRenderParams, summit.column, summit.row);
-        const QPoint p(PixelOf(width * (at.longitude - AreaWestLon(TheRenderParams)) / degrees),
-            PixelOf(height * (AreaNorthLat(TheRenderParams) - at.latitude) / degrees));
-        if (std::any_of(
-                drawn.begin(), drawn.end(), [&](const QPoint& q) { return (q - p).manhattanLength() < kClearance; }))
-            continue;
-        drawn.push_back(p);
-        painter.drawPolygon(
-            QPolygon({p + QPoint(0, -kMarkHalf), p + QPoint(kMarkHalf, kMarkHalf), p + QPoint(-kMarkHalf, kMarkHalf)}));
-    }
-}
-
 void TForm1::setTileTitle()
 {
     //: The window title with a tile open: the program's name and version, then the tile's path.
@@ -548,9 +406,8 @@ void TForm1::countFrame()
 
 QPoint TForm1::mapPixelOfView() const
 {
-    const double degrees = TheRenderParams.areaDegrees;
-    return {PixelOf(PaintBox2->width() * (TheViewpoint.longitude - AreaWestLon(TheRenderParams)) / degrees),
-        PixelOf(PaintBox2->height() * (AreaNorthLat(TheRenderParams) - TheViewpoint.latitude) / degrees)};
+    const MapFraction at = MapFractionOf(TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
+    return {PixelOf(PaintBox2->width() * at.x), PixelOf(PaintBox2->height() * at.y)};
 }
 
 void TForm1::PaintBox2Paint()

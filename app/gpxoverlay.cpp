@@ -32,9 +32,8 @@ QColor LineColour(std::size_t file)
 
 QPointF MapPixel(const GpxPoint& p, int width, int height, const RenderParams& params)
 {
-    const double degrees = params.areaDegrees;
-    return {
-        width * (p.longitude - AreaWestLon(params)) / degrees, height * (AreaNorthLat(params) - p.latitude) / degrees};
+    const MapFraction at = MapFractionOf(params, p.latitude, p.longitude);
+    return {width * at.x, height * at.y};
 }
 
 // A point on the grid with the ground height there, if the grid has it.

@@ -49,6 +49,17 @@ inline double AreaWestLon(const RenderParams& params)
 {
     return params.westLon - (params.areaDegrees - 1) / 2;
 }
+// Where a latitude and longitude lie on the map's square: 0 at its west and
+// north edges, 1 at its east and south edges.
+struct MapFraction {
+    double x;
+    double y;
+};
+inline MapFraction MapFractionOf(const RenderParams& params, double latitude, double longitude)
+{
+    return {
+        (longitude - AreaWestLon(params)) / params.areaDegrees, (AreaNorthLat(params) - latitude) / params.areaDegrees};
+}
 
 // One degree of latitude in metres: 60 minutes of 1852 m.
 inline constexpr double MetresPerDegree = 111120.0;
