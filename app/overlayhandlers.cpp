@@ -61,6 +61,8 @@ void TForm1::drawOverlays(QSize frame)
     QImage image(reinterpret_cast<uchar*>(FrameBitmap->scanLine(0)), frame.width(), frame.height(),
         FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
     QPainter painter(&image);
+    // The readouts' font, so that labels read like the rest of the window.
+    painter.setFont(LbZH->font());
     if (!gpx_.empty())
         gpx_.drawInFrame(*FrameBitmap, painter, *TheTerrain, TheRenderParams);
     if (!summitLabels_.shown() || summitLabels_.summits().empty())
