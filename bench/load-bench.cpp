@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include "joinedset.h"
 #include "loading/tilereader.h"
 #include "loading/tileset.h"
 #include "summits/summits.h"
@@ -80,27 +81,6 @@ void BM_WholeLoadOfFile(benchmark::State& state)
             state.SkipWithError("the tile was refused");
 }
 BENCHMARK(BM_WholeLoadOfFile)->Unit(benchmark::kMillisecond);
-
-// The sample tile under the names of the 3 x 3 cells around 35 N 138 E, in
-// a folder of its own: the load joins all nine.
-std::string JoinedSetFolder()
-{
-    static const std::string folder = [] {
-        const auto dir = std::filesystem::temp_directory_path() / "vantorel-bench-set";
-        std::filesystem::create_directories(dir);
-        for (int lat = 34; lat <= 36; ++lat)
-            for (int lon = 137; lon <= 139; ++lon) {
-                char name[32];
-                std::snprintf(name, sizeof name, "N%dE%d_dem.tif", lat, lon);
-                const auto link = dir / name;
-                std::error_code ignored;
-                std::filesystem::remove(link, ignored);
-                std::filesystem::create_symlink(VANTOREL_SAMPLE_TILE, link);
-            }
-        return dir.string();
-    }();
-    return folder;
-}
 
 // Resident memory of the process, from /proc.
 double ResidentMegabytes()

@@ -1,5 +1,6 @@
 // Frames of the sample tile: whole frames (view strips + rasterisation) at
-// four sizes and a few views, and each stage on its own.
+// four sizes and a few views, and each stage on its own; and whole frames of
+// a joined 3 x 3 set, looking across the opened tile's edges.
 
 #include <benchmark/benchmark.h>
 
@@ -8,8 +9,10 @@
 #include <memory>
 #include <optional>
 
+#include "joinedset.h"
 #include "loading/terrain.h"
 #include "loading/tilereader.h"
+#include "loading/tileset.h"
 #include "render/make3dpicture.h"
 
 namespace {
@@ -125,9 +128,57 @@ void StageArguments(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond);
 }
 
+// The joined set: its own terrain, drawn into the screen-sized buffers.
+struct JoinedScene {
+    std::unique_ptr<Terrain> terrain;
+    RenderParams params;
+    Viewpoint start;
+    TileSet set;
+
+    JoinedScene()
+    {
+        TheScene();  // the frame buffers
+        LoadListener quiet;
+        if (LoadTileSetInto(JoinedSetFolder() + "/N35E138_dem.tif", false, terrain, params, start, set, quiet) !=
+                TileError::None ||
+            !set.joined()) {
+            std::fprintf(stderr, "cannot join the set in %s\n", JoinedSetFolder().c_str());
+            std::exit(1);
+        }
+    }
+};
+
+// Arguments: width, height, azimuth, pitch; the eye a little inside the
+// opened tile's south-west corner, where the view crosses into neighbours.
+void WholeFrameOfJoinedSet(benchmark::State& state)
+{
+    static const auto scene = std::make_unique<JoinedScene>();
+    Viewpoint v = scene->start;
+    v.latitude = 35.05;
+    v.longitude = 138.05;
+    v.minAltitude = 2500;
+    v.azimuth = v.renderAzimuth = double(state.range(2));
+    v.pitch = double(state.range(3));
+    const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    const Terrain& t = *scene->terrain;
+    for (auto _ : state) {
+        BuildViewStrips(W, H, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), scene->params, v);
+        benchmark::DoNotOptimize(RasteriseFrame(t.tileInfo, t.heightGrid.rows(), scene->params, v));
+    }
+}
+
+void JoinedArguments(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"W", "H", "az", "pitch"});
+    for (int azimuth : {200, 225, 45})
+        b->Args({1920, 1080, azimuth, -5});
+    b->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 
 BENCHMARK(WholeFrame)->Apply(FrameArguments);
+BENCHMARK(WholeFrameOfJoinedSet)->Apply(JoinedArguments);
 BENCHMARK(ViewStripsStage)->Apply(StageArguments);
 BENCHMARK(RasteriseFrameStage)->Apply(StageArguments);
 BENCHMARK(StripRasteriserStage)->Apply(StageArguments);
