@@ -74,6 +74,7 @@ protected:
     {
         TheViewpoint = {};
         TheRenderParams = {};
+        TheTileSet = {};
         ShownAltitude = 0;
         CursorX = CursorY = 0;
         RateFrameCount = 0;

@@ -332,6 +332,34 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     EXPECT_TRUE(form.BtnDemo->isEnabled());
 }
 
+// A tile beside another opens joined with it; flying past its edge loads the
+// set around the neighbour in the background and hands it over whole, with
+// the eye where it was.
+TEST_F(MainWindowTest, FlyingOnRecentresOnTheNeighbourKeepingTheEye)
+{
+    TForm1& form = MakeForm();
+    SampleAs(QStringLiteral("set_N35E139_dem.tif"));
+    form.OpenTile(SampleAs(QStringLiteral("set_N35E138_dem.tif")));
+    ASSERT_TRUE(TheTileSet.joined());
+    ASSERT_EQ(TheRenderParams.areaDegrees, 3);
+    EXPECT_EQ(TheTerrain->tileInfo.height, 3601);  // one row of cells
+
+    Viewpoint eye = TheViewpoint;
+    eye.latitude = 35.4;
+    eye.longitude = 139.3;
+    eye.azimuth = 77;
+    eye.pitch = -12;
+    TheViewpoint = eye;
+    form.PaintBox1Paint();  // the frame that finds the eye beside the opened tile
+    ASSERT_TRUE(QTest::qWaitFor([] { return TheRenderParams.centreLon == 139.5; }, 30000));
+    EXPECT_TRUE(form.windowTitle().contains(QStringLiteral("set_N35E139_dem.tif")));
+    EXPECT_EQ(TheTileSet.opened.lon, 139);
+    EXPECT_EQ(TheViewpoint.latitude, eye.latitude);
+    EXPECT_EQ(TheViewpoint.longitude, eye.longitude);
+    EXPECT_EQ(TheViewpoint.azimuth, eye.azimuth);
+    EXPECT_EQ(TheViewpoint.pitch, eye.pitch);
+}
+
 TEST_F(MainWindowTest, DeveloperFileShowsTheHiddenControls)
 {
     const QString previous = QDir::currentPath();
