@@ -1,6 +1,6 @@
 #include "app/recentring.h"
 
-#include <cmath>
+#include <new>
 
 #include <QMetaObject>
 
@@ -41,13 +41,17 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
         loaded->path = path;
         Viewpoint startView;
         StoppableListener listener(stop_);
-        const TileError error =
-            LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener);
-        if (error == TileError::None)
-            loaded->summits = FindSummits(
-                loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width, loaded->terrain->tileInfo.height);
-        else
-            loaded.reset();  // a neighbour that cannot be read stays a neighbour
+        try {
+            const TileError error =
+                LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener);
+            if (error == TileError::None)
+                loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
+                    loaded->terrain->tileInfo.height);
+            else
+                loaded.reset();  // a neighbour that cannot be read stays a neighbour
+        } catch (const std::bad_alloc&) {
+            loaded.reset();  // no room for a second set: the one on screen stays
+        }
         QMetaObject::invokeMethod(
             this, [this, generation, loaded] { Finish(generation, loaded); }, Qt::QueuedConnection);
     });

@@ -351,6 +351,7 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::NoPosition: return UserText("TileError", "位置情報がなく，ファイル名からも位置が分かりません．");
     case TileError::LongitudeOutOfRange: return UserText("TileError", "タイルの経度が範囲外です．");
     case TileError::NoElevationInZip: return UserText("TileError", "ZIPファイルに標高データ(.hgt)がありません．");
+    case TileError::NotEnoughMemory: return UserText("TileError", "メモリが足りないため読み込めません．");
     }
     return {};
 }

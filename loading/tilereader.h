@@ -29,6 +29,7 @@ enum class TileError {
     NoPosition,  // no georeferencing, and no latitude-longitude group in the name
     LongitudeOutOfRange,  // the tile's centre lies beyond 180 degrees east or west
     NoElevationInZip,  // a zip without an .hgt file
+    NotEnoughMemory,  // the buffers for the landscape could not be had
 };
 
 // The text shown to the user for a refusal (UTF-8).

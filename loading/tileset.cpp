@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <new>
 #include <vector>
 
 #include "productreader.h"
@@ -88,6 +89,14 @@ void FillJoinedParams(RenderParams& params, const TileSet& set, const GeoCentre&
     params.tileRows = kTileSamples;
 }
 
+TileSet LoneTile(const std::string& path, const TileCell& cell)
+{
+    TileSet set;
+    set.opened = cell;
+    set.files[TileSet::kOpened] = path;
+    return set;
+}
+
 TileError LoadAlone(const std::string& path, std::unique_ptr<Terrain>& terrain, RenderParams& params, Viewpoint& view,
     LoadListener& listener)
 {
@@ -167,11 +176,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
         if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
             return error;
     }
-    TileSet found;
-    found.opened = cell;
-    found.files[TileSet::kOpened] = path;
-    if (!single)
-        found = FindTileSet(path, cell);
+    const TileSet found = single ? LoneTile(path, cell) : FindTileSet(path, cell);
     if (!found.joined()) {
         const TileError error = LoadAlone(path, terrain, params, view, listener);
         if (error == TileError::None)
@@ -183,15 +188,21 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     const int n = ResampledLastColumn(centre.centreLat);
     const GridShape shape{
         (found.lastRow - found.firstRow + 1) * kCellRows + 1, (found.lastColumn - found.firstColumn + 1) * n + 1};
+    std::unique_ptr<Terrain> joined;
+    try {
+        joined = std::make_unique<Terrain>(shape);
+    } catch (const std::bad_alloc&) {
+        // Without the memory for the whole set, the tile alone still opens.
+        const TileError error = LoadAlone(path, terrain, params, view, listener);
+        if (error == TileError::None)
+            set = LoneTile(path, cell);
+        return error;
+    }
     int progress = 0;
     const ProgressStep step = [&] { listener.progressed(++progress); };
     listener.started();
-    auto joined = std::make_unique<Terrain>(shape);
     BuildHeightPalette(joined->heightPalette);
 
-    // North to south and west to east, so that a tile's first row and column
-    // take the place of the neighbour's last: products that leave their south
-    // row and east column to the neighbour get the neighbour's.
     const StopRequest stop = [&] { return listener.cancelled(); };
     const int tiles = int(std::count_if(found.files.begin(), found.files.end(), [](auto& f) { return !f.empty(); }));
     constexpr int kReadSteps = 12;  // of the loading window's 18
@@ -199,9 +210,10 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     std::vector<SampleGrid> sources(static_cast<std::size_t>(bandTiles));
     std::vector<const SampleGrid*> band(static_cast<std::size_t>(bandTiles));
     int read = 0;
-    // North to south, so that a band's first row takes the place of the last
-    // of the band above: products that leave their south row to the
-    // neighbour get the neighbour's.
+    // Band by band from the north, so that a band's first row takes the place
+    // of the last of the band above (and in a band each tile's first column
+    // that of its western neighbour's last): products that leave their south
+    // row and east column to the neighbour get the neighbour's.
     for (int row = found.firstRow; row <= found.lastRow; ++row) {
         for (int column = found.firstColumn; column <= found.lastColumn; ++column) {
             const int index = row * TileSet::kSide + column;
@@ -222,8 +234,8 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
         }
         ResampleBandInto(centre.centreLat, band, joined->heightGrid, (row - found.firstRow) * kCellRows);
     }
-    // Given back before the relief is drawn, so that a set loaded beside the
-    // one on screen never holds both at once.
+    // Given back before the relief is drawn: the sources and the relief are
+    // never held at once.
     sources.clear();
 
     SharpenInPlace(joined->heightGrid, shape.columns, shape.rows);

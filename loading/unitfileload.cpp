@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "app/messagebox.h"
@@ -146,8 +147,12 @@ int TForm2::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoi
         // Owned by the process for the whole run; a joined set's load puts
         // buffers of its own size in its place.
         std::unique_ptr<Terrain> terrain(std::exchange(TheTerrain, nullptr));
-        const TileError result =
-            LoadTileSetInto(nativePath.toStdString(), false, terrain, params, view, TheTileSet, listener);
+        TileError result = TileError::NotEnoughMemory;
+        try {
+            result = LoadTileSetInto(nativePath.toStdString(), false, terrain, params, view, TheTileSet, listener);
+        } catch (const std::bad_alloc&) {
+            // Buffers are had before anything changes: the landscape on screen stays.
+        }
         TheTerrain = terrain.release();
         return result;
     }();

@@ -374,5 +374,9 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <source>ZIPファイルに標高データ(.hgt)がありません．</source>
         <translation>The ZIP file holds no elevation data (.hgt).</translation>
     </message>
+    <message>
+        <source>メモリが足りないため読み込めません．</source>
+        <translation>There is not enough memory to load it.</translation>
+    </message>
 </context>
 </TS>
