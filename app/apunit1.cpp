@@ -318,7 +318,11 @@ void TForm1::takeOverSet(LoadedSet loaded)
 {
     if (opening_)
         return;
-    const std::unique_ptr<Terrain> previous(std::exchange(TheTerrain, loaded.terrain.release()));
+    // The set drawn until now goes first, then the new one's levels are
+    // drawn, before any frame of it.
+    delete std::exchange(TheTerrain, loaded.terrain.release());
+    if (loaded.levelsPending)
+        BuildReliefLevels(*TheTerrain, [] {});
     loaded.params.paintSerial = TheRenderParams.paintSerial;
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);

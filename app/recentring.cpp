@@ -43,7 +43,8 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
         StoppableListener listener(stop_);
         try {
             const TileError error =
-                LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener);
+                LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener, true);
+            loaded->levelsPending = loaded->set.joined();
             if (error == TileError::None)
                 loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
                     loaded->terrain->tileInfo.height);

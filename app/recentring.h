@@ -24,6 +24,9 @@ struct LoadedSet {
     TileSet set;
     std::string path;
     std::vector<Summit> summits;  // found after the load, on the same thread
+    // The reduced levels wait for BuildReliefLevels until the set on screen
+    // has been let go.
+    bool levelsPending = false;
 };
 
 class Recentring : public QObject {

@@ -676,6 +676,11 @@ void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressS
 {
     ColourAndShadePass(terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, rowStep);
     passStep();
+    BuildReliefLevels(terrain, passStep);
+}
+
+void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep)
+{
     const TileInfo* previous = &terrain.tileInfo;
     for (TileInfo& level : terrain.reliefLevels) {
         BuildReducedLevel(*previous, level);

@@ -99,6 +99,8 @@ void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileI
 // The relief pictures of terrain.heightGrid: colours, shading and the three
 // reduced levels. passStep follows each whole pass, rowStep runs within the shading.
 void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep);
+// The three reduced levels alone, from the relief.
+void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
 
 // The whole load, of any product ProductFile opens. The position comes from
 // the file's georeferencing where it has one, otherwise from the name. On

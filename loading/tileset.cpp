@@ -166,7 +166,7 @@ TileSet FindTileSet(const std::string& path, const TileCell& cell)
 }
 
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener)
+    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater)
 {
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
@@ -240,7 +240,10 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
 
     SharpenInPlace(joined->heightGrid, shape.columns, shape.rows);
     step();
-    BuildRelief(*joined, step, [] {});
+    ColourAndShadePass(joined->heightPalette, joined->heightGrid.rows(), joined->tileInfo, [] {});
+    step();
+    if (!levelsLater)
+        BuildReliefLevels(*joined, step);
     BuildJoinedMap(found, n, *joined, [] {});
     step();
 

@@ -50,5 +50,8 @@ TileSet FindTileSet(const std::string& path, const TileCell& cell);
 // holds one tile's buffers; a joined set loads into new buffers. Either way
 // `terrain`, `params`, `view` and `set` change only on success. A neighbour
 // that cannot be read stays sea level, like a cell without a tile.
+// With `levelsLater`, a joined set's reduced levels are left for
+// BuildReliefLevels: untouched, their pages take no memory, so a set loaded
+// while another is drawn need not hold both sets' levels at once.
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener);
+    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater = false);
