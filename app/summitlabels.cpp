@@ -9,7 +9,6 @@
 #include <QPolygon>
 
 #include "render/fixedpoint.h"
-#include "render/framebuffers.h"
 #include "render/geometry.h"
 #include "render/make3dpicture.h"
 #include "render/rasterise.h"
@@ -20,6 +19,7 @@ constexpr int kMarkerSize = 4;  // half the marker's width, pixels
 constexpr int kLabelGap = 3;  // between the marker and its label
 constexpr int kPadding = 2;
 constexpr int kMaxLifts = 4;  // a label moves up at most this many of its heights
+
 }  // namespace
 
 QString SummitLabelText(int height, double distanceMetres)
