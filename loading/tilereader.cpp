@@ -451,44 +451,18 @@ struct SourcePosition {
     int32_t fraction;  // t / 1024 of the way from sample i to i + 1
 };
 
-void ResampleRows(
-    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
+// Where resampled samples 1 .. last - 1 of a row of `length` samples are
+// taken from: one every 1 / cos(latitude) source samples, held short of the
+// row's end so that the taps i - 1 .. i + 2 stay inside it.
+void FillSourcePositions(double centreLat, int32_t last, int32_t length, SourcePosition* positions)
 {
     const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
-    const int32_t n = ResampledLastColumn(centreLat);
     const double s = 1 / std::max(c, 0.001);
-    // The taps i - 1 .. i + 2 must stay inside the row. Tile centres lie on
-    // half degrees, so cos <= cos 0.5 deg and the position never passes 3599
-    // in any case; the bound only guards against rounding.
-    constexpr int64_t kLastPosition = int64_t(kSamples - 2) * kFracOne - 1;
-
-    // Every row samples the same source positions: work them out once.
-    std::array<SourcePosition, kSamples> positions;
-    for (int32_t k = 1; k < n; ++k) {
-        const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), kLastPosition);
+    const int64_t lastPosition = int64_t(length - 2) * kFracOne - 1;
+    for (int32_t k = 1; k < last; ++k) {
+        const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), lastPosition);
         positions[k] = {static_cast<int32_t>(f >> kFracBits), static_cast<int32_t>(f & (kFracOne - 1))};
     }
-
-    ForRowBands(
-        0, kSamples,
-        [&](int begin, int end) {
-            std::array<int32_t, kSamples> taps;
-            for (int r = begin; r < end; ++r) {
-                const int16_t* in = source[r];
-                std::transform(in, in + kSamples, taps.begin(), Tap);
-                int16_t* out = resampled[r];
-                out[0] = in[0];
-                out[n] = in[kSamples - 1];
-                for (int32_t k = 1; k < n; ++k) {
-                    const int32_t* p = &taps[positions[k].index];
-                    const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
-                    out[k] = v < 0 ? 0 : Saturate(v);
-                }
-                std::copy_n(out, n + 1, height[r]);
-            }
-        },
-        step);
-    step();
 }
 
 /* One row of the unsharp mask: 2 x centre - mean of the eight neighbours,
@@ -520,23 +494,43 @@ void SharpenRow(
 int32_t ResampleEastWest(
     double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
 {
-    ResampleRows(centreLat, source, resampled, height, step);
-    return ResampledLastColumn(centreLat) + 1;
+    const int32_t n = ResampledLastColumn(centreLat);
+    // Every row samples the same source positions: work them out once. Tile
+    // centres lie on half degrees, so cos <= cos 0.5 deg and the positions
+    // never reach the row's end in any case; the hold only guards rounding.
+    std::array<SourcePosition, kSamples> positions;
+    FillSourcePositions(centreLat, n, kSamples, positions.data());
+
+    ForRowBands(
+        0, kSamples,
+        [&](int begin, int end) {
+            std::array<int32_t, kSamples> taps;
+            for (int r = begin; r < end; ++r) {
+                const int16_t* in = source[r];
+                std::transform(in, in + kSamples, taps.begin(), Tap);
+                int16_t* out = resampled[r];
+                out[0] = in[0];
+                out[n] = in[kSamples - 1];
+                for (int32_t k = 1; k < n; ++k) {
+                    const int32_t* p = &taps[positions[k].index];
+                    const int32_t v = CatmullRom(p[-1], p[0], p[1], p[2], positions[k].fraction);
+                    out[k] = v < 0 ? 0 : Saturate(v);
+                }
+                std::copy_n(out, n + 1, height[r]);
+            }
+        },
+        step);
+    step();
+    return n + 1;
 }
 
 void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row)
 {
     const int tiles = int(band.size());
     const int length = (kSamples - 1) * tiles + 1;
-    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
     const int32_t last = ResampledLastColumn(centreLat) * tiles;
-    const double s = 1 / std::max(c, 0.001);
-    const int64_t lastPosition = int64_t(length - 2) * kFracOne - 1;
     std::vector<SourcePosition> positions(std::size_t(last) + 1);
-    for (int32_t k = 1; k < last; ++k) {
-        const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), lastPosition);
-        positions[std::size_t(k)] = {static_cast<int32_t>(f >> kFracBits), static_cast<int32_t>(f & (kFracOne - 1))};
-    }
+    FillSourcePositions(centreLat, last, length, positions.data());
     ForRowBands(0, kSamples, [&](int begin, int end) {
         std::vector<int32_t> taps(static_cast<std::size_t>(length));
         for (int r = begin; r < end; ++r) {
@@ -698,6 +692,12 @@ TileError LoadTileInto(
     TileCell cell;
     if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
         return error;
+    return LoadLocatedTile(file, cell, terrain, params, view, listener);
+}
+
+TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,
+    Viewpoint& view, LoadListener& listener)
+{
     const GeoCentre centre = CentreOf(cell);
 
     int progress = 0;

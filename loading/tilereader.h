@@ -107,3 +107,6 @@ void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
 // any refusal nothing of terrain, params or view changes.
 TileError LoadTileInto(
     const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener);
+// The same load of a file already opened and placed by LocateTile.
+TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,
+    Viewpoint& view, LoadListener& listener);

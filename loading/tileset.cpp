@@ -97,13 +97,13 @@ TileSet LoneTile(const std::string& path, const TileCell& cell)
     return set;
 }
 
-TileError LoadAlone(const std::string& path, std::unique_ptr<Terrain>& terrain, RenderParams& params, Viewpoint& view,
-    LoadListener& listener)
+TileError LoadAlone(ProductFile& file, const TileCell& cell, std::unique_ptr<Terrain>& terrain, RenderParams& params,
+    Viewpoint& view, LoadListener& listener)
 {
     if (terrain && terrain->holdsOneTile())
-        return LoadTileInto(path, *terrain, params, view, listener);
+        return LoadLocatedTile(file, cell, *terrain, params, view, listener);
     auto fresh = std::make_unique<Terrain>();
-    const TileError error = LoadTileInto(path, *fresh, params, view, listener);
+    const TileError error = LoadLocatedTile(file, cell, *fresh, params, view, listener);
     if (error == TileError::None)
         terrain = std::move(fresh);
     return error;
@@ -133,17 +133,6 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid)
     return rect;
 }
 
-bool NeighbourCell(const TileCell& cell, int rows, int columns, TileCell& neighbour)
-{
-    neighbour.lat = cell.lat - rows;
-    neighbour.lon = cell.lon + columns;
-    if (neighbour.lon >= 180)
-        neighbour.lon -= 360;
-    if (neighbour.lon < -180)
-        neighbour.lon += 360;
-    return LatitudeInRange(neighbour);
-}
-
 TileSet FindTileSet(const std::string& path, const TileCell& cell)
 {
     TileSet set;
@@ -170,15 +159,14 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
 {
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
+    // Opened once: located here, then read by whichever load follows.
+    ProductFile opened(path);
     TileCell cell;
-    {
-        const ProductFile file(path);
-        if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
-            return error;
-    }
+    if (const TileError error = LocateTile(path, opened, cell); error != TileError::None)
+        return error;
     const TileSet found = single ? LoneTile(path, cell) : FindTileSet(path, cell);
     if (!found.joined()) {
-        const TileError error = LoadAlone(path, terrain, params, view, listener);
+        const TileError error = LoadAlone(opened, cell, terrain, params, view, listener);
         if (error == TileError::None)
             set = found;
         return error;
@@ -193,7 +181,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
         joined = std::make_unique<Terrain>(shape);
     } catch (const std::bad_alloc&) {
         // Without the memory for the whole set, the tile alone still opens.
-        const TileError error = LoadAlone(path, terrain, params, view, listener);
+        const TileError error = LoadAlone(opened, cell, terrain, params, view, listener);
         if (error == TileError::None)
             set = LoneTile(path, cell);
         return error;
@@ -222,8 +210,8 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
             band[slot] = nullptr;
             if (file.empty())
                 continue;
-            ProductFile product(file);
-            const TileError error = product.Read(sources[slot], stop);
+            const TileError error = index == TileSet::kOpened ? opened.Read(sources[slot], stop)
+                                                              : ProductFile(file).Read(sources[slot], stop);
             if (error == TileError::Cancelled || (error != TileError::None && index == TileSet::kOpened))
                 return error;
             if (error == TileError::None)

@@ -36,10 +36,6 @@ struct GridRect {
 };
 GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid);
 
-// The cell one step `rows` south and `columns` east of `cell`, across 180
-// degrees where needed; false beyond the poles.
-bool NeighbourCell(const TileCell& cell, int rows, int columns, TileCell& neighbour);
-
 // `path` as the opened tile at `cell`, and the tiles beside it in the same
 // folder: found by name, and kept only where their georeferencing (if any)
 // agrees. The first by path wins where a folder holds two for one cell.

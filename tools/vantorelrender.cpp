@@ -214,13 +214,13 @@ bool WriteHeights(const std::string& path, const Terrain& terrain)
     return std::fclose(out) == 0 && ok;
 }
 
-bool WriteSummits(const std::string& path, const Terrain& terrain, const RenderParams& params)
+bool WriteSummits(const std::string& path, const std::vector<Summit>& summits, const RenderParams& params)
 {
     std::FILE* out = std::fopen(path.c_str(), "w");
     if (!out)
         return false;
     bool ok = std::fputs("latitude,longitude,height,prominence,row,column\n", out) >= 0;
-    for (const Summit& s : FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height)) {
+    for (const Summit& s : summits) {
         const GeoPoint at = GridToGeo(params, s.column, s.row);
         ok = ok &&
             std::fprintf(
@@ -231,7 +231,8 @@ bool WriteSummits(const std::string& path, const Terrain& terrain, const RenderP
 
 // The summit labels and GPX files over the last frame, as the viewer draws
 // them. Text needs Qt's fonts, so a headless application is made for them.
-bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrain, const RenderParams& params)
+bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrain, const RenderParams& params,
+    const std::vector<Summit>& summits)
 {
     if (!options.labels && options.gpx.empty())
         return true;
@@ -257,7 +258,7 @@ bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrai
         gpx.drawInFrame(frame, painter, terrain, params);
     if (options.labels) {
         SummitLabels labels;
-        labels.setSummits(FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height));
+        labels.setSummits(summits);
         labels.place(QSize(options.width, options.height), params, painter.fontMetrics());
         labels.draw(painter, -1);
     }
@@ -265,7 +266,8 @@ bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrai
 }
 
 // Draws the frames as the 3D view does while the user holds still.
-bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view)
+bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view,
+    const std::vector<Summit>& summits)
 {
     static Bitmap32 frameBitmap(options.width, options.height);
     PrepareFrameBuffers(frameBitmap);
@@ -281,7 +283,7 @@ bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& 
     std::fflush(stdout);
     if (options.out.empty())
         return true;
-    if (!DrawOverlays(options, frameBitmap, terrain, params))
+    if (!DrawOverlays(options, frameBitmap, terrain, params, summits))
         return false;
     return WritePng(options.out, FrameBuffersView().ColourRows, options.width, options.height);
 }
@@ -325,7 +327,11 @@ int Run(int argc, char** argv)
     if (!options->map.empty() &&
         !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
         ok = Fail(options->map);
-    if (!options->summits.empty() && !WriteSummits(options->summits, terrain, params))
+    // Searched once, for the CSV and the labels alike.
+    std::vector<Summit> summits;
+    if (!options->summits.empty() || options->labels)
+        summits = FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
+    if (!options->summits.empty() && !WriteSummits(options->summits, summits, params))
         ok = Fail(options->summits);
     if (!options->heights.empty()) {
         std::fprintf(stderr, "heights: %d x %d\n", terrain.tileInfo.width, terrain.tileInfo.height);
@@ -334,7 +340,7 @@ int Run(int argc, char** argv)
     }
 
     EarthCurvature = options->curvature;
-    if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view)))
+    if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view), summits))
         ok = Fail(options->out);
     return ok ? 0 : 1;
 }
