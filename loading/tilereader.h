@@ -56,9 +56,21 @@ GeoCentre GeoCentreFromName(std::string_view path);
 using StopRequest = std::function<bool()>;
 TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
 
-// The Catmull-Rom spline through p0..p3 at t / 1024 between p1 and p2, in
-// integers (not yet limited to the 16-bit range).
-int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t);
+// The Catmull-Rom spline through p0..p3 at t / 1024 (0 <= t < 1024) between
+// p1 and p2, in integers (not yet limited to the 16-bit range). The taps are
+// 16-bit heights: |a t + b| <= 48 x 32768 at any t, so every intermediate
+// below fits 32 bits and the loop that calls this vectorises.
+constexpr int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
+{
+    constexpr int kFractionBits = 10;
+    const int32_t a = 4 * (-p0 + 3 * p1 - 3 * p2 + p3);
+    const int32_t b = 4 * (2 * p0 - 5 * p1 + 4 * p2 - p3);
+    const int32_t c = 4 * (p2 - p0);
+    int32_t v = (a * t) >> kFractionBits;
+    v = ((v + b) * t) >> kFractionBits;
+    v = ((v + c) * t) >> kFractionBits;
+    return (v + 8 * p1) >> 3;
+}
 
 // n = trunc(3600 cos(centreLat)): a resampled row's last column.
 int32_t ResampledLastColumn(double centreLat);
