@@ -151,7 +151,8 @@ void ColourRow(const HeightPalette& palette, const int16_t* heights, uint32_t* p
  *   sum(r, c) = across[c] + across[c - 1] + down(r)[c] + down(r - 1)[c].
  * With a palette, each row is coloured just before it is shaded, while its
  * pixels are still in the cache. */
-void ShadeRows(const int16_t* const* grid, const TileInfo& relief, int begin, int end, const HeightPalette* palette)
+__attribute__((target_clones("avx2", "default"))) void ShadeRows(
+    const int16_t* const* grid, const TileInfo& relief, int begin, int end, const HeightPalette* palette)
 {
     const ShadeLevels& level = shadeLevels();
     const int width = relief.width;

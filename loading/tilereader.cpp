@@ -448,8 +448,8 @@ SourcePositions FindSourcePositions(double centreLat, int32_t last, int32_t leng
     const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
     const double s = 1 / std::max(c, 0.001);
     const int64_t lastPosition = int64_t(length - 2) * kFracOne - 1;
-    SourcePositions positions{std::vector<int32_t>(std::size_t(std::max(last, 1))),
-        std::vector<int32_t>(std::size_t(std::max(last, 1)))};
+    SourcePositions positions{
+        std::vector<int32_t>(std::size_t(std::max(last, 1))), std::vector<int32_t>(std::size_t(std::max(last, 1)))};
     for (int32_t k = 1; k < last; ++k) {
         const int64_t f = std::min(static_cast<int64_t>(k * s * kFracOne), lastPosition);
         positions.firstTap[std::size_t(k)] = static_cast<int32_t>(f >> kFracBits) - 1;
@@ -481,8 +481,8 @@ __attribute__((target_clones("avx2", "default"))) void SplineRow(
  * rounded down and never below 1 on land, so that no land point sinks to sea
  * level. columnSums holds the sums of three vertical neighbours, so that each
  * point adds three column sums instead of eight samples. */
-void SharpenRow(
-    const int16_t* north, const int16_t* here, const int16_t* south, int16_t* out, int32_t width, int32_t* columnSums)
+__attribute__((target_clones("avx2", "default"))) void SharpenRow(const int16_t* north, const int16_t* here,
+    const int16_t* south, int16_t* __restrict out, int32_t width, int32_t* __restrict columnSums)
 {
     for (int k = 1; k <= width - 2; ++k)
         columnSums[k] = north[k] + here[k] + south[k];
