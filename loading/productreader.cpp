@@ -1,6 +1,7 @@
 #include "productreader.h"
 
 #include "cellresample.h"
+#include "gdallibrary.h"
 
 #include <algorithm>
 #include <array>
@@ -8,16 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
 
-#include <cpl_conv.h>
-#include <cpl_error.h>
-#include <cpl_string.h>
-#include <cpl_vsi.h>
 #include <fcntl.h>
-#include <gdal.h>
-#include <gdal_frmts.h>
-#include <ogr_srs_api.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,23 +48,6 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 {
     const std::size_t n = std::char_traits<char>::length(ending);
     return text.size() >= n && EQUAL(text.c_str() + text.size() - n, ending);
-}
-
-// GDAL is set up once for the process: quiet (the viewer reports what
-// matters), no side files read or written next to the user's tiles, and
-// only the driver the products need. GDAL frees its driver state itself when
-// the library unloads; an exit handler of ours calling GDALDestroy ran before
-// GDAL's own statics were done with and corrupted the heap.
-void SetUpGdal()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        CPLSetErrorHandler(CPLQuietErrorHandler);
-        CPLSetConfigOption("GDAL_DISABLE_READDIR_ON_OPEN", "EMPTY_DIR");
-        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-        CPLSetConfigOption("GTIFF_IGNORE_WORLD_FILE", "YES");
-        GDALRegister_GTiff();
-    });
 }
 
 struct Descriptor {
@@ -117,10 +93,10 @@ int HgtSide(uint64_t bytes)
 
 // The WGS 84 ellipsoid, or GRS 80, which differs from it by a tenth of a
 // millimetre: latitudes and longitudes on either mean the same place.
-bool GeographicWgs84(OGRSpatialReferenceH srs)
+bool GeographicWgs84(const GdalLibrary& gdal, OGRSpatialReferenceH srs)
 {
     OGRErr error = OGRERR_NONE;
-    return srs && OSRIsGeographic(srs) && std::abs(OSRGetSemiMajor(srs, &error) - 6378137.0) < 1 &&
+    return srs && gdal.OSRIsGeographic(srs) && std::abs(gdal.OSRGetSemiMajor(srs, &error) - 6378137.0) < 1 &&
         error == OGRERR_NONE;
 }
 
@@ -177,6 +153,7 @@ struct ProductFile::State {
     std::string innerPath;  // of the .hgt inside a zip, for VSI
     int hgtSide = 0;
     Descriptor file;
+    const GdalLibrary* gdal = nullptr;  // loaded by the products that need it
     GDALDatasetH dataset = nullptr;
     SourceRaster raster;  // where the samples stand; read later
 
@@ -197,35 +174,41 @@ struct ProductFile::State {
 
 void ProductFile::State::LookAtTiff()
 {
-    SetUpGdal();
     // Whatever GDAL cannot open or place is left to the fast reader, which
     // tells a cut-short file from a damaged one and reads plain ASTER tiles.
     kind = Kind::FastReader;
+    // GDAL would find no position in a file without georeferencing tags, and
+    // its name gives one: GDAL need not even be loaded.
+    if (CellFromName(path).found && TiffLacksGeoreferencing(file.fd))
+        return;
+    gdal = Gdal();
+    if (!gdal)
+        return;
     const char* const drivers[] = {"GTiff", nullptr};
-    dataset = GDALOpenEx(DescriptorPath().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+    dataset = gdal->GDALOpenEx(DescriptorPath().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
     if (!dataset)
         return;
     std::array<double, 6> transform{};
-    if (GDALGetGeoTransform(dataset, transform.data()) != CE_None || !GDALGetSpatialRef(dataset))
+    if (gdal->GDALGetGeoTransform(dataset, transform.data()) != CE_None || !gdal->GDALGetSpatialRef(dataset))
         return;
     located = true;
-    if (!GeographicWgs84(GDALGetSpatialRef(dataset)) || transform[2] != 0 || transform[4] != 0 || !(transform[1] > 0) ||
-        !(transform[5] < 0))
+    if (!GeographicWgs84(*gdal, gdal->GDALGetSpatialRef(dataset)) || transform[2] != 0 || transform[4] != 0 ||
+        !(transform[1] > 0) || !(transform[5] < 0))
         return Fail(TileError::UnsupportedFormat);
-    const int width = GDALGetRasterXSize(dataset), height = GDALGetRasterYSize(dataset);
+    const int width = gdal->GDALGetRasterXSize(dataset), height = gdal->GDALGetRasterYSize(dataset);
     if (width < 2 || height < 2 || width > kMaxSide || height > kMaxSide ||
         !CellEdge(transform[0], transform[1], width, cell.lon) ||
         !CellEdge(transform[3], transform[5], height, cell.lat))
         return Fail(TileError::WrongSize);
     cell.lat -= 1;  // the south-west corner: the north edge less one degree
-    if (GDALGetRasterCount(dataset) != 1)
+    if (gdal->GDALGetRasterCount(dataset) != 1)
         return Fail(TileError::UnsupportedFormat);
-    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
-    const GDALDataType type = GDALGetRasterDataType(band);
+    GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
+    const GDALDataType type = gdal->GDALGetRasterDataType(band);
     if (type != GDT_Int16 && type != GDT_UInt16 && type != GDT_Float32)
         return Fail(TileError::UnsupportedFormat);
     int blockWidth = 0, blockHeight = 0;
-    GDALGetBlockSize(band, &blockWidth, &blockHeight);
+    gdal->GDALGetBlockSize(band, &blockWidth, &blockHeight);
     if (blockWidth < 1 || blockHeight < 1 || blockWidth > kMaxBlockSide || blockHeight > kMaxBlockSide)
         return Fail(TileError::UnsupportedFormat);
     raster.columns = AxisFrom(transform[0], transform[1], width, cell.lon);
@@ -237,10 +220,12 @@ void ProductFile::State::LookAtTiff()
 
 void ProductFile::State::LookAtZip()
 {
-    SetUpGdal();
+    gdal = Gdal();
+    if (!gdal)
+        return Fail(TileError::UnsupportedFormat);
     kind = Kind::ZippedHgt;
     const std::string archive = "/vsizip/{" + DescriptorPath() + "}";
-    char** entries = VSIReadDirRecursive(archive.c_str());
+    char** entries = gdal->VSIReadDirRecursive(archive.c_str());
     for (char** entry = entries; entry && *entry; ++entry) {
         if (EndsWithNoCase(*entry, ".hgt")) {
             innerName = FileName(*entry);
@@ -248,11 +233,11 @@ void ProductFile::State::LookAtZip()
             break;
         }
     }
-    CSLDestroy(entries);
+    gdal->CSLDestroy(entries);
     if (innerPath.empty())
         return Fail(TileError::NoElevationInZip);
     VSIStatBufL info;
-    if (VSIStatL(innerPath.c_str(), &info) != 0)
+    if (gdal->VSIStatL(innerPath.c_str(), &info) != 0)
         return Fail(TileError::TooShort);
     hgtSide = HgtSide(uint64_t(info.st_size));
     if (hgtSide == 0)
@@ -303,7 +288,7 @@ void ProductFile::State::Open(const std::string& name)
 ProductFile::~ProductFile()
 {
     if (state_->dataset)
-        GDALClose(state_->dataset);
+        state_->gdal->GDALClose(state_->dataset);
 }
 
 bool ProductFile::Unrecognised() const
@@ -339,7 +324,7 @@ const std::string& ProductFile::InnerName() const
 TileError ProductFile::State::ReadHgt(const StopRequest& stop)
 {
     const std::size_t side = std::size_t(hgtSide), rowBytes = side * 2;
-    VSILFILE* zipped = innerPath.empty() ? nullptr : VSIFOpenL(innerPath.c_str(), "rb");
+    VSILFILE* zipped = innerPath.empty() ? nullptr : gdal->VSIFOpenL(innerPath.c_str(), "rb");
     if (!innerPath.empty() && !zipped)
         return TileError::TooShort;
     std::vector<unsigned char> row(rowBytes);
@@ -350,7 +335,7 @@ TileError ProductFile::State::ReadHgt(const StopRequest& stop)
             result = TileError::Cancelled;
             break;
         }
-        const bool ok = zipped ? VSIFReadL(row.data(), 1, rowBytes, zipped) == rowBytes
+        const bool ok = zipped ? gdal->VSIFReadL(row.data(), 1, rowBytes, zipped) == rowBytes
                                : ::pread(file.fd, row.data(), rowBytes, off_t(r * rowBytes)) == ssize_t(rowBytes);
         if (!ok)
             result = TileError::TooShort;
@@ -358,7 +343,7 @@ TileError ProductFile::State::ReadHgt(const StopRequest& stop)
             raster.samples[r * side + c] = BigEndianAt(&row[2 * c]);
     }
     if (zipped)
-        VSIFCloseL(zipped);
+        gdal->VSIFCloseL(zipped);
     // Sample centres on whole arc-seconds from the corner, both sizes.
     const double step = kArcSeconds / double(side - 1);
     raster.columns = raster.rows = SampleAxis{0, step, hgtSide};
@@ -368,19 +353,19 @@ TileError ProductFile::State::ReadHgt(const StopRequest& stop)
 
 TileError ProductFile::State::ReadGdal(const StopRequest& stop)
 {
-    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+    GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
     const int width = raster.columns.count, height = raster.rows.count;
     raster.samples.resize(std::size_t(width) * std::size_t(height));
     for (int y = 0; y < height; y += kRowsPerRead) {
         if (stop && stop())
             return TileError::Cancelled;
         const int rows = std::min(kRowsPerRead, height - y);
-        if (GDALRasterIO(band, GF_Read, 0, y, width, rows, &raster.samples[std::size_t(y) * std::size_t(width)], width,
-                rows, GDT_Float32, 0, 0) != CE_None)
+        if (gdal->GDALRasterIO(band, GF_Read, 0, y, width, rows, &raster.samples[std::size_t(y) * std::size_t(width)],
+                width, rows, GDT_Float32, 0, 0) != CE_None)
             return TileError::TooShort;
     }
     int hasNoData = 0;
-    const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+    const double noData = gdal->GDALGetRasterNoDataValue(band, &hasNoData);
     MarkVoids(raster.samples, hasNoData != 0, noData);
     return TileError::None;
 }

@@ -27,6 +27,10 @@ constexpr int kSamples = kTileSamples;
 constexpr int kHeaderBytes = 8;
 constexpr off_t kSampleBytes = off_t(kSamples) * kSamples * 2;
 
+// The tags GDAL takes a geotransform from: pixel scale, Intergraph's matrix,
+// tie points, model transformation and the GeoKey directory.
+constexpr std::array<uint32_t, 5> kGeoreferencingTags = {33550, 33920, 33922, 34264, 34735};
+
 // Resampling positions carry 10 fraction bits.
 constexpr int kFracBits = 10;
 constexpr int kFracOne = 1 << kFracBits;
@@ -416,13 +420,22 @@ TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopReque
     return error != TileError::None && source.overBudget ? TileError::DamagedTiff : error;
 }
 
-/* Each row of the file spans one degree of longitude, which on the ground is
- * shorter than a degree of latitude by cos(latitude). Every row is shortened
- * to n + 1 samples by a Catmull-Rom spline through four source samples,
- * evaluated in Horner form at the fraction t / 1024:
- *   v = ((A t + B) t + C) t / 8 + P1,  with A, B, C four times the usual
- * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
- * whole evaluation in integers. */
+bool TiffLacksGeoreferencing(int fd)
+{
+    struct stat info { };
+    if (::fstat(fd, &info) != 0)
+        return false;
+    TiffSource source{fd, info.st_size};
+    const TiffHandle tiff = OpenTiff({}, source);
+    if (!tiff)
+        return false;
+    // libtiff knows none of these tags: a file's own are listed as custom ones.
+    for (int i = 0; i < TIFFGetTagListCount(tiff.get()); ++i)
+        if (std::ranges::find(kGeoreferencingTags, TIFFGetTagListEntry(tiff.get(), i)) != kGeoreferencingTags.end())
+            return false;
+    return true;
+}
+
 int32_t ResampledLastColumn(double centreLat)
 {
     const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));

@@ -56,6 +56,11 @@ GeoCentre GeoCentreFromName(std::string_view path);
 using StopRequest = std::function<bool()>;
 TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
 
+// True when the TIFF open on `fd` reads and carries none of the tags a
+// position is taken from (GeoTIFF's tie points, pixel scale, model
+// transformation and keys); false when it has one or cannot be read.
+bool TiffLacksGeoreferencing(int fd);
+
 // The Catmull-Rom spline through p0..p3 at t / 1024 (0 <= t < 1024) between
 // p1 and p2, in integers (not yet limited to the 16-bit range). The taps are
 // 16-bit heights: |a t + b| <= 48 x 32768 at any t, so every intermediate

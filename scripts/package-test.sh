@@ -38,7 +38,7 @@ deb="$build/vantorel_${version}_$(dpkg --print-architecture).deb"
 
 # The libraries come from dpkg-shlibdeps, the fonts from the build's list.
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libtiff fonts-ipafont-gothic fonts-ipafont-mincho; do
+for needed in libqt6widgets6 libtiff libgdal fonts-ipafont-gothic fonts-ipafont-mincho; do
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 
