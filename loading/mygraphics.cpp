@@ -181,6 +181,32 @@ __attribute__((target_clones("avx2", "default"))) void ShadeRows(
     }
 }
 
+// One row of a reduced level: each pixel the mean of a 2 x 2 block.
+__attribute__((target_clones("avx2", "default"))) void HalveRow(
+    const uint32_t* upper, const uint32_t* lower, uint32_t* __restrict out, int halfWidth)
+{
+    for (int c = 0; c < halfWidth; ++c)
+        out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
+}
+
+/* Adds one row of relief to the map's per-pixel channel sums. Red and blue
+ * are summed side by side in one word, 16 bits each: a row of a block adds at
+ * most 255 x block to either, so they are split into the sums after every
+ * block row. */
+void AddBlockRow(const uint32_t* pixels, int block, int width, uint32_t* sums)
+{
+    for (int x = 0; x < width; ++x) {
+        uint32_t redBlue = 0, green = 0;
+        for (const uint32_t* p = pixels + block * x; p < pixels + block * (x + 1); ++p) {
+            redBlue += *p & 0xFF00FF;
+            green += *p & 0x00FF00;
+        }
+        sums[3 * x] += redBlue & 0xFFFF;
+        sums[3 * x + 1] += green >> 8;
+        sums[3 * x + 2] += redBlue >> 16;
+    }
+}
+
 }  // namespace
 
 void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)
@@ -222,8 +248,7 @@ void BuildReducedLevel(const TileInfo& from, TileInfo& to)
             const uint32_t* upper = from.scanLines[2 * r];
             const uint32_t* lower = from.scanLines[2 * r + 1];
             uint32_t* out = to.scanLines[r];
-            for (int c = 0; c < halfW; ++c)
-                out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
+            HalveRow(upper, lower, out, halfW);
             if (w % 2 != 0)
                 out[halfW] = AveragePixels(upper[w - 1], lower[w - 1]);
         }
@@ -260,16 +285,8 @@ void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& p
     ForRowBands(0, height, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
-            for (int r = block * y; r < block * (y + 1); ++r) {
-                const uint32_t* pixels = relief.scanLines[r];
-                for (int x = 0; x < width; ++x) {
-                    for (int c = block * x; c < block * (x + 1); ++c) {
-                        sums[3 * x] += pixels[c] & 0xFF;
-                        sums[3 * x + 1] += pixels[c] >> 8 & 0xFF;
-                        sums[3 * x + 2] += pixels[c] >> 16 & 0xFF;
-                    }
-                }
-            }
+            for (int r = block * y; r < block * (y + 1); ++r)
+                AddBlockRow(relief.scanLines[r], block, width, sums.data());
             uint32_t* out = map.scanLine(placement.y + y) + placement.x;
             const uint32_t area = uint32_t(block * block);
             for (int x = 0; x < width; ++x)

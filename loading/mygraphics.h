@@ -32,7 +32,7 @@ void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& st
 // relief pixels, the relief's first at map pixel (x, y); what would fall
 // outside the map's width in use is left out.
 struct MapPlacement {
-    int block;
+    int block;  // at most 257: the sums keep two channels in one word
     int x;
     int y;
 };

@@ -7,6 +7,7 @@
 //                             [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]
 //        vantorel-render --help
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -204,10 +205,15 @@ bool WriteHeights(const std::string& path, const Terrain& terrain)
     const int width = terrain.tileInfo.width;
     std::vector<unsigned char> row(std::size_t(width) * 2);
     for (int r = 0; r < terrain.tileInfo.height && ok; ++r) {
-        for (int c = 0; c < width; ++c) {
-            const auto sample = static_cast<uint16_t>(terrain.heightGrid[r][c]);
-            row[2 * c] = static_cast<unsigned char>(sample);
-            row[2 * c + 1] = static_cast<unsigned char>(sample >> 8);
+        const int16_t* samples = terrain.heightGrid[r];
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(row.data(), samples, row.size());
+        } else {
+            for (int c = 0; c < width; ++c) {
+                const auto sample = static_cast<uint16_t>(samples[c]);
+                row[2 * c] = static_cast<unsigned char>(sample);
+                row[2 * c + 1] = static_cast<unsigned char>(sample >> 8);
+            }
         }
         ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
     }
