@@ -17,7 +17,7 @@ if [[ ${1:-} != --inside ]]; then
   "$root/scripts/setup.sh"
   [[ -f "$build/build.ninja" ]] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build" --target vantorel sample-tile -- -j2 >/dev/null
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" env BUILD_DIR="$build" RUNS="$runs" "$0" --inside \
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" env BUILD_DIR="$build" RUNS="$runs" "$0" --inside \
     "$(realpath "${1:-$build/sample_N35E138_dem.tif}")"
 fi
 
