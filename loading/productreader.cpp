@@ -22,7 +22,6 @@ constexpr std::array<int, 2> kHgtSides = {kTileSamples, 1201};
 // No product is finer than one arc-second, so nothing larger is a tile; the
 // bound keeps GDAL from decoding huge rasters out of damaged or hostile files.
 constexpr int kMaxSide = kTileSamples;
-constexpr int kMaxBlockSide = 4096;
 constexpr int kRowsPerRead = 256;
 // Arc-seconds per degree.
 constexpr double kArcSeconds = 3600;
@@ -166,20 +165,60 @@ struct ProductFile::State {
     // have been swapped for a FIFO since, whose open would wait forever.
     std::string DescriptorPath() const { return "/proc/self/fd/" + std::to_string(file.fd); }
     void Open(const std::string& name);
+    bool PlacedWithoutGdal();
+    TileError PlaceOnCell(const std::array<double, 6>& transform, int width, int height);
     void LookAtTiff();
     void LookAtZip();
     TileError ReadHgt(const StopRequest& stop);
     TileError ReadGdal(const StopRequest& stop);
 };
 
+/* The cell a raster covers and where its samples stand in it, from GDAL's
+ * geotransform: UnsupportedFormat for a rotated or south-up raster, WrongSize
+ * for one that does not cover one whole cell. */
+TileError ProductFile::State::PlaceOnCell(const std::array<double, 6>& transform, int width, int height)
+{
+    if (transform[2] != 0 || transform[4] != 0 || !(transform[1] > 0) || !(transform[5] < 0))
+        return TileError::UnsupportedFormat;
+    if (width < 2 || height < 2 || width > kMaxSide || height > kMaxSide ||
+        !CellEdge(transform[0], transform[1], width, cell.lon) ||
+        !CellEdge(transform[3], transform[5], height, cell.lat))
+        return TileError::WrongSize;
+    cell.lat -= 1;  // the south-west corner: the north edge less one degree
+    raster.columns = AxisFrom(transform[0], transform[1], width, cell.lon);
+    raster.rows = AxisFrom(transform[3], transform[5], height, cell.lat + 1);
+    return TileError::None;
+}
+
+/* libtiff alone tells what GDAL would of the commonest tiles: one named for
+ * its cell without georeferencing tags (GDAL finds no position in it), and an
+ * ASTER tile georeferenced plainly on latitude and longitude. GDAL, and the
+ * ninety-odd libraries it brings, is then not loaded. */
+bool ProductFile::State::PlacedWithoutGdal()
+{
+    const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(file.fd);
+    switch (georeferencing.kind) {
+    case TiffGeoreferencing::Kind::None: return CellFromName(path).found;
+    case TiffGeoreferencing::Kind::Other: return false;
+    case TiffGeoreferencing::Kind::PlainGeographic: break;
+    }
+    const TileCell named = cell;
+    if (PlaceOnCell(georeferencing.transform, georeferencing.width, georeferencing.height) != TileError::None ||
+        !IsIdentity(raster.columns) || !IsIdentity(raster.rows)) {
+        cell = named;
+        raster = {};
+        return false;
+    }
+    located = true;
+    return true;
+}
+
 void ProductFile::State::LookAtTiff()
 {
     // Whatever GDAL cannot open or place is left to the fast reader, which
     // tells a cut-short file from a damaged one and reads plain ASTER tiles.
     kind = Kind::FastReader;
-    // GDAL would find no position in a file without georeferencing tags, and
-    // its name gives one: GDAL need not even be loaded.
-    if (CellFromName(path).found && TiffLacksGeoreferencing(file.fd))
+    if (PlacedWithoutGdal())
         return;
     gdal = Gdal();
     if (!gdal)
@@ -192,15 +231,12 @@ void ProductFile::State::LookAtTiff()
     if (gdal->GDALGetGeoTransform(dataset, transform.data()) != CE_None || !gdal->GDALGetSpatialRef(dataset))
         return;
     located = true;
-    if (!GeographicWgs84(*gdal, gdal->GDALGetSpatialRef(dataset)) || transform[2] != 0 || transform[4] != 0 ||
-        !(transform[1] > 0) || !(transform[5] < 0))
+    if (!GeographicWgs84(*gdal, gdal->GDALGetSpatialRef(dataset)))
         return Fail(TileError::UnsupportedFormat);
-    const int width = gdal->GDALGetRasterXSize(dataset), height = gdal->GDALGetRasterYSize(dataset);
-    if (width < 2 || height < 2 || width > kMaxSide || height > kMaxSide ||
-        !CellEdge(transform[0], transform[1], width, cell.lon) ||
-        !CellEdge(transform[3], transform[5], height, cell.lat))
-        return Fail(TileError::WrongSize);
-    cell.lat -= 1;  // the south-west corner: the north edge less one degree
+    if (const TileError misplaced =
+            PlaceOnCell(transform, gdal->GDALGetRasterXSize(dataset), gdal->GDALGetRasterYSize(dataset));
+        misplaced != TileError::None)
+        return Fail(misplaced);
     if (gdal->GDALGetRasterCount(dataset) != 1)
         return Fail(TileError::UnsupportedFormat);
     GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
@@ -211,8 +247,6 @@ void ProductFile::State::LookAtTiff()
     gdal->GDALGetBlockSize(band, &blockWidth, &blockHeight);
     if (blockWidth < 1 || blockHeight < 1 || blockWidth > kMaxBlockSide || blockHeight > kMaxBlockSide)
         return Fail(TileError::UnsupportedFormat);
-    raster.columns = AxisFrom(transform[0], transform[1], width, cell.lon);
-    raster.rows = AxisFrom(transform[3], transform[5], height, cell.lat + 1);
     // An ASTER tile with its georeferencing: samples already on the grid.
     const bool aster = type != GDT_Float32 && IsIdentity(raster.columns) && IsIdentity(raster.rows);
     kind = aster ? Kind::FastReader : Kind::GdalRaster;

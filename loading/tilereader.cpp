@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include <fcntl.h>
@@ -27,10 +28,15 @@ constexpr int kSamples = kTileSamples;
 constexpr int kHeaderBytes = 8;
 constexpr off_t kSampleBytes = off_t(kSamples) * kSamples * 2;
 
-// The tags GDAL takes a geotransform from: pixel scale, Intergraph's matrix,
-// tie points, model transformation and the GeoKey directory.
-constexpr std::array<uint32_t, 5> kGeoreferencingTags = {33550, 33920, 33922, 34264, 34735};
-
+// The tags GDAL takes a geotransform from.
+constexpr uint32_t kPixelScaleTag = 33550;
+constexpr uint32_t kIntergraphMatrixTag = 33920;
+constexpr uint32_t kTiePointTag = 33922;
+constexpr uint32_t kTransformationTag = 34264;
+constexpr uint32_t kGeoKeyDirectoryTag = 34735;
+constexpr uint32_t kGeoDoubleParamsTag = 34736;
+constexpr std::array<uint32_t, 5> kGeoreferencingTags = {
+    kPixelScaleTag, kIntergraphMatrixTag, kTiePointTag, kTransformationTag, kGeoKeyDirectoryTag};
 // Resampling positions carry 10 fraction bits.
 constexpr int kFracBits = 10;
 constexpr int kFracOne = 1 << kFracBits;
@@ -420,20 +426,135 @@ TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopReque
     return error != TileError::None && source.overBudget ? TileError::DamagedTiff : error;
 }
 
-bool TiffLacksGeoreferencing(int fd)
+namespace {
+
+// A GeoTIFF tag's values as the file holds them: empty unless they are of
+// `type`. libtiff lists such tags as unknown ones with a 32-bit count, or with
+// a 16-bit count once GDAL, loaded, has taught it GeoTIFF's tags.
+template <typename T> std::span<const T> CustomTagValues(TIFF* tiff, uint32_t tag, TIFFDataType type)
 {
+    const TIFFField* field = TIFFFindField(tiff, tag, TIFF_ANY);
+    if (!field || TIFFFieldDataType(field) != type || !TIFFFieldPassCount(field))
+        return {};
+    const T* values = nullptr;
+    if (TIFFFieldReadCount(field) == TIFF_VARIABLE2) {
+        uint32_t count = 0;
+        if (TIFFGetField(tiff, tag, &count, &values) == 1 && values)
+            return {values, count};
+    } else if (TIFFFieldReadCount(field) == TIFF_VARIABLE) {
+        uint16_t count = 0;
+        if (TIFFGetField(tiff, tag, &count, &values) == 1 && values)
+            return {values, count};
+    }
+    return {};
+}
+
+/* GeoTIFF keys that say latitude and longitude in degrees on WGS 84 (EPSG
+ * 4326), and nothing more than citations and the ellipsoid's figures
+ * besides (GDAL writes those too; a semi-major axis off WGS 84's is left to
+ * GDAL). pixelIsPoint from the raster type, which moves GDAL's origin by half
+ * a pixel. Any other key is left to GDAL to interpret. */
+bool PlainWgs84Keys(std::span<const uint16_t> keys, std::span<const double> doubles, bool& pixelIsPoint)
+{
+    constexpr uint16_t kModelType = 1024, kRasterType = 1025, kCitation = 1026, kGeographicType = 2048,
+                       kGeographicCitation = 2049, kLinearUnits = 2052, kAngularUnits = 2054, kSemiMajorAxis = 2057,
+                       kSemiMinorAxis = 2058, kInverseFlattening = 2059;
+    constexpr uint16_t kGeographicModel = 2, kPixelIsArea = 1, kPixelIsPoint = 2, kWgs84 = 4326, kMetre = 9001,
+                       kDegree = 9102;
+    if (keys.size() < 4 || keys[0] != 1 || keys.size() < 4 + 4 * std::size_t(keys[3]))
+        return false;
+    bool geographic = false, wgs84 = false;
+    pixelIsPoint = false;
+    for (std::size_t k = 4; k < 4 + 4 * std::size_t(keys[3]); k += 4) {
+        const uint16_t id = keys[k], inTag = keys[k + 1], count = keys[k + 2], value = keys[k + 3];
+        if (id == kCitation || id == kGeographicCitation || id == kSemiMinorAxis || id == kInverseFlattening)
+            continue;
+        if (id == kSemiMajorAxis) {
+            if (inTag != kGeoDoubleParamsTag || count != 1 || value >= doubles.size() ||
+                !(std::abs(doubles[value] - 6378137.0) < 1))
+                return false;
+            continue;
+        }
+        if (inTag != 0)  // every other key here is one short held in place
+            return false;
+        if (id == kModelType && value == kGeographicModel)
+            geographic = true;
+        else if (id == kGeographicType && value == kWgs84)
+            wgs84 = true;
+        else if (id == kRasterType && (value == kPixelIsArea || value == kPixelIsPoint))
+            pixelIsPoint = value == kPixelIsPoint;
+        else if (!(id == kAngularUnits && value == kDegree) && !(id == kLinearUnits && value == kMetre))
+            return false;
+    }
+    return geographic && wgs84;
+}
+
+// One band of 16-bit integers in blocks GDAL reads.
+bool PlainLayout(TIFF* tiff)
+{
+    uint16_t bitsPerSample = 1, samplesPerPixel = 1, sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    if (bitsPerSample != 16 || samplesPerPixel != 1 ||
+        (sampleFormat != SAMPLEFORMAT_INT && sampleFormat != SAMPLEFORMAT_UINT))
+        return false;
+    uint32_t tileWidth = 0, tileLength = 0;
+    return !TIFFIsTiled(tiff) ||
+        (TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) == 1 &&
+            TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength) == 1 && tileWidth >= 1 && tileLength >= 1 &&
+            tileWidth <= uint32_t(kMaxBlockSide) && tileLength <= uint32_t(kMaxBlockSide));
+}
+
+}  // namespace
+
+TiffGeoreferencing ReadTiffGeoreferencing(int fd)
+{
+    using Kind = TiffGeoreferencing::Kind;
+    TiffGeoreferencing result;
     struct stat info { };
     if (::fstat(fd, &info) != 0)
-        return false;
+        return result;
     TiffSource source{fd, info.st_size};
     const TiffHandle tiff = OpenTiff({}, source);
     if (!tiff)
-        return false;
+        return result;
     // libtiff knows none of these tags: a file's own are listed as custom ones.
-    for (int i = 0; i < TIFFGetTagListCount(tiff.get()); ++i)
-        if (std::ranges::find(kGeoreferencingTags, TIFFGetTagListEntry(tiff.get(), i)) != kGeoreferencingTags.end())
-            return false;
-    return true;
+    bool tagged = false;
+    for (int i = 0; i < TIFFGetTagListCount(tiff.get()); ++i) {
+        const uint32_t tag = TIFFGetTagListEntry(tiff.get(), i);
+        if (tag == kIntergraphMatrixTag || tag == kTransformationTag)
+            return result;
+        tagged = tagged || std::ranges::find(kGeoreferencingTags, tag) != kGeoreferencingTags.end();
+    }
+    if (!tagged) {
+        result.kind = Kind::None;
+        return result;
+    }
+    const std::span<const double> scale = CustomTagValues<double>(tiff.get(), kPixelScaleTag, TIFF_DOUBLE);
+    const std::span<const double> tie = CustomTagValues<double>(tiff.get(), kTiePointTag, TIFF_DOUBLE);
+    const std::span<const uint16_t> keys = CustomTagValues<uint16_t>(tiff.get(), kGeoKeyDirectoryTag, TIFF_SHORT);
+    const std::span<const double> doubles = CustomTagValues<double>(tiff.get(), kGeoDoubleParamsTag, TIFF_DOUBLE);
+    bool pixelIsPoint = false;
+    uint32_t width = 0, height = 0;
+    if (scale.size() != 3 || tie.size() != 6 || !(scale[0] > 0) || !(scale[1] > 0) ||
+        !PlainWgs84Keys(keys, doubles, pixelIsPoint) || !PlainLayout(tiff.get()) ||
+        TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) != 1 || width > kSamples || height > kSamples)
+        return result;
+    // Worked out as GDAL does, to the last bit.
+    std::array<double, 6>& t = result.transform;
+    t = {0, scale[0], 0, 0, 0, -scale[1]};
+    t[0] = tie[3] - tie[0] * t[1];
+    t[3] = tie[4] - tie[1] * t[5];
+    if (pixelIsPoint) {
+        t[0] -= t[1] * 0.5 + t[2] * 0.5;
+        t[3] -= t[4] * 0.5 + t[5] * 0.5;
+    }
+    result.kind = Kind::PlainGeographic;
+    result.width = int(width);
+    result.height = int(height);
+    return result;
 }
 
 int32_t ResampledLastColumn(double centreLat)

@@ -3,6 +3,7 @@
 // geographic frame from the name, east-west resampling, sharpening, relief
 // pictures, render parameters and the start view.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -56,10 +57,24 @@ GeoCentre GeoCentreFromName(std::string_view path);
 using StopRequest = std::function<bool()>;
 TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
 
-// True when the TIFF open on `fd` reads and carries none of the tags a
-// position is taken from (GeoTIFF's tie points, pixel scale, model
-// transformation and keys); false when it has one or cannot be read.
-bool TiffLacksGeoreferencing(int fd);
+// The largest block of a TIFF that GDAL is let read.
+inline constexpr int kMaxBlockSide = 4096;
+
+// What libtiff alone tells of a TIFF's georeferencing.
+struct TiffGeoreferencing {
+    enum class Kind {
+        None,  // none of the tags a position is taken from
+        // One tie point and a pixel scale on WGS 84 latitude and longitude,
+        // over one band of 16-bit integers in blocks of at most 4096 a side.
+        PlainGeographic,
+        Other,  // anything else, or a file libtiff cannot read
+    };
+    Kind kind = Kind::Other;
+    std::array<double, 6> transform{};  // PlainGeographic: as GDAL's geotransform
+    int width = 0;
+    int height = 0;
+};
+TiffGeoreferencing ReadTiffGeoreferencing(int fd);
 
 // The Catmull-Rom spline through p0..p3 at t / 1024 (0 <= t < 1024) between
 // p1 and p2, in integers (not yet limited to the 16-bit range). The taps are

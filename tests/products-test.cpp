@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -12,8 +14,10 @@
 #include <vector>
 
 #include <cpl_string.h>
+#include <fcntl.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
+#include <unistd.h>
 
 #include "loading/productreader.h"
 #include "loading/tilefolder.h"
@@ -36,6 +40,7 @@ struct Raster {
     std::function<double(int row, int column)> sample;
     bool hasNoData = false;
     double noData = 0;
+    bool pixelIsPoint = false;
 };
 
 // Writes `raster` with GDAL's own driver for the product's format, through an
@@ -52,6 +57,8 @@ void Write(const std::string& path, const char* driver, const Raster& raster, co
     OSRImportFromEPSG(srs, 4326);
     GDALSetSpatialRef(memory, srs);
     OSRDestroySpatialReference(srs);
+    if (raster.pixelIsPoint)
+        GDALSetMetadataItem(memory, GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT, nullptr);
     GDALRasterBandH band = GDALGetRasterBand(memory, 1);
     if (raster.hasNoData)
         GDALSetRasterNoDataValue(band, raster.noData);
@@ -210,6 +217,42 @@ TEST(Products, CopernicusFloatsAtHighLatitude)
     EXPECT_EQ(grid[3599][3598], 5697);  // 899.75 + 2 x 2398.67 + 0.4
     EXPECT_EQ(grid[10][15], -9999);  // the NaN
     EXPECT_EQ(grid[20][30], -9999);  // the no-data value
+}
+
+// ASTER tiles with their georeferencing are placed by libtiff alone, sample
+// centres on the cell's edges given as pixel areas or as points: the
+// geotransform must be GDAL's to the last bit, and the tile land in its cell
+// whatever its name says.
+TEST(Products, PlainGeoTiffsArePlacedExactlyAsGdalPlacesThem)
+{
+    testtiles::TempDir dir;
+    for (const bool pixelIsPoint : {false, true}) {
+        const std::string path = (dir / (pixelIsPoint ? "N10E010_dem.tif" : "N11E011_dem.tif")).string();
+        Raster raster{kTileSamples, kTileSamples, GDT_Int16, 138 - kSecond / 2, 36 + kSecond / 2, kSecond, kSecond,
+            [](int r, int c) { return r + 2 * c; }};
+        raster.pixelIsPoint = pixelIsPoint;
+        Write(path, "GTiff", raster);
+
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(fd);
+        ::close(fd);
+        ASSERT_EQ(georeferencing.kind, TiffGeoreferencing::Kind::PlainGeographic) << path;
+        GDALDatasetH dataset = GDALOpen(path.c_str(), GA_ReadOnly);
+        ASSERT_NE(dataset, nullptr);
+        std::array<double, 6> transform{};
+        ASSERT_EQ(GDALGetGeoTransform(dataset, transform.data()), CE_None);
+        GDALClose(dataset);
+        for (std::size_t i = 0; i < transform.size(); ++i)
+            EXPECT_EQ(std::bit_cast<uint64_t>(georeferencing.transform[i]), std::bit_cast<uint64_t>(transform[i]))
+                << path << " term " << i;
+
+        const Loaded loaded = Load(path, SharedTerrain());
+        ASSERT_EQ(loaded.error, TileError::None);
+        EXPECT_DOUBLE_EQ(loaded.params.centreLat, 35.5);
+        EXPECT_DOUBLE_EQ(loaded.params.centreLon, 138.5);
+        EXPECT_EQ(SharedTerrain().sourceGrid[3600][3600], 3600 + 2 * 3600);
+    }
 }
 
 // An ALOS tile renamed to another cell: the georeferencing places it. Its
