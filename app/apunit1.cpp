@@ -391,7 +391,22 @@ void TForm1::PaintBox1Paint()
     PaintBox2Paint();
     ShowCursorInfo(CursorX, CursorY);
     countFrame();
-    recentring_.Follow(TheTileSet, TheViewpoint);
+    // A demo circle that lies inside the set on screen is flown without
+    // re-centring: following its eye would load a set each time the circle
+    // crossed a cell's edge, and again on the way back.
+    if (!(Timer1->isActive() && demoCircleInsideSet()))
+        recentring_.Follow(TheTileSet, TheViewpoint);
+}
+
+bool TForm1::demoCircleInsideSet() const
+{
+    const double lonRadius = DemoRadius / DemoLongitudeScale;
+    for (const auto& [lat, lon] :
+        {std::pair{DemoCentreLat + DemoRadius, DemoCentreLon}, {DemoCentreLat - DemoRadius, DemoCentreLon},
+            {DemoCentreLat, DemoCentreLon + lonRadius}, {DemoCentreLat, DemoCentreLon - lonRadius}})
+        if (TheTileSet.cellAt(lat, lon) < 0)
+            return false;
+    return true;
 }
 
 void TForm1::countFrame()

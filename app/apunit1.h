@@ -110,6 +110,7 @@ private:
     void updateNow();
     void flashAndOpen(QLabel* label, const QUrl& page);
     void countFrame();
+    bool demoCircleInsideSet() const;
     QSize frameSize() const;
     QPoint mapPixelOfView() const;
     void setTileTitle();
