@@ -48,6 +48,25 @@ int16_t Height(double value)
     return static_cast<int16_t>(std::clamp(std::round(value), double(INT16_MIN), double(INT16_MAX)));
 }
 
+// One sample every arc-second from the cell's corner: every grid point is a
+// sample, as the interpolation would find it with all its weight on one tap.
+bool OnTheGrid(const SampleAxis& axis)
+{
+    return axis.first == 0 && axis.step == 1 && axis.count == kSamples;
+}
+
+void CopyCellGrid(const SourceRaster& source, SampleGrid& grid)
+{
+    ForRowBands(0, kSamples, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            const float* in = &source.samples[std::size_t(r) * kSamples];
+            int16_t* out = grid[r];
+            for (int c = 0; c < kSamples; ++c)
+                out[c] = std::isnan(in[c]) ? kVoid : Height(in[c]);
+        }
+    });
+}
+
 }  // namespace
 
 /* Coarser products (3" SRTM, GLO-90, the narrower Copernicus rows towards the
@@ -56,6 +75,8 @@ int16_t Height(double value)
  * spline afterwards anyway. Samples that sit on grid points are copied. */
 void FillCellGrid(const SourceRaster& source, SampleGrid& grid)
 {
+    if (OnTheGrid(source.columns) && OnTheGrid(source.rows))
+        return CopyCellGrid(source, grid);
     const std::vector<Tap> columnTaps = Taps(source.columns);
     const std::vector<Tap> rowTaps = Taps(source.rows);
     const std::size_t width = std::size_t(source.columns.count);
