@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int kSamples = kTileSamples;
-constexpr int16_t kVoid = -9999;
 // Positions this close to a sample are that sample: georeferencing written as
 // decimal degrees never lands exactly on an arc-second.
 constexpr double kSnap = 1e-6;
@@ -62,7 +61,7 @@ void CopyCellGrid(const SourceRaster& source, SampleGrid& grid)
             const float* in = &source.samples[std::size_t(r) * kSamples];
             int16_t* out = grid[r];
             for (int c = 0; c < kSamples; ++c)
-                out[c] = std::isnan(in[c]) ? kVoid : Height(in[c]);
+                out[c] = std::isnan(in[c]) ? kGridVoid : Height(in[c]);
         }
     });
 }
@@ -98,7 +97,7 @@ void FillCellGrid(const SourceRaster& source, SampleGrid& grid)
                         weight += weights[i];
                     }
                 }
-                out[c] = weight < kMinWeight ? kVoid : Height(sum / weight);
+                out[c] = weight < kMinWeight ? kGridVoid : Height(sum / weight);
             }
         }
     });

@@ -2,6 +2,7 @@
 // Brings a product's samples onto the grid the passes read: 3601 x 3601,
 // one sample every arc-second from the cell's north-west corner.
 
+#include <cstdint>
 #include <vector>
 
 #include "mygraphics.h"
@@ -13,6 +14,9 @@ struct SampleAxis {
     double step = 1;
     int count = 0;
 };
+
+// What marks a void in the grid.
+inline constexpr int16_t kGridVoid = -9999;
 
 // Samples as read, row 0 north; NaN marks a void.
 struct SourceRaster {

@@ -169,7 +169,7 @@ struct ProductFile::State {
     TileError PlaceOnCell(const std::array<double, 6>& transform, int width, int height);
     void LookAtTiff();
     void LookAtZip();
-    TileError ReadHgt(const StopRequest& stop);
+    TileError ReadHgt(SampleGrid& grid, const StopRequest& stop);
     TileError ReadGdal(const StopRequest& stop);
 };
 
@@ -355,14 +355,19 @@ const std::string& ProductFile::InnerName() const
     return state_->innerName;
 }
 
-TileError ProductFile::State::ReadHgt(const StopRequest& stop)
+/* A one-arc-second file's samples already stand on the grid: they go
+ * straight into it, voids marked as the interpolation marks them. A
+ * three-arc-second one is read as floats for the interpolation. */
+TileError ProductFile::State::ReadHgt(SampleGrid& grid, const StopRequest& stop)
 {
     const std::size_t side = std::size_t(hgtSide), rowBytes = side * 2;
+    const bool onGrid = hgtSide == kSamples;
     VSILFILE* zipped = innerPath.empty() ? nullptr : gdal->VSIFOpenL(innerPath.c_str(), "rb");
     if (!innerPath.empty() && !zipped)
         return TileError::TooShort;
     std::vector<unsigned char> row(rowBytes);
-    raster.samples.resize(side * side);
+    if (!onGrid)
+        raster.samples.resize(side * side);
     TileError result = TileError::None;
     for (std::size_t r = 0; r < side && result == TileError::None; ++r) {
         if (stop && stop()) {
@@ -373,8 +378,16 @@ TileError ProductFile::State::ReadHgt(const StopRequest& stop)
                                : ::pread(file.fd, row.data(), rowBytes, off_t(r * rowBytes)) == ssize_t(rowBytes);
         if (!ok)
             result = TileError::TooShort;
-        for (std::size_t c = 0; c < side; ++c)
-            raster.samples[r * side + c] = BigEndianAt(&row[2 * c]);
+        if (onGrid) {
+            int16_t* out = grid[int(r)];
+            for (std::size_t c = 0; c < side; ++c) {
+                const int16_t sample = BigEndianAt(&row[2 * c]);
+                out[c] = sample == INT16_MIN ? kGridVoid : sample;  // SRTM's void
+            }
+        } else {
+            for (std::size_t c = 0; c < side; ++c)
+                raster.samples[r * side + c] = BigEndianAt(&row[2 * c]);
+        }
     }
     if (zipped)
         gdal->VSIFCloseL(zipped);
@@ -413,10 +426,10 @@ TileError ProductFile::Read(SampleGrid& grid, const StopRequest& stop)
     case Kind::Failed: return s.error;
     case Kind::FastReader: return ReadSamples(s.path, grid, stop);
     case Kind::Hgt:
-    case Kind::ZippedHgt: result = s.ReadHgt(stop); break;
+    case Kind::ZippedHgt: result = s.ReadHgt(grid, stop); break;
     case Kind::GdalRaster: result = s.ReadGdal(stop); break;
     }
-    if (result == TileError::None)
+    if (result == TileError::None && !s.raster.samples.empty())
         FillCellGrid(s.raster, grid);
     s.raster.samples = {};
     return result;
