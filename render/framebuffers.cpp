@@ -16,28 +16,31 @@ constexpr std::array<int32_t, kReciprocalEntries> MakeReciprocalTable()
 }
 constexpr std::array<int32_t, kReciprocalEntries> kReciprocals = MakeReciprocalTable();
 
-template <typename T> std::unique_ptr<T[]> Cleared(std::size_t count)
+// Zeroed by the system page by page on first use: clearing the screen's
+// buffers up front (some 70 MB at 1920 x 1080, most of the strip blocks never
+// touched) cost every start-up about 40 ms.
+template <typename T> ZeroedBuffer<T> Cleared(std::size_t count)
 {
-    return std::unique_ptr<T[]>(new T[count]());
+    return AllocateZeroed<T>(count);
 }
 
 }  // namespace
 
 // Every block of one buffer set.
 struct OwnedFrameBuffers::Blocks {
-    std::unique_ptr<uint32_t*[]> colourRows;
-    std::unique_ptr<uint32_t*[]> depthRows;
-    std::unique_ptr<int16_t*[]> heightRows;
-    std::unique_ptr<uint32_t[]> depthBlock;
-    std::unique_ptr<int16_t[]> heightBlock;
-    std::unique_ptr<int32_t[]> columnTop;
-    std::unique_ptr<uint32_t[]> columnColour;
-    std::unique_ptr<uint32_t[]> skyRowColours;
-    std::unique_ptr<StripSample[]> sampleStrips;
-    std::unique_ptr<ScreenPoint[]> projectedSamples;
-    std::unique_ptr<uint32_t[]> tiledColours;
-    std::unique_ptr<uint32_t[]> tiledDepths;
-    std::unique_ptr<int16_t[]> tiledHeights;
+    ZeroedBuffer<uint32_t*> colourRows;
+    ZeroedBuffer<uint32_t*> depthRows;
+    ZeroedBuffer<int16_t*> heightRows;
+    ZeroedBuffer<uint32_t> depthBlock;
+    ZeroedBuffer<int16_t> heightBlock;
+    ZeroedBuffer<int32_t> columnTop;
+    ZeroedBuffer<uint32_t> columnColour;
+    ZeroedBuffer<uint32_t> skyRowColours;
+    ZeroedBuffer<StripSample> sampleStrips;
+    ZeroedBuffer<ScreenPoint> projectedSamples;
+    ZeroedBuffer<uint32_t> tiledColours;
+    ZeroedBuffer<uint32_t> tiledDepths;
+    ZeroedBuffer<int16_t> tiledHeights;
 };
 
 OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_unique<Blocks>())
