@@ -1,5 +1,6 @@
 #include "mygraphics.h"
 
+#include "avx2clone.h"
 #include "rowbands.h"
 
 #include <algorithm>
@@ -151,7 +152,7 @@ void ColourRow(const HeightPalette& palette, const int16_t* heights, uint32_t* p
  *   sum(r, c) = across[c] + across[c - 1] + down(r)[c] + down(r - 1)[c].
  * With a palette, each row is coloured just before it is shaded, while its
  * pixels are still in the cache. */
-__attribute__((target_clones("avx2", "default"))) void ShadeRows(
+VANTOREL_AVX2_CLONE void ShadeRows(
     const int16_t* const* grid, const TileInfo& relief, int begin, int end, const HeightPalette* palette)
 {
     const ShadeLevels& level = shadeLevels();
@@ -182,8 +183,7 @@ __attribute__((target_clones("avx2", "default"))) void ShadeRows(
 }
 
 // One row of a reduced level: each pixel the mean of a 2 x 2 block.
-__attribute__((target_clones("avx2", "default"))) void HalveRow(
-    const uint32_t* upper, const uint32_t* lower, uint32_t* __restrict out, int halfWidth)
+VANTOREL_AVX2_CLONE void HalveRow(const uint32_t* upper, const uint32_t* lower, uint32_t* __restrict out, int halfWidth)
 {
     for (int c = 0; c < halfWidth; ++c)
         out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);

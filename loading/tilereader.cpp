@@ -1,5 +1,6 @@
 #include "tilereader.h"
 
+#include "avx2clone.h"
 #include "leadinginteger.h"
 #include "productreader.h"
 #include "render/geometry.h"
@@ -596,7 +597,7 @@ SourcePositions FindSourcePositions(double centreLat, int32_t last, int32_t leng
  * result limited to 0 .. kHeightMax. This loop is most of a load's time:
  * built a second time for AVX2, it runs eight samples at once where the
  * processor has it; both builds give the same integers. */
-__attribute__((target_clones("avx2", "default"))) void SplineRow(
+VANTOREL_AVX2_CLONE void SplineRow(
     const int32_t* taps, const SourcePositions& positions, int32_t last, int16_t* __restrict out)
 {
     const int32_t* __restrict firstTap = positions.firstTap.data();
@@ -615,8 +616,8 @@ __attribute__((target_clones("avx2", "default"))) void SplineRow(
  * rounded down and never below 1 on land, so that no land point sinks to sea
  * level. columnSums holds the sums of three vertical neighbours, so that each
  * point adds three column sums instead of eight samples. */
-__attribute__((target_clones("avx2", "default"))) void SharpenRow(const int16_t* north, const int16_t* here,
-    const int16_t* south, int16_t* __restrict out, int32_t width, int32_t* __restrict columnSums)
+VANTOREL_AVX2_CLONE void SharpenRow(const int16_t* north, const int16_t* here, const int16_t* south,
+    int16_t* __restrict out, int32_t width, int32_t* __restrict columnSums)
 {
     for (int k = 1; k <= width - 2; ++k)
         columnSums[k] = north[k] + here[k] + south[k];
