@@ -462,6 +462,33 @@ static_assert(kTilePixels == kTileColumns * kTileRows, "tiles lie side by side, 
     cols.height[at] = int16_t(height);
 }
 
+// RaiseTiledColumn for a rise of two rows from a top above the bottom row,
+// the commonest rise of far terrain. The row between takes the gradient's
+// first colour: with a reciprocal of 65536 / 2, each channel's plain mean,
+// which needs no gradient at all.
+inline void RaiseTiledColumnTwoRows(
+    const TiledColumns& cols, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    constexpr uint32_t kLowBitsOff = 0xFEFEFE;
+    const int32_t t = y + 2;
+    cols.top[x] = y;
+    const uint32_t prev = cols.lastColour[x] & kRgbMask;
+    cols.lastColour[x] = colour;
+    const std::ptrdiff_t column = TiledColumns::ColumnAt(x);
+    uint32_t& topPixel = cols.colour[column + cols.RowAt(t)];
+    topPixel = AveragePixels(topPixel, prev);
+    // (a + b) / 2 per channel, rounded down: a & b, plus half of a ^ b.
+    const uint32_t mean = (prev & colour) + (((prev ^ colour) & kLowBitsOff) >> 1);
+    const std::ptrdiff_t between = column + cols.RowAt(y + 1);
+    cols.colour[between] = mean & kRgbMask;
+    cols.depth[between] = uint32_t(depth);
+    cols.height[between] = int16_t(height);
+    const std::ptrdiff_t at = column + cols.RowAt(y);
+    cols.colour[at] = colour;
+    cols.depth[at] = uint32_t(depth);
+    cols.height[at] = int16_t(height);
+}
+
 inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32_t x, int32_t y, uint32_t colour,
     int32_t depth, int32_t height)
 {
@@ -473,6 +500,10 @@ inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32
         return;
     }
     if (t - y > 1 || t == cols.bottom) {
+        if (t - y == 2 && t != cols.bottom) {
+            RaiseTiledColumnTwoRows(cols, x, y, colour, depth, height);
+            return;
+        }
         RaiseTiledColumn(tg, x, y, colour, depth, height);
         return;
     }
