@@ -83,6 +83,48 @@ private:
     int32_t step_[3];
 };
 
+#if defined(__SSE2__)
+// GradientStepper's colours with its three sums side by side in one register
+// (a fourth stays 0): a step is one addition, a colour one shift and two
+// packs. Only for n below kReciprocalEntries, where no division is needed.
+class PackedGradient {
+public:
+    PackedGradient(uint32_t a, uint32_t b, int32_t n, const int32_t* reciprocals)
+    {
+        const int32_t scale = reciprocals[n];
+        int32_t sum[3];
+        int32_t step[3];
+        for (int i = 0; i < 3; ++i) {
+            const int32_t from = int32_t((a >> (8 * i)) & 0xFF);
+            const int32_t to = int32_t((b >> (8 * i)) & 0xFF);
+            sum[i] = (from * (n - 1) + to) * scale;
+            step[i] = 2 * (to - from) * scale;
+        }
+        sum_ = _mm_setr_epi32(sum[0], sum[1], sum[2], 0);
+        step_ = _mm_setr_epi32(step[0], step[1], step[2], 0);
+    }
+
+    uint32_t Next()
+    {
+        // The sums never go below 0 nor above 255 << kReciprocalBits, so the
+        // shifted lanes pack to bytes without saturating.
+        const __m128i bytes = _mm_srli_epi32(sum_, kReciprocalBits);
+        sum_ = _mm_add_epi32(sum_, step_);
+        const __m128i words = _mm_packs_epi32(bytes, bytes);
+        return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+    }
+
+private:
+    __m128i sum_;
+    __m128i step_;
+};
+#else
+class PackedGradient : public GradientStepper {
+public:
+    using GradientStepper::GradientStepper;
+};
+#endif
+
 // The frame buffers as one frame uses them, within the clipped frame size.
 struct Target {
     uint32_t* const* colourRows;
@@ -173,7 +215,6 @@ struct TiledTarget {
     uint32_t& Colour(int32_t x, int32_t r) const { return colour[Index(x, r)]; }
     uint32_t& Depth(int32_t x, int32_t r) const { return depth[Index(x, r)]; }
     int16_t& Height(int32_t x, int32_t r) const { return height[Index(x, r)]; }
-    class TiledColumnWriter Writer(int32_t x, int32_t row) const;
 };
 
 TiledTarget CurrentTiledTarget()
@@ -182,43 +223,6 @@ TiledTarget CurrentTiledTarget()
     const std::ptrdiff_t tilesAcross = (fb.frameWidth + kTileColumns - 1) / kTileColumns;
     return {fb.TiledColours, fb.TiledDepths, fb.TiledHeights, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
         fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth, tilesAcross * kTilePixels};
-}
-
-// Walks up one column of the tiled copies: a row up is a step back within a
-// tile, and from a tile's top row to the bottom row of the tile above.
-class TiledColumnWriter {
-public:
-    TiledColumnWriter(const TiledTarget& tg, int32_t x, int32_t row) :
-        colour_(tg.colour), depth_(tg.depth), height_(tg.height), at_(tg.Index(x, row)), rowInTile_(row % kTileRows),
-        tileRowStep_(tg.tileRowStep)
-    {
-    }
-    void PutAndRise(uint32_t colour, int32_t depth, int32_t height)
-    {
-        colour_[at_] = colour;
-        depth_[at_] = uint32_t(depth);
-        height_[at_] = int16_t(height);
-        if (rowInTile_ > 0) {
-            --at_;
-            --rowInTile_;
-        } else {
-            at_ -= tileRowStep_ - (kTileRows - 1);
-            rowInTile_ = kTileRows - 1;
-        }
-    }
-
-private:
-    uint32_t* colour_;
-    uint32_t* depth_;
-    int16_t* height_;
-    std::ptrdiff_t at_;
-    int32_t rowInTile_;
-    std::ptrdiff_t tileRowStep_;
-};
-
-TiledColumnWriter TiledTarget::Writer(int32_t x, int32_t row) const
-{
-    return TiledColumnWriter(*this, x, row);
 }
 
 template <class Columns> void PutSky(const Columns& tg, int32_t x, int32_t r)
@@ -355,6 +359,249 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
     }
     if (x1 < tg.xHi)
         FillSpan(tg, x1, y1, c1, depth, height);
+}
+
+// The tiled copies' part of RaiseColumn, FillSpan and DrawSpanRun, with
+// the tiles' layout built in: a column's rows within a tile are neighbours in
+// memory, and a column starts kTileRows elements after the one to its left.
+// The buffers' pointers and sizes are held in locals (TiledColumns), since a
+// store through the pixel pointers could change TiledTarget's int fields for
+// all the compiler knows, and every step would read them again.
+struct TiledColumns {
+    uint32_t* colour;
+    uint32_t* depth;
+    int16_t* height;
+    int32_t* top;
+    uint32_t* lastColour;
+    std::ptrdiff_t tileRowStep;
+    int32_t bottom;
+
+    explicit TiledColumns(const TiledTarget& tg) :
+        colour(tg.colour), depth(tg.depth), height(tg.height), top(tg.columnTop), lastColour(tg.columnColour),
+        tileRowStep(tg.tileRowStep), bottom(tg.H - 1)
+    {
+    }
+    static std::ptrdiff_t ColumnAt(int32_t x) { return std::ptrdiff_t(x) * kTileRows; }
+    std::ptrdiff_t RowAt(int32_t r) const
+    {
+        const auto ur = uint32_t(r);
+        return std::ptrdiff_t(ur / kTileRows) * tileRowStep + std::ptrdiff_t(ur % kTileRows);
+    }
+    // Rows `from` up to `to` (from >= to) of the column at `column`, a tile's
+    // part at a time: colourOf(r) for each, and one depth and height.
+    template <class ColourOf>
+    void PutRowsUp(std::ptrdiff_t column, int32_t from, int32_t to, ColourOf colourOf, uint32_t d, int16_t h) const
+    {
+        int32_t r = from;
+        while (r >= to) {
+            const int32_t low = std::max(r & ~(kTileRows - 1), to);
+            std::ptrdiff_t at = column + RowAt(r);
+            for (; r >= low; --r, --at) {
+                colour[at] = colourOf(r);
+                depth[at] = d;
+                height[at] = h;
+            }
+        }
+    }
+};
+static_assert(kTilePixels == kTileColumns * kTileRows, "tiles lie side by side, column after column");
+
+[[gnu::noinline]] void RaiseTiledColumn(
+    const TiledTarget& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    const TiledColumns cols(tg);
+    const int32_t bottom = cols.bottom;
+    const std::ptrdiff_t column = TiledColumns::ColumnAt(x);
+    int32_t t = cols.top[x];
+    if (t == bottom && (cols.lastColour[x] >> 24) == (kUntouchedColumn >> 24)) {
+        if (y < bottom) {
+            const uint32_t* sky = tg.skyRowColours;
+            cols.PutRowsUp(
+                column, bottom, y, [sky](int32_t r) { return sky[r]; }, kSkyDepth, 0);
+        }
+        t = y;
+    }
+    int32_t count = t - y;
+    if (count > kMaxSpanRows) {
+        count = kMaxSpanRows;
+        y = t - kMaxSpanRows;
+    }
+    if (cols.top[x] > y)
+        cols.top[x] = y;
+    const uint32_t prev = cols.lastColour[x] & kRgbMask;
+    cols.lastColour[x] = colour;
+    if (t < bottom) {
+        uint32_t& topPixel = cols.colour[column + cols.RowAt(t)];
+        topPixel = AveragePixels(topPixel, prev);
+    }
+    if (count <= 0)
+        return;
+
+    // Rows t - 1 up to y + 1 (k = 1 .. count - 1) take the gradient, which
+    // changes at every odd k; row y takes the colour itself.
+    if (count > 1) {
+        if (prev == colour) {
+            cols.PutRowsUp(
+                column, t - 1, y + 1, [prev](int32_t) { return prev; }, uint32_t(depth), int16_t(height));
+        } else {
+            PackedGradient gradient(prev, colour, count, tg.reciprocals);
+            uint32_t g = prev;
+            cols.PutRowsUp(
+                column, t - 1, y + 1,
+                [&](int32_t r) {
+                    if ((t - r) & 1)
+                        g = gradient.Next();
+                    return g;
+                },
+                uint32_t(depth), int16_t(height));
+        }
+    }
+    const std::ptrdiff_t at = column + cols.RowAt(y);
+    cols.colour[at] = colour;
+    cols.depth[at] = uint32_t(depth);
+    cols.height[at] = int16_t(height);
+}
+
+// RaiseTiledColumn for a rise of two rows from a top above the bottom row,
+// the commonest rise of far terrain. The row between takes the gradient's
+// first colour: with a reciprocal of 65536 / 2, each channel's plain mean,
+// which needs no gradient at all.
+inline void RaiseTiledColumnTwoRows(
+    const TiledColumns& cols, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    constexpr uint32_t kLowBitsOff = 0xFEFEFE;
+    const int32_t t = y + 2;
+    cols.top[x] = y;
+    const uint32_t prev = cols.lastColour[x] & kRgbMask;
+    cols.lastColour[x] = colour;
+    const std::ptrdiff_t column = TiledColumns::ColumnAt(x);
+    uint32_t& topPixel = cols.colour[column + cols.RowAt(t)];
+    topPixel = AveragePixels(topPixel, prev);
+    // (a + b) / 2 per channel, rounded down: a & b, plus half of a ^ b.
+    const uint32_t mean = (prev & colour) + (((prev ^ colour) & kLowBitsOff) >> 1);
+    const std::ptrdiff_t between = column + cols.RowAt(y + 1);
+    cols.colour[between] = mean & kRgbMask;
+    cols.depth[between] = uint32_t(depth);
+    cols.height[between] = int16_t(height);
+    const std::ptrdiff_t at = column + cols.RowAt(y);
+    cols.colour[at] = colour;
+    cols.depth[at] = uint32_t(depth);
+    cols.height[at] = int16_t(height);
+}
+
+inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32_t x, int32_t y, uint32_t colour,
+    int32_t depth, int32_t height)
+{
+    const int32_t t = cols.top[x];
+    // Hidden by nearer terrain, or at the bottom row, where RaiseColumn would
+    // only take the colour: it starts the column's next gradient.
+    if (t < y || y == cols.bottom) {
+        cols.lastColour[x] = colour;
+        return;
+    }
+    if (t - y > 1 || t == cols.bottom) {
+        if (t - y == 2 && t != cols.bottom) {
+            RaiseTiledColumnTwoRows(cols, x, y, colour, depth, height);
+            return;
+        }
+        RaiseTiledColumn(tg, x, y, colour, depth, height);
+        return;
+    }
+    const uint32_t prev = cols.lastColour[x] & kRgbMask;
+    cols.lastColour[x] = colour;
+    const std::ptrdiff_t column = TiledColumns::ColumnAt(x);
+    uint32_t& topPixel = cols.colour[column + cols.RowAt(t)];
+    topPixel = AveragePixels(topPixel, prev);
+    if (t > y) {
+        cols.top[x] = y;
+        const std::ptrdiff_t at = column + cols.RowAt(y);
+        cols.colour[at] = colour;
+        cols.depth[at] = uint32_t(depth);
+        cols.height[at] = int16_t(height);
+    }
+}
+
+// A segment's colours at each column: its start colour throughout when
+// both ends have the same one.
+struct FlatColour {
+    uint32_t colour;
+    uint32_t Next() const { return colour; }
+};
+template <class Stepper> struct SteppedColour {
+    Stepper stepper;
+    uint32_t topByte;
+    uint32_t Next() { return topByte | stepper.Next(); }
+};
+
+// DrawSpanRun's steps over columns x0 + 1 .. x0 + end - 1, filling those from
+// x0 + first on. The colour changes at every odd k, so the steps go in pairs.
+template <class Colours>
+inline void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colours colours, int32_t x0, int32_t y0,
+    uint32_t c0, int32_t n, int32_t wholeRows, int32_t partRows, int32_t step, int32_t first, int32_t end,
+    int32_t depth, int32_t height)
+{
+    int32_t err = n >> 1;
+    int32_t y = y0;
+    uint32_t cur = c0;
+    auto advance = [&] {
+        err -= partRows;
+        y += wholeRows;
+        const int32_t carry = err >> 31;  // -1 where err < 0
+        y += carry & step;
+        err += carry & n;
+    };
+    int32_t k = 1;
+    for (; k < first; ++k) {
+        advance();
+        if (k & 1)
+            cur = colours.Next();
+    }
+    if (k < end && (k & 1) == 0) {
+        advance();
+        FillTiledSpan(tg, cols, x0 + k, y, cur, depth, height);
+        ++k;
+    }
+    for (; k + 1 < end; k += 2) {
+        advance();
+        cur = colours.Next();
+        FillTiledSpan(tg, cols, x0 + k, y, cur, depth, height);
+        advance();
+        FillTiledSpan(tg, cols, x0 + k + 1, y, cur, depth, height);
+    }
+    if (k < end) {
+        advance();
+        FillTiledSpan(tg, cols, x0 + k, y, colours.Next(), depth, height);
+    }
+}
+
+void DrawTiledRun(const TiledTarget& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
+    int32_t depth, int32_t height)
+{
+    const int32_t xLo = tg.xLo;
+    const int32_t xHi = tg.xHi;
+    if (x1 <= x0 || x1 < xLo || x0 + 1 >= xHi)
+        return;
+    const TiledColumns cols(tg);
+    if (x1 > x0 + 1) {
+        const int32_t n = x1 - x0;
+        const int32_t e = std::abs(y1 - y0);
+        const int32_t step = y0 < y1 ? 1 : -1;
+        const int32_t wholeRows = e < n ? 0 : e / n * step;
+        const int32_t partRows = e < n ? e : e % n;
+        const int32_t end = std::min(n, xHi - x0);
+        const int32_t first = std::min(std::max(1, xLo - x0), end);
+        const uint32_t topByte = c0 & ~kRgbMask;
+        if (c0 == c1)
+            StepTiledRun(tg, cols, FlatColour{c0}, x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+        else if (n < kReciprocalEntries)
+            StepTiledRun(tg, cols, SteppedColour<PackedGradient>{PackedGradient(c0, c1, n, tg.reciprocals), topByte},
+                x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+        else
+            StepTiledRun(tg, cols, SteppedColour<GradientStepper>{GradientStepper(c0, c1, n, tg.reciprocals), topByte},
+                x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+    }
+    if (x1 < xHi)
+        FillTiledSpan(tg, cols, x1, y1, c1, depth, height);
 }
 
 int64_t HoldOffset(int64_t d)
@@ -534,7 +781,7 @@ void FillBand(const TiledTarget& tg, const StripRange& strips)
         int32_t prevY = sp->sy;
         uint32_t prevColour = slot->colour;
         for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++sp) {
-            DrawSpanRun(tg, prevX, prevY, prevColour, sp->sx, sp->sy, slot->colour, sp->depth, slot->height);
+            DrawTiledRun(tg, prevX, prevY, prevColour, sp->sx, sp->sy, slot->colour, sp->depth, slot->height);
             prevX = sp->sx;
             prevY = sp->sy;
             prevColour = slot->colour;
