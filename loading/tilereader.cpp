@@ -38,8 +38,7 @@ constexpr uint32_t kGeoKeyDirectoryTag = 34735;
 constexpr uint32_t kGeoDoubleParamsTag = 34736;
 constexpr std::array<uint32_t, 5> kGeoreferencingTags = {
     kPixelScaleTag, kIntergraphMatrixTag, kTiePointTag, kTransformationTag, kGeoKeyDirectoryTag};
-// Resampling positions carry 10 fraction bits.
-constexpr int kFracBits = 10;
+constexpr int kFracBits = kSplineFractionBits;
 constexpr int kFracOne = 1 << kFracBits;
 // Tiles mark missing samples with -9999 or -32768; no real height is this low.
 constexpr int kNoDataBelow = -1000;

@@ -76,19 +76,21 @@ struct TiffGeoreferencing {
 };
 TiffGeoreferencing ReadTiffGeoreferencing(int fd);
 
+// Resampling positions, and the spline's fraction, carry 10 fraction bits.
+inline constexpr int kSplineFractionBits = 10;
+
 // The Catmull-Rom spline through p0..p3 at t / 1024 (0 <= t < 1024) between
 // p1 and p2, in integers (not yet limited to the 16-bit range). The taps are
 // 16-bit heights: |a t + b| <= 48 x 32768 at any t, so every intermediate
 // below fits 32 bits and the loop that calls this vectorises.
 constexpr int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
 {
-    constexpr int kFractionBits = 10;
     const int32_t a = 4 * (-p0 + 3 * p1 - 3 * p2 + p3);
     const int32_t b = 4 * (2 * p0 - 5 * p1 + 4 * p2 - p3);
     const int32_t c = 4 * (p2 - p0);
-    int32_t v = (a * t) >> kFractionBits;
-    v = ((v + b) * t) >> kFractionBits;
-    v = ((v + c) * t) >> kFractionBits;
+    int32_t v = (a * t) >> kSplineFractionBits;
+    v = ((v + b) * t) >> kSplineFractionBits;
+    v = ((v + c) * t) >> kSplineFractionBits;
     return (v + 8 * p1) >> 3;
 }
 
