@@ -202,10 +202,10 @@ bool ProductFile::State::PlacedWithoutGdal()
     case TiffGeoreferencing::Kind::Other: return false;
     case TiffGeoreferencing::Kind::PlainGeographic: break;
     }
-    const TileCell named = cell;
     if (PlaceOnCell(georeferencing.transform, georeferencing.width, georeferencing.height) != TileError::None ||
         !IsIdentity(raster.columns) || !IsIdentity(raster.rows)) {
-        cell = named;
+        // Left to GDAL, which places the file afresh, or not at all.
+        cell = {};
         raster = {};
         return false;
     }

@@ -267,23 +267,31 @@ TiffHandle OpenTiff(const std::string& path, TiffSource& source)
         TiffMap, TiffUnmap, options.get()));
 }
 
-TileError CheckTiffSamples(TIFF* tiff)
+// One band of 16-bit integers, signed or unsigned: both are taken as heights
+// bit for bit; half floats or untyped samples would turn into nonsense
+// heights. With one sample per pixel the planar configuration makes no
+// difference.
+TileError CheckSampleType(TIFF* tiff)
 {
-    uint32_t width = 0, length = 0;
     uint16_t bitsPerSample = 1, samplesPerPixel = 1, sampleFormat = SAMPLEFORMAT_UINT;
-    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    if (width != kSamples || length != kSamples || bitsPerSample != 16 || samplesPerPixel != 1)
+    if (bitsPerSample != 16 || samplesPerPixel != 1)
         return TileError::WrongShape;
-    // Signed and unsigned integers are both taken as heights bit for bit;
-    // half floats or untyped samples would turn into nonsense heights. With one
-    // sample per pixel the planar configuration makes no difference.
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
     if (sampleFormat != SAMPLEFORMAT_INT && sampleFormat != SAMPLEFORMAT_UINT)
         return TileError::UnsupportedSampleFormat;
     return TileError::None;
+}
+
+TileError CheckTiffSamples(TIFF* tiff)
+{
+    uint32_t width = 0, length = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length);
+    if (width != kSamples || length != kSamples)
+        return TileError::WrongShape;
+    return CheckSampleType(tiff);
 }
 
 TileError ReadTiffStrips(TIFF* tiff, SampleGrid& grid, const StopRequest& stop)
@@ -492,12 +500,7 @@ bool PlainWgs84Keys(std::span<const uint16_t> keys, std::span<const double> doub
 // One band of 16-bit integers in blocks GDAL reads.
 bool PlainLayout(TIFF* tiff)
 {
-    uint16_t bitsPerSample = 1, samplesPerPixel = 1, sampleFormat = SAMPLEFORMAT_UINT;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
-    if (bitsPerSample != 16 || samplesPerPixel != 1 ||
-        (sampleFormat != SAMPLEFORMAT_INT && sampleFormat != SAMPLEFORMAT_UINT))
+    if (CheckSampleType(tiff) != TileError::None)
         return false;
     uint32_t tileWidth = 0, tileLength = 0;
     return !TIFFIsTiled(tiff) ||
@@ -568,7 +571,7 @@ namespace {
 
 // Where resampled samples are taken from: sample k between source samples
 // i and i + 1, from the taps i - 1 .. i + 2. Two arrays rather than one of
-// pairs, so that the spline loop vectorises into gathers.
+// pairs, so that the spline loop vectorises.
 struct SourcePositions {
     std::vector<int32_t> firstTap;  // i - 1
     std::vector<int32_t> fraction;  // t / 1024 of the way from sample i to i + 1
@@ -593,9 +596,9 @@ SourcePositions FindSourcePositions(double centreLat, int32_t last, int32_t leng
 }
 
 /* Samples 1 .. last - 1 of a resampled row from its taps, the spline's
- * result limited to 0 .. kHeightMax. This loop is most of a load's time:
- * built a second time for AVX2, it runs eight samples at once where the
- * processor has it; both builds give the same integers. */
+ * result limited to 0 .. kHeightMax. One of a load's hottest loops: built a
+ * second time for AVX2, it runs eight samples at once where the processor
+ * has it; both builds give the same integers. */
 VANTOREL_AVX2_CLONE void SplineRow(
     const int32_t* taps, const SourcePositions& positions, int32_t last, int16_t* __restrict out)
 {

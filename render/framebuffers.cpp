@@ -16,14 +16,6 @@ constexpr std::array<int32_t, kReciprocalEntries> MakeReciprocalTable()
 }
 constexpr std::array<int32_t, kReciprocalEntries> kReciprocals = MakeReciprocalTable();
 
-// Zeroed by the system page by page on first use: clearing the screen's
-// buffers up front (some 70 MB at 1920 x 1080, most of the strip blocks never
-// touched) cost every start-up about 40 ms.
-template <typename T> ZeroedBuffer<T> Cleared(std::size_t count)
-{
-    return AllocateZeroed<T>(count);
-}
-
 }  // namespace
 
 // Every block of one buffer set.
@@ -49,25 +41,28 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     const int32_t h = bitmap.height();
     const std::size_t pixels = std::size_t(w) * std::size_t(h);
     Blocks& b = *blocks_;
+    // Zeroed by the system page by page on first use: clearing the screen's
+    // buffers up front (some 70 MB at 1920 x 1080, most of the strip blocks
+    // never touched) cost every start-up about 40 ms.
 
-    b.columnTop = Cleared<int32_t>(w);
-    b.columnColour = Cleared<uint32_t>(w);
-    b.depthBlock = Cleared<uint32_t>(pixels);
-    b.heightBlock = Cleared<int16_t>(pixels);
-    b.sampleStrips = Cleared<StripSample>(kSampleStripSlots);
-    b.projectedSamples = Cleared<ScreenPoint>(kSampleStripSlots);
-    b.colourRows = Cleared<uint32_t*>(h);
-    b.depthRows = Cleared<uint32_t*>(h);
-    b.heightRows = Cleared<int16_t*>(h);
+    b.columnTop = AllocateZeroed<int32_t>(w);
+    b.columnColour = AllocateZeroed<uint32_t>(w);
+    b.depthBlock = AllocateZeroed<uint32_t>(pixels);
+    b.heightBlock = AllocateZeroed<int16_t>(pixels);
+    b.sampleStrips = AllocateZeroed<StripSample>(kSampleStripSlots);
+    b.projectedSamples = AllocateZeroed<ScreenPoint>(kSampleStripSlots);
+    b.colourRows = AllocateZeroed<uint32_t*>(h);
+    b.depthRows = AllocateZeroed<uint32_t*>(h);
+    b.heightRows = AllocateZeroed<int16_t*>(h);
     for (int32_t y = 0; y < h; ++y) {
         b.colourRows[y] = bitmap.scanLine(y);
         b.depthRows[y] = b.depthBlock.get() + std::size_t(y) * w;
         b.heightRows[y] = b.heightBlock.get() + std::size_t(y) * w;
     }
-    b.skyRowColours = Cleared<uint32_t>(h);
-    b.tiledColours = Cleared<uint32_t>(TiledPixels(w, h));
-    b.tiledDepths = Cleared<uint32_t>(TiledPixels(w, h));
-    b.tiledHeights = Cleared<int16_t>(TiledPixels(w, h));
+    b.skyRowColours = AllocateZeroed<uint32_t>(h);
+    b.tiledColours = AllocateZeroed<uint32_t>(TiledPixels(w, h));
+    b.tiledDepths = AllocateZeroed<uint32_t>(TiledPixels(w, h));
+    b.tiledHeights = AllocateZeroed<int16_t>(TiledPixels(w, h));
 
     set_.width = w;
     set_.height = h;

@@ -206,16 +206,17 @@ bool WriteHeights(const std::string& path, const Terrain& terrain)
     std::vector<unsigned char> row(std::size_t(width) * 2);
     for (int r = 0; r < terrain.tileInfo.height && ok; ++r) {
         const int16_t* samples = terrain.heightGrid[r];
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(row.data(), samples, row.size());
-        } else {
+        // A little-endian host's rows are the file's bytes already.
+        const void* bytes = samples;
+        if constexpr (std::endian::native != std::endian::little) {
             for (int c = 0; c < width; ++c) {
                 const auto sample = static_cast<uint16_t>(samples[c]);
                 row[2 * c] = static_cast<unsigned char>(sample);
                 row[2 * c + 1] = static_cast<unsigned char>(sample >> 8);
             }
+            bytes = row.data();
         }
-        ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
+        ok = std::fwrite(bytes, 1, row.size(), out) == row.size();
     }
     return std::fclose(out) == 0 && ok;
 }
