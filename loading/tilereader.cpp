@@ -1,3 +1,7 @@
+// The spline's 32-byte vectors pass only between functions of this file,
+// inlined into one build or the other, so the ABI note on them is moot.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 #include "tilereader.h"
 
 #include "avx2clone.h"
@@ -13,10 +17,15 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <span>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -614,6 +623,104 @@ VANTOREL_AVX2_CLONE void SplineRow(
     }
 }
 
+#if defined(__SSE2__)
+/* Eight rows at a time. Every row samples the same source positions, so with
+ * the rows' taps side by side, lane j of each vector holding row j, one
+ * spline evaluation serves eight rows, its four taps plain vector loads where
+ * one row at a time gathers them sample by sample. The blocks are turned into
+ * and out of rows by 8 x 8 transpositions of 16-bit samples. */
+constexpr int kBlockRows = 8;
+using BlockLanes = int32_t __attribute__((vector_size(32)));
+using BlockWords = int16_t __attribute__((vector_size(16)));
+
+// Rows into columns: words[j] holds column j of the eight rows words[0..7] held.
+inline void Transpose8x8(__m128i (&words)[kBlockRows])
+{
+    __m128i pairs[kBlockRows];  // words 2k, 2k + 1 interleaved
+    for (int k = 0; k < 4; ++k) {
+        pairs[2 * k] = _mm_unpacklo_epi16(words[2 * k], words[2 * k + 1]);
+        pairs[2 * k + 1] = _mm_unpackhi_epi16(words[2 * k], words[2 * k + 1]);
+    }
+    __m128i quads[kBlockRows];  // four rows' pairs of columns
+    for (int half = 0; half < 2; ++half) {
+        const int from = 4 * half;
+        quads[from] = _mm_unpacklo_epi32(pairs[from], pairs[from + 2]);
+        quads[from + 1] = _mm_unpackhi_epi32(pairs[from], pairs[from + 2]);
+        quads[from + 2] = _mm_unpacklo_epi32(pairs[from + 1], pairs[from + 3]);
+        quads[from + 3] = _mm_unpackhi_epi32(pairs[from + 1], pairs[from + 3]);
+    }
+    for (int k = 0; k < 4; ++k) {
+        words[2 * k] = _mm_unpacklo_epi64(quads[k], quads[k + 4]);
+        words[2 * k + 1] = _mm_unpackhi_epi64(quads[k], quads[k + 4]);
+    }
+}
+
+// Samples [0, count) of eight rows as taps, column c in taps[c].
+VANTOREL_AVX2_CLONE void GatherBlockTaps(const int16_t* const* rows, int count, BlockLanes* __restrict taps)
+{
+    const __m128i aboveNoData = _mm_set1_epi16(kNoDataBelow + 1);
+    int c = 0;
+    for (; c + kBlockRows <= count; c += kBlockRows) {
+        __m128i words[kBlockRows];
+        for (int j = 0; j < kBlockRows; ++j)
+            words[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j] + c));
+        Transpose8x8(words);
+        for (int j = 0; j < kBlockRows; ++j) {
+            const __m128i tapped = _mm_andnot_si128(_mm_cmpgt_epi16(aboveNoData, words[j]), words[j]);
+            taps[c + j] = __builtin_convertvector(BlockWords(tapped), BlockLanes);
+        }
+    }
+    for (; c < count; ++c)
+        for (int j = 0; j < kBlockRows; ++j)
+            taps[c][j] = Tap(rows[j][c]);
+}
+
+// The spline's eight lanes limited to 0 .. kHeightMax, as 16-bit words: the
+// signed pack saturates at kHeightMax, and a maximum with 0 does the rest.
+inline __m128i LimitedWords(BlockLanes v)
+{
+    static_assert(sizeof(BlockLanes) == 2 * sizeof(__m128i));
+    __m128i halves[2];
+    std::memcpy(halves, &v, sizeof v);
+    return _mm_max_epi16(_mm_packs_epi32(halves[0], halves[1]), _mm_setzero_si128());
+}
+
+// SplineRow for eight rows at once, from GatherBlockTaps's taps, into the
+// rows `out` and, where given, the rows `copy` as well.
+VANTOREL_AVX2_CLONE void SplineBlock(
+    const BlockLanes* taps, const SourcePositions& positions, int32_t last, int16_t* const* out, int16_t* const* copy)
+{
+    const int32_t* firstTap = positions.firstTap.data();
+    const int32_t* fraction = positions.fraction.data();
+    auto spline = [&](int32_t k) {
+        const int32_t i = firstTap[k];
+        return LimitedWords(CatmullRom(taps[i], taps[i + 1], taps[i + 2], taps[i + 3], BlockLanes{} + fraction[k]));
+    };
+    int32_t k = 1;
+    for (; k + kBlockRows <= last; k += kBlockRows) {
+        __m128i words[kBlockRows];
+#pragma GCC unroll 8
+        for (int m = 0; m < kBlockRows; ++m)
+            words[m] = spline(k + m);
+        Transpose8x8(words);
+        for (int j = 0; j < kBlockRows; ++j) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out[j] + k), words[j]);
+            if (copy)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(copy[j] + k), words[j]);
+        }
+    }
+    for (; k < last; ++k) {
+        alignas(16) int16_t lanes[kBlockRows];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), spline(k));
+        for (int j = 0; j < kBlockRows; ++j) {
+            out[j][k] = lanes[j];
+            if (copy)
+                copy[j][k] = lanes[j];
+        }
+    }
+}
+#endif
+
 /* One row of the unsharp mask: 2 x centre - mean of the eight neighbours,
  * rounded down and never below 1 on land, so that no land point sinks to sea
  * level. columnSums holds the sums of three vertical neighbours, so that each
@@ -649,18 +756,33 @@ int32_t ResampleEastWest(
     // never reach the row's end in any case; the hold only guards rounding.
     const SourcePositions positions = FindSourcePositions(centreLat, n, kSamples);
 
+    // A row's ends are its source's own.
+    auto setEnds = [&](int r) {
+        for (SampleGrid* grid : {&resampled, &height}) {
+            (*grid)[r][0] = source[r][0];
+            (*grid)[r][n] = source[r][kSamples - 1];
+        }
+    };
     ForRowBands(
         0, kSamples,
         [&](int begin, int end) {
+            int r = begin;
+#if defined(__SSE2__)
+            // Not a std::vector: it would not keep the vectors' alignment.
+            const std::unique_ptr<BlockLanes[]> blockTaps(new BlockLanes[kSamples]);
+            for (; r + kBlockRows <= end; r += kBlockRows) {
+                GatherBlockTaps(source.rows() + r, kSamples, blockTaps.get());
+                SplineBlock(blockTaps.get(), positions, n, resampled.rows() + r, height.rows() + r);
+                for (int j = r; j < r + kBlockRows; ++j)
+                    setEnds(j);
+            }
+#endif
             std::array<int32_t, kSamples> taps;
-            for (int r = begin; r < end; ++r) {
-                const int16_t* in = source[r];
-                std::transform(in, in + kSamples, taps.begin(), Tap);
-                int16_t* out = resampled[r];
-                out[0] = in[0];
-                out[n] = in[kSamples - 1];
-                SplineRow(taps.data(), positions, n, out);
-                std::copy_n(out, n + 1, height[r]);
+            for (; r < end; ++r) {
+                std::transform(source[r], source[r] + kSamples, taps.begin(), Tap);
+                SplineRow(taps.data(), positions, n, resampled[r]);
+                std::copy_n(resampled[r] + 1, n - 1, height[r] + 1);
+                setEnds(r);
             }
         },
         step);
@@ -674,13 +796,33 @@ void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& ba
     const int length = (kSamples - 1) * tiles + 1;
     const int32_t last = ResampledLastColumn(centreLat) * tiles;
     const SourcePositions positions = FindSourcePositions(centreLat, last, length);
+    // West to east, each tile's first sample taking the place of its
+    // neighbour's last; a cell without a tile is sea level.
+    auto tileOffset = [](int t) { return std::size_t(t) * (kSamples - 1); };
     ForRowBands(0, kSamples, [&](int begin, int end) {
-        std::vector<int32_t> taps(static_cast<std::size_t>(length));
-        for (int r = begin; r < end; ++r) {
-            // West to east, each tile's first sample taking the place of its
-            // neighbour's last; a cell without a tile is sea level.
+        int r = begin;
+#if defined(__SSE2__)
+        const std::unique_ptr<BlockLanes[]> blockTaps(new BlockLanes[std::size_t(length)]);
+        for (; r + kBlockRows <= end; r += kBlockRows) {
             for (int t = 0; t < tiles; ++t) {
-                int32_t* to = taps.data() + std::size_t(t) * (kSamples - 1);
+                BlockLanes* to = blockTaps.get() + tileOffset(t);
+                if (const SampleGrid* tile = band[std::size_t(t)])
+                    GatherBlockTaps(tile->rows() + r, kSamples, to);
+                else
+                    std::fill_n(to, kSamples, BlockLanes{});
+            }
+            int16_t* const* outRows = out.rows() + row + r;
+            SplineBlock(blockTaps.get(), positions, last, outRows, nullptr);
+            for (int j = 0; j < kBlockRows; ++j) {
+                outRows[j][0] = Saturate(blockTaps[0][j]);
+                outRows[j][last] = Saturate(blockTaps[length - 1][j]);
+            }
+        }
+#endif
+        std::vector<int32_t> taps(static_cast<std::size_t>(length));
+        for (; r < end; ++r) {
+            for (int t = 0; t < tiles; ++t) {
+                int32_t* to = taps.data() + tileOffset(t);
                 if (const SampleGrid* tile = band[std::size_t(t)])
                     std::transform((*tile)[r], (*tile)[r] + kSamples, to, Tap);
                 else

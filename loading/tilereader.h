@@ -82,13 +82,14 @@ inline constexpr int kSplineFractionBits = 10;
 // The Catmull-Rom spline through p0..p3 at t / 1024 (0 <= t < 1024) between
 // p1 and p2, in integers (not yet limited to the 16-bit range). The taps are
 // 16-bit heights: |a t + b| <= 48 x 32768 at any t, so every intermediate
-// below fits 32 bits and the loop that calls this vectorises.
-constexpr int32_t CatmullRom(int32_t p0, int32_t p1, int32_t p2, int32_t p3, int32_t t)
+// below fits 32 bits. Value is int32_t, or a vector of them that evaluates
+// several splines at once.
+template <class Value> constexpr Value CatmullRom(Value p0, Value p1, Value p2, Value p3, Value t)
 {
-    const int32_t a = 4 * (-p0 + 3 * p1 - 3 * p2 + p3);
-    const int32_t b = 4 * (2 * p0 - 5 * p1 + 4 * p2 - p3);
-    const int32_t c = 4 * (p2 - p0);
-    int32_t v = (a * t) >> kSplineFractionBits;
+    const Value a = 4 * (-p0 + 3 * p1 - 3 * p2 + p3);
+    const Value b = 4 * (2 * p0 - 5 * p1 + 4 * p2 - p3);
+    const Value c = 4 * (p2 - p0);
+    Value v = (a * t) >> kSplineFractionBits;
     v = ((v + b) * t) >> kSplineFractionBits;
     v = ((v + c) * t) >> kSplineFractionBits;
     return (v + 8 * p1) >> 3;
