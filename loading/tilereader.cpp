@@ -29,6 +29,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -316,6 +317,92 @@ TileError ReadTiffStrips(TIFF* tiff, SampleGrid& grid, const StopRequest& stop)
     return TileError::None;
 }
 
+constexpr std::size_t kRowBytes = std::size_t(kSamples) * sizeof(int16_t);
+// Rows read by one call, and between two asks whether to stop.
+constexpr int kRowsPerRead = 256;
+
+// Rows [first, first + count) of the grid, which the file holds one after
+// another from `offset` on; count <= kRowsPerRead.
+bool ReadContiguousRows(int fd, off_t offset, SampleGrid& grid, int first, int count)
+{
+    std::array<iovec, kRowsPerRead> parts;
+    for (int i = 0; i < count; ++i)
+        parts[std::size_t(i)] = {grid[first + i], kRowBytes};
+    ssize_t got = 0;
+    do
+        got = ::preadv(fd, parts.data(), count, offset);
+    while (got < 0 && errno == EINTR);
+    if (got == ssize_t(kRowBytes) * count)
+        return true;
+    // A short read: row by row, each until it is whole or the file ends.
+    for (int i = 0; i < count; ++i)
+        if (ReadAt(fd, grid[first + i], kRowBytes, offset + off_t(i) * off_t(kRowBytes)) != ssize_t(kRowBytes))
+            return false;
+    return true;
+}
+
+// An uncompressed TIFF in the host's byte order holds the rows as the grid
+// wants them: they are read straight into the grid, a batch at a time,
+// rather than through libtiff's strip buffer row by row.
+bool HoldsPlainRows(TIFF* tiff)
+{
+    uint16_t compression = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    return compression == COMPRESSION_NONE && !TIFFIsByteSwapped(tiff) && !TIFFIsTiled(tiff) &&
+        TIFFScanlineSize64(tiff) == tmsize_t(kRowBytes);
+}
+
+// A run of rows that the file holds one after another.
+struct RowRun {
+    off_t offset = 0;
+    int first = 0;
+    int count = 0;
+};
+
+TileError ReadPlainRows(TIFF* tiff, int fd, SampleGrid& grid, const StopRequest& stop)
+{
+    uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    const int stripRows = int(std::clamp<uint32_t>(rowsPerStrip, 1, kSamples));
+    // The run from row r on, within r's strip and at most kRowsPerRead long;
+    // false where the strip is not whole in the directory.
+    auto runFrom = [&](int r, RowRun& run) {
+        const int strip = r / stripRows;
+        const int stripEnd = std::min(kSamples, (strip + 1) * stripRows);
+        int error = 0;
+        const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, uint32_t(strip), &error);
+        const uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, uint32_t(strip), &error);
+        const uint64_t skipped = uint64_t(r - strip * stripRows) * kRowBytes;
+        if (error != 0 || bytes < uint64_t(stripEnd - strip * stripRows) * kRowBytes ||
+            offset > uint64_t(std::numeric_limits<off_t>::max()) - skipped - bytes)
+            return false;
+        run = {off_t(offset + skipped), r, std::min(stripEnd - r, kRowsPerRead)};
+        return true;
+    };
+    // A run for each core at a time: copying from the page cache is the
+    // whole cost, and the cores share it.
+    WorkerPool& pool = WorkerPool::Shared();
+    std::array<RowRun, kMaxBands> runs;
+    std::array<bool, kMaxBands> whole{};
+    for (int r = 0; r < kSamples;) {
+        if (stop && stop())
+            return TileError::Cancelled;
+        int count = 0;
+        for (; count < pool.threads() && r < kSamples; ++count) {
+            if (!runFrom(r, runs[std::size_t(count)]))
+                return TileError::TooShort;
+            r += runs[std::size_t(count)].count;
+        }
+        pool.Run(count, [&](int i) {
+            const RowRun& run = runs[std::size_t(i)];
+            whole[std::size_t(i)] = ReadContiguousRows(fd, run.offset, grid, run.first, run.count);
+        });
+        if (!std::all_of(whole.begin(), whole.begin() + count, [](bool w) { return w; }))
+            return TileError::TooShort;
+    }
+    return TileError::None;
+}
+
 TileError ReadTiffTiles(TIFF* tiff, SampleGrid& grid, const StopRequest& stop)
 {
     uint32_t tileWidth = 0, tileLength = 0;
@@ -438,8 +525,9 @@ TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopReque
         return source.overBudget ? TileError::DamagedTiff : RefusedTiffError(file.get(), info.st_size, signature);
     if (const TileError error = CheckTiffSamples(tiff.get()); error != TileError::None)
         return error;
-    const TileError error =
-        TIFFIsTiled(tiff.get()) ? ReadTiffTiles(tiff.get(), grid, stop) : ReadTiffStrips(tiff.get(), grid, stop);
+    const TileError error = HoldsPlainRows(tiff.get()) ? ReadPlainRows(tiff.get(), file.get(), grid, stop)
+        : TIFFIsTiled(tiff.get())                      ? ReadTiffTiles(tiff.get(), grid, stop)
+                                                       : ReadTiffStrips(tiff.get(), grid, stop);
     return error != TileError::None && source.overBudget ? TileError::DamagedTiff : error;
 }
 

@@ -460,8 +460,13 @@ TEST_F(TileLoad, RefusalsLeaveTheShownTileAsItWas)
     testtiles::writeRaw(shortFile, samples, 1000000);
     expectRefusedUnchanged(shortFile.string(), TileError::TooShort, true);
 
+    // Cut short, compressed in tiles, and plain with the directory first,
+    // which stays whole.
     const auto cut = dir / "cut_N35E138_dem.tif";
     testtiles::writeTiff(cut, samples, {.tiled = true, .lzw = true});
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) * 3 / 4);
+    expectRefusedUnchanged(cut.string(), TileError::TooShort, true);
+    testtiles::writeDirectoryFirst(cut, samples);
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) * 3 / 4);
     expectRefusedUnchanged(cut.string(), TileError::TooShort, true);
 
@@ -475,6 +480,8 @@ TEST_F(TileLoad, RefusalsLeaveTheShownTileAsItWas)
     expectRefusedUnchanged(other.string(), TileError::Cancelled, true, 1800);
     testtiles::writeTiff(other, samples, {.tiled = true});
     expectRefusedUnchanged(other.string(), TileError::Cancelled, true, 10);
+    testtiles::writeTiff(other, samples, {});
+    expectRefusedUnchanged(other.string(), TileError::Cancelled, true, 3);
 
     // Beyond the poles the rows would have no width; refused before the window shows.
     const auto whole = dir / "whole.bin";
