@@ -152,8 +152,8 @@ void ColourRow(const HeightPalette& palette, const int16_t* heights, uint32_t* p
  *   sum(r, c) = across[c] + across[c - 1] + down(r)[c] + down(r - 1)[c].
  * With a palette, each row is coloured just before it is shaded, while its
  * pixels are still in the cache. */
-VANTOREL_AVX2_CLONE void ShadeRows(
-    const int16_t* const* grid, const TileInfo& relief, int begin, int end, const HeightPalette* palette)
+VANTOREL_AVX2_CLONE void ShadeRows(const int16_t* const* grid, const TileInfo& relief, int begin, int end,
+    const HeightPalette* palette, const ReliefFollowUp& followUp)
 {
     const ShadeLevels& level = shadeLevels();
     const int width = relief.width;
@@ -179,6 +179,8 @@ VANTOREL_AVX2_CLONE void ShadeRows(
             pixels[c] = ScaleRgb(pixels[c], uint32_t(std::clamp(LightFromLevels(sum), 0, 256)));
         }
         std::swap(downAbove, downBelow);
+        if (followUp.run && (r + 1) % followUp.rows == 0)
+            followUp.run(r + 1 - followUp.rows);
     }
 }
 
@@ -217,15 +219,75 @@ void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const 
     });
 }
 
+namespace {
+
+// Rows [begin, end) of a reduced level from the pairs of rows above them.
+void HalveLevelRows(const TileInfo& from, const TileInfo& to, int begin, int end)
+{
+    const int w = from.width;
+    for (int r = begin; r < end; ++r) {
+        const uint32_t* upper = from.scanLines[2 * r];
+        const uint32_t* lower = from.scanLines[2 * r + 1];
+        uint32_t* out = to.scanLines[r];
+        HalveRow(upper, lower, out, w / 2);
+        if (w % 2 != 0)
+            out[w / 2] = AveragePixels(upper[w - 1], lower[w - 1]);
+    }
+}
+
+// A reduced level's last row, from an odd last row alone, and its size.
+void FinishReducedLevel(const TileInfo& from, TileInfo& to)
+{
+    const int w = from.width;
+    const int h = from.height;
+    const int halfW = (w + 1) / 2;
+    if (h % 2 != 0) {
+        const uint32_t* last = from.scanLines[h - 1];
+        uint32_t* out = to.scanLines[h / 2];
+        for (int c = 0; c < halfW; ++c)
+            out[c] = AveragePixels(last[2 * c], last[std::min(2 * c + 1, w - 1)]);
+    }
+    to.width = halfW;
+    to.height = (h + 1) / 2;
+}
+
+// How many map pixels a placement fills across and down.
+struct MapExtent {
+    int width;
+    int height;
+};
+MapExtent MapExtentOf(const TileInfo& relief, const Bitmap32& map, const MapPlacement& placement)
+{
+    return {std::clamp(relief.width / placement.block, 0, map.width() - placement.x),
+        std::clamp(relief.height / placement.block, 0, map.height() - placement.y)};
+}
+
+// Map row y of a placement (y within its extent).
+void BuildMapRow(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, int width, int y)
+{
+    const int block = placement.block;
+    std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
+    for (int r = block * y; r < block * (y + 1); ++r)
+        AddBlockRow(relief.scanLines[r], block, width, sums.data());
+    uint32_t* out = map.scanLine(placement.y + y) + placement.x;
+    const uint32_t area = uint32_t(block * block);
+    for (int x = 0; x < width; ++x)
+        out[x] = pack(sums[3 * x + 2] / area, sums[3 * x + 1] / area, sums[3 * x] / area);
+}
+
+constexpr int kMapBlock = 10;  // grid points per map pixel of a tile, each way
+
+}  // namespace
+
 void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
 {
     ForRowBands(
-        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, nullptr); }, step);
+        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, nullptr, {}); }, step);
     step();
 }
 
-void ColourAndShadePass(
-    const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
+void ColourAndShadePass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
+    const ProgressStep& step, const ReliefFollowUp& followUp)
 {
     if (relief.height <= 0)
         return;
@@ -233,65 +295,53 @@ void ColourAndShadePass(
     if (relief.height > 1)
         ColourRow(palette, grid[relief.height - 1], relief.scanLines[relief.height - 1], relief.width);
     ForRowBands(
-        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, &palette); }, step);
+        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, &palette, followUp); },
+        step, followUp.rows);
+    // The shaded rows end one short of the last, which only colouring needs.
+    if (followUp.run && relief.height % followUp.rows == 0)
+        followUp.run(relief.height - followUp.rows);
     step();
 }
 
 void BuildReducedLevel(const TileInfo& from, TileInfo& to)
 {
-    const int w = from.width;
-    const int h = from.height;
-    int halfW = w / 2;
-    int halfH = h / 2;
-    ForRowBands(0, halfH, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r) {
-            const uint32_t* upper = from.scanLines[2 * r];
-            const uint32_t* lower = from.scanLines[2 * r + 1];
-            uint32_t* out = to.scanLines[r];
-            HalveRow(upper, lower, out, halfW);
-            if (w % 2 != 0)
-                out[halfW] = AveragePixels(upper[w - 1], lower[w - 1]);
-        }
-    });
-    if (w % 2 != 0)
-        ++halfW;
-    if (h % 2 != 0) {
-        const uint32_t* last = from.scanLines[h - 1];
-        uint32_t* out = to.scanLines[halfH];
-        for (int c = 0; c < halfW; ++c)
-            out[c] = AveragePixels(last[2 * c], last[std::min(2 * c + 1, w - 1)]);
-        ++halfH;
-    }
-    to.width = halfW;
-    to.height = halfH;
+    ForRowBands(0, from.height / 2, [&](int begin, int end) { HalveLevelRows(from, to, begin, end); });
+    FinishReducedLevel(from, to);
 }
 
 void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step)
 {
-    constexpr int kBlock = 10;  // grid points per map pixel, each way
-    map.setWidth(relief.width / kBlock);
-    BuildMapPixels(relief, map, {kBlock, 0, 0}, step);
+    map.setWidth(relief.width / kMapBlock);
+    BuildMapPixels(relief, map, {kMapBlock, 0, 0}, step);
 }
 
 void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, const ProgressStep& step)
 {
-    const int block = placement.block;
-    const int width = std::clamp(relief.width / block, 0, map.width() - placement.x);
-    const int height = std::clamp(relief.height / block, 0, map.height() - placement.y);
+    const MapExtent extent = MapExtentOf(relief, map, placement);
     // The map has fewer rows than a progress step covers: one step before
     // them and one after.
-    if (height > 0)
+    if (extent.height > 0)
         step();
-    ForRowBands(0, height, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) {
-            std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
-            for (int r = block * y; r < block * (y + 1); ++r)
-                AddBlockRow(relief.scanLines[r], block, width, sums.data());
-            uint32_t* out = map.scanLine(placement.y + y) + placement.x;
-            const uint32_t area = uint32_t(block * block);
-            for (int x = 0; x < width; ++x)
-                out[x] = pack(sums[3 * x + 2] / area, sums[3 * x + 1] / area, sums[3 * x] / area);
-        }
+    ForRowBands(0, extent.height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y)
+            BuildMapRow(relief, map, placement, extent.width, y);
     });
     step();
+}
+
+void BuildReliefHalfAndMap(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
+    TileInfo& half, Bitmap32& map, const ProgressStep& step)
+{
+    map.setWidth(relief.width / kMapBlock);
+    const MapPlacement placement{kMapBlock, 0, 0};
+    const MapExtent extent = MapExtentOf(relief, map, placement);
+    const ReliefFollowUp followUp{kMapBlock, [&](int first) {
+                                      HalveLevelRows(relief, half, first / 2, (first + kMapBlock) / 2);
+                                      if (first / kMapBlock < extent.height)
+                                          BuildMapRow(relief, map, placement, extent.width, first / kMapBlock);
+                                  }};
+    ColourAndShadePass(palette, grid, relief, step, followUp);
+    // Rows past the last whole group of kMapBlock.
+    HalveLevelRows(relief, half, relief.height / kMapBlock * kMapBlock / 2, relief.height / 2);
+    FinishReducedLevel(relief, half);
 }

@@ -23,9 +23,16 @@ int32_t ShadeFactor(const int16_t* const* grid, int column, int row);
 
 void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief);
 void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step);
+// Work on a relief's rows while they are still in the cache: run(first) once
+// rows [first, first + rows) are coloured and shaded, for every first that is
+// a multiple of rows. Runs may come from any thread, and side by side.
+struct ReliefFollowUp {
+    int rows = 1;
+    std::function<void(int first)> run;
+};
 // ColourPass and ShadePass in one pass over the rows, with the same pixels.
-void ColourAndShadePass(
-    const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step);
+void ColourAndShadePass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
+    const ProgressStep& step, const ReliefFollowUp& followUp = {});
 void BuildReducedLevel(const TileInfo& from, TileInfo& to);
 void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step);
 // Where BuildMapPixels puts a relief: each map pixel the mean of block x block
@@ -37,3 +44,8 @@ struct MapPlacement {
     int y;
 };
 void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, const ProgressStep& step);
+// ColourAndShadePass, BuildReducedLevel into `half` and BuildMapImage, with
+// the same pixels, in one pass: the level and the map take up each group of
+// rows while it is in the cache. Steps as ColourAndShadePass.
+void BuildReliefHalfAndMap(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
+    TileInfo& half, Bitmap32& map, const ProgressStep& step);

@@ -364,19 +364,30 @@ TileError ReadPlainRows(TIFF* tiff, int fd, SampleGrid& grid, const StopRequest&
     uint32_t rowsPerStrip = 0;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     const int stripRows = int(std::clamp<uint32_t>(rowsPerStrip, 1, kSamples));
-    // The run from row r on, within r's strip and at most kRowsPerRead long;
-    // false where the strip is not whole in the directory.
+    // The run from row r on, across strips where the file holds them one
+    // after another, at most kRowsPerRead long; false where a strip is not
+    // whole in the directory.
     auto runFrom = [&](int r, RowRun& run) {
-        const int strip = r / stripRows;
-        const int stripEnd = std::min(kSamples, (strip + 1) * stripRows);
-        int error = 0;
-        const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, uint32_t(strip), &error);
-        const uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, uint32_t(strip), &error);
-        const uint64_t skipped = uint64_t(r - strip * stripRows) * kRowBytes;
-        if (error != 0 || bytes < uint64_t(stripEnd - strip * stripRows) * kRowBytes ||
-            offset > uint64_t(std::numeric_limits<off_t>::max()) - skipped - bytes)
-            return false;
-        run = {off_t(offset + skipped), r, std::min(stripEnd - r, kRowsPerRead)};
+        run = {0, r, 0};
+        while (r < kSamples && run.count < kRowsPerRead) {
+            const int strip = r / stripRows;
+            const int stripEnd = std::min(kSamples, (strip + 1) * stripRows);
+            int error = 0;
+            const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, uint32_t(strip), &error);
+            const uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, uint32_t(strip), &error);
+            const uint64_t skipped = uint64_t(r - strip * stripRows) * kRowBytes;
+            if (error != 0 || bytes < uint64_t(stripEnd - strip * stripRows) * kRowBytes ||
+                offset > uint64_t(std::numeric_limits<off_t>::max()) - skipped - bytes)
+                return false;
+            const off_t at = off_t(offset + skipped);
+            if (run.count == 0)
+                run.offset = at;
+            else if (at != run.offset + off_t(run.count) * off_t(kRowBytes))
+                break;
+            const int rows = std::min(stripEnd - r, kRowsPerRead - run.count);
+            run.count += rows;
+            r += rows;
+        }
         return true;
     };
     // A run for each core at a time: copying from the page cache is the
@@ -1036,9 +1047,18 @@ TileError LocateTile(const std::string& path, const ProductFile& file, TileCell&
 
 void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep)
 {
-    ColourAndShadePass(terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, rowStep);
+    ReliefLevels& levels = terrain.reliefLevels;
+    BuildReliefHalfAndMap(
+        terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, levels[0], terrain.mapBitmap, rowStep);
+    passStep();  // the shading
+    passStep();  // the first reduced level
+    for (std::size_t level = 1; level < levels.size(); ++level) {
+        BuildReducedLevel(levels[level - 1], levels[level]);
+        passStep();
+    }
+    // The map's steps, one before its rows and one after, as BuildMapImage takes them.
     passStep();
-    BuildReliefLevels(terrain, passStep);
+    passStep();
 }
 
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep)
@@ -1084,7 +1104,6 @@ TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terr
         ResampleEastWest(centre.centreLat, terrain.sourceGrid, terrain.resampledGrid, terrain.heightGrid, step);
     Sharpen(terrain.resampledGrid, terrain.heightGrid, tileInfo.width, tileInfo.height, step);
     BuildRelief(terrain, step, step);
-    BuildMapImage(tileInfo, terrain.mapBitmap, step);
 
     FillRenderParams(params, centre, tileInfo);
     ResetViewpoint(view, centre);

@@ -131,8 +131,9 @@ TileError LocateTile(const std::string& path, const ProductFile& file, TileCell&
 GeoCentre CentreOf(const TileCell& cell);
 // The render parameters of the grid in tileInfo as one tile centred on `centre`.
 void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo);
-// The relief pictures of terrain.heightGrid: colours, shading and the three
-// reduced levels. passStep follows each whole pass, rowStep runs within the shading.
+// The relief pictures of one tile's terrain.heightGrid: colours, shading, the
+// three reduced levels and the map. passStep follows each whole pass, rowStep
+// runs within the shading.
 void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep);
 // The three reduced levels alone, from the relief.
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
