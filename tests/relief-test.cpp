@@ -168,6 +168,47 @@ TEST(ReducedLevel, WidthsOfRealTiles)
     }
 }
 
+TEST(ReliefHalfAndMap, SameAsTheSeparatePasses)
+{
+    // Heights that are and are not whole groups of map rows, widths odd and
+    // even, tall enough for several bands and progress steps.
+    for (const auto& [w, h] : {std::pair{64, 2100}, std::pair{63, 1095}}) {
+        SampleGrid grid;
+        std::mt19937 random{uint32_t(h)};
+        std::uniform_int_distribution<int> height(-50, 4000);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c)
+                grid[r][c] = int16_t(height(random));
+        HeightPalette palette{};
+        BuildHeightPalette(palette);
+
+        Image relief(w, h), half(w, h);
+        Bitmap32 map(360, 360);
+        int steps = 0;
+        ColourAndShadePass(palette, grid.rows(), relief.info, [&] { ++steps; });
+        BuildReducedLevel(relief.info, half.info);
+        BuildMapImage(relief.info, map, [] {});
+
+        Image fusedRelief(w, h), fusedHalf(w, h);
+        Bitmap32 fusedMap(360, 360);
+        int fusedSteps = 0;
+        BuildReliefHalfAndMap(palette, grid.rows(), fusedRelief.info, fusedHalf.info, fusedMap, [&] { ++fusedSteps; });
+        EXPECT_EQ(fusedSteps, steps);
+        ASSERT_EQ(fusedHalf.info.width, half.info.width);
+        ASSERT_EQ(fusedHalf.info.height, half.info.height);
+        ASSERT_EQ(fusedMap.width(), map.width());
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c)
+                ASSERT_EQ(fusedRelief.at(r, c), relief.at(r, c)) << r << "," << c;
+        for (int r = 0; r < half.info.height; ++r)
+            for (int c = 0; c < half.info.width; ++c)
+                ASSERT_EQ(fusedHalf.at(r, c), half.at(r, c)) << h << ": " << r << "," << c;
+        for (int y = 0; y < h / 10; ++y)
+            for (int x = 0; x < map.width(); ++x)
+                ASSERT_EQ(fusedMap.scanLine(y)[x], map.scanLine(y)[x]) << h << ": " << y << "," << x;
+    }
+}
+
 TEST(MapImage, AveragesTenByTenBlocks)
 {
     static Image relief(3601, 3601);
