@@ -376,8 +376,10 @@ TileError ReadPlainRows(TIFF* tiff, int fd, SampleGrid& grid, const StopRequest&
             const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, uint32_t(strip), &error);
             const uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, uint32_t(strip), &error);
             const uint64_t skipped = uint64_t(r - strip * stripRows) * kRowBytes;
-            if (error != 0 || bytes < uint64_t(stripEnd - strip * stripRows) * kRowBytes ||
-                offset > uint64_t(std::numeric_limits<off_t>::max()) - skipped - bytes)
+            // An offset this far out cannot be read anyway; held below it,
+            // no row's end overflows off_t.
+            constexpr uint64_t kFarthest = uint64_t(std::numeric_limits<off_t>::max()) - kSamples * kRowBytes;
+            if (error != 0 || bytes < uint64_t(stripEnd - strip * stripRows) * kRowBytes || offset > kFarthest)
                 return false;
             const off_t at = off_t(offset + skipped);
             if (run.count == 0)
