@@ -191,21 +191,15 @@ VANTOREL_AVX2_CLONE void HalveRow(const uint32_t* upper, const uint32_t* lower, 
         out[c] = Average4(upper[2 * c], upper[2 * c + 1], lower[2 * c], lower[2 * c + 1]);
 }
 
-/* Adds one row of relief to the map's per-pixel channel sums. Red and blue
- * are summed side by side in one word, 16 bits each: a row of a block adds at
- * most 255 x block to either, so they are split into the sums after every
- * block row. */
-void AddBlockRow(const uint32_t* pixels, int block, int width, uint32_t* sums)
+/* Adds one row of relief to per-column channel sums, a loop that vectorises.
+ * Red and blue are summed side by side in one word, 16 bits each: a column
+ * of a block adds at most 255 x block (block <= 257) to either. */
+VANTOREL_AVX2_CLONE void AddColumnSums(
+    const uint32_t* pixels, int columns, uint32_t* __restrict redBlue, uint32_t* __restrict green)
 {
-    for (int x = 0; x < width; ++x) {
-        uint32_t redBlue = 0, green = 0;
-        for (const uint32_t* p = pixels + block * x; p < pixels + block * (x + 1); ++p) {
-            redBlue += *p & 0xFF00FF;
-            green += *p & 0x00FF00;
-        }
-        sums[3 * x] += redBlue & 0xFFFF;
-        sums[3 * x + 1] += green >> 8;
-        sums[3 * x + 2] += redBlue >> 16;
+    for (int c = 0; c < columns; ++c) {
+        redBlue[c] += pixels[c] & 0xFF00FF;
+        green[c] += (pixels[c] >> 8) & 0xFF;
     }
 }
 
@@ -262,17 +256,34 @@ MapExtent MapExtentOf(const TileInfo& relief, const Bitmap32& map, const MapPlac
         std::clamp(relief.height / placement.block, 0, map.height() - placement.y)};
 }
 
-// Map row y of a placement (y within its extent).
+// Map row y of a placement (y within its extent): the block's rows summed
+// column by column, then each map pixel's columns across, some thousand
+// columns at a time.
 void BuildMapRow(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, int width, int y)
 {
+    constexpr int kColumnsAtOnce = 4096;
     const int block = placement.block;
-    std::array<uint32_t, 3 * 360> sums{};  // blue, green, red per map pixel
-    for (int r = block * y; r < block * (y + 1); ++r)
-        AddBlockRow(relief.scanLines[r], block, width, sums.data());
-    uint32_t* out = map.scanLine(placement.y + y) + placement.x;
+    const int pixelsAtOnce = std::max(1, kColumnsAtOnce / block);
     const uint32_t area = uint32_t(block * block);
-    for (int x = 0; x < width; ++x)
-        out[x] = pack(sums[3 * x + 2] / area, sums[3 * x + 1] / area, sums[3 * x] / area);
+    uint32_t* out = map.scanLine(placement.y + y) + placement.x;
+    std::array<uint32_t, kColumnsAtOnce> redBlue, green;
+    for (int x0 = 0; x0 < width; x0 += pixelsAtOnce) {
+        const int pixels = std::min(pixelsAtOnce, width - x0);
+        const int columns = pixels * block;
+        std::fill_n(redBlue.begin(), columns, 0);
+        std::fill_n(green.begin(), columns, 0);
+        for (int r = block * y; r < block * (y + 1); ++r)
+            AddColumnSums(relief.scanLines[r] + x0 * block, columns, redBlue.data(), green.data());
+        for (int x = 0; x < pixels; ++x) {
+            uint32_t red = 0, greenSum = 0, blue = 0;
+            for (int c = x * block; c < (x + 1) * block; ++c) {
+                red += redBlue[std::size_t(c)] >> 16;
+                greenSum += green[std::size_t(c)];
+                blue += redBlue[std::size_t(c)] & 0xFFFF;
+            }
+            out[x0 + x] = pack(red / area, greenSum / area, blue / area);
+        }
+    }
 }
 
 constexpr int kMapBlock = 10;  // grid points per map pixel of a tile, each way
