@@ -232,31 +232,48 @@ template <class Columns> void PutSky(const Columns& tg, int32_t x, int32_t r)
     tg.Height(x, r) = 0;
 }
 
+// How a rise of a column to row y starts, the same in either layout: the
+// column's top and last colour move on, and the rise's rows are bounded.
+struct RiseStart {
+    // First touched above the bottom row: the rows below show sky. The
+    // sample's own row starts as sky as well, so that the blend below mixes
+    // only pixels of this frame, never what an earlier frame left.
+    bool firstTouch;
+    int32_t t;  // the row the rise starts from, blended half and half with prev
+    int32_t y;  // the rise's top, at most kMaxSpanRows above t
+    int32_t count;  // t - y
+    uint32_t prev;  // the colour the rise's gradient starts from
+};
+
+inline RiseStart StartRise(int32_t& top, uint32_t& lastColour, int32_t y, uint32_t colour, int32_t bottom)
+{
+    RiseStart rise{top == bottom && (lastColour >> 24) == (kUntouchedColumn >> 24), top, y, 0, 0};
+    if (rise.firstTouch)
+        rise.t = y;
+    rise.count = rise.t - y;
+    if (rise.count > kMaxSpanRows) {
+        rise.count = kMaxSpanRows;
+        rise.y = rise.t - kMaxSpanRows;
+    }
+    if (top > rise.y)
+        top = rise.y;
+    rise.prev = lastColour & kRgbMask;
+    lastColour = colour;
+    return rise;
+}
+
 // FillColumnSpan for a point at or above the column's top.
 template <class Columns>
 [[gnu::noinline]] void RaiseColumn(
     const Columns& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
 {
-    int32_t t = tg.columnTop[x];
     const int32_t bottom = tg.H - 1;
-    if (t == bottom && (tg.columnColour[x] >> 24) == (kUntouchedColumn >> 24)) {
-        // First touched above the bottom row: the rows below show sky. The
-        // sample's own row starts as sky as well, so that the blend below
-        // mixes only pixels of this frame, never what an earlier frame left.
-        if (y < bottom)
-            for (int32_t r = bottom; r >= y; --r)
-                PutSky(tg, x, r);
-        t = y;
-    }
-    int32_t count = t - y;
-    if (count > kMaxSpanRows) {
-        count = kMaxSpanRows;
-        y = t - kMaxSpanRows;
-    }
-    if (tg.columnTop[x] > y)
-        tg.columnTop[x] = y;
-    const uint32_t prev = tg.columnColour[x] & kRgbMask;
-    tg.columnColour[x] = colour;
+    const RiseStart rise = StartRise(tg.columnTop[x], tg.columnColour[x], y, colour, bottom);
+    if (rise.firstTouch && y < bottom)
+        for (int32_t r = bottom; r >= y; --r)
+            PutSky(tg, x, r);
+    const int32_t t = rise.t, count = rise.count;
+    const uint32_t prev = rise.prev;
     if (t < bottom)
         tg.Colour(x, t) = AveragePixels(tg.Colour(x, t), prev);
     if (count <= 0)
@@ -412,24 +429,15 @@ static_assert(kTilePixels == kTileColumns * kTileRows, "tiles lie side by side, 
     const TiledColumns cols(tg);
     const int32_t bottom = cols.bottom;
     const std::ptrdiff_t column = TiledColumns::ColumnAt(x);
-    int32_t t = cols.top[x];
-    if (t == bottom && (cols.lastColour[x] >> 24) == (kUntouchedColumn >> 24)) {
-        if (y < bottom) {
-            const uint32_t* sky = tg.skyRowColours;
-            cols.PutRowsUp(
-                column, bottom, y, [sky](int32_t r) { return sky[r]; }, kSkyDepth, 0);
-        }
-        t = y;
+    const RiseStart rise = StartRise(cols.top[x], cols.lastColour[x], y, colour, bottom);
+    if (rise.firstTouch && y < bottom) {
+        const uint32_t* sky = tg.skyRowColours;
+        cols.PutRowsUp(
+            column, bottom, y, [sky](int32_t r) { return sky[r]; }, kSkyDepth, 0);
     }
-    int32_t count = t - y;
-    if (count > kMaxSpanRows) {
-        count = kMaxSpanRows;
-        y = t - kMaxSpanRows;
-    }
-    if (cols.top[x] > y)
-        cols.top[x] = y;
-    const uint32_t prev = cols.lastColour[x] & kRgbMask;
-    cols.lastColour[x] = colour;
+    const int32_t t = rise.t, count = rise.count;
+    const uint32_t prev = rise.prev;
+    y = rise.y;
     if (t < bottom) {
         uint32_t& topPixel = cols.colour[column + cols.RowAt(t)];
         topPixel = AveragePixels(topPixel, prev);
