@@ -91,17 +91,17 @@ class PackedGradient {
 public:
     PackedGradient(uint32_t a, uint32_t b, int32_t n, const int32_t* reciprocals)
     {
-        const int32_t scale = reciprocals[n];
-        int32_t sum[3];
-        int32_t step[3];
-        for (int i = 0; i < 3; ++i) {
-            const int32_t from = int32_t((a >> (8 * i)) & 0xFF);
-            const int32_t to = int32_t((b >> (8 * i)) & 0xFF);
-            sum[i] = (from * (n - 1) + to) * scale;
-            step[i] = 2 * (to - from) * scale;
-        }
-        sum_ = _mm_setr_epi32(sum[0], sum[1], sum[2], 0);
-        step_ = _mm_setr_epi32(step[0], step[1], step[2], 0);
+        // Each channel's from and to side by side in 16 bits, so that one
+        // multiply-add makes from (n - 1) + to, and another 2 (to - from).
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i from = _mm_cvtsi32_si128(int32_t(a & kRgbMask));
+        const __m128i to = _mm_cvtsi32_si128(int32_t(b & kRgbMask));
+        const __m128i pairs = _mm_unpacklo_epi8(_mm_unpacklo_epi8(from, to), zero);
+        const __m128i start = _mm_madd_epi16(pairs, _mm_set1_epi32((1 << 16) | (n - 1)));
+        const __m128i change = _mm_madd_epi16(pairs, _mm_set1_epi32(int32_t(0x0002FFFE)));
+        const __m128i scale = _mm_set1_epi32(reciprocals[n]);
+        sum_ = MultiplyLanes(start, scale);
+        step_ = MultiplyLanes(change, scale);
     }
 
     uint32_t Next()
@@ -115,6 +115,15 @@ public:
     }
 
 private:
+    // The low 32 bits of each lane's product: the same for signed lanes.
+    static __m128i MultiplyLanes(__m128i x, __m128i y)
+    {
+        const __m128i even = _mm_mul_epu32(x, y);
+        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(x, 32), _mm_srli_epi64(y, 32));
+        return _mm_unpacklo_epi32(
+            _mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)), _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+    }
+
     __m128i sum_;
     __m128i step_;
 };
@@ -541,8 +550,34 @@ template <class Stepper> struct SteppedColour {
     uint32_t Next() { return topByte | stepper.Next(); }
 };
 
+// A run's columns k = 1 .. end - 1 and each one's colour, which changes at
+// every odd k, so the columns go in pairs: pass() for each column before
+// `first`, visit(k, colour) for those from `first` on.
+template <class Colours, class Pass, class Visit>
+inline void WalkRunColumns(Colours& colours, uint32_t c0, int32_t first, int32_t end, Pass pass, Visit visit)
+{
+    uint32_t cur = c0;
+    int32_t k = 1;
+    for (; k < first; ++k) {
+        pass();
+        if (k & 1)
+            cur = colours.Next();
+    }
+    if (k < end && (k & 1) == 0) {
+        visit(k, cur);
+        ++k;
+    }
+    for (; k + 1 < end; k += 2) {
+        cur = colours.Next();
+        visit(k, cur);
+        visit(k + 1, cur);
+    }
+    if (k < end)
+        visit(k, colours.Next());
+}
+
 // DrawSpanRun's steps over columns x0 + 1 .. x0 + end - 1, filling those from
-// x0 + first on. The colour changes at every odd k, so the steps go in pairs.
+// x0 + first on.
 template <class Colours>
 inline void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colours colours, int32_t x0, int32_t y0,
     uint32_t c0, int32_t n, int32_t wholeRows, int32_t partRows, int32_t step, int32_t first, int32_t end,
@@ -550,7 +585,6 @@ inline void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colour
 {
     int32_t err = n >> 1;
     int32_t y = y0;
-    uint32_t cur = c0;
     auto advance = [&] {
         err -= partRows;
         y += wholeRows;
@@ -558,28 +592,40 @@ inline void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colour
         y += carry & step;
         err += carry & n;
     };
-    int32_t k = 1;
-    for (; k < first; ++k) {
+    WalkRunColumns(colours, c0, first, end, advance, [&](int32_t k, uint32_t colour) {
         advance();
-        if (k & 1)
-            cur = colours.Next();
+        FillTiledSpan(tg, cols, x0 + k, y, colour, depth, height);
+    });
+}
+
+// StepTiledRun for a run behind nearer terrain in all its columns: each
+// column only takes its colour, as the start of its next gradient, and the
+// run's rows are not needed.
+template <class Colours>
+inline void HideTiledRun(const TiledColumns& cols, Colours colours, int32_t x0, uint32_t c0, int32_t first, int32_t end)
+{
+    uint32_t* lastColour = cols.lastColour + x0;
+    WalkRunColumns(
+        colours, c0, first, end, [] {}, [lastColour](int32_t k, uint32_t colour) { lastColour[k] = colour; });
+}
+
+// Whether every column of [a, b] has its top above row y. Runs that are
+// seen end at their first seen column, most of them early.
+inline bool TopsAbove(const int32_t* top, int32_t a, int32_t b, int32_t y)
+{
+    int32_t x = a;
+#if defined(__SSE2__)
+    const __m128i row = _mm_set1_epi32(y - 1);
+    for (; x + 3 <= b; x += 4) {
+        const __m128i tops = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + x));
+        if (_mm_movemask_epi8(_mm_cmpgt_epi32(tops, row)) != 0)
+            return false;
     }
-    if (k < end && (k & 1) == 0) {
-        advance();
-        FillTiledSpan(tg, cols, x0 + k, y, cur, depth, height);
-        ++k;
-    }
-    for (; k + 1 < end; k += 2) {
-        advance();
-        cur = colours.Next();
-        FillTiledSpan(tg, cols, x0 + k, y, cur, depth, height);
-        advance();
-        FillTiledSpan(tg, cols, x0 + k + 1, y, cur, depth, height);
-    }
-    if (k < end) {
-        advance();
-        FillTiledSpan(tg, cols, x0 + k, y, colours.Next(), depth, height);
-    }
+#endif
+    for (; x <= b; ++x)
+        if (top[x] >= y)
+            return false;
+    return true;
 }
 
 void DrawTiledRun(const TiledTarget& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
@@ -599,14 +645,20 @@ void DrawTiledRun(const TiledTarget& tg, int32_t x0, int32_t y0, uint32_t c0, in
         const int32_t end = std::min(n, xHi - x0);
         const int32_t first = std::min(std::max(1, xLo - x0), end);
         const uint32_t topByte = c0 & ~kRgbMask;
+        // Far terrain is mostly hidden whole; its rows can be left unstepped.
+        const bool hidden = TopsAbove(cols.top, x0 + first, std::min(x1, xHi - 1), std::min(y0, y1));
+        auto stepWith = [&](auto colours) {
+            if (hidden)
+                HideTiledRun(cols, colours, x0, c0, first, end);
+            else
+                StepTiledRun(tg, cols, colours, x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+        };
         if (c0 == c1)
-            StepTiledRun(tg, cols, FlatColour{c0}, x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+            stepWith(FlatColour{c0});
         else if (n < kReciprocalEntries)
-            StepTiledRun(tg, cols, SteppedColour<PackedGradient>{PackedGradient(c0, c1, n, tg.reciprocals), topByte},
-                x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+            stepWith(SteppedColour<PackedGradient>{PackedGradient(c0, c1, n, tg.reciprocals), topByte});
         else
-            StepTiledRun(tg, cols, SteppedColour<GradientStepper>{GradientStepper(c0, c1, n, tg.reciprocals), topByte},
-                x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+            stepWith(SteppedColour<GradientStepper>{GradientStepper(c0, c1, n, tg.reciprocals), topByte});
     }
     if (x1 < xHi)
         FillTiledSpan(tg, cols, x1, y1, c1, depth, height);
