@@ -33,6 +33,7 @@ struct OwnedFrameBuffers::Blocks {
     ZeroedBuffer<uint32_t> tiledColours;
     ZeroedBuffer<uint32_t> tiledDepths;
     ZeroedBuffer<int16_t> tiledHeights;
+    ZeroedBuffer<std::ptrdiff_t> tiledRowStarts;
 };
 
 OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_unique<Blocks>())
@@ -63,6 +64,7 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     b.tiledColours = AllocateZeroed<uint32_t>(TiledPixels(w, h));
     b.tiledDepths = AllocateZeroed<uint32_t>(TiledPixels(w, h));
     b.tiledHeights = AllocateZeroed<int16_t>(TiledPixels(w, h));
+    b.tiledRowStarts = AllocateZeroed<std::ptrdiff_t>(h);
 
     set_.width = w;
     set_.height = h;
@@ -82,6 +84,7 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     set_.TiledColours = b.tiledColours.get();
     set_.TiledDepths = b.tiledDepths.get();
     set_.TiledHeights = b.tiledHeights.get();
+    set_.TiledRowStarts = b.tiledRowStarts.get();
 }
 
 OwnedFrameBuffers::~OwnedFrameBuffers() = default;

@@ -84,6 +84,8 @@ struct FrameBufferSet {
     uint32_t* TiledColours = nullptr;
     uint32_t* TiledDepths = nullptr;
     int16_t* TiledHeights = nullptr;
+    // Per row: its first element in the tiled copies, for this frame's width.
+    std::ptrdiff_t* TiledRowStarts = nullptr;
 };
 extern FrameBufferSet FrameBuffers;
 

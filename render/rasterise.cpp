@@ -212,6 +212,7 @@ struct TiledTarget {
     int32_t xLo;  // the columns this target fills: [xLo, xHi)
     int32_t xHi;
     std::ptrdiff_t tileRowStep;  // elements from one row of tiles to the next
+    std::ptrdiff_t* rowStarts;  // per row: Index(0, r), filled for each frame
 
     std::ptrdiff_t Index(int32_t x, int32_t r) const
     {
@@ -231,7 +232,8 @@ TiledTarget CurrentTiledTarget()
     const FrameBufferSet& fb = FrameBuffers;
     const std::ptrdiff_t tilesAcross = (fb.frameWidth + kTileColumns - 1) / kTileColumns;
     return {fb.TiledColours, fb.TiledDepths, fb.TiledHeights, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
-        fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth, tilesAcross * kTilePixels};
+        fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth, tilesAcross * kTilePixels,
+        fb.TiledRowStarts};
 }
 
 template <class Columns> void PutSky(const Columns& tg, int32_t x, int32_t r)
@@ -399,20 +401,16 @@ struct TiledColumns {
     int16_t* height;
     int32_t* top;
     uint32_t* lastColour;
-    std::ptrdiff_t tileRowStep;
+    const std::ptrdiff_t* rowStarts;
     int32_t bottom;
 
     explicit TiledColumns(const TiledTarget& tg) :
         colour(tg.colour), depth(tg.depth), height(tg.height), top(tg.columnTop), lastColour(tg.columnColour),
-        tileRowStep(tg.tileRowStep), bottom(tg.H - 1)
+        rowStarts(tg.rowStarts), bottom(tg.H - 1)
     {
     }
     static std::ptrdiff_t ColumnAt(int32_t x) { return std::ptrdiff_t(x) * kTileRows; }
-    std::ptrdiff_t RowAt(int32_t r) const
-    {
-        const auto ur = uint32_t(r);
-        return std::ptrdiff_t(ur / kTileRows) * tileRowStep + std::ptrdiff_t(ur % kTileRows);
-    }
+    std::ptrdiff_t RowAt(int32_t r) const { return rowStarts[r]; }
     // Rows `from` up to `to` (from >= to) of the column at `column`, a tile's
     // part at a time: colourOf(r) for each, and one depth and height.
     template <class ColourOf>
@@ -432,10 +430,9 @@ struct TiledColumns {
 };
 static_assert(kTilePixels == kTileColumns * kTileRows, "tiles lie side by side, column after column");
 
-[[gnu::noinline]] void RaiseTiledColumn(
-    const TiledTarget& tg, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+[[gnu::noinline]] void RaiseTiledColumn(const TiledTarget& tg, const TiledColumns& cols, int32_t x, int32_t y,
+    uint32_t colour, int32_t depth, int32_t height)
 {
-    const TiledColumns cols(tg);
     const int32_t bottom = cols.bottom;
     const std::ptrdiff_t column = TiledColumns::ColumnAt(x);
     const RiseStart rise = StartRise(cols.top[x], cols.lastColour[x], y, colour, bottom);
@@ -521,7 +518,7 @@ inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32
             RaiseTiledColumnTwoRows(cols, x, y, colour, depth, height);
             return;
         }
-        RaiseTiledColumn(tg, x, y, colour, depth, height);
+        RaiseTiledColumn(tg, cols, x, y, colour, depth, height);
         return;
     }
     const uint32_t prev = cols.lastColour[x] & kRgbMask;
@@ -628,14 +625,13 @@ inline bool TopsAbove(const int32_t* top, int32_t a, int32_t b, int32_t y)
     return true;
 }
 
-void DrawTiledRun(const TiledTarget& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
-    int32_t depth, int32_t height)
+void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, int32_t y0, uint32_t c0, int32_t x1,
+    int32_t y1, uint32_t c1, int32_t depth, int32_t height)
 {
     const int32_t xLo = tg.xLo;
     const int32_t xHi = tg.xHi;
     if (x1 <= x0 || x1 < xLo || x0 + 1 >= xHi)
         return;
-    const TiledColumns cols(tg);
     if (x1 > x0 + 1) {
         const int32_t n = x1 - x0;
         const int32_t e = std::abs(y1 - y0);
@@ -831,20 +827,27 @@ void FillBand(const TiledTarget& tg, const StripRange& strips)
         tg.Height(x, bottom) = 0;
     }
 
+    const TiledColumns cols(tg);
     for (int32_t s = 0; s < strips.count; ++s) {
         const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
         const ScreenPoint* sp = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
-        if (slot->colour == kStripTerminator)
-            continue;
-        // The first sample of a strip starts its run in its own column.
-        int32_t prevX = sp->sx;
-        int32_t prevY = sp->sy;
-        uint32_t prevColour = slot->colour;
-        for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++sp) {
-            DrawTiledRun(tg, prevX, prevY, prevColour, sp->sx, sp->sy, slot->colour, sp->depth, slot->height);
-            prevX = sp->sx;
-            prevY = sp->sy;
-            prevColour = slot->colour;
+        auto inStrip = [&](int32_t j) { return j < strips.maxSamples && slot[j].colour != kStripTerminator; };
+        // Runs that end left of the band fill none of its columns: the walk
+        // starts at the first sample in the band or right of it, from the one
+        // before. The first sample of a strip starts its run in its own column.
+        int32_t j = 0;
+        while (inStrip(j) && sp[j].sx < tg.xLo)
+            ++j;
+        const int32_t from = std::max(j - 1, 0);
+        int32_t prevX = sp[from].sx;
+        int32_t prevY = sp[from].sy;
+        uint32_t prevColour = slot[from].colour;
+        for (; inStrip(j); ++j) {
+            DrawTiledRun(
+                tg, cols, prevX, prevY, prevColour, sp[j].sx, sp[j].sy, slot[j].colour, sp[j].depth, slot[j].height);
+            prevX = sp[j].sx;
+            prevY = sp[j].sy;
+            prevColour = slot[j].colour;
         }
     }
 }
@@ -1014,10 +1017,14 @@ void RasteriseColumns(bool paintSky)
 {
     const TiledTarget whole = CurrentTiledTarget();
     RasterFeedback = 0;
-    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr || whole.colour == nullptr)
+    if (whole.W <= 0 || whole.H <= 0 || whole.columnTop == nullptr || whole.colour == nullptr ||
+        whole.rowStarts == nullptr)
         return;
     const StripRange strips = CurrentStrips();
     const int32_t bands = BandCount(whole.W);
+    // A load where a row's place would take a multiplication at every step.
+    for (int32_t r = 0; r < whole.H; ++r)
+        whole.rowStarts[r] = whole.Index(0, r);
 
     std::array<int32_t, kMaxBands> feedback{};
     WorkerPool::Shared().Run(bands, [&](int i) {
