@@ -122,6 +122,10 @@ QImage ImageOf(const Bitmap32& bitmap, QSize size)
 TForm1::TForm1(TForm2& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), Timer1(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
     keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
+    summitSearch_([this](std::vector<Summit> summits) {
+        summitLabels_.setSummits(std::move(summits));
+        PaintBox1Paint();
+    }),
     trackTimer_(new QTimer(this))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
@@ -284,7 +288,9 @@ void TForm1::OpenTile(const QByteArray& requestedPath)
     if (opening_)
         return;
     opening_ = true;
+    // Both read the landscape that the load is about to overwrite.
     recentring_.Stop();
+    const bool searching = summitSearch_.Stop();
     updateNow();
     const QRect outer = frameGeometry();
     const QRect loader = loadingWindow_.frameGeometry();
@@ -292,8 +298,12 @@ void TForm1::OpenTile(const QByteArray& requestedPath)
         outer.left() + (outer.width() - loader.width()) / 2, outer.top() + (outer.height() - loader.height()) / 2);
     const int result = loadingWindow_.LoadTile(nativePath, TheRenderParams, TheViewpoint);
     opening_ = false;
-    if (result != 0)
+    if (result != 0) {
+        // The landscape on screen stays, and so does the search for its summits.
+        if (searching)
+            findSummits();
         return;
+    }
     tilePath_ = nativePath;
     setTileTitle();
     summitLabels_.setSummits({});
@@ -320,6 +330,7 @@ void TForm1::takeOverSet(LoadedSet loaded)
         return;
     // The set drawn until now goes first, then the new one's levels are
     // drawn, before any frame of it.
+    summitSearch_.Stop();
     delete std::exchange(TheTerrain, loaded.terrain.release());
     if (loaded.levelsPending)
         BuildReliefLevels(*TheTerrain, [] {});

@@ -21,6 +21,7 @@
 #include "app/paintbox.h"
 #include "app/recentring.h"
 #include "app/summitlabels.h"
+#include "app/summitsearch.h"
 #include "ui_apunit1.h"
 
 class TForm2;
@@ -134,6 +135,7 @@ private:
     QElapsedTimer keyClock_;
     Recentring recentring_;
     SummitLabels summitLabels_;
+    SummitSearch summitSearch_;  // after the labels it fills, so that it stops first
     int highlightedLabel_ = -1;  // the label under the mouse, or -1
     GpxOverlay gpx_;
     // Flying along a track: its points, the distance to each from the

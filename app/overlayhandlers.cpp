@@ -43,8 +43,7 @@ void TForm1::findSummits()
     if (TheRenderParams.columns == 0 || !TheTerrain)
         return;
     const Terrain& terrain = *TheTerrain;
-    summitLabels_.setSummits(FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height));
-    PaintBox1Paint();
+    summitSearch_.Start(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
 }
 
 void TForm1::ToggleSummitLabels()

@@ -47,7 +47,7 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
             loaded->levelsPending = loaded->set.joined();
             if (error == TileError::None)
                 loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
-                    loaded->terrain->tileInfo.height);
+                    loaded->terrain->tileInfo.height, kSummitMinProminence, &stop_);
             else
                 loaded.reset();  // a neighbour that cannot be read stays a neighbour
         } catch (const std::bad_alloc&) {

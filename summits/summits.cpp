@@ -7,6 +7,7 @@ namespace {
 
 constexpr int64_t kMaxCells = int64_t(4) << 20;
 constexpr int32_t kHeightLevels = 1 << 15;  // 0 .. 32767 after the floor at sea level
+constexpr std::size_t kCellsBetweenStopChecks = std::size_t(1) << 16;
 
 // The grid as the search sees it: every sample, or the highest of each
 // block, with where that highest sample lies.
@@ -87,7 +88,8 @@ private:
  * but the one with the highest top ends there, its top's prominence being
  * its height above the saddle. Roots stay the tops, so the survivor of a
  * merge is simply the higher root. */
-std::vector<Summit> FindSummits(const int16_t* const* rows, int32_t width, int32_t height, int32_t minProminence)
+std::vector<Summit> FindSummits(
+    const int16_t* const* rows, int32_t width, int32_t height, int32_t minProminence, const std::atomic<bool>* stop)
 {
     std::vector<Summit> summits;
     if (width <= 0 || height <= 0)
@@ -115,8 +117,12 @@ std::vector<Summit> FindSummits(const int16_t* const* rows, int32_t width, int32
         const int16_t ha = grid.heights[std::size_t(a)], hb = grid.heights[std::size_t(b)];
         return ha != hb ? ha > hb : a < b;
     };
+    const auto stopped = [stop] { return stop != nullptr && stop->load(std::memory_order_relaxed); };
     Components components(cells);
-    for (const int32_t i : order) {
+    for (std::size_t k = 0; k < cells; ++k) {
+        if (k % kCellsBetweenStopChecks == 0 && stopped())
+            return {};
+        const int32_t i = order[k];
         const int32_t y = i / w, x = i % w;
         const int16_t saddle = grid.heights[std::size_t(i)];
         int32_t root = -1;

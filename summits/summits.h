@@ -3,6 +3,7 @@
 // prominence, the height a summit rises above the highest saddle that joins
 // it to higher ground.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -25,5 +26,8 @@ inline constexpr int32_t kSummitMinProminence = 100;  // metres
 // highest sample of each k x k block, so that the work and memory stay those
 // of one tile: tops keep their exact heights and positions, saddles may come
 // out up to a block's relief higher, prominences lower by as much.
-std::vector<Summit> FindSummits(
-    const int16_t* const* rows, int32_t width, int32_t height, int32_t minProminence = kSummitMinProminence);
+//
+// A search on a thread of its own ends early, with no summits, once `stop`
+// is set.
+std::vector<Summit> FindSummits(const int16_t* const* rows, int32_t width, int32_t height,
+    int32_t minProminence = kSummitMinProminence, const std::atomic<bool>* stop = nullptr);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -21,9 +22,9 @@ public:
                 rows_[std::size_t(r)][c] = int16_t(std::lround(heightAt(r, c)));
         }
     }
-    std::vector<Summit> Summits(int minProminence = kSummitMinProminence) const
+    std::vector<Summit> Summits(int minProminence = kSummitMinProminence, const std::atomic<bool>* stop = nullptr) const
     {
-        return FindSummits(rows_.data(), width_, height_, minProminence);
+        return FindSummits(rows_.data(), width_, height_, minProminence, stop);
     }
 
 private:
@@ -41,12 +42,18 @@ double Cone(int r, int c, int row, int column, double top, double slope)
 TEST(Summits, ConesSaddlesPlateausAndEdges)
 {
     // One cone: it rises its whole height above the sea around it.
-    const auto one = Grid(101, 81, [](int r, int c) { return Cone(r, c, 40, 50, 1500, 40); }).Summits();
+    const Grid cone(101, 81, [](int r, int c) { return Cone(r, c, 40, 50, 1500, 40); });
+    const auto one = cone.Summits();
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].row, 40);
     EXPECT_EQ(one[0].column, 50);
     EXPECT_EQ(one[0].height, 1500);
     EXPECT_EQ(one[0].prominence, 1500);
+    // The same search stopped from another thread ends with none.
+    std::atomic<bool> stop{true};
+    EXPECT_TRUE(cone.Summits(kSummitMinProminence, &stop).empty());
+    stop = false;
+    EXPECT_EQ(cone.Summits(kSummitMinProminence, &stop).size(), 1u);
 
     // Two cones whose flanks meet: the lower rises above the saddle between.
     const auto two = Grid(121, 61, [](int r, int c) {
