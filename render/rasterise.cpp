@@ -134,6 +134,18 @@ public:
 };
 #endif
 
+// A segment's colours at each column: its start colour throughout when
+// both ends have the same one.
+struct FlatColour {
+    uint32_t colour;
+    uint32_t Next() const { return colour; }
+};
+template <class Stepper> struct SteppedColour {
+    Stepper stepper;
+    uint32_t topByte;
+    uint32_t Next() { return topByte | stepper.Next(); }
+};
+
 // The frame buffers as one frame uses them, within the clipped frame size.
 struct Target {
     uint32_t* const* colourRows;
@@ -402,11 +414,12 @@ struct TiledColumns {
     int32_t* top;
     uint32_t* lastColour;
     const std::ptrdiff_t* rowStarts;
+    const int32_t* reciprocals;
     int32_t bottom;
 
     explicit TiledColumns(const TiledTarget& tg) :
         colour(tg.colour), depth(tg.depth), height(tg.height), top(tg.columnTop), lastColour(tg.columnColour),
-        rowStarts(tg.rowStarts), bottom(tg.H - 1)
+        rowStarts(tg.rowStarts), reciprocals(tg.reciprocals), bottom(tg.H - 1)
     {
     }
     static std::ptrdiff_t ColumnAt(int32_t x) { return std::ptrdiff_t(x) * kTileRows; }
@@ -503,6 +516,41 @@ inline void RaiseTiledColumnTwoRows(
     cols.height[at] = int16_t(height);
 }
 
+// RaiseTiledColumn for a rise of three rows or more from a top above the
+// bottom row, the top and the rise's rows all in one tile: they are
+// neighbours in memory, row y + i at i from row y.
+[[gnu::noinline]] void RaiseWithinTile(
+    const TiledColumns& cols, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    const int32_t count = cols.top[x] - y;
+    cols.top[x] = y;
+    const uint32_t prev = cols.lastColour[x] & kRgbMask;
+    cols.lastColour[x] = colour;
+    const std::ptrdiff_t at = TiledColumns::ColumnAt(x) + cols.RowAt(y);
+    uint32_t* const pixels = cols.colour + at;
+    uint32_t* const depths = cols.depth + at;
+    int16_t* const heights = cols.height + at;
+    pixels[count] = AveragePixels(pixels[count], prev);
+    // Row t - k takes the gradient's colour for k = 1 .. count - 1, which
+    // changes at every odd k, so the rows go in pairs; row y takes the colour
+    // itself.
+    auto rise = [&](auto colours) {
+        for (int32_t i = count - 1; i > 0; i -= 2) {
+            const uint32_t g = colours.Next();
+            pixels[i] = pixels[i - 1] = g;
+            depths[i] = depths[i - 1] = uint32_t(depth);
+            heights[i] = heights[i - 1] = int16_t(height);
+        }
+        pixels[0] = colour;
+        depths[0] = uint32_t(depth);
+        heights[0] = int16_t(height);
+    };
+    if (prev == colour)
+        rise(FlatColour{colour});
+    else
+        rise(PackedGradient(prev, colour, count, cols.reciprocals));
+}
+
 inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32_t x, int32_t y, uint32_t colour,
     int32_t depth, int32_t height)
 {
@@ -514,11 +562,12 @@ inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32
         return;
     }
     if (t - y > 1 || t == cols.bottom) {
-        if (t - y == 2 && t != cols.bottom) {
+        if (t - y == 2 && t != cols.bottom)
             RaiseTiledColumnTwoRows(cols, x, y, colour, depth, height);
-            return;
-        }
-        RaiseTiledColumn(tg, cols, x, y, colour, depth, height);
+        else if (t != cols.bottom && t / kTileRows == y / kTileRows)
+            RaiseWithinTile(cols, x, y, colour, depth, height);
+        else
+            RaiseTiledColumn(tg, cols, x, y, colour, depth, height);
         return;
     }
     const uint32_t prev = cols.lastColour[x] & kRgbMask;
@@ -534,18 +583,6 @@ inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32
         cols.height[at] = int16_t(height);
     }
 }
-
-// A segment's colours at each column: its start colour throughout when
-// both ends have the same one.
-struct FlatColour {
-    uint32_t colour;
-    uint32_t Next() const { return colour; }
-};
-template <class Stepper> struct SteppedColour {
-    Stepper stepper;
-    uint32_t topByte;
-    uint32_t Next() { return topByte | stepper.Next(); }
-};
 
 // A run's columns k = 1 .. end - 1 and each one's colour, which changes at
 // every odd k, so the columns go in pairs: pass() for each column before
