@@ -643,8 +643,8 @@ inline void HideTiledRun(const TiledColumns& cols, Colours colours, int32_t x0, 
         colours, c0, first, end, [] {}, [lastColour](int32_t k, uint32_t colour) { lastColour[k] = colour; });
 }
 
-// Whether every column of [a, b] has its top above row y. Runs that are
-// seen end at their first seen column, most of them early.
+// Whether every column of [a, b] has its top above row y. The scan stops at
+// the first column that is not, which for most runs that are seen is early.
 inline bool TopsAbove(const int32_t* top, int32_t a, int32_t b, int32_t y)
 {
     int32_t x = a;
