@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "app/summitsearch.h"
 #include "loading/terrain.h"
 
 namespace {
@@ -523,6 +524,46 @@ TEST_F(MapViewTest, NothingIsDrawnWithoutATile)
     EXPECT_EQ(mainWindow->PaintBox2->geometry(), before);
     EXPECT_TRUE(mainWindow->lbInfo2->text().isEmpty());
     EXPECT_EQ(TheRenderParams.paintSerial, 0);
+}
+
+// The summits search on a thread of its own: a search stopped before its
+// summits arrive never delivers them, even when it had already finished;
+// the next one delivers what the search finds.
+TEST(SummitSearchTest, OnlyTheLatestSearchDelivers)
+{
+    constexpr int kSide = 300;
+    std::vector<int16_t> samples(std::size_t(kSide) * kSide);
+    std::vector<const int16_t*> rows(kSide);
+    for (int r = 0; r < kSide; ++r) {
+        rows[std::size_t(r)] = &samples[std::size_t(r) * kSide];
+        for (int c = 0; c < kSide; ++c)
+            samples[std::size_t(r) * kSide + std::size_t(c)] =
+                int16_t(std::max(0, 1500 - 10 * std::abs(r - 100) - 10 * std::abs(c - 120)) +
+                    std::max(0, 1200 - 10 * std::abs(r - 200) - 10 * std::abs(c - 210)));
+    }
+    int deliveries = 0;
+    std::vector<Summit> delivered;
+    SummitSearch search([&](std::vector<Summit> summits) {
+        ++deliveries;
+        delivered = std::move(summits);
+    });
+    search.Start(rows.data(), kSide, kSide);
+    QThread::msleep(50);
+    EXPECT_TRUE(search.Stop());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(deliveries, 0);
+    EXPECT_FALSE(search.Stop());
+
+    search.Start(rows.data(), kSide, kSide);
+    search.Start(rows.data(), kSide, kSide);
+    QTRY_COMPARE(deliveries, 1);
+    const std::vector<Summit> expected = FindSummits(rows.data(), kSide, kSide);
+    ASSERT_EQ(delivered.size(), expected.size());
+    ASSERT_EQ(delivered.size(), 2u);
+    EXPECT_EQ(delivered[1].height, expected[1].height);
+    EXPECT_EQ(delivered[1].prominence, expected[1].prominence);
+    QTest::qWait(50);
+    EXPECT_EQ(deliveries, 1);
 }
 
 }  // namespace
