@@ -1047,17 +1047,28 @@ TileError LocateTile(const std::string& path, const ProductFile& file, TileCell&
     return TileError::None;
 }
 
-void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep)
+namespace {
+
+// The reduced levels from `first` on, each from the one before it (the
+// first from the relief itself), a pass step after each.
+void BuildLevelsFrom(Terrain& terrain, std::size_t first, const ProgressStep& passStep)
 {
     ReliefLevels& levels = terrain.reliefLevels;
-    BuildReliefHalfAndMap(
-        terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, levels[0], terrain.mapBitmap, rowStep);
-    passStep();  // the shading
-    passStep();  // the first reduced level
-    for (std::size_t level = 1; level < levels.size(); ++level) {
-        BuildReducedLevel(levels[level - 1], levels[level]);
+    for (std::size_t level = first; level < levels.size(); ++level) {
+        BuildReducedLevel(level == 0 ? terrain.tileInfo : levels[level - 1], levels[level]);
         passStep();
     }
+}
+
+}  // namespace
+
+void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep)
+{
+    BuildReliefHalfAndMap(terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, terrain.reliefLevels[0],
+        terrain.mapBitmap, rowStep);
+    passStep();  // the shading
+    passStep();  // the first reduced level
+    BuildLevelsFrom(terrain, 1, passStep);
     // The map's steps, one before its rows and one after, as BuildMapImage takes them.
     passStep();
     passStep();
@@ -1065,12 +1076,7 @@ void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressS
 
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep)
 {
-    const TileInfo* previous = &terrain.tileInfo;
-    for (TileInfo& level : terrain.reliefLevels) {
-        BuildReducedLevel(*previous, level);
-        passStep();
-        previous = &level;
-    }
+    BuildLevelsFrom(terrain, 0, passStep);
 }
 
 TileError LoadTileInto(
