@@ -15,11 +15,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "loading/avx2clone.h"
 #include "loading/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/viewstrips.h"
@@ -821,24 +823,185 @@ StripRange CurrentStrips()
     return {std::min(StripCount, kSampleStripSlots / pitch), pitch, std::min(kMaxStripSamples, pitch)};
 }
 
+// A sample's offsets from the eye, 1/256 cell, as Project takes them.
+struct SampleOffsets {
+    int64_t dx, dy, dz;
+};
+
+SampleOffsets OffsetsOf(const ProjectionRecord& p, int64_t zScale, const StripSample& sample)
+{
+    const int64_t dx = (int64_t(sample.col) << kCellFracBits) - p.eyeX;
+    const int64_t dy = (int64_t(sample.row) << kCellFracBits) - p.eyeY;
+    const int32_t seen = HeightSeenFromEye(sample.height, dx, dy, p.curvatureDrop);
+    return {dx, dy, SampleHeightUnits(seen, zScale, p.heightQuarters) - p.eyeZ};
+}
+
+/* Project for four samples at a time, in doubles. Within the limits that
+ * ExactProjection::For checks, every integer Project forms stays below 2^53
+ * in magnitude (offsets 2^29, rotations below 2^41 before the shift, focal
+ * products below 2^52), and there doubles give the very same integers:
+ *  - products, sums and scalings by powers of two of such integers are exact;
+ *  - x >> k is the nearest integer to x / 2^k - (2^k - 1) / 2^(k+1), which is
+ *    never halfway between two; adding and taking away 1.5 * 2^52 rounds to
+ *    the nearest integer below 2^51;
+ *  - for integers |a| < 2^53 and b > 0, the rounded a / b is off by at most
+ *    |a / b| 2^-53 < 1 / b, less than its distance to any other integer
+ *    than trunc(a / b) on the far side, so it truncates to that.
+ * Nothing is left to the rounding of a sum that could round otherwise, so
+ * an FMA or an SSE2-only build changes nothing either.
+ * Two vector divisions take the place of eight integer ones. */
+using Doubles = double __attribute__((vector_size(32)));
+using Ints = int32_t __attribute__((vector_size(16)));
+
+constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
+
+struct ExactProjection {
+    double eyeX, eyeY, eyeZ;
+    double cosAz, sinAz, cosPitch, sinPitch;  // the factors / 1024
+    double heightScale;  // SampleHeightUnits' factor / 4096
+    double focalX, focalY;
+    int32_t halfW, halfH;
+
+    // False where some integer could reach 2^53: only a projection no
+    // frame sets up, but ProjectionSetup takes any values.
+    static bool For(const ProjectionRecord& p, int64_t zScale, int32_t W, int32_t H, ExactProjection& out)
+    {
+        const auto within = [](int64_t v, int64_t limit) { return v >= -limit && v <= limit; };
+        const int64_t heightFactor = int64_t(kCellUnits) * zScale * p.heightQuarters;
+        if (!within(p.cosAz, kRotationUnit) || !within(p.sinAz, kRotationUnit) || !within(p.cosPitch, kRotationUnit) ||
+            !within(p.sinPitch, kRotationUnit) || !within(p.focalX, int64_t(1) << 21) ||
+            !within(p.focalY, int64_t(1) << 21) || !within(heightFactor, int64_t(1) << 20))
+            return false;
+        constexpr double kRotationScale = 1.0 / kRotationUnit;
+        out = {double(p.eyeX), double(p.eyeY), double(p.eyeZ), p.cosAz * kRotationScale, p.sinAz * kRotationScale,
+            p.cosPitch * kRotationScale, p.sinPitch * kRotationScale,
+            double(heightFactor) / double(1 << (kHeightScaleBits + 2)), double(p.focalX), double(p.focalY), W / 2,
+            H / 2};
+        return true;
+    }
+};
+
+// Projects the first `count` samples four at a time, as many as that takes
+// whole; returns how many it did. ProjectStrips' points, to the integer, for
+// strips that raise no feedback.
+VANTOREL_AVX2_CLONE int32_t ProjectFours(const ExactProjection& e, const ProjectionRecord& p, int32_t W, int32_t H,
+    const StripSample* slots, ScreenPoint* out, int32_t count)
+{
+    const double hold = double(kOffsetLimit);
+    const double screen = double(kScreenLimit);
+    const double nearDepth = double(kNearDepth);
+    const double nearSpread = double(kNearSpread);
+    // x / 2^k less this, rounded to the nearest, is x >> k.
+    constexpr double kRotationFloor = double(kRotationUnit - 1) / (2 * kRotationUnit);
+    constexpr double kHeightFloor = double((1 << (kHeightScaleBits + 2)) - 1) / (2 << (kHeightScaleBits + 2));
+    // In place, by reference: a vector argument by value has an ABI of its own.
+    const auto roundIn = [](Doubles& x) { x = (x + kRoundingShift) - kRoundingShift; };
+    // Bounds as whole vectors: the compiler then takes min and max.
+    const auto clampIn = [](Doubles& x, const Doubles& lo, const Doubles& hi) {
+        x = lo > x ? lo : x;
+        x = hi < x ? hi : x;
+    };
+    const Doubles zero{};
+    const Doubles holdLow = zero - hold, holdHigh = zero + hold;
+    const Doubles screenLow = zero - screen, screenHigh = zero + screen;
+    const Ints none{};
+    const Ints lastColumn = none + (W - 1), lastRow = none + (H - 1);
+    int32_t j = 0;
+    for (; j + 4 <= count; j += 4) {
+        Ints s[4];
+        for (int k = 0; k < 4; ++k)
+            std::memcpy(&s[k], &slots[j + k], sizeof s[k]);
+        // Four samples across into their fields.
+        const Ints colRow01 = __builtin_shufflevector(s[0], s[1], 0, 4, 1, 5);
+        const Ints colRow23 = __builtin_shufflevector(s[2], s[3], 0, 4, 1, 5);
+        const Ints heightColour01 = __builtin_shufflevector(s[0], s[1], 2, 6, 3, 7);
+        const Ints heightColour23 = __builtin_shufflevector(s[2], s[3], 2, 6, 3, 7);
+        Ints heights = __builtin_shufflevector(heightColour01, heightColour23, 0, 1, 4, 5);
+        if (p.curvatureDrop != 0)
+            for (int k = 0; k < 4; ++k) {
+                const StripSample& sample = slots[j + k];
+                heights[k] = HeightSeenFromEye(sample.height, (int64_t(sample.col) << kCellFracBits) - p.eyeX,
+                    (int64_t(sample.row) << kCellFracBits) - p.eyeY, p.curvatureDrop);
+            }
+        const Doubles col = __builtin_convertvector(__builtin_shufflevector(colRow01, colRow23, 0, 1, 4, 5), Doubles);
+        const Doubles row = __builtin_convertvector(__builtin_shufflevector(colRow01, colRow23, 2, 3, 6, 7), Doubles);
+        const Doubles seen = __builtin_convertvector(heights, Doubles);
+
+        Doubles dx = col * kCellUnits - e.eyeX;
+        Doubles dy = row * kCellUnits - e.eyeY;
+        Doubles dz = seen * e.heightScale - kHeightFloor;
+        roundIn(dz);
+        dz -= e.eyeZ;
+        clampIn(dx, holdLow, holdHigh);
+        clampIn(dy, holdLow, holdHigh);
+        clampIn(dz, holdLow, holdHigh);
+        Doubles u = dx * e.cosAz - dy * e.sinAz - kRotationFloor;
+        Doubles v = dx * e.sinAz + dy * e.cosAz - kRotationFloor;
+        roundIn(u);
+        roundIn(v);
+        Doubles w = v * e.cosPitch - dz * e.sinPitch - kRotationFloor;
+        Doubles h = v * e.sinPitch + dz * e.cosPitch - kRotationFloor;
+        roundIn(w);
+        roundIn(h);
+        // Near or behind the eye (see Project), without a branch.
+        const auto near = w < nearDepth;
+        const Doubles nearW = 1.0 > w ? 1.0 : w;
+        const Doubles spread = nearSpread * nearW;
+        Doubles nearU = -spread > u ? -spread : u;
+        nearU = spread < nearU ? spread : nearU;
+        u = near ? nearU : u;
+        h = near ? spread : h;
+        w = near ? nearW : w;
+        Doubles qx = e.focalX * u / w;
+        Doubles qy = e.focalY * h / w;
+        clampIn(qx, screenLow, screenHigh);
+        clampIn(qy, screenLow, screenHigh);
+        Ints sx = __builtin_convertvector(qx, Ints) + e.halfW;
+        Ints sy = __builtin_convertvector(qy, Ints) + e.halfH;
+        sx = none > sx ? none : sx;
+        sx = lastColumn < sx ? lastColumn : sx;
+        sy = none > sy ? none : sy;
+        sy = lastRow < sy ? lastRow : sy;
+        const Ints depth = __builtin_convertvector(w, Ints);
+        // Back to ScreenPoint's order, three fields a sample.
+        const Ints xy01 = __builtin_shufflevector(sx, sy, 0, 4, 1, 5);
+        const Ints yd12 = __builtin_shufflevector(sy, depth, 1, 5, 2, 6);
+        const Ints xy23 = __builtin_shufflevector(sx, sy, 2, 6, 3, 7);
+        const Ints points[3] = {__builtin_shufflevector(xy01, depth, 0, 1, 4, 2),
+            __builtin_shufflevector(yd12, sx, 0, 1, 6, 2), __builtin_shufflevector(xy23, depth, 6, 2, 3, 7)};
+        static_assert(sizeof points == 4 * sizeof(ScreenPoint));
+        for (int k = 0; k < 3; ++k)
+            std::memcpy(reinterpret_cast<char*>(out + j) + k * sizeof(Ints), &points[k], sizeof(Ints));
+    }
+    return j;
+}
+
 // Projects the samples of strips [first, last) into ProjectedSamples, each
-// clamped to the frame, and returns the feedback bits they raise.
+// clamped to the frame, and returns the feedback bits they raise. The
+// strips that raise none go four samples at a time where they can.
 int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t first, int32_t last)
 {
     const int32_t bottom = H - 1;
     const ProjectionRecord p = ProjectionSetup;
     const int64_t zScale = HeightScaleFor(p.metresPerCell);
+    ExactProjection exact{};
+    const bool inDoubles = ExactProjection::For(p, zScale, W, H, exact);
     int32_t feedback = 0;
     for (int32_t s = first; s < last; ++s) {
         const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
         ScreenPoint* out = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
-        for (int32_t j = 0; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
-            const int64_t px = int64_t(slot->col) << kCellFracBits;
-            const int64_t py = int64_t(slot->row) << kCellFracBits;
-            const int64_t dx = px - p.eyeX, dy = py - p.eyeY;
-            const int32_t seen = HeightSeenFromEye(slot->height, dx, dy, p.curvatureDrop);
-            const int64_t pz = SampleHeightUnits(seen, zScale, p.heightQuarters);
-            ScreenPoint sp = Project(p, W, H, HoldOffset(dx), HoldOffset(dy), HoldOffset(pz - p.eyeZ));
+        int32_t j = 0;
+        if (inDoubles && s >= kFeedbackStrips) {
+            int32_t count = 0;
+            while (count < strips.maxSamples && slot[count].colour != kStripTerminator)
+                ++count;
+            j = ProjectFours(exact, p, W, H, slot, out, count);
+            slot += j;
+            out += j;
+        }
+        for (; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
+            const SampleOffsets d = OffsetsOf(p, zScale, *slot);
+            ScreenPoint sp = Project(p, W, H, HoldOffset(d.dx), HoldOffset(d.dy), HoldOffset(d.dz));
             if (s < kFeedbackStrips && sp.sy < H) {
                 feedback |= s < kFeedbackNearStrips ? 2 : 1;
                 if (s == 0)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -367,4 +368,44 @@ TEST(RasteriseStrips, SameAsDrawingEverySegmentIntoTheRows)
         }
     }
     SetRasterBandLimit(0);
+}
+
+// Most strips are projected four samples at a time in doubles, which must
+// give ProjectPoint's integers for every sample: a floor or a quotient off
+// by one moves a point by a pixel or a depth unit that few frames show.
+// Steep views put samples next to and behind the eye, high ones make large
+// offsets, and the curved earth lowers the far samples.
+TEST(RasteriseStrips, ProjectsEverySampleAsProjectPointDoes)
+{
+    static const SyntheticTile hills(
+        801, [](int32_t c, int32_t r) { return int16_t((c * 37 + r * 91) % 500 + ((c / 30 + r / 30) % 2) * 700); });
+    PreparedBitmap();
+    const int32_t W = 1000, H = 333;
+    for (const bool curved : {false, true}) {
+        EarthCurvature = curved;
+        for (auto [azimuth, pitch, altitude] : {std::tuple{0.0, -3.0, 1000.0}, std::tuple{140.0, -75.0, 300.0},
+                 std::tuple{45.0, -10.0, 20000.0}, std::tuple{300.0, -20.0, 2500.0}}) {
+            Viewpoint v = hills.ViewOver(400, 400);
+            v.azimuth = v.renderAzimuth = azimuth;
+            v.pitch = pitch;
+            v.minAltitude = altitude;
+            hills.Build(W, H, v);
+            hills.Rasterise(v);
+            int64_t compared = 0;
+            for (int32_t s = 1; s < StripCount; ++s) {
+                const std::vector<StripSample> samples = StripSamples(s);
+                const ScreenPoint* sp = FrameBuffers.ProjectedSamples + std::size_t(s) * StripSlotPitch();
+                for (std::size_t j = 0; j < samples.size(); ++j, ++compared) {
+                    const ScreenPoint p = ProjectGridSample(samples[j].col, samples[j].row, samples[j].height);
+                    const ScreenPoint expected{std::clamp(p.sx, 0, W - 1), std::clamp(p.sy, 0, H - 1), p.depth};
+                    ASSERT_TRUE(sp[j].sx == expected.sx && sp[j].sy == expected.sy && sp[j].depth == expected.depth)
+                        << "azimuth " << azimuth << " pitch " << pitch << " curved " << curved << ": strip " << s
+                        << " sample " << j << " (" << sp[j].sx << ", " << sp[j].sy << ", " << sp[j].depth << "), not ("
+                        << expected.sx << ", " << expected.sy << ", " << expected.depth << ")";
+                }
+            }
+            EXPECT_GT(compared, 500);
+        }
+    }
+    EarthCurvature = false;
 }
