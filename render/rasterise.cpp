@@ -802,6 +802,9 @@ int32_t rasterBandLimit = 0;  // 0: one band per core
 // Frames narrower than this are filled in one band: a thread costs more.
 constexpr int32_t kMinBandColumns = 256;
 
+// Strips filled between two looks for finished tiles.
+constexpr int32_t kFinishedTileChecks = 8;
+
 int32_t BandCount(int32_t W)
 {
     const int32_t limit = rasterBandLimit > 0 ? rasterBandLimit : WorkerPool::Shared().threads();
@@ -1013,45 +1016,6 @@ int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t fi
     return feedback;
 }
 
-// Fills the target's columns from the projected strips, nearest first.
-void FillBand(const TiledTarget& tg, const StripRange& strips)
-{
-    const int32_t bottom = tg.H - 1;
-    const int32_t columns = tg.xHi - tg.xLo;
-    FillInts(tg.columnTop + tg.xLo, bottom, columns);
-    std::fill_n(tg.columnColour + tg.xLo, columns, kUntouchedColumn);
-    // The bottom row is ground right under the eye: grey, at depth 0.
-    for (int32_t x = tg.xLo; x < tg.xHi; ++x) {
-        tg.Colour(x, bottom) = kBottomRowColour;
-        tg.Depth(x, bottom) = 0;
-        tg.Height(x, bottom) = 0;
-    }
-
-    const TiledColumns cols(tg);
-    for (int32_t s = 0; s < strips.count; ++s) {
-        const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
-        const ScreenPoint* sp = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
-        auto inStrip = [&](int32_t j) { return j < strips.maxSamples && slot[j].colour != kStripTerminator; };
-        // Runs that end left of the band fill none of its columns: the walk
-        // starts at the first sample in the band or right of it, from the one
-        // before. The first sample of a strip starts its run in its own column.
-        int32_t j = 0;
-        while (inStrip(j) && sp[j].sx < tg.xLo)
-            ++j;
-        const int32_t from = std::max(j - 1, 0);
-        int32_t prevX = sp[from].sx;
-        int32_t prevY = sp[from].sy;
-        uint32_t prevColour = slot[from].colour;
-        for (; inStrip(j); ++j) {
-            DrawTiledRun(
-                tg, cols, prevX, prevY, prevColour, sp[j].sx, sp[j].sy, slot[j].colour, sp[j].depth, slot[j].height);
-            prevX = sp[j].sx;
-            prevY = sp[j].sy;
-            prevColour = slot[j].colour;
-        }
-    }
-}
-
 // Rows [a, b) of the tile at `tile`, whose first row is r0 and first column
 // x0, into the frame's rows, its first n columns.
 void CopyTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_t a, int32_t b, int32_t x0, int32_t n)
@@ -1133,15 +1097,16 @@ void CopyWholeTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, i
 #endif
 }
 
-// Copies columns [tg.xLo, tg.xHi) of the tiled copies into the frame's rows,
-// a row of tiles at a time so that the rows' pages are met together: rows
-// from each column's top down. With paintSky the rows above the top get the
-// sky and the top row is blended half and half with the sky above it.
-void CopyTilesToRows(const TiledTarget& tg, bool paintSky)
+// Copies columns [tg.xLo, tg.xHi) of rows [from, to) of the tiled copies
+// into the frame's rows, a row of tiles at a time so that the rows' pages are
+// met together; `from` is a tile's first row. Rows from each column's top
+// down: with paintSky the rows above the top get the sky and the top row is
+// blended half and half with the sky above it.
+void CopyTilesToRows(const TiledTarget& tg, bool paintSky, int32_t from, int32_t to)
 {
     const FrameBufferSet& fb = FrameBuffers;
     const int32_t H = tg.H;
-    for (int32_t r0 = 0; r0 < H; r0 += kTileRows) {
+    for (int32_t r0 = from; r0 < to; r0 += kTileRows) {
         const int32_t r1 = std::min(H, r0 + kTileRows);
         for (int32_t x0 = tg.xLo; x0 < tg.xHi; x0 += kTileColumns) {
             const int32_t n = std::min(kTileColumns, tg.xHi - x0);
@@ -1199,6 +1164,68 @@ void CopyTilesToRows(const TiledTarget& tg, bool paintSky)
     }
 }
 
+// The first row of the tiles that no later strip can write to: those wholly
+// below every column's top, since a strip only writes at or above a column's
+// top. Column 0 is left out: a run fills the columns right of its first
+// point, and no point lies left of column 0, so no strip ever fills it.
+int32_t FinishedTileRows(const TiledTarget& tg)
+{
+    int32_t lowestTop = 0;
+    for (int32_t x = std::max(tg.xLo, 1); x < tg.xHi; ++x)
+        lowestTop = std::max(lowestTop, tg.columnTop[x]);
+    return (lowestTop / kTileRows + 1) * kTileRows;
+}
+
+// Fills the target's columns from the projected strips, nearest first, and
+// copies them into the rows. Tiles are copied as soon as they are finished,
+// while the cache still holds most of them, rather than all at the end.
+void FillBand(const TiledTarget& tg, const StripRange& strips, bool paintSky)
+{
+    const int32_t bottom = tg.H - 1;
+    const int32_t columns = tg.xHi - tg.xLo;
+    FillInts(tg.columnTop + tg.xLo, bottom, columns);
+    std::fill_n(tg.columnColour + tg.xLo, columns, kUntouchedColumn);
+    // The bottom row is ground right under the eye: grey, at depth 0.
+    for (int32_t x = tg.xLo; x < tg.xHi; ++x) {
+        tg.Colour(x, bottom) = kBottomRowColour;
+        tg.Depth(x, bottom) = 0;
+        tg.Height(x, bottom) = 0;
+    }
+
+    const TiledColumns cols(tg);
+    int32_t copiedFrom = tg.H;
+    for (int32_t s = 0; s < strips.count; ++s) {
+        if (s % kFinishedTileChecks == kFinishedTileChecks - 1) {
+            const int32_t finished = FinishedTileRows(tg);
+            if (finished < copiedFrom) {
+                CopyTilesToRows(tg, paintSky, finished, copiedFrom);
+                copiedFrom = finished;
+            }
+        }
+        const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
+        const ScreenPoint* sp = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
+        auto inStrip = [&](int32_t j) { return j < strips.maxSamples && slot[j].colour != kStripTerminator; };
+        // Runs that end left of the band fill none of its columns: the walk
+        // starts at the first sample in the band or right of it, from the one
+        // before. The first sample of a strip starts its run in its own column.
+        int32_t j = 0;
+        while (inStrip(j) && sp[j].sx < tg.xLo)
+            ++j;
+        const int32_t from = std::max(j - 1, 0);
+        int32_t prevX = sp[from].sx;
+        int32_t prevY = sp[from].sy;
+        uint32_t prevColour = slot[from].colour;
+        for (; inStrip(j); ++j) {
+            DrawTiledRun(
+                tg, cols, prevX, prevY, prevColour, sp[j].sx, sp[j].sy, slot[j].colour, sp[j].depth, slot[j].height);
+            prevX = sp[j].sx;
+            prevY = sp[j].sy;
+            prevColour = slot[j].colour;
+        }
+    }
+    CopyTilesToRows(tg, paintSky, 0, copiedFrom);
+}
+
 // Where band i of `bands` starts: on a tile's first column, so that no two
 // bands share a tile or a cache line of a row.
 int32_t BandEdge(int32_t W, int32_t i, int32_t bands)
@@ -1234,8 +1261,7 @@ void RasteriseColumns(bool paintSky)
         TiledTarget tg = whole;
         tg.xLo = BandEdge(whole.W, i, bands);
         tg.xHi = BandEdge(whole.W, i + 1, bands);
-        FillBand(tg, strips);
-        CopyTilesToRows(tg, paintSky);
+        FillBand(tg, strips, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         RasterFeedback |= feedback[i];
