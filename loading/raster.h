@@ -12,7 +12,10 @@
 #include <vector>
 
 inline constexpr int kTileSamples = 3601;  // samples per tile row and column
-inline constexpr int kGridRowSlots = 4096;  // 16-bit slots reserved per grid row
+// 16-bit slots reserved per grid row. Not 4096: rows 8192 bytes apart would
+// all fall on the same few cache sets, and a view across the rows (a diagonal
+// strip reads a new row at every sample) would keep evicting its own lines.
+inline constexpr int kGridRowSlots = 4096 + 32;
 
 // Zero-filled storage. Large blocks are mapped afresh, as pages the system
 // has zeroed, and in huge pages where the system allows: a joined set's
