@@ -235,20 +235,37 @@ struct StripWalker {
     uint32_t* const* colourRows[4];  // relief level per spacing 1, 2, 4, 8
     int32_t capacity;  // samples a strip may hold
 
-    // Walks the lattice from (u0, v0) n steps of R in v, and writes the
-    // samples inside the tile to slots, then the terminator.
-    void Walk(int32_t u0, int32_t v0, int32_t n, int32_t spacingBits, StripSample* slots) const
+    // A strip's walk under way: the lattice from (u0, v0), n steps of R in
+    // v, writing the samples inside the tile to slots.
+    struct Cursor {
+        int32_t col, row;
+        int32_t error;
+        int32_t k;  // steps taken
+        int32_t n;
+        int32_t spacingBits;
+        int32_t written;
+        StripSample* slots;
+    };
+
+    Cursor Start(int32_t u0, int32_t v0, int32_t n, int32_t spacingBits, StripSample* slots) const
     {
-        const int32_t R = 1 << spacingBits;
+        return {eye.col + axes.colPerU * u0 + axes.colPerV * v0, eye.row + axes.rowPerU * u0 + axes.rowPerV * v0, M, 0,
+            n, spacingBits, 0, slots};
+    }
+
+    // Walks on to step `until` or the strip's end.
+    void Advance(Cursor& c, int32_t until) const
+    {
+        const int32_t R = 1 << c.spacingBits;
         const int32_t delta = signedL >= 0 ? R : -R;
-        int32_t col = eye.col + axes.colPerU * u0 + axes.colPerV * v0;
-        int32_t row = eye.row + axes.rowPerU * u0 + axes.rowPerV * v0;
         const int32_t colStepV = axes.colPerV * R, rowStepV = axes.rowPerV * R;
         const int32_t colStepU = axes.colPerU * delta, rowStepU = axes.rowPerU * delta;
-        uint32_t* const* colours = colourRows[spacingBits];
-        int32_t error = M;
-        int32_t written = 0;
-        for (int32_t k = 0; k < n && written < capacity; ++k) {
+        uint32_t* const* colours = colourRows[c.spacingBits];
+        const int32_t bits = c.spacingBits;
+        int32_t col = c.col, row = c.row, error = c.error, written = c.written;
+        const int32_t end = std::min(c.n, until);
+        int32_t k = c.k;
+        for (; k < end && written < capacity; ++k) {
             col += colStepV;
             row += rowStepV;
             error -= L;
@@ -258,15 +275,21 @@ struct StripWalker {
                 row += rowStepU;
             }
             if (uint32_t(col - 1) < colSpan && uint32_t(row - 1) < rowSpan) {
-                StripSample& s = slots[written++];
+                StripSample& s = c.slots[written++];
                 s.col = col;
                 s.row = row;
                 s.height = heightGrid[row][col];
-                s.colour = colours[row >> spacingBits][col >> spacingBits];
+                s.colour = colours[row >> bits][col >> bits];
             }
         }
-        slots[written].colour = kStripTerminator;
+        c.col = col;
+        c.row = row;
+        c.error = error;
+        c.k = written < capacity ? k : c.n;  // a full strip takes no more steps
+        c.written = written;
     }
+
+    static void Finish(const Cursor& c) { c.slots[c.written].colour = kStripTerminator; }
 };
 
 int32_t Interpolate(int64_t toFar, int32_t nearValue, int64_t fromNear, int32_t farValue, int64_t span)
@@ -290,6 +313,8 @@ constexpr int32_t MostStrips()
 // The walks of the frame being built: planned one after the other (each
 // strip's detail level follows from the one before), then walked side by side.
 std::array<StripWalk, MostStrips()> stripWalks;
+
+constexpr int32_t kAbreast = 8;  // strips walked side by side
 
 }  // namespace
 
@@ -417,6 +442,33 @@ StripLayout PlanStrips(
     return plan;
 }
 
+namespace {
+
+// Walks strips [first, last), at most kAbreast, a stretch of each in turn. A
+// strip across the grid's rows reads a new line of the heights and of the
+// relief at every sample, more lines along a long strip than the first-level
+// cache holds, while its neighbours read mostly the same ones.
+void WalkAbreast(const StripWalker& walker, int32_t first, int32_t last, StripSample* strips, int32_t pitch)
+{
+    constexpr int32_t kStretch = 128;  // steps
+    std::array<StripWalker::Cursor, kAbreast> cursors;
+    const int32_t abreast = last - first;
+    int32_t longest = 0;
+    for (int32_t a = 0; a < abreast; ++a) {
+        const StripWalk& walk = stripWalks[std::size_t(first + a)];
+        cursors[std::size_t(a)] =
+            walker.Start(walk.u0, walk.v0, walk.n, walk.spacingBits, strips + int64_t(first + a) * pitch);
+        longest = std::max(longest, walk.n);
+    }
+    for (int32_t until = kStretch; until - kStretch < longest; until += kStretch)
+        for (int32_t a = 0; a < abreast; ++a)
+            walker.Advance(cursors[std::size_t(a)], until);
+    for (int32_t a = 0; a < abreast; ++a)
+        StripWalker::Finish(cursors[std::size_t(a)]);
+}
+
+}  // namespace
+
 int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
     const int16_t* const* heightGrid, StripSample* strips)
 {
@@ -476,15 +528,13 @@ int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const Reli
         ++i;
     }
 
-    // Every strip writes its own slots only; every part takes every
-    // parts-th strip, so near and far strips are shared out evenly.
+    // Every strip writes its own slots only; the parts take turns at runs of
+    // kAbreast strips, so near and far strips are shared out evenly.
     const int32_t count = i;
     const int32_t parts = std::clamp(count, 1, WorkerPool::Shared().threads());
     WorkerPool::Shared().Run(parts, [&](int part) {
-        for (int32_t s = part; s < count; s += parts) {
-            const StripWalk& walk = stripWalks[std::size_t(s)];
-            walker.Walk(walk.u0, walk.v0, walk.n, walk.spacingBits, strips + int64_t(s) * pitch);
-        }
+        for (int32_t first = part * kAbreast; first < count; first += parts * kAbreast)
+            WalkAbreast(walker, first, std::min(count, first + kAbreast), strips, pitch);
     });
     return count;
 }
