@@ -460,9 +460,11 @@ void WalkAbreast(const StripWalker& walker, int32_t first, int32_t last, StripSa
             walker.Start(walk.u0, walk.v0, walk.n, walk.spacingBits, strips + int64_t(first + a) * pitch);
         longest = std::max(longest, walk.n);
     }
-    for (int32_t until = kStretch; until - kStretch < longest; until += kStretch)
+    for (int32_t until = 0; until < longest;) {
+        until += std::min(kStretch, longest - until);
         for (int32_t a = 0; a < abreast; ++a)
             walker.Advance(cursors[std::size_t(a)], until);
+    }
     for (int32_t a = 0; a < abreast; ++a)
         StripWalker::Finish(cursors[std::size_t(a)]);
 }
