@@ -681,7 +681,10 @@ void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, i
         const int32_t first = std::min(std::max(1, xLo - x0), end);
         const uint32_t topByte = c0 & ~kRgbMask;
         // Far terrain is mostly hidden whole; its rows can be left unstepped.
-        const bool hidden = TopsAbove(cols.top, x0 + first, std::min(x1, xHi - 1), std::min(y0, y1));
+        // So is a run along the bottom row, as near ground below the frame
+        // gives: a point there only leaves its colour, whatever the top.
+        const int32_t highest = std::min(y0, y1);
+        const bool hidden = highest == cols.bottom || TopsAbove(cols.top, x0 + first, std::min(x1, xHi - 1), highest);
         auto stepWith = [&](auto colours) {
             if (hidden)
                 HideTiledRun(cols, colours, x0, c0, first, end);
