@@ -143,16 +143,6 @@ EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid
     return placed;
 }
 
-ScreenPoint ProjectGridSample(int32_t column, int32_t row, int32_t height)
-{
-    const ProjectionRecord& p = ProjectionSetup;
-    const int64_t dx = (int64_t(column) << kCellFracBits) - p.eyeX, dy = (int64_t(row) << kCellFracBits) - p.eyeY;
-    const int32_t seen = HeightSeenFromEye(height, dx, dy, p.curvatureDrop);
-    const int64_t z = SampleHeightUnits(seen, HeightScaleFor(p.metresPerCell), p.heightQuarters);
-    const auto offset = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    return ProjectPoint(offset(dx), offset(dy), offset(z - p.eyeZ));
-}
-
 bool GridTopSeen(int32_t column, int32_t row, int32_t height, ScreenPoint& where)
 {
     // The ground just below the top may lie this much nearer and still be

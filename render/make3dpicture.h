@@ -29,13 +29,10 @@ struct EyePlacement {
 EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
     const Viewpoint& view, int32_t groundFollow);
 
-// Where the top of grid sample (column, row), `height` metres high, lands in
-// the last frame drawn, exactly as that frame placed its samples; depth is
-// in 1/256 cell like the depth buffer's, below kCellUnits behind the eye.
-ScreenPoint ProjectGridSample(int32_t column, int32_t row, int32_t height);
-// The same point if the last frame shows it: inside the frame, in front of
-// the eye, and not hidden by nearer ground according to the frame's depth
-// buffer (the ground drawn just below it is its own flank or lies farther).
+// Where ProjectGridSample puts the top of grid point (column, row), if the
+// last frame shows it: inside the frame, in front of the eye, and not hidden
+// by nearer ground according to the frame's depth buffer (the ground drawn
+// just below it is its own flank or lies farther).
 bool GridTopSeen(int32_t column, int32_t row, int32_t height, ScreenPoint& where);
 
 // The smoothed ground height under the viewpoint, metres. Starts at 0 and

@@ -829,17 +829,26 @@ StripRange CurrentStrips()
     return {std::min(StripCount, kSampleStripSlots / pitch), pitch, std::min(kMaxStripSamples, pitch)};
 }
 
-// A sample's offsets from the eye, 1/256 cell, as Project takes them.
+// The offsets from the eye of the top of grid point (column, row), `height`
+// metres high, 1/256 cell, as Project takes them once held.
 struct SampleOffsets {
     int64_t dx, dy, dz;
 };
 
-SampleOffsets OffsetsOf(const ProjectionRecord& p, int64_t zScale, const StripSample& sample)
+SampleOffsets OffsetsOf(const ProjectionRecord& p, int64_t zScale, int32_t column, int32_t row, int32_t height)
 {
-    const int64_t dx = (int64_t(sample.col) << kCellFracBits) - p.eyeX;
-    const int64_t dy = (int64_t(sample.row) << kCellFracBits) - p.eyeY;
-    const int32_t seen = HeightSeenFromEye(sample.height, dx, dy, p.curvatureDrop);
+    const int64_t dx = (int64_t(column) << kCellFracBits) - p.eyeX;
+    const int64_t dy = (int64_t(row) << kCellFracBits) - p.eyeY;
+    const int32_t seen = HeightSeenFromEye(height, dx, dy, p.curvatureDrop);
     return {dx, dy, SampleHeightUnits(seen, zScale, p.heightQuarters) - p.eyeZ};
+}
+
+// Where that point lands, before any clamping to the frame.
+ScreenPoint ProjectGridPoint(
+    const ProjectionRecord& p, int64_t zScale, int32_t W, int32_t H, int32_t column, int32_t row, int32_t height)
+{
+    const SampleOffsets d = OffsetsOf(p, zScale, column, row, height);
+    return Project(p, W, H, HoldOffset(d.dx), HoldOffset(d.dy), HoldOffset(d.dz));
 }
 
 /* Project for four samples at a time, in doubles. Within the limits that
@@ -867,6 +876,7 @@ struct ExactProjection {
     double heightScale;  // SampleHeightUnits' factor / 4096
     double focalX, focalY;
     int32_t halfW, halfH;
+    int64_t zScale;  // HeightScaleFor's, for the curved earth's heights
 
     // False where some integer could reach 2^53: only a projection no
     // frame sets up, but ProjectionSetup takes any values.
@@ -882,7 +892,7 @@ struct ExactProjection {
         out = {double(p.eyeX), double(p.eyeY), double(p.eyeZ), p.cosAz * kRotationScale, p.sinAz * kRotationScale,
             p.cosPitch * kRotationScale, p.sinPitch * kRotationScale,
             double(heightFactor) / double(1 << (kHeightScaleBits + 2)), double(p.focalX), double(p.focalY), W / 2,
-            H / 2};
+            H / 2, zScale};
         return true;
     }
 };
@@ -922,22 +932,24 @@ VANTOREL_AVX2_CLONE int32_t ProjectFours(const ExactProjection& e, const Project
         const Ints colRow23 = __builtin_shufflevector(s[2], s[3], 0, 4, 1, 5);
         const Ints heightColour01 = __builtin_shufflevector(s[0], s[1], 2, 6, 3, 7);
         const Ints heightColour23 = __builtin_shufflevector(s[2], s[3], 2, 6, 3, 7);
-        Ints heights = __builtin_shufflevector(heightColour01, heightColour23, 0, 1, 4, 5);
-        if (p.curvatureDrop != 0)
-            for (int k = 0; k < 4; ++k) {
-                const StripSample& sample = slots[j + k];
-                heights[k] = HeightSeenFromEye(sample.height, (int64_t(sample.col) << kCellFracBits) - p.eyeX,
-                    (int64_t(sample.row) << kCellFracBits) - p.eyeY, p.curvatureDrop);
-            }
+        const Ints heights = __builtin_shufflevector(heightColour01, heightColour23, 0, 1, 4, 5);
         const Doubles col = __builtin_convertvector(__builtin_shufflevector(colRow01, colRow23, 0, 1, 4, 5), Doubles);
         const Doubles row = __builtin_convertvector(__builtin_shufflevector(colRow01, colRow23, 2, 3, 6, 7), Doubles);
-        const Doubles seen = __builtin_convertvector(heights, Doubles);
 
         Doubles dx = col * kCellUnits - e.eyeX;
         Doubles dy = row * kCellUnits - e.eyeY;
-        Doubles dz = seen * e.heightScale - kHeightFloor;
-        roundIn(dz);
-        dz -= e.eyeZ;
+        Doubles dz;
+        if (p.curvatureDrop == 0) {
+            dz = __builtin_convertvector(heights, Doubles) * e.heightScale - kHeightFloor;
+            roundIn(dz);
+            dz -= e.eyeZ;
+        } else {
+            // The curved earth's drop takes 128-bit products: one sample at a time.
+            for (int k = 0; k < 4; ++k) {
+                const StripSample& sample = slots[j + k];
+                dz[k] = double(OffsetsOf(p, e.zScale, sample.col, sample.row, sample.height).dz);
+            }
+        }
         clampIn(dx, holdLow, holdHigh);
         clampIn(dy, holdLow, holdHigh);
         clampIn(dz, holdLow, holdHigh);
@@ -1006,8 +1018,7 @@ int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t fi
             out += j;
         }
         for (; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
-            const SampleOffsets d = OffsetsOf(p, zScale, *slot);
-            ScreenPoint sp = Project(p, W, H, HoldOffset(d.dx), HoldOffset(d.dy), HoldOffset(d.dz));
+            ScreenPoint sp = ProjectGridPoint(p, zScale, W, H, slot->col, slot->row, slot->height);
             if (s < kFeedbackStrips && sp.sy < H) {
                 feedback |= s < kFeedbackNearStrips ? 2 : 1;
                 if (s == 0)
@@ -1285,4 +1296,11 @@ void RasteriseStrips()
 void RasteriseStripsUnderSky()
 {
     RasteriseColumns(true);
+}
+
+ScreenPoint ProjectGridSample(int32_t column, int32_t row, int32_t height)
+{
+    const Target tg = CurrentTarget();
+    const ProjectionRecord& p = ProjectionSetup;
+    return ProjectGridPoint(p, HeightScaleFor(p.metresPerCell), tg.W, tg.H, column, row, height);
 }

@@ -51,6 +51,10 @@ void RasteriseStripsUnderSky();
 // either way.
 void SetRasterBandLimit(int32_t bands);
 ScreenPoint ProjectPoint(int32_t dx, int32_t dy, int32_t dz);
+// Where the top of grid point (column, row), `height` metres high, lands in
+// the last frame drawn, exactly as that frame placed its samples; depth is
+// in 1/256 cell like the depth buffer's, below kCellUnits behind the eye.
+ScreenPoint ProjectGridSample(int32_t column, int32_t row, int32_t height);
 void DrawSegment(
     int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t depth, int32_t height);
 void FillColumnSpan(int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height);
