@@ -350,6 +350,72 @@ inline void FillSpan(const Columns& tg, int32_t x, int32_t y, uint32_t colour, i
     }
 }
 
+// The rows of a run n columns long that falls or climbs e rows, column
+// after column from its first point's row y0: Bresenham's
+// "err -= e; while (err < 0) { y += step; err += n; }" with err starting at
+// n / 2. Here in one step: err stays within [0, n), so after the whole rows
+// of e / n it needs at most one more, and the branch-free form gives the
+// same rows. Most runs fall less than a row per column: no division for those.
+class BresenhamRows {
+public:
+    BresenhamRows(int32_t y0, int32_t n, int32_t e, int32_t step) :
+        y_(y0), err_(n >> 1), n_(n), step_(step), wholeRows_(e < n ? 0 : e / n * step), partRows_(e < n ? e : e % n)
+    {
+    }
+    int32_t Next()
+    {
+        err_ -= partRows_;
+        y_ += wholeRows_;
+        const int32_t carry = err_ >> 31;  // -1 where err < 0
+        y_ += carry & step_;
+        err_ += carry & n_;
+        return y_;
+    }
+
+private:
+    int32_t y_, err_, n_, step_, wholeRows_, partRows_;
+};
+
+// BresenhamRows' rows from one sum with 32 fraction bits: two registers
+// instead of six in the fill's busiest loop. After k columns Bresenham has
+// moved floor((k e + c) / n) rows, c = n - 1 - n / 2. The sum's start and
+// step are that quotient's for k = 0 and its step, each rounded up by less
+// than 2^-32, so after k < n steps the sum lies above the quotient by less
+// than n 2^-32, at most 1 / n where n <= 2^16. The quotient's fraction is a
+// multiple of 1 / n, so the sum never reaches the next whole row. Falling
+// rows count down from y0 + 1 - 2^-32, so that the floor of the sum is again
+// y0 less the quotient's floor.
+class FixedPointRows {
+public:
+    // Whether every run of a frame this size is stepped exactly: none is
+    // longer than the frame is wide, nor falls further than it is high.
+    static bool Covers(int32_t W, int32_t H) { return W <= kMaxLength && H <= kMaxLength; }
+
+    FixedPointRows(int32_t y0, int32_t n, int32_t e, int32_t step)
+    {
+        const auto un = uint64_t(n);
+        const auto roundedUp = [un](int32_t numerator) {
+            return int64_t(((uint64_t(numerator) << kFractionBits) + un - 1) / un);
+        };
+        const int64_t start = roundedUp(n - 1 - (n >> 1));
+        const int64_t slope = roundedUp(e);
+        const int64_t origin = int64_t(y0) << kFractionBits;
+        sum_ = step > 0 ? origin + start : origin + (kOne - 1) - start;
+        slope_ = step > 0 ? slope : -slope;
+    }
+    int32_t Next()
+    {
+        sum_ += slope_;
+        return int32_t(sum_ >> kFractionBits);
+    }
+
+private:
+    static constexpr int kFractionBits = 32;
+    static constexpr int64_t kOne = int64_t(1) << kFractionBits;
+    static constexpr int32_t kMaxLength = 1 << 16;
+    int64_t sum_, slope_;
+};
+
 template <class Columns>
 void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
     int32_t depth, int32_t height)
@@ -364,26 +430,14 @@ void DrawSpanRun(const Columns& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t
         return;
     }
     const int32_t n = x1 - x0;
-    const int32_t e = std::abs(y1 - y0);
-    const int32_t step = y0 < y1 ? 1 : -1;
-    // Bresenham's "err -= e; while (err < 0) { y += step; err += n; }" in one
-    // step: err stays within [0, n), so after the whole rows of e / n it needs
-    // at most one more, and the branch-free form gives the same rows.
-    // Most segments fall less than a row per column: no division for those.
-    const int32_t wholeRows = e < n ? 0 : e / n * step;
-    const int32_t partRows = e < n ? e : e % n;
+    BresenhamRows rows(y0, n, std::abs(y1 - y0), y0 < y1 ? 1 : -1);
     const bool blend = c0 != c1;
     GradientStepper gradient(c0, c1, n, tg.reciprocals);
     const uint32_t topByte = c0 & ~kRgbMask;
-    int32_t err = n >> 1;
     int32_t y = y0;
     uint32_t cur = c0;
     auto advance = [&](int32_t k) {
-        err -= partRows;
-        y += wholeRows;
-        const int32_t carry = err >> 31;  // -1 where err < 0
-        y += carry & step;
-        err += carry & n;
+        y = rows.Next();
         if (blend && (k & 1))
             cur = topByte | gradient.Next();
     };
@@ -444,6 +498,7 @@ struct TiledColumns {
     }
 };
 static_assert(kTilePixels == kTileColumns * kTileRows, "tiles lie side by side, column after column");
+static_assert((kTileRows & (kTileRows - 1)) == 0, "a row's tile is its bits above those of its place in the tile");
 
 [[gnu::noinline]] void RaiseTiledColumn(const TiledTarget& tg, const TiledColumns& cols, int32_t x, int32_t y,
     uint32_t colour, int32_t depth, int32_t height)
@@ -566,7 +621,7 @@ inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32
     if (t - y > 1 || t == cols.bottom) {
         if (t - y == 2 && t != cols.bottom)
             RaiseTiledColumnTwoRows(cols, x, y, colour, depth, height);
-        else if (t != cols.bottom && t / kTileRows == y / kTileRows)
+        else if (t != cols.bottom && (t ^ y) < kTileRows)  // one tile: rows differ below its bits
             RaiseWithinTile(cols, x, y, colour, depth, height);
         else
             RaiseTiledColumn(tg, cols, x, y, colour, depth, height);
@@ -613,25 +668,17 @@ inline void WalkRunColumns(Colours& colours, uint32_t c0, int32_t first, int32_t
 }
 
 // DrawSpanRun's steps over columns x0 + 1 .. x0 + end - 1, filling those from
-// x0 + first on.
-template <class Colours>
-inline void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colours colours, int32_t x0, int32_t y0,
-    uint32_t c0, int32_t n, int32_t wholeRows, int32_t partRows, int32_t step, int32_t first, int32_t end,
-    int32_t depth, int32_t height)
+// x0 + first on. Out of line and with its own copy of the columns, whose
+// address no call takes: its loop then has the registers to itself, and
+// need not read the buffers' pointers again after every store.
+template <class Colours, class Rows>
+[[gnu::noinline]] void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colours colours, Rows rows,
+    int32_t x0, uint32_t c0, int32_t first, int32_t end, int32_t depth, int32_t height)
 {
-    int32_t err = n >> 1;
-    int32_t y = y0;
-    auto advance = [&] {
-        err -= partRows;
-        y += wholeRows;
-        const int32_t carry = err >> 31;  // -1 where err < 0
-        y += carry & step;
-        err += carry & n;
-    };
-    WalkRunColumns(colours, c0, first, end, advance, [&](int32_t k, uint32_t colour) {
-        advance();
-        FillTiledSpan(tg, cols, x0 + k, y, colour, depth, height);
-    });
+    const TiledColumns local = cols;
+    WalkRunColumns(
+        colours, c0, first, end, [&] { rows.Next(); },
+        [&](int32_t k, uint32_t colour) { FillTiledSpan(tg, local, x0 + k, rows.Next(), colour, depth, height); });
 }
 
 // StepTiledRun for a run behind nearer terrain in all its columns: each
@@ -664,6 +711,7 @@ inline bool TopsAbove(const int32_t* top, int32_t a, int32_t b, int32_t y)
     return true;
 }
 
+template <class Rows>
 void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, int32_t y0, uint32_t c0, int32_t x1,
     int32_t y1, uint32_t c1, int32_t depth, int32_t height)
 {
@@ -675,8 +723,6 @@ void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, i
         const int32_t n = x1 - x0;
         const int32_t e = std::abs(y1 - y0);
         const int32_t step = y0 < y1 ? 1 : -1;
-        const int32_t wholeRows = e < n ? 0 : e / n * step;
-        const int32_t partRows = e < n ? e : e % n;
         const int32_t end = std::min(n, xHi - x0);
         const int32_t first = std::min(std::max(1, xLo - x0), end);
         const uint32_t topByte = c0 & ~kRgbMask;
@@ -689,7 +735,7 @@ void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, i
             if (hidden)
                 HideTiledRun(cols, colours, x0, c0, first, end);
             else
-                StepTiledRun(tg, cols, colours, x0, y0, c0, n, wholeRows, partRows, step, first, end, depth, height);
+                StepTiledRun(tg, cols, colours, Rows(y0, n, e, step), x0, c0, first, end, depth, height);
         };
         if (c0 == c1)
             stepWith(FlatColour{c0});
@@ -1193,7 +1239,7 @@ int32_t FinishedTileRows(const TiledTarget& tg)
 // Fills the target's columns from the projected strips, nearest first, and
 // copies them into the rows. Tiles are copied as soon as they are finished,
 // while the cache still holds most of them, rather than all at the end.
-void FillBand(const TiledTarget& tg, const StripRange& strips, bool paintSky)
+template <class Rows> void FillBand(const TiledTarget& tg, const StripRange& strips, bool paintSky)
 {
     const int32_t bottom = tg.H - 1;
     const int32_t columns = tg.xHi - tg.xLo;
@@ -1230,7 +1276,7 @@ void FillBand(const TiledTarget& tg, const StripRange& strips, bool paintSky)
         int32_t prevY = sp[from].sy;
         uint32_t prevColour = slot[from].colour;
         for (; inStrip(j); ++j) {
-            DrawTiledRun(
+            DrawTiledRun<Rows>(
                 tg, cols, prevX, prevY, prevColour, sp[j].sx, sp[j].sy, slot[j].colour, sp[j].depth, slot[j].height);
             prevX = sp[j].sx;
             prevY = sp[j].sy;
@@ -1275,7 +1321,10 @@ void RasteriseColumns(bool paintSky)
         TiledTarget tg = whole;
         tg.xLo = BandEdge(whole.W, i, bands);
         tg.xHi = BandEdge(whole.W, i + 1, bands);
-        FillBand(tg, strips, paintSky);
+        if (FixedPointRows::Covers(whole.W, whole.H))
+            FillBand<FixedPointRows>(tg, strips, paintSky);
+        else
+            FillBand<BresenhamRows>(tg, strips, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         RasterFeedback |= feedback[i];
