@@ -621,7 +621,7 @@ inline void FillTiledSpan(const TiledTarget& tg, const TiledColumns& cols, int32
     if (t - y > 1 || t == cols.bottom) {
         if (t - y == 2 && t != cols.bottom)
             RaiseTiledColumnTwoRows(cols, x, y, colour, depth, height);
-        else if (t != cols.bottom && (t ^ y) < kTileRows)  // one tile: rows differ below its bits
+        else if (t != cols.bottom && (t ^ y) < kTileRows)  // in one tile: t and y differ only below kTileRows
             RaiseWithinTile(cols, x, y, colour, depth, height);
         else
             RaiseTiledColumn(tg, cols, x, y, colour, depth, height);
