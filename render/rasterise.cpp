@@ -1157,69 +1157,97 @@ void CopyWholeTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, i
 #endif
 }
 
-// Copies columns [tg.xLo, tg.xHi) of rows [from, to) of the tiled copies
-// into the frame's rows, a row of tiles at a time so that the rows' pages are
-// met together; `from` is a tile's first row. Rows from each column's top
-// down: with paintSky the rows above the top get the sky and the top row is
-// blended half and half with the sky above it.
-void CopyTilesToRows(const TiledTarget& tg, bool paintSky, int32_t from, int32_t to)
+// The lowest and highest of the tops of a tile's columns.
+struct TileTops {
+    int32_t low, high;
+};
+
+TileTops TopsOf(const TiledTarget& tg, int32_t x0, int32_t n)
 {
+    TileTops tops{tg.H, 0};
+    for (int32_t i = 0; i < n; ++i) {
+        tops.low = std::min(tops.low, tg.columnTop[x0 + i]);
+        tops.high = std::max(tops.high, tg.columnTop[x0 + i]);
+    }
+    return tops;
+}
+
+// Rows [a, b) of the tile whose first row is r0 and first column x0, n
+// columns of it, into the frame's rows, from each column's top down: with
+// paintSky the rows above the top get the sky and the top row is blended
+// half and half with the sky above it.
+void CopyTileRowsUnderTops(
+    const TiledTarget& tg, bool paintSky, TileTops tops, int32_t r0, int32_t a, int32_t b, int32_t x0, int32_t n)
+{
+    if (!paintSky && b <= tops.low)
+        return;
     const FrameBufferSet& fb = FrameBuffers;
     const int32_t H = tg.H;
-    for (int32_t r0 = from; r0 < to; r0 += kTileRows) {
-        const int32_t r1 = std::min(H, r0 + kTileRows);
-        for (int32_t x0 = tg.xLo; x0 < tg.xHi; x0 += kTileColumns) {
-            const int32_t n = std::min(kTileColumns, tg.xHi - x0);
-            const int32_t* top = tg.columnTop + x0;
-            int32_t lowTop = H;
-            int32_t highTop = 0;
-            for (int32_t i = 0; i < n; ++i) {
-                lowTop = std::min(lowTop, top[i]);
-                highTop = std::max(highTop, top[i]);
+    const std::ptrdiff_t tile = tg.Index(x0, r0);
+    // Rows below every top of the tile: a plain transposition.
+    const int32_t inside = std::clamp(tops.high + 1, a, b);
+    if (n == kTileColumns)
+        CopyWholeTileRows(tg, tile, r0, inside, b, x0);
+    else
+        CopyTileRows(tg, tile, r0, inside, b, x0, n);
+    const int32_t* top = tg.columnTop + x0;
+    for (int32_t r = a; r < inside; ++r) {
+        uint32_t* colourOut = fb.ColourRows[r] + x0;
+        uint32_t* depthOut = fb.DepthRows[r] + x0;
+        int16_t* heightOut = fb.HeightRows[r] + x0;
+        const uint32_t* colour = tg.colour + tile + (r - r0);
+        const uint32_t* depth = tg.depth + tile + (r - r0);
+        const int16_t* height = tg.height + tile + (r - r0);
+        if (r < tops.low) {
+            if (paintSky) {
+                std::fill_n(colourOut, n, tg.skyRowColours[r]);
+                std::fill_n(depthOut, n, kSkyDepth);
+                std::fill_n(heightOut, n, int16_t(0));
             }
-            if (!paintSky && r1 <= lowTop)
-                continue;
-            const std::ptrdiff_t tile = tg.Index(x0, r0);
-            // Rows below every top of the tile: a plain transposition.
-            const int32_t inside = std::clamp(highTop + 1, r0, r1);
-            if (n == kTileColumns)
-                CopyWholeTileRows(tg, tile, r0, inside, r1, x0);
-            else
-                CopyTileRows(tg, tile, r0, inside, r1, x0, n);
-            for (int32_t r = r0; r < inside; ++r) {
-                uint32_t* colourOut = fb.ColourRows[r] + x0;
-                uint32_t* depthOut = fb.DepthRows[r] + x0;
-                int16_t* heightOut = fb.HeightRows[r] + x0;
-                const uint32_t* colour = tg.colour + tile + (r - r0);
-                const uint32_t* depth = tg.depth + tile + (r - r0);
-                const int16_t* height = tg.height + tile + (r - r0);
-                if (r < lowTop) {
-                    if (paintSky) {
-                        std::fill_n(colourOut, n, tg.skyRowColours[r]);
-                        std::fill_n(depthOut, n, kSkyDepth);
-                        std::fill_n(heightOut, n, int16_t(0));
-                    }
-                } else {
-                    for (int32_t i = 0; i < n; ++i) {
-                        const int32_t t = top[i];
-                        if (r < t) {
-                            if (paintSky) {
-                                colourOut[i] = tg.skyRowColours[r];
-                                depthOut[i] = kSkyDepth;
-                                heightOut[i] = 0;
-                            }
-                            continue;
-                        }
-                        uint32_t c = colour[i * kTileRows];
-                        // The skyline: the terrain's top row half and half with the sky above it.
-                        if (paintSky && r == t && t > 0 && t < H - 1)
-                            c = AveragePixels(tg.skyRowColours[r - 1], c);
-                        colourOut[i] = c;
-                        depthOut[i] = depth[i * kTileRows];
-                        heightOut[i] = height[i * kTileRows];
-                    }
+            continue;
+        }
+        for (int32_t i = 0; i < n; ++i) {
+            const int32_t t = top[i];
+            if (r < t) {
+                if (paintSky) {
+                    colourOut[i] = tg.skyRowColours[r];
+                    depthOut[i] = kSkyDepth;
+                    heightOut[i] = 0;
                 }
+                continue;
             }
+            uint32_t c = colour[i * kTileRows];
+            // The skyline: the terrain's top row half and half with the sky above it.
+            if (paintSky && r == t && t > 0 && t < H - 1)
+                c = AveragePixels(tg.skyRowColours[r - 1], c);
+            colourOut[i] = c;
+            depthOut[i] = depth[i * kTileRows];
+            heightOut[i] = height[i * kTileRows];
+        }
+    }
+}
+
+// Copies columns [tg.xLo, tg.xHi) of rows [from, to) of the tiled copies
+// into the frame's rows (see CopyTileRowsUnderTops); `from` is a tile's first
+// row. Within a row of tiles the rows go four at a time across up to 32
+// tiles, so that the frame's rows are written in a dozen long runs, which the
+// processor's prefetching follows, rather than in 48 short ones per tile.
+void CopyTilesToRows(const TiledTarget& tg, bool paintSky, int32_t from, int32_t to)
+{
+    constexpr int32_t kTilesAtOnce = 32;
+    constexpr int32_t kRowsAtOnce = 4;  // CopyWholeTileRows' transposition
+    for (int32_t r0 = from; r0 < to; r0 += kTileRows) {
+        const int32_t r1 = std::min(tg.H, r0 + kTileRows);
+        for (int32_t x = tg.xLo; x < tg.xHi; x += kTilesAtOnce * kTileColumns) {
+            const int32_t tiles = std::min(kTilesAtOnce, (tg.xHi - x + kTileColumns - 1) / kTileColumns);
+            std::array<TileTops, kTilesAtOnce> tops;
+            const auto columnsOf = [&](int32_t i) { return std::min(kTileColumns, tg.xHi - x - i * kTileColumns); };
+            for (int32_t i = 0; i < tiles; ++i)
+                tops[i] = TopsOf(tg, x + i * kTileColumns, columnsOf(i));
+            for (int32_t a = r0; a < r1; a += kRowsAtOnce)
+                for (int32_t i = 0; i < tiles; ++i)
+                    CopyTileRowsUnderTops(tg, paintSky, tops[i], r0, a, std::min(a + kRowsAtOnce, r1),
+                        x + i * kTileColumns, columnsOf(i));
         }
     }
 }
