@@ -668,9 +668,10 @@ inline void WalkRunColumns(Colours& colours, uint32_t c0, int32_t first, int32_t
 }
 
 // DrawSpanRun's steps over columns x0 + 1 .. x0 + end - 1, filling those from
-// x0 + first on. Out of line and with its own copy of the columns, whose
-// address no call takes: its loop then has the registers to itself, and
-// need not read the buffers' pointers again after every store.
+// x0 + first on. Out of line, so that its loop has the registers to itself,
+// and with its own const copy of the columns: a store through the pixel
+// pointers cannot change that copy, so the loop need not read the buffers'
+// pointers again after every store.
 template <class Colours, class Rows>
 [[gnu::noinline]] void StepTiledRun(const TiledTarget& tg, const TiledColumns& cols, Colours colours, Rows rows,
     int32_t x0, uint32_t c0, int32_t first, int32_t end, int32_t depth, int32_t height)
@@ -865,6 +866,19 @@ struct StripRange {
     int32_t count;
     int32_t pitch;  // slots from one strip to the next
     int32_t maxSamples;  // read of a strip without terminator
+
+    // Whether sample j of the strip at `slot` is one: before its terminator.
+    bool Holds(const StripSample* slot, int32_t j) const
+    {
+        return j < maxSamples && slot[j].colour != kStripTerminator;
+    }
+    int32_t LengthOf(const StripSample* slot) const
+    {
+        int32_t n = 0;
+        while (Holds(slot, n))
+            ++n;
+        return n;
+    }
 };
 
 StripRange CurrentStrips()
@@ -958,7 +972,8 @@ VANTOREL_AVX2_CLONE int32_t ProjectFours(const ExactProjection& e, const Project
     constexpr double kHeightFloor = double((1 << (kHeightScaleBits + 2)) - 1) / (2 << (kHeightScaleBits + 2));
     // In place, by reference: a vector argument by value has an ABI of its own.
     const auto roundIn = [](Doubles& x) { x = (x + kRoundingShift) - kRoundingShift; };
-    // Bounds as whole vectors: the compiler then takes min and max.
+    // Bounds as whole vectors, four samples at a time. (GCC makes each a
+    // compare and a blend, not a min or max, since NaNs are not ruled out.)
     const auto clampIn = [](Doubles& x, const Doubles& lo, const Doubles& hi) {
         x = lo > x ? lo : x;
         x = hi < x ? hi : x;
@@ -1054,23 +1069,16 @@ int32_t ProjectStrips(int32_t W, int32_t H, const StripRange& strips, int32_t fi
     for (int32_t s = first; s < last; ++s) {
         const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
         ScreenPoint* out = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
-        int32_t j = 0;
-        if (inDoubles && s >= kFeedbackStrips) {
-            int32_t count = 0;
-            while (count < strips.maxSamples && slot[count].colour != kStripTerminator)
-                ++count;
-            j = ProjectFours(exact, p, W, H, slot, out, count);
-            slot += j;
-            out += j;
-        }
-        for (; j < strips.maxSamples && slot->colour != kStripTerminator; ++j, ++slot, ++out) {
-            ScreenPoint sp = ProjectGridPoint(p, zScale, W, H, slot->col, slot->row, slot->height);
+        const int32_t count = strips.LengthOf(slot);
+        int32_t j = inDoubles && s >= kFeedbackStrips ? ProjectFours(exact, p, W, H, slot, out, count) : 0;
+        for (; j < count; ++j) {
+            ScreenPoint sp = ProjectGridPoint(p, zScale, W, H, slot[j].col, slot[j].row, slot[j].height);
             if (s < kFeedbackStrips && sp.sy < H) {
                 feedback |= s < kFeedbackNearStrips ? 2 : 1;
                 if (s == 0)
                     sp.sy = bottom;  // the nearest strip only colours the bottom row's columns
             }
-            *out = {std::clamp(sp.sx, 0, W - 1), std::clamp(sp.sy, 0, bottom), sp.depth};
+            out[j] = {std::clamp(sp.sx, 0, W - 1), std::clamp(sp.sy, 0, bottom), sp.depth};
         }
     }
     return feedback;
@@ -1292,18 +1300,17 @@ template <class Rows> void FillBand(const TiledTarget& tg, const StripRange& str
         }
         const StripSample* slot = FrameBuffers.SampleStrips + int64_t(s) * strips.pitch;
         const ScreenPoint* sp = FrameBuffers.ProjectedSamples + int64_t(s) * strips.pitch;
-        auto inStrip = [&](int32_t j) { return j < strips.maxSamples && slot[j].colour != kStripTerminator; };
         // Runs that end left of the band fill none of its columns: the walk
         // starts at the first sample in the band or right of it, from the one
         // before. The first sample of a strip starts its run in its own column.
         int32_t j = 0;
-        while (inStrip(j) && sp[j].sx < tg.xLo)
+        while (strips.Holds(slot, j) && sp[j].sx < tg.xLo)
             ++j;
         const int32_t from = std::max(j - 1, 0);
         int32_t prevX = sp[from].sx;
         int32_t prevY = sp[from].sy;
         uint32_t prevColour = slot[from].colour;
-        for (; inStrip(j); ++j) {
+        for (; strips.Holds(slot, j); ++j) {
             DrawTiledRun<Rows>(
                 tg, cols, prevX, prevY, prevColour, sp[j].sx, sp[j].sy, slot[j].colour, sp[j].depth, slot[j].height);
             prevX = sp[j].sx;
