@@ -16,6 +16,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -114,6 +115,19 @@ public:
         sum_ = _mm_add_epi32(sum_, step_);
         const __m128i words = _mm_packs_epi32(bytes, bytes);
         return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+    }
+    // The colours of the next four calls of Next, in order, one a lane.
+    __m128i NextFour()
+    {
+        const __m128i s1 = _mm_add_epi32(sum_, step_);
+        const __m128i s2 = _mm_add_epi32(s1, step_);
+        const __m128i s3 = _mm_add_epi32(s2, step_);
+        const __m128i words01 =
+            _mm_packs_epi32(_mm_srli_epi32(sum_, kReciprocalBits), _mm_srli_epi32(s1, kReciprocalBits));
+        const __m128i words23 =
+            _mm_packs_epi32(_mm_srli_epi32(s2, kReciprocalBits), _mm_srli_epi32(s3, kReciprocalBits));
+        sum_ = _mm_add_epi32(s3, step_);
+        return _mm_packus_epi16(words01, words23);
     }
 
 private:
@@ -682,6 +696,27 @@ template <class Colours, class Rows>
         [&](int32_t k, uint32_t colour) { FillTiledSpan(tg, local, x0 + k, rows.Next(), colour, depth, height); });
 }
 
+#if defined(__SSE2__)
+// A run's colours at columns 1 .. columns into out[0 ..], the colour
+// changing at every odd column as in WalkRunColumns.
+inline void PutHiddenGradient(uint32_t* out, int32_t columns, SteppedColour<PackedGradient> colours)
+{
+    const __m128i topByte = _mm_set1_epi32(int32_t(colours.topByte));
+    int32_t i = 0;
+    for (; i + 8 <= columns; i += 8) {
+        const __m128i four = _mm_or_si128(colours.stepper.NextFour(), topByte);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi32(four, four));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 4), _mm_unpackhi_epi32(four, four));
+    }
+    for (; i < columns; i += 2) {
+        const uint32_t colour = colours.Next();
+        out[i] = colour;
+        if (i + 1 < columns)
+            out[i + 1] = colour;
+    }
+}
+#endif
+
 // StepTiledRun for a run behind nearer terrain in all its columns: each
 // column only takes its colour, as the start of its next gradient, and the
 // run's rows are not needed.
@@ -689,6 +724,16 @@ template <class Colours>
 inline void HideTiledRun(const TiledColumns& cols, Colours colours, int32_t x0, uint32_t c0, int32_t first, int32_t end)
 {
     uint32_t* lastColour = cols.lastColour + x0;
+#if defined(__SSE2__)
+    // Most columns a frame passes lie in hidden runs of far terrain: a
+    // gradient from the run's first column on goes eight columns at a time.
+    if constexpr (std::is_same_v<Colours, SteppedColour<PackedGradient>>) {
+        if (first == 1) {
+            PutHiddenGradient(lastColour + 1, end - 1, colours);
+            return;
+        }
+    }
+#endif
     WalkRunColumns(
         colours, c0, first, end, [] {}, [lastColour](int32_t k, uint32_t colour) { lastColour[k] = colour; });
 }
