@@ -697,9 +697,10 @@ template <class Colours, class Rows>
 }
 
 #if defined(__SSE2__)
-// A run's colours at columns 1 .. columns into out[0 ..], the colour
-// changing at every odd column as in WalkRunColumns.
-inline void PutHiddenGradient(uint32_t* out, int32_t columns, SteppedColour<PackedGradient> colours)
+// A run's colours from its column 1 on into out[0 ..], as WalkRunColumns
+// gives them, eight columns (four of the gradient's steps) at a time while
+// at least eight of `columns` are left; returns how many it wrote.
+inline int32_t PutGradientEights(uint32_t* out, int32_t columns, SteppedColour<PackedGradient>& colours)
 {
     const __m128i topByte = _mm_set1_epi32(int32_t(colours.topByte));
     int32_t i = 0;
@@ -708,12 +709,7 @@ inline void PutHiddenGradient(uint32_t* out, int32_t columns, SteppedColour<Pack
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi32(four, four));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 4), _mm_unpackhi_epi32(four, four));
     }
-    for (; i < columns; i += 2) {
-        const uint32_t colour = colours.Next();
-        out[i] = colour;
-        if (i + 1 < columns)
-            out[i + 1] = colour;
-    }
+    return i;
 }
 #endif
 
@@ -726,11 +722,13 @@ inline void HideTiledRun(const TiledColumns& cols, Colours colours, int32_t x0, 
     uint32_t* lastColour = cols.lastColour + x0;
 #if defined(__SSE2__)
     // Most columns a frame passes lie in hidden runs of far terrain: a
-    // gradient from the run's first column on goes eight columns at a time.
+    // gradient from the run's first column on goes eight columns at a time,
+    // and the walk below takes the rest, an even number of columns on.
     if constexpr (std::is_same_v<Colours, SteppedColour<PackedGradient>>) {
         if (first == 1) {
-            PutHiddenGradient(lastColour + 1, end - 1, colours);
-            return;
+            const int32_t done = PutGradientEights(lastColour + 1, end - 1, colours);
+            lastColour += done;
+            end -= done;
         }
     }
 #endif
