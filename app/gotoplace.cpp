@@ -17,12 +17,12 @@
 #include <QKeySequence>
 #include <QLineEdit>
 
-#include "app/apunit1.h"
-#include "app/coordinates.h"
+#include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
-#include "loading/tilename.h"
-#include "loading/tilereader.h"
+#include "core/coordinates.h"
+#include "elevation/tilename.h"
+#include "elevation/tilereader.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ QString CellName(const Cell& cell)
 
 // A tile of `cell` beside the loaded one: any product whose name gives that
 // cell.
-std::optional<QByteArray> NeighbourTile(const TForm1& window, const Cell& cell)
+std::optional<QByteArray> NeighbourTile(const MainWindow& window, const Cell& cell)
 {
     if (window.TilePath().isEmpty())
         return std::nullopt;
@@ -71,7 +71,7 @@ std::optional<QByteArray> NeighbourTile(const TForm1& window, const Cell& cell)
     return std::nullopt;
 }
 
-void AskAndGo(TForm1& window)
+void AskAndGo(MainWindow& window)
 {
     if (TheRenderParams.columns == 0)
         return;
@@ -97,7 +97,7 @@ void AddAction(QWidget* owner, const QString& text, QKeySequence keys, const std
 
 }  // namespace
 
-void GoToPlace(TForm1& window, const QString& text)
+void GoToPlace(MainWindow& window, const QString& text)
 {
     const std::optional<GeoPosition> position = ParsePosition(text.toStdString());
     if (!position) {
@@ -120,16 +120,16 @@ void GoToPlace(TForm1& window, const QString& text)
         if (!Covers(TheRenderParams, *position))
             return;
     }
-    window.Timer1->stop();
+    window.demoTimer->stop();
     window.MoveViewTo(position->latitude, position->longitude, azimuth);
 }
 
-void AddGoToPlace(TForm1& window)
+void AddGoToPlace(MainWindow& window)
 {
-    TForm1* w = &window;
-    AddAction(window.PaintBox1, QCoreApplication::translate("GoToPlace", "場所へ移動…"),
+    MainWindow* w = &window;
+    AddAction(window.view3d, QCoreApplication::translate("GoToPlace", "場所へ移動…"),
         QKeySequence(Qt::CTRL | Qt::Key_G), [w] { AskAndGo(*w); });
-    QLabel* status = window.lbInfo2;
+    QLabel* status = window.statusLine;
     status->setContextMenuPolicy(Qt::ActionsContextMenu);
     AddAction(status, QCoreApplication::translate("GoToPlace", "位置をコピー"), {},
         [status] { QGuiApplication::clipboard()->setText(status->text()); });

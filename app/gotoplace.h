@@ -6,11 +6,11 @@
 
 #include <QString>
 
-class TForm1;
+class MainWindow;
 
 // Moves the eye to the position in `text` (coordinates.h), keeping its
 // azimuth. Says why not when the text is no position or no tile at hand
 // covers it.
-void GoToPlace(TForm1& window, const QString& text);
+void GoToPlace(MainWindow& window, const QString& text);
 
-void AddGoToPlace(TForm1& window);
+void AddGoToPlace(MainWindow& window);

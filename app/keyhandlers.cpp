@@ -7,11 +7,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/apunit1.h"
+#include "app/mainwindow.h"
 #include "app/sharedstate.h"
-#include "loading/leadinginteger.h"
-#include "loading/tilereader.h"
-#include "render/make3dpicture.h"
+#include "core/leadinginteger.h"
+#include "elevation/tilereader.h"
+#include "render/frame.h"
 
 namespace {
 
@@ -25,10 +25,10 @@ constexpr int kExaggerationMax = 12;  // x 3.0
 
 }  // namespace
 
-void TForm1::setUpKeyboard()
+void MainWindow::setUpKeyboard()
 {
     keyTimer_->setInterval(kKeyTickMs);
-    connect(keyTimer_, &QTimer::timeout, this, &TForm1::KeyTimerTick);
+    connect(keyTimer_, &QTimer::timeout, this, &MainWindow::KeyTimerTick);
     // The window keeps the focus: a button that took it would swallow Space
     // and the arrow keys.
     setFocusPolicy(Qt::StrongFocus);
@@ -36,7 +36,7 @@ void TForm1::setUpKeyboard()
         button->setFocusPolicy(Qt::NoFocus);
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event)
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;  // the key clock moves a held key on
@@ -55,7 +55,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     }
     switch (event->key()) {
     case Qt::Key_Home: ReturnToStartView(); break;
-    case Qt::Key_Space: BtnDemoClick(BtnDemo); break;
+    case Qt::Key_Space: DemoClick(demoButton); break;
     case Qt::Key_F11: isFullScreen() ? showNormal() : showFullScreen(); break;
     case Qt::Key_F1: ShowKeysHelp(); break;
     case Qt::Key_BracketRight: StepExaggeration(1); break;
@@ -65,7 +65,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
         if (event->modifiers() & Qt::ControlModifier)
             return QWidget::keyPressEvent(event);
         EarthCurvature = !EarthCurvature;
-        PaintBox1Paint();
+        PaintView3d();
         break;
     case Qt::Key_F: trackTimer_->isActive() ? stopTrackFlight() : startTrackFlight(); break;
     case Qt::Key_Delete: clearGpx(); break;
@@ -73,7 +73,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void TForm1::keyReleaseEvent(QKeyEvent* event)
+void MainWindow::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
@@ -83,7 +83,7 @@ void TForm1::keyReleaseEvent(QKeyEvent* event)
         QWidget::keyReleaseEvent(event);
 }
 
-void TForm1::KeyTimerTick()
+void MainWindow::KeyTimerTick()
 {
     // A window that lost the focus hears no releases.
     if (!isActiveWindow())
@@ -95,27 +95,27 @@ void TForm1::KeyTimerTick()
     const double seconds = double(std::clamp<qint64>(keyClock_.restart(), kKeyTickMs, kKeyStepMaxMs)) / 1000;
     if (TheRenderParams.columns == 0)
         return;
-    const double stepMetres = double(LeadingInteger(BtnFore->toolTip().toStdString()));
+    const double stepMetres = double(LeadingInteger(forwardButton->toolTip().toStdString()));
     keyFlight_.apply(
         TheViewpoint, TheRenderParams, stepMetres, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
-    PaintBox1Paint();
+    PaintView3d();
 }
 
-void TForm1::ReturnToStartView()
+void MainWindow::ReturnToStartView()
 {
     if (TheRenderParams.columns == 0)
         return;
     ResetViewpoint(TheViewpoint, {TheRenderParams.centreLat, TheRenderParams.centreLon});
-    PaintBox1Paint();
+    PaintView3d();
 }
 
-void TForm1::StepExaggeration(int quarters)
+void MainWindow::StepExaggeration(int quarters)
 {
     HeightExaggeration = std::clamp(HeightExaggeration + quarters, kExaggerationMin, kExaggerationMax);
-    PaintBox1Paint();
+    PaintView3d();
 }
 
-void TForm1::ShowKeysHelp()
+void MainWindow::ShowKeysHelp()
 {
     QMessageBox::information(this, windowTitle(),
         tr("← →\t向きを変える\n"

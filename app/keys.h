@@ -8,7 +8,7 @@
 
 #include <Qt>
 
-#include "app/terrainstate.h"
+#include "core/viewrecords.h"
 
 enum class KeyMotion {
     TurnLeft,

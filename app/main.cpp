@@ -8,11 +8,11 @@
 #include <QApplication>
 #include <QLocale>
 
-#include "app/apunit1.h"
 #include "app/commandline.h"
 #include "app/language.h"
+#include "app/loadingwindow.h"
+#include "app/mainwindow.h"
 #include "app/messagebox.h"
-#include "loading/unitfileload.h"
 
 namespace {
 
@@ -61,9 +61,9 @@ int main(int argc, char* argv[])
     try {
         // The loading window creates the run's large buffers, which the main
         // window's views draw from.
-        TForm2 loadingWindow;
+        LoadingWindow loadingWindow;
         // The tiles stay the system's bytes: a path need not be valid UTF-8.
-        TForm1 mainWindow(loadingWindow, commandLine.tiles);
+        MainWindow mainWindow(loadingWindow, commandLine.tiles);
         mainWindow.show();
         // The main window starts as the active one, which opens the tile named
         // on the command line.

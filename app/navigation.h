@@ -2,8 +2,8 @@
 // What every way of steering the view shares: the limits it keeps the view
 // within, and how the eye moves over the ground.
 
-#include "app/terrainstate.h"
-#include "render/geometry.h"
+#include "core/geometry.h"
+#include "core/viewrecords.h"
 
 inline constexpr double kPitchMin = -90;  // degrees: straight down
 inline constexpr double kPitchMax = 10;

@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "app/apunit1.h"
+#include "app/mainwindow.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ QString Filters()
         .join(QStringLiteral(";;"));
 }
 
-void AskAndOpen(TForm1& window)
+void AskAndOpen(MainWindow& window)
 {
     QString folder = LastFolder();
     if (folder.isEmpty() && !window.TilePath().isEmpty())
@@ -80,15 +80,15 @@ private:
 
 }  // namespace
 
-void AddOpenTile(TForm1& window)
+void AddOpenTile(MainWindow& window)
 {
-    TForm1* w = &window;
+    MainWindow* w = &window;
     auto* action = new QAction(QCoreApplication::translate("OpenTile", "開く…"), &window);
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QObject::connect(action, &QAction::triggered, &window, [w] { AskAndOpen(*w); });
     window.addAction(action);
 
-    auto* button = new QPushButton(QCoreApplication::translate("OpenTile", "開く…"), window.Label6->parentWidget());
+    auto* button = new QPushButton(QCoreApplication::translate("OpenTile", "開く…"), window.dropHint->parentWidget());
     // As every button here: the keys stay with the main window.
     button->setFocusPolicy(Qt::NoFocus);
     button->setObjectName(QStringLiteral("BtnOpen"));
@@ -96,5 +96,5 @@ void AddOpenTile(TForm1& window)
     button->adjustSize();
     button->resize(button->width(), kButtonHeight);
     QObject::connect(button, &QPushButton::clicked, &window, [w] { AskAndOpen(*w); });
-    new FollowHint(window.Label6, button);
+    new FollowHint(window.dropHint, button);
 }

@@ -3,6 +3,6 @@
 // filter for every product the reader takes. The dialog starts in the folder
 // last opened from this session, or the loaded tile's.
 
-class TForm1;
+class MainWindow;
 
-void AddOpenTile(TForm1& window);
+void AddOpenTile(MainWindow& window);

@@ -8,11 +8,11 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "app/apunit1.h"
+#include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
-#include "loading/terrain.h"
-#include "render/geometry.h"
+#include "core/geometry.h"
+#include "elevation/terrain.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ GpxPoint AlongTrack(const std::vector<GpxPoint>& points, const std::vector<doubl
 
 }  // namespace
 
-void TForm1::findSummits()
+void MainWindow::findSummits()
 {
     if (TheRenderParams.columns == 0 || !TheTerrain)
         return;
@@ -46,14 +46,14 @@ void TForm1::findSummits()
     summitSearch_.Start(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
 }
 
-void TForm1::ToggleSummitLabels()
+void MainWindow::ToggleSummitLabels()
 {
     summitLabels_.setShown(!summitLabels_.shown());
     highlightedLabel_ = -1;
-    PaintBox1Paint();
+    PaintView3d();
 }
 
-void TForm1::drawOverlays(QSize frame)
+void MainWindow::drawOverlays(QSize frame)
 {
     // Over the frame bitmap itself, as the cross is: an image made over const
     // pixels would copy them on the first paint.
@@ -61,7 +61,7 @@ void TForm1::drawOverlays(QSize frame)
         FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
     QPainter painter(&image);
     // The readouts' font, so that labels read like the rest of the window.
-    painter.setFont(LbZH->font());
+    painter.setFont(cursorInfo->font());
     if (!gpx_.empty())
         gpx_.drawInFrame(*FrameBitmap, painter, *TheTerrain, TheRenderParams);
     if (!summitLabels_.shown() || summitLabels_.summits().empty())
@@ -72,7 +72,7 @@ void TForm1::drawOverlays(QSize frame)
     summitLabels_.draw(painter, highlightedLabel_);
 }
 
-void TForm1::addGpx(const QString& path)
+void MainWindow::addGpx(const QString& path)
 {
     GpxReading reading = ReadGpxFile(path);
     if (!reading.ok) {
@@ -81,26 +81,26 @@ void TForm1::addGpx(const QString& path)
     }
     const QStringList notes = reading.data.notes;
     gpx_.add(std::move(reading.data));
-    PaintBox1Paint();
-    PaintBox2Paint();
+    PaintView3d();
+    PaintMap();
     if (!notes.isEmpty())
         ShowMessage(notes.join(QLatin1Char('\n')));
 }
 
-void TForm1::clearGpx()
+void MainWindow::clearGpx()
 {
     stopTrackFlight();
     gpx_.clear();
-    PaintBox1Paint();
-    PaintBox2Paint();
+    PaintView3d();
+    PaintMap();
 }
 
-void TForm1::startTrackFlight()
+void MainWindow::startTrackFlight()
 {
     const GpxLine* line = gpx_.flightLine();
     if (!line || TheRenderParams.columns == 0)
         return;
-    Timer1->stop();
+    demoTimer->stop();
     trackPoints_ = line->points;
     trackDistances_.assign(1, 0.0);
     for (std::size_t i = 1; i < trackPoints_.size(); ++i)
@@ -112,12 +112,12 @@ void TForm1::startTrackFlight()
     TrackFlightTick();
 }
 
-void TForm1::stopTrackFlight()
+void MainWindow::stopTrackFlight()
 {
     trackTimer_->stop();
 }
 
-void TForm1::TrackFlightTick()
+void MainWindow::TrackFlightTick()
 {
     const double seconds = double(std::clamp<qint64>(trackClock_.restart(), 0, kTrackStepMaxMs)) / 1000;
     trackAt_ += kTrackMetresPerSecond * seconds;
@@ -129,12 +129,12 @@ void TForm1::TrackFlightTick()
         TheViewpoint.azimuth = BearingDegrees(here, ahead);
     if (trackAt_ >= trackDistances_.back())
         stopTrackFlight();
-    PaintBox1Paint();
+    PaintView3d();
 }
 
 // The most prominent summits as small triangles, each kept clear of those
 // already drawn so that the relief stays readable.
-void TForm1::drawSummitMarks(QPainter& painter, int width, int height) const
+void MainWindow::drawSummitMarks(QPainter& painter, int width, int height) const
 {
     constexpr int kMarkHalf = 3;
     constexpr int kClearance = 14;

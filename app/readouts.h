@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "app/terrainstate.h"
+#include "core/viewrecords.h"
 #include "render/rasterise.h"
 
 // " %3dﾟ%02d'%02d\"%d" of |angle| rounded to tenths of an arc-second.

@@ -12,9 +12,9 @@
 
 #include <QObject>
 
-#include "app/terrainstate.h"
-#include "loading/terrain.h"
-#include "loading/tileset.h"
+#include "core/viewrecords.h"
+#include "elevation/terrain.h"
+#include "elevation/tileset.h"
 #include "summits/summits.h"
 
 // What a finished background load hands over.

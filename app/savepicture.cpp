@@ -20,12 +20,12 @@
 #include <QKeySequence>
 #include <QStandardPaths>
 
-#include "app/apunit1.h"
+#include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
-#include "loading/terrain.h"
+#include "elevation/terrain.h"
+#include "render/frame.h"
 #include "render/framebuffers.h"
-#include "render/make3dpicture.h"
 #include "render/offscreenframe.h"
 
 namespace {
@@ -51,13 +51,13 @@ QString Degrees(double angle, char positive, char negative)
 
 using PngTexts = std::vector<std::pair<QString, QString>>;
 
-PngTexts TileTexts(const TForm1& window)
+PngTexts TileTexts(const MainWindow& window)
 {
     return {{QStringLiteral("Software"), QStringLiteral("Ulvaren Vantorel ") + VersionText},
         {QStringLiteral("Tile"), QFileInfo(QFile::decodeName(window.TilePath())).fileName()}};
 }
 
-PngTexts ViewTexts(const TForm1& window, const Viewpoint& view, int32_t altitude)
+PngTexts ViewTexts(const MainWindow& window, const Viewpoint& view, int32_t altitude)
 {
     PngTexts texts = TileTexts(window);
     const auto number = [](double value, int decimals) { return QString::number(value, 'f', decimals); };
@@ -87,11 +87,11 @@ bool TileLoaded()
 }
 
 // The size of the frame on the screen: the view, within the screen's buffers.
-QSize ShownSize(const TForm1& window)
+QSize ShownSize(const MainWindow& window)
 {
     const FrameBuffersRecord& buffers = FrameBuffersView();
-    return {std::min(window.PaintBox1->width(), int(buffers.width)),
-        std::min(window.PaintBox1->height(), int(buffers.height))};
+    return {std::min(window.view3d->width(), int(buffers.width)),
+        std::min(window.view3d->height(), int(buffers.height))};
 }
 
 // The current view at `size`, without the crosshair, drawn off the screen.
@@ -126,7 +126,7 @@ QImage ReliefImage()
 // Asks where to save, starting from `name` in the folder used last. A name
 // typed without its suffix gets it before the dialog checks for a file of
 // that name.
-QString AskPath(TForm1& window, const QString& title, const QString& name)
+QString AskPath(MainWindow& window, const QString& title, const QString& name)
 {
     static QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -161,7 +161,7 @@ QString TitleOf(QString text)
     return text.remove(QChar(0x2026)).remove(QStringLiteral("&"));
 }
 
-void SaveView(TForm1& window, QSize size, const QString& title)
+void SaveView(MainWindow& window, QSize size, const QString& title)
 {
     if (!TileLoaded())
         return;
@@ -177,7 +177,7 @@ void SaveView(TForm1& window, QSize size, const QString& title)
         Write(image, path, ViewTexts(window, view, altitude));
 }
 
-void SaveRelief(TForm1& window, const QString& title)
+void SaveRelief(MainWindow& window, const QString& title)
 {
     if (!TileLoaded())
         return;
@@ -192,7 +192,7 @@ void SaveRelief(TForm1& window, const QString& title)
     Write(image, path, TileTexts(window));
 }
 
-void CopyView(TForm1& window)
+void CopyView(MainWindow& window)
 {
     if (!TileLoaded())
         return;
@@ -221,11 +221,11 @@ QString ViewPictureName(const RenderParams& params, const Viewpoint& view)
         Degrees(view.longitude, 'E', 'W') + QStringLiteral("_az%1.png").arg(azimuth);
 }
 
-void AddPictureActions(TForm1& window)
+void AddPictureActions(MainWindow& window)
 {
-    PaintBox* view = window.PaintBox1;
+    PaintBox* view = window.view3d;
     view->setContextMenuPolicy(Qt::ActionsContextMenu);
-    TForm1* w = &window;
+    MainWindow* w = &window;
     AddAction(view, QCoreApplication::translate("SavePicture", "3D画像を保存…"), QKeySequence(Qt::CTRL | Qt::Key_S),
         [w](const QString& title) { SaveView(*w, {}, title); });
     for (const QSize size : kLargeSizes)

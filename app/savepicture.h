@@ -6,9 +6,9 @@
 
 #include <QString>
 
-#include "app/terrainstate.h"
+#include "core/viewrecords.h"
 
-class TForm1;
+class MainWindow;
 
 // "N35E138_35.2500N_138.5000E_az245.png": the tile's cell (its south-west
 // corner), the eye, and the azimuth in whole degrees.
@@ -16,4 +16,4 @@ QString ViewPictureName(const RenderParams& params, const Viewpoint& view);
 
 // Ctrl+S saves the 3D view, Ctrl+Shift+S the relief, Ctrl+C copies the
 // view; the 3D view's right-click menu has them and the larger sizes.
-void AddPictureActions(TForm1& window);
+void AddPictureActions(MainWindow& window);

@@ -9,9 +9,9 @@
 #include <QImage>
 #include <QString>
 
-#include "app/terrainstate.h"
-#include "loading/raster.h"
-#include "loading/tileset.h"
+#include "core/raster.h"
+#include "core/viewrecords.h"
+#include "elevation/tileset.h"
 
 struct Terrain;
 

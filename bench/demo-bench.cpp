@@ -12,20 +12,20 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-#include "app/apunit1.h"
+#include "app/loadingwindow.h"
+#include "app/mainwindow.h"
 #include "app/sharedstate.h"
-#include "loading/unitfileload.h"
 
 namespace {
 
 // The offscreen platform's one screen, the size of a full-HD display.
 constexpr QSize kScreen{1920, 1080};
 
-TForm1& DemoWindow()
+MainWindow& DemoWindow()
 {
-    static TForm2 loadingWindow;
+    static LoadingWindow loadingWindow;
     // VANTOREL_BENCH_TILE names another tile, such as a rugged one.
-    static TForm1 window(loadingWindow,
+    static MainWindow window(loadingWindow,
         {qEnvironmentVariableIsSet("VANTOREL_BENCH_TILE") ? qgetenv("VANTOREL_BENCH_TILE") : VANTOREL_SAMPLE_TILE});
     static const bool shown = [] {
         window.showMaximized();
@@ -42,21 +42,21 @@ TForm1& DemoWindow()
 // out to the horizon, the costliest view).
 void BM_DemoFrame(benchmark::State& state)
 {
-    TForm1& window = DemoWindow();
+    MainWindow& window = DemoWindow();
     if (state.range(0) != 0)
         TheViewpoint.pitch = double(state.range(0));
     // The demo as the button starts it, its clock running but never due:
     // each iteration is one of its ticks.
-    if (!window.Timer1->isActive())
-        window.BtnDemoClick(nullptr);
-    window.Timer1->setInterval(std::numeric_limits<int>::max());
+    if (!window.demoTimer->isActive())
+        window.DemoClick(nullptr);
+    window.demoTimer->setInterval(std::numeric_limits<int>::max());
     for (auto _ : state) {
-        window.Timer1Timer();
+        window.DemoTick();
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["width"] = window.PaintBox1->width();
-    state.counters["height"] = window.PaintBox1->height();
+    state.counters["width"] = window.view3d->width();
+    state.counters["height"] = window.view3d->height();
     state.counters["pitch"] = TheViewpoint.pitch;
 }
 BENCHMARK(BM_DemoFrame)->Arg(0)->Arg(-5)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -18,9 +18,9 @@
 
 #include <unistd.h>
 
+#include "elevation/tilereader.h"
+#include "elevation/tileset.h"
 #include "joinedset.h"
-#include "loading/tilereader.h"
-#include "loading/tileset.h"
 #include "summits/summits.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <memory>
 #include <optional>
 
+#include "elevation/terrain.h"
+#include "elevation/tilereader.h"
+#include "elevation/tileset.h"
 #include "joinedset.h"
-#include "loading/terrain.h"
-#include "loading/tilereader.h"
-#include "loading/tileset.h"
-#include "render/make3dpicture.h"
+#include "render/frame.h"
 
 namespace {
 

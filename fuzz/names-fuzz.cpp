@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "loading/leadinginteger.h"
-#include "loading/tilereader.h"
+#include "core/leadinginteger.h"
+#include "elevation/tilereader.h"
 
 namespace {
 

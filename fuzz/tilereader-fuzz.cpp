@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "loading/tilereader.h"
+#include "elevation/tilereader.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "render/geometry.h"
+#include "core/geometry.h"
 
 // Grid positions and depths: 8 fraction bits, 256 units per cell.
 inline constexpr int kCellFracBits = 8;

@@ -1,4 +1,4 @@
-#include "framebuffers.h"
+#include "render/framebuffers.h"
 
 #include <algorithm>
 #include <array>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "loading/raster.h"
+#include "core/raster.h"
 
 struct FrameBuffersRecord {
     int32_t width = 0;  // allocated size W0 x H0

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "loading/terrain.h"
+#include "elevation/terrain.h"
+#include "render/frame.h"
 #include "render/framebuffers.h"
-#include "render/make3dpicture.h"
 #include "render/viewstrips.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "app/terrainstate.h"
-#include "loading/raster.h"
+#include "core/raster.h"
+#include "core/viewrecords.h"
 #include "render/rasterise.h"
 
 struct Terrain;

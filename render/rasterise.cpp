@@ -22,8 +22,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "loading/avx2clone.h"
-#include "loading/workerpool.h"
+#include "core/avx2clone.h"
+#include "core/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/viewstrips.h"
 

@@ -17,9 +17,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "loading/workerpool.h"
+#include "core/workerpool.h"
 #include "render/fixedpoint.h"
-#include "render/make3dpicture.h"
+#include "render/frame.h"
 #include "render/rasterise.h"
 
 int32_t StripCount = 0;

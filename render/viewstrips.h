@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/terrainstate.h"
-#include "loading/raster.h"
+#include "core/raster.h"
+#include "core/viewrecords.h"
 #include "render/framebuffers.h"
 
 // Results of the last BuildViewStrips.

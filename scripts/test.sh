@@ -4,7 +4,8 @@
 # minute; then runs the tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the threaded core under ThreadSanitizer, and the
 # readers' fuzzers for a minute each. Fails first of all on a source file that
-# clang-format would change.
+# clang-format would change or on an include that breaks the layout
+# (scripts/check-layout.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -15,6 +16,7 @@ export GTEST_SHUFFLE=1
 "$root/scripts/setup.sh"
 
 git -C "$root" ls-files -z '*.cpp' '*.h' | (cd "$root" && xargs -0 clang-format --dry-run --Werror)
+"$root/scripts/check-layout.sh"
 
 configure() {  # build folder, then extra cache settings
   local dir=$1

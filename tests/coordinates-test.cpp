@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/coordinates.h"
 #include "app/readouts.h"
+#include "core/coordinates.h"
 
 namespace {
 

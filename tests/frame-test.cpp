@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "loading/terrain.h"
-#include "loading/tilereader.h"
+#include "elevation/terrain.h"
+#include "elevation/tilereader.h"
 #include "render-test-support.h"
 #include "render/fixedpoint.h"
 

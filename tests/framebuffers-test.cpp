@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "render/make3dpicture.h"
+#include "render/frame.h"
 
 namespace {
 

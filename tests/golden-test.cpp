@@ -15,8 +15,8 @@
 #include <string>
 #include <system_error>
 
-#include "loading/terrain.h"
-#include "loading/tileset.h"
+#include "elevation/terrain.h"
+#include "elevation/tileset.h"
 #include "render-test-support.h"
 
 using namespace rendertest;

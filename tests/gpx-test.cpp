@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "app/gpx.h"
+#include "overlays/gpx.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/apunit1.h"
+#include "app/loadingwindow.h"
+#include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
-#include "loading/unitfileload.h"
 
 // Readable failure messages.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -55,9 +55,9 @@ inline QByteArrayList NativePaths(const QStringList& names)
 }
 
 // The loading window lives as long as the test program, as in the viewer.
-inline TForm2& LoadingWindow()
+inline LoadingWindow& TheLoadingWindow()
 {
-    static TForm2* window = new TForm2;
+    static LoadingWindow* window = new LoadingWindow;
     return *window;
 }
 
@@ -93,9 +93,9 @@ protected:
     }
 
     // The main window, shown on the offscreen screen, at its start size.
-    TForm1& MakeForm(QStringList commandLine = {})
+    MainWindow& MakeForm(QStringList commandLine = {})
     {
-        mainWindow = std::make_unique<TForm1>(LoadingWindow(), NativePaths(commandLine));
+        mainWindow = std::make_unique<MainWindow>(TheLoadingWindow(), NativePaths(commandLine));
         mainWindow->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
         return *mainWindow;
@@ -122,5 +122,5 @@ protected:
 
     QTemporaryDir dir;
     QStringList messages;
-    std::unique_ptr<TForm1> mainWindow;
+    std::unique_ptr<MainWindow> mainWindow;
 };

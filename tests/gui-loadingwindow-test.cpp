@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 
-#include "loading/terrain.h"
+#include "elevation/terrain.h"
 #include "render/framebuffers.h"
 
 namespace {
@@ -17,9 +17,9 @@ protected:
     // Positions the bar took, and whether the window was on the screen each time.
     void WatchProgress()
     {
-        QObject::connect(LoadingWindow().ProgressBar1, &QProgressBar::valueChanged, &watcher, [this](int value) {
+        QObject::connect(TheLoadingWindow().progressBar, &QProgressBar::valueChanged, &watcher, [this](int value) {
             positions.append(value);
-            shownAtEachStep = shownAtEachStep && LoadingWindow().isVisible();
+            shownAtEachStep = shownAtEachStep && TheLoadingWindow().isVisible();
         });
     }
 
@@ -30,26 +30,26 @@ protected:
 
 TEST_F(LoadingWindowTest, LooksAsLaidOut)
 {
-    TForm2& form = LoadingWindow();
+    LoadingWindow& form = TheLoadingWindow();
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(form.size(), QSize(421, 101));
-    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 421, 101));
-    EXPECT_EQ(form.Label1->pos(), QPoint(32, 20));
-    EXPECT_EQ(form.Label1->text(), QStringLiteral("読込中．．．"));
-    EXPECT_EQ(form.ProgressBar1->geometry(), QRect(32, 52, 357, 25));
-    EXPECT_EQ(form.ProgressBar1->minimum(), 0);
-    EXPECT_EQ(form.ProgressBar1->maximum(), 18);
+    EXPECT_EQ(form.panel->geometry(), QRect(0, 0, 421, 101));
+    EXPECT_EQ(form.caption->pos(), QPoint(32, 20));
+    EXPECT_EQ(form.caption->text(), QStringLiteral("読込中．．．"));
+    EXPECT_EQ(form.progressBar->geometry(), QRect(32, 52, 357, 25));
+    EXPECT_EQ(form.progressBar->minimum(), 0);
+    EXPECT_EQ(form.progressBar->maximum(), 18);
 
     form.ensurePolished();
-    EXPECT_EQ(form.Label1->font().pixelSize(), 20);
-    EXPECT_EQ(QFontInfo(form.Label1->font()).family(), QStringLiteral("IPAPMincho"));
+    EXPECT_EQ(form.caption->font().pixelSize(), 20);
+    EXPECT_EQ(QFontInfo(form.caption->font()).family(), QStringLiteral("IPAPMincho"));
 
-    const QImage look = form.Panel1->grab().toImage();
+    const QImage look = form.panel->grab().toImage();
     const QColor orange(255, 128, 64);
     EXPECT_EQ(look.pixelColor(210, 90), orange);
     // Raised outside, lowered inside: light then dark along the top edge.
-    const QPalette& palette = form.Panel1->palette();
+    const QPalette& palette = form.panel->palette();
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(look.pixel(200, i), palette.color(QPalette::Light).rgb()) << i;
         EXPECT_EQ(look.pixel(200, 3 + i), palette.color(QPalette::Dark).rgb()) << i;
@@ -61,7 +61,7 @@ TEST_F(LoadingWindowTest, LooksAsLaidOut)
 
 TEST_F(LoadingWindowTest, BuffersAreMadeOncePerProcess)
 {
-    LoadingWindow();  // the first loading window makes them
+    TheLoadingWindow();  // the first loading window makes them
     Terrain* terrain = TheTerrain;
     Bitmap32* frame = FrameBitmap;
     ASSERT_NE(terrain, nullptr);
@@ -71,7 +71,7 @@ TEST_F(LoadingWindowTest, BuffersAreMadeOncePerProcess)
     EXPECT_EQ(frame->height(), screen.height());
     EXPECT_EQ(FrameBuffersView().ColourRows[0], frame->scanLine(0));
     {
-        TForm2 another;
+        LoadingWindow another;
     }
     EXPECT_EQ(TheTerrain, terrain);
     EXPECT_EQ(FrameBitmap, frame);
@@ -84,9 +84,9 @@ TEST_F(LoadingWindowTest, ALoadStepsTheBarToItsEnd)
     RenderParams params;
     Viewpoint view;
     const QString tile = SampleAs(QStringLiteral("bar_N35E138_dem.tif"));
-    EXPECT_EQ(LoadingWindow().LoadTile(tile, params, view), 0);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(tile, params, view), 0);
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_FALSE(LoadingWindow().isVisible());
+    EXPECT_FALSE(TheLoadingWindow().isVisible());
     EXPECT_TRUE(shownAtEachStep);
     // Positions 1 to 18 (after a 0 if an earlier load left the bar full);
     // the counter's 19 and 20 leave the bar full.
@@ -96,13 +96,13 @@ TEST_F(LoadingWindowTest, ALoadStepsTheBarToItsEnd)
     for (int p = 1; p <= 18; ++p)
         expected.append(p);
     EXPECT_EQ(positions, expected);
-    EXPECT_EQ(LoadingWindow().ProgressBar1->value(), 18);
+    EXPECT_EQ(TheLoadingWindow().progressBar->value(), 18);
     EXPECT_EQ(params.columns, TheTerrain->tileInfo.width);
     EXPECT_DOUBLE_EQ(view.latitude, 35.25);
 
     // The next load starts from an empty bar.
     positions.clear();
-    EXPECT_EQ(LoadingWindow().LoadTile(tile, params, view), 0);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(tile, params, view), 0);
     ASSERT_FALSE(positions.isEmpty());
     EXPECT_EQ(positions.first(), 0);
 }
@@ -114,10 +114,10 @@ TEST_F(LoadingWindowTest, AWrongNameIsRefusedBeforeTheWindowShows)
     params.columns = 77;
     Viewpoint view;
     view.azimuth = 12;
-    EXPECT_EQ(LoadingWindow().LoadTile(TextFile(QStringLiteral("N35E138.txt")), params, view), -1);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(TextFile(QStringLiteral("N35E138.txt")), params, view), -1);
     EXPECT_EQ(messages, QStringList{QStringLiteral("\"***_dem.tif\"ファイル以外は読み込めません．")});
     EXPECT_TRUE(positions.isEmpty());
-    EXPECT_FALSE(LoadingWindow().isVisible());
+    EXPECT_FALSE(TheLoadingWindow().isVisible());
     EXPECT_EQ(params.columns, 77);
     EXPECT_EQ(view.azimuth, 12);
 }
@@ -131,15 +131,15 @@ TEST_F(LoadingWindowTest, AnUnreadableFileIsRefusedAndTheWindowHidden)
     QLineEdit answer;
     SetMessageSink([&](const QString& text) {
         messages.append(text);
-        shownWhenRefused = LoadingWindow().isVisible();
+        shownWhenRefused = TheLoadingWindow().isVisible();
         QTest::keyClicks(&answer, QStringLiteral("ok"));
     });
-    EXPECT_EQ(LoadingWindow().LoadTile(dir.filePath(QStringLiteral("gone_N35E138_dem.tif")), params, view), -1);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(dir.filePath(QStringLiteral("gone_N35E138_dem.tif")), params, view), -1);
     EXPECT_EQ(messages, QStringList{QStringLiteral("ファイルが読み込めません．")});
     // Hidden before the message, so the always-on-top window cannot cover it.
     EXPECT_FALSE(shownWhenRefused);
     EXPECT_EQ(answer.text(), QStringLiteral("ok"));
-    EXPECT_FALSE(LoadingWindow().isVisible());
+    EXPECT_FALSE(TheLoadingWindow().isVisible());
     EXPECT_EQ(params.columns, 0);
 }
 

@@ -11,7 +11,7 @@
 #include <QUrl>
 
 #include "app/summitsearch.h"
-#include "loading/terrain.h"
+#include "elevation/terrain.h"
 
 namespace {
 
@@ -26,25 +26,25 @@ struct Placement {
 
 // Positions in their panels at the minimum window size.
 const Placement kPlacements[] = {
-    {"PaintBox2", 0, 4, 360, 360, nullptr},
-    {"Label5", 3, 372, 0, 0, "*上地図をクリックすれば視点が移動します。"},
-    {"Label7", 3, 392, 0, 0, "*マウス右クリックで視線方位を変更します。"},
-    {"BtnFore", 296, 368, 57, 20, "前進"},
-    {"BtnBack", 296, 392, 57, 20, "後退"},
-    {"lbInfo2", 8, 3, 0, 0, nullptr},
-    {"Label2", 8, 8, 0, 0, "３D画面上半分を左右にドラッグすれば視線方位が変わります。"},
-    {"Label8", 15, 28, 0, 0, "　〃　下半分を左右にドラッグすれば横方向に移動します。"},
-    {"Label3", 15, 48, 0, 0, "　〃　上半分を上下にドラッグすれば視線ピッチ(上下)が変わります。"},
-    {"Label4", 15, 68, 0, 0, "　〃　下半分を上下にドラッグすれば高度が変わります。"},
-    {"LbRate", 408, 8, 0, 0, "***RATE***"},
-    {"Label6", 488, 4, 0, 0, "\"ASTGTM_xxxx_dem.tif\"をドラッグドロップで表示します。"},
-    {"Label11", 500, 28, 0, 0, "ﾘﾝｸ→"},
-    {"lbLinkAster", 556, 28, 0, 0, "ASTER-GDEM,ﾀﾞｳﾝﾛｰﾄﾞ"},
-    {"lbLinkUlvaren", 780, 28, 0, 0, "Ulvaren"},
-    {"Button2", 680, 56, 81, 25, "最高地点"},
-    {"BtnDemo", 780, 56, 197, 25, "旋回デモ(開始/終了)"},
-    {"Label12", 8, 3, 0, 0, "カーソル位置情報"},
-    {"LbZH", 168, 3, 0, 0, "・・・"},
+    {"mapView", 0, 4, 360, 360, nullptr},
+    {"mapClickHint", 3, 372, 0, 0, "*上地図をクリックすれば視点が移動します。"},
+    {"mapRightClickHint", 3, 392, 0, 0, "*マウス右クリックで視線方位を変更します。"},
+    {"forwardButton", 296, 368, 57, 20, "前進"},
+    {"backButton", 296, 392, 57, 20, "後退"},
+    {"statusLine", 8, 3, 0, 0, nullptr},
+    {"dragTurnHint", 8, 8, 0, 0, "３D画面上半分を左右にドラッグすれば視線方位が変わります。"},
+    {"dragSlideHint", 15, 28, 0, 0, "　〃　下半分を左右にドラッグすれば横方向に移動します。"},
+    {"dragPitchHint", 15, 48, 0, 0, "　〃　上半分を上下にドラッグすれば視線ピッチ(上下)が変わります。"},
+    {"dragClimbHint", 15, 68, 0, 0, "　〃　下半分を上下にドラッグすれば高度が変わります。"},
+    {"frameRate", 408, 8, 0, 0, "***RATE***"},
+    {"dropHint", 488, 4, 0, 0, "\"ASTGTM_xxxx_dem.tif\"をドラッグドロップで表示します。"},
+    {"linksCaption", 500, 28, 0, 0, "ﾘﾝｸ→"},
+    {"asterLink", 556, 28, 0, 0, "ASTER-GDEM,ﾀﾞｳﾝﾛｰﾄﾞ"},
+    {"ulvarenLink", 780, 28, 0, 0, "Ulvaren"},
+    {"highestPointButton", 680, 56, 81, 25, "最高地点"},
+    {"demoButton", 780, 56, 197, 25, "旋回デモ(開始/終了)"},
+    {"cursorCaption", 8, 3, 0, 0, "カーソル位置情報"},
+    {"cursorInfo", 168, 3, 0, 0, "・・・"},
 };
 
 struct FontSpec {
@@ -55,20 +55,20 @@ struct FontSpec {
 };
 
 const FontSpec kFonts[] = {
-    {"Form1", 17, false, false},
-    {"Label5", 13, false, false},
-    {"BtnFore", 13, false, false},
-    {"lbInfo2", 15, false, false},
-    {"Label2", 13, false, false},
-    {"LbRate", 13, false, false},
-    {"Label6", 17, true, false},
-    {"Label11", 17, true, false},
-    {"lbLinkAster", 17, false, true},
-    {"lbLinkUlvaren", 17, false, true},
-    {"Button2", 17, false, false},
-    {"BtnDemo", 17, true, false},
-    {"Label12", 15, false, false},
-    {"LbZH", 15, false, false},
+    {"MainWindow", 17, false, false},
+    {"mapClickHint", 13, false, false},
+    {"forwardButton", 13, false, false},
+    {"statusLine", 15, false, false},
+    {"dragTurnHint", 13, false, false},
+    {"frameRate", 13, false, false},
+    {"dropHint", 17, true, false},
+    {"linksCaption", 17, true, false},
+    {"asterLink", 17, false, true},
+    {"ulvarenLink", 17, false, true},
+    {"highestPointButton", 17, false, false},
+    {"demoButton", 17, true, false},
+    {"cursorCaption", 15, false, false},
+    {"cursorInfo", 15, false, false},
 };
 
 QString TextOf(QWidget* widget)
@@ -119,7 +119,7 @@ class MainWindowTest : public GuiTest { };
 
 TEST_F(MainWindowTest, ComponentsSitWhereTheFormPutsThem)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
     EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 560));
     for (const Placement& p : kPlacements) {
@@ -138,29 +138,29 @@ TEST_F(MainWindowTest, ComponentsSitWhereTheFormPutsThem)
 
 TEST_F(MainWindowTest, PanelsShareTheWindow)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     const QSize client = form.size();
-    EXPECT_EQ(form.PanelR->width(), 360);
-    EXPECT_EQ(form.PanelR->geometry().right(), client.width() - 1);
-    EXPECT_EQ(form.Panel3->height(), 21);
-    EXPECT_EQ(form.PanelB->height(), 90);
-    EXPECT_EQ(form.PanelB->geometry().bottom(), client.height() - 1);
-    EXPECT_EQ(form.Panel3->geometry().bottom() + 1, form.PanelB->y());
-    EXPECT_EQ(form.PanelL->geometry(), QRect(0, 0, client.width() - 360, client.height() - 21 - 90));
-    EXPECT_EQ(form.PanelR->height(), form.PanelL->height());
-    EXPECT_EQ(form.Panel5->height(), 21);
+    EXPECT_EQ(form.mapPanel->width(), 360);
+    EXPECT_EQ(form.mapPanel->geometry().right(), client.width() - 1);
+    EXPECT_EQ(form.statusPanel->height(), 21);
+    EXPECT_EQ(form.helpPanel->height(), 90);
+    EXPECT_EQ(form.helpPanel->geometry().bottom(), client.height() - 1);
+    EXPECT_EQ(form.statusPanel->geometry().bottom() + 1, form.helpPanel->y());
+    EXPECT_EQ(form.view3dPanel->geometry(), QRect(0, 0, client.width() - 360, client.height() - 21 - 90));
+    EXPECT_EQ(form.mapPanel->height(), form.view3dPanel->height());
+    EXPECT_EQ(form.cursorPanel->height(), 21);
     // The 3D view fills the panel above the cursor line, inside its bevel.
-    EXPECT_EQ(form.PaintBox1->geometry().bottom() + 1, form.Panel5->y());
-    EXPECT_EQ(form.PaintBox1->width(), form.PanelL->width() - 2);
+    EXPECT_EQ(form.view3d->geometry().bottom() + 1, form.cursorPanel->y());
+    EXPECT_EQ(form.view3d->width(), form.view3dPanel->width() - 2);
 }
 
 TEST_F(MainWindowTest, FontsColoursAndStates)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     for (const FontSpec& f : kFonts) {
         SCOPED_TRACE(f.name);
         auto* widget = form.findChild<QWidget*>(QString::fromLatin1(f.name));
-        if (QString::fromLatin1(f.name) == QStringLiteral("Form1"))
+        if (QString::fromLatin1(f.name) == QStringLiteral("MainWindow"))
             widget = &form;
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(widget->font().pixelSize(), f.pixelSize);
@@ -168,56 +168,56 @@ TEST_F(MainWindowTest, FontsColoursAndStates)
         EXPECT_EQ(widget->font().underline(), f.underline);
     }
     // "ＭＳ ゴシック" is drawn with an installed Japanese font.
-    EXPECT_EQ(QFontInfo(form.Label5->font()).family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(QFontInfo(form.mapClickHint->font()).family(), QStringLiteral("IPAGothic"));
 
-    EXPECT_EQ(PixelOf(form.Panel3, QPoint(400, 10)), QColor(255, 255, 128));
-    EXPECT_EQ(PixelOf(form.Panel5, QPoint(600, 10)), QColor(208, 249, 147));
-    EXPECT_EQ(PixelOf(form.LbRate, QPoint(1, 1)), QColor(240, 243, 116));
-    EXPECT_EQ(form.Label6->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_EQ(PixelOf(form.statusPanel, QPoint(400, 10)), QColor(255, 255, 128));
+    EXPECT_EQ(PixelOf(form.cursorPanel, QPoint(600, 10)), QColor(208, 249, 147));
+    EXPECT_EQ(PixelOf(form.frameRate, QPoint(1, 1)), QColor(240, 243, 116));
+    EXPECT_EQ(form.dropHint->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 
-    EXPECT_FALSE(form.BtnFore->isEnabled());
-    EXPECT_FALSE(form.BtnBack->isEnabled());
-    EXPECT_FALSE(form.BtnDemo->isEnabled());
-    EXPECT_FALSE(form.BtnFore->focusPolicy() & Qt::TabFocus);
-    EXPECT_EQ(form.BtnFore->toolTip(), QStringLiteral("100(m)"));
-    EXPECT_EQ(form.BtnBack->toolTip(), QStringLiteral("100(m)"));
-    EXPECT_EQ(form.Label6->toolTip(), TForm1::AsterPage().toString());
-    EXPECT_EQ(form.lbLinkAster->toolTip(), TForm1::AsterPage().toString());
-    EXPECT_EQ(form.lbLinkUlvaren->toolTip(), TForm1::UlvarenPage().toString());
-    for (QWidget* w : {static_cast<QWidget*>(form.PaintBox1), static_cast<QWidget*>(form.PaintBox2),
-             static_cast<QWidget*>(form.BtnDemo), static_cast<QWidget*>(form.lbLinkAster)})
+    EXPECT_FALSE(form.forwardButton->isEnabled());
+    EXPECT_FALSE(form.backButton->isEnabled());
+    EXPECT_FALSE(form.demoButton->isEnabled());
+    EXPECT_FALSE(form.forwardButton->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(form.forwardButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(form.backButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(form.dropHint->toolTip(), MainWindow::AsterPage().toString());
+    EXPECT_EQ(form.asterLink->toolTip(), MainWindow::AsterPage().toString());
+    EXPECT_EQ(form.ulvarenLink->toolTip(), MainWindow::UlvarenPage().toString());
+    for (QWidget* w : {static_cast<QWidget*>(form.view3d), static_cast<QWidget*>(form.mapView),
+             static_cast<QWidget*>(form.demoButton), static_cast<QWidget*>(form.asterLink)})
         EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor) << w->objectName().toStdString();
-    EXPECT_FALSE(form.Timer1->isActive());
-    EXPECT_EQ(form.Timer1->interval(), 10);
+    EXPECT_FALSE(form.demoTimer->isActive());
+    EXPECT_EQ(form.demoTimer->interval(), 10);
 }
 
 TEST_F(MainWindowTest, MinimumSizeAndGrowth)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     // The minimum is the outer size, frame included.
     const QSize frame = form.frameGeometry().size() - form.size();
     EXPECT_EQ(form.minimumSize() + frame, QSize(1024, 560));
     form.resize(800, 400);
     EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 560));
 
-    const QSize view = form.PaintBox1->size();
+    const QSize view = form.view3d->size();
     const QSize growth = QSize(1400, 800) - form.size();
     form.resize(1400, 800);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.PanelB->width() == 1400; }));
-    EXPECT_EQ(form.PanelR->width(), 360);
-    EXPECT_EQ(form.PaintBox1->size(), view + growth);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.helpPanel->width() == 1400; }));
+    EXPECT_EQ(form.mapPanel->width(), 360);
+    EXPECT_EQ(form.view3d->size(), view + growth);
     // Anchored right: the demo button and the drop hint keep their distance
     // to the right edge.
-    EXPECT_EQ(form.BtnDemo->x(), 780 + growth.width());
-    EXPECT_EQ(form.Label6->x(), 488 + growth.width());
-    EXPECT_EQ(form.Button2->x(), 680);
+    EXPECT_EQ(form.demoButton->x(), 780 + growth.width());
+    EXPECT_EQ(form.dropHint->x(), 488 + growth.width());
+    EXPECT_EQ(form.highestPointButton->x(), 680);
 }
 
 TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
     mainWindow =
-        std::make_unique<TForm1>(LoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
+        std::make_unique<MainWindow>(TheLoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
     // Not while being created.
     EXPECT_EQ(TheRenderParams.columns, 0);
     mainWindow->show();
@@ -225,14 +225,14 @@ TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
     ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
     EXPECT_EQ(mainWindow->windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
     EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 35.5);
-    EXPECT_TRUE(mainWindow->BtnDemo->isEnabled());
+    EXPECT_TRUE(mainWindow->demoButton->isEnabled());
 
     // Later activations open nothing again, but stop the demo.
     TheViewpoint.azimuth = 123;
     const int32_t serial = TheRenderParams.paintSerial;
-    mainWindow->Timer1->start();
+    mainWindow->demoTimer->start();
     mainWindow->FormActivate();
-    EXPECT_FALSE(mainWindow->Timer1->isActive());
+    EXPECT_FALSE(mainWindow->demoTimer->isActive());
     EXPECT_EQ(TheViewpoint.azimuth, 123);
     EXPECT_EQ(TheRenderParams.paintSerial, serial);
     EXPECT_TRUE(messages.isEmpty());
@@ -240,7 +240,7 @@ TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 
 TEST_F(MainWindowTest, NoArgumentOpensNothing)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.FormActivate();
     EXPECT_EQ(form.FirstActivation, 0);
     EXPECT_EQ(TheRenderParams.columns, 0);
@@ -254,14 +254,14 @@ TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
     const QByteArray path = QFile::encodeName(dir.path()) + "/\xff_N36E137_dem.tif";
     ASSERT_EQ(::symlink(VANTOREL_SAMPLE_TILE, path.constData()), 0);
 
-    mainWindow = std::make_unique<TForm1>(LoadingWindow(), QByteArrayList{path});
+    mainWindow = std::make_unique<MainWindow>(TheLoadingWindow(), QByteArrayList{path});
     mainWindow->show();
     mainWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
     EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 36.5);
 
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     Drop(&form, {QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
     EXPECT_DOUBLE_EQ(TheRenderParams.centreLon, 137.5);
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
 
 TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     const QString first = SampleAs(QStringLiteral("first_N35E138_dem.tif"));
     const QString notTile = TextFile(QStringLiteral("notes.txt"));
     const QString third = SampleAs(QStringLiteral("third_N36E137_dem.tif"));
@@ -290,29 +290,29 @@ TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + third);
     EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 36.5);
     EXPECT_DOUBLE_EQ(TheRenderParams.centreLon, 137.5);
-    EXPECT_TRUE(form.BtnFore->isEnabled());
-    EXPECT_TRUE(form.BtnBack->isEnabled());
-    EXPECT_TRUE(form.BtnDemo->isEnabled());
-    EXPECT_FALSE(LoadingWindow().isVisible());
+    EXPECT_TRUE(form.forwardButton->isEnabled());
+    EXPECT_TRUE(form.backButton->isEnabled());
+    EXPECT_TRUE(form.demoButton->isEnabled());
+    EXPECT_FALSE(TheLoadingWindow().isVisible());
 }
 
 TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.OpenTile(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"));
     EXPECT_EQ(messages, QStringList{kCannotOpen});
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
-    EXPECT_FALSE(form.BtnDemo->isEnabled());
+    EXPECT_FALSE(form.demoButton->isEnabled());
     EXPECT_EQ(TheRenderParams.columns, 0);
 
     const QString tile = SampleAs(QStringLiteral("kept_N35E138_dem.tif"));
     form.OpenTile(tile);
     TheViewpoint.azimuth = 42;
-    form.PaintBox1Paint();
+    form.PaintView3d();
     const RenderParams params = TheRenderParams;
     const Viewpoint view = TheViewpoint;
-    const QRect mapBox = form.PaintBox2->geometry();
-    const QImage frame = form.PaintBox1->picture().copy();
+    const QRect mapBox = form.mapView->geometry();
+    const QImage frame = form.view3d->picture().copy();
 
     messages.clear();
     form.OpenTile(dir.filePath(QStringLiteral("missing_N20E020_dem.tif")));
@@ -328,9 +328,9 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     EXPECT_EQ(params.centreLon, TheRenderParams.centreLon);
     EXPECT_EQ(params.paintSerial, TheRenderParams.paintSerial);
     EXPECT_EQ(0, std::memcmp(&view, &TheViewpoint, sizeof view));
-    EXPECT_EQ(form.PaintBox2->geometry(), mapBox);
-    EXPECT_EQ(form.PaintBox1->picture(), frame);
-    EXPECT_TRUE(form.BtnDemo->isEnabled());
+    EXPECT_EQ(form.mapView->geometry(), mapBox);
+    EXPECT_EQ(form.view3d->picture(), frame);
+    EXPECT_TRUE(form.demoButton->isEnabled());
 }
 
 // A tile beside another opens joined with it; flying past its edge loads the
@@ -338,7 +338,7 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
 // the eye where it was.
 TEST_F(MainWindowTest, FlyingOnRecentresOnTheNeighbourKeepingTheEye)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     SampleAs(QStringLiteral("set_N35E139_dem.tif"));
     form.OpenTile(SampleAs(QStringLiteral("set_N35E138_dem.tif")));
     ASSERT_TRUE(TheTileSet.joined());
@@ -351,7 +351,7 @@ TEST_F(MainWindowTest, FlyingOnRecentresOnTheNeighbourKeepingTheEye)
     eye.azimuth = 77;
     eye.pitch = -12;
     TheViewpoint = eye;
-    form.PaintBox1Paint();  // the frame that finds the eye beside the opened tile
+    form.PaintView3d();  // the frame that finds the eye beside the opened tile
     ASSERT_TRUE(QTest::qWaitFor([] { return TheRenderParams.centreLon == 139.5; }, 30000));
     EXPECT_TRUE(form.windowTitle().contains(QStringLiteral("set_N35E139_dem.tif")));
     EXPECT_EQ(TheTileSet.opened.lon, 139);
@@ -366,39 +366,39 @@ TEST_F(MainWindowTest, DeveloperFileShowsTheHiddenControls)
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     {
-        TForm1& form = MakeForm();
-        EXPECT_TRUE(form.Button2->isHidden());
-        EXPECT_TRUE(form.LbRate->isHidden());
+        MainWindow& form = MakeForm();
+        EXPECT_TRUE(form.highestPointButton->isHidden());
+        EXPECT_TRUE(form.frameRate->isHidden());
     }
     TextFile(QStringLiteral("Vantorel.bpr"));
     {
-        TForm1& form = MakeForm();
-        EXPECT_TRUE(form.Button2->isVisible());
-        EXPECT_TRUE(form.LbRate->isVisible());
+        MainWindow& form = MakeForm();
+        EXPECT_TRUE(form.highestPointButton->isVisible());
+        EXPECT_TRUE(form.frameRate->isVisible());
     }
     QDir::setCurrent(previous);
 }
 
 TEST_F(MainWindowTest, LinksFlashAndOpenTheirPages)
 {
-    TForm1& form = MakeForm();
+    MainWindow& form = MakeForm();
     PageCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
 
-    catcher.watched = form.lbLinkAster;
-    QTest::mouseClick(form.Label6, Qt::LeftButton);
+    catcher.watched = form.asterLink;
+    QTest::mouseClick(form.dropHint, Qt::LeftButton);
     EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
-    form.lbLinkAsterClick();
-    catcher.watched = form.lbLinkUlvaren;
-    QTest::mouseClick(form.lbLinkUlvaren, Qt::LeftButton);
+    form.AsterLinkClick();
+    catcher.watched = form.ulvarenLink;
+    QTest::mouseClick(form.ulvarenLink, Qt::LeftButton);
     EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
 
-    EXPECT_EQ(catcher.pages, (QList<QUrl>{TForm1::AsterPage(), TForm1::AsterPage(), TForm1::UlvarenPage()}));
-    EXPECT_EQ(TForm1::AsterPage().scheme(), QStringLiteral("https"));
-    EXPECT_TRUE(TForm1::UlvarenPage().toLocalFile().endsWith(QStringLiteral("/README.md")));
+    EXPECT_EQ(catcher.pages, (QList<QUrl>{MainWindow::AsterPage(), MainWindow::AsterPage(), MainWindow::UlvarenPage()}));
+    EXPECT_EQ(MainWindow::AsterPage().scheme(), QStringLiteral("https"));
+    EXPECT_TRUE(MainWindow::UlvarenPage().toLocalFile().endsWith(QStringLiteral("/README.md")));
     // The flash is over once the page is open.
-    EXPECT_EQ(PixelOf(form.lbLinkAster, QPoint(1, 1)), form.palette().color(QPalette::Window));
+    EXPECT_EQ(PixelOf(form.asterLink, QPoint(1, 1)), form.palette().color(QPalette::Window));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
@@ -428,9 +428,9 @@ protected:
     {
         TheRenderParams.columns = 1;
         for (int i = 0; i < 2; ++i) {
-            TheViewpoint.longitude = 138 + (x + 0.5) / mainWindow->PaintBox2->width();
-            TheViewpoint.latitude = 36 - (y + 0.5) / mainWindow->PaintBox2->height();
-            mainWindow->PaintBox2Paint();
+            TheViewpoint.longitude = 138 + (x + 0.5) / mainWindow->mapView->width();
+            TheViewpoint.latitude = 36 - (y + 0.5) / mainWindow->mapView->height();
+            mainWindow->PaintMap();
         }
         TheRenderParams.columns = 0;
     }
@@ -448,9 +448,9 @@ protected:
 TEST_F(MapViewTest, BoxTakesTheMapSizeCentredInThePanel)
 {
     PaintMapWithEyeAt(150, 180);
-    EXPECT_EQ(mainWindow->PaintBox2->geometry(), QRect(30, 4, 300, 360));
+    EXPECT_EQ(mainWindow->mapView->geometry(), QRect(30, 4, 300, 360));
     EXPECT_EQ(MapViewBitmap.size(), QSize(360, 360));
-    EXPECT_EQ(mainWindow->PaintBox2->picture().size(), QSize(360, 360));
+    EXPECT_EQ(mainWindow->mapView->picture().size(), QSize(360, 360));
 }
 
 TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
@@ -518,11 +518,11 @@ TEST_F(MapViewTest, DotStaysOnePixelInsideForAnEyeOffTheTile)
 
 TEST_F(MapViewTest, NothingIsDrawnWithoutATile)
 {
-    const QRect before = mainWindow->PaintBox2->geometry();
-    mainWindow->PaintBox2Paint();
-    mainWindow->PaintBox1Paint();
-    EXPECT_EQ(mainWindow->PaintBox2->geometry(), before);
-    EXPECT_TRUE(mainWindow->lbInfo2->text().isEmpty());
+    const QRect before = mainWindow->mapView->geometry();
+    mainWindow->PaintMap();
+    mainWindow->PaintView3d();
+    EXPECT_EQ(mainWindow->mapView->geometry(), before);
+    EXPECT_TRUE(mainWindow->statusLine->text().isEmpty());
     EXPECT_EQ(TheRenderParams.paintSerial, 0);
 }
 

@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 
 #include "app/readouts.h"
-#include "loading/terrain.h"
+#include "elevation/terrain.h"
 #include "render/framebuffers.h"
 
 namespace {
@@ -38,21 +38,21 @@ protected:
     // A left-button drag on the 3D view from `from` to `to`, in one move.
     void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier)
     {
-        PaintBox* view = mainWindow->PaintBox1;
+        PaintBox* view = mainWindow->view3d;
         QTest::mousePress(view, Qt::LeftButton, keys, from);
         QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(view, &move);
         QTest::mouseRelease(view, Qt::LeftButton, keys, to);
     }
 
-    QPoint Upper() const { return {mainWindow->PaintBox1->width() / 2, 40}; }
-    QPoint Lower() const { return {mainWindow->PaintBox1->width() / 2, mainWindow->PaintBox1->height() - 40}; }
+    QPoint Upper() const { return {mainWindow->view3d->width() / 2, 40}; }
+    QPoint Lower() const { return {mainWindow->view3d->width() / 2, mainWindow->view3d->height() - 40}; }
 
     // Where the eye shows on the map.
     QPoint EyeOnMap() const
     {
-        return {int(mainWindow->PaintBox2->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
-            int(mainWindow->PaintBox2->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
+        return {int(mainWindow->mapView->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
+            int(mainWindow->mapView->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
     }
 };
 
@@ -62,10 +62,10 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
     TheViewpoint.longitude = 138.25;
     ShownAltitude = 12345.6;
     const int32_t before = Frames();
-    mainWindow->PaintBox1Paint();
+    mainWindow->PaintView3d();
     EXPECT_EQ(Frames(), before + 1);
-    EXPECT_EQ(mainWindow->lbInfo2->text(), StatusLine(TheViewpoint, 12345.6));
-    EXPECT_TRUE(mainWindow->lbInfo2->text().contains(QStringLiteral("高度：12346(m)")));
+    EXPECT_EQ(mainWindow->statusLine->text(), StatusLine(TheViewpoint, 12345.6));
+    EXPECT_TRUE(mainWindow->statusLine->text().contains(QStringLiteral("高度：12346(m)")));
     EXPECT_EQ(TheViewpoint.renderAzimuth, TheViewpoint.azimuth);
     // The frame stage's altitude is shown by the next frame.
     EXPECT_NE(ShownAltitude, 12345.6);
@@ -73,10 +73,10 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
     // Drawn at once: the box shows the frame, with a white cross and its
     // black shadow one pixel right and below.
     // Frame pixels are 0x00RRGGBB: only the colour counts.
-    const QImage shown = mainWindow->PaintBox1->grab().toImage();
+    const QImage shown = mainWindow->view3d->grab().toImage();
     const auto colour = [&](int x, int y) { return shown.pixel(x, y) & 0xFFFFFF; };
-    const int cx = mainWindow->PaintBox1->width() / 2;
-    const int cy = mainWindow->PaintBox1->height() / 2;
+    const int cx = mainWindow->view3d->width() / 2;
+    const int cy = mainWindow->view3d->height() / 2;
     for (const int d : {-16, -5, 5, 16}) {
         SCOPED_TRACE(d);
         EXPECT_EQ(colour(cx + d, cy), 0xFFFFFFu);
@@ -84,36 +84,36 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
         EXPECT_EQ(colour(cx + 1 + d, cy + 1), 0u);
         EXPECT_EQ(colour(cx + 1, cy + 1 + d), 0u);
     }
-    EXPECT_EQ(mainWindow->PaintBox1->picture().size(), mainWindow->PaintBox1->size());
+    EXPECT_EQ(mainWindow->view3d->picture().size(), mainWindow->view3d->size());
 }
 
 TEST_F(NavigationTest, TheRateIsFirstShownOnTheSixteenthFrame)
 {
-    const QString design = mainWindow->LbRate->text();
+    const QString design = mainWindow->frameRate->text();
     RateFrameCount = 0;
     for (int frame = 1; frame <= 15; ++frame) {
         FakeTicks += 10;
-        mainWindow->PaintBox1Paint();
+        mainWindow->PaintView3d();
     }
-    EXPECT_EQ(mainWindow->LbRate->text(), design);
+    EXPECT_EQ(mainWindow->frameRate->text(), design);
     FakeTicks += 10;
-    mainWindow->PaintBox1Paint();
+    mainWindow->PaintView3d();
     // Frames 1 to 16 are 15 intervals of 10 ms.
-    EXPECT_EQ(mainWindow->LbRate->text(), QStringLiteral("100.0(Hz)"));
+    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("100.0(Hz)"));
 
     // Across a wrap of the tick counter.
     FakeTicks = 0xFFFFFFFFu - 49;
     for (int frame = 1; frame <= 16; ++frame) {
         FakeTicks += 20;
-        mainWindow->PaintBox1Paint();
+        mainWindow->PaintView3d();
     }
-    EXPECT_EQ(mainWindow->LbRate->text(), QStringLiteral("50.0(Hz)"));
+    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("50.0(Hz)"));
 }
 
 TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    mainWindow->PaintBox1Paint();
+    mainWindow->PaintView3d();
     const FrameBuffersRecord& buffers = FrameBuffersView();
     buffers.DepthRows[10][20] = 999999999;
     buffers.HeightRows[10][20] = 0;
@@ -121,16 +121,16 @@ TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
     buffers.HeightRows[30][40] = 1234;
 
     mainWindow->ShowCursorInfo(20, 10);
-    EXPECT_EQ(mainWindow->LbZH->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));
+    EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));
     mainWindow->ShowCursorInfo(40, 30);
-    EXPECT_EQ(mainWindow->LbZH->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
+    EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
 
     // A drag that leaves the view reports positions outside the frame:
     // nothing is read there.
-    for (const QPoint outside : {QPoint(-1, 30), QPoint(40, -3), QPoint(mainWindow->PaintBox1->width(), 30),
-             QPoint(40, mainWindow->PaintBox1->height() + 500)}) {
+    for (const QPoint outside : {QPoint(-1, 30), QPoint(40, -3), QPoint(mainWindow->view3d->width(), 30),
+             QPoint(40, mainWindow->view3d->height() + 500)}) {
         mainWindow->ShowCursorInfo(outside.x(), outside.y());
-        EXPECT_EQ(mainWindow->LbZH->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
+        EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
     }
     QLocale::setDefault(QLocale::system());
 }
@@ -142,11 +142,11 @@ TEST_F(NavigationTest, HoveringReadsTheCursorWithoutAFrame)
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     const int32_t before = Frames();
-    QTest::mouseMove(mainWindow->PaintBox1, QPoint(33, 44));
+    QTest::mouseMove(mainWindow->view3d, QPoint(33, 44));
     EXPECT_EQ(CursorX, 33);
     EXPECT_EQ(CursorY, 44);
     EXPECT_EQ(Frames(), before);
-    EXPECT_TRUE(mainWindow->LbZH->text().startsWith(QStringLiteral("Z.距離:")));
+    EXPECT_TRUE(mainWindow->cursorInfo->text().startsWith(QStringLiteral("Z.距離:")));
 }
 
 TEST_F(NavigationTest, UpperHalfDragTurnsAcrossNorth)
@@ -209,24 +209,24 @@ TEST_F(NavigationTest, CtrlDragWidensTheViewWithinFiveToSixty)
 TEST_F(NavigationTest, StepButtonsMoveByTheirHint)
 {
     const double latitude = TheViewpoint.latitude;
-    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.latitude - latitude, kHundredMetres, 1e-12);
 
     TheViewpoint.azimuth = 90;
     const double longitude = TheViewpoint.longitude;
-    QTest::mouseClick(mainWindow->BtnBack, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->backButton, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.longitude - longitude, -kHundredMetres / Cos(35.5), 1e-12);
 
-    mainWindow->BtnFore->setToolTip(QStringLiteral(" 250(m)"));
+    mainWindow->forwardButton->setToolTip(QStringLiteral(" 250(m)"));
     const double east = TheViewpoint.longitude;
-    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.longitude - east, 2.5 * kHundredMetres / Cos(35.5), 1e-12);
 
     // No leading digits: no move, but a repaint.
-    mainWindow->BtnFore->setToolTip(QStringLiteral("step"));
+    mainWindow->forwardButton->setToolTip(QStringLiteral("step"));
     const Viewpoint before = TheViewpoint;
     const int32_t frames = Frames();
-    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
     EXPECT_EQ(TheViewpoint.longitude, before.longitude);
     EXPECT_EQ(TheViewpoint.latitude, before.latitude);
     EXPECT_EQ(Frames(), frames + 1);
@@ -265,26 +265,26 @@ TEST_F(NavigationTest, RightClickTurnsTowardsThePointUnlessTheDemoRuns)
     const QPoint eye = EyeOnMap();
     const double latitude = TheViewpoint.latitude;
     int32_t before = Frames();
-    QTest::mouseClick(mainWindow->PaintBox2, Qt::RightButton, {}, eye + QPoint(40, 0));
+    QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, eye + QPoint(40, 0));
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_EQ(TheViewpoint.latitude, latitude);
 
     // On the eye's own pixel: nothing.
     before = Frames();
-    QTest::mouseClick(mainWindow->PaintBox2, Qt::RightButton, {}, EyeOnMap());
+    QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, EyeOnMap());
     EXPECT_EQ(Frames(), before);
 
-    mainWindow->Timer1->start();
-    QTest::mouseClick(mainWindow->PaintBox2, Qt::RightButton, {}, eye + QPoint(0, 40));
+    mainWindow->demoTimer->start();
+    QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, eye + QPoint(0, 40));
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames(), before);
-    mainWindow->Timer1->stop();
+    mainWindow->demoTimer->stop();
 }
 
 TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
 {
-    PaintBox* map = mainWindow->PaintBox2;
+    PaintBox* map = mainWindow->mapView;
     const double w = map->width();
     const double h = map->height();
     TheViewpoint.azimuth = 33;
@@ -321,14 +321,14 @@ TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
 
 TEST_F(NavigationTest, PressCrossLastsUntilTheNextMapPaint)
 {
-    PaintBox* map = mainWindow->PaintBox2;
+    PaintBox* map = mainWindow->mapView;
     QTest::mousePress(map, Qt::LeftButton, {}, QPoint(50, 60));
     QImage shown = map->grab().toImage();
     EXPECT_EQ(shown.pixel(47, 60), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(53, 60), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(50, 57), qRgb(255, 0, 0));
     EXPECT_EQ(shown.pixel(50, 63), qRgb(255, 0, 0));
-    mainWindow->PaintBox2Paint();
+    mainWindow->PaintMap();
     shown = map->grab().toImage();
     EXPECT_NE(shown.pixel(47, 60), qRgb(255, 0, 0));
     QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(50, 60));
@@ -338,8 +338,8 @@ TEST_F(NavigationTest, DemoStartsWithATurnOntoTheCircle)
 {
     // From the start view, a quarter of a degree south of the centre.
     const int32_t before = Frames();
-    QTest::mouseClick(mainWindow->BtnDemo, Qt::LeftButton);
-    EXPECT_TRUE(mainWindow->Timer1->isActive());
+    QTest::mouseClick(mainWindow->demoButton, Qt::LeftButton);
+    EXPECT_TRUE(mainWindow->demoTimer->isActive());
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
     EXPECT_NEAR(mainWindow->DemoRadius, 0.25, 1e-12);
@@ -347,8 +347,8 @@ TEST_F(NavigationTest, DemoStartsWithATurnOntoTheCircle)
     EXPECT_EQ(RateFrameCount, 0);
 
     // Pressing again stops where it is: already on the circle, facing along it.
-    QTest::mouseClick(mainWindow->BtnDemo, Qt::LeftButton);
-    EXPECT_FALSE(mainWindow->Timer1->isActive());
+    QTest::mouseClick(mainWindow->demoButton, Qt::LeftButton);
+    EXPECT_FALSE(mainWindow->demoTimer->isActive());
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
 }
 
@@ -357,42 +357,42 @@ TEST_F(NavigationTest, DemoRadiusIsClamped)
     const double centreLat = TheRenderParams.centreLat;
     TheViewpoint.latitude = centreLat - 1;
     TheViewpoint.longitude = TheRenderParams.centreLon;
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
     EXPECT_EQ(mainWindow->DemoRadius, 0.7);
     EXPECT_NEAR(mainWindow->DemoTurnRate, 0.8 / std::sqrt(0.7), 1e-12);
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
 
     TheViewpoint.latitude = centreLat + 0.02;
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
     EXPECT_EQ(mainWindow->DemoRadius, 0.05);
     EXPECT_NEAR(mainWindow->DemoTurnRate, 0.8 / std::sqrt(0.05), 1e-12);
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
 
     // Within 0.01 degree of the centre the last circle stays.
     TheViewpoint.latitude = centreLat + 0.005;
     TheViewpoint.azimuth = 123;
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
     EXPECT_EQ(mainWindow->DemoRadius, 0.05);
     EXPECT_EQ(TheViewpoint.azimuth, 123);
-    EXPECT_TRUE(mainWindow->Timer1->isActive());
-    mainWindow->BtnDemoClick(nullptr);
+    EXPECT_TRUE(mainWindow->demoTimer->isActive());
+    mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
 {
     TheViewpoint.latitude = TheRenderParams.centreLat - 0.25;
-    mainWindow->BtnDemoClick(nullptr);  // no sender: no animated turn
+    mainWindow->DemoClick(nullptr);  // no sender: no animated turn
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
     const double rate = mainWindow->DemoTurnRate;
 
     FakeTicks = 5000;
-    mainWindow->Timer1Timer();  // long after the last step: 100 ms
+    mainWindow->DemoTick();  // long after the last step: 100 ms
     EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.1 * rate, 1e-9);
     FakeTicks += 3;
-    mainWindow->Timer1Timer();  // 3 ms later: still 10 ms
+    mainWindow->DemoTick();  // 3 ms later: still 10 ms
     EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.11 * rate, 1e-9);
     FakeTicks += 40;
-    mainWindow->Timer1Timer();
+    mainWindow->DemoTick();
     EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.15 * rate, 1e-9);
 
     // The eye stays on the circle, the centre on its left.
@@ -400,36 +400,36 @@ TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
     const double dx = (TheViewpoint.longitude - TheRenderParams.centreLon) * Cos(TheRenderParams.centreLat);
     EXPECT_NEAR(std::hypot(dx, dy), 0.25, 1e-9);
     EXPECT_NEAR(std::fmod(std::atan2(dx, dy) * 180 / kPi + 360, 360), TheViewpoint.azimuth + 90, 1e-6);
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, MapClickDuringTheDemoFliesToANewCircle)
 {
-    mainWindow->BtnDemoClick(nullptr);
-    ASSERT_TRUE(mainWindow->Timer1->isActive());
+    mainWindow->DemoClick(nullptr);
+    ASSERT_TRUE(mainWindow->demoTimer->isActive());
     // A press straight east of the centre, dragged north: the heading comes
     // from the circle, not from the drag.
-    PaintBox* map = mainWindow->PaintBox2;
+    PaintBox* map = mainWindow->mapView;
     const QPoint target(map->width() * 3 / 4, map->height() / 2);
     QTest::mousePress(map, Qt::LeftButton, {}, target);
     QTest::mouseRelease(map, Qt::LeftButton, {}, target - QPoint(0, 40));
-    EXPECT_TRUE(mainWindow->Timer1->isActive());
+    EXPECT_TRUE(mainWindow->demoTimer->isActive());
     EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
     const double east = double(target.x()) / map->width() - 0.5;
     EXPECT_NEAR(mainWindow->DemoRadius, east * Cos(35.5), 1e-12);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon + double(target.x()) / map->width());
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, UpperSidewaysDragDuringTheDemoStepsIt)
 {
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
     const double azimuth = TheViewpoint.azimuth;
     FakeTicks += 1000;
     Drag(Upper(), Upper() - QPoint(50, 0));
     // One demo step of 100 ms instead of a turn of 5 degrees.
     EXPECT_NEAR(TheViewpoint.azimuth, azimuth - 0.1 * mainWindow->DemoTurnRate, 1e-9);
-    mainWindow->BtnDemoClick(nullptr);
+    mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
@@ -447,7 +447,7 @@ TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
     grid[15][40] = 3000;
     TheRenderParams.centreLat = 35.5;
     TheRenderParams.centreLon = 138.5;
-    mainWindow->Button2Click();
+    mainWindow->HighestPointClick();
     EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.5 + double(15 - (12 + 200)) / 31);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, 138.5 + double(4 - 20) / 41);
     EXPECT_EQ(TheViewpoint.minAltitude, 3400);
@@ -457,7 +457,7 @@ TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
     // No height reaches 0: the centre, 200 rows south.
     for (int r = 0; r < 31; ++r)
         std::fill_n(grid[r], 41, int16_t(-5));
-    mainWindow->Button2Click();
+    mainWindow->HighestPointClick();
     EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.5 - 200.0 / 31);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, 138.5);
     EXPECT_EQ(TheViewpoint.minAltitude, 900);
@@ -518,7 +518,7 @@ TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
 {
     mainWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
-    QTest::mouseClick(mainWindow->BtnFore, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), mainWindow.get()) << "a button took the focus";
 
     const double azimuth = TheViewpoint.azimuth;
@@ -533,15 +533,15 @@ TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
     EXPECT_EQ(TheViewpoint.azimuth, turned) << "still turning after the release";
 
     QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
-    EXPECT_TRUE(mainWindow->lbInfo2->text().endsWith(QStringLiteral("×1.25")));
+    EXPECT_TRUE(mainWindow->statusLine->text().endsWith(QStringLiteral("×1.25")));
     QTest::keyClick(mainWindow.get(), Qt::Key_BracketLeft);
-    EXPECT_FALSE(mainWindow->lbInfo2->text().contains(QStringLiteral("×")));
+    EXPECT_FALSE(mainWindow->statusLine->text().contains(QStringLiteral("×")));
 
     QTest::keyClick(mainWindow.get(), Qt::Key_Home);
     EXPECT_DOUBLE_EQ(TheViewpoint.azimuth, 0);
     EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.25);
     QTest::keyClick(mainWindow.get(), Qt::Key_Space);
-    EXPECT_TRUE(mainWindow->Timer1->isActive());
+    EXPECT_TRUE(mainWindow->demoTimer->isActive());
     QTest::keyClick(mainWindow.get(), Qt::Key_Space);
-    EXPECT_FALSE(mainWindow->Timer1->isActive());
+    EXPECT_FALSE(mainWindow->demoTimer->isActive());
 }

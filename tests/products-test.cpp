@@ -19,12 +19,12 @@
 #include <ogr_srs_api.h>
 #include <unistd.h>
 
-#include "loading/productreader.h"
-#include "loading/tilefolder.h"
-#include "loading/tilename.h"
-#include "loading/tilereader.h"
-#include "loading/tileset.h"
-#include "render/geometry.h"
+#include "core/geometry.h"
+#include "elevation/productreader.h"
+#include "elevation/tilefolder.h"
+#include "elevation/tilename.h"
+#include "elevation/tilereader.h"
+#include "elevation/tileset.h"
 #include "render/offscreenframe.h"
 #include "tilefiles.h"
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "loading/mygraphics.h"
+#include "relief/relief.h"
 
 namespace {
 

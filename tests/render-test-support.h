@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/terrainstate.h"
-#include "loading/raster.h"
-#include "render/make3dpicture.h"
+#include "core/raster.h"
+#include "core/viewrecords.h"
+#include "render/frame.h"
 
 namespace rendertest {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "loading/tilereader.h"
+#include "elevation/tilereader.h"
 #include "tilefiles.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "loading/rowbands.h"
+#include "core/rowbands.h"
 
 namespace {
 

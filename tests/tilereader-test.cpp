@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "loading/tilereader.h"
+#include "elevation/tilereader.h"
 #include "tilefiles.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "pngwriter.h"
+#include "tools/pngwriter.h"
 
 #include <QImage>
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "loading/raster.h"
+#include "core/raster.h"
 
 // Saves the top-left width x height pixels of rows. Returns false on failure.
 bool WritePng(const std::string& path, const uint32_t* const* rows, int width, int height);

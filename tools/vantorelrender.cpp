@@ -23,17 +23,17 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/gpx.h"
-#include "app/gpxoverlay.h"
-#include "app/summitlabels.h"
-#include "app/terrainstate.h"
-#include "loading/tilefolder.h"
-#include "loading/tilereader.h"
-#include "loading/tileset.h"
-#include "pngwriter.h"
+#include "core/viewrecords.h"
+#include "elevation/tilefolder.h"
+#include "elevation/tilereader.h"
+#include "elevation/tileset.h"
+#include "overlays/gpx.h"
+#include "overlays/gpxoverlay.h"
+#include "overlays/summitlabels.h"
+#include "render/frame.h"
 #include "render/framebuffers.h"
-#include "render/make3dpicture.h"
 #include "summits/summits.h"
+#include "tools/pngwriter.h"
 
 namespace {
 

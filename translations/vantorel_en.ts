@@ -196,7 +196,7 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
-    <name>TForm1</name>
+    <name>MainWindow</name>
     <message>
         <source>カーソル位置情報</source>
         <translation>At the cursor</translation>
@@ -310,7 +310,7 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
 </context>
 <context>
-    <name>TForm2</name>
+    <name>LoadingWindow</name>
     <message>
         <source>読込中．．．</source>
         <translation>Loading...</translation>

@@ -1,0 +1,187 @@
+#include "app/loadingwindow.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
+
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "app/messagebox.h"
+#include "app/sharedstate.h"
+#include "elevation/terrain.h"
+#include "elevation/tilereader.h"
+#include "elevation/tileset.h"
+#include "render/framebuffers.h"
+
+namespace {
+
+// A window that has just been shown takes paints only after the display has
+// mapped it; waiting longer than this means the display is not answering.
+constexpr int kMapWaitMs = 1000;
+
+// While a tile is read, events are taken now and then so that the windows
+// repaint and Esc can stop the read; this many milliseconds apart at most.
+constexpr qint64 kEventPumpMs = 50;
+
+// Holds back the user's input while a load runs, but for Esc, which it notes.
+class EscapeWatch : public QObject {
+public:
+    bool pressed() const { return pressed_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                pressed_ = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::Close: return true;
+        default: return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    bool pressed_ = false;
+};
+
+class ProgressListener : public LoadListener {
+public:
+    explicit ProgressListener(LoadingWindow& form) : form_(form)
+    {
+        QCoreApplication::instance()->installEventFilter(&escape_);
+    }
+    ~ProgressListener() override { QCoreApplication::instance()->removeEventFilter(&escape_); }
+    ProgressListener(const ProgressListener&) = delete;
+    ProgressListener& operator=(const ProgressListener&) = delete;
+
+    void started() override
+    {
+        form_.showAtOnce();
+        sincePump_.start();
+    }
+    void progressed(int counter) override { form_.setProgress(counter); }
+    // Only the file is being read when this is asked, so the terrain the
+    // windows draw from is whole: repaints and timers may run meanwhile.
+    bool cancelled() override
+    {
+        if (sincePump_.elapsed() >= kEventPumpMs) {
+            QCoreApplication::processEvents();
+            sincePump_.restart();
+        }
+        return escape_.pressed();
+    }
+
+private:
+    LoadingWindow& form_;
+    EscapeWatch escape_;
+    QElapsedTimer sincePump_;
+};
+
+// Hides the window however the load ends.
+class HideOnExit {
+public:
+    explicit HideOnExit(QWidget& window) : window_(window) { }
+    ~HideOnExit() { window_.hide(); }
+    HideOnExit(const HideOnExit&) = delete;
+    HideOnExit& operator=(const HideOnExit&) = delete;
+
+private:
+    QWidget& window_;
+};
+
+void CreateRunBuffers()
+{
+    if (!TheTerrain)
+        TheTerrain = new Terrain;
+    if (!FrameBitmap) {
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        FrameBitmap = new Bitmap32(screen.width(), screen.height());
+        PrepareFrameBuffers(*FrameBitmap);
+    }
+}
+
+}  // namespace
+
+LoadingWindow::LoadingWindow(QWidget* parent) :
+    QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+    setupUi(this);
+    // The main window stays the active one while a tile loads.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    CreateRunBuffers();
+}
+
+int LoadingWindow::LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view)
+{
+    return LoadTile(QFile::encodeName(fileName), params, view);
+}
+
+int LoadingWindow::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view)
+{
+    const TileError error = [&] {
+        // Hidden before any message: the always-on-top window would cover it.
+        HideOnExit hideOnExit(*this);
+        // Holds back the user's input only while the tile loads: a message
+        // must take its keys and clicks.
+        ProgressListener listener(*this);
+        // Owned by the process for the whole run; a joined set's load puts
+        // buffers of its own size in its place.
+        std::unique_ptr<Terrain> terrain(std::exchange(TheTerrain, nullptr));
+        TileError result = TileError::NotEnoughMemory;
+        try {
+            result = LoadTileSetInto(nativePath.toStdString(), false, terrain, params, view, TheTileSet, listener);
+        } catch (const std::bad_alloc&) {
+            // Buffers are had before anything changes: the landscape on screen stays.
+        }
+        TheTerrain = terrain.release();
+        return result;
+    }();
+    if (error == TileError::None)
+        return 0;
+    if (error == TileError::Cancelled)
+        return -1;  // the user's own doing: nothing to tell
+    // The core's message is the source text of its translation.
+    const std::string_view message = TileErrorMessage(error);
+    ShowMessage(
+        QCoreApplication::translate("TileError", QByteArray(message.data(), qsizetype(message.size())).constData()));
+    return -1;
+}
+
+void LoadingWindow::setProgress(int counter)
+{
+    // The counter ends past the bar's range; those steps show a full bar.
+    progressBar->setValue(qBound(progressBar->minimum(), counter, progressBar->maximum()));
+    progressBar->repaint();
+}
+
+void LoadingWindow::showAtOnce()
+{
+    progressBar->setValue(0);
+    show();
+    // No other input is taken meanwhile; nothing of the terrain has changed
+    // yet, so a paint of the main window that slips in reads a whole tile.
+    const QDeadlineTimer deadline(kMapWaitMs);
+    while (!(windowHandle() && windowHandle()->isExposed()) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    repaint();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The loading window: a small orange panel with a progress bar, shown while
+// a tile is read and its pictures are built. Its constructor also creates
+// the run's large buffers (terrain grids and images, the 3D frame bitmap and
+// the renderer's frame buffers), once per process.
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+
+#include "core/viewrecords.h"
+#include "ui_loadingwindow.h"
+
+// Inherits its form's components, like the main window (see mainwindow.h).
+class LoadingWindow : public QWidget, public Ui::LoadingWindow {
+    Q_OBJECT
+
+public:
+    explicit LoadingWindow(QWidget* parent = nullptr);
+
+    // Reads the tile at `nativePath` (the file system's bytes) into the
+    // shared terrain, fills `params` and puts `view` at the tile's start view.
+    // Returns 0 when the tile was loaded, -1 when it was refused or stopped;
+    // either leaves everything as it was, and a refusal is told to the user.
+    // The window is shown only while the tile is being read; meanwhile the
+    // user's input is held back, but for Esc, which stops the read.
+    int LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view);
+    // The same for a name typed or shown in Qt.
+    int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);
+
+    // The bar's position for a progress counter that runs past its end.
+    void setProgress(int counter);
+
+    // Shows the window and has it on the screen before the work starts.
+    void showAtOnce();
+};

@@ -1,0 +1,777 @@
+#include "app/mainwindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+
+#include "app/gotoplace.h"
+#include "app/loadingwindow.h"
+#include "app/navigation.h"
+#include "app/opentile.h"
+#include "app/readouts.h"
+#include "app/savepicture.h"
+#include "app/sharedstate.h"
+#include "core/geometry.h"
+#include "core/leadinginteger.h"
+#include "elevation/terrain.h"
+#include "elevation/tilefolder.h"
+#include "overlays/gpx.h"
+#include "render/frame.h"
+#include "render/framebuffers.h"
+
+namespace {
+
+const char* const kAsterPageAddress = "https://lpdaac.usgs.gov/products/astgtmv003/";
+const char* const kDeveloperFile = "Vantorel.bpr";
+const char* const kFlashStyle = "background-color: rgb(255, 255, 0);";
+constexpr int kFlashMs = 200;
+
+constexpr int kOuterWidth = 1024;  // the window's outer size, also its minimum
+constexpr int kOuterHeight = 560;
+constexpr int kMapSide = 360;  // the map panel's width and the map's largest side
+constexpr int kMapTop = 4;
+constexpr int kTimerIntervalMs = 10;
+
+constexpr double kDegToRad = kPi / 180;
+constexpr double kRadToDeg = 180 / kPi;
+constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
+
+// Map view.
+constexpr int kRangeCircles[] = {50, 100, 150};
+constexpr int kWedgeLength = 250;
+const QColor kCircleGrey(128, 128, 128);
+constexpr int kDotPenWidth = 5;
+
+// Crosshair of the 3D view: arms of 16 pixels, a black shadow one pixel
+// right and below the white cross.
+constexpr int kCrossArm = 16;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kBlack = 0x000000;
+
+// Navigation.
+constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
+constexpr int kPressCrossArm = 3;
+constexpr double kViewAnglePerPixel = 0.2;
+constexpr double kPitchPerPixel = 0.1;
+constexpr double kAltitudePerPixel = 10;
+constexpr double kSlideMetresPerPixel = 10;
+constexpr double kTurnPerPixel = 0.1;
+constexpr int kPeakEyeRowsSouth = 200;
+constexpr double kPeakEyeAbove = 900;
+
+// Demo.
+constexpr double kDemoCentreSlack = 0.01;
+constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
+constexpr double kDemoSpeed = 0.8;
+constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
+
+// A dropped file's path as the file system's bytes. The URL keeps bytes that
+// are not UTF-8 percent-encoded, where toLocalFile() would replace them.
+QByteArray NativePathOf(const QUrl& url)
+{
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+// Screen positions of far-away eyes stay far outside any paint box, but
+// within the range that integer drawing can take.
+constexpr int kFarPixel = 1 << 20;
+int PixelOf(double value)
+{
+    return TruncInto(value, -kFarPixel, kFarPixel);
+}
+
+// Bearing clockwise from the top of the screen, in degrees (-180, 180].
+double Bearing(int x0, int y0, int x1, int y1)
+{
+    return std::atan2(double(x1 - x0), double(y0 - y1)) * kRadToDeg;
+}
+
+void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
+{
+    if (y >= 0 && y < frame.height()) {
+        uint32_t* row = bitmap.scanLine(y);
+        for (int i = std::max(0, x - kCrossArm); i <= std::min(frame.width() - 1, x + kCrossArm); ++i)
+            row[i] = colour;
+    }
+    if (x >= 0 && x < frame.width()) {
+        for (int j = std::max(0, y - kCrossArm); j <= std::min(frame.height() - 1, y + kCrossArm); ++j)
+            bitmap.scanLine(j)[x] = colour;
+    }
+}
+
+// Our pixel rows as an image, without a copy.
+QImage ImageOf(const Bitmap32& bitmap, QSize size)
+{
+    return QImage(reinterpret_cast<const uchar*>(bitmap.scanLine(0)), size.width(), size.height(),
+        bitmap.bytesPerLine(), QImage::Format_RGB32);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
+    QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
+    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
+    summitSearch_([this](std::vector<Summit> summits) {
+        summitLabels_.setSummits(std::move(summits));
+        PaintView3d();
+    }),
+    trackTimer_(new QTimer(this))
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    setupUi(this);
+    demoTimer->setInterval(kTimerIntervalMs);
+    trackTimer_->setInterval(kTimerIntervalMs);
+    connect(trackTimer_, &QTimer::timeout, this, &MainWindow::TrackFlightTick);
+    const QString asterPage = AsterPage().toString();
+    dropHint->setToolTip(asterPage);
+    asterLink->setToolTip(asterPage);
+    ulvarenLink->setToolTip(UlvarenPage().toString());
+    // Labels take the size of their text, so a coloured label is no wider
+    // than its caption.
+    ensurePolished();
+    for (QLabel* label : findChildren<QLabel*>())
+        label->adjustSize();
+    connectHandlers();
+    setUpKeyboard();
+    AddPictureActions(*this);
+    AddGoToPlace(*this);
+    AddOpenTile(*this);
+    FormCreate();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+}
+
+void MainWindow::connectHandlers()
+{
+    connect(view3d, &PaintBox::paintRequested, this, &MainWindow::PaintView3d);
+    connect(view3d, &PaintBox::mouseDown, this, &MainWindow::View3dMouseDown);
+    connect(view3d, &PaintBox::mouseMove, this, &MainWindow::View3dMouseMove);
+    connect(mapView, &PaintBox::paintRequested, this, &MainWindow::PaintMap);
+    connect(mapView, &PaintBox::mouseDown, this, &MainWindow::MapMouseDown);
+    connect(mapView, &PaintBox::mouseUp, this, &MainWindow::MapMouseUp);
+    connect(forwardButton, &QPushButton::clicked, this, [this] { StepClick(forwardButton); });
+    connect(backButton, &QPushButton::clicked, this, [this] { StepClick(backButton); });
+    connect(highestPointButton, &QPushButton::clicked, this, &MainWindow::HighestPointClick);
+    connect(demoButton, &QPushButton::clicked, this, [this] { DemoClick(demoButton); });
+    connect(demoTimer, &QTimer::timeout, this, &MainWindow::DemoTick);
+    connect(dropHint, &LinkLabel::clicked, this, &MainWindow::AsterLinkClick);
+    connect(asterLink, &LinkLabel::clicked, this, &MainWindow::AsterLinkClick);
+    connect(ulvarenLink, &LinkLabel::clicked, this, &MainWindow::UlvarenLinkClick);
+}
+
+QUrl MainWindow::AsterPage()
+{
+    return QUrl(QString::fromLatin1(kAsterPageAddress));
+}
+
+QUrl MainWindow::UlvarenPage()
+{
+    // The project's own README until it has a home page on the web.
+    return QUrl::fromLocalFile(QStringLiteral(VANTOREL_README_PATH));
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and tile intake
+
+void MainWindow::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Ulvaren Vantorel ") + VersionText);
+    setAcceptDrops(true);
+    mapView->setGeometry(0, kMapTop, kMapSide, kMapSide);
+    if (QFileInfo::exists(QString::fromLatin1(kDeveloperFile))) {
+        highestPointButton->setVisible(true);
+        frameRate->setVisible(true);
+    }
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QWidget::event(event);
+}
+
+void MainWindow::FormActivate()
+{
+    demoTimer->stop();
+    if (FirstActivation) {
+        FirstActivation = 0;
+        if (!commandLine_.isEmpty())
+            OpenTile(commandLine_.first());
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    fitOuterSize();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager reports its frame after the window is shown, and
+    // moves the window as it puts the frame round it.
+    fitOuterSize();
+}
+
+void MainWindow::fitOuterSize()
+{
+    // The minimum is the outer size; the frame, where the desktop draws one,
+    // is known once the window is on the screen.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize minimum = QSize(kOuterWidth, kOuterHeight) - frame;
+    if (minimum == minimumSize())
+        return;
+    const bool atMinimum = size() == minimumSize();
+    setMinimumSize(minimum);
+    if (atMinimum)
+        resize(minimum);
+    // The form's positions hold at the minimum size.
+    helpPanel->setDesignWidth(minimum.width());
+}
+
+void MainWindow::updateNow()
+{
+    // Cheap: the paint boxes show the pictures they hold and never render
+    // inside a paint event.
+    repaint();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+    raise();
+    activateWindow();
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            OpenTile(NativePathOf(url));
+    }
+    PaintView3d();
+    PaintMap();
+    updateNow();
+}
+
+void MainWindow::OpenTile(const QString& fileName)
+{
+    OpenTile(QFile::encodeName(fileName));
+}
+
+void MainWindow::OpenTile(const QByteArray& requestedPath)
+{
+    if (IsGpxName(QFile::decodeName(requestedPath))) {
+        addGpx(QFile::decodeName(requestedPath));
+        return;
+    }
+    // A folder opens the tile nearest its middle.
+    const QByteArray nativePath = QByteArray::fromStdString(TileToOpen(requestedPath.toStdString()));
+    // A drop that arrives while the loading window waits for the screen
+    // would start a second load inside the first.
+    if (opening_)
+        return;
+    opening_ = true;
+    // Both read the landscape that the load is about to overwrite.
+    recentring_.Stop();
+    const bool searching = summitSearch_.Stop();
+    updateNow();
+    const QRect outer = frameGeometry();
+    const QRect loader = loadingWindow_.frameGeometry();
+    loadingWindow_.move(
+        outer.left() + (outer.width() - loader.width()) / 2, outer.top() + (outer.height() - loader.height()) / 2);
+    const int result = loadingWindow_.LoadTile(nativePath, TheRenderParams, TheViewpoint);
+    opening_ = false;
+    if (result != 0) {
+        // The landscape on screen stays, and so does the search for its summits.
+        if (searching)
+            findSummits();
+        return;
+    }
+    tilePath_ = nativePath;
+    setTileTitle();
+    summitLabels_.setSummits({});
+    PaintView3d();
+    PaintMap();
+    forwardButton->setEnabled(true);
+    backButton->setEnabled(true);
+    demoButton->setEnabled(true);
+    // After the first frame is on the screen: the labels follow when found.
+    QTimer::singleShot(0, this, &MainWindow::findSummits);
+}
+
+void MainWindow::setTileTitle()
+{
+    //: The window title with a tile open: the program's name and version, then the tile's path.
+    setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(tilePath_)));
+}
+
+// The set around the tile under the eye, loaded whole in the background,
+// takes the place of the one drawn; the eye stays exactly where it is.
+void MainWindow::takeOverSet(LoadedSet loaded)
+{
+    if (opening_)
+        return;
+    // The set drawn until now goes first, then the new one's levels are
+    // drawn, before any frame of it.
+    summitSearch_.Stop();
+    delete std::exchange(TheTerrain, loaded.terrain.release());
+    if (loaded.levelsPending)
+        BuildReliefLevels(*TheTerrain, [] {});
+    loaded.params.paintSerial = TheRenderParams.paintSerial;
+    TheRenderParams = loaded.params;
+    TheTileSet = std::move(loaded.set);
+    summitLabels_.setSummits(std::move(loaded.summits));
+    tilePath_ = QByteArray::fromStdString(loaded.path);
+    setTileTitle();
+    PaintView3d();
+}
+
+void MainWindow::AsterLinkClick()
+{
+    flashAndOpen(asterLink, AsterPage());
+}
+
+void MainWindow::UlvarenLinkClick()
+{
+    flashAndOpen(ulvarenLink, UlvarenPage());
+}
+
+void MainWindow::flashAndOpen(QLabel* label, const QUrl& page)
+{
+    label->setStyleSheet(QString::fromLatin1(kFlashStyle));
+    label->repaint();
+    QThread::msleep(kFlashMs);
+    QDesktopServices::openUrl(page);
+    label->setStyleSheet(QString());
+}
+
+// ---------------------------------------------------------------------------
+// The views
+
+QSize MainWindow::frameSize() const
+{
+    // The frame buffers were made for the screen; a view stretched beyond it
+    // shows the part they cover.
+    const FrameBuffersRecord& buffers = FrameBuffersView();
+    return {std::min(view3d->width(), int(buffers.width)), std::min(view3d->height(), int(buffers.height))};
+}
+
+void MainWindow::PaintView3d()
+{
+    const QSize frame = frameSize();
+    if (TheRenderParams.columns == 0 || !TheTerrain || !FrameBitmap || frame.isEmpty())
+        return;
+    // Shown before the render so that it is on the screen while the frame is
+    // drawn; its altitude is therefore that of the previous frame.
+    statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, HeightExaggeration));
+    statusLine->adjustSize();
+    statusLine->repaint();
+    TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
+    TheViewpoint.renderAzimuth = TheViewpoint.azimuth;
+
+    const Terrain& terrain = *TheTerrain;
+    BuildViewStrips(frame.width(), frame.height(), terrain.tileInfo, terrain.reliefLevels, terrain.heightGrid.rows(),
+        TheRenderParams, TheViewpoint);
+    ShownAltitude = RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
+    lastFrame_ = frame;
+
+    const int cx = view3d->width() / 2;
+    const int cy = view3d->height() / 2;
+    DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
+    DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
+    drawOverlays(frame);
+    view3d->present(ImageOf(*FrameBitmap, frame));
+
+    PaintMap();
+    ShowCursorInfo(CursorX, CursorY);
+    countFrame();
+    // A demo circle that lies inside the set on screen is flown without
+    // re-centring: following its eye would load a set each time the circle
+    // crossed a cell's edge, and again on the way back.
+    if (!(demoTimer->isActive() && demoCircleInsideSet()))
+        recentring_.Follow(TheTileSet, TheViewpoint);
+}
+
+bool MainWindow::demoCircleInsideSet() const
+{
+    const double lonRadius = DemoRadius / DemoLongitudeScale;
+    for (const auto& [lat, lon] :
+        {std::pair{DemoCentreLat + DemoRadius, DemoCentreLon}, {DemoCentreLat - DemoRadius, DemoCentreLon},
+            {DemoCentreLat, DemoCentreLon + lonRadius}, {DemoCentreLat, DemoCentreLon - lonRadius}})
+        if (TheTileSet.cellAt(lat, lon) < 0)
+            return false;
+    return true;
+}
+
+void MainWindow::countFrame()
+{
+    RateFrameCount = int32_t(uint32_t(RateFrameCount) + 1);
+    const int slot = RateFrameCount & (kRateRingSize - 1);
+    const uint32_t now = GetTickCount();
+    RateTicks[slot] = now;
+    if (RateFrameCount != 0 && slot == 0) {
+        // Slot 1 was written 15 frames ago.
+        frameRate->setText(FrameRateText(FrameRate(now, RateTicks[1])));
+        frameRate->adjustSize();
+        frameRate->repaint();
+    }
+}
+
+QPoint MainWindow::mapPixelOfView() const
+{
+    const MapFraction at = MapFractionOf(TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
+    return {PixelOf(mapView->width() * at.x), PixelOf(mapView->height() * at.y)};
+}
+
+void MainWindow::PaintMap()
+{
+    if (TheRenderParams.columns == 0 || !TheTerrain)
+        return;
+    const Bitmap32& map = TheTerrain->mapBitmap;
+    if (MapViewBitmap.isNull())
+        MapViewBitmap = QImage(kMapSide, kMapSide, QImage::Format_RGB32);
+
+    // Circles and eye use the box's size before this paint resizes it; the
+    // repaint that the resize brings sets them right.
+    const int w = mapView->width();
+    const int h = mapView->height();
+    QPainter painter(&MapViewBitmap);
+    painter.drawImage(0, 0, ImageOf(map, QSize(map.width(), map.height())));
+
+    painter.setPen(kCircleGrey);
+    painter.setBrush(Qt::NoBrush);
+    if (TheRenderParams.areaDegrees > 1) {
+        // The opened tile, in the middle of the joined cells around it.
+        const int third = TheRenderParams.areaDegrees;
+        painter.drawRect(w / third, h / third, w / third - 1, h / third - 1);
+    }
+    for (const int r : kRangeCircles)
+        painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
+    if (summitLabels_.shown())
+        drawSummitMarks(painter, w, h);
+    gpx_.drawOnMap(painter, w, h, TheRenderParams);
+
+    // The view wedge: right and left edge, 250 pixels along the view and
+    // spread by the half angle across it; drawn inverted so it shows on any
+    // relief colour.
+    const QPoint eye = mapPixelOfView();
+    const double f = TheViewpoint.azimuth * kDegToRad;
+    const int c = PixelOf(std::tan(TheViewpoint.viewAngle * 0.5 * kDegToRad) * kWedgeLength);
+    const double sinF = std::sin(f);
+    const double cosF = std::cos(f);
+    const int dx1 = PixelOf(c * cosF + kWedgeLength * sinF);
+    const int dy1 = PixelOf(kWedgeLength * cosF - c * sinF);
+    const int dx2 = PixelOf(-c * cosF + kWedgeLength * sinF);
+    const int dy2 = PixelOf(kWedgeLength * cosF + c * sinF);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(Qt::white);
+    painter.drawLine(eye, eye + QPoint(dx1, -dy1));
+    painter.drawLine(eye, eye + QPoint(dx2, -dy2));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+    // The dot stays one pixel inside the box, wherever the eye is.
+    const int x = std::min(w - 2, std::max(eye.x(), 1));
+    const int y = std::min(h - 2, std::max(eye.y(), 1));
+    painter.setPen(QPen(Qt::red, kDotPenWidth));
+    painter.drawLine(x, y, x + 1, y);
+    painter.end();
+
+    mapView->setGeometry((kMapSide - map.width()) / 2, mapView->y(), map.width(), map.height());
+    mapView->present(MapViewBitmap, QSize(w, h));
+}
+
+void MainWindow::ShowCursorInfo(int x, int y)
+{
+    // Only pixels of the frame now in the buffers have a distance; a drag
+    // that leaves the view reports positions outside it.
+    if (x < 0 || y < 0 || x >= lastFrame_.width() || y >= lastFrame_.height())
+        return;
+    const FrameBuffersRecord& buffers = FrameBuffersView();
+    const uint32_t depth = buffers.DepthRows[y][x];
+    const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
+    if (highlightedLabel_ >= 0) {
+        const Summit& summit =
+            summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(highlightedLabel_)].summit)];
+        const SummitSight sight = summitLabels_.sight(summit, TheRenderParams);
+        cursorInfo->setText(SummitInfoText(summit.height, summit.prominence, sight.distance, sight.bearing));
+    } else {
+        cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
+    }
+    cursorInfo->adjustSize();
+}
+
+// ---------------------------------------------------------------------------
+// Navigation
+
+void MainWindow::MoveViewTo(double latitude, double longitude, double azimuth)
+{
+    Viewpoint& view = TheViewpoint;
+    const double lat0 = view.latitude;
+    const double lon0 = view.longitude;
+    // One frame per hundredth of a degree of travel and per degree of turn.
+    const int nMove = TruncInto(100 * std::max(std::fabs(lat0 - latitude), std::fabs(lon0 - longitude)), 3, 20);
+
+    // Offset by two turns so that every angle on the way stays positive;
+    // the target is brought within half a turn so the view turns the short way.
+    double a0 = view.azimuth + 720;
+    double a1 = azimuth + 720;
+    if (std::fabs(a0 - a1) < 1e-9) {
+        a0 = a1;
+    } else {
+        while (a0 + 180 < a1)
+            a1 -= 360;
+        while (a0 - 180 > a1)
+            a1 += 360;
+    }
+    const int nTurn = TruncInto(std::fabs(a1 - a0), 2, 40);
+    const int n = std::max(nMove, nTurn);
+
+    for (int i = 1; i <= n; ++i) {
+        view.latitude = (latitude * i + lat0 * (n - i)) / n;
+        view.longitude = (longitude * i + lon0 * (n - i)) / n;
+        double a = (a1 * i + a0 * (n - i)) / n;
+        while (a >= 360)
+            a -= 360;
+        view.azimuth = a;
+        PaintView3d();
+        PaintMap();
+    }
+}
+
+void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
+{
+    if (shift.buttons & Qt::LeftButton) {
+        // The move happens on release; until the next map paint a red cross
+        // marks where it will go.
+        MapPressX = x;
+        MapPressY = y;
+        mapView->scribble(Qt::red,
+            {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
+        return;
+    }
+    if (demoTimer->isActive())
+        return;
+    const QPoint eye = mapPixelOfView();
+    if (eye == QPoint(x, y))
+        return;
+    MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
+}
+
+void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
+{
+    if (button != Qt::LeftButton)
+        return;
+    // The target is the pressed point, always inside the tile and never on
+    // its south or east edge.
+    const auto fraction = [](int pixel, int size) {
+        const double f = double(pixel) / std::max(size, 1);
+        return f <= 0 ? 0.0 : std::min(f, 0.9999);
+    };
+    const double degrees = TheRenderParams.areaDegrees;
+    const double latitude = AreaNorthLat(TheRenderParams) - fraction(MapPressY, mapView->height()) * degrees;
+    const double longitude = AreaWestLon(TheRenderParams) + fraction(MapPressX, mapView->width()) * degrees;
+
+    double azimuth = TheViewpoint.azimuth;
+    if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
+        azimuth = Bearing(MapPressX, MapPressY, x, y);
+        if (azimuth < 0)
+            azimuth += 360;
+    }
+    if (demoTimer->isActive()) {
+        // Stopping and starting the demo at the target works out the circle
+        // through it and the heading along it; the glide then flies there.
+        const Viewpoint before = TheViewpoint;
+        TheViewpoint.latitude = latitude;
+        TheViewpoint.longitude = longitude;
+        DemoClick(nullptr);
+        DemoClick(nullptr);
+        azimuth = TheViewpoint.azimuth;
+        TheViewpoint.latitude = before.latitude;
+        TheViewpoint.longitude = before.longitude;
+        TheViewpoint.azimuth = before.azimuth;
+    }
+    MoveViewTo(latitude, longitude, azimuth);
+}
+
+void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int y)
+{
+    // A click on a summit's label turns the view to face it.
+    if (const int label = summitLabels_.labelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
+        const Summit& summit = summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(label)].summit)];
+        MoveViewTo(
+            TheViewpoint.latitude, TheViewpoint.longitude, summitLabels_.sight(summit, TheRenderParams).bearing + 720);
+        return;
+    }
+    DragLastX = x;
+    DragLastY = y;
+    DragInLowerHalf = y >= view3d->height() / 2 ? 1 : 0;
+}
+
+void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
+{
+    CursorX = x;
+    CursorY = y;
+    ShowCursorInfo(x, y);
+    if (!(shift.buttons & Qt::LeftButton)) {
+        const int label = summitLabels_.labelAt(QPoint(x, y));
+        if (label != highlightedLabel_) {
+            highlightedLabel_ = label;
+            PaintView3d();
+        }
+        return;
+    }
+
+    Viewpoint& view = TheViewpoint;
+    const bool ctrl = shift.keys & Qt::ControlModifier;
+    const int dy = y - DragLastY;
+    if (ctrl) {
+        view.viewAngle = std::clamp(view.viewAngle - dy * kViewAnglePerPixel, kViewAngleMin, kViewAngleMax);
+    } else if (DragInLowerHalf) {
+        view.minAltitude = std::max(view.minAltitude + dy * kAltitudePerPixel, kAltitudeFloor);
+    } else {
+        view.pitch = std::clamp(view.pitch + dy * kPitchPerPixel, kPitchMin, kPitchMax);
+    }
+
+    if (!ctrl) {
+        const int dx = DragLastX - x;
+        if (DragInLowerHalf) {
+            // Dragging left moves the eye to its right: the ground follows
+            // the pointer.
+            MoveEye(view, TheRenderParams, view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
+            if (demoTimer->isActive()) {
+                DemoClick(nullptr);
+                DemoClick(nullptr);
+            }
+        } else if (!demoTimer->isActive()) {
+            view.azimuth += dx * kTurnPerPixel;
+            if (view.azimuth >= 360)
+                view.azimuth -= 360;
+            if (view.azimuth < 0)
+                view.azimuth += 360;
+        } else if (y == DragLastY) {
+            // While the demo circles, a sideways drag hurries it along.
+            DemoTick();
+        }
+    }
+    DragLastY = y;
+    DragLastX = x;
+    PaintView3d();
+}
+
+void MainWindow::StepClick(QObject* sender)
+{
+    // The step in metres is whatever the button's hint begins with.
+    const auto* button = qobject_cast<QWidget*>(sender);
+    const long step = button ? LeadingInteger(button->toolTip().toStdString()) : 0;
+    const double degrees = double(step) * kDegreesPerMetre;
+    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sender == forwardButton ? degrees : -degrees);
+    PaintView3d();
+    PaintMap();
+}
+
+void MainWindow::HighestPointClick()
+{
+    if (!TheTerrain)
+        return;
+    // The opened tile's part of the grid.
+    const GridRect tile = OpenedTileRect(TheRenderParams, TheTerrain->tileInfo);
+    const SampleGrid& grid = TheTerrain->heightGrid;
+    const int columns = std::max(tile.columns, 1);
+    const int rows = std::max(tile.rows, 1);
+    const int c0 = tile.column + columns / 2;
+    const int r0 = tile.row + rows / 2;
+    int bestRow = r0;
+    int bestColumn = c0;
+    int highest = 0;
+    // The outermost rows and columns are left out; ties go to the cell met last.
+    for (int i = tile.row + 1; i < tile.row + rows - 1; ++i) {
+        const int16_t* row = grid[i];
+        for (int j = tile.column + 1; j < tile.column + columns - 1; ++j) {
+            if (row[j] >= highest) {
+                highest = row[j];
+                bestRow = i;
+                bestColumn = j;
+            }
+        }
+    }
+    // The eye 900 m above the peak and 200 rows south of it, looking down at it.
+    const int eyeRow = bestRow + kPeakEyeRowsSouth;
+    Viewpoint& view = TheViewpoint;
+    view.latitude = TheRenderParams.centreLat + double(r0 - eyeRow) / rows;
+    view.longitude = TheRenderParams.centreLon + double(bestColumn - c0) / columns;
+    view.minAltitude = highest + kPeakEyeAbove;
+    view.azimuth = 0;
+    view.pitch = -std::atan2(kPeakEyeAbove, kPeakEyeRowsSouth * MetresPerDegree / rows) * kRadToDeg;
+    PaintView3d();
+    PaintMap();
+}
+
+void MainWindow::DemoClick(QObject* sender)
+{
+    Viewpoint& view = TheViewpoint;
+    // The circle's centre stays where it is while the flight passes into
+    // neighbouring tiles and the landscape is re-centred under it.
+    if (!demoTimer->isActive()) {
+        DemoCentreLat = TheRenderParams.centreLat;
+        DemoCentreLon = TheRenderParams.centreLon;
+        DemoLongitudeScale = LongitudeScale(TheRenderParams);
+    }
+    // The eye's offset from the circle's centre in degrees of latitude.
+    const double dy = view.latitude - DemoCentreLat;
+    const double dx = std::cos(DemoCentreLat * kDegToRad) * (view.longitude - DemoCentreLon);
+    if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
+        // The heading along the anticlockwise circle through the eye.
+        double heading = std::atan2(dx, dy) * kRadToDeg - 90;
+        if (heading < 0)
+            heading += 360;
+        if (sender)
+            MoveViewTo(view.latitude, view.longitude, heading);
+        view.azimuth = heading;
+        DemoRadius = std::clamp(std::sqrt(dx * dx + dy * dy), kDemoRadiusMin, kDemoRadiusMax);
+        // Small circles turn faster, large ones fly faster over the ground.
+        DemoTurnRate = std::sqrt(DemoRadius) * kDemoSpeed / DemoRadius;
+    }
+    if (demoTimer->isActive()) {
+        demoTimer->stop();
+    } else {
+        demoTimer->start();
+        RateFrameCount = 0;
+    }
+}
+
+void MainWindow::DemoTick()
+{
+    // Real elapsed time, within limits: a slow frame slows the flight down
+    // instead of making it jump.
+    DemoPrevTick = DemoLastTick;
+    DemoLastTick = GetTickCount();
+    const int32_t dt = std::clamp(int32_t(DemoLastTick - DemoPrevTick), kDemoStepMinMs, kDemoStepMaxMs);
+
+    Viewpoint& view = TheViewpoint;
+    view.azimuth -= dt * 0.001 * DemoTurnRate;
+    if (view.azimuth < 0)
+        view.azimuth += 360;
+    // The eye stands at bearing azimuth + 90 from the centre, the centre on its left.
+    const double bearing = (view.azimuth + 90) * kDegToRad;
+    view.latitude = DemoCentreLat + std::cos(bearing) * DemoRadius;
+    view.longitude = DemoCentreLon + std::sin(bearing) * DemoRadius / DemoLongitudeScale;
+    PaintView3d();
+    PaintMap();
+}

@@ -1,0 +1,148 @@
+#pragma once
+// The main window: the 3D view and the map of the loaded tile side by side,
+// the readouts under them, the step and demo buttons, and the intake of
+// tiles from the command line and from files dropped on the window.
+//
+// The handlers keep the names of the form's event table. Every handler that
+// changes the view draws at once, inside the call, by calling the paint
+// handlers itself; the navigation draws many frames inside one handler.
+
+#include <cstdint>
+
+#include <QByteArrayList>
+#include <QElapsedTimer>
+#include <QSize>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include "app/keys.h"
+#include "app/paintbox.h"
+#include "app/recentring.h"
+#include "app/summitsearch.h"
+#include "overlays/gpxoverlay.h"
+#include "overlays/summitlabels.h"
+#include "ui_mainwindow.h"
+
+class LoadingWindow;
+
+// The form's components are inherited rather than held in a `ui` member
+// (Qt's multiple-inheritance way of using a Designer form): the handlers are
+// named after the form's event table and address its components by their
+// form names (demoButton, view3d, ...), as the tests do.
+class MainWindow : public QWidget, public Ui::MainWindow {
+    Q_OBJECT
+
+public:
+    // `commandLine` holds the arguments after the program name, as the
+    // system's bytes; the first one, if any, is opened on the first activation.
+    MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent = nullptr);
+
+    // Start-up, tile intake and links.
+    void FormCreate();
+    void FormActivate();
+    // A path as the file system's bytes: a name that is not valid UTF-8
+    // opens as it is, a folder as the tile nearest its middle. The QString
+    // form is for names typed or shown in Qt.
+    void OpenTile(const QByteArray& requestedPath);
+    void OpenTile(const QString& fileName);
+    // The loaded tile's path as the system's bytes; empty until one loads.
+    const QByteArray& TilePath() const { return tilePath_; }
+    void AsterLinkClick();
+    void UlvarenLinkClick();
+
+    // The views and their readouts.
+    void PaintView3d();
+    void PaintMap();
+    void ShowCursorInfo(int x, int y);
+
+    // Navigation. A null sender marks a call from another handler.
+    void MoveViewTo(double latitude, double longitude, double azimuth);
+    void MapMouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
+    void MapMouseUp(Qt::MouseButton button, ShiftState shift, int x, int y);
+    void View3dMouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
+    void View3dMouseMove(ShiftState shift, int x, int y);
+    void StepClick(QObject* sender);
+    void HighestPointClick();
+    void DemoClick(QObject* sender);
+    void DemoTick();
+
+    // The keyboard: held keys fly the view (keys.h), the others act at once.
+    void KeyTimerTick();
+    void ReturnToStartView();
+    void StepExaggeration(int quarters);
+    void ShowKeysHelp();
+    void ToggleSummitLabels();
+
+    // The page addresses behind the two links.
+    static QUrl AsterPage();
+    static QUrl UlvarenPage();
+
+    QTimer* demoTimer;  // the rotation demo's clock; runs exactly while the demo does
+
+    // Window state of the handlers.
+    int32_t FirstActivation = 1;
+    int32_t MapPressX = 0;  // last left press on the map
+    int32_t MapPressY = 0;
+    int32_t DragLastX = 0;  // last press or handled move on the 3D view
+    int32_t DragLastY = 0;
+    int32_t DragInLowerHalf = 0;
+    double DemoRadius = 0.375;  // degrees of latitude
+    double DemoTurnRate = 0.001;  // degrees of azimuth per second
+    uint32_t DemoPrevTick = 0;
+    uint32_t DemoLastTick = 0;
+    double DemoCentreLat = 0;  // the circle's centre, fixed while it is flown
+    double DemoCentreLon = 0;
+    double DemoLongitudeScale = 1;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    void connectHandlers();
+    void setUpKeyboard();
+    void fitOuterSize();
+    void updateNow();
+    void flashAndOpen(QLabel* label, const QUrl& page);
+    void countFrame();
+    bool demoCircleInsideSet() const;
+    QSize frameSize() const;
+    QPoint mapPixelOfView() const;
+    void setTileTitle();
+    void takeOverSet(LoadedSet loaded);
+    void findSummits();
+    void drawOverlays(QSize frame);
+    void addGpx(const QString& path);
+    void clearGpx();
+    void startTrackFlight();
+    void stopTrackFlight();
+    void TrackFlightTick();
+    void drawSummitMarks(QPainter& painter, int width, int height) const;
+
+    LoadingWindow& loadingWindow_;
+    QByteArrayList commandLine_;
+    QSize lastFrame_;  // size of the frame now in the frame buffers
+    bool opening_ = false;  // a tile is being opened
+    QByteArray tilePath_;
+    KeyFlight keyFlight_;
+    QTimer* keyTimer_;  // runs while a flying key is held
+    QElapsedTimer keyClock_;
+    Recentring recentring_;
+    SummitLabels summitLabels_;
+    SummitSearch summitSearch_;  // after the labels it fills, so that it stops first
+    int highlightedLabel_ = -1;  // the label under the mouse, or -1
+    GpxOverlay gpx_;
+    // Flying along a track: its points, the distance to each from the
+    // first, and how far along the eye is, metres.
+    QTimer* trackTimer_;
+    QElapsedTimer trackClock_;
+    std::vector<GpxPoint> trackPoints_;
+    std::vector<double> trackDistances_;
+    double trackAt_ = 0;
+};

@@ -1,0 +1,111 @@
+#pragma once
+// The geometry every part of the viewer agrees on: π, how a latitude and
+// longitude become a place on the height grid, the east-west scale floors
+// near the poles, the range of the view angle, and the one way a floating
+// value becomes an integer without undefined behaviour.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/viewrecords.h"
+
+inline constexpr long double kPiLong = 3.14159265358979323846L;
+inline constexpr double kPi = double(kPiLong);
+
+inline constexpr double kMetresPerMinute = 1852;  // one minute of latitude
+
+// cos(latitude) scales east-west distances. Two floors keep it away from 0
+// near the poles: the renderer's grid (about cos 80°) and the navigation's
+// moves on the map, which may go further poleward before they stop scaling.
+inline constexpr double kGridMinCosine = 0.173;
+inline constexpr double kNavigationMinCosine = 0.1;
+
+// The horizontal angle of view the renderer draws, degrees.
+inline constexpr double kMinViewAngle = 5;
+inline constexpr double kMaxViewAngle = 160;
+
+// Truncates toward zero like a plain conversion, but holds the result within
+// [-limit, limit] and takes NaN to 0. Degenerate views (an eye far beyond the
+// tile, an edge angle next to the horizontal, a view box of extreme aspect)
+// give infinite or huge values, whose plain conversion would be undefined.
+inline int32_t TruncWithin(double value, int32_t limit)
+{
+    if (!(value == value))
+        return 0;
+    if (value >= double(limit))
+        return limit;
+    if (value <= -double(limit))
+        return -limit;
+    return int32_t(value);
+}
+
+// Truncates toward zero into [lo, hi]; NaN takes the value of the range
+// nearest 0.
+inline int32_t TruncInto(double value, int32_t lo, int32_t hi)
+{
+    if (!(value == value))
+        return std::clamp(0, lo, hi);
+    if (value <= double(lo))
+        return lo;
+    if (value >= double(hi))
+        return hi;
+    return int32_t(value);
+}
+
+// East-west cells are narrower by cos(centre latitude), floored.
+inline double GridLongitudeCosine(const RenderParams& params)
+{
+    const double k = std::cos(params.centreLat * kPi / 180);
+    return k <= kGridMinCosine ? kGridMinCosine : k;
+}
+
+// The grid cell of the opened tile's centre, which (centreLat, centreLon) names.
+inline double CentreColumn(const RenderParams& params)
+{
+    return params.columns / 2 + params.centreColumnShift;
+}
+inline double CentreRow(const RenderParams& params)
+{
+    return params.rows / 2 + params.centreRowShift;
+}
+
+// Offset of a latitude and longitude from the grid's centre, in cells east
+// and north.
+struct CellOffset {
+    double east;
+    double north;
+};
+inline CellOffset GeoToCellOffset(const RenderParams& params, double latitude, double longitude)
+{
+    const double k = GridLongitudeCosine(params);
+    return {(longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k)),
+        (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
+}
+
+// The latitude and longitude of grid cell (column, row): the inverse of
+// GeoToCellOffset, from the centre GeoToGrid uses.
+struct GeoPoint {
+    double latitude;
+    double longitude;
+};
+inline GeoPoint GridToGeo(const RenderParams& params, double column, double row)
+{
+    const double k = GridLongitudeCosine(params);
+    const double east = column - CentreColumn(params);
+    const double north = CentreRow(params) - row;
+    return {params.centreLat + north * (params.metresPerCell / kMetresPerMinute / 60),
+        params.centreLon + east * (params.metresPerCell / kMetresPerMinute / (60 * k))};
+}
+
+// A grid position in 1/32 cell, from the grid's north-west corner.
+inline constexpr int32_t kGeoUnitsPerCell = 32;
+struct GridPosition {
+    double gx;  // 1/32 cell, east
+    double gy;  // 1/32 cell, south
+};
+inline GridPosition GeoToGrid(const RenderParams& params, double latitude, double longitude)
+{
+    const CellOffset d = GeoToCellOffset(params, latitude, longitude);
+    return {(CentreColumn(params) + d.east) * kGeoUnitsPerCell, (CentreRow(params) - d.north) * kGeoUnitsPerCell};
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Every large buffer of a loaded landscape: created before the load, reused
+// by every frame, never resized. One tile's buffers are created once at
+// start-up and reused by every load of a single tile; a tile joined with its
+// neighbours gets buffers of its own size.
+
+#include "core/raster.h"
+#include "relief/relief.h"
+
+// A height grid's size: rows, and samples in use in each row.
+struct GridShape {
+    int rows = kTileSamples;
+    int columns = kGridRowSlots;
+};
+
+struct Terrain {
+    Terrain();  // one tile, with the grids its load passes through
+    // A joined set: the final heights and the pictures only, since its load
+    // resamples and sharpens in place.
+    explicit Terrain(GridShape shape);
+
+    Bitmap32 reliefBitmap;
+    std::array<Bitmap32, 3> levelBitmaps;
+    Bitmap32 mapBitmap{360, 360};
+
+    SampleGrid sourceGrid;  // samples exactly as read from the file
+    SampleGrid resampledGrid;  // after the east-west resampling
+    SampleGrid heightGrid;  // final heights used by the whole system
+    // A read lands here first and is swapped into sourceGrid only once the
+    // whole file has been read, so a refused file leaves every grid as it was.
+    SampleGrid incomingGrid;
+
+    HeightPalette heightPalette{};
+    TileInfo tileInfo;  // over reliefBitmap
+    ReliefLevels reliefLevels;  // over levelBitmaps
+
+    // True for buffers of one tile, which a single load fills in place.
+    bool holdsOneTile() const { return sourceGrid.rowCount() != 0; }
+};

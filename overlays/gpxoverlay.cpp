@@ -1,0 +1,182 @@
+#include "overlays/gpxoverlay.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include "core/geometry.h"
+#include "elevation/terrain.h"
+#include "render/fixedpoint.h"
+#include "render/frame.h"
+#include "render/framebuffers.h"
+
+namespace {
+
+constexpr int kLift = 5;  // metres above the ground a line is drawn at
+constexpr double kStepCells = 3;  // a line follows the ground in steps of about this
+constexpr int kMaxStepsPerSegment = 256;
+constexpr int kMaxFramePoints = 60000;  // per frame, over all lines
+// A line's pixel shows unless the ground drawn there lies nearer than this
+// share of its distance, less two cells.
+constexpr int64_t kSlackShare = 64;
+constexpr int64_t kSlackCells = 2;
+
+QColor LineColour(std::size_t file)
+{
+    static const QColor kColours[] = {
+        QColor(255, 40, 40), QColor(255, 0, 255), QColor(0, 220, 255), QColor(255, 150, 0), QColor(150, 80, 255)};
+    return kColours[file % std::size(kColours)];
+}
+
+QPointF MapPixel(const GpxPoint& p, int width, int height, const RenderParams& params)
+{
+    const MapFraction at = MapFractionOf(params, p.latitude, p.longitude);
+    return {width * at.x, height * at.y};
+}
+
+// A point on the grid with the ground height there, if the grid has it.
+struct GroundPoint {
+    int32_t column;
+    int32_t row;
+    int32_t height;
+};
+bool OnGround(const Terrain& terrain, const RenderParams& params, double latitude, double longitude, GroundPoint& out)
+{
+    const GridPosition at = GeoToGrid(params, latitude, longitude);
+    const double column = at.gx / kGeoUnitsPerCell, row = at.gy / kGeoUnitsPerCell;
+    if (!(column >= 0 && row >= 0 && column < terrain.tileInfo.width - 1 && row < terrain.tileInfo.height - 1))
+        return false;
+    out.column = int32_t(column);
+    out.row = int32_t(row);
+    out.height = std::max<int32_t>(terrain.heightGrid[out.row][out.column], 0) + kLift;
+    return true;
+}
+
+// Plots a segment of the frame with its depth from d0 to d1, pixel by pixel,
+// where the frame's ground does not stand in front.
+void PlotSegment(Bitmap32& frame, int width, int height, const ScreenPoint& a, const ScreenPoint& b, uint32_t colour)
+{
+    const FrameBuffersRecord& buffers = FrameBuffersView();
+    const int steps = std::max(std::abs(b.sx - a.sx), std::abs(b.sy - a.sy));
+    if (steps > 4 * (width + height))
+        return;  // a segment reaching far off the frame: its ends lie behind or beside the eye
+    for (int i = 0; i <= steps; ++i) {
+        const double t = steps == 0 ? 0 : double(i) / steps;
+        const int x = int(std::lround(a.sx + (b.sx - a.sx) * t));
+        const int y = int(std::lround(a.sy + (b.sy - a.sy) * t));
+        if (x < 0 || y < 0 || x >= width - 1 || y >= height)
+            continue;
+        const int64_t depth = std::llround(a.depth + (b.depth - a.depth) * t);
+        const int64_t ground = buffers.DepthRows[y][x];
+        if (ground + depth / kSlackShare + kSlackCells * kCellUnits < depth)
+            continue;
+        frame.scanLine(y)[x] = colour;
+        frame.scanLine(y)[x + 1] = colour;
+    }
+}
+
+}  // namespace
+
+double GroundMetres(const GpxPoint& a, const GpxPoint& b)
+{
+    const double north = (b.latitude - a.latitude) * MetresPerDegree;
+    const double east =
+        (b.longitude - a.longitude) * MetresPerDegree * std::cos((a.latitude + b.latitude) / 2 * kPi / 180);
+    return std::hypot(north, east);
+}
+
+double BearingDegrees(const GpxPoint& a, const GpxPoint& b)
+{
+    const double north = b.latitude - a.latitude;
+    const double east = (b.longitude - a.longitude) * std::cos((a.latitude + b.latitude) / 2 * kPi / 180);
+    const double bearing = std::atan2(east, north) * 180 / kPi;
+    return bearing < 0 ? bearing + 360 : bearing;
+}
+
+void GpxOverlay::add(GpxData data)
+{
+    files_.push_back(std::move(data));
+}
+
+const GpxLine* GpxOverlay::flightLine() const
+{
+    if (files_.empty() || files_.back().lines.empty())
+        return nullptr;
+    const auto& lines = files_.back().lines;
+    return &*std::max_element(lines.begin(), lines.end(),
+        [](const GpxLine& a, const GpxLine& b) { return a.points.size() < b.points.size(); });
+}
+
+void GpxOverlay::drawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        painter.setPen(QPen(LineColour(f), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        for (const GpxLine& line : files_[f].lines) {
+            QPainterPath path(MapPixel(line.points.front(), width, height, params));
+            for (std::size_t i = 1; i < line.points.size(); ++i)
+                path.lineTo(MapPixel(line.points[i], width, height, params));
+            painter.drawPath(path);
+        }
+        painter.setBrush(LineColour(f));
+        painter.setPen(Qt::black);
+        for (const GpxWaypoint& waypoint : files_[f].waypoints)
+            painter.drawEllipse(MapPixel(waypoint.at, width, height, params), 2.5, 2.5);
+    }
+    painter.restore();
+}
+
+void GpxOverlay::drawInFrame(
+    Bitmap32& frame, QPainter& painter, const Terrain& terrain, const RenderParams& params) const
+{
+    const FrameBufferSet& fb = FrameBuffers;
+    const int width = fb.frameWidth, height = fb.frameHeight;
+    int budget = kMaxFramePoints;
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        const uint32_t colour = LineColour(f).rgb() & 0xFFFFFF;
+        for (const GpxLine& line : files_[f].lines) {
+            bool havePrevious = false;
+            ScreenPoint previous{};
+            for (std::size_t i = 0; i + 1 < line.points.size() && budget > 0; ++i) {
+                const GpxPoint& a = line.points[i];
+                const GpxPoint& b = line.points[i + 1];
+                const double cells = GroundMetres(a, b) / params.metresPerCell;
+                const int steps = std::clamp(int(cells / kStepCells), 1, kMaxStepsPerSegment);
+                for (int s = i == 0 ? 0 : 1; s <= steps && budget > 0; ++s, --budget) {
+                    const double t = double(s) / steps;
+                    GroundPoint ground;
+                    if (!OnGround(terrain, params, a.latitude + (b.latitude - a.latitude) * t,
+                            a.longitude + (b.longitude - a.longitude) * t, ground)) {
+                        havePrevious = false;
+                        continue;
+                    }
+                    const ScreenPoint here = ProjectGridSample(ground.column, ground.row, ground.height);
+                    const bool inFront = here.depth >= kCellUnits;
+                    if (havePrevious && inFront)
+                        PlotSegment(frame, width, height, previous, here, colour);
+                    previous = here;
+                    havePrevious = inFront;
+                }
+            }
+        }
+    }
+    // Waypoints: a dot and the name, where the frame shows the place.
+    painter.setPen(Qt::black);
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        for (const GpxWaypoint& waypoint : files_[f].waypoints) {
+            GroundPoint ground;
+            ScreenPoint seen;
+            if (!OnGround(terrain, params, waypoint.at.latitude, waypoint.at.longitude, ground) ||
+                !GridTopSeen(ground.column, ground.row, ground.height, seen))
+                continue;
+            painter.setBrush(LineColour(f));
+            painter.drawEllipse(QPoint(seen.sx, seen.sy), 3, 3);
+            if (!waypoint.name.isEmpty())
+                painter.drawText(QPoint(seen.sx + 5, seen.sy - 3), waypoint.name);
+        }
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The GPX files shown over the landscape: lines and waypoints on the map, and
+// in the 3D view draped on the ground and hidden where nearer ground stands
+// in front, by the frame's depth buffer. Drawn after the renderer, over the
+// finished frame.
+
+#include <vector>
+
+#include <QColor>
+
+#include "core/viewrecords.h"
+#include "overlays/gpx.h"
+
+class QPainter;
+class Bitmap32;
+struct Terrain;
+
+class GpxOverlay {
+public:
+    void add(GpxData data);
+    void clear() { files_.clear(); }
+    bool empty() const { return files_.empty(); }
+    // The line a flight follows: the longest of the file added last.
+    const GpxLine* flightLine() const;
+
+    void drawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const;
+    // Into the frame bitmap's first frame.width() x frame.height() pixels,
+    // over the frame the renderer has just drawn from `terrain`.
+    void drawInFrame(Bitmap32& frame, QPainter& painter, const Terrain& terrain, const RenderParams& params) const;
+
+private:
+    std::vector<GpxData> files_;
+};
+
+// Metres over the ground between two points (an equirectangular measure,
+// close enough over the few kilometres between a track's points).
+double GroundMetres(const GpxPoint& a, const GpxPoint& b);
+// Degrees clockwise from north from a to b.
+double BearingDegrees(const GpxPoint& a, const GpxPoint& b);
