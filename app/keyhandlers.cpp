@@ -64,7 +64,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_C:
         if (event->modifiers() & Qt::ControlModifier)
             return QWidget::keyPressEvent(event);
-        EarthCurvature = !EarthCurvature;
+        renderer_.settings.earthCurvature = !renderer_.settings.earthCurvature;
         PaintView3d();
         break;
     case Qt::Key_F: trackTimer_->isActive() ? stopTrackFlight() : startTrackFlight(); break;
@@ -111,7 +111,8 @@ void MainWindow::ReturnToStartView()
 
 void MainWindow::StepExaggeration(int quarters)
 {
-    HeightExaggeration = std::clamp(HeightExaggeration + quarters, kExaggerationMin, kExaggerationMax);
+    renderer_.settings.heightQuarters =
+        std::clamp(renderer_.settings.heightQuarters + quarters, kExaggerationMin, kExaggerationMax);
     PaintView3d();
 }
 

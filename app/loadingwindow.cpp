@@ -19,7 +19,6 @@
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
-#include "render/framebuffers.h"
 
 namespace {
 
@@ -112,11 +111,6 @@ void CreateRunBuffers()
 {
     if (!TheTerrain)
         TheTerrain = new Terrain;
-    if (!FrameBitmap) {
-        const QSize screen = QGuiApplication::primaryScreen()->size();
-        FrameBitmap = new Bitmap32(screen.width(), screen.height());
-        PrepareFrameBuffers(*FrameBitmap);
-    }
 }
 
 }  // namespace

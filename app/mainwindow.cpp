@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
@@ -31,6 +32,11 @@
 #include "render/framebuffers.h"
 
 namespace {
+
+QSize ScreenSize()
+{
+    return QGuiApplication::primaryScreen()->size();
+}
 
 const char* const kAsterPageAddress = "https://lpdaac.usgs.gov/products/astgtmv003/";
 const char* const kDeveloperFile = "Vantorel.bpr";
@@ -120,8 +126,10 @@ QImage ImageOf(const Bitmap32& bitmap, QSize size)
 }  // namespace
 
 MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
-    QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
-    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
+    QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow),
+    frameBitmap_(ScreenSize().width(), ScreenSize().height()), renderer_(frameBitmap_),
+    commandLine_(std::move(commandLine)), keyTimer_(new QTimer(this)),
+    recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
     summitSearch_([this](std::vector<Summit> summits) {
         summitLabels_.setSummits(std::move(summits));
         PaintView3d();
@@ -365,39 +373,39 @@ void MainWindow::flashAndOpen(QLabel* label, const QUrl& page)
 // ---------------------------------------------------------------------------
 // The views
 
-QSize MainWindow::frameSize() const
+QSize MainWindow::FrameSize() const
 {
-    // The frame buffers were made for the screen; a view stretched beyond it
-    // shows the part they cover.
-    const FrameBuffersRecord& buffers = FrameBuffersView();
+    // A view stretched beyond the screen shows the part the buffers cover.
+    const FrameBufferSet& buffers = renderer_.Buffers();
     return {std::min(view3d->width(), int(buffers.width)), std::min(view3d->height(), int(buffers.height))};
 }
 
 void MainWindow::PaintView3d()
 {
-    const QSize frame = frameSize();
-    if (TheRenderParams.columns == 0 || !TheTerrain || !FrameBitmap || frame.isEmpty())
+    const QSize frame = FrameSize();
+    if (TheRenderParams.columns == 0 || !TheTerrain || frame.isEmpty())
         return;
     // Shown before the render so that it is on the screen while the frame is
     // drawn; its altitude is therefore that of the previous frame.
-    statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, HeightExaggeration));
+    statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters));
     statusLine->adjustSize();
     statusLine->repaint();
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
     TheViewpoint.renderAzimuth = TheViewpoint.azimuth;
 
     const Terrain& terrain = *TheTerrain;
-    BuildViewStrips(frame.width(), frame.height(), terrain.tileInfo, terrain.reliefLevels, terrain.heightGrid.rows(),
-        TheRenderParams, TheViewpoint);
-    ShownAltitude = RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
+    BuildViewStrips(renderer_, frame.width(), frame.height(), terrain.tileInfo, terrain.reliefLevels,
+        terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
+    ShownAltitude =
+        RasteriseFrame(renderer_, terrain.tileInfo, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
     lastFrame_ = frame;
 
     const int cx = view3d->width() / 2;
     const int cy = view3d->height() / 2;
-    DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
-    DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
+    DrawCross(frameBitmap_, frame, cx + 1, cy + 1, kBlack);
+    DrawCross(frameBitmap_, frame, cx, cy, kWhite);
     drawOverlays(frame);
-    view3d->present(ImageOf(*FrameBitmap, frame));
+    view3d->present(ImageOf(frameBitmap_, frame));
 
     PaintMap();
     ShowCursorInfo(CursorX, CursorY);
@@ -503,13 +511,13 @@ void MainWindow::ShowCursorInfo(int x, int y)
     // that leaves the view reports positions outside it.
     if (x < 0 || y < 0 || x >= lastFrame_.width() || y >= lastFrame_.height())
         return;
-    const FrameBuffersRecord& buffers = FrameBuffersView();
+    const FrameBufferSet& buffers = renderer_.Buffers();
     const uint32_t depth = buffers.DepthRows[y][x];
     const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
     if (highlightedLabel_ >= 0) {
         const Summit& summit =
             summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(highlightedLabel_)].summit)];
-        const SummitSight sight = summitLabels_.sight(summit, TheRenderParams);
+        const SummitSight sight = summitLabels_.sight(renderer_, summit, TheRenderParams);
         cursorInfo->setText(SummitInfoText(summit.height, summit.prominence, sight.distance, sight.bearing));
     } else {
         cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
@@ -615,8 +623,8 @@ void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int 
     // A click on a summit's label turns the view to face it.
     if (const int label = summitLabels_.labelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
         const Summit& summit = summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(label)].summit)];
-        MoveViewTo(
-            TheViewpoint.latitude, TheViewpoint.longitude, summitLabels_.sight(summit, TheRenderParams).bearing + 720);
+        MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude,
+            summitLabels_.sight(renderer_, summit, TheRenderParams).bearing + 720);
         return;
     }
     DragLastX = x;

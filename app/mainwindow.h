@@ -22,6 +22,7 @@
 #include "app/summitsearch.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/summitlabels.h"
+#include "render/renderer.h"
 #include "ui_mainwindow.h"
 
 class LoadingWindow;
@@ -53,6 +54,12 @@ public:
 
     // The views and their readouts.
     void PaintView3d();
+    // The size of the 3D frame: the view, within the renderer's buffers,
+    // which were made for the screen.
+    QSize FrameSize() const;
+    Renderer& FrameRenderer() { return renderer_; }
+    const Renderer& FrameRenderer() const { return renderer_; }
+    Bitmap32& FrameBitmap() { return frameBitmap_; }
     void PaintMap();
     void ShowCursorInfo(int x, int y);
 
@@ -112,7 +119,6 @@ private:
     void flashAndOpen(QLabel* label, const QUrl& page);
     void countFrame();
     bool demoCircleInsideSet() const;
-    QSize frameSize() const;
     QPoint mapPixelOfView() const;
     void setTileTitle();
     void takeOverSet(LoadedSet loaded);
@@ -126,6 +132,9 @@ private:
     void drawSummitMarks(QPainter& painter, int width, int height) const;
 
     LoadingWindow& loadingWindow_;
+    // The 3D view's frame, screen-sized, and the renderer that draws into it.
+    Bitmap32 frameBitmap_;
+    Renderer renderer_;
     QByteArrayList commandLine_;
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened

@@ -57,16 +57,16 @@ void MainWindow::drawOverlays(QSize frame)
 {
     // Over the frame bitmap itself, as the cross is: an image made over const
     // pixels would copy them on the first paint.
-    QImage image(reinterpret_cast<uchar*>(FrameBitmap->scanLine(0)), frame.width(), frame.height(),
-        FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
+    QImage image(reinterpret_cast<uchar*>(frameBitmap_.scanLine(0)), frame.width(), frame.height(),
+        frameBitmap_.bytesPerLine(), QImage::Format_RGB32);
     QPainter painter(&image);
     // The readouts' font, so that labels read like the rest of the window.
     painter.setFont(cursorInfo->font());
     if (!gpx_.empty())
-        gpx_.drawInFrame(*FrameBitmap, painter, *TheTerrain, TheRenderParams);
+        gpx_.drawInFrame(renderer_, frameBitmap_, painter, *TheTerrain, TheRenderParams);
     if (!summitLabels_.shown() || summitLabels_.summits().empty())
         return;
-    summitLabels_.place(frame, TheRenderParams, painter.fontMetrics());
+    summitLabels_.place(renderer_, frame, TheRenderParams, painter.fontMetrics());
     if (highlightedLabel_ >= int(summitLabels_.placed().size()))
         highlightedLabel_ = -1;
     summitLabels_.draw(painter, highlightedLabel_);

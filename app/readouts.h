@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "core/viewrecords.h"
-#include "render/rasterise.h"
+#include "render/framestate.h"
 
 // " %3dﾟ%02d'%02d\"%d" of |angle| rounded to tenths of an arc-second.
 QString FormatDms(double angle);

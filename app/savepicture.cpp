@@ -68,7 +68,8 @@ PngTexts ViewTexts(const MainWindow& window, const Viewpoint& view, int32_t alti
             {QStringLiteral("Altitude"), QString::number(altitude)},
             {QStringLiteral("Azimuth"), number(view.azimuth, 1)}, {QStringLiteral("Pitch"), number(view.pitch, 1)},
             {QStringLiteral("ViewAngle"), number(view.viewAngle, 1)},
-            {QStringLiteral("HeightExaggeration"), number(HeightExaggeration / double(kTrueHeightQuarters), 2)}});
+            {QStringLiteral("HeightExaggeration"),
+                number(window.FrameRenderer().settings.heightQuarters / double(kTrueHeightQuarters), 2)}});
     return texts;
 }
 
@@ -86,22 +87,14 @@ bool TileLoaded()
     return TheRenderParams.columns != 0 && TheTerrain;
 }
 
-// The size of the frame on the screen: the view, within the screen's buffers.
-QSize ShownSize(const MainWindow& window)
-{
-    const FrameBuffersRecord& buffers = FrameBuffersView();
-    return {std::min(window.view3d->width(), int(buffers.width)),
-        std::min(window.view3d->height(), int(buffers.height))};
-}
-
 // The current view at `size`, without the crosshair, drawn off the screen.
 // A null image when there is not enough memory, said to the user.
-QImage RenderView(QSize size, int32_t& altitude)
+QImage RenderView(const Renderer& screen, QSize size, int32_t& altitude)
 {
     try {
         const BusyCursor busy;
         Bitmap32 bitmap(size.width(), size.height());
-        altitude = RenderOffscreen(bitmap, kSettleFrames, *TheTerrain, TheRenderParams, TheViewpoint);
+        altitude = RenderOffscreen(screen, bitmap, kSettleFrames, *TheTerrain, TheRenderParams, TheViewpoint);
         QImage image(size, QImage::Format_RGB32);
         for (int y = 0; y < size.height(); ++y)
             std::memcpy(image.scanLine(y), bitmap.scanLine(y), std::size_t(size.width()) * sizeof(uint32_t));
@@ -169,7 +162,7 @@ void SaveView(MainWindow& window, QSize size, const QString& title)
     const Viewpoint view = TheViewpoint;
     const QString name = ViewPictureName(TheRenderParams, view);
     int32_t altitude = 0;
-    const QImage image = RenderView(size.isEmpty() ? ShownSize(window) : size, altitude);
+    const QImage image = RenderView(window.FrameRenderer(), size.isEmpty() ? window.FrameSize() : size, altitude);
     if (image.isNull())
         return;
     const QString path = AskPath(window, title, name);
@@ -197,7 +190,7 @@ void CopyView(MainWindow& window)
     if (!TileLoaded())
         return;
     int32_t altitude = 0;
-    const QImage image = RenderView(ShownSize(window), altitude);
+    const QImage image = RenderView(window.FrameRenderer(), window.FrameSize(), altitude);
     if (!image.isNull())
         QGuiApplication::clipboard()->setImage(image);
 }

@@ -28,7 +28,6 @@ std::array<uint32_t, kRateRingSize> RateTicks{};
 
 Terrain* TheTerrain = nullptr;
 TileSet TheTileSet;
-Bitmap32* FrameBitmap = nullptr;
 
 QImage MapViewBitmap;
 

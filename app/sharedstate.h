@@ -34,7 +34,6 @@ extern std::array<uint32_t, kRateRingSize> RateTicks;
 extern Terrain* TheTerrain;
 // The tiles joined in TheTerrain.
 extern TileSet TheTileSet;
-extern Bitmap32* FrameBitmap;
 
 // The composed map view, made by the first map paint that finds a map image.
 extern QImage MapViewBitmap;

@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "joinedset.h"
 #include "render/frame.h"
+#include "render/rasterise.h"
 
 namespace {
 
@@ -22,9 +22,10 @@ struct Scene {
     RenderParams params;
     Viewpoint start;
     Bitmap32 frame{1920, 1080};
-    // Frames larger than the screen's buffers are drawn into a set of their own.
+    Renderer renderer{frame};
+    // Frames larger than the screen's are drawn by a renderer of their own.
     Bitmap32 largeFrame{3840, 2160};
-    OwnedFrameBuffers largeBuffers{largeFrame};
+    Renderer largeRenderer{largeFrame};
 
     Scene()
     {
@@ -33,7 +34,6 @@ struct Scene {
             std::fprintf(stderr, "cannot load %s\n", VANTOREL_SAMPLE_TILE);
             std::exit(1);
         }
-        PrepareFrameBuffers(frame);
     }
 
     Viewpoint View(double azimuth, double pitch) const
@@ -43,13 +43,18 @@ struct Scene {
         v.pitch = pitch;
         return v;
     }
+    Renderer& RendererFor(int32_t W, int32_t H)
+    {
+        return W > frame.width() || H > frame.height() ? largeRenderer : renderer;
+    }
     void Strips(int32_t W, int32_t H, const Viewpoint& v)
     {
-        BuildViewStrips(W, H, terrain.tileInfo, terrain.reliefLevels, terrain.heightGrid.rows(), params, v);
+        BuildViewStrips(
+            RendererFor(W, H), W, H, terrain.tileInfo, terrain.reliefLevels, terrain.heightGrid.rows(), params, v);
     }
-    int32_t Rasterise(const Viewpoint& v)
+    int32_t Rasterise(int32_t W, int32_t H, const Viewpoint& v)
     {
-        return RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), params, v);
+        return RasteriseFrame(RendererFor(W, H), terrain.tileInfo, terrain.heightGrid.rows(), params, v);
     }
 };
 
@@ -70,14 +75,11 @@ void WholeFrame(benchmark::State& state)
     Scene& scene = TheScene();
     const Viewpoint v = ViewOf(state);
     const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
-    std::optional<ScopedFrameBuffers> large;
-    if (W > scene.frame.width() || H > scene.frame.height())
-        large.emplace(scene.largeBuffers.Set());
     int64_t samples = 0;
     for (auto _ : state) {
         scene.Strips(W, H, v);
-        benchmark::DoNotOptimize(scene.Rasterise(v));
-        samples += StripCount;
+        benchmark::DoNotOptimize(scene.Rasterise(W, H, v));
+        samples += scene.RendererFor(W, H).last.stripCount;
     }
     state.counters["strips"] = benchmark::Counter(double(samples), benchmark::Counter::kAvgIterations);
 }
@@ -94,19 +96,21 @@ void RasteriseFrameStage(benchmark::State& state)
 {
     Scene& scene = TheScene();
     const Viewpoint v = ViewOf(state);
-    scene.Strips(int32_t(state.range(0)), int32_t(state.range(1)), v);
+    const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    scene.Strips(W, H, v);
     for (auto _ : state)
-        benchmark::DoNotOptimize(scene.Rasterise(v));
+        benchmark::DoNotOptimize(scene.Rasterise(W, H, v));
 }
 
 void StripRasteriserStage(benchmark::State& state)
 {
     Scene& scene = TheScene();
     const Viewpoint v = ViewOf(state);
-    scene.Strips(int32_t(state.range(0)), int32_t(state.range(1)), v);
-    scene.Rasterise(v);  // sets the projection constants and the sky rows
+    const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    scene.Strips(W, H, v);
+    scene.Rasterise(W, H, v);  // sets the projection constants and the sky rows
     for (auto _ : state)
-        RasteriseStrips();
+        RasteriseStrips(scene.RendererFor(W, H));
 }
 
 void FrameArguments(benchmark::internal::Benchmark* b)
@@ -128,16 +132,17 @@ void StageArguments(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond);
 }
 
-// The joined set: its own terrain, drawn into the screen-sized buffers.
+// The joined set: its own terrain, drawn at the screen's size.
 struct JoinedScene {
     std::unique_ptr<Terrain> terrain;
     RenderParams params;
     Viewpoint start;
     TileSet set;
+    Bitmap32 frame{1920, 1080};
+    Renderer renderer{frame};
 
     JoinedScene()
     {
-        TheScene();  // the frame buffers
         LoadListener quiet;
         if (LoadTileSetInto(JoinedSetFolder() + "/N35E138_dem.tif", false, terrain, params, start, set, quiet) !=
                 TileError::None ||
@@ -162,8 +167,8 @@ void WholeFrameOfJoinedSet(benchmark::State& state)
     const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
     const Terrain& t = *scene->terrain;
     for (auto _ : state) {
-        BuildViewStrips(W, H, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), scene->params, v);
-        benchmark::DoNotOptimize(RasteriseFrame(t.tileInfo, t.heightGrid.rows(), scene->params, v));
+        BuildViewStrips(scene->renderer, W, H, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), scene->params, v);
+        benchmark::DoNotOptimize(RasteriseFrame(scene->renderer, t.tileInfo, t.heightGrid.rows(), scene->params, v));
     }
 }
 

@@ -18,12 +18,8 @@ void RunBands(int begin, int end, const RowBand& band, int grain)
         return;
     WorkerPool& pool = WorkerPool::Shared();
     const int bands = std::clamp(rows / kMinRowsPerBand, 1, pool.threads());
-    auto edge = [&](int i) {
-        if (i == 0 || i == bands)
-            return i == 0 ? begin : end;
-        return std::clamp((begin + rows * i / bands) / grain * grain, begin, end);
-    };
-    pool.Run(bands, [&](int i) { band(edge(i), edge(i + 1)); });
+    pool.Run(bands,
+        [&](int i) { band(BandStart(begin, end, i, bands, grain), BandStart(begin, end, i + 1, bands, grain)); });
 }
 
 }  // namespace

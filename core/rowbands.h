@@ -2,6 +2,7 @@
 // Runs a pass over grid rows in bands on all cores. Rows are independent in
 // every pass that uses this; each band only writes its own rows.
 
+#include <algorithm>
 #include <functional>
 
 // Called after a step of a long pass, for the progress shown.
@@ -18,3 +19,15 @@ using RowBand = std::function<void(int begin, int end)>;
 void ForRowBands(int first, int last, const RowBand& band, const ProgressStep& step, int grain = 1);
 // The same for a pass that shows no progress of its own.
 void ForRowBands(int first, int last, const RowBand& band);
+
+// Where band i of `bands` over [begin, end) starts: the range shared evenly,
+// every band after the first starting on a multiple of grain; band `bands`
+// starts at end. The one band split of every pass shared over cores.
+constexpr int BandStart(int begin, int end, int i, int bands, int grain = 1)
+{
+    if (i <= 0)
+        return begin;
+    if (i >= bands)
+        return end;
+    return std::clamp((begin + (end - begin) * i / bands) / grain * grain, begin, end);
+}

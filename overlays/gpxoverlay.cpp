@@ -56,9 +56,9 @@ bool OnGround(const Terrain& terrain, const RenderParams& params, double latitud
 
 // Plots a segment of the frame with its depth from d0 to d1, pixel by pixel,
 // where the frame's ground does not stand in front.
-void PlotSegment(Bitmap32& frame, int width, int height, const ScreenPoint& a, const ScreenPoint& b, uint32_t colour)
+void PlotSegment(const FrameBufferSet& buffers, Bitmap32& frame, int width, int height, const ScreenPoint& a,
+    const ScreenPoint& b, uint32_t colour)
 {
-    const FrameBuffersRecord& buffers = FrameBuffersView();
     const int steps = std::max(std::abs(b.sx - a.sx), std::abs(b.sy - a.sy));
     if (steps > 4 * (width + height))
         return;  // a segment reaching far off the frame: its ends lie behind or beside the eye
@@ -130,10 +130,10 @@ void GpxOverlay::drawOnMap(QPainter& painter, int width, int height, const Rende
     painter.restore();
 }
 
-void GpxOverlay::drawInFrame(
-    Bitmap32& frame, QPainter& painter, const Terrain& terrain, const RenderParams& params) const
+void GpxOverlay::drawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
+    const RenderParams& params) const
 {
-    const FrameBufferSet& fb = FrameBuffers;
+    const FrameBufferSet& fb = renderer.Buffers();
     const int width = fb.frameWidth, height = fb.frameHeight;
     int budget = kMaxFramePoints;
     for (std::size_t f = 0; f < files_.size(); ++f) {
@@ -154,10 +154,10 @@ void GpxOverlay::drawInFrame(
                         havePrevious = false;
                         continue;
                     }
-                    const ScreenPoint here = ProjectGridSample(ground.column, ground.row, ground.height);
+                    const ScreenPoint here = ProjectGridSample(renderer, ground.column, ground.row, ground.height);
                     const bool inFront = here.depth >= kCellUnits;
                     if (havePrevious && inFront)
-                        PlotSegment(frame, width, height, previous, here, colour);
+                        PlotSegment(fb, frame, width, height, previous, here, colour);
                     previous = here;
                     havePrevious = inFront;
                 }
@@ -171,7 +171,7 @@ void GpxOverlay::drawInFrame(
             GroundPoint ground;
             ScreenPoint seen;
             if (!OnGround(terrain, params, waypoint.at.latitude, waypoint.at.longitude, ground) ||
-                !GridTopSeen(ground.column, ground.row, ground.height, seen))
+                !GridTopSeen(renderer, ground.column, ground.row, ground.height, seen))
                 continue;
             painter.setBrush(LineColour(f));
             painter.drawEllipse(QPoint(seen.sx, seen.sy), 3, 3);

@@ -13,6 +13,7 @@
 
 class QPainter;
 class Bitmap32;
+class Renderer;
 struct Terrain;
 
 class GpxOverlay {
@@ -26,7 +27,8 @@ public:
     void drawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const;
     // Into the frame bitmap's first frame.width() x frame.height() pixels,
     // over the frame the renderer has just drawn from `terrain`.
-    void drawInFrame(Bitmap32& frame, QPainter& painter, const Terrain& terrain, const RenderParams& params) const;
+    void drawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
+        const RenderParams& params) const;
 
 private:
     std::vector<GpxData> files_;

@@ -11,7 +11,7 @@
 #include "core/geometry.h"
 #include "render/fixedpoint.h"
 #include "render/frame.h"
-#include "render/rasterise.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ void SummitLabels::setSummits(std::vector<Summit> summits)
     placed_.clear();
 }
 
-SummitSight SummitLabels::sight(const Summit& summit, const RenderParams& params) const
+SummitSight SummitLabels::sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const
 {
-    const ProjectionRecord& p = ProjectionSetup;
+    const ProjectionRecord& p = renderer.last.projection;
     const double east = (double(summit.column) - double(p.eyeX) / kCellUnits) * params.metresPerCell;
     const double south = (double(summit.row) - double(p.eyeY) / kCellUnits) * params.metresPerCell;
     double bearing = std::atan2(east, -south) * 180 / kPi;
@@ -47,7 +47,8 @@ SummitSight SummitLabels::sight(const Summit& summit, const RenderParams& params
     return {std::hypot(east, south), bearing};
 }
 
-void SummitLabels::place(const QSize& frame, const RenderParams& params, const QFontMetrics& metrics)
+void SummitLabels::place(
+    const Renderer& renderer, const QSize& frame, const RenderParams& params, const QFontMetrics& metrics)
 {
     placed_.clear();
     if (!shown_)
@@ -56,12 +57,12 @@ void SummitLabels::place(const QSize& frame, const RenderParams& params, const Q
     for (std::size_t i = 0; i < summits_.size() && int(placed_.size()) < kMaxSummitLabels; ++i) {
         const Summit& summit = summits_[i];
         ScreenPoint top;
-        if (!GridTopSeen(summit.column, summit.row, summit.height, top))
+        if (!GridTopSeen(renderer, summit.column, summit.row, summit.height, top))
             continue;
         PlacedLabel label;
         label.summit = int(i);
         label.top = QPoint(top.sx, top.sy);
-        label.text = SummitLabelText(summit.height, sight(summit, params).distance);
+        label.text = SummitLabelText(summit.height, sight(renderer, summit, params).distance);
         const QSize size(metrics.horizontalAdvance(label.text) + 2 * kPadding, metrics.height());
         // Centred over the marker, but inside the frame.
         const int left = std::clamp(top.sx - size.width() / 2, 0, std::max(width - size.width(), 0));

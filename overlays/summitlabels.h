@@ -14,6 +14,7 @@
 
 class QFontMetrics;
 class QPainter;
+class Renderer;
 
 // Where a summit lies as seen from the eye of the last frame.
 struct SummitSight {
@@ -41,14 +42,14 @@ public:
     // summits whose top the frame shows, not hidden by nearer ground in its
     // depth buffer; most prominent first, each moved up above the ones placed
     // when it would cover them, at most kMaxSummitLabels.
-    void place(const QSize& frame, const RenderParams& params, const QFontMetrics& metrics);
+    void place(const Renderer& renderer, const QSize& frame, const RenderParams& params, const QFontMetrics& metrics);
     const std::vector<PlacedLabel>& placed() const { return placed_; }
     // The placed label under `point`, or -1.
     int labelAt(const QPoint& point) const;
     void draw(QPainter& painter, int highlighted) const;
 
     // The summit as seen from the last frame's eye.
-    SummitSight sight(const Summit& summit, const RenderParams& params) const;
+    SummitSight sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const;
 
 private:
     std::vector<Summit> summits_;

@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/geometry.h"
 #include "render/fixedpoint.h"
-
-int32_t GroundFollow = 0;
-double EyeAltitude = 0;
-int32_t HeightExaggeration = kTrueHeightQuarters;
-bool EarthCurvature = false;
+#include "render/rasterise.h"
+#include "render/sky.h"
 
 namespace {
 
@@ -27,10 +25,6 @@ double CurvatureDrop(double metres)
 
 namespace {
 
-constexpr uint32_t kBaseSkyColour = 0x2020FF;
-constexpr int32_t kSkyBandRows = 200;  // rows above the horizon that brighten
-constexpr int32_t kMaxSkyLift = 100;  // added to red and green at the horizon
-constexpr int32_t kHorizonLimit = 1 << 24;  // rows; keeps a degenerate view's horizon finite
 constexpr int32_t kGroundClearance = 100;  // metres above the highest ground near the eye
 constexpr int32_t kGroundReach = 8;  // cells either side of the eye cell
 constexpr int32_t kGroundStep = 2;
@@ -42,19 +36,15 @@ constexpr double kMinHalfAngleX = 0.0436332312999;  // 2.5 degrees
 constexpr double kMinHalfAngleY = 0.00872664625997;  // 0.5 degrees
 constexpr double kGeoToCellUnits = 8;  // 1/32 cell to 1/256 cell
 
-uint32_t SkyColour(int32_t lift)
+int32_t DrawnHeight(int16_t height, int32_t heightQuarters)
 {
-    return kBaseSkyColour + (uint32_t(lift) << 8) + (uint32_t(lift) << 16);
-}
-
-int32_t DrawnHeight(int16_t height)
-{
-    return (height * HeightExaggeration) >> 2;
+    return (height * heightQuarters) >> 2;
 }
 
 // The ground under the eye: the highest of an 8 x 8 sample, every second cell
 // around the eye cell, plus the clearance; 0 off the tile.
-int32_t HighestGroundNear(const TileInfo& tileInfo, const int16_t* const* heightGrid, int32_t eyeX, int32_t eyeY)
+int32_t HighestGroundNear(
+    const TileInfo& tileInfo, const int16_t* const* heightGrid, int32_t eyeX, int32_t eyeY, int32_t heightQuarters)
 {
     const int32_t cx = eyeX >> kCellFracBits;
     const int32_t cy = eyeY >> kCellFracBits;
@@ -64,15 +54,15 @@ int32_t HighestGroundNear(const TileInfo& tileInfo, const int16_t* const* height
             continue;
         for (int32_t c = cx - kGroundReach; c < cx + kGroundReach; c += kGroundStep)
             if (c > 0 && c < tileInfo.width)
-                highest = std::max(highest, DrawnHeight(heightGrid[r][c]) + kGroundClearance);
+                highest = std::max(highest, DrawnHeight(heightGrid[r][c], heightQuarters) + kGroundClearance);
     }
     return highest;
 }
 
-void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, int32_t H)
+void SetProjection(ProjectionRecord& p, const FrameSettings& settings, double eyeAltitude, const Viewpoint& eye,
+    const RenderParams& grid, int32_t W, int32_t H)
 {
-    ProjectionRecord& p = ProjectionSetup;
-    p.eyeZ = TruncWithin(EyeAltitude * 256 / grid.metresPerCell, kEyeCellLimit * kCellUnits);
+    p.eyeZ = TruncWithin(eyeAltitude * 256 / grid.metresPerCell, kEyeCellLimit * kCellUnits);
     const double a = std::clamp(eye.viewAngle, kMinViewAngle, kMaxViewAngle);
     const double ah = a * kPi / 180;
     const double av = H * ah / W;
@@ -86,49 +76,29 @@ void SetProjection(const Viewpoint& eye, const RenderParams& grid, int32_t W, in
     p.cosPitch = TruncWithin(std::cos(tilt) * kRotationUnit, kRotationUnit);
     p.sinPitch = TruncWithin(std::sin(tilt) * kRotationUnit, kRotationUnit);
     p.metresPerCell = grid.metresPerCell;
-    p.heightQuarters = HeightExaggeration;
+    p.heightQuarters = settings.heightQuarters;
     // (d / 256 cells * metresPerCell)^2 (1 - k) / 2R, as a multiplier of d^2.
     const double metresPerUnit = grid.metresPerCell / kCellUnits;
-    p.curvatureDrop =
-        EarthCurvature ? std::llround(CurvatureDrop(metresPerUnit) * double(int64_t(1) << kCurvatureDropBits)) : 0;
+    p.curvatureDrop = settings.earthCurvature
+        ? std::llround(CurvatureDrop(metresPerUnit) * double(int64_t(1) << kCurvatureDropBits))
+        : 0;
 }
 
 // Column 0 repeats column 1.
-void CopyLeftEdge(int32_t W, int32_t H)
+void CopyLeftEdge(const FrameBufferSet& fb, int32_t W, int32_t H)
 {
     if (W < 2)
         return;
     for (int32_t r = 0; r < H; ++r) {
-        FrameBuffers.ColourRows[r][0] = FrameBuffers.ColourRows[r][1];
-        FrameBuffers.DepthRows[r][0] = FrameBuffers.DepthRows[r][1];
+        fb.ColourRows[r][0] = fb.ColourRows[r][1];
+        fb.DepthRows[r][0] = fb.DepthRows[r][1];
     }
 }
 
 }  // namespace
 
-void FillSkyRowColours(int32_t W, int32_t H, double viewAngle, double pitch)
-{
-    uint32_t* sky = FrameBuffers.SkyRowColours;
-    H = std::clamp(H, 0, FrameBuffers.height);
-    if (sky == nullptr || H == 0)
-        return;
-    const double f = H * viewAngle / W;  // vertical angle of view, degrees
-    const int32_t horizon = TruncWithin(H / 2 + H * pitch / f, kHorizonLimit);
-    const int32_t top = std::min(H, horizon - kSkyBandRows);
-    const int32_t bottom = std::min(H, horizon);
-    for (int32_t r = 0; r < top; ++r)
-        sky[r] = kBaseSkyColour;
-    // A horizon high in the frame (a look down) starts the band above row 0.
-    int32_t k = std::max(0, -top);
-    for (int32_t r = std::max(top, 0); r < bottom; ++r, ++k)
-        sky[r] = SkyColour(k / 2);
-    const int32_t below = std::min(kMaxSkyLift, std::max(0, k / 2));
-    for (int32_t r = std::max(bottom, 0); r < H; ++r)
-        sky[r] = SkyColour(below);
-}
-
 EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
-    const Viewpoint& view, int32_t groundFollow)
+    const Viewpoint& view, int32_t groundFollow, int32_t heightQuarters)
 {
     EyePlacement placed;
     const GridPosition g = GeoToGrid(params, view.latitude, view.longitude);
@@ -137,20 +107,26 @@ EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid
     placed.eyeY = TruncWithin(g.gy * kGeoToCellUnits, eyeLimit);
     // Follow the ground: rise to stay clear of the highest ground near the eye
     // and sink back as slowly, never below the user's minimum altitude.
-    const int32_t ground = HighestGroundNear(tileInfo, heightGrid, placed.eyeX, placed.eyeY);
+    const int32_t ground = HighestGroundNear(tileInfo, heightGrid, placed.eyeX, placed.eyeY, heightQuarters);
     placed.groundFollow = groundFollow + ((ground - groundFollow) >> kGroundFollowBits);
     placed.altitude = std::max(placed.groundFollow, TruncWithin(view.minAltitude, kAltitudeLimit));
     return placed;
 }
 
-bool GridTopSeen(int32_t column, int32_t row, int32_t height, ScreenPoint& where)
+ScreenPoint ProjectGridSample(const Renderer& renderer, int32_t column, int32_t row, int32_t height)
+{
+    const FrameBufferSet& fb = renderer.Buffers();
+    return ProjectGridPoint(renderer.last.projection, fb.frameWidth, fb.frameHeight, column, row, height);
+}
+
+bool GridTopSeen(const Renderer& renderer, int32_t column, int32_t row, int32_t height, ScreenPoint& where)
 {
     // The ground just below the top may lie this much nearer and still be
     // its own flank: a share of the distance, plus two cells.
     constexpr int64_t kSlackShare = 32;
     constexpr int64_t kSlackCells = 2;
-    const FrameBufferSet& fb = FrameBuffers;
-    const ScreenPoint top = ProjectGridSample(column, row, height);
+    const FrameBufferSet& fb = renderer.Buffers();
+    const ScreenPoint top = ProjectGridSample(renderer, column, row, height);
     if (top.depth < kCellUnits || top.sx < 0 || top.sx >= fb.frameWidth || top.sy < 0 || top.sy >= fb.frameHeight)
         return false;
     int64_t farthest = 0;
@@ -162,29 +138,31 @@ bool GridTopSeen(int32_t column, int32_t row, int32_t height, ScreenPoint& where
     return true;
 }
 
-int32_t RasteriseFrame(
-    const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
+int32_t RasteriseFrame(Renderer& renderer, const TileInfo& tileInfo, const int16_t* const* heightGrid,
+    const RenderParams& params, const Viewpoint& view)
 {
     const Viewpoint eye = view;
     const RenderParams grid = params;
-    FrameBufferSet& fb = FrameBuffers;
-    // The pair may still hold its size from before the buffers were prepared.
-    SetFrameSize(fb.frameWidth, fb.frameHeight);
+    // The pair may still hold its size from before the buffers were made.
+    renderer.SetFrameSize(renderer.Buffers().frameWidth, renderer.Buffers().frameHeight);
+    const FrameBufferSet& fb = renderer.Buffers();
     const int32_t W = fb.frameWidth;
     const int32_t H = fb.frameHeight;
 
-    FillSkyRowColours(W, H, eye.viewAngle, eye.pitch);
+    FillSkyRowColours(fb, W, H, eye.viewAngle, eye.pitch);
 
-    const EyePlacement placed = PlaceEye(tileInfo, heightGrid, grid, eye, GroundFollow);
-    ProjectionSetup.eyeX = placed.eyeX;
-    ProjectionSetup.eyeY = placed.eyeY;
-    GroundFollow = placed.groundFollow;
-    EyeAltitude = placed.altitude;
+    const EyePlacement placed =
+        PlaceEye(tileInfo, heightGrid, grid, eye, renderer.carried.groundFollow, renderer.settings.heightQuarters);
+    LastFrame& last = renderer.last;
+    last.projection.eyeX = placed.eyeX;
+    last.projection.eyeY = placed.eyeY;
+    renderer.carried.groundFollow = placed.groundFollow;
+    last.eyeAltitude = placed.altitude;
 
     if (W > 0 && H > 0 && fb.ColumnTop != nullptr) {
-        SetProjection(eye, grid, W, H);
-        RasteriseStripsUnderSky();
-        CopyLeftEdge(W, H);
+        SetProjection(last.projection, renderer.settings, last.eyeAltitude, eye, grid, W, H);
+        RasteriseStripsUnderSky(renderer);
+        CopyLeftEdge(fb, W, H);
     }
-    return int32_t(EyeAltitude);
+    return int32_t(last.eyeAltitude);
 }

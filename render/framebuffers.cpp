@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -88,55 +87,3 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
 }
 
 OwnedFrameBuffers::~OwnedFrameBuffers() = default;
-
-ScopedFrameBuffers::ScopedFrameBuffers(const FrameBufferSet& set) : saved_(FrameBuffers)
-{
-    FrameBuffers = set;
-}
-
-ScopedFrameBuffers::~ScopedFrameBuffers()
-{
-    FrameBuffers = saved_;
-}
-
-namespace {
-
-// The screen's buffers live until the process ends; they are held here only
-// so that leak checkers see them owned.
-std::optional<OwnedFrameBuffers> screenBuffers;
-bool prepared = false;
-FrameBuffersRecord view;
-
-}  // namespace
-
-FrameBufferSet FrameBuffers = [] {
-    FrameBufferSet set;
-    set.ReciprocalTable = kReciprocals.data();
-    return set;
-}();
-
-void PrepareFrameBuffers(Bitmap32& bitmap)
-{
-    if (prepared)
-        return;
-    prepared = true;
-    FrameBuffers = screenBuffers.emplace(bitmap).Set();
-    view = {FrameBuffers.width, FrameBuffers.height, FrameBuffers.ColourRows, FrameBuffers.DepthRows,
-        FrameBuffers.HeightRows};
-}
-
-void SetFrameSize(int32_t W, int32_t H)
-{
-    FrameBuffers.frameWidth = std::clamp(W, 0, FrameBuffers.width);
-    FrameBuffers.frameHeight = std::clamp(H, 0, FrameBuffers.height);
-}
-
-bool FrameBuffersPrepared()
-{
-    return prepared;
-}
-
-const FrameBuffersRecord& FrameBuffersView()
-{
-    return view;
-}

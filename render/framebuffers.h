@@ -1,21 +1,12 @@
 #pragma once
-// The render target of the 3D view and the renderer's working memory, set up
-// once at start-up from the screen-sized frame bitmap; frames of other sizes
-// are drawn into buffer sets of their own, put in its place for a while.
+// The frame buffers of a renderer: the render target over a bitmap's rows,
+// its depth and height, and the renderer's working memory.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "core/raster.h"
-
-struct FrameBuffersRecord {
-    int32_t width = 0;  // allocated size W0 x H0
-    int32_t height = 0;
-    uint32_t* const* ColourRows = nullptr;
-    uint32_t* const* DepthRows = nullptr;  // 1/256 cell; sky 999999999
-    int16_t* const* HeightRows = nullptr;  // metres; sky 0
-};
 
 // One terrain sample of a view strip: 16 bytes, in this field order.
 struct StripSample {
@@ -62,16 +53,17 @@ constexpr std::size_t TiledPixels(int32_t w, int32_t h)
     return across * down * kTilePixels;
 }
 
-// Everything a frame reads and writes besides the terrain itself. Plain module
-// state, as the hot loops want it: filled once by PrepareFrameBuffers.
+// Everything a frame reads and writes besides the terrain itself, as the
+// hot loops want it: plain pointers, allocated by OwnedFrameBuffers.
 struct FrameBufferSet {
     int32_t width = 0;  // W0 x H0, the allocated size
     int32_t height = 0;
     // The frame-size pair: the size of the frame being drawn, always within
-    // width x height (SetFrameSize). BuildViewStrips sets it every frame.
+    // width x height (Renderer::SetFrameSize). BuildViewStrips sets it every
+    // frame.
     int32_t frameWidth = 0;
     int32_t frameHeight = 0;
-    uint32_t* const* ColourRows = nullptr;  // FrameBitmap's scan lines
+    uint32_t* const* ColourRows = nullptr;  // the bitmap's scan lines
     uint32_t* const* DepthRows = nullptr;
     int16_t* const* HeightRows = nullptr;
     int32_t* ColumnTop = nullptr;  // per column: highest row drawn so far
@@ -87,19 +79,11 @@ struct FrameBufferSet {
     // Per row: its first element in the tiled copies, for this frame's width.
     std::ptrdiff_t* TiledRowStarts = nullptr;
 };
-extern FrameBufferSet FrameBuffers;
 
-// Takes the bitmap's rows and allocates every buffer a frame needs, all
-// cleared to zero. Only the first call does anything; later calls, with any
-// bitmap, are ignored. An allocation failure throws std::bad_alloc: without
-// these buffers no frame can be drawn.
-void PrepareFrameBuffers(Bitmap32& bitmap);
-bool FrameBuffersPrepared();
-
-// A buffer set of its own over `bitmap`'s rows, laid out and cleared as
-// PrepareFrameBuffers makes the screen's, for frames of another size. Freed
-// when it is destroyed; the bitmap must outlive it. An allocation failure
-// throws std::bad_alloc.
+// A buffer set over `bitmap`'s rows for frames up to its size, all cleared
+// to zero. Freed when it is destroyed; the bitmap must outlive it. An
+// allocation failure throws std::bad_alloc: without these buffers no frame
+// can be drawn.
 class OwnedFrameBuffers {
 public:
     explicit OwnedFrameBuffers(Bitmap32& bitmap);
@@ -114,21 +98,3 @@ private:
     std::unique_ptr<Blocks> blocks_;
     FrameBufferSet set_;
 };
-
-// Frames drawn while it lives go to `set`; the set in place before, its
-// frame-size pair included, comes back when it ends. FrameBuffersView()
-// keeps describing the screen's buffers throughout.
-class ScopedFrameBuffers {
-public:
-    explicit ScopedFrameBuffers(const FrameBufferSet& set);
-    ~ScopedFrameBuffers();
-    ScopedFrameBuffers(const ScopedFrameBuffers&) = delete;
-    ScopedFrameBuffers& operator=(const ScopedFrameBuffers&) = delete;
-
-private:
-    FrameBufferSet saved_;
-};
-// Sets the frame-size pair to W x H clipped to the prepared buffers: the one
-// place the pair is bounded, so every reader may trust it.
-void SetFrameSize(int32_t W, int32_t H);
-const FrameBuffersRecord& FrameBuffersView();

@@ -20,11 +20,7 @@
 #include "core/workerpool.h"
 #include "render/fixedpoint.h"
 #include "render/frame.h"
-#include "render/rasterise.h"
-
-int32_t StripCount = 0;
-int32_t StripStride = kSlopeClasses[0].stride;
-double DetailFactor = 1.0;
+#include "render/renderer.h"
 
 namespace {
 
@@ -46,8 +42,6 @@ constexpr double kMinNearHalfWidth = 50;  // cells, about
 constexpr double kMaxFarHalfWidth = 3000;
 constexpr int32_t kLatticeSnapBits = 3;  // the sample lattice moves in steps of 8 cells
 constexpr int32_t kCoarsestSpacingBits = 3;  // spacing 8 is final
-
-StripLayout layout;
 
 constexpr double kApertureWidening = 1.25;  // the vertical half angle planned for
 
@@ -88,7 +82,7 @@ struct AxisDistances {
     int32_t widthLimit;  // Wmax: 1.1 tile diagonals
 };
 
-AxisDistances DistancesFor(const Camera& cam, const RenderParams& grid)
+AxisDistances DistancesFor(const Camera& cam, const RenderParams& grid, double& detailFactor)
 {
     AxisDistances d;
     const double e = cam.eyeCells;
@@ -97,10 +91,10 @@ AxisDistances DistancesFor(const Camera& cam, const RenderParams& grid)
     const double apexTangent = std::tan(cam.e1 + kPi / 2);
     d.apex = apexTangent < 0 ? e * apexTangent : 0;
     if (cam.m1 < kPi / 2) {
-        d.nearDistance = std::min(e * std::tan(kPi / 2 - cam.m1) * DetailFactor - 2, kMaxNearDistance);
+        d.nearDistance = std::min(e * std::tan(kPi / 2 - cam.m1) * detailFactor - 2, kMaxNearDistance);
     } else {
         d.nearDistance = e * std::tan(kPi / 2 - cam.m1);
-        DetailFactor = 0.5;
+        detailFactor = 0.5;
     }
     d.farDistance = cam.phi < -(cam.beta + 0.1) ? e * std::tan(kPi / 2 - cam.m2) : kOpenFarDistance;
     const int64_t cols = grid.tileColumns != 0 ? grid.tileColumns : grid.columns;
@@ -310,9 +304,9 @@ constexpr int32_t MostStrips()
     return most;
 }
 
-// The walks of the frame being built: planned one after the other (each
-// strip's detail level follows from the one before), then walked side by side.
-std::array<StripWalk, MostStrips()> stripWalks;
+// The walks of a frame's strips: planned one after the other (each strip's
+// detail level follows from the one before), then walked side by side.
+using StripWalks = std::array<StripWalk, MostStrips()>;
 
 constexpr int32_t kAbreast = 8;  // strips walked side by side
 
@@ -345,16 +339,16 @@ std::array<int32_t, 3> DetailRingLimits(int32_t rowsAllowed, double d)
     return {p, 2 * p, 2 * p + 8};
 }
 
-void AdjustDetailFactor()
+void AdjustDetailFactor(CarriedState& carried)
 {
-    if (DetailFactor < 0.01 && RasterFeedback >= 1)
-        RasterFeedback = 1;
-    if (RasterFeedback > 1) {
-        const double lowered = DetailFactor - 0.1;
-        DetailFactor = lowered < 0 ? 0 : lowered;
-    } else if (RasterFeedback == 0) {
-        const double raised = DetailFactor + 0.03;
-        DetailFactor = raised > 0.9 ? 0.9 : raised;
+    if (carried.detailFactor < 0.01 && carried.rasterFeedback >= 1)
+        carried.rasterFeedback = 1;
+    if (carried.rasterFeedback > 1) {
+        const double lowered = carried.detailFactor - 0.1;
+        carried.detailFactor = lowered < 0 ? 0 : lowered;
+    } else if (carried.rasterFeedback == 0) {
+        const double raised = carried.detailFactor + 0.03;
+        carried.detailFactor = raised > 0.9 ? 0.9 : raised;
     }
 }
 
@@ -389,16 +383,11 @@ bool IntersectLines(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32
     return true;
 }
 
-const StripLayout& LastStripLayout()
-{
-    return layout;
-}
-
-StripLayout PlanStrips(
-    int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye, double eyeAltitude)
+StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye,
+    double eyeAltitude, double detailFactor)
 {
     const Camera cam = CameraFor(eye, grid, std::max(W, 1), std::max(H, 1));
-    AxisDistances dist = DistancesFor(cam, grid);
+    AxisDistances dist = DistancesFor(cam, grid, detailFactor);
     ReachGroundInView(cam, eyeAltitude / grid.metresPerCell, dist);
     const Wedge wedge = WedgeFor(cam, dist);
 
@@ -439,6 +428,7 @@ StripLayout PlanStrips(
     const ColRow eyeCell = SnappedEyeCell(eye, grid, tileInfo);
     plan.eyeCol = eyeCell.col;
     plan.eyeRow = eyeCell.row;
+    plan.detailFactor = detailFactor;
     return plan;
 }
 
@@ -448,7 +438,8 @@ namespace {
 // strip across the grid's rows reads a new line of the heights and of the
 // relief at every sample, more lines along a long strip than the first-level
 // cache holds, while its neighbours read mostly the same ones.
-void WalkAbreast(const StripWalker& walker, int32_t first, int32_t last, StripSample* strips, int32_t pitch)
+void WalkAbreast(const StripWalker& walker, const StripWalks& stripWalks, int32_t first, int32_t last,
+    StripSample* strips, int32_t pitch)
 {
     constexpr int32_t kStretch = 128;  // steps
     std::array<StripWalker::Cursor, kAbreast> cursors;
@@ -494,6 +485,7 @@ int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const Reli
     const int32_t tNear = plan.tNear;
     const int32_t tFar = plan.tFar;
     const int64_t span = std::max<int64_t>(int64_t(tFar) - tNear, 1);
+    StripWalks stripWalks;
     int32_t i = 0;
     int32_t spacingBits = 0;
     int32_t t = tNear;
@@ -536,20 +528,26 @@ int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const Reli
     const int32_t parts = std::clamp(count, 1, WorkerPool::Shared().threads());
     WorkerPool::Shared().Run(parts, [&](int part) {
         for (int32_t first = part * kAbreast; first < count; first += parts * kAbreast)
-            WalkAbreast(walker, first, std::min(count, first + kAbreast), strips, pitch);
+            WalkAbreast(walker, stripWalks, first, std::min(count, first + kAbreast), strips, pitch);
     });
     return count;
 }
 
-void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-    const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view)
+void BuildViewStrips(Renderer& renderer, int32_t W, int32_t H, const TileInfo& tileInfo,
+    const ReliefLevels& reliefLevels, const int16_t* const* heightGrid, const RenderParams& params,
+    const Viewpoint& view)
 {
-    SetFrameSize(W, H);
-    AdjustDetailFactor();
-    const double altitude = PlaceEye(tileInfo, heightGrid, params, view, GroundFollow).altitude;
-    layout = PlanStrips(FrameBuffers.frameWidth, FrameBuffers.frameHeight, tileInfo, params, view, altitude);
-    StripStride = kSlopeClasses[layout.slopeClass].stride;
-    StripCount = FrameBuffers.SampleStrips == nullptr
-        ? 0
-        : WalkStrips(layout, tileInfo, reliefLevels, heightGrid, FrameBuffers.SampleStrips);
+    renderer.SetFrameSize(W, H);
+    AdjustDetailFactor(renderer.carried);
+    const FrameBufferSet& fb = renderer.Buffers();
+    const double altitude =
+        PlaceEye(tileInfo, heightGrid, params, view, renderer.carried.groundFollow, renderer.settings.heightQuarters)
+            .altitude;
+    LastFrame& last = renderer.last;
+    last.layout =
+        PlanStrips(fb.frameWidth, fb.frameHeight, tileInfo, params, view, altitude, renderer.carried.detailFactor);
+    renderer.carried.detailFactor = last.layout.detailFactor;
+    last.stripStride = kSlopeClasses[last.layout.slopeClass].stride;
+    last.stripCount =
+        fb.SampleStrips == nullptr ? 0 : WalkStrips(last.layout, tileInfo, reliefLevels, heightGrid, fb.SampleStrips);
 }

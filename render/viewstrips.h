@@ -2,37 +2,58 @@
 // First stage of a 3D frame: the visible part of the height grid, gathered
 // nearest first into strips of samples across the view, coarser with distance.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "core/raster.h"
 #include "core/viewrecords.h"
 #include "render/framebuffers.h"
+#include "render/framestate.h"
 
-// Results of the last BuildViewStrips.
-extern int32_t StripCount;  // strips built
-extern int32_t StripStride;  // samples budgeted per strip by the slope class
-// Scales the near distance; steered by RasterFeedback, kept between frames.
-// Starts at 1.0 and stays within [0, 0.9] from the first frame on.
-extern double DetailFactor;
-
-// Strip i starts at slot i * (StripStride + kStripSpareSlots). The spare slots
-// take the lattice overhang at the strip's start and the terminator; a strip
-// holds at most StripStride + kStripSpareSlots - 1 samples, so it never
-// reaches the next strip's slots.
+// Strip i of a frame starts at slot i * (stride + kStripSpareSlots) of the
+// strip buffer, stride being its slope class's. The spare slots take the
+// lattice overhang at the strip's start and the terminator; a strip holds at
+// most stride + kStripSpareSlots - 1 samples, so it never reaches the next
+// strip's slots.
 inline constexpr int32_t kStripSpareSlots = 16;
 inline constexpr uint32_t kStripTerminator = 0xF0F0F0F0;
-inline int32_t StripSlotPitch()
-{
-    return StripStride + kStripSpareSlots;
-}
+inline constexpr int32_t kMaxStripSamples = 1024;  // read of a strip without terminator
+
+// The strips of a frame in the strip buffer, and how far each may be read.
+struct StripRange {
+    int32_t count;
+    int32_t pitch;  // slots from one strip to the next
+    int32_t maxSamples;  // read of a strip without terminator
+
+    // The strips of a build that made `count` of them, `stride` apart.
+    static StripRange Of(int32_t count, int32_t stride)
+    {
+        const int32_t pitch = stride + kStripSpareSlots;
+        if (pitch < 1)
+            return {0, 1, 0};
+        return {std::min(count, kSampleStripSlots / pitch), pitch, std::min(kMaxStripSamples, pitch)};
+    }
+    // Whether sample j of the strip at `slot` is one: before its terminator.
+    bool Holds(const StripSample* slot, int32_t j) const
+    {
+        return j < maxSamples && slot[j].colour != kStripTerminator;
+    }
+    int32_t LengthOf(const StripSample* slot) const
+    {
+        int32_t n = 0;
+        while (Holds(slot, n))
+            ++n;
+        return n;
+    }
+};
 
 // The view direction quantised to slope L/M within its octant.
 struct SlopeClass {
     int32_t L;
     int32_t M;
     int32_t rowsAllowed;  // most strips a frame may build
-    int32_t stride;  // StripStride
+    int32_t stride;  // samples budgeted per strip
 };
 inline constexpr std::array<SlopeClass, 6> kSlopeClasses{{
     {0, 1, 1024, 1024},
@@ -50,8 +71,8 @@ int32_t SlopeClassOf(int32_t du, int32_t dv);
 // The strip indices after which the spacing leaves 1, 2 and 4, for a span of
 // d cells between the near and far distances.
 std::array<int32_t, 3> DetailRingLimits(int32_t rowsAllowed, double d);
-// Moves DetailFactor by the feedback of the last frame.
-void AdjustDetailFactor();
+// Moves the detail factor by the feedback of the last frame.
+void AdjustDetailFactor(CarriedState& carried);
 
 // Crossing of the line through (a, b), (c, d) with the line through (e, f),
 // (g, h), in whole cells (8.8 fixed point inside). Returns false and leaves
@@ -82,25 +103,28 @@ struct StripLayout {
     int32_t tFar = 0;
     int32_t eyeCol = 0;  // the eye cell, snapped to multiples of 8
     int32_t eyeRow = 0;
+    // The detail factor the plan used, or the one it leaves where the view
+    // sees no near ground to steer by (looking up).
+    double detailFactor = 0;
 };
 
 // The layout of a W x H frame (W, H >= 1 taken) seen from `eye`, drawn from
-// `eyeAltitude` metres (see PlaceEye).
-StripLayout PlanStrips(
-    int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye, double eyeAltitude);
+// `eyeAltitude` metres (see PlaceEye), its near distance scaled by
+// detailFactor.
+StripLayout PlanStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const RenderParams& grid, const Viewpoint& eye,
+    double eyeAltitude, double detailFactor);
 
 // Writes the planned strips, strip i from slot i * (stride + kStripSpareSlots)
 // of `strips`, each ended by the terminator. Returns the number of strips.
 int32_t WalkStrips(const StripLayout& plan, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
     const int16_t* const* heightGrid, StripSample* strips);
 
-// A whole first stage: sets the frame-size pair to W x H (clipped to the
-// prepared buffers), steers DetailFactor, then plans and walks the strips of
-// the frame into the strip buffer, setting StripCount and StripStride. The
-// relief levels must have a pixel for every [row >> k][col >> k] of the tile,
-// k = 1, 2, 3.
-void BuildViewStrips(int32_t W, int32_t H, const TileInfo& tileInfo, const ReliefLevels& reliefLevels,
-    const int16_t* const* heightGrid, const RenderParams& params, const Viewpoint& view);
-
-// The plan of the last BuildViewStrips.
-const StripLayout& LastStripLayout();
+class Renderer;
+// A whole first stage: sets the renderer's frame-size pair to W x H (clipped
+// to its buffers), steers its detail factor, then plans and walks the strips
+// of the frame into its strip buffer (Renderer::last has the plan and the
+// strips' count and stride). The relief levels must have a pixel for every
+// [row >> k][col >> k] of the tile, k = 1, 2, 3.
+void BuildViewStrips(Renderer& renderer, int32_t W, int32_t H, const TileInfo& tileInfo,
+    const ReliefLevels& reliefLevels, const int16_t* const* heightGrid, const RenderParams& params,
+    const Viewpoint& view);

@@ -15,6 +15,7 @@
 #include "elevation/tilereader.h"
 #include "render-test-support.h"
 #include "render/fixedpoint.h"
+#include "render/sky.h"
 
 using namespace rendertest;
 
@@ -26,18 +27,17 @@ uint32_t Sky(int32_t lift)
 }
 
 // Starts every frame from the same carried-over state.
-void ResetCarriedState(int32_t groundFollow = 0)
+void ResetCarriedState(Renderer& renderer, int32_t groundFollow = 0)
 {
-    GroundFollow = groundFollow;
-    DetailFactor = 0.9;
-    RasterFeedback = 0;
+    renderer.carried.groundFollow = groundFollow;
+    renderer.carried.detailFactor = 0.9;
+    renderer.carried.rasterFeedback = 0;
 }
 
-int32_t DrawFrame(const SyntheticTile& tile, int32_t W, int32_t H, const Viewpoint& view)
+int32_t DrawFrame(Renderer& renderer, const SyntheticTile& tile, int32_t W, int32_t H, const Viewpoint& view)
 {
-    PreparedBitmap();
-    tile.Build(W, H, view);
-    return tile.Rasterise(view);
+    tile.Build(renderer, W, H, view);
+    return tile.Rasterise(renderer, view);
 }
 
 const SyntheticTile& FlatTile(int16_t height)
@@ -50,21 +50,22 @@ const SyntheticTile& FlatTile(int16_t height)
 }
 
 // The frame's pixels outside W x H, all three buffers, are still `mark`.
-void MarkOutside(int32_t W, int32_t H, uint32_t mark)
+void MarkOutside(Renderer& renderer, int32_t W, int32_t H, uint32_t mark)
 {
     for (int32_t r = 0; r < kBufferHeight; ++r) {
         const int32_t from = r < H ? W : 0;
-        std::fill(FrameBuffers.ColourRows[r] + from, FrameBuffers.ColourRows[r] + kBufferWidth, mark);
-        std::fill(FrameBuffers.DepthRows[r] + from, FrameBuffers.DepthRows[r] + kBufferWidth, mark);
-        std::fill(FrameBuffers.HeightRows[r] + from, FrameBuffers.HeightRows[r] + kBufferWidth, int16_t(mark));
+        std::fill(renderer.Buffers().ColourRows[r] + from, renderer.Buffers().ColourRows[r] + kBufferWidth, mark);
+        std::fill(renderer.Buffers().DepthRows[r] + from, renderer.Buffers().DepthRows[r] + kBufferWidth, mark);
+        std::fill(
+            renderer.Buffers().HeightRows[r] + from, renderer.Buffers().HeightRows[r] + kBufferWidth, int16_t(mark));
     }
 }
-bool OutsideStillMarked(int32_t W, int32_t H, uint32_t mark)
+bool OutsideStillMarked(Renderer& renderer, int32_t W, int32_t H, uint32_t mark)
 {
     for (int32_t r = 0; r < kBufferHeight; ++r) {
         for (int32_t x = r < H ? W : 0; x < kBufferWidth; ++x) {
-            if (FrameBuffers.ColourRows[r][x] != mark || FrameBuffers.DepthRows[r][x] != mark ||
-                FrameBuffers.HeightRows[r][x] != int16_t(mark)) {
+            if (renderer.Buffers().ColourRows[r][x] != mark || renderer.Buffers().DepthRows[r][x] != mark ||
+                renderer.Buffers().HeightRows[r][x] != int16_t(mark)) {
                 ADD_FAILURE() << "written outside the frame at " << x << "," << r;
                 return false;
             }
@@ -78,9 +79,9 @@ bool OutsideStillMarked(int32_t W, int32_t H, uint32_t mark)
 // column 1. Depth is the distance along the view axis, so the order holds for
 // views towards the horizon, not for a look straight down or a tele view
 // whose strips cross a column at several distances.
-void ExpectFrameProperties(int32_t W, int32_t H, const char* what, bool depthOrder = true)
+void ExpectFrameProperties(Renderer& renderer, int32_t W, int32_t H, const char* what, bool depthOrder = true)
 {
-    const FrameBufferSet& fb = FrameBuffers;
+    const FrameBufferSet& fb = renderer.Buffers();
     int64_t terrainPixels = 0;
     int64_t depthInversions = 0;
     for (int32_t x = 1; x < W; ++x) {
@@ -112,14 +113,24 @@ void ExpectFrameProperties(int32_t W, int32_t H, const char* what, bool depthOrd
     }
 }
 
+// Each test with a renderer of its own, as at start-up.
+class RendererTest : public ::testing::Test {
+protected:
+    TestRenderer owned;
+    Renderer& renderer = owned.renderer;
+};
+class SkyRows : public RendererTest { };
+class FrameStage : public RendererTest { };
+class EyeAltitudeFollow : public RendererTest { };
+class WholeFrame : public RendererTest { };
+
 }  // namespace
 
-TEST(SkyRows, LevelViewPutsTheHorizonMidFrame)
+TEST_F(SkyRows, LevelViewPutsTheHorizonMidFrame)
 {
-    PreparedBitmap();
     // 800 x 400, 40 degrees: f = 20, horizon row 200, band rows 0..199.
-    FillSkyRowColours(800, 400, 40, 0);
-    const uint32_t* sky = FrameBuffers.SkyRowColours;
+    FillSkyRowColours(renderer.Buffers(), 800, 400, 40, 0);
+    const uint32_t* sky = renderer.Buffers().SkyRowColours;
     EXPECT_EQ(sky[0], 0x2020FFu);
     EXPECT_EQ(sky[1], 0x2020FFu);
     EXPECT_EQ(sky[2], 0x2121FFu);
@@ -130,42 +141,40 @@ TEST(SkyRows, LevelViewPutsTheHorizonMidFrame)
         ASSERT_EQ(sky[r], 0x8484FFu) << r;
 }
 
-TEST(SkyRows, LookingUpLeavesDeepBlueAboveTheBand)
+TEST_F(SkyRows, LookingUpLeavesDeepBlueAboveTheBand)
 {
-    PreparedBitmap();
-    FillSkyRowColours(800, 400, 40, 10);  // horizon row 400
-    const uint32_t* sky = FrameBuffers.SkyRowColours;
+    FillSkyRowColours(renderer.Buffers(), 800, 400, 40, 10);  // horizon row 400
+    const uint32_t* sky = renderer.Buffers().SkyRowColours;
     for (int32_t r = 0; r < 200; ++r)
         ASSERT_EQ(sky[r], 0x2020FFu) << r;
     EXPECT_EQ(sky[200], 0x2020FFu);
     EXPECT_EQ(sky[399], Sky(99));
 }
 
-TEST(SkyRows, HorizonAboveTheFrameStartsTheBandPartWay)
+TEST_F(SkyRows, HorizonAboveTheFrameStartsTheBandPartWay)
 {
-    PreparedBitmap();
     const uint32_t mark = 0x5A5A5A5A;
-    FrameBuffers.SkyRowColours[400] = mark;
+    renderer.Buffers().SkyRowColours[400] = mark;
     // Pitch -5: horizon row 100, band from row -100, so row 0 has k = 100.
-    FillSkyRowColours(800, 400, 40, -5);
-    EXPECT_EQ(FrameBuffers.SkyRowColours[0], 0x5252FFu);
-    EXPECT_EQ(FrameBuffers.SkyRowColours[99], 0x8383FFu);
-    EXPECT_EQ(FrameBuffers.SkyRowColours[100], 0x8484FFu);
+    FillSkyRowColours(renderer.Buffers(), 800, 400, 40, -5);
+    EXPECT_EQ(renderer.Buffers().SkyRowColours[0], 0x5252FFu);
+    EXPECT_EQ(renderer.Buffers().SkyRowColours[99], 0x8383FFu);
+    EXPECT_EQ(renderer.Buffers().SkyRowColours[100], 0x8484FFu);
     // A steep look down: horizon row -1000, no band at all.
-    FillSkyRowColours(800, 400, 40, -60);
+    FillSkyRowColours(renderer.Buffers(), 800, 400, 40, -60);
     for (int32_t r = 0; r < 400; ++r)
-        ASSERT_EQ(FrameBuffers.SkyRowColours[r], 0x8484FFu) << r;
-    EXPECT_EQ(FrameBuffers.SkyRowColours[400], mark) << "only rows of the frame";
+        ASSERT_EQ(renderer.Buffers().SkyRowColours[r], 0x8484FFu) << r;
+    EXPECT_EQ(renderer.Buffers().SkyRowColours[400], mark) << "only rows of the frame";
 }
 
-TEST(FrameStage, ProjectionConstantsForALevelView)
+TEST_F(FrameStage, ProjectionConstantsForALevelView)
 {
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     Viewpoint v = FlatTile(0).ViewOver(200, 200);
     v.pitch = 0;
     v.renderAzimuth = 90;
-    DrawFrame(FlatTile(0), 800, 400, v);
-    const ProjectionRecord& p = ProjectionSetup;
+    DrawFrame(renderer, FlatTile(0), 800, 400, v);
+    const ProjectionRecord& p = renderer.last.projection;
     EXPECT_EQ(p.cosPitch, -1024);
     EXPECT_EQ(p.sinPitch, 0);
     EXPECT_EQ(p.cosAz, 0);
@@ -177,104 +186,104 @@ TEST(FrameStage, ProjectionConstantsForALevelView)
     EXPECT_NEAR(p.eyeY, 200 * 256, 1);
 }
 
-TEST(FrameStage, SkyBandUsesTheUnclampedViewAngle)
+TEST_F(FrameStage, SkyBandUsesTheUnclampedViewAngle)
 {
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     Viewpoint v = FlatTile(0).ViewOver(200, 200);
     v.viewAngle = 170;
-    DrawFrame(FlatTile(0), 800, 400, v);
-    const int32_t focal170 = ProjectionSetup.focalX;
+    DrawFrame(renderer, FlatTile(0), 800, 400, v);
+    const int32_t focal170 = renderer.last.projection.focalX;
     // f = 85: horizon row trunc(200 - 23.5) = 176, so row 1 has k = 25.
-    EXPECT_EQ(FrameBuffers.SkyRowColours[1], Sky(12));
+    EXPECT_EQ(renderer.Buffers().SkyRowColours[1], Sky(12));
     v.viewAngle = 160;
-    DrawFrame(FlatTile(0), 800, 400, v);
-    EXPECT_EQ(ProjectionSetup.focalX, focal170) << "the focal length clamps";
-    EXPECT_EQ(FrameBuffers.SkyRowColours[1], Sky(13));  // f = 80: row 1 has k = 26
+    DrawFrame(renderer, FlatTile(0), 800, 400, v);
+    EXPECT_EQ(renderer.last.projection.focalX, focal170) << "the focal length clamps";
+    EXPECT_EQ(renderer.Buffers().SkyRowColours[1], Sky(13));  // f = 80: row 1 has k = 26
 }
 
-TEST(EyeAltitude, StaysAtTheMinimumOverLowGround)
+TEST_F(EyeAltitudeFollow, StaysAtTheMinimumOverLowGround)
 {
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     const Viewpoint v = FlatTile(900).ViewOver(200, 200);
     for (int frame = 0; frame < 6; ++frame)
-        EXPECT_EQ(DrawFrame(FlatTile(900), 64, 48, v), 1000) << frame;
+        EXPECT_EQ(DrawFrame(renderer, FlatTile(900), 64, 48, v), 1000) << frame;
 }
 
-TEST(EyeAltitude, ClimbsAQuarterOfTheGapPerFrame)
+TEST_F(EyeAltitudeFollow, ClimbsAQuarterOfTheGapPerFrame)
 {
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     const Viewpoint v = FlatTile(3000).ViewOver(200, 200);
-    // M = 3100: GroundFollow 775, 1356, 1792, 2119, ...
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1000);
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1356);
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1792);
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 2119);
+    // M = 3100: the ground follow 775, 1356, 1792, 2119, ...
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 1000);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 1356);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 1792);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 2119);
     for (int frame = 0; frame < 60; ++frame)
-        DrawFrame(FlatTile(3000), 64, 48, v);
+        DrawFrame(renderer, FlatTile(3000), 64, 48, v);
     // The quarter step is zero once the gap is below 4 m.
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 3097);
-    EXPECT_EQ(GroundFollow, 3097);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 3097);
+    EXPECT_EQ(renderer.carried.groundFollow, 3097);
 
     // Going down, the floored quarter keeps stepping by at least 1 m.
     const Viewpoint low = FlatTile(500).ViewOver(200, 200);
     for (int frame = 0; frame < 60; ++frame)
-        DrawFrame(FlatTile(500), 64, 48, low);
-    EXPECT_EQ(DrawFrame(FlatTile(500), 64, 48, low), 1000) << "the minimum altitude holds";
-    EXPECT_EQ(GroundFollow, 600);
+        DrawFrame(renderer, FlatTile(500), 64, 48, low);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(500), 64, 48, low), 1000) << "the minimum altitude holds";
+    EXPECT_EQ(renderer.carried.groundFollow, 600);
 }
 
-TEST(EyeAltitude, OffTheTileDecaysToTheMinimum)
+TEST_F(EyeAltitudeFollow, OffTheTileDecaysToTheMinimum)
 {
-    ResetCarriedState(2000);
+    ResetCarriedState(renderer, 2000);
     Viewpoint v = FlatTile(3000).ViewOver(200, 200);
     v.latitude += 2;
     v.minAltitude = 300;
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 1500);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 1500);
     for (int frame = 0; frame < 60; ++frame)
-        DrawFrame(FlatTile(3000), 64, 48, v);
-    EXPECT_EQ(DrawFrame(FlatTile(3000), 64, 48, v), 300);
+        DrawFrame(renderer, FlatTile(3000), 64, 48, v);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 300);
 }
 
-TEST(WholeFrame, FlatPlaneGivesOneHorizonRow)
+TEST_F(WholeFrame, FlatPlaneGivesOneHorizonRow)
 {
     // Looking north at the straight north edge of a flat tile: every column's
     // terrain ends on the same row, just below the horizon.
     static const SyntheticTile plane(1601, [](int32_t, int32_t) { return int16_t(0); });
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     Viewpoint v = plane.ViewOver(800, 1400);
     v.pitch = 0;
-    DrawFrame(plane, 656, 400, v);
-    const int32_t top = FrameBuffers.ColumnTop[1];
+    DrawFrame(renderer, plane, 656, 400, v);
+    const int32_t top = renderer.Buffers().ColumnTop[1];
     for (int32_t x = 1; x < 656; ++x)
-        ASSERT_EQ(FrameBuffers.ColumnTop[x], top) << x;
+        ASSERT_EQ(renderer.Buffers().ColumnTop[x], top) << x;
     // 1000 m up, about 1399 cells from the edge: focalY * 8293 / (1399 * 256) rows down.
-    const int32_t drop = ProjectionSetup.focalY * 8293 / (1399 * 256);
+    const int32_t drop = renderer.last.projection.focalY * 8293 / (1399 * 256);
     EXPECT_NEAR(top, 200 + drop, 1);
-    ExpectFrameProperties(656, 400, "flat plane");
+    ExpectFrameProperties(renderer, 656, 400, "flat plane");
 }
 
-TEST(WholeFrame, SpikeHidesWhatIsBehindIt)
+TEST_F(WholeFrame, SpikeHidesWhatIsBehindIt)
 {
     // A 2000 m tower 100 cells ahead of the eye on flat ground.
     static const SyntheticTile tower(1601,
         [](int32_t c, int32_t r) { return int16_t(std::abs(c - 800) <= 3 && std::abs(r - 1300) <= 3 ? 2000 : 0); });
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     Viewpoint v = tower.ViewOver(800, 1400);
     v.pitch = 0;
-    DrawFrame(tower, 656, 400, v);
+    DrawFrame(renderer, tower, 656, 400, v);
     const int32_t mid = 328;
-    const int32_t flatTop = FrameBuffers.ColumnTop[100];
-    ASSERT_LT(FrameBuffers.ColumnTop[mid], flatTop - 50) << "the tower rises above the far edge";
+    const int32_t flatTop = renderer.Buffers().ColumnTop[100];
+    ASSERT_LT(renderer.Buffers().ColumnTop[mid], flatTop - 50) << "the tower rises above the far edge";
     // Between the tower's top and the far edge only the tower shows: its
     // depth, about 100 cells, not the far ground's 1400.
-    for (int32_t r = FrameBuffers.ColumnTop[mid] + 2; r < flatTop + 2; ++r)
-        EXPECT_LT(FrameBuffers.DepthRows[r][mid], 110u * 256) << r;
-    ExpectFrameProperties(656, 400, "tower");
+    for (int32_t r = renderer.Buffers().ColumnTop[mid] + 2; r < flatTop + 2; ++r)
+        EXPECT_LT(renderer.Buffers().DepthRows[r][mid], 110u * 256) << r;
+    ExpectFrameProperties(renderer, 656, 400, "tower");
 }
 
 // Summit tops seen by the frame: a top behind a wall is not, one beside the
 // wall is, and the wall's own top is.
-TEST(WholeFrame, TopsBehindAWallAreNotSeen)
+TEST_F(WholeFrame, TopsBehindAWallAreNotSeen)
 {
     const auto cone = [](int32_t c, int32_t r, int32_t col, int32_t row) {
         return std::max(0, 1000 - 30 * int32_t(std::hypot(c - col, r - row)));
@@ -283,67 +292,66 @@ TEST(WholeFrame, TopsBehindAWallAreNotSeen)
         const int32_t wall = r >= 500 && r < 504 && c >= 340 && c <= 460 ? 1500 : 0;
         return int16_t(std::max({wall, cone(c, r, 400, 300), cone(c, r, 560, 300)}));
     });
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     Viewpoint v = land.ViewOver(400, 700);
     v.minAltitude = 500;
     v.pitch = 0;
     v.viewAngle = 60;
-    DrawFrame(land, 656, 400, v);
+    DrawFrame(renderer, land, 656, 400, v);
     ScreenPoint where;
-    EXPECT_FALSE(GridTopSeen(400, 300, 1000, where)) << "behind the wall";
-    ASSERT_TRUE(GridTopSeen(560, 300, 1000, where)) << "beside the wall";
+    EXPECT_FALSE(GridTopSeen(renderer, 400, 300, 1000, where)) << "behind the wall";
+    ASSERT_TRUE(GridTopSeen(renderer, 560, 300, 1000, where)) << "beside the wall";
     EXPECT_GT(where.sx, 328);
-    EXPECT_TRUE(GridTopSeen(400, 500, 1500, where)) << "the wall itself";
+    EXPECT_TRUE(GridTopSeen(renderer, 400, 500, 1500, where)) << "the wall itself";
 }
 
 // Curvature with refraction: about 170 m at 50 km, the drop growing with the
 // square of the distance; off, nothing drops.
-TEST(WholeFrame, CurvatureDropsFarGroundOnlyWhenOn)
+TEST_F(WholeFrame, CurvatureDropsFarGroundOnlyWhenOn)
 {
     EXPECT_NEAR(CurvatureDrop(50000), 170.7, 0.1);
     EXPECT_NEAR(CurvatureDrop(10000), 6.83, 0.01);
     const SyntheticTile& flat = FlatTile(0);
-    ResetCarriedState();
+    ResetCarriedState(renderer);
     const Viewpoint v = flat.ViewOver(200, 390);
-    DrawFrame(flat, 656, 400, v);
+    DrawFrame(renderer, flat, 656, 400, v);
     const int64_t far = int64_t(1000) * kCellUnits;  // 1000 cells, about 30.9 km
-    EXPECT_EQ(HeightSeenFromEye(500, far, 0, ProjectionSetup.curvatureDrop), 500);
-    EarthCurvature = true;
-    DrawFrame(flat, 656, 400, v);
-    EarthCurvature = false;
+    EXPECT_EQ(HeightSeenFromEye(500, far, 0, renderer.last.projection.curvatureDrop), 500);
+    renderer.settings.earthCurvature = true;
+    DrawFrame(renderer, flat, 656, 400, v);
     const double drop = CurvatureDrop(1000 * kMetresPerCell);
-    EXPECT_NEAR(500 - HeightSeenFromEye(500, far, 0, ProjectionSetup.curvatureDrop), drop, 1.0);
-    EXPECT_NEAR(500 - HeightSeenFromEye(500, 0, far / 2, ProjectionSetup.curvatureDrop), drop / 4, 1.0);
+    EXPECT_NEAR(500 - HeightSeenFromEye(500, far, 0, renderer.last.projection.curvatureDrop), drop, 1.0);
+    EXPECT_NEAR(500 - HeightSeenFromEye(500, 0, far / 2, renderer.last.projection.curvatureDrop), drop / 4, 1.0);
 }
 
-class SampleTileFrames : public ::testing::Test {
+class SampleTileFrames : public RendererTest {
 protected:
     static void SetUpTestSuite()
     {
-        PreparedBitmap();
         terrain = std::make_unique<Terrain>();
         LoadListener quiet;
         ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, *terrain, params, start, quiet), TileError::None);
     }
     static void TearDownTestSuite() { terrain.reset(); }
 
-    static int32_t Draw(int32_t W, int32_t H, const Viewpoint& v)
+    int32_t Draw(int32_t W, int32_t H, const Viewpoint& v)
     {
         Viewpoint view = v;
         view.renderAzimuth = view.azimuth;
-        BuildViewStrips(W, H, terrain->tileInfo, terrain->reliefLevels, terrain->heightGrid.rows(), params, view);
-        return RasteriseFrame(terrain->tileInfo, terrain->heightGrid.rows(), params, view);
+        BuildViewStrips(
+            renderer, W, H, terrain->tileInfo, terrain->reliefLevels, terrain->heightGrid.rows(), params, view);
+        return RasteriseFrame(renderer, terrain->tileInfo, terrain->heightGrid.rows(), params, view);
     }
 
     // Colour, depth and height of every pixel of the last frame.
-    static std::vector<uint32_t> FramePixels(int32_t W, int32_t H)
+    std::vector<uint32_t> FramePixels(int32_t W, int32_t H)
     {
         std::vector<uint32_t> pixels;
         for (int32_t r = 0; r < H; ++r) {
-            pixels.insert(pixels.end(), FrameBuffers.ColourRows[r], FrameBuffers.ColourRows[r] + W);
-            pixels.insert(pixels.end(), FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + W);
+            pixels.insert(pixels.end(), renderer.Buffers().ColourRows[r], renderer.Buffers().ColourRows[r] + W);
+            pixels.insert(pixels.end(), renderer.Buffers().DepthRows[r], renderer.Buffers().DepthRows[r] + W);
             for (int32_t x = 0; x < W; ++x)
-                pixels.push_back(uint32_t(FrameBuffers.HeightRows[r][x]));
+                pixels.push_back(uint32_t(renderer.Buffers().HeightRows[r][x]));
         }
         return pixels;
     }
@@ -367,17 +375,17 @@ TEST_F(SampleTileFrames, SkyAboveTerrainAndDepthGrowingUpward)
     for (auto [W, H] : {std::pair{656, 400}, std::pair{1920, 1080}}) {
         for (double azimuth : {0.0, 45.0, 200.0}) {
             for (double pitch : {-5.0, -30.0}) {
-                ResetCarriedState();
+                ResetCarriedState(renderer);
                 const uint32_t mark = 0xC3C3C3C3;
-                MarkOutside(W, H, mark);
+                MarkOutside(renderer, W, H, mark);
                 Draw(W, H, View(azimuth, pitch));
                 const std::string what = std::to_string(W) + "x" + std::to_string(H) + " az " +
                     std::to_string(int(azimuth)) + " pitch " + std::to_string(int(pitch));
-                ExpectFrameProperties(W, H, what.c_str());
-                EXPECT_TRUE(OutsideStillMarked(W, H, mark)) << what;
+                ExpectFrameProperties(renderer, W, H, what.c_str());
+                EXPECT_TRUE(OutsideStillMarked(renderer, W, H, mark)) << what;
                 int32_t terrainColumns = 0;
                 for (int32_t x = 1; x < W; ++x)
-                    terrainColumns += FrameBuffers.ColumnTop[x] < H - 1;
+                    terrainColumns += renderer.Buffers().ColumnTop[x] < H - 1;
                 EXPECT_GT(terrainColumns, W / 2) << what;
             }
         }
@@ -393,9 +401,9 @@ TEST_F(SampleTileFrames, AFrameDependsOnlyOnItsView)
     Viewpoint target = View(0, -10, 2000);
     target.latitude -= 0.3;
     auto drawAfter = [&](const Viewpoint& before) {
-        ResetCarriedState();
+        ResetCarriedState(renderer);
         Draw(W, H, before);
-        ResetCarriedState();
+        ResetCarriedState(renderer);
         Draw(W, H, target);
         return FramePixels(W, H);
     };
@@ -409,11 +417,11 @@ TEST_F(SampleTileFrames, ColumnBandsFillTheSameFrameAsOne)
     // Bands of 256 columns or more meet inside long segments and gradients.
     const int32_t W = 1920, H = 1080;
     auto draw = [&](int32_t bands, const Viewpoint& view) {
-        SetRasterBandLimit(bands);
-        ResetCarriedState();
+        renderer.settings.bandLimit = bands;
+        ResetCarriedState(renderer);
         Draw(W, H, view);
         std::vector<uint32_t> pixels = FramePixels(W, H);
-        pixels.push_back(uint32_t(RasterFeedback));
+        pixels.push_back(uint32_t(renderer.carried.rasterFeedback));
         return pixels;
     };
     for (const Viewpoint& view : {View(0, -5), View(45, -30), View(200, -60, 300)}) {
@@ -421,7 +429,6 @@ TEST_F(SampleTileFrames, ColumnBandsFillTheSameFrameAsOne)
         for (int32_t bands : {2, 3, 7})
             EXPECT_TRUE(draw(bands, view) == one) << bands << " bands, azimuth " << view.azimuth;
     }
-    SetRasterBandLimit(0);
 }
 
 TEST_F(SampleTileFrames, LookingSteeplyDownShowsGroundEverywhere)
@@ -438,7 +445,8 @@ TEST_F(SampleTileFrames, LookingSteeplyDownShowsGroundEverywhere)
                 Draw(656, 400, view);
             int sky = 0;
             for (int32_t r = 0; r < 400; ++r)
-                sky += int(std::count(FrameBuffers.DepthRows[r], FrameBuffers.DepthRows[r] + 656, kSkyDepth));
+                sky +=
+                    int(std::count(renderer.Buffers().DepthRows[r], renderer.Buffers().DepthRows[r] + 656, kSkyDepth));
             ASSERT_EQ(sky, 0) << "pitch " << pitch << ", step " << k;
         }
     }
@@ -484,11 +492,11 @@ TEST_F(SampleTileFrames, ExtremeViewsStayWithinTheFrame)
     const uint32_t mark = 0x3C3C3C3C;
     for (const Case& c : cases) {
         for (int frame = 0; frame < 3; ++frame) {
-            MarkOutside(c.W, c.H, mark);
+            MarkOutside(renderer, c.W, c.H, mark);
             const int32_t altitude = Draw(c.W, c.H, c.view);
             EXPECT_GE(altitude, int32_t(c.view.minAltitude)) << c.what;
-            ExpectFrameProperties(c.W, c.H, c.what, false);
-            ASSERT_TRUE(OutsideStillMarked(c.W, c.H, mark)) << c.what;
+            ExpectFrameProperties(renderer, c.W, c.H, c.what, false);
+            ASSERT_TRUE(OutsideStillMarked(renderer, c.W, c.H, mark)) << c.what;
         }
     }
 }

@@ -94,7 +94,7 @@ const Landscape& JoinedSet()
 }
 
 // One frame case: the view as offsets from the start view, drawn `frames`
-// times in a row from the renderer's state at start-up.
+// times in a row by a new renderer.
 struct FrameCase {
     const char* name;
     bool joined;
@@ -114,14 +114,13 @@ struct FrameCase {
 std::string DrawAndDigest(const FrameCase& c)
 {
     const Landscape& land = c.joined ? JoinedSet() : SampleTile();
-    PreparedBitmap();
-    DetailFactor = 1.0;
-    RasterFeedback = 0;
-    GroundFollow = 0;
-    EyeAltitude = 0;
-    EarthCurvature = c.curvature;
-    HeightExaggeration = c.heightQuarters;
-    SetRasterBandLimit(c.bands);
+    // Buffers of the frame's own size: a frame does not depend on how much
+    // more its renderer could draw.
+    Bitmap32 bitmap(c.W, c.H);
+    Renderer renderer(bitmap);
+    renderer.settings.earthCurvature = c.curvature;
+    renderer.settings.heightQuarters = c.heightQuarters;
+    renderer.settings.bandLimit = c.bands;
 
     Viewpoint view = land.start;
     view.azimuth = view.renderAzimuth = c.azimuth;
@@ -134,18 +133,15 @@ std::string DrawAndDigest(const FrameCase& c)
     const Terrain& t = *land.terrain;
     int32_t altitude = 0;
     for (int k = 0; k < c.frames; ++k) {
-        BuildViewStrips(c.W, c.H, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), land.params, view);
-        altitude = RasteriseFrame(t.tileInfo, t.heightGrid.rows(), land.params, view);
+        BuildViewStrips(renderer, c.W, c.H, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), land.params, view);
+        altitude = RasteriseFrame(renderer, t.tileInfo, t.heightGrid.rows(), land.params, view);
     }
-    EarthCurvature = false;
-    HeightExaggeration = kTrueHeightQuarters;
-    SetRasterBandLimit(0);
 
     Digest d;
     for (int32_t r = 0; r < c.H; ++r) {
-        d.Add(FrameBuffers.ColourRows[r], std::size_t(c.W));
-        d.Add(FrameBuffers.DepthRows[r], std::size_t(c.W));
-        d.Add(FrameBuffers.HeightRows[r], std::size_t(c.W));
+        d.Add(renderer.Buffers().ColourRows[r], std::size_t(c.W));
+        d.Add(renderer.Buffers().DepthRows[r], std::size_t(c.W));
+        d.Add(renderer.Buffers().HeightRows[r], std::size_t(c.W));
     }
     d.Add(&altitude, 1);
     return d.Hex();

@@ -7,7 +7,9 @@
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
 
 #include "app/summitsearch.h"
@@ -216,8 +218,8 @@ TEST_F(MainWindowTest, MinimumSizeAndGrowth)
 TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
-    mainWindow =
-        std::make_unique<MainWindow>(TheLoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
+    mainWindow = std::make_unique<MainWindow>(
+        TheLoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
     // Not while being created.
     EXPECT_EQ(TheRenderParams.columns, 0);
     mainWindow->show();
@@ -245,6 +247,16 @@ TEST_F(MainWindowTest, NoArgumentOpensNothing)
     EXPECT_EQ(form.FirstActivation, 0);
     EXPECT_EQ(TheRenderParams.columns, 0);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
+}
+
+TEST_F(MainWindowTest, TheViewIsDrawnIntoAScreenSizedFrameOfItsOwn)
+{
+    MainWindow& form = MakeForm();
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_EQ(form.FrameBitmap().width(), screen.width());
+    EXPECT_EQ(form.FrameBitmap().height(), screen.height());
+    EXPECT_EQ(form.FrameRenderer().Buffers().ColourRows[0], form.FrameBitmap().scanLine(0));
+    EXPECT_EQ(form.FrameSize(), form.view3d->size().boundedTo(screen));
 }
 
 TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
@@ -394,7 +406,8 @@ TEST_F(MainWindowTest, LinksFlashAndOpenTheirPages)
     QTest::mouseClick(form.ulvarenLink, Qt::LeftButton);
     EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
 
-    EXPECT_EQ(catcher.pages, (QList<QUrl>{MainWindow::AsterPage(), MainWindow::AsterPage(), MainWindow::UlvarenPage()}));
+    EXPECT_EQ(
+        catcher.pages, (QList<QUrl>{MainWindow::AsterPage(), MainWindow::AsterPage(), MainWindow::UlvarenPage()}));
     EXPECT_EQ(MainWindow::AsterPage().scheme(), QStringLiteral("https"));
     EXPECT_TRUE(MainWindow::UlvarenPage().toLocalFile().endsWith(QStringLiteral("/README.md")));
     // The flash is over once the page is open.

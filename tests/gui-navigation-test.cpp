@@ -114,7 +114,7 @@ TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     mainWindow->PaintView3d();
-    const FrameBuffersRecord& buffers = FrameBuffersView();
+    const FrameBufferSet& buffers = mainWindow->FrameRenderer().Buffers();
     buffers.DepthRows[10][20] = 999999999;
     buffers.HeightRows[10][20] = 0;
     buffers.DepthRows[30][40] = 256;

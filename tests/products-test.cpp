@@ -26,6 +26,7 @@
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "render/offscreenframe.h"
+#include "render/renderer.h"
 #include "tilefiles.h"
 
 namespace {
@@ -377,6 +378,8 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
     // larger grid (the sanitizer run watches the renderer's reads): straight
     // down, each shows ground only.
     Bitmap32 frame(160, 100);
+    Bitmap32 screen(160, 100);
+    const Renderer screenRenderer(screen);
     for (const auto& [lat, lon] : {std::pair{36.98, 137.02}, {34.02, 139.98}, {36.98, 139.98}, {34.02, 137.02}})
         for (const double azimuth : {45.0, 225.0})
             for (const double pitch : {-5.0, -40.0, -90.0}) {
@@ -387,7 +390,7 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
                 corner.azimuth = corner.renderAzimuth = azimuth;
                 corner.pitch = pitch;
                 corner.viewAngle = 60;
-                EXPECT_GE(RenderOffscreen(frame, 2, *all.terrain, all.params, corner), 9000);
+                EXPECT_GE(RenderOffscreen(screenRenderer, frame, 2, *all.terrain, all.params, corner), 9000);
                 if (pitch == -90.0) {  // the sky is full blue; no ground colour is
                     EXPECT_NE(frame.scanLine(0)[80] & 0xFF, 0xFFu) << lat << "," << lon;
                 }

@@ -1,7 +1,7 @@
 #pragma once
-// Shared set-up of the renderer tests: the frame buffers, prepared once per
-// process for the largest frame the tests draw, and synthetic terrain whose
-// relief levels say in their colour which level a sample came from.
+// Shared set-up of the renderer tests: a renderer of the largest frame the
+// tests draw, and synthetic terrain whose relief levels say in their colour
+// which level a sample came from.
 
 #include <array>
 #include <cmath>
@@ -13,6 +13,7 @@
 #include "core/raster.h"
 #include "core/viewrecords.h"
 #include "render/frame.h"
+#include "render/renderer.h"
 
 namespace rendertest {
 
@@ -20,16 +21,13 @@ inline constexpr int32_t kBufferWidth = 3840;
 inline constexpr int32_t kBufferHeight = 2160;
 inline constexpr double kMetresPerCell = 1852.0 / 60.0;
 
-// The frame bitmap behind the prepared buffers (3840 x 2160).
-inline Bitmap32& PreparedBitmap()
-{
-    static Bitmap32 bitmap = [] {
-        Bitmap32 b(kBufferWidth, kBufferHeight);
-        PrepareFrameBuffers(b);
-        return b;
-    }();
-    return bitmap;
-}
+// A renderer of 3840 x 2160 frames, as at start-up, with its bitmap.
+struct TestRenderer {
+    Bitmap32 bitmap{kBufferWidth, kBufferHeight};
+    Renderer renderer{bitmap};
+
+    const FrameBufferSet& Buffers() const { return renderer.Buffers(); }
+};
 
 // Relief colours carry their level in the red byte: 0x10 for full resolution,
 // 0x20, 0x30, 0x40 for the half, quarter and eighth levels.
@@ -94,11 +92,14 @@ struct SyntheticTile {
         return v;
     }
 
-    void Build(int32_t W, int32_t H, const Viewpoint& view) const
+    void Build(Renderer& renderer, int32_t W, int32_t H, const Viewpoint& view) const
     {
-        BuildViewStrips(W, H, tileInfo, reliefLevels, grid(), params, view);
+        BuildViewStrips(renderer, W, H, tileInfo, reliefLevels, grid(), params, view);
     }
-    int32_t Rasterise(const Viewpoint& view) const { return RasteriseFrame(tileInfo, grid(), params, view); }
+    int32_t Rasterise(Renderer& renderer, const Viewpoint& view) const
+    {
+        return RasteriseFrame(renderer, tileInfo, grid(), params, view);
+    }
 
 private:
     static std::unique_ptr<Bitmap32> MakeLevel(int32_t n, int level)
@@ -111,12 +112,13 @@ private:
     }
 };
 
-// The samples of strip i of the last build, up to its terminator.
-inline std::vector<StripSample> StripSamples(int32_t i)
+// The samples of strip i of the renderer's last build, up to its terminator.
+inline std::vector<StripSample> StripSamples(const Renderer& renderer, int32_t i)
 {
     std::vector<StripSample> out;
-    const StripSample* slot = FrameBuffers.SampleStrips + std::size_t(i) * StripSlotPitch();
-    for (int32_t k = 0; k < StripSlotPitch() && slot[k].colour != kStripTerminator; ++k)
+    const int32_t pitch = renderer.last.StripSlotPitch();
+    const StripSample* slot = renderer.Buffers().SampleStrips + std::size_t(i) * std::size_t(pitch);
+    for (int32_t k = 0; k < pitch && slot[k].colour != kStripTerminator; ++k)
         out.push_back(slot[k]);
     return out;
 }

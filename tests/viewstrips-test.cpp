@@ -8,6 +8,7 @@
 
 #include "render-test-support.h"
 #include "render/fixedpoint.h"
+#include "render/viewstrips.h"
 
 using namespace rendertest;
 
@@ -21,12 +22,12 @@ const SyntheticTile& Hills()
 }
 
 // Builds with the detail factor held where it is.
-void BuildHeld(const SyntheticTile& tile, int32_t W, int32_t H, const Viewpoint& view, double factor = 0.5)
+void BuildHeld(
+    Renderer& renderer, const SyntheticTile& tile, int32_t W, int32_t H, const Viewpoint& view, double factor = 0.5)
 {
-    PreparedBitmap();
-    DetailFactor = factor;
-    RasterFeedback = 1;
-    tile.Build(W, H, view);
+    renderer.carried.detailFactor = factor;
+    renderer.carried.rasterFeedback = 1;
+    tile.Build(renderer, W, H, view);
 }
 
 Viewpoint CentreView(double azimuth)
@@ -40,6 +41,15 @@ int32_t RoundUp8(int32_t x)
 {
     return (x + 7) >> 3 << 3;
 }
+
+// Each test with a renderer of its own, as at start-up.
+class RendererTest : public ::testing::Test {
+protected:
+    TestRenderer owned;
+    Renderer& renderer = owned.renderer;
+};
+class DetailSteering : public RendererTest { };
+class StripBuild : public RendererTest { };
 
 }  // namespace
 
@@ -137,70 +147,69 @@ TEST(IntersectLines, FarApartCornersDoNotOverflow)
     EXPECT_EQ(y, 6 * 2796202);
 }
 
-TEST(DetailFactor, FallsHoldsAndCreeps)
+TEST_F(DetailSteering, FallsHoldsAndCreeps)
 {
-    DetailFactor = 1.0;
-    RasterFeedback = 0;
-    AdjustDetailFactor();
-    EXPECT_DOUBLE_EQ(DetailFactor, 0.9);
+    renderer.carried.detailFactor = 1.0;
+    renderer.carried.rasterFeedback = 0;
+    AdjustDetailFactor(renderer.carried);
+    EXPECT_DOUBLE_EQ(renderer.carried.detailFactor, 0.9);
 
     // Feedback 2 lowers by 0.1 per frame; the ninth step leaves a tiny
     // positive rest of double rounding, not 0.
     for (int step = 1; step <= 9; ++step) {
-        RasterFeedback = 2;
-        AdjustDetailFactor();
-        EXPECT_NEAR(DetailFactor, 0.9 - 0.1 * step, 1e-12) << step;
+        renderer.carried.rasterFeedback = 2;
+        AdjustDetailFactor(renderer.carried);
+        EXPECT_NEAR(renderer.carried.detailFactor, 0.9 - 0.1 * step, 1e-12) << step;
     }
-    EXPECT_GT(DetailFactor, 0.0);
-    EXPECT_LT(DetailFactor, 1e-15);
+    EXPECT_GT(renderer.carried.detailFactor, 0.0);
+    EXPECT_LT(renderer.carried.detailFactor, 1e-15);
 
     // Below 0.01, feedback 2 or 3 is first turned into 1 and the factor holds.
-    const double held = DetailFactor;
-    RasterFeedback = 3;
-    AdjustDetailFactor();
-    EXPECT_EQ(RasterFeedback, 1);
-    EXPECT_EQ(DetailFactor, held);
+    const double held = renderer.carried.detailFactor;
+    renderer.carried.rasterFeedback = 3;
+    AdjustDetailFactor(renderer.carried);
+    EXPECT_EQ(renderer.carried.rasterFeedback, 1);
+    EXPECT_EQ(renderer.carried.detailFactor, held);
 
     // No feedback creeps up by 0.03, and not beyond 0.9.
-    RasterFeedback = 0;
-    AdjustDetailFactor();
-    EXPECT_NEAR(DetailFactor, held + 0.03, 1e-12);
-    DetailFactor = 0.88;
-    AdjustDetailFactor();
-    EXPECT_DOUBLE_EQ(DetailFactor, 0.9);
+    renderer.carried.rasterFeedback = 0;
+    AdjustDetailFactor(renderer.carried);
+    EXPECT_NEAR(renderer.carried.detailFactor, held + 0.03, 1e-12);
+    renderer.carried.detailFactor = 0.88;
+    AdjustDetailFactor(renderer.carried);
+    EXPECT_DOUBLE_EQ(renderer.carried.detailFactor, 0.9);
 
     // Feedback 1 holds; a fall below 0 stops at 0.
-    RasterFeedback = 1;
-    AdjustDetailFactor();
-    EXPECT_DOUBLE_EQ(DetailFactor, 0.9);
-    DetailFactor = 0.05;
-    RasterFeedback = 2;
-    AdjustDetailFactor();
-    EXPECT_EQ(DetailFactor, 0.0);
+    renderer.carried.rasterFeedback = 1;
+    AdjustDetailFactor(renderer.carried);
+    EXPECT_DOUBLE_EQ(renderer.carried.detailFactor, 0.9);
+    renderer.carried.detailFactor = 0.05;
+    renderer.carried.rasterFeedback = 2;
+    AdjustDetailFactor(renderer.carried);
+    EXPECT_EQ(renderer.carried.detailFactor, 0.0);
 }
 
-TEST(BuildViewStrips, FirstFrameWithoutFeedbackUsesPointNine)
+TEST_F(StripBuild, FirstFrameWithoutFeedbackUsesPointNine)
 {
-    PreparedBitmap();
-    DetailFactor = 1.0;
-    RasterFeedback = 0;
-    Hills().Build(656, 400, CentreView(0));
-    EXPECT_DOUBLE_EQ(DetailFactor, 0.9);
-    EXPECT_EQ(FrameBuffers.frameWidth, 656);
-    EXPECT_EQ(FrameBuffers.frameHeight, 400);
+    renderer.carried.detailFactor = 1.0;
+    renderer.carried.rasterFeedback = 0;
+    Hills().Build(renderer, 656, 400, CentreView(0));
+    EXPECT_DOUBLE_EQ(renderer.carried.detailFactor, 0.9);
+    EXPECT_EQ(renderer.Buffers().frameWidth, 656);
+    EXPECT_EQ(renderer.Buffers().frameHeight, 400);
 }
 
-TEST(BuildViewStrips, LookingEastStripsAreGridColumnsRunningSouth)
+TEST_F(StripBuild, LookingEastStripsAreGridColumnsRunningSouth)
 {
-    BuildHeld(Hills(), 656, 400, CentreView(90));
-    const StripLayout& layout = LastStripLayout();
+    BuildHeld(renderer, Hills(), 656, 400, CentreView(90));
+    const StripLayout& layout = renderer.last.layout;
     EXPECT_EQ(layout.octant, 0);
     EXPECT_EQ(layout.slopeClass, 0);
-    EXPECT_EQ(StripStride, 1024);
+    EXPECT_EQ(renderer.last.stripStride, 1024);
     int32_t lastCol = INT32_MIN;
     int32_t filled = 0;
-    for (int32_t i = 0; i < StripCount; ++i) {
-        const std::vector<StripSample> s = StripSamples(i);
+    for (int32_t i = 0; i < renderer.last.stripCount; ++i) {
+        const std::vector<StripSample> s = StripSamples(renderer, i);
         if (s.empty())
             continue;  // beyond the tile's east edge
         ++filled;
@@ -214,17 +223,17 @@ TEST(BuildViewStrips, LookingEastStripsAreGridColumnsRunningSouth)
     EXPECT_GT(filled, 300);
 }
 
-TEST(BuildViewStrips, LookingNorthStripsAreGridRowsRunningEast)
+TEST_F(StripBuild, LookingNorthStripsAreGridRowsRunningEast)
 {
-    BuildHeld(Hills(), 656, 400, CentreView(0));
-    const StripLayout& layout = LastStripLayout();
+    BuildHeld(renderer, Hills(), 656, 400, CentreView(0));
+    const StripLayout& layout = renderer.last.layout;
     EXPECT_EQ(layout.octant, 3);
     EXPECT_EQ(layout.slopeClass, 0);
-    EXPECT_EQ(StripStride, 1024);
+    EXPECT_EQ(renderer.last.stripStride, 1024);
     int32_t lastRow = INT32_MAX;
     int32_t filled = 0;
-    for (int32_t i = 0; i < StripCount; ++i) {
-        const std::vector<StripSample> s = StripSamples(i);
+    for (int32_t i = 0; i < renderer.last.stripCount; ++i) {
+        const std::vector<StripSample> s = StripSamples(renderer, i);
         if (s.empty())
             continue;  // beyond the tile's north edge
         ++filled;
@@ -238,36 +247,36 @@ TEST(BuildViewStrips, LookingNorthStripsAreGridRowsRunningEast)
     EXPECT_GT(filled, 300);
 }
 
-TEST(BuildViewStrips, LookingNorthEastTakesTheDiagonalClass)
+TEST_F(StripBuild, LookingNorthEastTakesTheDiagonalClass)
 {
-    BuildHeld(Hills(), 656, 400, CentreView(45));
-    const StripLayout& layout = LastStripLayout();
+    BuildHeld(renderer, Hills(), 656, 400, CentreView(45));
+    const StripLayout& layout = renderer.last.layout;
     EXPECT_EQ(layout.octant, 0);
     EXPECT_EQ(layout.slopeClass, 5);
     EXPECT_EQ(layout.signedL, 1);  // the axis runs north (dv < 0)
-    EXPECT_EQ(StripStride, 728);
-    EXPECT_LE(StripCount, 1448);
-    ASSERT_GT(StripCount, 1024) << "the diagonal class allows more strips than 1024";
+    EXPECT_EQ(renderer.last.stripStride, 728);
+    EXPECT_LE(renderer.last.stripCount, 1448);
+    ASSERT_GT(renderer.last.stripCount, 1024) << "the diagonal class allows more strips than 1024";
     // Each strip lies on a line col - row = const (relative to the eye),
     // stepping outwards by the strip's spacing.
-    for (int32_t i = 0; i < StripCount; ++i) {
-        const std::vector<StripSample> s = StripSamples(i);
+    for (int32_t i = 0; i < renderer.last.stripCount; ++i) {
+        const std::vector<StripSample> s = StripSamples(renderer, i);
         for (const StripSample& p : s)
             EXPECT_EQ(p.col - p.row, s[0].col - s[0].row) << "strip " << i;
     }
 }
 
-TEST(BuildViewStrips, SamplesLieOnTheirSpacingLatticeWithTheMatchingLevel)
+TEST_F(StripBuild, SamplesLieOnTheirSpacingLatticeWithTheMatchingLevel)
 {
     for (double azimuth : {0.0, 30.0, 45.0, 100.0, 200.0, 290.0}) {
-        BuildHeld(Hills(), 1280, 720, CentreView(azimuth), 0.2);
-        const StripLayout& layout = LastStripLayout();
+        BuildHeld(renderer, Hills(), 1280, 720, CentreView(azimuth), 0.2);
+        const StripLayout& layout = renderer.last.layout;
         EXPECT_EQ(layout.eyeCol % 8, 0);
         EXPECT_EQ(layout.eyeRow % 8, 0);
         int previousLevel = 0;
         std::set<int> seen;
-        for (int32_t i = 0; i < StripCount; ++i) {
-            const std::vector<StripSample> s = StripSamples(i);
+        for (int32_t i = 0; i < renderer.last.stripCount; ++i) {
+            const std::vector<StripSample> s = StripSamples(renderer, i);
             if (s.empty())
                 continue;
             const int level = LevelOfColour(s[0].colour);
@@ -291,18 +300,18 @@ TEST(BuildViewStrips, SamplesLieOnTheirSpacingLatticeWithTheMatchingLevel)
     }
 }
 
-TEST(BuildViewStrips, RingsSwitchSpacingAfterTheirLimits)
+TEST_F(StripBuild, RingsSwitchSpacingAfterTheirLimits)
 {
     // Looking north at 1000 m and 5 degrees down, the far distance is the
     // width limit, far more than the 1024 rows: p = (8192 - trunc(D)) / 13.
-    BuildHeld(Hills(), 656, 400, CentreView(0), 0.9);
-    const StripLayout& layout = LastStripLayout();
+    BuildHeld(renderer, Hills(), 656, 400, CentreView(0), 0.9);
+    const StripLayout& layout = renderer.last.layout;
     EXPECT_EQ(layout.widthLimit, 5601);  // trunc(5092.58 * 1.1) for 3601 x 3601
     EXPECT_DOUBLE_EQ(layout.farDistance, 5601);
     const int32_t p = (8 * 1024 - int32_t(layout.farDistance - layout.nearDistance)) / 13;
     ASSERT_GT(p, 100);
-    auto spacing = [](int32_t i) {
-        const std::vector<StripSample> s = StripSamples(i);
+    auto spacing = [this](int32_t i) {
+        const std::vector<StripSample> s = StripSamples(renderer, i);
         return s.empty() ? -1 : 1 << LevelOfColour(s[0].colour);
     };
     // The check runs before each strip: strip p is the last at spacing 1.
@@ -313,12 +322,12 @@ TEST(BuildViewStrips, RingsSwitchSpacingAfterTheirLimits)
     EXPECT_EQ(spacing(2 * p + 8), 4);
     EXPECT_EQ(spacing(2 * p + 9), 8);
     // Strip rows of spacing R advance by R.
-    const int32_t rowA = StripSamples(2 * p + 10)[0].row;
-    const int32_t rowB = StripSamples(2 * p + 11)[0].row;
+    const int32_t rowA = StripSamples(renderer, 2 * p + 10)[0].row;
+    const int32_t rowB = StripSamples(renderer, 2 * p + 11)[0].row;
     EXPECT_EQ(rowA - rowB, 8);
 }
 
-TEST(BuildViewStrips, ShortViewKeepsFullDetail)
+TEST_F(StripBuild, ShortViewKeepsFullDetail)
 {
     // Pitch -60 with a 60 degree angle in a square view: beta = 0.6545 rad,
     // so the far distance is where the upper edge meets the ground,
@@ -327,25 +336,25 @@ TEST(BuildViewStrips, ShortViewKeepsFullDetail)
     Viewpoint v = CentreView(0);
     v.pitch = -60;
     v.viewAngle = 60;
-    BuildHeld(Hills(), 500, 500, v, 0.7);
+    BuildHeld(renderer, Hills(), 500, 500, v, 0.7);
     const double eyeCells = 1000 / kMetresPerCell;
-    EXPECT_NEAR(LastStripLayout().farDistance, eyeCells * (1 + std::sqrt(2.0)), 1e-6);
-    EXPECT_DOUBLE_EQ(DetailFactor, 0.5);
-    ASSERT_GT(StripCount, 0);
-    for (int32_t i = 0; i < StripCount; ++i)
-        for (const StripSample& p : StripSamples(i))
+    EXPECT_NEAR(renderer.last.layout.farDistance, eyeCells * (1 + std::sqrt(2.0)), 1e-6);
+    EXPECT_DOUBLE_EQ(renderer.carried.detailFactor, 0.5);
+    ASSERT_GT(renderer.last.stripCount, 0);
+    for (int32_t i = 0; i < renderer.last.stripCount; ++i)
+        for (const StripSample& p : StripSamples(renderer, i))
             EXPECT_EQ(LevelOfColour(p.colour), 0) << "strip " << i;
 }
 
-TEST(BuildViewStrips, ViewAngleIsClampedToFiveAndOneSixty)
+TEST_F(StripBuild, ViewAngleIsClampedToFiveAndOneSixty)
 {
-    auto snapshot = [] {
+    auto snapshot = [this] {
         std::vector<StripSample> all;
-        for (int32_t i = 0; i < StripCount; ++i) {
-            const std::vector<StripSample> s = StripSamples(i);
+        for (int32_t i = 0; i < renderer.last.stripCount; ++i) {
+            const std::vector<StripSample> s = StripSamples(renderer, i);
             all.insert(all.end(), s.begin(), s.end());
         }
-        return std::make_pair(StripCount, all);
+        return std::make_pair(renderer.last.stripCount, all);
     };
     auto same = [](const auto& a, const auto& b) {
         if (a.first != b.first || a.second.size() != b.second.size())
@@ -358,57 +367,57 @@ TEST(BuildViewStrips, ViewAngleIsClampedToFiveAndOneSixty)
     Viewpoint v = CentreView(30);
     for (auto [outside, limit] : {std::pair{2.0, 5.0}, std::pair{170.0, 160.0}}) {
         v.viewAngle = outside;
-        BuildHeld(Hills(), 656, 400, v);
+        BuildHeld(renderer, Hills(), 656, 400, v);
         const auto clamped = snapshot();
         v.viewAngle = limit;
-        BuildHeld(Hills(), 656, 400, v);
+        BuildHeld(renderer, Hills(), 656, 400, v);
         EXPECT_TRUE(same(clamped, snapshot())) << outside;
     }
 }
 
-TEST(BuildViewStrips, EyeNeverLowerThanTenCells)
+TEST_F(StripBuild, EyeNeverLowerThanTenCells)
 {
     Viewpoint v = CentreView(120);
     v.minAltitude = 50;
-    BuildHeld(Hills(), 656, 400, v);
-    const int32_t count = StripCount;
-    const std::vector<StripSample> first = StripSamples(3);
+    BuildHeld(renderer, Hills(), 656, 400, v);
+    const int32_t count = renderer.last.stripCount;
+    const std::vector<StripSample> first = StripSamples(renderer, 3);
     v.minAltitude = 10 * kMetresPerCell;
-    BuildHeld(Hills(), 656, 400, v);
-    EXPECT_EQ(StripCount, count);
-    const std::vector<StripSample> second = StripSamples(3);
+    BuildHeld(renderer, Hills(), 656, 400, v);
+    EXPECT_EQ(renderer.last.stripCount, count);
+    const std::vector<StripSample> second = StripSamples(renderer, 3);
     ASSERT_EQ(first.size(), second.size());
     for (std::size_t k = 0; k < first.size(); ++k)
         EXPECT_EQ(first[k].col, second[k].col);
 }
 
-TEST(BuildViewStrips, EyeFarOutsideTheTileGivesEmptyStrips)
+TEST_F(StripBuild, EyeFarOutsideTheTileGivesEmptyStrips)
 {
     Viewpoint v = CentreView(0);
     v.latitude += 5;  // 18000 cells north of the tile's centre
-    BuildHeld(Hills(), 656, 400, v);
-    ASSERT_GT(StripCount, 0);
-    for (int32_t i = 0; i < StripCount; ++i)
-        EXPECT_EQ(FrameBuffers.SampleStrips[std::size_t(i) * StripSlotPitch()].colour, kStripTerminator);
+    BuildHeld(renderer, Hills(), 656, 400, v);
+    ASSERT_GT(renderer.last.stripCount, 0);
+    for (int32_t i = 0; i < renderer.last.stripCount; ++i)
+        EXPECT_EQ(
+            renderer.Buffers().SampleStrips[std::size_t(i) * renderer.last.StripSlotPitch()].colour, kStripTerminator);
 }
 
-TEST(BuildViewStrips, StripsStayInTheirOwnSlots)
+TEST_F(StripBuild, StripsStayInTheirOwnSlots)
 {
     // From 100 km up a strip can gather far more samples than its stride;
     // those beyond the spare slots are dropped and the terminator stays in
     // the strip's own slots. Slots no strip wrote keep what they held.
     const StripSample sentinel{-7, -7, -7, 0x12345678};
     for (double azimuth : {0.0, 45.0, 200.0}) {
-        PreparedBitmap();
-        std::fill_n(FrameBuffers.SampleStrips, kSampleStripSlots, sentinel);
+        std::fill_n(renderer.Buffers().SampleStrips, kSampleStripSlots, sentinel);
         Viewpoint v = CentreView(azimuth);
         v.minAltitude = 100000;
         v.pitch = -30;
-        BuildHeld(Hills(), 1920, 1080, v);
-        const int32_t pitch = StripSlotPitch();
+        BuildHeld(renderer, Hills(), 1920, 1080, v);
+        const int32_t pitch = renderer.last.StripSlotPitch();
         int32_t longest = 0;
-        for (int32_t i = 0; i < StripCount; ++i) {
-            const StripSample* slot = FrameBuffers.SampleStrips + std::size_t(i) * pitch;
+        for (int32_t i = 0; i < renderer.last.stripCount; ++i) {
+            const StripSample* slot = renderer.Buffers().SampleStrips + std::size_t(i) * pitch;
             int32_t k = 0;
             while (k < pitch && slot[k].colour != kStripTerminator)
                 ++k;
@@ -418,15 +427,16 @@ TEST(BuildViewStrips, StripsStayInTheirOwnSlots)
                 ASSERT_EQ(slot[rest].colour, sentinel.colour) << "strip " << i << " slot " << rest;
             EXPECT_EQ(slot[k].col, sentinel.col) << "the terminator leaves the other fields alone";
         }
-        EXPECT_EQ(longest, StripStride + kStripSpareSlots - 1) << "some strip is cut, azimuth " << azimuth;
-        const StripSample* after = FrameBuffers.SampleStrips + std::size_t(StripCount) * pitch;
+        EXPECT_EQ(longest, renderer.last.stripStride + kStripSpareSlots - 1)
+            << "some strip is cut, azimuth " << azimuth;
+        const StripSample* after = renderer.Buffers().SampleStrips + std::size_t(renderer.last.stripCount) * pitch;
         EXPECT_EQ(after->colour, sentinel.colour);
     }
 }
 
-TEST(BuildViewStrips, FrameLargerThanTheBuffersIsClipped)
+TEST_F(StripBuild, FrameLargerThanTheBuffersIsClipped)
 {
-    BuildHeld(Hills(), 10000, 5000, CentreView(0));
-    EXPECT_EQ(FrameBuffers.frameWidth, kBufferWidth);
-    EXPECT_EQ(FrameBuffers.frameHeight, kBufferHeight);
+    BuildHeld(renderer, Hills(), 10000, 5000, CentreView(0));
+    EXPECT_EQ(renderer.Buffers().frameWidth, kBufferWidth);
+    EXPECT_EQ(renderer.Buffers().frameHeight, kBufferHeight);
 }

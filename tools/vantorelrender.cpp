@@ -23,6 +23,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "core/geometry.h"
 #include "core/viewrecords.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilereader.h"
@@ -31,7 +32,7 @@
 #include "overlays/gpxoverlay.h"
 #include "overlays/summitlabels.h"
 #include "render/frame.h"
-#include "render/framebuffers.h"
+#include "render/renderer.h"
 #include "summits/summits.h"
 #include "tools/pngwriter.h"
 
@@ -238,8 +239,8 @@ bool WriteSummits(const std::string& path, const std::vector<Summit>& summits, c
 
 // The summit labels and GPX files over the last frame, as the viewer draws
 // them. Text needs Qt's fonts, so a headless application is made for them.
-bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrain, const RenderParams& params,
-    const std::vector<Summit>& summits)
+bool DrawOverlays(const Renderer& renderer, const Options& options, Bitmap32& frame, const Terrain& terrain,
+    const RenderParams& params, const std::vector<Summit>& summits)
 {
     if (!options.labels && options.gpx.empty())
         return true;
@@ -262,11 +263,11 @@ bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrai
         QImage::Format_RGB32);
     QPainter painter(&image);
     if (!gpx.empty())
-        gpx.drawInFrame(frame, painter, terrain, params);
+        gpx.drawInFrame(renderer, frame, painter, terrain, params);
     if (options.labels) {
         SummitLabels labels;
         labels.setSummits(summits);
-        labels.place(QSize(options.width, options.height), params, painter.fontMetrics());
+        labels.place(renderer, QSize(options.width, options.height), params, painter.fontMetrics());
         labels.draw(painter, -1);
     }
     return true;
@@ -276,23 +277,25 @@ bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrai
 bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view,
     const std::vector<Summit>& summits)
 {
-    static Bitmap32 frameBitmap(options.width, options.height);
-    PrepareFrameBuffers(frameBitmap);
+    Bitmap32 frameBitmap(options.width, options.height);
+    Renderer renderer(frameBitmap);
+    renderer.settings.earthCurvature = options.curvature;
     for (int k = 1; k <= options.frames; ++k) {
         ++params.paintSerial;
         view.renderAzimuth = view.azimuth;
-        BuildViewStrips(options.width, options.height, terrain.tileInfo, terrain.reliefLevels,
+        BuildViewStrips(renderer, options.width, options.height, terrain.tileInfo, terrain.reliefLevels,
             terrain.heightGrid.rows(), params, view);
-        const int32_t altitude = RasteriseFrame(terrain.tileInfo, terrain.heightGrid.rows(), params, view);
-        std::printf("frame %d: altitude %d strips %d stride %d detail %.6f feedback %d\n", k, altitude, StripCount,
-            StripStride, DetailFactor, RasterFeedback);
+        const int32_t altitude = RasteriseFrame(renderer, terrain.tileInfo, terrain.heightGrid.rows(), params, view);
+        std::printf("frame %d: altitude %d strips %d stride %d detail %.6f feedback %d\n", k, altitude,
+            renderer.last.stripCount, renderer.last.stripStride, renderer.carried.detailFactor,
+            renderer.carried.rasterFeedback);
     }
     std::fflush(stdout);
     if (options.out.empty())
         return true;
-    if (!DrawOverlays(options, frameBitmap, terrain, params, summits))
+    if (!DrawOverlays(renderer, options, frameBitmap, terrain, params, summits))
         return false;
-    return WritePng(options.out, FrameBuffersView().ColourRows, options.width, options.height);
+    return WritePng(options.out, renderer.Buffers().ColourRows, options.width, options.height);
 }
 
 bool Fail(const std::string& what)
@@ -346,7 +349,6 @@ int Run(int argc, char** argv)
             ok = Fail(options->heights);
     }
 
-    EarthCurvature = options->curvature;
     if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view), summits))
         ok = Fail(options->out);
     return ok ? 0 : 1;
