@@ -20,8 +20,8 @@
 
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
-#include "joinedset.h"
 #include "summits/summits.h"
+#include "tests/support/joinedset.h"
 
 namespace {
 

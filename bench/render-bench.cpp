@@ -11,9 +11,9 @@
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
-#include "joinedset.h"
 #include "render/frame.h"
 #include "render/rasterise.h"
+#include "tests/support/joinedset.h"
 
 namespace {
 

@@ -113,12 +113,6 @@ void ExpectFrameProperties(Renderer& renderer, int32_t W, int32_t H, const char*
     }
 }
 
-// Each test with a renderer of its own, as at start-up.
-class RendererTest : public ::testing::Test {
-protected:
-    TestRenderer owned;
-    Renderer& renderer = owned.renderer;
-};
 class SkyRows : public RendererTest { };
 class FrameStage : public RendererTest { };
 class EyeAltitudeFollow : public RendererTest { };

@@ -9,15 +9,13 @@
 #include <QCryptographicHash>
 
 #include <array>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "elevation/terrain.h"
 #include "elevation/tileset.h"
 #include "render-test-support.h"
+#include "tests/support/joinedset.h"
 
 using namespace rendertest;
 
@@ -51,22 +49,6 @@ std::string HeightsDigest(const Terrain& terrain)
     return d.Hex();
 }
 
-// The sample tile under the names of the nine cells around 35 N 138 E.
-std::string JoinedSetTile()
-{
-    const auto dir = std::filesystem::temp_directory_path() / "vantorel-golden-set";
-    std::filesystem::create_directories(dir);
-    for (int lat = 34; lat <= 36; ++lat)
-        for (int lon = 137; lon <= 139; ++lon) {
-            char name[32];
-            std::snprintf(name, sizeof name, "N%dE%d_dem.tif", lat, lon);
-            std::error_code ignored;
-            std::filesystem::remove(dir / name, ignored);
-            std::filesystem::create_symlink(VANTOREL_SAMPLE_TILE, dir / name);
-        }
-    return (dir / "N35E138_dem.tif").string();
-}
-
 struct Landscape {
     std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>();
     RenderParams params;
@@ -89,7 +71,7 @@ const Landscape& SampleTile()
 }
 const Landscape& JoinedSet()
 {
-    static const Landscape land = Load(JoinedSetTile(), false);
+    static const Landscape land = Load(MakeJoinedSetFolder("vantorel-golden-set") + "/N35E138_dem.tif", false);
     return land;
 }
 

@@ -59,8 +59,7 @@ void PutStrip(Renderer& renderer, int32_t s, std::initializer_list<StripSample> 
     slot->colour = kStripTerminator;
 }
 
-// Each test with a renderer of its own.
-class RasteriserTest : public ::testing::Test {
+class RasteriserTest : public RendererTest {
 protected:
     // Where (dx, dy, dz) from the eye lands in the frame.
     ScreenPoint Project(int32_t dx, int32_t dy, int32_t dz) const
@@ -68,9 +67,6 @@ protected:
         const FrameBufferSet& fb = renderer.Buffers();
         return ProjectOffsets(renderer.last.projection, fb.frameWidth, fb.frameHeight, dx, dy, dz);
     }
-
-    TestRenderer owned;
-    Renderer& renderer = owned.renderer;
 };
 class ProjectPoint : public RasteriserTest { };
 class ColumnRule : public RasteriserTest { };

@@ -3,6 +3,8 @@
 // tests draw, and synthetic terrain whose relief levels say in their colour
 // which level a sample came from.
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -27,6 +29,13 @@ struct TestRenderer {
     Renderer renderer{bitmap};
 
     const FrameBufferSet& Buffers() const { return renderer.Buffers(); }
+};
+
+// A test with a renderer of its own, as at start-up.
+class RendererTest : public ::testing::Test {
+protected:
+    TestRenderer owned;
+    Renderer& renderer = owned.renderer;
 };
 
 // Relief colours carry their level in the red byte: 0x10 for full resolution,

@@ -42,12 +42,6 @@ int32_t RoundUp8(int32_t x)
     return (x + 7) >> 3 << 3;
 }
 
-// Each test with a renderer of its own, as at start-up.
-class RendererTest : public ::testing::Test {
-protected:
-    TestRenderer owned;
-    Renderer& renderer = owned.renderer;
-};
 class DetailSteering : public RendererTest { };
 class StripBuild : public RendererTest { };
 
