@@ -224,7 +224,7 @@ inline void WalkRunColumns(Colours& colours, uint32_t c0, int32_t first, int32_t
         visit(k, colours.Next());
 }
 
-// DrawSpanRun's steps over columns x0 + 1 .. x0 + end - 1, filling those from
+// A run's steps over columns x0 + 1 .. x0 + end - 1, filling those from
 // x0 + first on. Out of line, so that its loop has the registers to itself,
 // and with its own const copy of the columns: a store through the pixel
 // pointers cannot change that copy, so the loop need not read the buffers'
