@@ -9,7 +9,6 @@
 
 #include "app/mainwindow.h"
 #include "app/sharedstate.h"
-#include "core/leadinginteger.h"
 #include "elevation/tilereader.h"
 #include "render/frame.h"
 
@@ -95,9 +94,7 @@ void MainWindow::KeyTimerTick()
     const double seconds = double(std::clamp<qint64>(keyClock_.restart(), kKeyTickMs, kKeyStepMaxMs)) / 1000;
     if (TheRenderParams.columns == 0)
         return;
-    const double stepMetres = double(LeadingInteger(forwardButton->toolTip().toStdString()));
-    keyFlight_.apply(
-        TheViewpoint, TheRenderParams, stepMetres, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
+    keyFlight_.apply(TheViewpoint, TheRenderParams, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
     PaintView3d();
 }
 

@@ -36,8 +36,8 @@ public:
     bool moving() const;
 
     // Applies `seconds` of every held motion to `view`. A move covers
-    // kStepsPerSecond steps of `stepMetres` a second, times `speedScale`.
-    void apply(Viewpoint& view, const RenderParams& grid, double stepMetres, double speedScale, double seconds) const;
+    // kStepsPerSecond steps of kStepMetres a second, times `speedScale`.
+    void apply(Viewpoint& view, const RenderParams& grid, double speedScale, double seconds) const;
 
     static constexpr double kTurnDegreesPerSecond = 45;
     static constexpr double kStepsPerSecond = 10;

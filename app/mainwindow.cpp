@@ -23,7 +23,6 @@
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
 #include "core/geometry.h"
-#include "core/leadinginteger.h"
 #include "elevation/terrain.h"
 #include "elevation/tilefolder.h"
 #include "overlays/gpx.h"
@@ -137,6 +136,11 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     dropHint->setToolTip(asterPage);
     asterLink->setToolTip(asterPage);
     ulvarenLink->setToolTip(UlvarenPage().toString());
+    // The hint shows the step; the step never comes from the hint.
+    //: The step buttons' hint: how far one click moves, in metres.
+    const QString stepHint = tr("%1(m)").arg(kStepMetres);
+    forwardButton->setToolTip(stepHint);
+    backButton->setToolTip(stepHint);
     // Labels take the size of their text, so a coloured label is no wider
     // than its caption.
     ensurePolished();
@@ -677,11 +681,8 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
 
 void MainWindow::StepClick(QObject* sender)
 {
-    // The step in metres is whatever the button's hint begins with.
-    const auto* button = qobject_cast<QWidget*>(sender);
-    const long step = button ? LeadingInteger(button->toolTip().toStdString()) : 0;
-    const double degrees = double(step) * kDegreesPerMetre;
-    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sender == forwardButton ? degrees : -degrees);
+    const double sense = sender == forwardButton ? 1 : sender == backButton ? -1 : 0;
+    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sense * kStepMetres * kDegreesPerMetre);
     PaintView3d();
     PaintMap();
 }
