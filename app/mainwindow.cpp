@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QDesktopServices>
 #include <QDragEnterEvent>
@@ -25,6 +26,7 @@
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 #include "elevation/tilefolder.h"
+#include "overlays/bitmapimage.h"
 #include "overlays/gpx.h"
 #include "render/frame.h"
 #include "render/framebuffers.h"
@@ -107,13 +109,6 @@ void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
         for (int j = std::max(0, y - kCrossArm); j <= std::min(frame.height() - 1, y + kCrossArm); ++j)
             bitmap.scanLine(j)[x] = colour;
     }
-}
-
-// Our pixel rows as an image, without a copy.
-QImage ImageOf(const Bitmap32& bitmap, QSize size)
-{
-    return QImage(reinterpret_cast<const uchar*>(bitmap.scanLine(0)), size.width(), size.height(),
-        bitmap.bytesPerLine(), QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -401,7 +396,7 @@ void MainWindow::PaintView3d()
     DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
     DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
     drawOverlays(frame);
-    view3d->present(ImageOf(*FrameBitmap, frame));
+    view3d->present(ImageOverBitmap(std::as_const(*FrameBitmap), frame));
 
     PaintMap();
     ShowCursorInfo(CursorX, CursorY);
@@ -457,7 +452,7 @@ void MainWindow::PaintMap()
     const int w = mapView->width();
     const int h = mapView->height();
     QPainter painter(&MapViewBitmap);
-    painter.drawImage(0, 0, ImageOf(map, QSize(map.width(), map.height())));
+    painter.drawImage(0, 0, ImageOverBitmap(map, QSize(map.width(), map.height())));
 
     painter.setPen(kCircleGrey);
     painter.setBrush(Qt::NoBrush);

@@ -13,6 +13,7 @@
 #include "app/sharedstate.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
+#include "overlays/bitmapimage.h"
 
 namespace {
 
@@ -57,8 +58,7 @@ void MainWindow::drawOverlays(QSize frame)
 {
     // Over the frame bitmap itself, as the cross is: an image made over const
     // pixels would copy them on the first paint.
-    QImage image(reinterpret_cast<uchar*>(FrameBitmap->scanLine(0)), frame.width(), frame.height(),
-        FrameBitmap->bytesPerLine(), QImage::Format_RGB32);
+    QImage image = ImageOverBitmap(*FrameBitmap, frame);
     QPainter painter(&image);
     // The readouts' font, so that labels read like the rest of the window.
     painter.setFont(cursorInfo->font());

@@ -20,20 +20,19 @@
 #include <vector>
 
 #include <QGuiApplication>
-#include <QImage>
 #include <QPainter>
 
 #include "core/viewrecords.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "overlays/bitmapimage.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/summitlabels.h"
 #include "render/frame.h"
 #include "render/framebuffers.h"
 #include "summits/summits.h"
-#include "tools/pngwriter.h"
 
 namespace {
 
@@ -258,8 +257,7 @@ bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrai
         }
         gpx.add(std::move(reading.data));
     }
-    QImage image(reinterpret_cast<uchar*>(frame.scanLine(0)), options.width, options.height, frame.bytesPerLine(),
-        QImage::Format_RGB32);
+    QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
     if (!gpx.empty())
         gpx.drawInFrame(frame, painter, terrain, params);
