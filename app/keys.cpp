@@ -29,12 +29,12 @@ double SpeedScaleFor(Qt::KeyboardModifiers modifiers)
     return 1;
 }
 
-bool KeyFlight::moving() const
+bool KeyFlight::Moving() const
 {
     return std::any_of(held_.begin(), held_.end(), [](bool h) { return h; });
 }
 
-void KeyFlight::apply(Viewpoint& view, const RenderParams& grid, double speedScale, double seconds) const
+void KeyFlight::Apply(Viewpoint& view, const RenderParams& grid, double speedScale, double seconds) const
 {
     const double turn = Sense(KeyMotion::TurnRight, KeyMotion::TurnLeft);
     if (turn != 0)

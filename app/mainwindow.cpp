@@ -115,9 +115,9 @@ void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
 
 MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow), commandLine_(std::move(commandLine)),
-    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
+    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
     summitSearch_([this](std::vector<Summit> summits) {
-        summitLabels_.setSummits(std::move(summits));
+        summitLabels_.SetSummits(std::move(summits));
         PaintView3d();
     }),
     trackTimer_(new QTimer(this))
@@ -141,8 +141,8 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     ensurePolished();
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
-    connectHandlers();
-    setUpKeyboard();
+    ConnectHandlers();
+    SetUpKeyboard();
     AddPictureActions(*this);
     AddGoToPlace(*this);
     AddOpenTile(*this);
@@ -151,7 +151,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
 }
 
-void MainWindow::connectHandlers()
+void MainWindow::ConnectHandlers()
 {
     connect(view3d, &PaintBox::paintRequested, this, &MainWindow::PaintView3d);
     connect(view3d, &PaintBox::mouseDown, this, &MainWindow::View3dMouseDown);
@@ -214,7 +214,7 @@ void MainWindow::FormActivate()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    fitOuterSize();
+    FitOuterSize();
 }
 
 void MainWindow::moveEvent(QMoveEvent* event)
@@ -222,10 +222,10 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // A window manager reports its frame after the window is shown, and
     // moves the window as it puts the frame round it.
-    fitOuterSize();
+    FitOuterSize();
 }
 
-void MainWindow::fitOuterSize()
+void MainWindow::FitOuterSize()
 {
     // The minimum is the outer size; the frame, where the desktop draws one,
     // is known once the window is on the screen.
@@ -241,7 +241,7 @@ void MainWindow::fitOuterSize()
     helpPanel->setDesignWidth(minimum.width());
 }
 
-void MainWindow::updateNow()
+void MainWindow::UpdateNow()
 {
     // Cheap: the paint boxes show the pictures they hold and never render
     // inside a paint event.
@@ -266,7 +266,7 @@ void MainWindow::dropEvent(QDropEvent* event)
     }
     PaintView3d();
     PaintMap();
-    updateNow();
+    UpdateNow();
 }
 
 void MainWindow::OpenTile(const QString& fileName)
@@ -277,7 +277,7 @@ void MainWindow::OpenTile(const QString& fileName)
 void MainWindow::OpenTile(const QByteArray& requestedPath)
 {
     if (IsGpxName(QFile::decodeName(requestedPath))) {
-        addGpx(QFile::decodeName(requestedPath));
+        AddGpx(QFile::decodeName(requestedPath));
         return;
     }
     // A folder opens the tile nearest its middle.
@@ -290,7 +290,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     // Both read the landscape that the load is about to overwrite.
     recentring_.Stop();
     const bool searching = summitSearch_.Stop();
-    updateNow();
+    UpdateNow();
     const QRect outer = frameGeometry();
     const QRect loader = loadingWindow_.frameGeometry();
     loadingWindow_.move(
@@ -300,22 +300,22 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     if (result != 0) {
         // The landscape on screen stays, and so does the search for its summits.
         if (searching)
-            findSummits();
+            StartSummitSearch();
         return;
     }
     tilePath_ = nativePath;
-    setTileTitle();
-    summitLabels_.setSummits({});
+    SetTileTitle();
+    summitLabels_.SetSummits({});
     PaintView3d();
     PaintMap();
     forwardButton->setEnabled(true);
     backButton->setEnabled(true);
     demoButton->setEnabled(true);
     // After the first frame is on the screen: the labels follow when found.
-    QTimer::singleShot(0, this, &MainWindow::findSummits);
+    QTimer::singleShot(0, this, &MainWindow::StartSummitSearch);
 }
 
-void MainWindow::setTileTitle()
+void MainWindow::SetTileTitle()
 {
     //: The window title with a tile open: the program's name and version, then the tile's path.
     setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(tilePath_)));
@@ -323,7 +323,7 @@ void MainWindow::setTileTitle()
 
 // The set around the tile under the eye, loaded whole in the background,
 // takes the place of the one drawn; the eye stays exactly where it is.
-void MainWindow::takeOverSet(LoadedSet loaded)
+void MainWindow::TakeOverSet(LoadedSet loaded)
 {
     if (opening_)
         return;
@@ -336,23 +336,23 @@ void MainWindow::takeOverSet(LoadedSet loaded)
     loaded.params.paintSerial = TheRenderParams.paintSerial;
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);
-    summitLabels_.setSummits(std::move(loaded.summits));
+    summitLabels_.SetSummits(std::move(loaded.summits));
     tilePath_ = QByteArray::fromStdString(loaded.path);
-    setTileTitle();
+    SetTileTitle();
     PaintView3d();
 }
 
 void MainWindow::AsterLinkClick()
 {
-    flashAndOpen(asterLink, AsterPage());
+    FlashAndOpen(asterLink, AsterPage());
 }
 
 void MainWindow::UlvarenLinkClick()
 {
-    flashAndOpen(ulvarenLink, UlvarenPage());
+    FlashAndOpen(ulvarenLink, UlvarenPage());
 }
 
-void MainWindow::flashAndOpen(QLabel* label, const QUrl& page)
+void MainWindow::FlashAndOpen(QLabel* label, const QUrl& page)
 {
     label->setStyleSheet(QString::fromLatin1(kFlashStyle));
     label->repaint();
@@ -364,7 +364,7 @@ void MainWindow::flashAndOpen(QLabel* label, const QUrl& page)
 // ---------------------------------------------------------------------------
 // The views
 
-QSize MainWindow::frameSize() const
+QSize MainWindow::FrameSize() const
 {
     // The frame buffers were made for the screen; a view stretched beyond it
     // shows the part they cover.
@@ -374,7 +374,7 @@ QSize MainWindow::frameSize() const
 
 void MainWindow::PaintView3d()
 {
-    const QSize frame = frameSize();
+    const QSize frame = FrameSize();
     if (TheRenderParams.columns == 0 || !TheTerrain || !FrameBitmap || frame.isEmpty())
         return;
     // Shown before the render so that it is on the screen while the frame is
@@ -395,20 +395,20 @@ void MainWindow::PaintView3d()
     const int cy = view3d->height() / 2;
     DrawCross(*FrameBitmap, frame, cx + 1, cy + 1, kBlack);
     DrawCross(*FrameBitmap, frame, cx, cy, kWhite);
-    drawOverlays(frame);
-    view3d->present(ImageOverBitmap(std::as_const(*FrameBitmap), frame));
+    DrawOverlays(frame);
+    view3d->Present(ImageOverBitmap(std::as_const(*FrameBitmap), frame));
 
     PaintMap();
     ShowCursorInfo(CursorX, CursorY);
-    countFrame();
+    CountFrame();
     // A demo circle that lies inside the set on screen is flown without
     // re-centring: following its eye would load a set each time the circle
     // crossed a cell's edge, and again on the way back.
-    if (!(demoTimer->isActive() && demoCircleInsideSet()))
+    if (!(demoTimer->isActive() && DemoCircleInsideSet()))
         recentring_.Follow(TheTileSet, TheViewpoint);
 }
 
-bool MainWindow::demoCircleInsideSet() const
+bool MainWindow::DemoCircleInsideSet() const
 {
     const double lonRadius = DemoRadius / DemoLongitudeScale;
     for (const auto& [lat, lon] :
@@ -419,7 +419,7 @@ bool MainWindow::demoCircleInsideSet() const
     return true;
 }
 
-void MainWindow::countFrame()
+void MainWindow::CountFrame()
 {
     RateFrameCount = int32_t(uint32_t(RateFrameCount) + 1);
     const int slot = RateFrameCount & (kRateRingSize - 1);
@@ -433,7 +433,7 @@ void MainWindow::countFrame()
     }
 }
 
-QPoint MainWindow::mapPixelOfView() const
+QPoint MainWindow::MapPixelOfView() const
 {
     const MapFraction at = MapFractionOf(TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
     return {PixelOf(mapView->width() * at.x), PixelOf(mapView->height() * at.y)};
@@ -464,13 +464,13 @@ void MainWindow::PaintMap()
     for (const int r : kRangeCircles)
         painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
     if (summitLabels_.shown())
-        drawSummitMarks(painter, w, h);
-    gpx_.drawOnMap(painter, w, h, TheRenderParams);
+        DrawSummitMarks(painter, w, h);
+    gpx_.DrawOnMap(painter, w, h, TheRenderParams);
 
     // The view wedge: right and left edge, 250 pixels along the view and
     // spread by the half angle across it; drawn inverted so it shows on any
     // relief colour.
-    const QPoint eye = mapPixelOfView();
+    const QPoint eye = MapPixelOfView();
     const double f = TheViewpoint.azimuth * kDegToRad;
     const int c = PixelOf(std::tan(TheViewpoint.viewAngle * 0.5 * kDegToRad) * kWedgeLength);
     const double sinF = std::sin(f);
@@ -493,7 +493,7 @@ void MainWindow::PaintMap()
     painter.end();
 
     mapView->setGeometry((kMapSide - map.width()) / 2, mapView->y(), map.width(), map.height());
-    mapView->present(MapViewBitmap, QSize(w, h));
+    mapView->Present(MapViewBitmap, QSize(w, h));
 }
 
 void MainWindow::ShowCursorInfo(int x, int y)
@@ -508,7 +508,7 @@ void MainWindow::ShowCursorInfo(int x, int y)
     if (highlightedLabel_ >= 0) {
         const Summit& summit =
             summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(highlightedLabel_)].summit)];
-        const SummitSight sight = summitLabels_.sight(summit, TheRenderParams);
+        const SummitSight sight = summitLabels_.Sight(summit, TheRenderParams);
         cursorInfo->setText(SummitInfoText(summit.height, summit.prominence, sight.distance, sight.bearing));
     } else {
         cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
@@ -561,13 +561,13 @@ void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
         // marks where it will go.
         MapPressX = x;
         MapPressY = y;
-        mapView->scribble(Qt::red,
+        mapView->Scribble(Qt::red,
             {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
         return;
     }
     if (demoTimer->isActive())
         return;
-    const QPoint eye = mapPixelOfView();
+    const QPoint eye = MapPixelOfView();
     if (eye == QPoint(x, y))
         return;
     MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
@@ -612,10 +612,10 @@ void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
 void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int y)
 {
     // A click on a summit's label turns the view to face it.
-    if (const int label = summitLabels_.labelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
+    if (const int label = summitLabels_.LabelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
         const Summit& summit = summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(label)].summit)];
         MoveViewTo(
-            TheViewpoint.latitude, TheViewpoint.longitude, summitLabels_.sight(summit, TheRenderParams).bearing + 720);
+            TheViewpoint.latitude, TheViewpoint.longitude, summitLabels_.Sight(summit, TheRenderParams).bearing + 720);
         return;
     }
     DragLastX = x;
@@ -629,7 +629,7 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
     CursorY = y;
     ShowCursorInfo(x, y);
     if (!(shift.buttons & Qt::LeftButton)) {
-        const int label = summitLabels_.labelAt(QPoint(x, y));
+        const int label = summitLabels_.LabelAt(QPoint(x, y));
         if (label != highlightedLabel_) {
             highlightedLabel_ = label;
             PaintView3d();

@@ -512,40 +512,40 @@ TEST(KeyFlight, RatesScaleWithModifiersAndKeepTheMouseLimits)
     view.minAltitude = 1000;
     view.viewAngle = 40;
     KeyFlight keys;
-    EXPECT_FALSE(keys.moving());
+    EXPECT_FALSE(keys.Moving());
 
-    keys.press(KeyMotion::TurnRight);
-    keys.apply(view, grid, 1, 1);
+    keys.Press(KeyMotion::TurnRight);
+    keys.Apply(view, grid, 1, 1);
     EXPECT_NEAR(view.azimuth, 35, 1e-9) << "past north";
-    keys.release(KeyMotion::TurnRight);
+    keys.Release(KeyMotion::TurnRight);
 
-    keys.press(KeyMotion::Forward);
+    keys.Press(KeyMotion::Forward);
     view.azimuth = 0;
     const double latitude = view.latitude;
-    keys.apply(view, grid, SpeedScaleFor(Qt::ShiftModifier), 0.5);  // 10 x 10 steps of 100 m a second
+    keys.Apply(view, grid, SpeedScaleFor(Qt::ShiftModifier), 0.5);  // 10 x 10 steps of 100 m a second
     EXPECT_NEAR((view.latitude - latitude) * MetresPerDegree, 5000, 1e-6);
-    keys.apply(view, grid, SpeedScaleFor(Qt::AltModifier), 0.5);
+    keys.Apply(view, grid, SpeedScaleFor(Qt::AltModifier), 0.5);
     EXPECT_NEAR((view.latitude - latitude) * MetresPerDegree, 5050, 1e-6);
-    keys.release(KeyMotion::Forward);
+    keys.Release(KeyMotion::Forward);
 
-    keys.press(KeyMotion::Climb);
-    keys.press(KeyMotion::Descend);
-    keys.apply(view, grid, 1, 1);
+    keys.Press(KeyMotion::Climb);
+    keys.Press(KeyMotion::Descend);
+    keys.Apply(view, grid, 1, 1);
     EXPECT_EQ(view.minAltitude, 1000) << "opposite keys cancel";
-    keys.release(KeyMotion::Climb);
-    keys.apply(view, grid, 1, 10);
+    keys.Release(KeyMotion::Climb);
+    keys.Apply(view, grid, 1, 10);
     EXPECT_EQ(view.minAltitude, 10);
 
-    keys.releaseAll();
-    keys.press(KeyMotion::Narrow);
-    keys.apply(view, grid, 1, 10);
+    keys.ReleaseAll();
+    keys.Press(KeyMotion::Narrow);
+    keys.Apply(view, grid, 1, 10);
     EXPECT_EQ(view.viewAngle, 5);
-    keys.releaseAll();
-    keys.press(KeyMotion::Widen);
-    keys.apply(view, grid, 1, 10);
+    keys.ReleaseAll();
+    keys.Press(KeyMotion::Widen);
+    keys.Apply(view, grid, 1, 10);
     EXPECT_EQ(view.viewAngle, 60);
-    keys.releaseAll();
-    EXPECT_FALSE(keys.moving());
+    keys.ReleaseAll();
+    EXPECT_FALSE(keys.Moving());
 }
 
 }  // namespace

@@ -294,17 +294,17 @@ bool DrawOverlays(const Options& options, Bitmap32& frame, const Terrain& terrai
             std::fprintf(stderr, "vantorel-render: %s: %s\n", path.c_str(), reading.error.toLocal8Bit().constData());
             return false;
         }
-        gpx.add(std::move(reading.data));
+        gpx.Add(std::move(reading.data));
     }
     QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
     if (!gpx.empty())
-        gpx.drawInFrame(frame, painter, terrain, params);
+        gpx.DrawInFrame(frame, painter, terrain, params);
     if (options.labels) {
         SummitLabels labels;
-        labels.setSummits(summits);
-        labels.place(QSize(options.width, options.height), params, painter.fontMetrics());
-        labels.draw(painter, -1);
+        labels.SetSummits(summits);
+        labels.Place(QSize(options.width, options.height), params, painter.fontMetrics());
+        labels.Draw(painter, -1);
     }
     return true;
 }
