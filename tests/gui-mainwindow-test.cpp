@@ -216,8 +216,8 @@ TEST_F(MainWindowTest, MinimumSizeAndGrowth)
 TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
-    mainWindow =
-        std::make_unique<MainWindow>(TheLoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
+    mainWindow = std::make_unique<MainWindow>(
+        TheLoadingWindow(), NativePaths({tile, QStringLiteral("ignored_N10E010_dem.tif")}));
     // Not while being created.
     EXPECT_EQ(TheRenderParams.columns, 0);
     mainWindow->show();
@@ -394,7 +394,8 @@ TEST_F(MainWindowTest, LinksFlashAndOpenTheirPages)
     QTest::mouseClick(form.ulvarenLink, Qt::LeftButton);
     EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
 
-    EXPECT_EQ(catcher.pages, (QList<QUrl>{MainWindow::AsterPage(), MainWindow::AsterPage(), MainWindow::UlvarenPage()}));
+    EXPECT_EQ(
+        catcher.pages, (QList<QUrl>{MainWindow::AsterPage(), MainWindow::AsterPage(), MainWindow::UlvarenPage()}));
     EXPECT_EQ(MainWindow::AsterPage().scheme(), QStringLiteral("https"));
     EXPECT_TRUE(MainWindow::UlvarenPage().toLocalFile().endsWith(QStringLiteral("/README.md")));
     // The flash is over once the page is open.
