@@ -34,7 +34,7 @@ QRect DrawBevel(QPainter& painter, QRect rect, BevelPanel::Bevel bevel, int widt
 
 BevelPanel::BevelPanel(QWidget* parent) : QWidget(parent)
 {
-    updateMargins();
+    UpdateMargins();
 }
 
 void BevelPanel::setColor(const QColor& color)
@@ -46,22 +46,22 @@ void BevelPanel::setColor(const QColor& color)
 void BevelPanel::setBevelOuter(Bevel bevel)
 {
     outer_ = bevel;
-    updateMargins();
+    UpdateMargins();
 }
 
 void BevelPanel::setBevelInner(Bevel bevel)
 {
     inner_ = bevel;
-    updateMargins();
+    UpdateMargins();
 }
 
 void BevelPanel::setBevelWidth(int width)
 {
     width_ = qMax(0, width);
-    updateMargins();
+    UpdateMargins();
 }
 
-void BevelPanel::updateMargins()
+void BevelPanel::UpdateMargins()
 {
     const int m = width_ * ((outer_ != None) + (inner_ != None));
     setContentsMargins(m, m, m, m);
@@ -79,16 +79,16 @@ void BevelPanel::paintEvent(QPaintEvent*)
 void BevelPanel::setDesignWidth(int width)
 {
     designWidth_ = width;
-    placeAnchoredChildren();
+    PlaceAnchoredChildren();
 }
 
 void BevelPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    placeAnchoredChildren();
+    PlaceAnchoredChildren();
 }
 
-void BevelPanel::placeAnchoredChildren()
+void BevelPanel::PlaceAnchoredChildren()
 {
     if (designWidth_ <= 0)
         return;

@@ -43,8 +43,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void updateMargins();
-    void placeAnchoredChildren();
+    void UpdateMargins();
+    void PlaceAnchoredChildren();
 
     QColor color_;
     Bevel outer_ = Raised;

@@ -1,51 +1,71 @@
 #include "app/commandline.h"
 
+#include <string_view>
+#include <vector>
+
 #include <QCoreApplication>
 
 #include "app/language.h"
 #include "app/sharedstate.h"
+#include "core/optionscanner.h"
 
 namespace {
 
-const char* const kLanguageOption = "--lang";
+enum Option {
+    kHelp,
+    kVersion,
+    kLanguage,
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--help", kHelp},
+    {"-h", kHelp},
+    {"--version", kVersion},
+    {"--lang", kLanguage, true},
+};
+
+QByteArray BytesOf(std::string_view text)
+{
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
 
 }  // namespace
 
 CommandLine ParseCommandLine(const QByteArrayList& arguments)
 {
+    // Views into `arguments`' own bytes, which outlive the scan.
+    std::vector<std::string_view> texts;
+    for (const QByteArray& argument : arguments)
+        texts.emplace_back(argument.constData(), std::size_t(argument.size()));
+
     CommandLine line;
-    const auto fail = [&line](CommandLineError error, const QByteArray& argument) {
+    const auto fail = [&line](CommandLineError error, std::string_view argument) {
         if (line.error == CommandLineError::None) {
             line.error = error;
-            line.errorArgument = QString::fromLocal8Bit(argument);
+            line.errorArgument = QString::fromLocal8Bit(BytesOf(argument));
         }
     };
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QByteArray& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
-            line.tiles.append(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            line.help = true;
-        } else if (argument == "--version") {
-            line.version = true;
-        } else if (argument == kLanguageOption || argument.startsWith(QByteArray(kLanguageOption) + '=')) {
-            QByteArray value;
-            if (argument == kLanguageOption) {
-                if (i + 1 < arguments.size())
-                    value = arguments[++i];
-            } else {
-                value = argument.mid(qsizetype(qstrlen(kLanguageOption)) + 1);
+    const auto chooseLanguage = [&](std::string_view value) {
+        const QString language = QString::fromLocal8Bit(BytesOf(value));
+        if (IsOfferedLanguage(language))
+            line.language = language;
+        else
+            fail(CommandLineError::UnknownLanguage, value);
+    };
+    for (const ScannedArgument& scanned : ScanArguments(texts, kOptions)) {
+        switch (scanned.kind) {
+        case ArgumentKind::Operand: line.tiles.append(BytesOf(scanned.text)); break;
+        case ArgumentKind::Option:
+            switch (scanned.id) {
+            case kHelp: line.help = true; break;
+            case kVersion: line.version = true; break;
+            case kLanguage: chooseLanguage(scanned.text); break;
             }
-            const QString language = QString::fromLocal8Bit(value);
-            if (IsOfferedLanguage(language))
-                line.language = language;
-            else
-                fail(CommandLineError::UnknownLanguage, value);
-        } else {
-            fail(CommandLineError::UnknownOption, argument);
+            break;
+        // --lang is the only option with a value: a line that ends with it chose no language.
+        case ArgumentKind::MissingValue: chooseLanguage({}); break;
+        case ArgumentKind::UnknownOption:
+        case ArgumentKind::UnwantedValue: fail(CommandLineError::UnknownOption, scanned.text); break;
         }
     }
     return line;

@@ -21,8 +21,10 @@ struct CommandLine {
 };
 
 // `arguments` come after the program name, Qt's own options already taken
-// out. Options may stand anywhere before "--"; every argument after it is a
-// tile, so that a file named like an option can still be opened.
+// out, read by the programs' convention (core/optionscanner.h): options may
+// stand anywhere before "--", "--lang en" or "--lang=en"; every argument
+// after "--" is a tile, so that a file named like an option can still be
+// opened.
 CommandLine ParseCommandLine(const QByteArrayList& arguments);
 
 // What --help and --version print, in the application's language.

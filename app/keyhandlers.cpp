@@ -9,7 +9,6 @@
 
 #include "app/mainwindow.h"
 #include "app/sharedstate.h"
-#include "core/leadinginteger.h"
 #include "elevation/tilereader.h"
 #include "render/frame.h"
 
@@ -25,7 +24,7 @@ constexpr int kExaggerationMax = 12;  // x 3.0
 
 }  // namespace
 
-void MainWindow::setUpKeyboard()
+void MainWindow::SetUpKeyboard()
 {
     keyTimer_->setInterval(kKeyTickMs);
     connect(keyTimer_, &QTimer::timeout, this, &MainWindow::KeyTimerTick);
@@ -42,11 +41,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         return;  // the key clock moves a held key on
     // Any key ends a flight along a track.
     if (trackTimer_->isActive() && event->key() != Qt::Key_F) {
-        stopTrackFlight();
+        StopTrackFlight();
         return;
     }
     if (const std::optional<KeyMotion> motion = MotionForKey(event->key())) {
-        keyFlight_.press(*motion);
+        keyFlight_.Press(*motion);
         if (!keyTimer_->isActive()) {
             keyClock_.start();
             keyTimer_->start();
@@ -67,8 +66,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         renderer_.settings.earthCurvature = !renderer_.settings.earthCurvature;
         PaintView3d();
         break;
-    case Qt::Key_F: trackTimer_->isActive() ? stopTrackFlight() : startTrackFlight(); break;
-    case Qt::Key_Delete: clearGpx(); break;
+    case Qt::Key_F: trackTimer_->isActive() ? StopTrackFlight() : StartTrackFlight(); break;
+    case Qt::Key_Delete: ClearGpx(); break;
     default: QWidget::keyPressEvent(event); break;
     }
 }
@@ -78,7 +77,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event)
     if (event->isAutoRepeat())
         return;
     if (const std::optional<KeyMotion> motion = MotionForKey(event->key()))
-        keyFlight_.release(*motion);
+        keyFlight_.Release(*motion);
     else
         QWidget::keyReleaseEvent(event);
 }
@@ -87,17 +86,15 @@ void MainWindow::KeyTimerTick()
 {
     // A window that lost the focus hears no releases.
     if (!isActiveWindow())
-        keyFlight_.releaseAll();
-    if (!keyFlight_.moving()) {
+        keyFlight_.ReleaseAll();
+    if (!keyFlight_.Moving()) {
         keyTimer_->stop();
         return;
     }
     const double seconds = double(std::clamp<qint64>(keyClock_.restart(), kKeyTickMs, kKeyStepMaxMs)) / 1000;
     if (TheRenderParams.columns == 0)
         return;
-    const double stepMetres = double(LeadingInteger(forwardButton->toolTip().toStdString()));
-    keyFlight_.apply(
-        TheViewpoint, TheRenderParams, stepMetres, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
+    keyFlight_.Apply(TheViewpoint, TheRenderParams, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
     PaintView3d();
 }
 

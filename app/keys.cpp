@@ -29,20 +29,19 @@ double SpeedScaleFor(Qt::KeyboardModifiers modifiers)
     return 1;
 }
 
-bool KeyFlight::moving() const
+bool KeyFlight::Moving() const
 {
     return std::any_of(held_.begin(), held_.end(), [](bool h) { return h; });
 }
 
-void KeyFlight::apply(
-    Viewpoint& view, const RenderParams& grid, double stepMetres, double speedScale, double seconds) const
+void KeyFlight::Apply(Viewpoint& view, const RenderParams& grid, double speedScale, double seconds) const
 {
     const double turn = Sense(KeyMotion::TurnRight, KeyMotion::TurnLeft);
     if (turn != 0)
         view.azimuth = WrapAzimuth(view.azimuth + turn * kTurnDegreesPerSecond * seconds);
     const double move = Sense(KeyMotion::Forward, KeyMotion::Back);
     if (move != 0) {
-        const double metres = move * stepMetres * kStepsPerSecond * speedScale * seconds;
+        const double metres = move * kStepMetres * kStepsPerSecond * speedScale * seconds;
         MoveEye(view, grid, view.azimuth, metres / MetresPerDegree);
     }
     const double climb = Sense(KeyMotion::Climb, KeyMotion::Descend);

@@ -30,14 +30,14 @@ double SpeedScaleFor(Qt::KeyboardModifiers modifiers);
 
 class KeyFlight {
 public:
-    void press(KeyMotion motion) { held_[Index(motion)] = true; }
-    void release(KeyMotion motion) { held_[Index(motion)] = false; }
-    void releaseAll() { held_.fill(false); }
-    bool moving() const;
+    void Press(KeyMotion motion) { held_[Index(motion)] = true; }
+    void Release(KeyMotion motion) { held_[Index(motion)] = false; }
+    void ReleaseAll() { held_.fill(false); }
+    bool Moving() const;
 
     // Applies `seconds` of every held motion to `view`. A move covers
-    // kStepsPerSecond steps of `stepMetres` a second, times `speedScale`.
-    void apply(Viewpoint& view, const RenderParams& grid, double stepMetres, double speedScale, double seconds) const;
+    // kStepsPerSecond steps of kStepMetres a second, times `speedScale`.
+    void Apply(Viewpoint& view, const RenderParams& grid, double speedScale, double seconds) const;
 
     static constexpr double kTurnDegreesPerSecond = 45;
     static constexpr double kStepsPerSecond = 10;
@@ -46,9 +46,9 @@ public:
 
 private:
     static int Index(KeyMotion motion) { return static_cast<int>(motion); }
-    bool held(KeyMotion motion) const { return held_[Index(motion)]; }
+    bool Held(KeyMotion motion) const { return held_[Index(motion)]; }
     // +1, -1 or 0 for a pair of opposite motions.
-    double Sense(KeyMotion plus, KeyMotion minus) const { return (held(plus) ? 1 : 0) - (held(minus) ? 1 : 0); }
+    double Sense(KeyMotion plus, KeyMotion minus) const { return (Held(plus) ? 1 : 0) - (Held(minus) ? 1 : 0); }
 
     std::array<bool, kKeyMotions> held_{};
 };

@@ -74,10 +74,10 @@ public:
 
     void started() override
     {
-        form_.showAtOnce();
+        form_.ShowAtOnce();
         sincePump_.start();
     }
-    void progressed(int counter) override { form_.setProgress(counter); }
+    void progressed(int counter) override { form_.SetProgress(counter); }
     // Only the file is being read when this is asked, so the terrain the
     // windows draw from is whole: repaints and timers may run meanwhile.
     bool cancelled() override
@@ -161,14 +161,14 @@ int LoadingWindow::LoadTile(const QByteArray& nativePath, RenderParams& params, 
     return -1;
 }
 
-void LoadingWindow::setProgress(int counter)
+void LoadingWindow::SetProgress(int counter)
 {
     // The counter ends past the bar's range; those steps show a full bar.
     progressBar->setValue(qBound(progressBar->minimum(), counter, progressBar->maximum()));
     progressBar->repaint();
 }
 
-void LoadingWindow::showAtOnce()
+void LoadingWindow::ShowAtOnce()
 {
     progressBar->setValue(0);
     show();

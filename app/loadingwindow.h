@@ -29,8 +29,8 @@ public:
     int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);
 
     // The bar's position for a progress counter that runs past its end.
-    void setProgress(int counter);
+    void SetProgress(int counter);
 
     // Shows the window and has it on the screen before the work starts.
-    void showAtOnce();
+    void ShowAtOnce();
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QDesktopServices>
 #include <QDragEnterEvent>
@@ -24,9 +25,9 @@
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
 #include "core/geometry.h"
-#include "core/leadinginteger.h"
 #include "elevation/terrain.h"
 #include "elevation/tilefolder.h"
+#include "overlays/bitmapimage.h"
 #include "overlays/gpx.h"
 #include "render/frame.h"
 #include "render/framebuffers.h"
@@ -116,22 +117,15 @@ void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
     }
 }
 
-// Our pixel rows as an image, without a copy.
-QImage ImageOf(const Bitmap32& bitmap, QSize size)
-{
-    return QImage(reinterpret_cast<const uchar*>(bitmap.scanLine(0)), size.width(), size.height(),
-        bitmap.bytesPerLine(), QImage::Format_RGB32);
-}
-
 }  // namespace
 
 MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow),
     frameBitmap_(ScreenSize().width(), ScreenSize().height()), renderer_(frameBitmap_),
     commandLine_(std::move(commandLine)), keyTimer_(new QTimer(this)),
-    recentring_([this](LoadedSet loaded) { takeOverSet(std::move(loaded)); }),
+    recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
     summitSearch_([this](std::vector<Summit> summits) {
-        summitLabels_.setSummits(std::move(summits));
+        summitLabels_.SetSummits(std::move(summits));
         PaintView3d();
     }),
     trackTimer_(new QTimer(this))
@@ -145,13 +139,18 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     dropHint->setToolTip(asterPage);
     asterLink->setToolTip(asterPage);
     ulvarenLink->setToolTip(UlvarenPage().toString());
+    // The hint shows the step; the step never comes from the hint.
+    //: The step buttons' hint: how far one click moves, in metres.
+    const QString stepHint = tr("%1(m)").arg(kStepMetres);
+    forwardButton->setToolTip(stepHint);
+    backButton->setToolTip(stepHint);
     // Labels take the size of their text, so a coloured label is no wider
     // than its caption.
     ensurePolished();
     for (QLabel* label : findChildren<QLabel*>())
         label->adjustSize();
-    connectHandlers();
-    setUpKeyboard();
+    ConnectHandlers();
+    SetUpKeyboard();
     AddPictureActions(*this);
     AddGoToPlace(*this);
     AddOpenTile(*this);
@@ -160,7 +159,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
 }
 
-void MainWindow::connectHandlers()
+void MainWindow::ConnectHandlers()
 {
     connect(view3d, &PaintBox::paintRequested, this, &MainWindow::PaintView3d);
     connect(view3d, &PaintBox::mouseDown, this, &MainWindow::View3dMouseDown);
@@ -223,7 +222,7 @@ void MainWindow::FormActivate()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    fitOuterSize();
+    FitOuterSize();
 }
 
 void MainWindow::moveEvent(QMoveEvent* event)
@@ -231,10 +230,10 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // A window manager reports its frame after the window is shown, and
     // moves the window as it puts the frame round it.
-    fitOuterSize();
+    FitOuterSize();
 }
 
-void MainWindow::fitOuterSize()
+void MainWindow::FitOuterSize()
 {
     // The minimum is the outer size; the frame, where the desktop draws one,
     // is known once the window is on the screen.
@@ -250,7 +249,7 @@ void MainWindow::fitOuterSize()
     helpPanel->setDesignWidth(minimum.width());
 }
 
-void MainWindow::updateNow()
+void MainWindow::UpdateNow()
 {
     // Cheap: the paint boxes show the pictures they hold and never render
     // inside a paint event.
@@ -275,7 +274,7 @@ void MainWindow::dropEvent(QDropEvent* event)
     }
     PaintView3d();
     PaintMap();
-    updateNow();
+    UpdateNow();
 }
 
 void MainWindow::OpenTile(const QString& fileName)
@@ -286,7 +285,7 @@ void MainWindow::OpenTile(const QString& fileName)
 void MainWindow::OpenTile(const QByteArray& requestedPath)
 {
     if (IsGpxName(QFile::decodeName(requestedPath))) {
-        addGpx(QFile::decodeName(requestedPath));
+        AddGpx(QFile::decodeName(requestedPath));
         return;
     }
     // A folder opens the tile nearest its middle.
@@ -299,7 +298,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     // Both read the landscape that the load is about to overwrite.
     recentring_.Stop();
     const bool searching = summitSearch_.Stop();
-    updateNow();
+    UpdateNow();
     const QRect outer = frameGeometry();
     const QRect loader = loadingWindow_.frameGeometry();
     loadingWindow_.move(
@@ -309,22 +308,22 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     if (result != 0) {
         // The landscape on screen stays, and so does the search for its summits.
         if (searching)
-            findSummits();
+            StartSummitSearch();
         return;
     }
     tilePath_ = nativePath;
-    setTileTitle();
-    summitLabels_.setSummits({});
+    SetTileTitle();
+    summitLabels_.SetSummits({});
     PaintView3d();
     PaintMap();
     forwardButton->setEnabled(true);
     backButton->setEnabled(true);
     demoButton->setEnabled(true);
     // After the first frame is on the screen: the labels follow when found.
-    QTimer::singleShot(0, this, &MainWindow::findSummits);
+    QTimer::singleShot(0, this, &MainWindow::StartSummitSearch);
 }
 
-void MainWindow::setTileTitle()
+void MainWindow::SetTileTitle()
 {
     //: The window title with a tile open: the program's name and version, then the tile's path.
     setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(tilePath_)));
@@ -332,7 +331,7 @@ void MainWindow::setTileTitle()
 
 // The set around the tile under the eye, loaded whole in the background,
 // takes the place of the one drawn; the eye stays exactly where it is.
-void MainWindow::takeOverSet(LoadedSet loaded)
+void MainWindow::TakeOverSet(LoadedSet loaded)
 {
     if (opening_)
         return;
@@ -345,23 +344,23 @@ void MainWindow::takeOverSet(LoadedSet loaded)
     loaded.params.paintSerial = TheRenderParams.paintSerial;
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);
-    summitLabels_.setSummits(std::move(loaded.summits));
+    summitLabels_.SetSummits(std::move(loaded.summits));
     tilePath_ = QByteArray::fromStdString(loaded.path);
-    setTileTitle();
+    SetTileTitle();
     PaintView3d();
 }
 
 void MainWindow::AsterLinkClick()
 {
-    flashAndOpen(asterLink, AsterPage());
+    FlashAndOpen(asterLink, AsterPage());
 }
 
 void MainWindow::UlvarenLinkClick()
 {
-    flashAndOpen(ulvarenLink, UlvarenPage());
+    FlashAndOpen(ulvarenLink, UlvarenPage());
 }
 
-void MainWindow::flashAndOpen(QLabel* label, const QUrl& page)
+void MainWindow::FlashAndOpen(QLabel* label, const QUrl& page)
 {
     label->setStyleSheet(QString::fromLatin1(kFlashStyle));
     label->repaint();
@@ -404,20 +403,20 @@ void MainWindow::PaintView3d()
     const int cy = view3d->height() / 2;
     DrawCross(frameBitmap_, frame, cx + 1, cy + 1, kBlack);
     DrawCross(frameBitmap_, frame, cx, cy, kWhite);
-    drawOverlays(frame);
-    view3d->present(ImageOf(frameBitmap_, frame));
+    DrawOverlays(frame);
+    view3d->Present(ImageOverBitmap(std::as_const(frameBitmap_), frame));
 
     PaintMap();
     ShowCursorInfo(CursorX, CursorY);
-    countFrame();
+    CountFrame();
     // A demo circle that lies inside the set on screen is flown without
     // re-centring: following its eye would load a set each time the circle
     // crossed a cell's edge, and again on the way back.
-    if (!(demoTimer->isActive() && demoCircleInsideSet()))
+    if (!(demoTimer->isActive() && DemoCircleInsideSet()))
         recentring_.Follow(TheTileSet, TheViewpoint);
 }
 
-bool MainWindow::demoCircleInsideSet() const
+bool MainWindow::DemoCircleInsideSet() const
 {
     const double lonRadius = DemoRadius / DemoLongitudeScale;
     for (const auto& [lat, lon] :
@@ -428,7 +427,7 @@ bool MainWindow::demoCircleInsideSet() const
     return true;
 }
 
-void MainWindow::countFrame()
+void MainWindow::CountFrame()
 {
     RateFrameCount = int32_t(uint32_t(RateFrameCount) + 1);
     const int slot = RateFrameCount & (kRateRingSize - 1);
@@ -442,7 +441,7 @@ void MainWindow::countFrame()
     }
 }
 
-QPoint MainWindow::mapPixelOfView() const
+QPoint MainWindow::MapPixelOfView() const
 {
     const MapFraction at = MapFractionOf(TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
     return {PixelOf(mapView->width() * at.x), PixelOf(mapView->height() * at.y)};
@@ -461,7 +460,7 @@ void MainWindow::PaintMap()
     const int w = mapView->width();
     const int h = mapView->height();
     QPainter painter(&MapViewBitmap);
-    painter.drawImage(0, 0, ImageOf(map, QSize(map.width(), map.height())));
+    painter.drawImage(0, 0, ImageOverBitmap(map, QSize(map.width(), map.height())));
 
     painter.setPen(kCircleGrey);
     painter.setBrush(Qt::NoBrush);
@@ -473,13 +472,13 @@ void MainWindow::PaintMap()
     for (const int r : kRangeCircles)
         painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
     if (summitLabels_.shown())
-        drawSummitMarks(painter, w, h);
-    gpx_.drawOnMap(painter, w, h, TheRenderParams);
+        DrawSummitMarks(painter, w, h);
+    gpx_.DrawOnMap(painter, w, h, TheRenderParams);
 
     // The view wedge: right and left edge, 250 pixels along the view and
     // spread by the half angle across it; drawn inverted so it shows on any
     // relief colour.
-    const QPoint eye = mapPixelOfView();
+    const QPoint eye = MapPixelOfView();
     const double f = TheViewpoint.azimuth * kDegToRad;
     const int c = PixelOf(std::tan(TheViewpoint.viewAngle * 0.5 * kDegToRad) * kWedgeLength);
     const double sinF = std::sin(f);
@@ -502,7 +501,7 @@ void MainWindow::PaintMap()
     painter.end();
 
     mapView->setGeometry((kMapSide - map.width()) / 2, mapView->y(), map.width(), map.height());
-    mapView->present(MapViewBitmap, QSize(w, h));
+    mapView->Present(MapViewBitmap, QSize(w, h));
 }
 
 void MainWindow::ShowCursorInfo(int x, int y)
@@ -517,7 +516,7 @@ void MainWindow::ShowCursorInfo(int x, int y)
     if (highlightedLabel_ >= 0) {
         const Summit& summit =
             summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(highlightedLabel_)].summit)];
-        const SummitSight sight = summitLabels_.sight(renderer_, summit, TheRenderParams);
+        const SummitSight sight = summitLabels_.Sight(renderer_, summit, TheRenderParams);
         cursorInfo->setText(SummitInfoText(summit.height, summit.prominence, sight.distance, sight.bearing));
     } else {
         cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
@@ -570,13 +569,13 @@ void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
         // marks where it will go.
         MapPressX = x;
         MapPressY = y;
-        mapView->scribble(Qt::red,
+        mapView->Scribble(Qt::red,
             {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
         return;
     }
     if (demoTimer->isActive())
         return;
-    const QPoint eye = mapPixelOfView();
+    const QPoint eye = MapPixelOfView();
     if (eye == QPoint(x, y))
         return;
     MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
@@ -621,10 +620,10 @@ void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
 void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int y)
 {
     // A click on a summit's label turns the view to face it.
-    if (const int label = summitLabels_.labelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
+    if (const int label = summitLabels_.LabelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
         const Summit& summit = summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(label)].summit)];
         MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude,
-            summitLabels_.sight(renderer_, summit, TheRenderParams).bearing + 720);
+            summitLabels_.Sight(renderer_, summit, TheRenderParams).bearing + 720);
         return;
     }
     DragLastX = x;
@@ -638,7 +637,7 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
     CursorY = y;
     ShowCursorInfo(x, y);
     if (!(shift.buttons & Qt::LeftButton)) {
-        const int label = summitLabels_.labelAt(QPoint(x, y));
+        const int label = summitLabels_.LabelAt(QPoint(x, y));
         if (label != highlightedLabel_) {
             highlightedLabel_ = label;
             PaintView3d();
@@ -685,11 +684,8 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
 
 void MainWindow::StepClick(QObject* sender)
 {
-    // The step in metres is whatever the button's hint begins with.
-    const auto* button = qobject_cast<QWidget*>(sender);
-    const long step = button ? LeadingInteger(button->toolTip().toStdString()) : 0;
-    const double degrees = double(step) * kDegreesPerMetre;
-    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sender == forwardButton ? degrees : -degrees);
+    const double sense = sender == forwardButton ? 1 : sender == backButton ? -1 : 0;
+    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sense * kStepMetres * kDegreesPerMetre);
     PaintView3d();
     PaintMap();
 }

@@ -3,9 +3,9 @@
 // the readouts under them, the step and demo buttons, and the intake of
 // tiles from the command line and from files dropped on the window.
 //
-// The handlers keep the names of the form's event table. Every handler that
-// changes the view draws at once, inside the call, by calling the paint
-// handlers itself; the navigation draws many frames inside one handler.
+// Every handler that changes the view draws at once, inside the call, by
+// calling the paint handlers itself; the navigation draws many frames inside
+// one handler.
 
 #include <cstdint>
 
@@ -28,9 +28,9 @@
 class LoadingWindow;
 
 // The form's components are inherited rather than held in a `ui` member
-// (Qt's multiple-inheritance way of using a Designer form): the handlers are
-// named after the form's event table and address its components by their
-// form names (demoButton, view3d, ...), as the tests do.
+// (Qt's multiple-inheritance way of using a Designer form): the handlers
+// address its components by their form names (demoButton, view3d, ...), as
+// the tests do.
 class MainWindow : public QWidget, public Ui::MainWindow {
     Q_OBJECT
 
@@ -112,24 +112,24 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
-    void connectHandlers();
-    void setUpKeyboard();
-    void fitOuterSize();
-    void updateNow();
-    void flashAndOpen(QLabel* label, const QUrl& page);
-    void countFrame();
-    bool demoCircleInsideSet() const;
-    QPoint mapPixelOfView() const;
-    void setTileTitle();
-    void takeOverSet(LoadedSet loaded);
-    void findSummits();
-    void drawOverlays(QSize frame);
-    void addGpx(const QString& path);
-    void clearGpx();
-    void startTrackFlight();
-    void stopTrackFlight();
+    void ConnectHandlers();
+    void SetUpKeyboard();
+    void FitOuterSize();
+    void UpdateNow();
+    void FlashAndOpen(QLabel* label, const QUrl& page);
+    void CountFrame();
+    bool DemoCircleInsideSet() const;
+    QPoint MapPixelOfView() const;
+    void SetTileTitle();
+    void TakeOverSet(LoadedSet loaded);
+    void StartSummitSearch();
+    void DrawOverlays(QSize frame);
+    void AddGpx(const QString& path);
+    void ClearGpx();
+    void StartTrackFlight();
+    void StopTrackFlight();
     void TrackFlightTick();
-    void drawSummitMarks(QPainter& painter, int width, int height) const;
+    void DrawSummitMarks(QPainter& painter, int width, int height) const;
 
     LoadingWindow& loadingWindow_;
     // The 3D view's frame, screen-sized, and the renderer that draws into it.

@@ -10,6 +10,7 @@ inline constexpr double kPitchMax = 10;
 inline constexpr double kViewAngleMin = kMinViewAngle;  // degrees
 inline constexpr double kViewAngleMax = 60;
 inline constexpr double kAltitudeFloor = 10;  // metres: the lowest minimum altitude
+inline constexpr double kStepMetres = 100;  // one click of a step button; the flying keys move in such steps
 
 // The east-west scale of the loaded grid's latitude, floored near the poles.
 double LongitudeScale(const RenderParams& grid);

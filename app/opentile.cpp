@@ -59,17 +59,17 @@ public:
     FollowHint(QWidget* hint, QPushButton* button) : QObject(button), hint_(hint), button_(button)
     {
         hint->installEventFilter(this);
-        place();
+        Place();
     }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == hint_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
-            place();
+            Place();
         return false;
     }
 
 private:
-    void place()
+    void Place()
     {
         const QRect hint = hint_->geometry();
         button_->move(hint.left() - kButtonGap - button_->width(), hint.center().y() - kButtonHeight / 2);

@@ -13,6 +13,7 @@
 #include "app/sharedstate.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
+#include "overlays/bitmapimage.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ GpxPoint AlongTrack(const std::vector<GpxPoint>& points, const std::vector<doubl
 
 }  // namespace
 
-void MainWindow::findSummits()
+void MainWindow::StartSummitSearch()
 {
     if (TheRenderParams.columns == 0 || !TheTerrain)
         return;
@@ -48,31 +49,30 @@ void MainWindow::findSummits()
 
 void MainWindow::ToggleSummitLabels()
 {
-    summitLabels_.setShown(!summitLabels_.shown());
+    summitLabels_.SetShown(!summitLabels_.shown());
     highlightedLabel_ = -1;
     PaintView3d();
 }
 
-void MainWindow::drawOverlays(QSize frame)
+void MainWindow::DrawOverlays(QSize frame)
 {
     // Over the frame bitmap itself, as the cross is: an image made over const
     // pixels would copy them on the first paint.
-    QImage image(reinterpret_cast<uchar*>(frameBitmap_.scanLine(0)), frame.width(), frame.height(),
-        frameBitmap_.bytesPerLine(), QImage::Format_RGB32);
+    QImage image = ImageOverBitmap(frameBitmap_, frame);
     QPainter painter(&image);
     // The readouts' font, so that labels read like the rest of the window.
     painter.setFont(cursorInfo->font());
     if (!gpx_.empty())
-        gpx_.drawInFrame(renderer_, frameBitmap_, painter, *TheTerrain, TheRenderParams);
+        gpx_.DrawInFrame(renderer_, frameBitmap_, painter, *TheTerrain, TheRenderParams);
     if (!summitLabels_.shown() || summitLabels_.summits().empty())
         return;
-    summitLabels_.place(renderer_, frame, TheRenderParams, painter.fontMetrics());
+    summitLabels_.Place(renderer_, frame, TheRenderParams, painter.fontMetrics());
     if (highlightedLabel_ >= int(summitLabels_.placed().size()))
         highlightedLabel_ = -1;
-    summitLabels_.draw(painter, highlightedLabel_);
+    summitLabels_.Draw(painter, highlightedLabel_);
 }
 
-void MainWindow::addGpx(const QString& path)
+void MainWindow::AddGpx(const QString& path)
 {
     GpxReading reading = ReadGpxFile(path);
     if (!reading.ok) {
@@ -80,24 +80,24 @@ void MainWindow::addGpx(const QString& path)
         return;
     }
     const QStringList notes = reading.data.notes;
-    gpx_.add(std::move(reading.data));
+    gpx_.Add(std::move(reading.data));
     PaintView3d();
     PaintMap();
     if (!notes.isEmpty())
         ShowMessage(notes.join(QLatin1Char('\n')));
 }
 
-void MainWindow::clearGpx()
+void MainWindow::ClearGpx()
 {
-    stopTrackFlight();
-    gpx_.clear();
+    StopTrackFlight();
+    gpx_.Clear();
     PaintView3d();
     PaintMap();
 }
 
-void MainWindow::startTrackFlight()
+void MainWindow::StartTrackFlight()
 {
-    const GpxLine* line = gpx_.flightLine();
+    const GpxLine* line = gpx_.FlightLine();
     if (!line || TheRenderParams.columns == 0)
         return;
     demoTimer->stop();
@@ -112,7 +112,7 @@ void MainWindow::startTrackFlight()
     TrackFlightTick();
 }
 
-void MainWindow::stopTrackFlight()
+void MainWindow::StopTrackFlight()
 {
     trackTimer_->stop();
 }
@@ -128,13 +128,13 @@ void MainWindow::TrackFlightTick()
     if (GroundMetres(here, ahead) > 1)
         TheViewpoint.azimuth = BearingDegrees(here, ahead);
     if (trackAt_ >= trackDistances_.back())
-        stopTrackFlight();
+        StopTrackFlight();
     PaintView3d();
 }
 
 // The most prominent summits as small triangles, each kept clear of those
 // already drawn so that the relief stays readable.
-void MainWindow::drawSummitMarks(QPainter& painter, int width, int height) const
+void MainWindow::DrawSummitMarks(QPainter& painter, int width, int height) const
 {
     constexpr int kMarkHalf = 3;
     constexpr int kClearance = 14;

@@ -27,7 +27,7 @@ PaintBox::PaintBox(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
 }
 
-void PaintBox::present(const QImage& picture, QSize madeFor)
+void PaintBox::Present(const QImage& picture, QSize madeFor)
 {
     picture_ = picture;
     pictureMadeFor_ = madeFor.isValid() ? madeFor : size();
@@ -35,7 +35,7 @@ void PaintBox::present(const QImage& picture, QSize madeFor)
     repaint();
 }
 
-void PaintBox::scribble(const QColor& colour, std::initializer_list<QLine> lines)
+void PaintBox::Scribble(const QColor& colour, std::initializer_list<QLine> lines)
 {
     scribbleColour_ = colour;
     scribbleLines_ = lines;
@@ -45,7 +45,7 @@ void PaintBox::scribble(const QColor& colour, std::initializer_list<QLine> lines
 void PaintBox::paintEvent(QPaintEvent*)
 {
     if (picture_.isNull() || pictureMadeFor_ != size())
-        requestPicture();
+        RequestPicture();
     if (picture_.isNull())
         return;
     QPainter painter(this);
@@ -56,7 +56,7 @@ void PaintBox::paintEvent(QPaintEvent*)
     }
 }
 
-void PaintBox::requestPicture()
+void PaintBox::RequestPicture()
 {
     if (requestQueued_)
         return;

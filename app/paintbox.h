@@ -4,7 +4,7 @@
 // rendered for it.
 //
 // Handlers render into their own off-screen bitmap and hand it over with
-// present(), which puts it on the screen at once. The box never renders
+// Present(), which puts it on the screen at once. The box never renders
 // itself: when the toolkit asks it to paint and the last picture no longer
 // fits (first show, resize), it asks its owner for a new one through
 // paintRequested(), queued, so that no handler ever runs inside a paint
@@ -32,14 +32,14 @@ public:
 
     // Shows `picture` from the box's top-left corner, clipped to the box, and
     // repaints at once. The picture may wrap pixel rows that the caller owns;
-    // they must stay valid until the next present(). `madeFor` is the box size
+    // they must stay valid until the next Present(). `madeFor` is the box size
     // the picture was composed for (the current size if not given); when it
     // differs, the box asks for a new picture.
-    void present(const QImage& picture, QSize madeFor = QSize());
+    void Present(const QImage& picture, QSize madeFor = QSize());
 
     // Draws lines over the shown picture, straight onto the screen, at once.
-    // They last until the next present().
-    void scribble(const QColor& colour, std::initializer_list<QLine> lines);
+    // They last until the next Present().
+    void Scribble(const QColor& colour, std::initializer_list<QLine> lines);
 
     const QImage& picture() const { return picture_; }
 
@@ -56,7 +56,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void requestPicture();
+    void RequestPicture();
 
     QImage picture_;
     QSize pictureMadeFor_;

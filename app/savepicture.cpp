@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -16,7 +15,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageWriter>
 #include <QKeySequence>
 #include <QStandardPaths>
 
@@ -24,6 +22,7 @@
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
 #include "elevation/terrain.h"
+#include "overlays/bitmapimage.h"
 #include "render/frame.h"
 #include "render/framebuffers.h"
 #include "render/offscreenframe.h"
@@ -48,8 +47,6 @@ QString Degrees(double angle, char positive, char negative)
     const double rounded = std::round(angle * 10000) / 10000;
     return QString::asprintf("%.4f%c", std::fabs(rounded), rounded >= 0 ? positive : negative);
 }
-
-using PngTexts = std::vector<std::pair<QString, QString>>;
 
 PngTexts TileTexts(const MainWindow& window)
 {
@@ -87,6 +84,11 @@ bool TileLoaded()
     return TheRenderParams.columns != 0 && TheTerrain;
 }
 
+void TellNoMemory()
+{
+    ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
+}
+
 // The current view at `size`, without the crosshair, drawn off the screen.
 // A null image when there is not enough memory, said to the user.
 QImage RenderView(const Renderer& screen, QSize size, int32_t& altitude)
@@ -95,25 +97,14 @@ QImage RenderView(const Renderer& screen, QSize size, int32_t& altitude)
         const BusyCursor busy;
         Bitmap32 bitmap(size.width(), size.height());
         altitude = RenderOffscreen(screen, bitmap, kSettleFrames, *TheTerrain, TheRenderParams, TheViewpoint);
-        QImage image(size, QImage::Format_RGB32);
-        for (int y = 0; y < size.height(); ++y)
-            std::memcpy(image.scanLine(y), bitmap.scanLine(y), std::size_t(size.width()) * sizeof(uint32_t));
+        QImage image = ImageCopyOfRows(bitmap.scanLines(), size.width(), size.height());
+        if (image.isNull())
+            TellNoMemory();
         return image;
     } catch (const std::bad_alloc&) {
-        ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
+        TellNoMemory();
         return {};
     }
-}
-
-QImage ReliefImage()
-{
-    const TileInfo& relief = TheTerrain->tileInfo;
-    QImage image(relief.width, relief.height, QImage::Format_RGB32);
-    if (image.isNull())
-        return image;
-    for (int y = 0; y < relief.height; ++y)
-        std::memcpy(image.scanLine(y), relief.scanLines[y], std::size_t(relief.width) * sizeof(uint32_t));
-    return image;
 }
 
 // Asks where to save, starting from `name` in the folder used last. A name
@@ -138,13 +129,10 @@ QString AskPath(MainWindow& window, const QString& title, const QString& name)
 void Write(const QImage& image, const QString& path, const PngTexts& texts)
 {
     const BusyCursor busy;
-    QImageWriter writer(path, "png");
-    for (const auto& [key, value] : texts)
-        writer.setText(key, value);
-    if (!writer.write(image)) {
+    if (const QString error = WritePng(image, path, texts); !error.isEmpty()) {
         //: Followed by the file's path and the reason.
-        ShowMessage(QCoreApplication::translate("SavePicture", "保存できません：") + path + QStringLiteral("\n") +
-            writer.errorString());
+        ShowMessage(
+            QCoreApplication::translate("SavePicture", "保存できません：") + path + QStringLiteral("\n") + error);
     }
 }
 
@@ -177,9 +165,10 @@ void SaveRelief(MainWindow& window, const QString& title)
     const QString path = AskPath(window, title, CellName(TheRenderParams) + QStringLiteral("_relief.png"));
     if (path.isEmpty())
         return;
-    const QImage image = ReliefImage();
+    const TileInfo& relief = TheTerrain->tileInfo;
+    const QImage image = ImageCopyOfRows(relief.scanLines, relief.width, relief.height);
     if (image.isNull()) {
-        ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
+        TellNoMemory();
         return;
     }
     Write(image, path, TileTexts(window));

@@ -95,12 +95,12 @@ double BearingDegrees(const GpxPoint& a, const GpxPoint& b)
     return bearing < 0 ? bearing + 360 : bearing;
 }
 
-void GpxOverlay::add(GpxData data)
+void GpxOverlay::Add(GpxData data)
 {
     files_.push_back(std::move(data));
 }
 
-const GpxLine* GpxOverlay::flightLine() const
+const GpxLine* GpxOverlay::FlightLine() const
 {
     if (files_.empty() || files_.back().lines.empty())
         return nullptr;
@@ -109,7 +109,7 @@ const GpxLine* GpxOverlay::flightLine() const
         [](const GpxLine& a, const GpxLine& b) { return a.points.size() < b.points.size(); });
 }
 
-void GpxOverlay::drawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const
+void GpxOverlay::DrawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -130,7 +130,7 @@ void GpxOverlay::drawOnMap(QPainter& painter, int width, int height, const Rende
     painter.restore();
 }
 
-void GpxOverlay::drawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
+void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
     const RenderParams& params) const
 {
     const FrameBufferSet& fb = renderer.Buffers();

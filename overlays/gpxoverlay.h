@@ -18,16 +18,16 @@ struct Terrain;
 
 class GpxOverlay {
 public:
-    void add(GpxData data);
-    void clear() { files_.clear(); }
+    void Add(GpxData data);
+    void Clear() { files_.clear(); }
     bool empty() const { return files_.empty(); }
     // The line a flight follows: the longest of the file added last.
-    const GpxLine* flightLine() const;
+    const GpxLine* FlightLine() const;
 
-    void drawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const;
+    void DrawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const;
     // Into the frame bitmap's first frame.width() x frame.height() pixels,
     // over the frame the renderer has just drawn from `terrain`.
-    void drawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
+    void DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
         const RenderParams& params) const;
 
 private:

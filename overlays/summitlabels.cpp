@@ -30,13 +30,13 @@ QString SummitLabelText(int height, double distanceMetres)
     return QStringLiteral("%1 m · %2 km").arg(english.toString(height), distance);
 }
 
-void SummitLabels::setSummits(std::vector<Summit> summits)
+void SummitLabels::SetSummits(std::vector<Summit> summits)
 {
     summits_ = std::move(summits);
     placed_.clear();
 }
 
-SummitSight SummitLabels::sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const
+SummitSight SummitLabels::Sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const
 {
     const ProjectionRecord& p = renderer.last.projection;
     const double east = (double(summit.column) - double(p.eyeX) / kCellUnits) * params.metresPerCell;
@@ -47,7 +47,7 @@ SummitSight SummitLabels::sight(const Renderer& renderer, const Summit& summit, 
     return {std::hypot(east, south), bearing};
 }
 
-void SummitLabels::place(
+void SummitLabels::Place(
     const Renderer& renderer, const QSize& frame, const RenderParams& params, const QFontMetrics& metrics)
 {
     placed_.clear();
@@ -62,7 +62,7 @@ void SummitLabels::place(
         PlacedLabel label;
         label.summit = int(i);
         label.top = QPoint(top.sx, top.sy);
-        label.text = SummitLabelText(summit.height, sight(renderer, summit, params).distance);
+        label.text = SummitLabelText(summit.height, Sight(renderer, summit, params).distance);
         const QSize size(metrics.horizontalAdvance(label.text) + 2 * kPadding, metrics.height());
         // Centred over the marker, but inside the frame.
         const int left = std::clamp(top.sx - size.width() / 2, 0, std::max(width - size.width(), 0));
@@ -83,7 +83,7 @@ void SummitLabels::place(
     }
 }
 
-int SummitLabels::labelAt(const QPoint& point) const
+int SummitLabels::LabelAt(const QPoint& point) const
 {
     for (std::size_t i = 0; i < placed_.size(); ++i)
         if (placed_[i].box.contains(point))
@@ -91,7 +91,7 @@ int SummitLabels::labelAt(const QPoint& point) const
     return -1;
 }
 
-void SummitLabels::draw(QPainter& painter, int highlighted) const
+void SummitLabels::Draw(QPainter& painter, int highlighted) const
 {
     for (std::size_t i = 0; i < placed_.size(); ++i) {
         const PlacedLabel& label = placed_[i];

@@ -33,23 +33,23 @@ inline constexpr int kMaxSummitLabels = 40;
 
 class SummitLabels {
 public:
-    void setSummits(std::vector<Summit> summits);
+    void SetSummits(std::vector<Summit> summits);
     const std::vector<Summit>& summits() const { return summits_; }
     bool shown() const { return shown_; }
-    void setShown(bool shown) { shown_ = shown; }
+    void SetShown(bool shown) { shown_ = shown; }
 
     // Places the labels of the frame just drawn (frame x frame size): only
     // summits whose top the frame shows, not hidden by nearer ground in its
     // depth buffer; most prominent first, each moved up above the ones placed
     // when it would cover them, at most kMaxSummitLabels.
-    void place(const Renderer& renderer, const QSize& frame, const RenderParams& params, const QFontMetrics& metrics);
+    void Place(const Renderer& renderer, const QSize& frame, const RenderParams& params, const QFontMetrics& metrics);
     const std::vector<PlacedLabel>& placed() const { return placed_; }
     // The placed label under `point`, or -1.
-    int labelAt(const QPoint& point) const;
-    void draw(QPainter& painter, int highlighted) const;
+    int LabelAt(const QPoint& point) const;
+    void Draw(QPainter& painter, int highlighted) const;
 
     // The summit as seen from the last frame's eye.
-    SummitSight sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const;
+    SummitSight Sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const;
 
 private:
     std::vector<Summit> summits_;

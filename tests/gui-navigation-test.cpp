@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QMouseEvent>
+#include <QTranslator>
 
 #include "app/readouts.h"
 #include "elevation/terrain.h"
@@ -206,8 +207,10 @@ TEST_F(NavigationTest, CtrlDragWidensTheViewWithinFiveToSixty)
     EXPECT_EQ(TheViewpoint.pitch, start.pitch);
 }
 
-TEST_F(NavigationTest, StepButtonsMoveByTheirHint)
+TEST_F(NavigationTest, StepButtonsMoveOneHundredMetresWhateverTheirHintSays)
 {
+    EXPECT_EQ(mainWindow->forwardButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(mainWindow->backButton->toolTip(), QStringLiteral("100(m)"));
     const double latitude = TheViewpoint.latitude;
     QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.latitude - latitude, kHundredMetres, 1e-12);
@@ -217,19 +220,52 @@ TEST_F(NavigationTest, StepButtonsMoveByTheirHint)
     QTest::mouseClick(mainWindow->backButton, Qt::LeftButton);
     EXPECT_NEAR(TheViewpoint.longitude - longitude, -kHundredMetres / Cos(35.5), 1e-12);
 
-    mainWindow->forwardButton->setToolTip(QStringLiteral(" 250(m)"));
-    const double east = TheViewpoint.longitude;
-    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
-    EXPECT_NEAR(TheViewpoint.longitude - east, 2.5 * kHundredMetres / Cos(35.5), 1e-12);
+    // The hint only shows the step: a hint that begins with another number,
+    // or with none, changes nothing.
+    for (const QString& hint : {QStringLiteral(" 250(m)"), QStringLiteral("step")}) {
+        mainWindow->forwardButton->setToolTip(hint);
+        const double east = TheViewpoint.longitude;
+        const int32_t frames = Frames();
+        QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
+        EXPECT_NEAR(TheViewpoint.longitude - east, kHundredMetres / Cos(35.5), 1e-12) << hint.toStdString();
+        EXPECT_EQ(Frames(), frames + 1);
+    }
+}
 
-    // No leading digits: no move, but a repaint.
-    mainWindow->forwardButton->setToolTip(QStringLiteral("step"));
-    const Viewpoint before = TheViewpoint;
-    const int32_t frames = Frames();
+// A translation that puts a word before the step's number, as English might.
+class WordBeforeTheStep : public QTranslator {
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        if (qstrcmp(context, "MainWindow") != 0 || !text.endsWith(QStringLiteral("(m)")))
+            return {};
+        return QStringLiteral("Step: ") + text.chopped(3) + QStringLiteral(" m");
+    }
+    bool isEmpty() const override { return false; }
+};
+
+TEST_F(NavigationTest, StepsKeepTheirLengthUnderATranslatedHint)
+{
+    WordBeforeTheStep translator;
+    ASSERT_TRUE(QCoreApplication::installTranslator(&translator));
+    MakeForm();
+    QCoreApplication::removeTranslator(&translator);
+    mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N35E138_dem.tif")));
+    EXPECT_EQ(mainWindow->forwardButton->toolTip(), QStringLiteral("Step: 100 m"));
+
+    const double latitude = TheViewpoint.latitude;
     QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
-    EXPECT_EQ(TheViewpoint.longitude, before.longitude);
-    EXPECT_EQ(TheViewpoint.latitude, before.latitude);
-    EXPECT_EQ(Frames(), frames + 1);
+    EXPECT_NEAR(TheViewpoint.latitude - latitude, kHundredMetres, 1e-12);
+
+    // The keys fly in the same steps: ten a second.
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
+    const double before = TheViewpoint.latitude;
+    QTest::keyPress(mainWindow.get(), Qt::Key_Up);
+    QTest::qWait(100);
+    QTest::keyRelease(mainWindow.get(), Qt::Key_Up);
+    EXPECT_GE(TheViewpoint.latitude - before, 0.99 * kHundredMetres / 10) << "at least one tick of 10 m";
 }
 
 TEST_F(NavigationTest, GlideFrameCounts)
@@ -476,40 +512,40 @@ TEST(KeyFlight, RatesScaleWithModifiersAndKeepTheMouseLimits)
     view.minAltitude = 1000;
     view.viewAngle = 40;
     KeyFlight keys;
-    EXPECT_FALSE(keys.moving());
+    EXPECT_FALSE(keys.Moving());
 
-    keys.press(KeyMotion::TurnRight);
-    keys.apply(view, grid, 100, 1, 1);
+    keys.Press(KeyMotion::TurnRight);
+    keys.Apply(view, grid, 1, 1);
     EXPECT_NEAR(view.azimuth, 35, 1e-9) << "past north";
-    keys.release(KeyMotion::TurnRight);
+    keys.Release(KeyMotion::TurnRight);
 
-    keys.press(KeyMotion::Forward);
+    keys.Press(KeyMotion::Forward);
     view.azimuth = 0;
     const double latitude = view.latitude;
-    keys.apply(view, grid, 100, SpeedScaleFor(Qt::ShiftModifier), 0.5);  // 10 x 10 steps of 100 m a second
+    keys.Apply(view, grid, SpeedScaleFor(Qt::ShiftModifier), 0.5);  // 10 x 10 steps of 100 m a second
     EXPECT_NEAR((view.latitude - latitude) * MetresPerDegree, 5000, 1e-6);
-    keys.apply(view, grid, 100, SpeedScaleFor(Qt::AltModifier), 0.5);
+    keys.Apply(view, grid, SpeedScaleFor(Qt::AltModifier), 0.5);
     EXPECT_NEAR((view.latitude - latitude) * MetresPerDegree, 5050, 1e-6);
-    keys.release(KeyMotion::Forward);
+    keys.Release(KeyMotion::Forward);
 
-    keys.press(KeyMotion::Climb);
-    keys.press(KeyMotion::Descend);
-    keys.apply(view, grid, 100, 1, 1);
+    keys.Press(KeyMotion::Climb);
+    keys.Press(KeyMotion::Descend);
+    keys.Apply(view, grid, 1, 1);
     EXPECT_EQ(view.minAltitude, 1000) << "opposite keys cancel";
-    keys.release(KeyMotion::Climb);
-    keys.apply(view, grid, 100, 1, 10);
+    keys.Release(KeyMotion::Climb);
+    keys.Apply(view, grid, 1, 10);
     EXPECT_EQ(view.minAltitude, 10);
 
-    keys.releaseAll();
-    keys.press(KeyMotion::Narrow);
-    keys.apply(view, grid, 100, 1, 10);
+    keys.ReleaseAll();
+    keys.Press(KeyMotion::Narrow);
+    keys.Apply(view, grid, 1, 10);
     EXPECT_EQ(view.viewAngle, 5);
-    keys.releaseAll();
-    keys.press(KeyMotion::Widen);
-    keys.apply(view, grid, 100, 1, 10);
+    keys.ReleaseAll();
+    keys.Press(KeyMotion::Widen);
+    keys.Apply(view, grid, 1, 10);
     EXPECT_EQ(view.viewAngle, 60);
-    keys.releaseAll();
-    EXPECT_FALSE(keys.moving());
+    keys.ReleaseAll();
+    EXPECT_FALSE(keys.Moving());
 }
 
 }  // namespace

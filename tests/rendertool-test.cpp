@@ -162,4 +162,36 @@ TEST(RenderTool, OutOfRangeAndNonFiniteOptionsAreUsageErrors)
     }
 }
 
+TEST(RenderTool, ValuesAfterAnEqualsSignAndTheTileAfterADoubleDash)
+{
+    testtiles::TempDir dir;
+    const auto spaced = dir / "spaced.png", joined = dir / "joined.png";
+    const std::string view = "35.25,138.5,300,10,-5,40";
+    ToolRun run = runTool(
+        std::string(VANTOREL_SAMPLE_TILE) + " --single --size 96x64 --view " + view + " --out " + quoted(spaced), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = runTool(
+        "--single --size=96x64 --view=" + view + " --out=" + quoted(joined) + " -- " + VANTOREL_SAMPLE_TILE, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage a(QString::fromStdString(spaced.string()));
+    EXPECT_EQ(a.size(), QSize(96, 64));
+    EXPECT_EQ(a, QImage(QString::fromStdString(joined.string())));
+}
+
+TEST(RenderTool, UsageErrorsNameTheArgument)
+{
+    testtiles::TempDir dir;
+    const std::string tile = VANTOREL_SAMPLE_TILE;
+    for (const auto& [arguments, said] :
+        {std::pair<std::string, std::string>{tile + " --bogus", "unknown option --bogus"},
+            {tile + " --single=yes", "--single takes no value: --single=yes"},
+            {tile + " --size=0x10", "bad value for --size: 0x10"}, {tile + " --frames", "--frames needs a value"},
+            {tile + " other_N36E138_dem.tif", "a second tile: other_N36E138_dem.tif"}, {"--single", "no tile named"}}) {
+        const ToolRun run = runTool(arguments, dir);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vantorel-render: " + said) << arguments;
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << arguments;
+    }
+}
+
 }  // namespace

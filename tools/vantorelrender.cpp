@@ -7,34 +7,35 @@
 //                             [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]
 //        vantorel-render --help
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include <QGuiApplication>
-#include <QImage>
 #include <QPainter>
 
 #include "core/geometry.h"
+#include "core/optionscanner.h"
 #include "core/viewrecords.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "overlays/bitmapimage.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/summitlabels.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "summits/summits.h"
-#include "tools/pngwriter.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ constexpr const char* kUsage =
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
     "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]\n";
 
-constexpr const char* kHelp =
+constexpr const char* kHelpText =
     "\n"
     "Loads an elevation tile through the viewer's own code and writes what is asked for: ASTER GDEM\n"
     "(..._dem.tif), SRTM or NASADEM (.hgt, or zipped), Copernicus DEM, ALOS World 3D or any GeoTIFF\n"
@@ -69,7 +70,9 @@ constexpr const char* kHelp =
     "                     (may be given more than once)\n"
     "  --curvature        draw the frames on a curved earth with standard refraction\n"
     "  -h, --help         print this help and exit\n"
+    "  --                 end the options: the argument after it is the tile, even one beginning with -\n"
     "\n"
+    "An option's value is the next argument, or follows an equals sign (--size=320x200).\n"
     "A refused tile prints the viewer's message and exits with status 1; a usage error exits with 2.\n";
 
 struct Options {
@@ -144,56 +147,91 @@ bool ParseView(std::string_view text, Options& options)
     return true;
 }
 
-std::optional<Options> ParseArguments(int argc, char** argv)
+enum Option {
+    kHelp,
+    kSingle,
+    kSummits,
+    kRelief,
+    kMap,
+    kHeights,
+    kSize,  // this and the ones after it are about the frames
+    kView,
+    kFrames,
+    kOut,
+    kLabels,
+    kGpx,
+    kCurvature,
+};
+
+// Read by the programs' convention (core/optionscanner.h).
+constexpr OptionSpec kOptions[] = {
+    {"--help", kHelp},
+    {"-h", kHelp},
+    {"--single", kSingle},
+    {"--summits", kSummits, true},
+    {"--relief", kRelief, true},
+    {"--map", kMap, true},
+    {"--heights", kHeights, true},
+    {"--size", kSize, true},
+    {"--view", kView, true},
+    {"--frames", kFrames, true},
+    {"--out", kOut, true},
+    {"--labels", kLabels},
+    {"--gpx", kGpx, true},
+    {"--curvature", kCurvature},
+};
+
+// Takes one option into `options`; false when its value is refused.
+bool TakeOption(int id, std::string_view value, Options& options)
 {
+    options.framesAsked = options.framesAsked || id >= kSize;
+    switch (id) {
+    case kHelp: options.help = true; return true;
+    case kSingle: options.single = true; return true;
+    case kSummits: options.summits = value; return true;
+    case kRelief: options.relief = value; return true;
+    case kMap: options.map = value; return true;
+    case kHeights: options.heights = value; return true;
+    case kSize: return ParseSize(value, options);
+    case kView: return ParseView(value, options);
+    case kFrames: {
+        const std::optional<int> frames = ParseWhole(value, 1, kMaxFrames);
+        options.frames = frames.value_or(options.frames);
+        return frames.has_value();
+    }
+    case kOut: options.out = value; return true;
+    case kLabels: options.labels = true; return true;
+    case kGpx: options.gpx.emplace_back(value); return true;
+    case kCurvature: options.curvature = true; return true;
+    default: return true;
+    }
+}
+
+// The options of the command line, or why they are refused: the first
+// problem met, naming the argument.
+std::variant<Options, std::string> ParseArguments(int argc, char** argv)
+{
+    const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto takes = [&](const char* name) { return std::strcmp(arg, name) == 0 && value && ++i; };
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
-            options.help = true;
-        else if (std::strcmp(arg, "--single") == 0)
-            options.single = true;
-        else if (std::strcmp(arg, "--labels") == 0)
-            options.labels = options.framesAsked = true;
-        else if (std::strcmp(arg, "--curvature") == 0)
-            options.curvature = options.framesAsked = true;
-        else if (takes("--gpx")) {
-            options.gpx.push_back(value);
-            options.framesAsked = true;
-        } else if (takes("--relief"))
-            options.relief = value;
-        else if (takes("--map"))
-            options.map = value;
-        else if (takes("--summits"))
-            options.summits = value;
-        else if (takes("--heights"))
-            options.heights = value;
-        else if (takes("--out")) {
-            options.out = value;
-            options.framesAsked = true;
-        } else if (takes("--size")) {
-            options.framesAsked = true;
-            if (!ParseSize(value, options))
-                return std::nullopt;
-        } else if (takes("--view")) {
-            options.framesAsked = true;
-            if (!ParseView(value, options))
-                return std::nullopt;
-        } else if (takes("--frames")) {
-            options.framesAsked = true;
-            const std::optional<int> frames = ParseWhole(value, 1, kMaxFrames);
-            if (!frames)
-                return std::nullopt;
-            options.frames = *frames;
-        } else if (arg[0] != '-' && options.tile.empty())
-            options.tile = arg;
-        else
-            return std::nullopt;
+    for (const ScannedArgument& scanned : ScanArguments(arguments, kOptions)) {
+        const std::string text(scanned.text);
+        switch (scanned.kind) {
+        case ArgumentKind::Operand:
+            if (!options.tile.empty())
+                return "a second tile: " + text;
+            options.tile = text;
+            break;
+        case ArgumentKind::Option:
+            if (!TakeOption(scanned.id, scanned.text, options))
+                return "bad value for " + std::string(scanned.option) + ": " + text;
+            break;
+        case ArgumentKind::UnknownOption: return "unknown option " + text;
+        case ArgumentKind::MissingValue: return text + " needs a value";
+        case ArgumentKind::UnwantedValue: return std::string(scanned.option) + " takes no value: " + text;
+        }
     }
     if (options.tile.empty() && !options.help)
-        return std::nullopt;
+        return std::string("no tile named");
     return options;
 }
 
@@ -257,18 +295,17 @@ bool DrawOverlays(const Renderer& renderer, const Options& options, Bitmap32& fr
             std::fprintf(stderr, "vantorel-render: %s: %s\n", path.c_str(), reading.error.toLocal8Bit().constData());
             return false;
         }
-        gpx.add(std::move(reading.data));
+        gpx.Add(std::move(reading.data));
     }
-    QImage image(reinterpret_cast<uchar*>(frame.scanLine(0)), options.width, options.height, frame.bytesPerLine(),
-        QImage::Format_RGB32);
+    QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
     if (!gpx.empty())
-        gpx.drawInFrame(renderer, frame, painter, terrain, params);
+        gpx.DrawInFrame(renderer, frame, painter, terrain, params);
     if (options.labels) {
         SummitLabels labels;
-        labels.setSummits(summits);
-        labels.place(renderer, QSize(options.width, options.height), params, painter.fontMetrics());
-        labels.draw(painter, -1);
+        labels.SetSummits(summits);
+        labels.Place(renderer, QSize(options.width, options.height), params, painter.fontMetrics());
+        labels.Draw(painter, -1);
     }
     return true;
 }
@@ -306,14 +343,16 @@ bool Fail(const std::string& what)
 
 int Run(int argc, char** argv)
 {
-    const std::optional<Options> options = ParseArguments(argc, argv);
-    if (!options) {
+    const std::variant<Options, std::string> parsed = ParseArguments(argc, argv);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "vantorel-render: %s\n", problem->c_str());
         std::fputs(kUsage, stderr);
         return 2;
     }
+    const Options* const options = &std::get<Options>(parsed);
     if (options->help) {
         std::fputs(kUsage, stdout);
-        std::fputs(kHelp, stdout);
+        std::fputs(kHelpText, stdout);
         return 0;
     }
 

@@ -108,91 +108,10 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
-    <name>OpenTile</name>
+    <name>LoadingWindow</name>
     <message>
-        <source>標高タイル (%1)</source>
-        <translation>Elevation tiles (%1)</translation>
-    </message>
-    <message>
-        <source>すべてのファイル (*)</source>
-        <translation>All files (*)</translation>
-    </message>
-    <message>
-        <source>標高タイルを開く</source>
-        <translation>Open an elevation tile</translation>
-    </message>
-    <message>
-        <source>開く…</source>
-        <translation>Open…</translation>
-    </message>
-    <message>
-        <source>標高タイルを開く (Ctrl+O)</source>
-        <translation>Open an elevation tile (Ctrl+O)</translation>
-    </message>
-    <message>
-        <source>GPXファイル (%1)</source>
-        <translation>GPX files (%1)</translation>
-    </message>
-</context>
-<context>
-    <name>Readouts</name>
-    <message>
-        <source> %1ﾟ%2&apos;%3&quot;%4</source>
-        <extracomment>Degrees, minutes, seconds and tenths of a second of an angle.</extracomment>
-        <translation> %1°%2&apos;%3.%4&quot;</translation>
-    </message>
-    <message>
-        <source>&#x3000;高さ×%1</source>
-        <extracomment>How many times higher than they are the heights are drawn.</extracomment>
-        <translation>  heights ×%1</translation>
-    </message>
-    <message>
-        <source>視点：%1&#x3000;%2&#x3000;&#x3000;最低高度：%3(m)&#x3000;高度：%4(m)&#x3000;方位：%5ﾟ&#x3000;ﾋﾟｯﾁ：%6ﾟ&#x3000;視野角は%7ﾟ</source>
-        <extracomment>The 3D view&apos;s status line: the eye&apos;s latitude and longitude, its lowest altitude and its altitude in metres, the azimuth, pitch and angle of view.</extracomment>
-        <translation>Eye: %1 %2  Min alt: %3 m  Alt: %4 m  Azimuth: %5°  Pitch: %6°  FOV: %7°</translation>
-    </message>
-    <message>
-        <source>Z.距離:%1(m),  標高:%2(m)</source>
-        <extracomment>The cursor line: the distance to the ground under the cursor and its height, in metres.</extracomment>
-        <translation>Distance:%1 m,  Elevation:%2 m</translation>
-    </message>
-    <message>
-        <source>%1(Hz)</source>
-        <translation>%1 Hz</translation>
-    </message>
-    <message>
-        <source>山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°</source>
-        <extracomment>The cursor line over a summit&apos;s label: height, prominence, distance (km) and bearing (degrees).</extracomment>
-        <translation>Summit  height: %1 m,  prominence: %2 m,  distance: %3 km,  bearing: %4°</translation>
-    </message>
-</context>
-<context>
-    <name>SavePicture</name>
-    <message>
-        <source>メモリが足りません．</source>
-        <translation>Not enough memory.</translation>
-    </message>
-    <message>
-        <source>保存できません：</source>
-        <extracomment>Followed by the file&apos;s path and the reason.</extracomment>
-        <translation>Cannot save: </translation>
-    </message>
-    <message>
-        <source>3D画像を保存…</source>
-        <translation>Save the 3D view…</translation>
-    </message>
-    <message>
-        <source>%1×%2で保存…</source>
-        <extracomment>The 3D view&apos;s menu: save the view at width × height pixels.</extracomment>
-        <translation>Save at %1×%2…</translation>
-    </message>
-    <message>
-        <source>陰影図を保存…</source>
-        <translation>Save the shaded relief…</translation>
-    </message>
-    <message>
-        <source>3D画像をコピー</source>
-        <translation>Copy the 3D view</translation>
+        <source>読込中．．．</source>
+        <translation>Loading...</translation>
     </message>
 </context>
 <context>
@@ -212,10 +131,6 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>*マウス右クリックで視線方位を変更します。</source>
         <translation>*Right-click it to look that way.</translation>
-    </message>
-    <message>
-        <source>100(m)</source>
-        <translation>100 m</translation>
     </message>
     <message>
         <source>前進</source>
@@ -308,12 +223,98 @@ F1	this list
 Map: click to move, drag to move and face along the drag, right-click to face that way
 3D view: drag the upper half to turn and tilt, the lower half to slide and climb, Ctrl + up/down for the angle of view</translation>
     </message>
+    <message>
+        <source>%1(m)</source>
+        <extracomment>The step buttons&apos; hint: how far one click moves, in metres.</extracomment>
+        <translation>%1 m</translation>
+    </message>
 </context>
 <context>
-    <name>LoadingWindow</name>
+    <name>OpenTile</name>
     <message>
-        <source>読込中．．．</source>
-        <translation>Loading...</translation>
+        <source>標高タイル (%1)</source>
+        <translation>Elevation tiles (%1)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>標高タイルを開く</source>
+        <translation>Open an elevation tile</translation>
+    </message>
+    <message>
+        <source>開く…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>標高タイルを開く (Ctrl+O)</source>
+        <translation>Open an elevation tile (Ctrl+O)</translation>
+    </message>
+    <message>
+        <source>GPXファイル (%1)</source>
+        <translation>GPX files (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>Readouts</name>
+    <message>
+        <source> %1ﾟ%2&apos;%3&quot;%4</source>
+        <extracomment>Degrees, minutes, seconds and tenths of a second of an angle.</extracomment>
+        <translation> %1°%2&apos;%3.%4&quot;</translation>
+    </message>
+    <message>
+        <source>&#x3000;高さ×%1</source>
+        <extracomment>How many times higher than they are the heights are drawn.</extracomment>
+        <translation>  heights ×%1</translation>
+    </message>
+    <message>
+        <source>視点：%1&#x3000;%2&#x3000;&#x3000;最低高度：%3(m)&#x3000;高度：%4(m)&#x3000;方位：%5ﾟ&#x3000;ﾋﾟｯﾁ：%6ﾟ&#x3000;視野角は%7ﾟ</source>
+        <extracomment>The 3D view&apos;s status line: the eye&apos;s latitude and longitude, its lowest altitude and its altitude in metres, the azimuth, pitch and angle of view.</extracomment>
+        <translation>Eye: %1 %2  Min alt: %3 m  Alt: %4 m  Azimuth: %5°  Pitch: %6°  FOV: %7°</translation>
+    </message>
+    <message>
+        <source>Z.距離:%1(m),  標高:%2(m)</source>
+        <extracomment>The cursor line: the distance to the ground under the cursor and its height, in metres.</extracomment>
+        <translation>Distance:%1 m,  Elevation:%2 m</translation>
+    </message>
+    <message>
+        <source>%1(Hz)</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°</source>
+        <extracomment>The cursor line over a summit&apos;s label: height, prominence, distance (km) and bearing (degrees).</extracomment>
+        <translation>Summit  height: %1 m,  prominence: %2 m,  distance: %3 km,  bearing: %4°</translation>
+    </message>
+</context>
+<context>
+    <name>SavePicture</name>
+    <message>
+        <source>メモリが足りません．</source>
+        <translation>Not enough memory.</translation>
+    </message>
+    <message>
+        <source>保存できません：</source>
+        <extracomment>Followed by the file&apos;s path and the reason.</extracomment>
+        <translation>Cannot save: </translation>
+    </message>
+    <message>
+        <source>3D画像を保存…</source>
+        <translation>Save the 3D view…</translation>
+    </message>
+    <message>
+        <source>%1×%2で保存…</source>
+        <extracomment>The 3D view&apos;s menu: save the view at width × height pixels.</extracomment>
+        <translation>Save at %1×%2…</translation>
+    </message>
+    <message>
+        <source>陰影図を保存…</source>
+        <translation>Save the shaded relief…</translation>
+    </message>
+    <message>
+        <source>3D画像をコピー</source>
+        <translation>Copy the 3D view</translation>
     </message>
 </context>
 <context>

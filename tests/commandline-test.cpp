@@ -1,0 +1,104 @@
+// The programs' command-line convention (core/optionscanner.h) and the
+// viewer's reading of its line with it; vantorel-render's is run in
+// rendertool-test.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/commandline.h"
+#include "core/optionscanner.h"
+
+namespace {
+
+enum Id {
+    kFlag,
+    kValue,
+};
+
+constexpr OptionSpec kSpecs[] = {{"--flag", kFlag}, {"-f", kFlag}, {"--value", kValue, true}};
+
+// Each scanned argument as one readable word: "option 1=x", "operand y",
+// "unknown --z", "missing --value", "unwanted --flag=1".
+std::vector<std::string> Scan(std::vector<std::string_view> arguments)
+{
+    std::vector<std::string> words;
+    for (const ScannedArgument& a : ScanArguments(arguments, kSpecs)) {
+        const std::string text(a.text);
+        switch (a.kind) {
+        case ArgumentKind::Option:
+            words.push_back("option " + std::string(a.option) + " " + std::to_string(a.id) + "=" + text);
+            break;
+        case ArgumentKind::Operand: words.push_back("operand " + text); break;
+        case ArgumentKind::UnknownOption: words.push_back("unknown " + text); break;
+        case ArgumentKind::MissingValue: words.push_back("missing " + std::string(a.option)); break;
+        case ArgumentKind::UnwantedValue: words.push_back("unwanted " + text); break;
+        }
+    }
+    return words;
+}
+
+using Words = std::vector<std::string>;
+
+TEST(OptionScanner, OptionsAndOperandsInAnyOrderWithValuesInEitherForm)
+{
+    EXPECT_EQ(Scan({"a", "--flag", "--value", "1", "b", "--value=2", "-f", "--value="}),
+        (Words{"operand a", "option --flag 0=", "option --value 1=1", "operand b", "option --value 1=2",
+            "option -f 0=", "option --value 1="}));
+    // A value is the next argument whatever it begins with, or all after the first '='.
+    EXPECT_EQ(Scan({"--value", "--flag", "--value=-x=y"}), (Words{"option --value 1=--flag", "option --value 1=-x=y"}));
+}
+
+TEST(OptionScanner, DoubleDashEndsTheOptionsAndALoneDashIsAnOperand)
+{
+    EXPECT_EQ(Scan({"-", "--flag", "--", "--flag", "--", "-f"}),
+        (Words{"operand -", "option --flag 0=", "operand --flag", "operand --", "operand -f"}));
+}
+
+TEST(OptionScanner, ProblemsNameTheirArgumentAndTheScanGoesOn)
+{
+    EXPECT_EQ(Scan({"--nope", "--nope=1", "-x", "--flag=1", "-f=1", "--fla", "a", "--value"}),
+        (Words{"unknown --nope", "unknown --nope=1", "unknown -x", "unwanted --flag=1", "unknown -f=1", "unknown --fla",
+            "operand a", "missing --value"}));
+}
+
+TEST(ViewerCommandLine, LanguageInEitherFormAndTilesAfterTheDoubleDash)
+{
+    CommandLine line = ParseCommandLine({"--lang=en", "a_dem.tif"});
+    EXPECT_EQ(line.language, QStringLiteral("en"));
+    EXPECT_EQ(line.tiles, (QByteArrayList{"a_dem.tif"}));
+    EXPECT_EQ(line.error, CommandLineError::None);
+
+    line = ParseCommandLine({"--lang", "ja", "-", "--", "--help", "-x", "b\xff_dem.tif"});
+    EXPECT_EQ(line.language, QStringLiteral("ja"));
+    EXPECT_FALSE(line.help);
+    EXPECT_EQ(line.tiles, (QByteArrayList{"-", "--help", "-x", "b\xff_dem.tif"}));
+    EXPECT_EQ(line.error, CommandLineError::None);
+}
+
+TEST(ViewerCommandLine, TheFirstProblemIsNamedAndHelpStillAnswers)
+{
+    CommandLine line = ParseCommandLine({"--bogus=1", "--lang", "xx", "--help", "--version"});
+    EXPECT_EQ(line.error, CommandLineError::UnknownOption);
+    EXPECT_EQ(line.errorArgument, QStringLiteral("--bogus=1"));
+    EXPECT_TRUE(ErrorText(line).contains(QStringLiteral("--bogus=1")));
+    EXPECT_TRUE(line.help);
+    EXPECT_TRUE(line.version);
+
+    line = ParseCommandLine({"--help=1"});
+    EXPECT_EQ(line.error, CommandLineError::UnknownOption);
+    EXPECT_EQ(line.errorArgument, QStringLiteral("--help=1"));
+    EXPECT_FALSE(line.help);
+
+    line = ParseCommandLine({"--lang=fr", "--lang"});
+    EXPECT_EQ(line.error, CommandLineError::UnknownLanguage);
+    EXPECT_EQ(line.errorArgument, QStringLiteral("fr"));
+    line = ParseCommandLine({"a_dem.tif", "--lang"});
+    EXPECT_EQ(line.error, CommandLineError::UnknownLanguage);
+    EXPECT_EQ(line.errorArgument, QString());
+    EXPECT_TRUE(line.language.isEmpty());
+}
+
+}  // namespace
