@@ -98,7 +98,7 @@ void CopyLeftEdge(const FrameBufferSet& fb, int32_t W, int32_t H)
 }  // namespace
 
 EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
-    const Viewpoint& view, int32_t groundFollow, int32_t heightQuarters)
+    const Viewpoint& view, std::optional<int32_t> groundFollow, int32_t heightQuarters)
 {
     EyePlacement placed;
     const GridPosition g = GeoToGrid(params, view.latitude, view.longitude);
@@ -108,7 +108,8 @@ EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid
     // Follow the ground: rise to stay clear of the highest ground near the eye
     // and sink back as slowly, never below the user's minimum altitude.
     const int32_t ground = HighestGroundNear(tileInfo, heightGrid, placed.eyeX, placed.eyeY, heightQuarters);
-    placed.groundFollow = groundFollow + ((ground - groundFollow) >> kGroundFollowBits);
+    const int32_t from = groundFollow.value_or(ground);
+    placed.groundFollow = from + ((ground - from) >> kGroundFollowBits);
     placed.altitude = std::max(placed.groundFollow, TruncWithin(view.minAltitude, kAltitudeLimit));
     return placed;
 }

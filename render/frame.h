@@ -6,6 +6,7 @@
 // grid point landed.
 
 #include <cstdint>
+#include <optional>
 
 #include "core/raster.h"
 #include "core/viewrecords.h"
@@ -26,9 +27,10 @@ struct EyePlacement {
     double altitude = 0;
 };
 // The placement a frame draws `view` from, given the ground follow so far
-// and the heights drawn heightQuarters quarters as high. Changes nothing.
+// (none: the ground under the eye) and the heights drawn heightQuarters
+// quarters as high. Changes nothing.
 EyePlacement PlaceEye(const TileInfo& tileInfo, const int16_t* const* heightGrid, const RenderParams& params,
-    const Viewpoint& view, int32_t groundFollow, int32_t heightQuarters);
+    const Viewpoint& view, std::optional<int32_t> groundFollow, int32_t heightQuarters);
 
 // Where the top of grid point (column, row), `height` metres high, lands in
 // the renderer's last frame, exactly as that frame placed its samples; depth

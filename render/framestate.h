@@ -3,6 +3,7 @@
 // records, read and written by the stages of every frame.
 
 #include <cstdint>
+#include <optional>
 
 // Heights drawn in quarters of their height: four quarters draw them as they are.
 inline constexpr int32_t kTrueHeightQuarters = 4;
@@ -27,6 +28,8 @@ struct CarriedState {
     // edge; bit 1: a sample of strips 5..9 did.
     int32_t rasterFeedback = 0;
     // The smoothed ground height under the eye, metres; it carries over from
-    // frame to frame and from tile to tile.
-    int32_t groundFollow = 0;
+    // frame to frame and from tile to tile. None before the first frame,
+    // which starts from the ground under its eye, so that even a single
+    // frame is drawn from above the ground.
+    std::optional<int32_t> groundFollow;
 };

@@ -226,6 +226,20 @@ TEST_F(EyeAltitudeFollow, ClimbsAQuarterOfTheGapPerFrame)
     EXPECT_EQ(renderer.carried.groundFollow, 600);
 }
 
+TEST_F(EyeAltitudeFollow, FirstFrameStartsFromTheGroundUnderTheEye)
+{
+    // A renderer's first frame over 3000 m ground, 1000 m minimum: drawn from
+    // 100 m above the ground at once, not from a follow climbing from 0.
+    const Viewpoint v = FlatTile(3000).ViewOver(200, 200);
+    EXPECT_FALSE(renderer.carried.groundFollow.has_value());
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 3100);
+    EXPECT_EQ(DrawFrame(renderer, FlatTile(3000), 64, 48, v), 3100) << "and it stays there";
+    // Over low ground the minimum altitude holds from the first frame on.
+    TestRenderer other;
+    EXPECT_EQ(DrawFrame(other.renderer, FlatTile(500), 64, 48, FlatTile(500).ViewOver(200, 200)), 1000);
+    EXPECT_EQ(other.renderer.carried.groundFollow, 600);
+}
+
 TEST_F(EyeAltitudeFollow, OffTheTileDecaysToTheMinimum)
 {
     ResetCarriedState(renderer, 2000);

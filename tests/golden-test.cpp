@@ -103,6 +103,9 @@ std::string DrawAndDigest(const FrameCase& c)
     renderer.settings.earthCurvature = c.curvature;
     renderer.settings.heightQuarters = c.heightQuarters;
     renderer.settings.bandLimit = c.bands;
+    // The follow as after flying over the sea, as when these were recorded:
+    // its climb over the first frames is part of what they pin.
+    renderer.carried.groundFollow = 0;
 
     Viewpoint view = land.start;
     view.azimuth = view.renderAzimuth = c.azimuth;

@@ -123,6 +123,23 @@ TEST(RenderTool, PrintsOneLinePerFrameAndWritesTheLast)
     EXPECT_EQ(frame.size(), QSize(320, 200));
 }
 
+TEST(RenderTool, ASingleFrameOverHighGroundIsDrawnFromAboveIt)
+{
+    // Over the sample tile's highest summit (3,687 m) with a 10 m minimum:
+    // the one frame is drawn from 100 m above the ground under the eye, not
+    // from a follow that starts at sea level, inside the mountain.
+    testtiles::TempDir dir;
+    const auto out = dir / "f.png";
+    const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) +
+            " --single --size 320x200 --view 35.483056,138.391498,10,0,-20,60 --frames 1 --out " + quoted(out),
+        dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    int altitude = 0;
+    ASSERT_EQ(std::sscanf(run.out.c_str(), "frame 1: altitude %d", &altitude), 1) << run.out;
+    EXPECT_GE(altitude, 3687 + 100);
+    EXPECT_EQ(QImage(QString::fromStdString(out.string())).size(), QSize(320, 200));
+}
+
 TEST(RenderTool, RefusesWithTheViewersMessages)
 {
     testtiles::TempDir dir;
