@@ -735,7 +735,7 @@ void MainWindow::DemoClick(QObject* sender)
     }
     // The eye's offset from the circle's centre in degrees of latitude.
     const double dy = view.latitude - DemoCentreLat;
-    const double dx = std::cos(DemoCentreLat * kDegToRad) * (view.longitude - DemoCentreLon);
+    const double dx = DemoLongitudeScale * (view.longitude - DemoCentreLon);
     if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
         // The heading along the anticlockwise circle through the eye.
         double heading = std::atan2(dx, dy) * kRadToDeg - 90;

@@ -672,9 +672,8 @@ TiffGeoreferencing ReadTiffGeoreferencing(int fd)
 
 int32_t ResampledLastColumn(double centreLat)
 {
-    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
-    // Callers refuse polar tiles; the floor only keeps the writes in the row.
-    return std::max(static_cast<int32_t>(3600 * c), 1);
+    // Callers refuse polar tiles; the scale's floor keeps the row 3 wide.
+    return static_cast<int32_t>(GridCellsPerDegreeEast(centreLat));
 }
 
 namespace {
@@ -692,8 +691,7 @@ struct SourcePositions {
 // row's end so that the taps i - 1 .. i + 2 stay inside it.
 SourcePositions FindSourcePositions(double centreLat, int32_t last, int32_t length)
 {
-    const double c = static_cast<double>(std::cos(static_cast<long double>(centreLat) * kPiLong / 180));
-    const double s = 1 / std::max(c, 0.001);
+    const double s = 1 / GridEastWestScale(centreLat);
     const int64_t lastPosition = int64_t(length - 2) * kFracOne - 1;
     SourcePositions positions{
         std::vector<int32_t>(std::size_t(std::max(last, 1))), std::vector<int32_t>(std::size_t(std::max(last, 1)))};

@@ -79,7 +79,7 @@ void FillJoinedParams(RenderParams& params, const TileSet& set, const GeoCentre&
     const int n = ResampledLastColumn(centre.centreLat);
     // The resampled rows run on across the tiles' edges, a cell every
     // 1 / (3600 cos) degree from the grid's west edge.
-    const double cellsPerDegree = kCellRows * std::cos(centre.centreLat * kPi / 180);
+    const double cellsPerDegree = GridCellsPerDegreeEast(centre.centreLat);
     const double centreColumn = (1.5 - set.firstColumn) * cellsPerDegree;
     const int centreRow = (1 - set.firstRow) * kCellRows + kTileSamples / 2;
     params.centreColumnShift = centreColumn - tileInfo.width / 2;

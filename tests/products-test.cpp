@@ -419,3 +419,29 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
     EXPECT_EQ(single.terrain->tileInfo.width, n + 1);
     EXPECT_EQ(single.params.tileColumns, 0);
 }
+
+// Near the pole the joined grid follows the same east-west rule as a tile
+// alone: a longitude maps to the cell whose height was resampled from it.
+TEST(TileSet, PlacesOnAJoinedGridAt81NorthLieWhereTheirHeightsAre)
+{
+    // Heights rise 4 m an arc-second eastwards across both tiles, so a
+    // height tells the longitude it was taken from.
+    constexpr int kPerSecond = 4;
+    testtiles::TempDir dir;
+    for (const int lon : {10, 11})
+        testtiles::writeRaw(dir / ("ASTGTMV003_N81E0" + std::to_string(lon) + "_dem.tif"),
+            testtiles::makeSamples([&](int, int c) { return int16_t(kPerSecond * ((lon - 10) * 3600 + c)); }));
+    LoadedSet set = LoadSet((dir / "ASTGTMV003_N81E010_dem.tif").string());
+    ASSERT_EQ(set.error, TileError::None);
+    ASSERT_EQ(set.terrain->tileInfo.width, 2 * ResampledLastColumn(81.5) + 1);
+    // A cell spans 6.8 arc-seconds here; a position is truncated to its cell.
+    const double perCell = kPerSecond * 3600.0 / ResampledLastColumn(81.5) + 2;
+    for (const double lon : {10.01, 10.3, 10.5, 10.99, 11.2, 11.98}) {
+        const GridPosition at = GeoToGrid(set.params, 81.5, lon);
+        const int column = int(std::floor(at.gx / kGeoUnitsPerCell));
+        ASSERT_GE(column, 0) << lon;
+        ASSERT_LT(column, set.terrain->tileInfo.width) << lon;
+        const int16_t height = set.terrain->heightGrid[int(at.gy / kGeoUnitsPerCell)][column];
+        EXPECT_NEAR(height, kPerSecond * (lon - 10) * 3600, perCell) << lon;
+    }
+}
