@@ -43,7 +43,6 @@ constexpr int kMapSide = 360;  // the map panel's width and the map's largest si
 constexpr int kMapTop = 4;
 constexpr int kTimerIntervalMs = 10;
 
-constexpr double kDegToRad = kPi / 180;
 constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
 

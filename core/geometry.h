@@ -13,7 +13,7 @@
 inline constexpr long double kPiLong = 3.14159265358979323846L;
 inline constexpr double kPi = double(kPiLong);
 
-inline constexpr double kMetresPerMinute = 1852;  // one minute of latitude
+inline constexpr double kDegToRad = kPi / 180;
 
 // Grid cells per degree of latitude: one sample every second of arc.
 inline constexpr int32_t kCellsPerDegree = 3600;

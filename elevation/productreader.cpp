@@ -37,12 +37,6 @@ enum class Kind {
     GdalRaster,
 };
 
-std::string FileName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool EndsWithNoCase(const std::string& text, const char* ending)
 {
     const std::size_t n = std::char_traits<char>::length(ending);
@@ -262,7 +256,7 @@ void ProductFile::State::LookAtZip()
     char** entries = gdal->VSIReadDirRecursive(archive.c_str());
     for (char** entry = entries; entry && *entry; ++entry) {
         if (EndsWithNoCase(*entry, ".hgt")) {
-            innerName = FileName(*entry);
+            innerName = FileNameOf(*entry);
             innerPath = archive + "/" + *entry;
             break;
         }

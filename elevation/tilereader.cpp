@@ -67,12 +67,6 @@ char Upper(char c)
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-std::string_view FileNamePart(std::string_view path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // libtiff may read no more than this of one file, nor allocate more at once:
 // a whole tile's samples as the least compact real files hold them (LZW grows
 // noisy data by up to half, edge tiles are padded), plus room for the
@@ -495,7 +489,7 @@ GeoCentre GeoCentreFromName(std::string_view path)
     if (const NamedCell named = CellFromName(path); named.found)
         return {double(named.cell.lat) + 0.5, double(named.cell.lon) + 0.5};
     GeoCentre centre{0.5, 130.5};
-    const std::string_view name = FileNamePart(path);
+    const std::string_view name = FileNameOf(path);
     const std::size_t underscore = name.find('_');
     if (underscore == std::string_view::npos)
         return centre;
@@ -996,7 +990,7 @@ GeoCentre CentreOf(const TileCell& cell)
 
 void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo)
 {
-    params.metresPerCell = 1852.0 / 60.0;
+    params.metresPerCell = kMetresPerMinute / 60;
     params.columns = tileInfo.width;
     params.rows = tileInfo.height;
     params.northLat = std::floor(centre.centreLat) + 1;
