@@ -9,6 +9,7 @@
 #include "core/leadinginteger.h"
 #include "core/rowbands.h"
 #include "core/workerpool.h"
+#include "elevation/checkedfile.h"
 #include "elevation/productreader.h"
 
 #include <algorithm>
@@ -27,11 +28,8 @@
 #include <emmintrin.h>
 #endif
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/uio.h>
 #include <tiffio.h>
-#include <unistd.h>
 
 namespace {
 
@@ -65,48 +63,6 @@ char Upper(char c)
 // directory and its tags. Only a damaged directory asks for more.
 constexpr int64_t kTiffReadBudget = 2 * int64_t(kSampleBytes) + (int64_t(16) << 20);
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) { }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// Only regular files are read: a FIFO or a terminal can keep a read waiting
-// forever and a device can stream without end.
-TileError FileTypeError(const struct stat& info)
-{
-    if (S_ISREG(info.st_mode))
-        return TileError::None;
-    return S_ISDIR(info.st_mode) ? TileError::CannotOpen : TileError::NotARegularFile;
-}
-
-// Reads until `bytes` have arrived or the file ends. The count read, or -1.
-ssize_t ReadAt(int fd, void* buffer, std::size_t bytes, off_t offset)
-{
-    std::size_t done = 0;
-    while (done < bytes) {
-        const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, bytes - done, offset + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += std::size_t(n);
-    }
-    return ssize_t(done);
-}
-
 void ToHostOrder(int16_t* samples, int count)
 {
     if constexpr (std::endian::native == std::endian::big) {
@@ -133,29 +89,12 @@ TileError ReadRawSamples(int fd, off_t size, SampleGrid& grid, const StopRequest
     return TileError::None;
 }
 
-enum class Signature {
-    None,
-    Tiff,
-    BigTiff,
-};
-
-Signature ReadSignature(int fd)
-{
-    std::array<unsigned char, 4> head{};
-    if (ReadAt(fd, head.data(), head.size(), 0) != ssize_t(head.size()))
-        return Signature::None;
-    const bool little = head[0] == 'I' && head[1] == 'I' && head[3] == 0;
-    const bool big = head[0] == 'M' && head[1] == 'M' && head[2] == 0;
-    const unsigned version = little ? head[2] : big ? head[3] : 0;
-    return version == 42 ? Signature::Tiff : version == 43 ? Signature::BigTiff : Signature::None;
-}
-
 // libtiff refused a file that begins like a TIFF. A first directory that
 // starts beyond the end means the file was cut short, as by an interrupted
 // download; otherwise the directory itself is damaged.
-TileError RefusedTiffError(int fd, off_t size, Signature signature)
+TileError RefusedTiffError(int fd, off_t size, FileSignature signature)
 {
-    const bool bigTiff = signature == Signature::BigTiff;
+    const bool bigTiff = signature == FileSignature::BigTiff;
     const std::size_t offsetAt = bigTiff ? 8 : 4, offsetBytes = bigTiff ? 8 : 4;
     std::array<unsigned char, 16> header{};
     if (ReadAt(fd, header.data(), offsetAt + offsetBytes, 0) != ssize_t(offsetAt + offsetBytes))
@@ -244,7 +183,7 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffHandle OpenTiff(const std::string& path, TiffSource& source)
+TiffHandle OpenTiff(TiffSource& source)
 {
     // libtiff's default handlers print to stderr; the caller reports what
     // matters to the user.
@@ -259,8 +198,8 @@ TiffHandle OpenTiff(const std::string& path, TiffSource& source)
     if (!options)
         return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(kTiffReadBudget));
-    return TiffHandle(TIFFClientOpenExt(path.c_str(), "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
-        TiffMap, TiffUnmap, options.get()));
+    return TiffHandle(TIFFClientOpenExt(
+        "", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap, TiffUnmap, options.get()));
 }
 
 // One band of 16-bit integers, signed or unsigned: both are taken as heights
@@ -472,35 +411,29 @@ GeoCentre GeoCentreFromName(std::string_view path)
 
 TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop)
 {
-    // The name is looked at first so that devices are not even opened:
-    // opening some has effects of its own.
-    struct stat info { };
-    if (::stat(path.c_str(), &info) != 0)
-        return TileError::CannotOpen;
-    if (const TileError error = FileTypeError(info); error != TileError::None)
-        return error;
-    // Should a FIFO have taken the name since, O_NONBLOCK keeps the open from
-    // waiting for a writer. The opened descriptor is checked again and every
-    // read goes through it, so the file checked is the file read.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
-        return TileError::CannotOpen;
-    if (const TileError error = FileTypeError(info); error != TileError::None)
-        return error;
+    const CheckedFile file(path);
+    if (file.Error() != TileError::None)
+        return file.Error();
+    return ReadSamples(file, grid, stop);
+}
 
+TileError ReadSamples(const CheckedFile& file, SampleGrid& grid, const StopRequest& stop)
+{
     // Files that say they are TIFFs are never taken for raw samples: read
     // from byte 8, a damaged TIFF would load as a shifted or garbled tile.
-    const Signature signature = info.st_size < kHeaderBytes ? Signature::None : ReadSignature(file.get());
-    if (signature == Signature::None)
-        return ReadRawSamples(file.get(), info.st_size, grid, stop);
+    const int fd = file.Descriptor();
+    const off_t size = file.Size();
+    const FileSignature signature = size < kHeaderBytes ? FileSignature::None : ReadSignature(file);
+    if (signature != FileSignature::Tiff && signature != FileSignature::BigTiff)
+        return ReadRawSamples(fd, size, grid, stop);
 
-    TiffSource source{file.get(), info.st_size};
-    const TiffHandle tiff = OpenTiff(path, source);
+    TiffSource source{fd, size};
+    const TiffHandle tiff = OpenTiff(source);
     if (!tiff)
-        return source.overBudget ? TileError::DamagedTiff : RefusedTiffError(file.get(), info.st_size, signature);
+        return source.overBudget ? TileError::DamagedTiff : RefusedTiffError(fd, size, signature);
     if (const TileError error = CheckTiffSamples(tiff.get()); error != TileError::None)
         return error;
-    const TileError error = HoldsPlainRows(tiff.get()) ? ReadPlainRows(tiff.get(), file.get(), grid, stop)
+    const TileError error = HoldsPlainRows(tiff.get()) ? ReadPlainRows(tiff.get(), fd, grid, stop)
         : TIFFIsTiled(tiff.get())                      ? ReadTiffTiles(tiff.get(), grid, stop)
                                                        : ReadTiffStrips(tiff.get(), grid, stop);
     return error != TileError::None && source.overBudget ? TileError::DamagedTiff : error;
@@ -583,15 +516,12 @@ bool PlainLayout(TIFF* tiff)
 
 }  // namespace
 
-TiffGeoreferencing ReadTiffGeoreferencing(int fd)
+TiffGeoreferencing ReadTiffGeoreferencing(const CheckedFile& file)
 {
     using Kind = TiffGeoreferencing::Kind;
     TiffGeoreferencing result;
-    struct stat info { };
-    if (::fstat(fd, &info) != 0)
-        return result;
-    TiffSource source{fd, info.st_size};
-    const TiffHandle tiff = OpenTiff({}, source);
+    TiffSource source{file.Descriptor(), file.Size()};
+    const TiffHandle tiff = OpenTiff(source);
     if (!tiff)
         return result;
     // libtiff knows none of these tags: a file's own are listed as custom ones.

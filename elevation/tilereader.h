@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/viewrecords.h"
+#include "elevation/checkedfile.h"
 #include "elevation/terrain.h"
 #include "elevation/tileerror.h"
 #include "relief/relief.h"
@@ -35,6 +36,8 @@ GeoCentre GeoCentreFromName(std::string_view path);
 // pieces of the read (rows or TIFF tiles); true ends it as Cancelled.
 using StopRequest = std::function<bool()>;
 TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
+// The same read of a file already opened and checked.
+TileError ReadSamples(const CheckedFile& file, SampleGrid& grid, const StopRequest& stop = {});
 
 // The largest block of a TIFF that GDAL is let read.
 inline constexpr int kMaxBlockSide = 4096;
@@ -53,7 +56,7 @@ struct TiffGeoreferencing {
     int width = 0;
     int height = 0;
 };
-TiffGeoreferencing ReadTiffGeoreferencing(int fd);
+TiffGeoreferencing ReadTiffGeoreferencing(const CheckedFile& file);
 
 // Resampling positions, and the spline's fraction, carry 10 fraction bits.
 inline constexpr int kSplineFractionBits = 10;

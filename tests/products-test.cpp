@@ -14,10 +14,8 @@
 #include <vector>
 
 #include <cpl_string.h>
-#include <fcntl.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
-#include <unistd.h>
 
 #include "core/geometry.h"
 #include "elevation/productreader.h"
@@ -233,10 +231,9 @@ TEST(Products, PlainGeoTiffsArePlacedExactlyAsGdalPlacesThem)
         raster.pixelIsPoint = pixelIsPoint;
         Write(path, "GTiff", raster);
 
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        ASSERT_GE(fd, 0);
-        const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(fd);
-        ::close(fd);
+        const CheckedFile file(path);
+        ASSERT_EQ(file.Error(), TileError::None);
+        const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(file);
         ASSERT_EQ(georeferencing.kind, TiffGeoreferencing::Kind::PlainGeographic) << path;
         GDALDatasetH dataset = GDALOpen(path.c_str(), GA_ReadOnly);
         ASSERT_NE(dataset, nullptr);
