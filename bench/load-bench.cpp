@@ -22,6 +22,8 @@
 #include "elevation/tileset.h"
 #include "joinedset.h"
 #include "summits/summits.h"
+#include "tests/support/reliefpasses.h"
+#include "tests/support/tileload.h"
 
 namespace {
 

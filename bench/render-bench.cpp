@@ -14,6 +14,7 @@
 #include "elevation/tileset.h"
 #include "joinedset.h"
 #include "render/frame.h"
+#include "tests/support/tileload.h"
 
 namespace {
 

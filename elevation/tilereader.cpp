@@ -959,7 +959,7 @@ void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressS
     passStep();  // the shading
     passStep();  // the first reduced level
     BuildLevelsFrom(terrain, 1, passStep);
-    // The map's steps, one before its rows and one after, as BuildMapImage takes them.
+    // The map's steps, one before its rows and one after, as BuildMapPixels takes them.
     passStep();
     passStep();
 }
@@ -967,18 +967,6 @@ void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressS
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep)
 {
     BuildLevelsFrom(terrain, 0, passStep);
-}
-
-TileError LoadTileInto(
-    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)
-{
-    if (!IsSupportedTileName(path))
-        return TileError::NotATileName;
-    ProductFile file(path);
-    TileCell cell;
-    if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
-        return error;
-    return LoadLocatedTile(file, cell, terrain, params, view, listener);
 }
 
 TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,

@@ -120,11 +120,8 @@ void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressS
 // The three reduced levels alone, from the relief.
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
 
-// The whole load, of any product ProductFile opens. The position comes from
-// the file's georeferencing where it has one, otherwise from the name. On
-// any refusal nothing of terrain, params or view changes.
-TileError LoadTileInto(
-    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener);
-// The same load of a file already opened and placed by LocateTile.
+// The whole load of `file`, of any product ProductFile opens, opened and
+// placed by LocateTile. On any refusal nothing of terrain, params or view
+// changes.
 TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,
     Viewpoint& view, LoadListener& listener);

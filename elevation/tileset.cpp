@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kCellRows = kTileSamples - 1;  // grid rows per degree of latitude
 // The map shows the 3 x 3 cells at a third of one tile's scale.
-constexpr int kJoinedMapBlock = 30;
+constexpr int kJoinedMapBlock = TileSet::kSide * kTileMapBlock;
 // Map pixels of the 3 x 3 square that no loaded grid covers.
 constexpr uint32_t kNoTileColour = 0x303030;
 

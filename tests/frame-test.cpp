@@ -15,6 +15,7 @@
 #include "elevation/tilereader.h"
 #include "render-test-support.h"
 #include "render/fixedpoint.h"
+#include "tests/support/tileload.h"
 
 using namespace rendertest;
 

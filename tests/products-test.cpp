@@ -24,6 +24,7 @@
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "render/offscreenframe.h"
+#include "tests/support/tileload.h"
 #include "tilefiles.h"
 
 namespace {

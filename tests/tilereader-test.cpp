@@ -17,6 +17,7 @@
 
 #include "core/geometry.h"
 #include "elevation/tilereader.h"
+#include "tests/support/tileload.h"
 #include "tilefiles.h"
 
 namespace {
