@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+#include "elevation/asterreader.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "joinedset.h"

@@ -26,7 +26,7 @@ constexpr float kSrtmVoid = -32768, kAsterVoid = -9999;
 enum class Kind {
     Unrecognised,
     Failed,  // Error() says why
-    FastReader,  // ASTER's layouts: tilereader.cpp's ReadSamples
+    FastReader,  // ASTER's layouts: asterreader.cpp's ReadSamples
     Hgt,
     ZippedHgt,
     GdalRaster,

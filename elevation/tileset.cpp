@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
 #include "elevation/tilefolder.h"
 

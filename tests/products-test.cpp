@@ -18,6 +18,8 @@
 #include <ogr_srs_api.h>
 
 #include "core/geometry.h"
+#include "elevation/asterreader.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilename.h"

@@ -16,6 +16,8 @@
 #include <unistd.h>
 
 #include "core/geometry.h"
+#include "elevation/asterreader.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
 #include "tests/support/tileload.h"
 #include "tilefiles.h"
