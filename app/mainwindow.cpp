@@ -50,7 +50,6 @@ constexpr int kMapSide = 360;  // the map panel's width and the map's largest si
 constexpr int kMapTop = 4;
 constexpr int kTimerIntervalMs = 10;
 
-constexpr double kDegToRad = kPi / 180;
 constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
 
@@ -739,7 +738,7 @@ void MainWindow::DemoClick(QObject* sender)
     }
     // The eye's offset from the circle's centre in degrees of latitude.
     const double dy = view.latitude - DemoCentreLat;
-    const double dx = std::cos(DemoCentreLat * kDegToRad) * (view.longitude - DemoCentreLon);
+    const double dx = DemoLongitudeScale * (view.longitude - DemoCentreLon);
     if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
         // The heading along the anticlockwise circle through the eye.
         double heading = std::atan2(dx, dy) * kRadToDeg - 90;

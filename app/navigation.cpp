@@ -3,12 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-constexpr double kDegToRad = kPi / 180;
-
-}  // namespace
-
 double LongitudeScale(const RenderParams& grid)
 {
     return std::max(std::cos(grid.centreLat * kDegToRad), kNavigationMinCosine);

@@ -18,10 +18,14 @@
 
 #include <unistd.h>
 
+#include "elevation/asterreader.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "summits/summits.h"
 #include "tests/support/joinedset.h"
+#include "tests/support/reliefpasses.h"
+#include "tests/support/tileload.h"
 
 namespace {
 

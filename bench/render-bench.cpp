@@ -14,6 +14,7 @@
 #include "render/frame.h"
 #include "render/rasterise.h"
 #include "tests/support/joinedset.h"
+#include "tests/support/tileload.h"
 
 namespace {
 

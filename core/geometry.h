@@ -1,7 +1,7 @@
 #pragma once
 // The geometry every part of the viewer agrees on: π, how a latitude and
-// longitude become a place on the height grid, the east-west scale floors
-// near the poles, the range of the view angle, and the one way a floating
+// longitude become a place on the height grid, the east-west scale and its
+// floors near the poles, the range of the view angle, and the one way a floating
 // value becomes an integer without undefined behaviour.
 
 #include <algorithm>
@@ -13,12 +13,39 @@
 inline constexpr long double kPiLong = 3.14159265358979323846L;
 inline constexpr double kPi = double(kPiLong);
 
-inline constexpr double kMetresPerMinute = 1852;  // one minute of latitude
+inline constexpr double kDegToRad = kPi / 180;
 
-// cos(latitude) scales east-west distances. Two floors keep it away from 0
-// near the poles: the renderer's grid (about cos 80°) and the navigation's
-// moves on the map, which may go further poleward before they stop scaling.
-inline constexpr double kGridMinCosine = 0.173;
+// Grid cells per degree of latitude: one sample every second of arc.
+inline constexpr int32_t kCellsPerDegree = 3600;
+
+// A degree of longitude is shorter on the ground than a degree of latitude
+// by cos(latitude).
+inline double EastWestScale(double latitude)
+{
+    return std::cos(latitude * kPi / 180);
+}
+
+// The one east-west rule of the grid: the resampler shortens each row of a
+// tile to kCellsPerDegree x GridEastWestScale(centre latitude) cells per
+// degree east, and every position is mapped to and from the grid by the same
+// scale. The floor only keeps the scale away from 0: tiles stop half a
+// degree short of the poles, where the scale is still 0.0087.
+inline constexpr double kGridMinEastWestScale = 0.001;
+inline double GridEastWestScale(double latitude)
+{
+    const double k = EastWestScale(latitude);
+    return k <= kGridMinEastWestScale ? kGridMinEastWestScale : k;
+}
+inline double GridCellsPerDegreeEast(double latitude)
+{
+    return kCellsPerDegree * GridEastWestScale(latitude);
+}
+
+// The eye's moves on the ground (LongitudeScale in app/navigation.cpp) are a
+// policy of their own: a step east is scaled by cos(latitude) only down to
+// this floor, so that near a pole a step does not sweep round it. They never
+// map to the grid, and keep their own arithmetic (x kDegToRad), which differs
+// from EastWestScale's in the last bit at some latitudes.
 inline constexpr double kNavigationMinCosine = 0.1;
 
 // The horizontal angle of view the renderer draws, degrees.
@@ -53,13 +80,6 @@ inline int32_t TruncInto(double value, int32_t lo, int32_t hi)
     return int32_t(value);
 }
 
-// East-west cells are narrower by cos(centre latitude), floored.
-inline double GridLongitudeCosine(const RenderParams& params)
-{
-    const double k = std::cos(params.centreLat * kPi / 180);
-    return k <= kGridMinCosine ? kGridMinCosine : k;
-}
-
 // The grid cell of the opened tile's centre, which (centreLat, centreLon) names.
 inline double CentreColumn(const RenderParams& params)
 {
@@ -78,7 +98,7 @@ struct CellOffset {
 };
 inline CellOffset GeoToCellOffset(const RenderParams& params, double latitude, double longitude)
 {
-    const double k = GridLongitudeCosine(params);
+    const double k = GridEastWestScale(params.centreLat);
     return {(longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k)),
         (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
 }
@@ -91,7 +111,7 @@ struct GeoPoint {
 };
 inline GeoPoint GridToGeo(const RenderParams& params, double column, double row)
 {
-    const double k = GridLongitudeCosine(params);
+    const double k = GridEastWestScale(params.centreLat);
     const double east = column - CentreColumn(params);
     const double north = CentreRow(params) - row;
     return {params.centreLat + north * (params.metresPerCell / kMetresPerMinute / 60),

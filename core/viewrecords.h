@@ -61,5 +61,5 @@ inline MapFraction MapFractionOf(const RenderParams& params, double latitude, do
         (longitude - AreaWestLon(params)) / params.areaDegrees, (AreaNorthLat(params) - latitude) / params.areaDegrees};
 }
 
-// One degree of latitude in metres: 60 minutes of 1852 m.
-inline constexpr double MetresPerDegree = 111120.0;
+inline constexpr double kMetresPerMinute = 1852;  // one minute of latitude
+inline constexpr double MetresPerDegree = 60 * kMetresPerMinute;  // one degree of latitude

@@ -5,14 +5,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,55 +26,16 @@ constexpr float kSrtmVoid = -32768, kAsterVoid = -9999;
 enum class Kind {
     Unrecognised,
     Failed,  // Error() says why
-    FastReader,  // ASTER's layouts: tilereader.cpp's ReadSamples
+    FastReader,  // ASTER's layouts: asterreader.cpp's ReadSamples
     Hgt,
     ZippedHgt,
     GdalRaster,
 };
 
-std::string FileName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool EndsWithNoCase(const std::string& text, const char* ending)
 {
     const std::size_t n = std::char_traits<char>::length(ending);
     return text.size() >= n && EQUAL(text.c_str() + text.size() - n, ending);
-}
-
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-bool Regular(const struct stat& info)
-{
-    return S_ISREG(info.st_mode);
-}
-
-TileError TypeError(const struct stat& info)
-{
-    return S_ISDIR(info.st_mode) ? TileError::CannotOpen : TileError::NotARegularFile;
-}
-
-ssize_t ReadAll(int fd, void* buffer, std::size_t bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes) {
-        const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, bytes - done, off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? -1 : ssize_t(done);
-        done += std::size_t(n);
-    }
-    return ssize_t(done);
 }
 
 int HgtSide(uint64_t bytes)
@@ -151,7 +107,7 @@ struct ProductFile::State {
     std::string innerName;
     std::string innerPath;  // of the .hgt inside a zip, for VSI
     int hgtSide = 0;
-    Descriptor file;
+    CheckedFile file;
     const GdalLibrary* gdal = nullptr;  // loaded by the products that need it
     GDALDatasetH dataset = nullptr;
     SourceRaster raster;  // where the samples stand; read later
@@ -163,7 +119,7 @@ struct ProductFile::State {
     }
     // GDAL opens the checked file through its descriptor: the name could
     // have been swapped for a FIFO since, whose open would wait forever.
-    std::string DescriptorPath() const { return "/proc/self/fd/" + std::to_string(file.fd); }
+    std::string DescriptorPath() const { return "/proc/self/fd/" + std::to_string(file.Descriptor()); }
     void Open(const std::string& name);
     bool PlacedWithoutGdal();
     TileError PlaceOnCell(const std::array<double, 6>& transform, int width, int height);
@@ -196,7 +152,7 @@ TileError ProductFile::State::PlaceOnCell(const std::array<double, 6>& transform
  * ninety-odd libraries it brings, is then not loaded. */
 bool ProductFile::State::PlacedWithoutGdal()
 {
-    const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(file.fd);
+    const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(file);
     switch (georeferencing.kind) {
     case TiffGeoreferencing::Kind::None: return CellFromName(path).found;
     case TiffGeoreferencing::Kind::Other: return false;
@@ -262,7 +218,7 @@ void ProductFile::State::LookAtZip()
     char** entries = gdal->VSIReadDirRecursive(archive.c_str());
     for (char** entry = entries; entry && *entry; ++entry) {
         if (EndsWithNoCase(*entry, ".hgt")) {
-            innerName = FileName(*entry);
+            innerName = FileNameOf(*entry);
             innerPath = archive + "/" + *entry;
             break;
         }
@@ -287,30 +243,17 @@ void ProductFile::State::Open(const std::string& name)
 {
     State& s = *this;
     s.path = name;
-    // The type first, so that devices are not even opened; then again on the
-    // descriptor that every read goes through.
-    struct stat info { };
-    if (::stat(name.c_str(), &info) != 0)
-        return s.Fail(TileError::CannotOpen);
-    if (!Regular(info))
-        return s.Fail(TypeError(info));
-    s.file.fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (s.file.fd < 0 || ::fstat(s.file.fd, &info) != 0)
-        return s.Fail(TileError::CannotOpen);
-    if (!Regular(info))
-        return s.Fail(TypeError(info));
-
-    std::array<unsigned char, 4> head{};
-    const bool headRead = ReadAll(s.file.fd, head.data(), head.size()) == ssize_t(head.size());
-    const bool tiff = headRead &&
-        ((head[0] == 'I' && head[1] == 'I' && head[3] == 0 && (head[2] == 42 || head[2] == 43)) ||
-            (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43)));
-    const bool zip = headRead && head[0] == 'P' && head[1] == 'K' && head[2] == 3 && head[3] == 4;
+    s.file = CheckedFile(name);
+    if (s.file.Error() != TileError::None)
+        return s.Fail(s.file.Error());
+    const FileSignature signature = ReadSignature(s.file);
+    const bool tiff = signature == FileSignature::Tiff || signature == FileSignature::BigTiff;
+    const bool zip = signature == FileSignature::Zip;
     if (tiff)
         return s.LookAtTiff();
     if (zip)
         return s.LookAtZip();
-    s.hgtSide = HgtSide(uint64_t(info.st_size));
+    s.hgtSide = HgtSide(uint64_t(s.file.Size()));
     if (s.hgtSide != 0)
         s.kind = Kind::Hgt;
     else if (IsHgtName(name))
@@ -374,8 +317,9 @@ TileError ProductFile::State::ReadHgt(SampleGrid& grid, const StopRequest& stop)
             result = TileError::Cancelled;
             break;
         }
-        const bool ok = zipped ? gdal->VSIFReadL(row.data(), 1, rowBytes, zipped) == rowBytes
-                               : ::pread(file.fd, row.data(), rowBytes, off_t(r * rowBytes)) == ssize_t(rowBytes);
+        const bool ok = zipped
+            ? gdal->VSIFReadL(row.data(), 1, rowBytes, zipped) == rowBytes
+            : ReadAt(file.Descriptor(), row.data(), rowBytes, off_t(r * rowBytes)) == ssize_t(rowBytes);
         if (!ok)
             result = TileError::TooShort;
         if (onGrid) {
@@ -424,7 +368,7 @@ TileError ProductFile::Read(SampleGrid& grid, const StopRequest& stop)
     switch (s.kind) {
     case Kind::Unrecognised: return TileError::NotATileName;
     case Kind::Failed: return s.error;
-    case Kind::FastReader: return ReadSamples(s.path, grid, stop);
+    case Kind::FastReader: return ReadSamples(s.file, grid, stop);
     case Kind::Hgt:
     case Kind::ZippedHgt: result = s.ReadHgt(grid, stop); break;
     case Kind::GdalRaster: result = s.ReadGdal(stop); break;

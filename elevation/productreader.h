@@ -2,11 +2,12 @@
 // Opens the elevation products besides ASTER's (SRTM and NASADEM .hgt, plain
 // or zipped; Copernicus DEM; ALOS World 3D; any GeoTIFF of one whole cell)
 // and brings their samples onto the one-arc-second grid the passes read.
-// Plain ASTER tiles go to the fast reader in tilereader.cpp untouched.
+// Plain ASTER tiles go to the fast reader in asterreader.cpp untouched.
 
 #include <memory>
 #include <string>
 
+#include "elevation/asterreader.h"
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 

@@ -26,12 +26,6 @@ bool IsAlphanumeric(char c)
     return std::isalnum(static_cast<unsigned char>(c)) != 0;
 }
 
-std::string_view FileName(std::string_view path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 bool EndsWith(std::string_view text, std::string_view ending)
 {
     return text.size() >= ending.size() &&
@@ -73,7 +67,7 @@ bool ReadHalf(std::string_view name, std::size_t& pos, std::string_view letters,
 
 NamedCell CellFromName(std::string_view path)
 {
-    const std::string_view name = FileName(path);
+    const std::string_view name = FileNameOf(path);
     for (std::size_t start = 0; start < name.size(); ++start) {
         // A group starts a word: the "S" of "DSM" or "NASADEM" is no latitude.
         if (start > 0 && IsAlphanumeric(name[start - 1]))
@@ -92,13 +86,19 @@ NamedCell CellFromName(std::string_view path)
 
 bool IsHgtName(std::string_view path)
 {
-    return EndsWith(FileName(path), ".hgt");
+    return EndsWith(FileNameOf(path), ".hgt");
+}
+
+std::string_view FileNameOf(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 bool IsSupportedTileName(std::string_view path)
 {
     constexpr std::array<std::string_view, 4> kExtensions = {".tif", ".tiff", ".hgt", ".zip"};
-    const std::string_view name = FileName(path);
+    const std::string_view name = FileNameOf(path);
     return Contains(path, "_dem.tif") ||
         std::any_of(kExtensions.begin(), kExtensions.end(), [&](std::string_view e) { return EndsWith(name, e); });
 }

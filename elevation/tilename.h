@@ -15,6 +15,9 @@ struct NamedCell {
     TileCell cell;
 };
 
+// The part of a path after its last '/'.
+std::string_view FileNameOf(std::string_view path);
+
 // The first latitude-longitude group anywhere in the file name, in any case:
 // "N35E138", "n35e138", "N035E138" (ALOS), "N35_00_E138_00" (Copernicus).
 // The values are as written; the caller checks their range.

@@ -1,40 +1,15 @@
 #pragma once
-// Turns one elevation tile file into the terrain: name test, samples,
-// geographic frame from the name, east-west resampling, sharpening, relief
-// pictures, render parameters and the start view.
+// Turns one elevation tile file into the terrain: name test, geographic
+// frame from the name, then the whole load (samples, east-west resampling,
+// sharpening, relief pictures, render parameters and the start view).
 
-#include <array>
-#include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/viewrecords.h"
 #include "elevation/terrain.h"
+#include "elevation/tileerror.h"
 #include "relief/relief.h"
-
-enum class TileError {
-    None,
-    NotATileName,  // neither a product's name nor layout (see IsSupportedTileName)
-    CannotOpen,  // the file cannot be opened, or is a folder
-    NotARegularFile,  // a FIFO, device or socket, whose reads could block or never end
-    TooShort,  // fewer samples than a whole tile, a TIFF cut short, or a failed read
-    DamagedTiff,  // says it is a TIFF, but its directory cannot be read or asks too much
-    WrongShape,  // a TIFF whose first image is not 3601 x 3601 16-bit samples
-    UnsupportedSampleFormat,  // 16-bit samples that are not integers (floats, untyped)
-    PolarLatitude,  // the tile's centre lies at or beyond a pole
-    Cancelled,  // the user stopped the load while the file was read
-    UnsupportedFormat,  // a GeoTIFF of several bands, other sample types or not in latitude and longitude
-    WrongSize,  // a GeoTIFF that is not one whole cell, or an .hgt of neither SRTM size
-    NoPosition,  // no georeferencing, and no latitude-longitude group in the name
-    LongitudeOutOfRange,  // the tile's centre lies beyond 180 degrees east or west
-    NoElevationInZip,  // a zip without an .hgt file
-    NotEnoughMemory,  // the buffers for the landscape could not be had
-};
-
-// The text shown to the user for a refusal (UTF-8).
-std::string_view TileErrorMessage(TileError error);
 
 // ASTER's marker, "_dem.tif", anywhere in the path, in any case. The loader
 // takes more products (IsSupportedTileName in tilename.h).
@@ -48,66 +23,6 @@ struct GeoCentre {
 // the first latitude-longitude group anywhere in the file name, or else
 // whatever stands after the first underscore.
 GeoCentre GeoCentreFromName(std::string_view path);
-
-// Reads the 3601 x 3601 samples, row 0 north, into grid rows 0..3600, from
-// a regular file only. A file with a TIFF signature is read as a TIFF or
-// refused; any other file as 8 header bytes and the samples.
-// On failure the grid may hold part of the file. `stop` is asked between
-// pieces of the read (rows or TIFF tiles); true ends it as Cancelled.
-using StopRequest = std::function<bool()>;
-TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
-
-// The largest block of a TIFF that GDAL is let read.
-inline constexpr int kMaxBlockSide = 4096;
-
-// What libtiff alone tells of a TIFF's georeferencing.
-struct TiffGeoreferencing {
-    enum class Kind {
-        None,  // none of the tags a position is taken from
-        // One tie point and a pixel scale on WGS 84 latitude and longitude,
-        // over one band of 16-bit integers in blocks of at most 4096 a side.
-        PlainGeographic,
-        Other,  // anything else, or a file libtiff cannot read
-    };
-    Kind kind = Kind::Other;
-    std::array<double, 6> transform{};  // PlainGeographic: as GDAL's geotransform
-    int width = 0;
-    int height = 0;
-};
-TiffGeoreferencing ReadTiffGeoreferencing(int fd);
-
-// Resampling positions, and the spline's fraction, carry 10 fraction bits.
-inline constexpr int kSplineFractionBits = 10;
-
-// The Catmull-Rom spline through p0..p3 at t / 1024 (0 <= t < 1024) between
-// p1 and p2, in integers (not yet limited to the 16-bit range). The taps are
-// 16-bit heights: |a t + b| <= 48 x 32768 at any t, so every intermediate
-// below fits 32 bits. Value is int32_t, or a vector of them that evaluates
-// several splines at once.
-template <class Value> constexpr Value CatmullRom(Value p0, Value p1, Value p2, Value p3, Value t)
-{
-    const Value a = 4 * (-p0 + 3 * p1 - 3 * p2 + p3);
-    const Value b = 4 * (2 * p0 - 5 * p1 + 4 * p2 - p3);
-    const Value c = 4 * (p2 - p0);
-    Value v = (a * t) >> kSplineFractionBits;
-    v = ((v + b) * t) >> kSplineFractionBits;
-    v = ((v + c) * t) >> kSplineFractionBits;
-    return (v + 8 * p1) >> 3;
-}
-
-// n = trunc(3600 cos(centreLat)): a resampled row's last column.
-int32_t ResampledLastColumn(double centreLat);
-// Resamples every row to width n + 1 into both grids. Returns the new width.
-int32_t ResampleEastWest(
-    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step);
-// The same resampling across a band of tiles side by side, west to east (null
-// where a cell has no tile): n + 1 samples per tile, written into rows
-// row .. row + 3600 of `out`. The positions run on across the tiles' edges,
-// so that a ridge crossing one keeps its shape.
-void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row);
-void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step);
-// Sharpen with `grid` as both input and output, needing no second grid.
-void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows);
 
 // The start view of a tile: a quarter degree south of its centre, looking
 // north, 1000 m up.
@@ -138,11 +53,8 @@ void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressS
 // The three reduced levels alone, from the relief.
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
 
-// The whole load, of any product ProductFile opens. The position comes from
-// the file's georeferencing where it has one, otherwise from the name. On
-// any refusal nothing of terrain, params or view changes.
-TileError LoadTileInto(
-    const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener);
-// The same load of a file already opened and placed by LocateTile.
+// The whole load of `file`, of any product ProductFile opens, opened and
+// placed by LocateTile. On any refusal nothing of terrain, params or view
+// changes.
 TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,
     Viewpoint& view, LoadListener& listener);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
 #include "elevation/tilefolder.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr int kCellRows = kTileSamples - 1;  // grid rows per degree of latitude
 // The map shows the 3 x 3 cells at a third of one tile's scale.
-constexpr int kJoinedMapBlock = 30;
+constexpr int kJoinedMapBlock = TileSet::kSide * kTileMapBlock;
 // Map pixels of the 3 x 3 square that no loaded grid covers.
 constexpr uint32_t kNoTileColour = 0x303030;
 
@@ -79,7 +80,7 @@ void FillJoinedParams(RenderParams& params, const TileSet& set, const GeoCentre&
     const int n = ResampledLastColumn(centre.centreLat);
     // The resampled rows run on across the tiles' edges, a cell every
     // 1 / (3600 cos) degree from the grid's west edge.
-    const double cellsPerDegree = kCellRows * std::cos(centre.centreLat * kPi / 180);
+    const double cellsPerDegree = GridCellsPerDegreeEast(centre.centreLat);
     const double centreColumn = (1.5 - set.firstColumn) * cellsPerDegree;
     const int centreRow = (1 - set.firstRow) * kCellRows + kTileSamples / 2;
     params.centreColumnShift = centreColumn - tileInfo.width / 2;

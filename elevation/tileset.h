@@ -42,7 +42,7 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid);
 TileSet FindTileSet(const std::string& path, const TileCell& cell);
 
 // The whole load of the tile at `path` joined with its neighbours (none when
-// `single`). A tile alone loads as LoadTileInto does, in place when `terrain`
+// `single`). A tile alone loads as LoadLocatedTile does, in place when `terrain`
 // holds one tile's buffers; a joined set loads into new buffers. Either way
 // `terrain`, `params`, `view` and `set` change only on success. A neighbour
 // that cannot be read stays sea level, like a cell without a tile.

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "elevation/tilereader.h"
+#include "tests/support/tileload.h"
 
 namespace {
 

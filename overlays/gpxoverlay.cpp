@@ -82,15 +82,14 @@ void PlotSegment(const FrameBufferSet& buffers, Bitmap32& frame, int width, int 
 double GroundMetres(const GpxPoint& a, const GpxPoint& b)
 {
     const double north = (b.latitude - a.latitude) * MetresPerDegree;
-    const double east =
-        (b.longitude - a.longitude) * MetresPerDegree * std::cos((a.latitude + b.latitude) / 2 * kPi / 180);
+    const double east = (b.longitude - a.longitude) * MetresPerDegree * EastWestScale((a.latitude + b.latitude) / 2);
     return std::hypot(north, east);
 }
 
 double BearingDegrees(const GpxPoint& a, const GpxPoint& b)
 {
     const double north = b.latitude - a.latitude;
-    const double east = (b.longitude - a.longitude) * std::cos((a.latitude + b.latitude) / 2 * kPi / 180);
+    const double east = (b.longitude - a.longitude) * EastWestScale((a.latitude + b.latitude) / 2);
     const double bearing = std::atan2(east, north) * 180 / kPi;
     return bearing < 0 ? bearing + 360 : bearing;
 }

@@ -136,8 +136,6 @@ int32_t ShadeFactor(const int16_t* const* grid, int column, int row)
         SlopeLight(here[column], south[column], north[column], here[column + 1], here[column - 1], kShadeGain), 0, 256);
 }
 
-namespace {
-
 void ColourRow(const HeightPalette& palette, const int16_t* heights, uint32_t* pixels, int width)
 {
     const int last = int(palette.size()) - 1;
@@ -184,6 +182,8 @@ VANTOREL_AVX2_CLONE void ShadeRows(const int16_t* const* grid, const TileInfo& r
     }
 }
 
+namespace {
+
 // One row of a reduced level: each pixel the mean of a 2 x 2 block.
 VANTOREL_AVX2_CLONE void HalveRow(const uint32_t* upper, const uint32_t* lower, uint32_t* __restrict out, int halfWidth)
 {
@@ -204,14 +204,6 @@ VANTOREL_AVX2_CLONE void AddColumnSums(
 }
 
 }  // namespace
-
-void ColourPass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief)
-{
-    ForRowBands(0, relief.height, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r)
-            ColourRow(palette, grid[r], relief.scanLines[r], relief.width);
-    });
-}
 
 namespace {
 
@@ -286,16 +278,7 @@ void BuildMapRow(const TileInfo& relief, Bitmap32& map, const MapPlacement& plac
     }
 }
 
-constexpr int kMapBlock = 10;  // grid points per map pixel of a tile, each way
-
 }  // namespace
-
-void ShadePass(const int16_t* const* grid, const TileInfo& relief, const ProgressStep& step)
-{
-    ForRowBands(
-        1, relief.height - 1, [&](int begin, int end) { ShadeRows(grid, relief, begin, end, nullptr, {}); }, step);
-    step();
-}
 
 void ColourAndShadePass(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
     const ProgressStep& step, const ReliefFollowUp& followUp)
@@ -320,12 +303,6 @@ void BuildReducedLevel(const TileInfo& from, TileInfo& to)
     FinishReducedLevel(from, to);
 }
 
-void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step)
-{
-    map.setWidth(relief.width / kMapBlock);
-    BuildMapPixels(relief, map, {kMapBlock, 0, 0}, step);
-}
-
 void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& placement, const ProgressStep& step)
 {
     const MapExtent extent = MapExtentOf(relief, map, placement);
@@ -343,16 +320,16 @@ void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& p
 void BuildReliefHalfAndMap(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
     TileInfo& half, Bitmap32& map, const ProgressStep& step)
 {
-    map.setWidth(relief.width / kMapBlock);
-    const MapPlacement placement{kMapBlock, 0, 0};
+    map.setWidth(relief.width / kTileMapBlock);
+    const MapPlacement placement{kTileMapBlock, 0, 0};
     const MapExtent extent = MapExtentOf(relief, map, placement);
-    const ReliefFollowUp followUp{kMapBlock, [&](int first) {
-                                      HalveLevelRows(relief, half, first / 2, (first + kMapBlock) / 2);
-                                      if (first / kMapBlock < extent.height)
-                                          BuildMapRow(relief, map, placement, extent.width, first / kMapBlock);
+    const ReliefFollowUp followUp{kTileMapBlock, [&](int first) {
+                                      HalveLevelRows(relief, half, first / 2, (first + kTileMapBlock) / 2);
+                                      if (first / kTileMapBlock < extent.height)
+                                          BuildMapRow(relief, map, placement, extent.width, first / kTileMapBlock);
                                   }};
     ColourAndShadePass(palette, grid, relief, step, followUp);
-    // Rows past the last whole group of kMapBlock.
-    HalveLevelRows(relief, half, relief.height / kMapBlock * kMapBlock / 2, relief.height / 2);
+    // Rows past the last whole group of kTileMapBlock.
+    HalveLevelRows(relief, half, relief.height / kTileMapBlock * kTileMapBlock / 2, relief.height / 2);
     FinishReducedLevel(relief, half);
 }

@@ -16,6 +16,7 @@
 #include "render-test-support.h"
 #include "render/fixedpoint.h"
 #include "render/sky.h"
+#include "tests/support/tileload.h"
 
 using namespace rendertest;
 

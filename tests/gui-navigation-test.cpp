@@ -439,6 +439,24 @@ TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
     mainWindow->DemoClick(nullptr);
 }
 
+TEST_F(NavigationTest, NearThePoleTheDemoCircleIsMeasuredAsItIsFlown)
+{
+    // At 85.5 degrees the moves' east-west scale stops at its floor: the
+    // circle through the eye must be measured with that floor too, or the
+    // first step throws the eye off the circle it was put on.
+    mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N85E138_dem.tif")));
+    ASSERT_DOUBLE_EQ(TheRenderParams.centreLat, 85.5);
+    TheViewpoint.latitude = TheRenderParams.centreLat;
+    TheViewpoint.longitude = TheRenderParams.centreLon + 1;
+    mainWindow->DemoClick(nullptr);
+    EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
+    FakeTicks = 5000;
+    mainWindow->DemoTick();
+    EXPECT_NEAR(TheViewpoint.longitude, TheRenderParams.centreLon + 1, 0.01);
+    EXPECT_NEAR(TheViewpoint.latitude, TheRenderParams.centreLat, 0.01);
+    mainWindow->DemoClick(nullptr);
+}
+
 TEST_F(NavigationTest, MapClickDuringTheDemoFliesToANewCircle)
 {
     mainWindow->DemoClick(nullptr);

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include <cpl_string.h>
-#include <fcntl.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
-#include <unistd.h>
 
 #include "core/geometry.h"
+#include "elevation/asterreader.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilename.h"
@@ -27,6 +27,7 @@
 #include "elevation/tileset.h"
 #include "render/offscreenframe.h"
 #include "render/renderer.h"
+#include "tests/support/tileload.h"
 #include "tilefiles.h"
 
 namespace {
@@ -234,10 +235,9 @@ TEST(Products, PlainGeoTiffsArePlacedExactlyAsGdalPlacesThem)
         raster.pixelIsPoint = pixelIsPoint;
         Write(path, "GTiff", raster);
 
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        ASSERT_GE(fd, 0);
-        const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(fd);
-        ::close(fd);
+        const CheckedFile file(path);
+        ASSERT_EQ(file.Error(), TileError::None);
+        const TiffGeoreferencing georeferencing = ReadTiffGeoreferencing(file);
         ASSERT_EQ(georeferencing.kind, TiffGeoreferencing::Kind::PlainGeographic) << path;
         GDALDatasetH dataset = GDALOpen(path.c_str(), GA_ReadOnly);
         ASSERT_NE(dataset, nullptr);
@@ -421,4 +421,30 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
     EXPECT_TRUE(single.terrain->holdsOneTile());
     EXPECT_EQ(single.terrain->tileInfo.width, n + 1);
     EXPECT_EQ(single.params.tileColumns, 0);
+}
+
+// Near the pole the joined grid follows the same east-west rule as a tile
+// alone: a longitude maps to the cell whose height was resampled from it.
+TEST(TileSet, PlacesOnAJoinedGridAt81NorthLieWhereTheirHeightsAre)
+{
+    // Heights rise 4 m an arc-second eastwards across both tiles, so a
+    // height tells the longitude it was taken from.
+    constexpr int kPerSecond = 4;
+    testtiles::TempDir dir;
+    for (const int lon : {10, 11})
+        testtiles::writeRaw(dir / ("ASTGTMV003_N81E0" + std::to_string(lon) + "_dem.tif"),
+            testtiles::makeSamples([&](int, int c) { return int16_t(kPerSecond * ((lon - 10) * 3600 + c)); }));
+    LoadedSet set = LoadSet((dir / "ASTGTMV003_N81E010_dem.tif").string());
+    ASSERT_EQ(set.error, TileError::None);
+    ASSERT_EQ(set.terrain->tileInfo.width, 2 * ResampledLastColumn(81.5) + 1);
+    // A cell spans 6.8 arc-seconds here; a position is truncated to its cell.
+    const double perCell = kPerSecond * 3600.0 / ResampledLastColumn(81.5) + 2;
+    for (const double lon : {10.01, 10.3, 10.5, 10.99, 11.2, 11.98}) {
+        const GridPosition at = GeoToGrid(set.params, 81.5, lon);
+        const int column = int(std::floor(at.gx / kGeoUnitsPerCell));
+        ASSERT_GE(column, 0) << lon;
+        ASSERT_LT(column, set.terrain->tileInfo.width) << lon;
+        const int16_t height = set.terrain->heightGrid[int(at.gy / kGeoUnitsPerCell)][column];
+        EXPECT_NEAR(height, kPerSecond * (lon - 10) * 3600, perCell) << lon;
+    }
 }

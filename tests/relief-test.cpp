@@ -5,6 +5,7 @@
 #include <random>
 
 #include "relief/relief.h"
+#include "tests/support/reliefpasses.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include "elevation/tilereader.h"
+#include "tests/support/tileload.h"
 #include "tilefiles.h"
 
 namespace {

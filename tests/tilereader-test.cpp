@@ -15,7 +15,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/geometry.h"
+#include "elevation/asterreader.h"
+#include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
+#include "tests/support/tileload.h"
 #include "tilefiles.h"
 
 namespace {
@@ -148,6 +152,45 @@ TEST_F(Resampling, EveryRowIsItsOwnRowStretchedByTheSecantOfTheCentre)
             const double expected = offset(r) + slope(r) * k * secant;
             ASSERT_NEAR(resampled[r][k], expected, 1.5) << r << "," << k;
             ASSERT_EQ(height[r][k], resampled[r][k]);
+        }
+    }
+}
+
+// One east-west rule at every latitude ASTER covers: a longitude maps to the
+// column where the resampler put that longitude's sample, and a column back
+// to the longitude it was taken from.
+TEST_F(Resampling, PositionsMapToWhereTheResamplerPutTheirLongitude)
+{
+    // Source sample c holds 8 c, so a resampled sample tells to an eighth of
+    // an arc-second which longitude the resampler took it from.
+    constexpr int kEighths = 8;
+    for (int r = 0; r < kSize; ++r)
+        for (int c = 0; c < kSize; ++c)
+            source[r][c] = int16_t(kEighths * c);
+    constexpr int kRow = 1000;
+    constexpr double kWestLon = 10;
+    for (int lat = -83; lat < 83; ++lat) {
+        const GeoCentre centre{lat + 0.5, kWestLon + 0.5};
+        TileInfo grid;
+        grid.width = ResampleEastWest(centre.centreLat, source, resampled, height, [] {});
+        grid.height = kSize;
+        RenderParams params;
+        FillRenderParams(params, centre, grid);
+        const double cellsPerDegree = grid.width - 1;  // to within a cell
+        // The grid's centre column is a whole cell, up to half a cell from
+        // the tile's centre; the spline reads the ramp to within two eighths
+        // of an arc-second.
+        const double cellSlack = 0.5 + 2 * cellsPerDegree / (kEighths * 3600.0);
+        for (const int k : {0, 1, grid.width / 4, grid.width / 2, grid.width * 3 / 4, grid.width - 2}) {
+            const double longitude = kWestLon + double(resampled[kRow][k]) / kEighths / 3600;
+            const GeoPoint place = GridToGeo(params, k, kRow);
+            EXPECT_NEAR(place.longitude, longitude, cellSlack / cellsPerDegree) << lat << " " << k;
+            EXPECT_NEAR(place.latitude, lat + 1 - kRow / 3600.0, 1e-9) << lat << " " << k;
+            const GridPosition at = GeoToGrid(params, place.latitude, longitude);
+            EXPECT_NEAR(at.gx / kGeoUnitsPerCell, k, cellSlack) << lat << " " << k;
+            EXPECT_NEAR(at.gy / kGeoUnitsPerCell, kRow, 1e-6) << lat << " " << k;
+            const GridPosition back = GeoToGrid(params, place.latitude, place.longitude);
+            EXPECT_NEAR(back.gx / kGeoUnitsPerCell, k, 1e-6) << lat << " " << k;
         }
     }
 }

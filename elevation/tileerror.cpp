@@ -1,0 +1,37 @@
+#include "elevation/tileerror.h"
+
+namespace {
+
+// A message the viewer shows in the user's language, looked up under
+// `context`. lupdate reads this as QT_TRANSLATE_NOOP (the project's lupdate
+// options say so), which keeps the core free of Qt.
+constexpr std::string_view UserText(const char* /*context*/, std::string_view text)
+{
+    return text;
+}
+
+}  // namespace
+
+std::string_view TileErrorMessage(TileError error)
+{
+    switch (error) {
+    case TileError::None: return {};
+    case TileError::NotATileName: return UserText("TileError", "\"***_dem.tif\"ファイル以外は読み込めません．");
+    case TileError::CannotOpen: return UserText("TileError", "ファイルが読み込めません．");
+    case TileError::NotARegularFile: return UserText("TileError", "通常のファイルではありません．");
+    case TileError::TooShort: return UserText("TileError", "標高データを最後まで読めません．");
+    case TileError::DamagedTiff: return UserText("TileError", "TIFFファイルが壊れています．");
+    case TileError::WrongShape: return UserText("TileError", "3601×3601の16ビット標高タイルではありません．");
+    case TileError::UnsupportedSampleFormat:
+        return UserText("TileError", "16ビット整数以外の標高データは読み込めません．");
+    case TileError::PolarLatitude: return UserText("TileError", "タイルの緯度が範囲外です．");
+    case TileError::Cancelled: return UserText("TileError", "読み込みを中止しました．");
+    case TileError::UnsupportedFormat: return UserText("TileError", "対応していない形式の標高データです．");
+    case TileError::WrongSize: return UserText("TileError", "緯度経度1度分のタイルの大きさではありません．");
+    case TileError::NoPosition: return UserText("TileError", "位置情報がなく，ファイル名からも位置が分かりません．");
+    case TileError::LongitudeOutOfRange: return UserText("TileError", "タイルの経度が範囲外です．");
+    case TileError::NoElevationInZip: return UserText("TileError", "ZIPファイルに標高データ(.hgt)がありません．");
+    case TileError::NotEnoughMemory: return UserText("TileError", "メモリが足りないため読み込めません．");
+    }
+    return {};
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Why an elevation file was refused or its load stopped, and the text the
+// user is shown for it.
+
+#include <string_view>
+
+enum class TileError {
+    None,
+    NotATileName,  // neither a product's name nor layout (see IsSupportedTileName)
+    CannotOpen,  // the file cannot be opened, or is a folder
+    NotARegularFile,  // a FIFO, device or socket, whose reads could block or never end
+    TooShort,  // fewer samples than a whole tile, a TIFF cut short, or a failed read
+    DamagedTiff,  // says it is a TIFF, but its directory cannot be read or asks too much
+    WrongShape,  // a TIFF whose first image is not 3601 x 3601 16-bit samples
+    UnsupportedSampleFormat,  // 16-bit samples that are not integers (floats, untyped)
+    PolarLatitude,  // the tile's centre lies at or beyond a pole
+    Cancelled,  // the user stopped the load while the file was read
+    UnsupportedFormat,  // a GeoTIFF of several bands, other sample types or not in latitude and longitude
+    WrongSize,  // a GeoTIFF that is not one whole cell, or an .hgt of neither SRTM size
+    NoPosition,  // no georeferencing, and no latitude-longitude group in the name
+    LongitudeOutOfRange,  // the tile's centre lies beyond 180 degrees east or west
+    NoElevationInZip,  // a zip without an .hgt file
+    NotEnoughMemory,  // the buffers for the landscape could not be had
+};
+
+// The text shown to the user for a refusal (UTF-8).
+std::string_view TileErrorMessage(TileError error);
