@@ -21,6 +21,7 @@
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
 #include "core/coordinates.h"
+#include "core/geometry.h"
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 
@@ -32,8 +33,9 @@ bool Covers(const RenderParams& tile, const GeoPosition& position)
 {
     // Tiles are one degree on a side, their edges shared with their
     // neighbours.
+    const double east = LongitudeEastOf(position.longitude, tile.westLon);
     return tile.columns != 0 && position.latitude <= tile.northLat && position.latitude >= tile.northLat - 1 &&
-        position.longitude >= tile.westLon && position.longitude <= tile.westLon + 1;
+        east >= 0 && east <= 1;
 }
 
 // The south-west corner of the cell whose tile covers the position; the

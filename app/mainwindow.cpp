@@ -549,9 +549,11 @@ void MainWindow::MoveViewTo(double latitude, double longitude, double azimuth)
     const int nTurn = TruncInto(std::fabs(a1 - a0), 2, 40);
     const int n = std::max(nMove, nTurn);
 
+    // Across the 180th meridian the glide goes the short way round.
+    const double lon1 = std::fabs(longitude - lon0) <= 180 ? longitude : lon0 + LongitudeEastOf(longitude, lon0);
     for (int i = 1; i <= n; ++i) {
         view.latitude = (latitude * i + lat0 * (n - i)) / n;
-        view.longitude = (longitude * i + lon0 * (n - i)) / n;
+        view.longitude = WrapLongitude((lon1 * i + lon0 * (n - i)) / n);
         double a = (a1 * i + a0 * (n - i)) / n;
         while (a >= 360)
             a -= 360;
@@ -592,7 +594,8 @@ void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
     };
     const double degrees = TheRenderParams.areaDegrees;
     const double latitude = AreaNorthLat(TheRenderParams) - fraction(MapPressY, mapView->height()) * degrees;
-    const double longitude = AreaWestLon(TheRenderParams) + fraction(MapPressX, mapView->width()) * degrees;
+    const double longitude =
+        WrapLongitude(AreaWestLon(TheRenderParams) + fraction(MapPressX, mapView->width()) * degrees);
 
     double azimuth = TheViewpoint.azimuth;
     if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
@@ -718,7 +721,7 @@ void MainWindow::HighestPointClick()
     const int eyeRow = bestRow + kPeakEyeRowsSouth;
     Viewpoint& view = TheViewpoint;
     view.latitude = TheRenderParams.centreLat + double(r0 - eyeRow) / rows;
-    view.longitude = TheRenderParams.centreLon + double(bestColumn - c0) / columns;
+    view.longitude = WrapLongitude(TheRenderParams.centreLon + double(bestColumn - c0) / columns);
     view.minAltitude = highest + kPeakEyeAbove;
     view.azimuth = 0;
     view.pitch = -std::atan2(kPeakEyeAbove, kPeakEyeRowsSouth * MetresPerDegree / rows) * kRadToDeg;
@@ -738,7 +741,7 @@ void MainWindow::DemoClick(QObject* sender)
     }
     // The eye's offset from the circle's centre in degrees of latitude.
     const double dy = view.latitude - DemoCentreLat;
-    const double dx = DemoLongitudeScale * (view.longitude - DemoCentreLon);
+    const double dx = DemoLongitudeScale * LongitudeEastOf(view.longitude, DemoCentreLon);
     if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
         // The heading along the anticlockwise circle through the eye.
         double heading = std::atan2(dx, dy) * kRadToDeg - 90;
@@ -774,7 +777,7 @@ void MainWindow::DemoTick()
     // The eye stands at bearing azimuth + 90 from the centre, the centre on its left.
     const double bearing = (view.azimuth + 90) * kDegToRad;
     view.latitude = DemoCentreLat + std::cos(bearing) * DemoRadius;
-    view.longitude = DemoCentreLon + std::sin(bearing) * DemoRadius / DemoLongitudeScale;
+    view.longitude = WrapLongitude(DemoCentreLon + std::sin(bearing) * DemoRadius / DemoLongitudeScale);
     PaintView3d();
     PaintMap();
 }

@@ -11,7 +11,7 @@ double LongitudeScale(const RenderParams& grid)
 void MoveEye(Viewpoint& view, const RenderParams& grid, double heading, double degrees)
 {
     view.latitude += std::cos(heading * kDegToRad) * degrees;
-    view.longitude += std::sin(heading * kDegToRad) * degrees / LongitudeScale(grid);
+    view.longitude = WrapLongitude(view.longitude + std::sin(heading * kDegToRad) * degrees / LongitudeScale(grid));
 }
 
 double WrapAzimuth(double azimuth)

@@ -34,7 +34,7 @@ GpxPoint AlongTrack(const std::vector<GpxPoint>& points, const std::vector<doubl
     const double span = distances[i] - distances[i - 1];
     const double t = span > 0 ? (metres - distances[i - 1]) / span : 0;
     return {points[i - 1].latitude + (points[i].latitude - points[i - 1].latitude) * t,
-        points[i - 1].longitude + (points[i].longitude - points[i - 1].longitude) * t};
+        WrapLongitude(points[i - 1].longitude + LongitudeEastOf(points[i].longitude, points[i - 1].longitude) * t)};
 }
 
 }  // namespace

@@ -90,6 +90,46 @@ inline double CentreRow(const RenderParams& params)
     return params.rows / 2 + params.centreRowShift;
 }
 
+// A longitude brought into (-180, 180]. The core's functions take any
+// longitude and give wrapped ones, so that a landscape across the 180th
+// meridian is one place on both sides of it.
+inline double WrapLongitude(double longitude)
+{
+    if (longitude > -180 && longitude <= 180)
+        return longitude;
+    double east = std::fmod(longitude + 180, 360);  // (-360, 360)
+    if (east <= 0)
+        east += 360;
+    return east - 180;
+}
+
+// How far east of `from` a longitude lies, the short way round: (-180, 180].
+inline double LongitudeEastOf(double longitude, double from)
+{
+    return WrapLongitude(longitude - from);
+}
+
+// The north-west corner of the map's square.
+inline double AreaNorthLat(const RenderParams& params)
+{
+    return params.northLat + (params.areaDegrees - 1) / 2;
+}
+inline double AreaWestLon(const RenderParams& params)
+{
+    return params.westLon - (params.areaDegrees - 1) / 2;
+}
+// Where a latitude and longitude lie on the map's square: 0 at its west and
+// north edges, 1 at its east and south edges.
+struct MapFraction {
+    double x;
+    double y;
+};
+inline MapFraction MapFractionOf(const RenderParams& params, double latitude, double longitude)
+{
+    return {LongitudeEastOf(longitude, AreaWestLon(params)) / params.areaDegrees,
+        (AreaNorthLat(params) - latitude) / params.areaDegrees};
+}
+
 // Offset of a latitude and longitude from the grid's centre, in cells east
 // and north.
 struct CellOffset {
@@ -99,7 +139,7 @@ struct CellOffset {
 inline CellOffset GeoToCellOffset(const RenderParams& params, double latitude, double longitude)
 {
     const double k = GridEastWestScale(params.centreLat);
-    return {(longitude - params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k)),
+    return {LongitudeEastOf(longitude, params.centreLon) / (params.metresPerCell / kMetresPerMinute / (60 * k)),
         (latitude - params.centreLat) / (params.metresPerCell / kMetresPerMinute / 60)};
 }
 
@@ -115,7 +155,7 @@ inline GeoPoint GridToGeo(const RenderParams& params, double column, double row)
     const double east = column - CentreColumn(params);
     const double north = CentreRow(params) - row;
     return {params.centreLat + north * (params.metresPerCell / kMetresPerMinute / 60),
-        params.centreLon + east * (params.metresPerCell / kMetresPerMinute / (60 * k))};
+        WrapLongitude(params.centreLon + east * (params.metresPerCell / kMetresPerMinute / (60 * k)))};
 }
 
 // A grid position in 1/32 cell, from the grid's north-west corner.

@@ -40,26 +40,5 @@ struct RenderParams {
     int32_t areaDegrees = 1;
 };
 
-// The north-west corner of the map's square.
-inline double AreaNorthLat(const RenderParams& params)
-{
-    return params.northLat + (params.areaDegrees - 1) / 2;
-}
-inline double AreaWestLon(const RenderParams& params)
-{
-    return params.westLon - (params.areaDegrees - 1) / 2;
-}
-// Where a latitude and longitude lie on the map's square: 0 at its west and
-// north edges, 1 at its east and south edges.
-struct MapFraction {
-    double x;
-    double y;
-};
-inline MapFraction MapFractionOf(const RenderParams& params, double latitude, double longitude)
-{
-    return {
-        (longitude - AreaWestLon(params)) / params.areaDegrees, (AreaNorthLat(params) - latitude) / params.areaDegrees};
-}
-
 inline constexpr double kMetresPerMinute = 1852;  // one minute of latitude
 inline constexpr double MetresPerDegree = 60 * kMetresPerMinute;  // one degree of latitude

@@ -149,7 +149,7 @@ void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter
                     const double t = double(s) / steps;
                     GroundPoint ground;
                     if (!OnGround(terrain, params, a.latitude + (b.latitude - a.latitude) * t,
-                            a.longitude + (b.longitude - a.longitude) * t, ground)) {
+                            WrapLongitude(a.longitude + LongitudeEastOf(b.longitude, a.longitude) * t), ground)) {
                         havePrevious = false;
                         continue;
                     }

@@ -138,7 +138,7 @@ bool ParseView(std::string_view text, Options& options)
         return false;
     Viewpoint view;
     view.latitude = values[0];
-    view.longitude = values[1];
+    view.longitude = WrapLongitude(values[1]);
     view.minAltitude = values[2];
     view.azimuth = values[3];
     view.pitch = values[4];

@@ -6,24 +6,35 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
-// Makes the folder, named `name` in the temporary folder (one per program,
-// so that programs running side by side do not remake each other's), and
-// returns it; the opened tile is MakeJoinedSetFolder(name) + "/N35E138_dem.tif".
-inline std::string MakeJoinedSetFolder(const std::string& name)
+// Makes the folder `name` in the temporary folder (one per program, so that
+// programs running side by side do not remake each other's), with the sample
+// tile under each of the file names `tiles`, and returns it.
+inline std::string MakeTileFolder(const std::string& name, const std::vector<std::string>& tiles)
 {
     const auto dir = std::filesystem::temp_directory_path() / name;
     std::filesystem::create_directories(dir);
+    for (const std::string& tile : tiles) {
+        std::error_code ignored;
+        std::filesystem::remove(dir / tile, ignored);
+        std::filesystem::create_symlink(VANTOREL_SAMPLE_TILE, dir / tile);
+    }
+    return dir.string();
+}
+
+// The folder of the 3 x 3 set around N35E138; the opened tile is
+// MakeJoinedSetFolder(name) + "/N35E138_dem.tif".
+inline std::string MakeJoinedSetFolder(const std::string& name)
+{
+    std::vector<std::string> tiles;
     for (int lat = 34; lat <= 36; ++lat)
         for (int lon = 137; lon <= 139; ++lon) {
-            char cell[32];
-            std::snprintf(cell, sizeof cell, "N%dE%d_dem.tif", lat, lon);
-            const auto link = dir / cell;
-            std::error_code ignored;
-            std::filesystem::remove(link, ignored);
-            std::filesystem::create_symlink(VANTOREL_SAMPLE_TILE, link);
+            char tile[32];
+            std::snprintf(tile, sizeof tile, "N%dE%d_dem.tif", lat, lon);
+            tiles.emplace_back(tile);
         }
-    return dir.string();
+    return MakeTileFolder(name, tiles);
 }
 
 // The benchmarks' folder, made once per run.
