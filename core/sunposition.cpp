@@ -1,6 +1,7 @@
 #include "core/sunposition.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 
 #include "core/geometry.h"
@@ -134,6 +135,18 @@ std::optional<CivilTime> ParseCivilTime(std::string_view text)
     if (at != text.size())
         return std::nullopt;
     return time;
+}
+
+CivilTime LocalNoonToday(double longitude)
+{
+    using namespace std::chrono;
+    const year_month_day today{floor<days>(system_clock::now())};
+    CivilTime noon;
+    noon.year = int(today.year());
+    noon.month = int(unsigned(today.month()));
+    noon.day = int(unsigned(today.day()));
+    noon.utcOffsetMinutes = int(std::lround(WrapLongitude(longitude) * 4));
+    return noon;
 }
 
 double JulianDay(const CivilTime& time)

@@ -23,6 +23,9 @@ struct CivilTime {
 // anything else, and dates or times that do not exist, give nothing.
 std::optional<CivilTime> ParseCivilTime(std::string_view text);
 
+// Noon of today's date on the clock of mean solar time at `longitude`.
+CivilTime LocalNoonToday(double longitude);
+
 // The Julian day of a moment (days since noon UTC of 1 January 4713 BC).
 double JulianDay(const CivilTime& time);
 

@@ -8,6 +8,7 @@
 
 #include "core/geometry.h"
 #include "render/fixedpoint.h"
+#include "render/naturallook.h"
 #include "render/rasterise.h"
 #include "render/sky.h"
 
@@ -150,7 +151,12 @@ int32_t RasteriseFrame(Renderer& renderer, const TileInfo& tileInfo, const int16
     const int32_t W = fb.frameWidth;
     const int32_t H = fb.frameHeight;
 
-    FillSkyRowColours(fb, W, H, eye.viewAngle, eye.pitch);
+    const FrameSettings& settings = renderer.settings;
+    const bool natural = settings.look == Look::Natural;
+    if (natural)
+        FillNaturalSkyRowColours(fb, W, H, eye.viewAngle, eye.pitch, settings.sun);
+    else
+        FillSkyRowColours(fb, W, H, eye.viewAngle, eye.pitch);
 
     const EyePlacement placed =
         PlaceEye(tileInfo, heightGrid, grid, eye, renderer.carried.groundFollow, renderer.settings.heightQuarters);
@@ -164,6 +170,8 @@ int32_t RasteriseFrame(Renderer& renderer, const TileInfo& tileInfo, const int16
         SetProjection(last.projection, renderer.settings, last.eyeAltitude, eye, grid, W, H);
         RasteriseStripsUnderSky(renderer);
         CopyLeftEdge(fb, W, H);
+        if (natural)
+            ApplyAerialPerspective(fb, W, H, grid.metresPerCell, settings);
     }
     return int32_t(last.eyeAltitude);
 }

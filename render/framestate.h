@@ -5,8 +5,18 @@
 #include <cstdint>
 #include <optional>
 
+#include "relief/naturalrelief.h"
+
 // Heights drawn in quarters of their height: four quarters draw them as they are.
 inline constexpr int32_t kTrueHeightQuarters = 4;
+
+// The classic look is the original design's: its sky, its colours, no haze.
+// The natural look draws a sky that follows the sun and blends the ground
+// into the haze with distance; its ground colours come from a NaturalRelief.
+enum class Look {
+    Classic,
+    Natural
+};
 
 // How frames are drawn; the defaults draw them as they always were.
 struct FrameSettings {
@@ -17,6 +27,11 @@ struct FrameSettings {
     // At most this many column bands per frame (up to kMaxBands), filled
     // side by side; 0 lets every core fill one. Frames are the same either way.
     int32_t bandLimit = 0;
+    Look look = Look::Classic;
+    // The natural look's sun and haze: 0 a clear day (half the light of
+    // ground 60 km away reaches the eye), 1 a hazy one (10 km).
+    SunLight sun;
+    double haze = 0.3;
 };
 
 // What a frame leaves to steer the next one.

@@ -25,6 +25,7 @@
 
 #include "core/geometry.h"
 #include "core/optionscanner.h"
+#include "core/sunposition.h"
 #include "core/viewrecords.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilereader.h"
@@ -33,6 +34,7 @@
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/summitlabels.h"
+#include "relief/naturalrelief.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "summits/summits.h"
@@ -43,7 +45,8 @@ constexpr const char* kUsage =
     "usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png]\n"
     "                            [--heights FILE]\n"
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
-    "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]\n";
+    "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]\n"
+    "                            [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n";
 
 constexpr const char* kHelpText =
     "\n"
@@ -69,6 +72,11 @@ constexpr const char* kHelpText =
     "  --gpx FILE         draw a GPX file's tracks, routes and waypoints into the written frame\n"
     "                     (may be given more than once)\n"
     "  --curvature        draw the frames on a curved earth with standard refraction\n"
+    "  --look LOOK        classic (the default) or natural: hypsometric colours lit by the sun with\n"
+    "                     cast shadows, a sky that follows the sun, haze with distance\n"
+    "  --sun TIME         the natural look's moment, with its offset from UTC\n"
+    "                     (2026-06-21T07:00+09:00; default: local noon today)\n"
+    "  --haze H           the natural look's haze, 0 (clear) to 1 (hazy; default 0.3)\n"
     "  -h, --help         print this help and exit\n"
     "  --                 end the options: the argument after it is the tile, even one beginning with -\n"
     "\n"
@@ -88,6 +96,9 @@ struct Options {
     bool labels = false;
     bool curvature = false;
     std::vector<std::string> gpx;
+    Look look = Look::Classic;
+    std::optional<CivilTime> sun;
+    double haze = FrameSettings{}.haze;
 };
 
 // Frames are held to this many pixels on a side: the buffers of a larger one
@@ -147,6 +158,25 @@ bool ParseView(std::string_view text, Options& options)
     return true;
 }
 
+bool ParseLook(std::string_view text, Look& look)
+{
+    if (text != "classic" && text != "natural")
+        return false;
+    look = text == "natural" ? Look::Natural : Look::Classic;
+    return true;
+}
+
+// A number within [0, 1] that is all of `text`.
+bool ParseFraction(std::string_view text, double& value)
+{
+    double read = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (error != std::errc() || end != text.data() + text.size() || !(read >= 0 && read <= 1))
+        return false;
+    value = read;
+    return true;
+}
+
 enum Option {
     kHelp,
     kSingle,
@@ -161,6 +191,9 @@ enum Option {
     kLabels,
     kGpx,
     kCurvature,
+    kLook,
+    kSun,
+    kHaze,
 };
 
 // Read by the programs' convention (core/optionscanner.h).
@@ -179,6 +212,9 @@ constexpr OptionSpec kOptions[] = {
     {"--labels", kLabels},
     {"--gpx", kGpx, true},
     {"--curvature", kCurvature},
+    {"--look", kLook, true},
+    {"--sun", kSun, true},
+    {"--haze", kHaze, true},
 };
 
 // Takes one option into `options`; false when its value is refused.
@@ -203,6 +239,9 @@ bool TakeOption(int id, std::string_view value, Options& options)
     case kLabels: options.labels = true; return true;
     case kGpx: options.gpx.emplace_back(value); return true;
     case kCurvature: options.curvature = true; return true;
+    case kLook: return ParseLook(value, options.look);
+    case kSun: options.sun = ParseCivilTime(value); return options.sun.has_value();
+    case kHaze: return ParseFraction(value, options.haze);
     default: return true;
     }
 }
@@ -317,12 +356,26 @@ bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& 
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
     renderer.settings.earthCurvature = options.curvature;
+    // The natural look draws from a relief of its own, lit for the moment asked.
+    std::optional<NaturalRelief> natural;
+    if (options.look == Look::Natural) {
+        const SunPosition sun =
+            SunAt(options.sun.value_or(LocalNoonToday(view.longitude)), view.latitude, view.longitude);
+        renderer.settings.look = Look::Natural;
+        renderer.settings.sun = {sun.azimuth, sun.elevation};
+        renderer.settings.haze = options.haze;
+        natural.emplace(terrain.tileInfo.width, terrain.tileInfo.height);
+        natural->Build(terrain.heightGrid.rows(), params.metresPerCell, {renderer.settings.sun, kDefaultSnowLine});
+        std::fprintf(stderr, "sun: azimuth %.1f, elevation %.1f\n", sun.azimuth, sun.elevation);
+    }
+    const TileInfo& relief = natural ? natural->Relief() : terrain.tileInfo;
+    const ReliefLevels& levels = natural ? natural->Levels() : terrain.reliefLevels;
     for (int k = 1; k <= options.frames; ++k) {
         ++params.paintSerial;
         view.renderAzimuth = view.azimuth;
-        BuildViewStrips(renderer, options.width, options.height, terrain.tileInfo, terrain.reliefLevels,
-            terrain.heightGrid.rows(), params, view);
-        const int32_t altitude = RasteriseFrame(renderer, terrain.tileInfo, terrain.heightGrid.rows(), params, view);
+        BuildViewStrips(
+            renderer, options.width, options.height, relief, levels, terrain.heightGrid.rows(), params, view);
+        const int32_t altitude = RasteriseFrame(renderer, relief, terrain.heightGrid.rows(), params, view);
         std::printf("frame %d: altitude %d strips %d stride %d detail %.6f feedback %d\n", k, altitude,
             renderer.last.stripCount, renderer.last.stripStride, renderer.carried.detailFactor,
             renderer.carried.rasterFeedback);

@@ -1,0 +1,145 @@
+#include "render/naturallook.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/geometry.h"
+#include "core/rowbands.h"
+#include "core/workerpool.h"
+#include "render/fixedpoint.h"
+
+namespace {
+
+struct Rgb {
+    double r, g, b;
+};
+
+Rgb Mix(Rgb a, Rgb b, double t)
+{
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+
+uint32_t Pack(Rgb c)
+{
+    const auto byte = [](double v) { return uint32_t(std::clamp(std::lround(v), 0L, 255L)); };
+    return byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+}
+
+// The sky's zenith and horizon at a few sun elevations, blended between.
+struct SkyStop {
+    double elevation;
+    Rgb zenith;
+    Rgb horizon;
+};
+constexpr SkyStop kSkies[] = {
+    {-8, {8, 12, 30}, {24, 30, 56}},  // night
+    {0, {30, 44, 92}, {214, 132, 104}},  // sunset
+    {8, {56, 96, 170}, {240, 198, 156}},  // golden hour
+    {25, {40, 92, 192}, {178, 204, 230}},  // day
+    {90, {32, 84, 190}, {170, 198, 228}},
+};
+
+constexpr double kClearHalfMetres = 60000;
+constexpr double kHazyHalfMetres = 10000;
+constexpr double kWaterHalfMetres = 3000;  // distance at which water reflects half the way to full
+constexpr double kSkyGradientDegrees = 50;  // the zenith colour from this high up
+
+// Depths in 1/256 cell, four cells to an entry: about 1,000 km in all.
+constexpr int kDepthShift = 10;
+constexpr int kDepthEntries = 8192;
+
+uint32_t Blend(uint32_t c, uint32_t toward, uint32_t keep)
+{
+    const uint32_t rb = ((c & 0xFF00FF) * keep + (toward & 0xFF00FF) * (256 - keep)) >> 8;
+    const uint32_t g = ((c & 0x00FF00) * keep + (toward & 0x00FF00) * (256 - keep)) >> 8;
+    return (rb & 0xFF00FF) | (g & 0x00FF00);
+}
+
+// Per depth entry: the share of a pixel's own colour kept (of 256), for
+// ground and for water.
+struct DepthTables {
+    std::array<uint16_t, kDepthEntries> ground;
+    std::array<uint16_t, kDepthEntries> water;
+};
+
+void FillDepthTables(DepthTables& tables, double metresPerCell, double haze)
+{
+    const double metresPerEntry = double(1 << kDepthShift) / kCellUnits * metresPerCell;
+    for (int i = 0; i < kDepthEntries; ++i) {
+        const double metres = (i + 0.5) * metresPerEntry;
+        const double through = HazeTransmittance(metres, haze);
+        // Water shows more sky at grazing angles, so with distance.
+        const double reflected = 0.2 + 0.7 * (1 - std::exp2(-metres / kWaterHalfMetres));
+        tables.ground[std::size_t(i)] = uint16_t(std::lround(256 * through));
+        tables.water[std::size_t(i)] = uint16_t(std::lround(256 * through * (1 - reflected)));
+    }
+}
+
+}  // namespace
+
+NaturalSkyColours NaturalSkyFor(const SunLight& sun)
+{
+    const double e = std::clamp(sun.elevation, kSkies[0].elevation, kSkies[std::size(kSkies) - 1].elevation);
+    for (std::size_t i = 1; i < std::size(kSkies); ++i) {
+        const SkyStop& low = kSkies[i - 1];
+        const SkyStop& high = kSkies[i];
+        if (e <= high.elevation) {
+            const double t = (e - low.elevation) / (high.elevation - low.elevation);
+            return {Pack(Mix(low.zenith, high.zenith, t)), Pack(Mix(low.horizon, high.horizon, t))};
+        }
+    }
+    return {Pack(kSkies[0].zenith), Pack(kSkies[0].horizon)};
+}
+
+double HazeTransmittance(double metres, double haze)
+{
+    const double h = std::clamp(haze, 0.0, 1.0);
+    const double half = kClearHalfMetres * std::pow(kHazyHalfMetres / kClearHalfMetres, h);
+    return std::exp2(-std::max(metres, 0.0) / half);
+}
+
+void FillNaturalSkyRowColours(
+    const FrameBufferSet& fb, int32_t W, int32_t H, double viewAngle, double pitch, const SunLight& sun)
+{
+    uint32_t* sky = fb.SkyRowColours;
+    H = std::clamp(H, 0, fb.height);
+    if (sky == nullptr || H == 0 || W <= 0)
+        return;
+    const NaturalSkyColours colours = NaturalSkyFor(sun);
+    const double f = H * viewAngle / W;  // vertical angle of view, degrees, as the classic sky takes it
+    const double horizon = H / 2 + H * pitch / f;
+    for (int32_t r = 0; r < H; ++r) {
+        const double above = (horizon - r) * f / H;  // degrees above the horizon
+        const uint32_t keep = uint32_t(std::lround(256 * std::sqrt(std::clamp(above / kSkyGradientDegrees, 0.0, 1.0))));
+        sky[r] = Blend(colours.zenith, colours.horizon, keep);
+    }
+}
+
+void ApplyAerialPerspective(
+    const FrameBufferSet& fb, int32_t W, int32_t H, double metresPerCell, const FrameSettings& settings)
+{
+    W = std::clamp(W, 0, fb.width);
+    H = std::clamp(H, 0, fb.height);
+    if (W == 0 || H == 0 || fb.DepthRows == nullptr)
+        return;
+    DepthTables tables;
+    FillDepthTables(tables, metresPerCell, settings.haze);
+    const uint32_t haze = NaturalSkyFor(settings.sun).horizon;
+    WorkerPool& pool = WorkerPool::Shared();
+    const int bands = std::clamp(H / 64, 1, pool.threads());
+    pool.Run(bands, [&](int band) {
+        for (int32_t r = BandStart(0, H, band, bands); r < BandStart(0, H, band + 1, bands); ++r) {
+            uint32_t* colour = fb.ColourRows[r];
+            const uint32_t* depth = fb.DepthRows[r];
+            const int16_t* height = fb.HeightRows[r];
+            for (int32_t x = 0; x < W; ++x) {
+                if (depth[x] == kSkyDepth)
+                    continue;
+                const std::size_t entry = std::min<std::size_t>(depth[x] >> kDepthShift, kDepthEntries - 1);
+                const uint32_t keep = height[x] == 0 ? tables.water[entry] : tables.ground[entry];
+                colour[x] = Blend(colour[x], haze, keep);
+            }
+        }
+    });
+}
