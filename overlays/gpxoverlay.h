@@ -21,6 +21,7 @@ public:
     void Add(GpxData data);
     void Clear() { files_.clear(); }
     bool empty() const { return files_.empty(); }
+    const std::vector<GpxData>& files() const { return files_; }
     // The line a flight follows: the longest of the file added last.
     const GpxLine* FlightLine() const;
 
