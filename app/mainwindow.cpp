@@ -127,10 +127,13 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
         summitLabels_.SetSummits(std::move(summits));
         PaintView3d();
     }),
+    gpxLoading_([this](const QByteArray& path, GpxReading reading) { TakeGpx(path, std::move(reading)); }),
     trackTimer_(new QTimer(this))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     setupUi(this);
+    // Over the map's hints, while a GPX file is read.
+    gpxLoading_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
     demoTimer->setInterval(kTimerIntervalMs);
     trackTimer_->setInterval(kTimerIntervalMs);
     connect(trackTimer_, &QTimer::timeout, this, &MainWindow::TrackFlightTick);
@@ -284,7 +287,7 @@ void MainWindow::OpenTile(const QString& fileName)
 void MainWindow::OpenTile(const QByteArray& requestedPath)
 {
     if (IsGpxName(QFile::decodeName(requestedPath))) {
-        AddGpx(QFile::decodeName(requestedPath));
+        AddGpx(requestedPath);
         return;
     }
     // A folder opens the tile nearest its middle.
@@ -294,7 +297,8 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     if (opening_)
         return;
     opening_ = true;
-    // Both read the landscape that the load is about to overwrite.
+    // A background set would arrive over the tile opened (it is let go
+    // without waiting); the search reads the landscape the load overwrites.
     recentring_.Stop();
     const bool searching = summitSearch_.Stop();
     UpdateNow();

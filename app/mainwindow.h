@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "app/gpxloading.h"
 #include "app/keys.h"
 #include "app/paintbox.h"
 #include "app/recentring.h"
@@ -81,6 +82,10 @@ public:
     void ShowKeysHelp();
     void ToggleSummitLabels();
 
+    // The user's GPX files: those shown, and those being read.
+    const GpxOverlay& Gpx() const { return gpx_; }
+    const GpxLoading& gpxLoading() const { return gpxLoading_; }
+
     // The page addresses behind the two links.
     static QUrl AsterPage();
     static QUrl UlvarenPage();
@@ -124,7 +129,8 @@ private:
     void TakeOverSet(LoadedSet loaded);
     void StartSummitSearch();
     void DrawOverlays(QSize frame);
-    void AddGpx(const QString& path);
+    void AddGpx(const QByteArray& nativePath);
+    void TakeGpx(const QByteArray& nativePath, GpxReading reading);
     void ClearGpx();
     void StartTrackFlight();
     void StopTrackFlight();
@@ -147,6 +153,7 @@ private:
     SummitSearch summitSearch_;  // after the labels it fills, so that it stops first
     int highlightedLabel_ = -1;  // the label under the mouse, or -1
     GpxOverlay gpx_;
+    GpxLoading gpxLoading_;
     // Flying along a track: its points, the distance to each from the
     // first, and how far along the eye is, metres.
     QTimer* trackTimer_;

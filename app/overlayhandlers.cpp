@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include <QFile>
 #include <QPainter>
 #include <QPolygon>
 
@@ -72,11 +73,16 @@ void MainWindow::DrawOverlays(QSize frame)
     summitLabels_.Draw(painter, highlightedLabel_);
 }
 
-void MainWindow::AddGpx(const QString& path)
+void MainWindow::AddGpx(const QByteArray& nativePath)
 {
-    GpxReading reading = ReadGpxFile(path);
+    gpxLoading_.Add(nativePath);
+}
+
+void MainWindow::TakeGpx(const QByteArray& nativePath, GpxReading reading)
+{
+    const QString name = QFile::decodeName(nativePath);
     if (!reading.ok) {
-        ShowMessage(reading.error);
+        ShowMessage(name + QLatin1Char('\n') + reading.error);
         return;
     }
     const QStringList notes = reading.data.notes;
@@ -84,11 +90,12 @@ void MainWindow::AddGpx(const QString& path)
     PaintView3d();
     PaintMap();
     if (!notes.isEmpty())
-        ShowMessage(notes.join(QLatin1Char('\n')));
+        ShowMessage(name + QLatin1Char('\n') + notes.join(QLatin1Char('\n')));
 }
 
 void MainWindow::ClearGpx()
 {
+    gpxLoading_.Stop();
     StopTrackFlight();
     gpx_.Clear();
     PaintView3d();

@@ -1,8 +1,7 @@
 #include "app/recentring.h"
 
 #include <new>
-
-#include <QMetaObject>
+#include <utility>
 
 namespace {
 
@@ -21,57 +20,30 @@ Recentring::Recentring(std::function<void(LoadedSet)> arrived) : arrived_(std::m
 {
 }
 
-Recentring::~Recentring()
-{
-    Stop();
-}
-
 void Recentring::Follow(const TileSet& set, const Viewpoint& view)
 {
-    if (Running() || !set.joined())
+    if (!set.joined() || job_.Busy())
         return;
     const int cell = set.cellAt(view.latitude, view.longitude);
     if (cell < 0 || cell == TileSet::kOpened || set.files[std::size_t(cell)].empty())
         return;
-    const std::string path = set.files[std::size_t(cell)];
-    stop_ = false;
-    const int generation = ++generation_;
-    worker_ = std::thread([this, path, generation] {
+    job_.Start([this, path = set.files[std::size_t(cell)]](const std::atomic<bool>& stop) -> BackgroundJob::Delivery {
         auto loaded = std::make_shared<LoadedSet>();
         loaded->path = path;
         Viewpoint startView;
-        StoppableListener listener(stop_);
+        StoppableListener listener(stop);
         try {
             const TileError error =
                 LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener, true);
+            if (error != TileError::None)
+                return {};  // a neighbour that cannot be read stays a neighbour
             loaded->levelsPending = loaded->set.joined();
-            if (error == TileError::None)
-                loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
-                    loaded->terrain->tileInfo.height, kSummitMinProminence, &stop_);
-            else
-                loaded.reset();  // a neighbour that cannot be read stays a neighbour
+            loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
+                loaded->terrain->tileInfo.height, kSummitMinProminence, &stop);
         } catch (const std::bad_alloc&) {
-            loaded.reset();  // no room for a second set: the one on screen stays
+            return {};  // no room for a second set: the one on screen stays
         }
-        QMetaObject::invokeMethod(
-            this, [this, generation, loaded] { Finish(generation, loaded); }, Qt::QueuedConnection);
+        // Runs on the GUI thread, where the job, and so `this`, is alive.
+        return [this, loaded] { arrived_(std::move(*loaded)); };
     });
-}
-
-void Recentring::Stop()
-{
-    if (!worker_.joinable())
-        return;
-    stop_ = true;
-    worker_.join();
-    ++generation_;
-}
-
-void Recentring::Finish(int generation, const std::shared_ptr<LoadedSet>& loaded)
-{
-    if (generation != generation_)
-        return;
-    worker_.join();
-    if (loaded)
-        arrived_(std::move(*loaded));
 }

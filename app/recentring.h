@@ -1,17 +1,15 @@
 #pragma once
 // Flying on past the opened tile: when the eye has left it for a neighbour of
 // the joined set, the set around that neighbour is loaded on a thread of its
-// own while the current one is still drawn, and handed over whole.
+// own while the current one is still drawn, and handed over whole. The GUI
+// thread never waits for that thread (app/backgroundjob.h).
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <QObject>
-
+#include "app/backgroundjob.h"
 #include "core/viewrecords.h"
 #include "elevation/terrain.h"
 #include "elevation/tileset.h"
@@ -29,27 +27,20 @@ struct LoadedSet {
     bool levelsPending = false;
 };
 
-class Recentring : public QObject {
+class Recentring {
 public:
     // `arrived` runs on the GUI thread with each set loaded whole.
     explicit Recentring(std::function<void(LoadedSet)> arrived);
-    ~Recentring() override;
-    Recentring(const Recentring&) = delete;
-    Recentring& operator=(const Recentring&) = delete;
 
     // Starts loading the set around the tile of `set` under the eye, if the
-    // eye has left the opened tile for one, and no load runs already.
+    // eye has left the opened tile for one, and no load runs already; nor
+    // while a stopped one still holds its memory.
     void Follow(const TileSet& set, const Viewpoint& view);
-    // Stops a running load and waits for its thread; nothing is handed over.
-    void Stop();
-    bool Running() const { return worker_.joinable(); }
+    // Stops a running load without waiting for it; nothing is handed over.
+    void Stop() { job_.Stop(); }
+    bool Running() const { return job_.Running(); }
 
 private:
-    void Finish(int generation, const std::shared_ptr<LoadedSet>& loaded);
-
     std::function<void(LoadedSet)> arrived_;
-    std::thread worker_;
-    std::atomic<bool> stop_{false};
-    // Counts the loads started; a stopped load's late hand-over is known by it.
-    int generation_ = 0;
+    BackgroundJob job_;
 };

@@ -1,7 +1,9 @@
 #include "app/savepicture.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -129,11 +131,8 @@ QString AskPath(MainWindow& window, const QString& title, const QString& name)
 void Write(const QImage& image, const QString& path, const PngTexts& texts)
 {
     const BusyCursor busy;
-    if (const QString error = WritePng(image, path, texts); !error.isEmpty()) {
-        //: Followed by the file's path and the reason.
-        ShowMessage(
-            QCoreApplication::translate("SavePicture", "保存できません：") + path + QStringLiteral("\n") + error);
-    }
+    if (const QString message = WritePicture(image, path, texts); !message.isEmpty())
+        ShowMessage(message);
 }
 
 // The dialog's title is the menu entry's text.
@@ -201,6 +200,33 @@ QString ViewPictureName(const RenderParams& params, const Viewpoint& view)
         azimuth += 360;
     return CellName(params) + QStringLiteral("_") + Degrees(view.latitude, 'N', 'S') + QStringLiteral("_") +
         Degrees(view.longitude, 'E', 'W') + QStringLiteral("_az%1.png").arg(azimuth);
+}
+
+QString WriteFailureReason(int error)
+{
+    switch (error) {
+    case ENOSPC: return QCoreApplication::translate("SavePicture", "ディスクがいっぱいです．");
+    case EDQUOT: return QCoreApplication::translate("SavePicture", "ディスクの割り当てを超えました．");
+    case EFBIG: return QCoreApplication::translate("SavePicture", "ファイルが大きすぎます．");
+    case EACCES:
+    case EPERM: return QCoreApplication::translate("SavePicture", "書き込む権限がありません．");
+    case EROFS: return QCoreApplication::translate("SavePicture", "読み取り専用の場所です．");
+    case EISDIR: return QCoreApplication::translate("SavePicture", "同じ名前のフォルダがあります．");
+    case ENOENT:
+    case ENOTDIR: return QCoreApplication::translate("SavePicture", "フォルダがありません．");
+    case ENOMEM: return QCoreApplication::translate("SavePicture", "メモリが足りません．");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString WritePicture(const QImage& image, const QString& path, const PngTexts& texts)
+{
+    const int error = WritePng(image, QFile::encodeName(path).toStdString(), texts);
+    if (error == 0)
+        return {};
+    //: Followed by the file's path and the reason.
+    return QCoreApplication::translate("SavePicture", "保存できません：") + path + QStringLiteral("\n") +
+        WriteFailureReason(error);
 }
 
 void AddPictureActions(MainWindow& window)

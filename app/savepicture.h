@@ -4,15 +4,24 @@
 // shaded relief at full resolution. Saved pictures carry the tile, the
 // viewpoint and the program's version as PNG text.
 
+#include <QImage>
 #include <QString>
 
 #include "core/viewrecords.h"
+#include "overlays/bitmapimage.h"
 
 class MainWindow;
 
 // "N35E138_35.2500N_138.5000E_az245.png": the tile's cell (its south-west
 // corner), the eye, and the azimuth in whole degrees.
 QString ViewPictureName(const RenderParams& params, const Viewpoint& view);
+
+// Why a file could not be written (an errno value), for the user.
+QString WriteFailureReason(int error);
+// Writes `image` to `path` as PNG, whole or not at all: a failure keeps the
+// file that was there. Empty when it was written, otherwise the message for
+// the user, naming the file and the reason.
+QString WritePicture(const QImage& image, const QString& path, const PngTexts& texts);
 
 // Ctrl+S saves the 3D view, Ctrl+Shift+S the relief, Ctrl+C copies the
 // view; the 3D view's right-click menu has them and the larger sizes.

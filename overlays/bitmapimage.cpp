@@ -1,13 +1,33 @@
 #include "overlays/bitmapimage.h"
 
+#include <cerrno>
 #include <cstring>
 
+#include <QIODevice>
 #include <QImageWriter>
+
+#include "core/wholefile.h"
 
 namespace {
 
 // 0x00RRGGBB in native 32-bit words: Qt's RGB32, whose top byte Qt ignores.
 constexpr QImage::Format kBitmapFormat = QImage::Format_RGB32;
+
+// Qt's writers write into a WholeFile through this.
+class WholeFileDevice : public QIODevice {
+public:
+    explicit WholeFileDevice(WholeFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return file_.Write(data, std::size_t(size)) ? size : -1;
+    }
+
+private:
+    WholeFile& file_;
+};
 
 }  // namespace
 
@@ -35,18 +55,24 @@ QImage ImageCopyOfRows(const uint32_t* const* rows, int width, int height)
     return image;
 }
 
-QString WritePng(const QImage& image, const QString& path, const PngTexts& texts)
+int WritePng(const QImage& image, const std::string& path, const PngTexts& texts)
 {
-    QImageWriter writer(path, "png");
-    for (const auto& [key, value] : texts)
-        writer.setText(key, value);
-    if (writer.write(image))
-        return {};
-    return writer.errorString();
+    if (image.isNull())
+        return ENOMEM;
+    WholeFile file(path);
+    if (file.error() == 0) {
+        WholeFileDevice device(file);
+        QImageWriter writer(&device, "png");
+        for (const auto& [key, value] : texts)
+            writer.setText(key, value);
+        // A failed write of the device has its errno in the file already.
+        if (!writer.write(image))
+            file.Fail(EIO);
+    }
+    return file.Commit();
 }
 
-bool WritePng(const std::string& path, const uint32_t* const* rows, int width, int height)
+int WritePng(const std::string& path, const uint32_t* const* rows, int width, int height)
 {
-    const QImage image = ImageCopyOfRows(rows, width, height);
-    return !image.isNull() && WritePng(image, QString::fromStdString(path)).isEmpty();
+    return WritePng(ImageCopyOfRows(rows, width, height), path);
 }

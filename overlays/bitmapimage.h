@@ -28,11 +28,11 @@ QImage ImageCopyOfRows(const uint32_t* const* rows, int width, int height);
 // PNG text chunks: keyword and text.
 using PngTexts = std::vector<std::pair<QString, QString>>;
 
-// Writes `image` to `path` as PNG with `texts`. Empty when it was written,
-// otherwise why not.
-QString WritePng(const QImage& image, const QString& path, const PngTexts& texts = {});
+// Writes `image` to `path` (the file system's bytes) as PNG with `texts`,
+// whole or not at all (core/wholefile.h): 0 when it was written, otherwise
+// the errno of why not, ENOMEM for a null image.
+int WritePng(const QImage& image, const std::string& path, const PngTexts& texts = {});
 
-// The top-left width x height pixels of `rows` as a PNG file at `path`
-// (UTF-8). False when there was no memory for the picture or the
-// file could not be written.
-bool WritePng(const std::string& path, const uint32_t* const* rows, int width, int height);
+// The top-left width x height pixels of `rows` as a PNG file at `path`, as
+// above; ENOMEM when there was no memory for the picture.
+int WritePng(const std::string& path, const uint32_t* const* rows, int width, int height);

@@ -4,14 +4,41 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
+#include <QTextBoundaryFinder>
 #include <QXmlStreamReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+constexpr int kProgressEvery = 1024;  // elements read between reports of the progress
+
+// `name` cut to kGpxMaxNameLength characters with an ellipsis, on the edge
+// of a whole character as the reader sees it (a grapheme: an emoji, a
+// letter with its accents), never inside one.
+QString CutName(const QString& name)
+{
+    if (name.size() <= kGpxMaxNameLength)
+        return name;
+    // The edges before the cut depend only on the characters near it.
+    const QString head = name.left(kGpxMaxNameLength + 8);
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, head);
+    graphemes.setPosition(kGpxMaxNameLength - 1);
+    qsizetype cut = graphemes.isAtBoundary() ? graphemes.position() : graphemes.toPreviousBoundary();
+    if (cut <= 0) {
+        // One grapheme longer than a name: cut between code points.
+        cut = kGpxMaxNameLength - 1;
+        if (head[cut].isLowSurrogate())
+            --cut;
+    }
+    return head.left(cut) + QChar(0x2026);
+}
+
 class GpxParser {
 public:
-    explicit GpxParser(QXmlStreamReader& xml) : xml_(xml) { }
+    GpxParser(QXmlStreamReader& xml, const GpxReadControl& control) : xml_(xml), control_(control) { }
 
     GpxReading Read()
     {
@@ -22,7 +49,7 @@ public:
                 : QCoreApplication::translate("Gpx", "GPXファイルではありません（gpx要素がありません）．");
             return reading;
         }
-        while (xml_.readNextStartElement()) {
+        while (Going() && xml_.readNextStartElement()) {
             const auto name = xml_.name();
             if (name == QLatin1String("wpt"))
                 ReadWaypoint();
@@ -33,6 +60,11 @@ public:
             else
                 xml_.skipCurrentElement();
         }
+        if (stopped_) {
+            reading.stopped = true;
+            reading.error = QCoreApplication::translate("Gpx", "GPXファイルの読み込みを中止しました．");
+            return reading;
+        }
         if (xml_.hasError() && data_.waypoints.empty() && data_.lines.empty()) {
             reading.error = QCoreApplication::translate("Gpx", "GPXファイルが壊れています：%1").arg(xml_.errorString());
             return reading;
@@ -41,6 +73,9 @@ public:
             data_.notes << QCoreApplication::translate("Gpx", "ファイルの途中が壊れていたため，そこまでを表示します．");
         if (skippedPoints_ > 0)
             data_.notes << QCoreApplication::translate("Gpx", "範囲外の座標 %1 点を除きました．").arg(skippedPoints_);
+        if (singlePointLines_ > 0)
+            data_.notes << QCoreApplication::translate("Gpx", "点が1つしかない経路やトラック %1 本を除きました．")
+                               .arg(singlePointLines_);
         if (clippedPoints_)
             data_.notes << QCoreApplication::translate("Gpx", "点が多すぎるため，最初の %1 点だけを表示します．")
                                .arg(kGpxMaxPoints);
@@ -63,6 +98,8 @@ private:
         return onGlobe;
     }
 
+    // Once the points are full nothing more is read: the rest of a large
+    // file would only be skipped.
     bool Room()
     {
         if (points_ < kGpxMaxPoints)
@@ -71,19 +108,37 @@ private:
         return false;
     }
 
-    QString ReadName()
+    // Whether to read on: not once full or stopped. Tells the progress now
+    // and then.
+    bool Going()
     {
-        QString name = xml_.readElementText(QXmlStreamReader::SkipChildElements).simplified();
-        if (name.size() > kGpxMaxNameLength)
-            name = name.left(kGpxMaxNameLength - 1) + QChar(0x2026);
-        return name;
+        if (clippedPoints_ || stopped_)
+            return false;
+        if (control_.stop && control_.stop->load(std::memory_order_relaxed)) {
+            stopped_ = true;
+            return false;
+        }
+        if (control_.progress && ++elements_ % kProgressEvery == 0)
+            TellProgress();
+        return true;
     }
+
+    void TellProgress()
+    {
+        const QIODevice* device = xml_.device();
+        if (!device || device->size() <= 0)
+            return;
+        const qint64 share = device->pos() * kGpxProgressScale / device->size();
+        control_.progress->store(int(std::min<qint64>(share, kGpxProgressScale)), std::memory_order_relaxed);
+    }
+
+    QString ReadName() { return CutName(xml_.readElementText(QXmlStreamReader::SkipChildElements).simplified()); }
 
     void ReadWaypoint()
     {
         GpxWaypoint waypoint;
         const bool onGlobe = ReadPoint(waypoint.at);
-        while (xml_.readNextStartElement()) {
+        while (Going() && xml_.readNextStartElement()) {
             if (xml_.name() == QLatin1String("name"))
                 waypoint.name = ReadName();
             else
@@ -98,7 +153,7 @@ private:
     // Reads points named `pointName` into `line` until the element ends.
     void ReadPoints(const QString& pointName, GpxLine& line)
     {
-        while (xml_.readNextStartElement()) {
+        while (Going() && xml_.readNextStartElement()) {
             if (xml_.name() == pointName) {
                 GpxPoint point;
                 if (ReadPoint(point) && Room()) {
@@ -114,16 +169,19 @@ private:
         }
     }
 
+    // A line needs two points; one cut short by the cap is said by its own note.
     void Keep(GpxLine&& line)
     {
         if (line.points.size() >= 2)
             data_.lines.push_back(std::move(line));
+        else if (line.points.size() == 1 && !clippedPoints_)
+            ++singlePointLines_;
     }
 
     void ReadLines(const QString& segmentName, const QString& pointName)
     {
         QString trackName;
-        while (xml_.readNextStartElement()) {
+        while (Going() && xml_.readNextStartElement()) {
             if (xml_.name() == segmentName) {
                 GpxLine line;
                 ReadPoints(pointName, line);
@@ -145,27 +203,45 @@ private:
     }
 
     QXmlStreamReader& xml_;
+    const GpxReadControl& control_;
     GpxData data_;
     int points_ = 0;
     int skippedPoints_ = 0;
+    int singlePointLines_ = 0;
+    int elements_ = 0;
     bool clippedPoints_ = false;
+    bool stopped_ = false;
 };
+
+// Opens a regular file by its bytes; -1 otherwise. Without waiting: a FIFO's
+// open would wait for a writer forever.
+int OpenRegularFile(const QByteArray& nativePath)
+{
+    const int fd = open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info { };
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 }  // namespace
 
 GpxReading ReadGpx(const QByteArray& text)
 {
     QXmlStreamReader xml(text);
-    return GpxParser(xml).Read();
+    return GpxParser(xml, {}).Read();
 }
 
-GpxReading ReadGpxFile(const QString& path)
+GpxReading ReadGpxFile(const QByteArray& nativePath, const GpxReadControl& control)
 {
     GpxReading reading;
-    // Only regular files: a FIFO's open would wait for a writer forever.
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    const int fd = OpenRegularFile(nativePath);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            close(fd);
         reading.error = QCoreApplication::translate("Gpx", "GPXファイルを開けません．");
         return reading;
     }
@@ -174,7 +250,7 @@ GpxReading ReadGpxFile(const QString& path)
         return reading;
     }
     QXmlStreamReader xml(&file);
-    return GpxParser(xml).Read();
+    return GpxParser(xml, control).Read();
 }
 
 bool IsGpxName(const QString& path)

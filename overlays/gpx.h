@@ -3,8 +3,10 @@
 // Read with Qt's stream reader, so a file of any size is read in one pass
 // and no more of it is kept than the limits below allow.
 
+#include <atomic>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -32,15 +34,26 @@ struct GpxData {
 
 struct GpxReading {
     bool ok = false;
+    bool stopped = false;  // stopped by its control before the end, !ok
     QString error;  // why nothing could be read, when !ok
     GpxData data;
+};
+
+// A reading on a worker thread is watched and stopped through these, when set.
+struct GpxReadControl {
+    const std::atomic<bool>* stop = nullptr;  // set by another thread to stop the reading
+    std::atomic<int>* progress = nullptr;  // per mille of the file read so far
 };
 
 inline constexpr int kGpxMaxPoints = 200000;  // over all lines and waypoints of a file
 inline constexpr int kGpxMaxNameLength = 80;
 inline constexpr qint64 kGpxMaxFileBytes = qint64(256) << 20;
 
-GpxReading ReadGpxFile(const QString& path);
+inline constexpr int kGpxProgressScale = 1000;
+
+// The file at `nativePath`, the file system's bytes: a name that is not
+// UTF-8 opens as it is. Reading ends at kGpxMaxPoints, with a note.
+GpxReading ReadGpxFile(const QByteArray& nativePath, const GpxReadControl& control = {});
 GpxReading ReadGpx(const QByteArray& text);
 
 // True for a file name ending in .gpx, in any case.

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include "core/geometry.h"
 #include "elevation/terrain.h"
@@ -22,19 +21,6 @@ constexpr int kMaxFramePoints = 60000;  // per frame, over all lines
 // share of its distance, less two cells.
 constexpr int64_t kSlackShare = 64;
 constexpr int64_t kSlackCells = 2;
-
-QColor LineColour(std::size_t file)
-{
-    static const QColor kColours[] = {
-        QColor(255, 40, 40), QColor(255, 0, 255), QColor(0, 220, 255), QColor(255, 150, 0), QColor(150, 80, 255)};
-    return kColours[file % std::size(kColours)];
-}
-
-QPointF MapPixel(const GpxPoint& p, int width, int height, const RenderParams& params)
-{
-    const MapFraction at = MapFractionOf(params, p.latitude, p.longitude);
-    return {width * at.x, height * at.y};
-}
 
 // A point on the grid with the ground height there, if the grid has it.
 struct GroundPoint {
@@ -97,6 +83,13 @@ double BearingDegrees(const GpxPoint& a, const GpxPoint& b)
 void GpxOverlay::Add(GpxData data)
 {
     files_.push_back(std::move(data));
+    ++filesSerial_;
+}
+
+void GpxOverlay::Clear()
+{
+    files_.clear();
+    ++filesSerial_;
 }
 
 const GpxLine* GpxOverlay::FlightLine() const
@@ -110,23 +103,7 @@ const GpxLine* GpxOverlay::FlightLine() const
 
 void GpxOverlay::DrawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (std::size_t f = 0; f < files_.size(); ++f) {
-        painter.setPen(QPen(LineColour(f), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        for (const GpxLine& line : files_[f].lines) {
-            QPainterPath path(MapPixel(line.points.front(), width, height, params));
-            for (std::size_t i = 1; i < line.points.size(); ++i)
-                path.lineTo(MapPixel(line.points[i], width, height, params));
-            painter.drawPath(path);
-        }
-        painter.setBrush(LineColour(f));
-        painter.setPen(Qt::black);
-        for (const GpxWaypoint& waypoint : files_[f].waypoints)
-            painter.drawEllipse(MapPixel(waypoint.at, width, height, params), 2.5, 2.5);
-    }
-    painter.restore();
+    painter.drawImage(0, 0, mapLayer_.Layer(files_, filesSerial_, width, height, params));
 }
 
 void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
@@ -136,7 +113,7 @@ void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter
     const int width = fb.frameWidth, height = fb.frameHeight;
     int budget = kMaxFramePoints;
     for (std::size_t f = 0; f < files_.size(); ++f) {
-        const uint32_t colour = LineColour(f).rgb() & 0xFFFFFF;
+        const uint32_t colour = GpxFileColour(f).rgb() & 0xFFFFFF;
         for (const GpxLine& line : files_[f].lines) {
             bool havePrevious = false;
             ScreenPoint previous{};
@@ -172,7 +149,7 @@ void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter
             if (!OnGround(terrain, params, waypoint.at.latitude, waypoint.at.longitude, ground) ||
                 !GridTopSeen(renderer, ground.column, ground.row, ground.height, seen))
                 continue;
-            painter.setBrush(LineColour(f));
+            painter.setBrush(GpxFileColour(f));
             painter.drawEllipse(QPoint(seen.sx, seen.sy), 3, 3);
             if (!waypoint.name.isEmpty())
                 painter.drawText(QPoint(seen.sx + 5, seen.sy - 3), waypoint.name);

@@ -4,12 +4,14 @@
 // in front, by the frame's depth buffer. Drawn after the renderer, over the
 // finished frame.
 
+#include <cstdint>
 #include <vector>
 
 #include <QColor>
 
 #include "core/viewrecords.h"
 #include "overlays/gpx.h"
+#include "overlays/gpxmaplayer.h"
 
 class QPainter;
 class Bitmap32;
@@ -19,12 +21,16 @@ struct Terrain;
 class GpxOverlay {
 public:
     void Add(GpxData data);
-    void Clear() { files_.clear(); }
+    void Clear();
     bool empty() const { return files_.empty(); }
+    const std::vector<GpxData>& files() const { return files_; }
     // The line a flight follows: the longest of the file added last.
     const GpxLine* FlightLine() const;
 
+    // Over a map of width x height pixels showing the area of `params`,
+    // from a layer kept while neither changes (gpxmaplayer.h).
     void DrawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const;
+    const GpxMapLayer& mapLayer() const { return mapLayer_; }
     // Into the frame bitmap's first frame.width() x frame.height() pixels,
     // over the frame the renderer has just drawn from `terrain`.
     void DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
@@ -32,6 +38,8 @@ public:
 
 private:
     std::vector<GpxData> files_;
+    uint64_t filesSerial_ = 0;  // counts the changes of files_
+    mutable GpxMapLayer mapLayer_;  // a cache: drawing on the map leaves the files as they are
 };
 
 // Metres over the ground between two points (an equirectangular measure,

@@ -1,10 +1,22 @@
 // Our bitmaps as Qt images and PNG files (overlays/bitmapimage.h): the
 // pixels come through unchanged, images over a bitmap share or guard its
-// rows as they say, and a picture Qt cannot hold is refused, not copied.
+// rows as they say, a picture Qt cannot hold is refused, not copied, and
+// files are written whole or not at all.
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -12,6 +24,20 @@
 #include "overlays/bitmapimage.h"
 
 namespace {
+
+std::string Native(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// The names in a folder as the system's bytes, hidden ones too.
+std::vector<std::string> Entries(const QString& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Native(folder)))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
 
 // A bitmap whose every pixel differs from its neighbours in each channel.
 Bitmap32 Pattern(int width, int height)
@@ -83,7 +109,7 @@ TEST(BitmapImage, PngFilesHoldTheThreeColourChannelsAndTheTexts)
     ASSERT_TRUE(dir.isValid());
     const Bitmap32 bitmap = Pattern(37, 23);
     const QString path = dir.filePath(QStringLiteral("rows.png"));
-    ASSERT_TRUE(WritePng(path.toStdString(), bitmap.scanLines(), 37, 23));
+    ASSERT_EQ(WritePng(Native(path), bitmap.scanLines(), 37, 23), 0);
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -98,7 +124,7 @@ TEST(BitmapImage, PngFilesHoldTheThreeColourChannelsAndTheTexts)
 
     const QString withTexts = dir.filePath(QStringLiteral("texts.png"));
     const QImage image = ImageOverBitmap(bitmap, QSize(37, 23));
-    EXPECT_EQ(WritePng(image, withTexts, {{QStringLiteral("Tile"), QStringLiteral("N35E138")}}), QString());
+    EXPECT_EQ(WritePng(image, Native(withTexts), {{QStringLiteral("Tile"), QStringLiteral("N35E138")}}), 0);
     QImageReader reader(withTexts);
     EXPECT_EQ(reader.text(QStringLiteral("Tile")), QStringLiteral("N35E138"));
     ExpectPixelsOf(reader.read(), bitmap);
@@ -110,10 +136,74 @@ TEST(BitmapImage, FailuresToWriteAreReported)
     ASSERT_TRUE(dir.isValid());
     const Bitmap32 bitmap = Pattern(8, 8);
     const QString nowhere = dir.filePath(QStringLiteral("no-such-folder/f.png"));
-    EXPECT_FALSE(WritePng(ImageOverBitmap(bitmap, QSize(8, 8)), nowhere).isEmpty());
-    EXPECT_FALSE(WritePng(nowhere.toStdString(), bitmap.scanLines(), 8, 8));
-    EXPECT_FALSE(WritePng(dir.filePath(QStringLiteral("wide.png")).toStdString(), bitmap.scanLines(), 1 << 27, 1));
+    EXPECT_EQ(WritePng(ImageOverBitmap(bitmap, QSize(8, 8)), Native(nowhere)), ENOENT);
+    EXPECT_EQ(WritePng(Native(nowhere), bitmap.scanLines(), 8, 8), ENOENT);
+    EXPECT_EQ(WritePng(Native(dir.filePath(QStringLiteral("wide.png"))), bitmap.scanLines(), 1 << 27, 1), ENOMEM);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("wide.png"))));
+    // A folder where the file should go, and a device that is always full.
+    EXPECT_EQ(WritePng(ImageOverBitmap(bitmap, QSize(8, 8)), Native(dir.path())), EISDIR);
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+    EXPECT_EQ(WritePng(Native(QStringLiteral("/dev/full")), bitmap.scanLines(), 8, 8), ENOSPC);
+    EXPECT_TRUE(Entries(dir.path()).empty());
+}
+
+// Writes `bitmap` as a PNG at `path` in a child process whose files may grow
+// to `limit` bytes at most, as on a disk that fills part way; the write's
+// errno, or -1 when the child did not end by itself.
+int WriteWithSizeLimit(const Bitmap32& bitmap, const std::string& path, rlim_t limit)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &size) != 0)
+            _exit(255);
+        _exit(WritePng(path, bitmap.scanLines(), bitmap.width(), bitmap.height()));
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST(BitmapImage, AWriteThatFailsPartWayKeepsTheOldFileAndLeavesNoOther)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("view.png"));
+    const Bitmap32 old = Pattern(16, 16);
+    ASSERT_EQ(WritePng(Native(path), old.scanLines(), 16, 16), 0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray oldBytes = file.readAll();
+    file.close();
+
+    // A picture of noise, which does not compress to within the limit.
+    Bitmap32 noise(256, 256);
+    uint32_t state = 12345;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            noise.scanLine(y)[x] = (state = state * 1664525u + 1013904223u) >> 8;
+    EXPECT_EQ(WriteWithSizeLimit(noise, Native(path), 8192), EFBIG);
+
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), oldBytes) << "the old file was changed";
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"view.png"});
+
+    // Without the limit the new picture takes the old one's place.
+    ASSERT_EQ(WritePng(Native(path), noise.scanLines(), 256, 256), 0);
+    ExpectPixelsOf(QImage(path), noise);
+}
+
+TEST(BitmapImage, NamesThatAreNotUtf8AreWrittenAsGiven)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string name = "\xff\xfe view.png";
+    const Bitmap32 bitmap = Pattern(8, 8);
+    ASSERT_EQ(WritePng(Native(dir.path()) + "/" + name, bitmap.scanLines(), 8, 8), 0);
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{name});
+    std::filesystem::remove(Native(dir.path()) + "/" + name);  // QTemporaryDir cannot name it
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include "gui-fixture.h"
 
+#include <atomic>
+#include <future>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QDesktopServices>
@@ -12,6 +16,7 @@
 #include <QScreen>
 #include <QUrl>
 
+#include "app/backgroundjob.h"
 #include "app/summitsearch.h"
 #include "elevation/terrain.h"
 
@@ -373,6 +378,53 @@ TEST_F(MainWindowTest, FlyingOnRecentresOnTheNeighbourKeepingTheEye)
     EXPECT_EQ(TheViewpoint.pitch, eye.pitch);
 }
 
+// A GPX file as the system's bytes, with a track of `points` points.
+QByteArray WriteTrack(const QByteArray& path, int points)
+{
+    QByteArray text = "<gpx><trk><trkseg>";
+    for (int i = 0; i < points; ++i)
+        text += QStringLiteral("<trkpt lat=\"%1\" lon=\"138.5\"/>").arg(35.2 + i * 1e-5).toUtf8();
+    text += "</trkseg></trk></gpx>";
+    QFile file;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    EXPECT_TRUE(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(file.write(text), text.size());
+    return path;
+}
+
+// A GPX file is read on a thread of its own, with its progress shown, while
+// the window answers; it opens under a name that is not UTF-8 too. Esc stops
+// a reading, and the landscape stays as it was.
+TEST_F(MainWindowTest, GpxFilesAreReadInTheBackgroundAndEscStopsThem)
+{
+    MainWindow& form = MakeForm();
+    form.OpenTile(SampleAs(QStringLiteral("gpx_N35E138_dem.tif")));
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray track = WriteTrack(folder + "/\xff track.gpx", 50000);
+
+    form.OpenTile(track);
+    EXPECT_TRUE(form.gpxLoading().Running());
+    EXPECT_TRUE(form.gpxLoading().bar()->isVisible());
+    EXPECT_TRUE(form.Gpx().empty()) << "read on the GUI thread";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Gpx().empty(); }, 30000));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
+    EXPECT_EQ(form.Gpx().files()[0].lines[0].points.size(), 50000u);
+    EXPECT_FALSE(form.gpxLoading().bar()->isVisible());
+
+    const Terrain* terrain = TheTerrain;
+    const RenderParams params = TheRenderParams;
+    form.OpenTile(track);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.gpxLoading().Running());
+    EXPECT_FALSE(form.gpxLoading().bar()->isVisible());
+    QTest::qWait(300);  // a stopped reading that had finished hands nothing over
+    EXPECT_EQ(form.Gpx().files().size(), 1u);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
+    EXPECT_EQ(TheTerrain, terrain);
+    EXPECT_EQ(TheRenderParams.centreLon, params.centreLon);
+    ::unlink(track.constData());  // QTemporaryDir cannot name it
+}
+
 TEST_F(MainWindowTest, DeveloperFileShowsTheHiddenControls)
 {
     const QString previous = QDir::currentPath();
@@ -577,6 +629,45 @@ TEST(SummitSearchTest, OnlyTheLatestSearchDelivers)
     EXPECT_EQ(delivered[1].prominence, expected[1].prominence);
     QTest::qWait(50);
     EXPECT_EQ(deliveries, 1);
+}
+
+// A job stuck in a long step that never looks at its stop flag, as a load
+// of a large set can be: the GUI thread does not wait for it when it is
+// stopped or replaced, nor for more than a moment when its owner goes, and
+// what it hands over late is dropped.
+TEST(BackgroundJobTest, TheGuiThreadNeverWaitsForAJob)
+{
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> ended{0};
+    int delivered = 0;
+    const auto stuck = [&ended, &delivered, released](const std::atomic<bool>&) -> BackgroundJob::Delivery {
+        released.wait();
+        ++ended;
+        return [&delivered] { delivered += 1; };
+    };
+    const auto quick = [&delivered](const std::atomic<bool>&) -> BackgroundJob::Delivery {
+        return [&delivered] { delivered += 10; };
+    };
+
+    auto job = std::make_unique<BackgroundJob>();
+    job->Start(stuck);
+    EXPECT_TRUE(job->Running());
+    job->Stop();
+    EXPECT_FALSE(job->Running());
+    EXPECT_TRUE(job->Busy()) << "its thread is still in the step";
+    job->Start(quick);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered != 0; }, 10000));
+    EXPECT_EQ(delivered, 10);
+    EXPECT_FALSE(job->Running());
+
+    job->Start(stuck);
+    job.reset();  // as the window closes
+    EXPECT_EQ(ended, 0) << "the end waited for the stuck jobs";
+    release.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended == 2; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(delivered, 10);
 }
 
 }  // namespace

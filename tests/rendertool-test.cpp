@@ -22,10 +22,11 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun runTool(const std::string& arguments, const testtiles::TempDir& dir)
+// `shellFirst` runs in the same shell before the tool: a limit it is to run under.
+ToolRun runTool(const std::string& arguments, const testtiles::TempDir& dir, const std::string& shellFirst = "")
 {
     const auto errFile = dir / "stderr.txt";
-    const std::string command = std::string(VANTOREL_RENDER) + " " + arguments + " 2>" + errFile.string();
+    const std::string command = shellFirst + std::string(VANTOREL_RENDER) + " " + arguments + " 2>" + errFile.string();
     ToolRun run{-1, {}, {}};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -41,6 +42,31 @@ ToolRun runTool(const std::string& arguments, const testtiles::TempDir& dir)
     run.err = text.str();
     return run;
 }
+
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Files in `folder` whose names start with `prefix`: none is left part-written.
+int filesNamed(const testtiles::TempDir& dir, const std::string& prefix)
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / ""))
+        count += entry.path().filename().string().rfind(prefix, 0) == 0;
+    return count;
+}
+
+constexpr const char* kSmallGpx = "<gpx><trk><trkseg><trkpt lat=\"35.3\" lon=\"138.6\"/>"
+                                  "<trkpt lat=\"35.31\" lon=\"138.61\"/></trkseg></trk></gpx>";
 
 std::string quoted(const std::filesystem::path& path)
 {
@@ -210,6 +236,78 @@ TEST(RenderTool, UsageErrorsNameTheArgument)
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vantorel-render: " + said) << arguments;
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << arguments;
     }
+}
+
+TEST(RenderTool, WritesThatFailAreReportedAndLeaveTheOldFiles)
+{
+    testtiles::TempDir dir;
+    const std::string tile = VANTOREL_SAMPLE_TILE;
+    ToolRun run = runTool(tile + " --size 64x64 --out /dev/full", dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write /dev/full: No space left on device"), std::string::npos) << run.err;
+
+    // A disk that fills part way: the file size limit stops each write, which
+    // fails with its reason rather than ending the run with SIGXFSZ.
+    const auto map = dir / "map.png", heights = dir / "heights.bin";
+    writeText(map, "the old map");
+    run = runTool(tile + " --map " + quoted(map) + " --heights " + quoted(heights), dir, "ulimit -f 64; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write " + map.string() + ": File too large"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("cannot write " + heights.string() + ": File too large"), std::string::npos) << run.err;
+    EXPECT_EQ(fileText(map), "the old map");
+    EXPECT_FALSE(std::filesystem::exists(heights));
+    EXPECT_EQ(filesNamed(dir, ".vantorel-"), 0);
+
+    // A folder where the file should go.
+    run = runTool(tile + " --summits " + quoted(dir / ""), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Is a directory"), std::string::npos) << run.err;
+}
+
+TEST(RenderTool, RefusesToWriteOverAnInputFile)
+{
+    testtiles::TempDir dir;
+    const auto tile = dir / "copy_N35E138_dem.tif", alias = dir / "alias.tif", gpx = dir / "track.gpx";
+    std::filesystem::copy_file(VANTOREL_SAMPLE_TILE, tile);
+    std::filesystem::create_hard_link(tile, alias);
+    writeText(gpx, kSmallGpx);
+    const std::string tileBytes = fileText(tile);
+    for (const std::string& output : {"--map " + quoted(tile), "--heights " + quoted(alias),
+             "--size 64x64 --out " + quoted(gpx), "--summits " + quoted(dir / "." / "copy_N35E138_dem.tif")}) {
+        const ToolRun run = runTool(quoted(tile) + " --single --gpx " + quoted(gpx) + " " + output, dir);
+        EXPECT_EQ(run.status, 1) << output;
+        EXPECT_NE(run.err.find("it is the input file"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(fileText(tile) == tileBytes) << "the tile was changed";
+    EXPECT_EQ(fileText(gpx), kSmallGpx);
+}
+
+TEST(RenderTool, PathsThatAreNotUtf8AreKeptAsGiven)
+{
+    testtiles::TempDir dir;
+    const auto gpx = dir / "\xff track.gpx", out = dir / "\xfe frame.png";
+    writeText(gpx, kSmallGpx);
+    const ToolRun run = runTool(
+        std::string(VANTOREL_SAMPLE_TILE) + " --size 64x64 --gpx " + quoted(gpx) + " --out " + quoted(out), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_EQ(filesNamed(dir, "\xef\xbf\xbd"), 0) << "written under U+FFFD";
+    std::filesystem::remove(gpx);
+    std::filesystem::remove(out);
+}
+
+// Read and checked without --out too, rather than left unread.
+TEST(RenderTool, GpxFilesAreReadWithoutAFrameToDrawThemIn)
+{
+    testtiles::TempDir dir;
+    const auto good = dir / "good.gpx", bad = dir / "bad.gpx";
+    writeText(good, kSmallGpx);
+    writeText(bad, "<kml/>");
+    ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --gpx " + quoted(good), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --gpx " + quoted(good) + " --gpx " + quoted(bad), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("vantorel-render: " + bad.string() + ": "), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
-// The name a saved view is offered under.
+// The name a saved view is offered under, and what a failed save says.
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
 
 #include "app/savepicture.h"
 
@@ -36,4 +42,33 @@ TEST(ViewPictureName, TileEyeAndAzimuth)
         view.azimuth = c.azimuth;
         EXPECT_EQ(ViewPictureName(params, view).toStdString(), c.name);
     }
+}
+
+// A save that fails says which file and why, and keeps the file that was
+// there; one that works says nothing.
+TEST(WritePicture, FailuresNameTheFileAndTheReason)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString path = dir.filePath(QStringLiteral("view.png"));
+    EXPECT_EQ(WritePicture(image, path, {}), QString());
+    EXPECT_EQ(QImage(path).pixel(3, 3), image.pixel(3, 3));
+
+    const QString full = WritePicture(image, QStringLiteral("/dev/full"), {});
+    EXPECT_TRUE(full.contains(QStringLiteral("/dev/full"))) << full.toStdString();
+    EXPECT_TRUE(full.endsWith(WriteFailureReason(ENOSPC))) << full.toStdString();
+
+    // Every reason the system gives has words of its own, never "Unknown error".
+    for (const int error : {ENOSPC, EFBIG, EACCES, EROFS, EISDIR, ENOENT, ENOMEM, EIO}) {
+        EXPECT_FALSE(WriteFailureReason(error).isEmpty()) << error;
+        EXPECT_FALSE(WriteFailureReason(error).contains(QStringLiteral("Unknown"))) << error;
+    }
+
+    const QString folder = WritePicture(image, dir.path(), {});
+    EXPECT_TRUE(folder.contains(dir.path())) << folder.toStdString();
+    EXPECT_TRUE(folder.endsWith(WriteFailureReason(EISDIR))) << folder.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+    EXPECT_EQ(QImage(path).pixel(3, 3), image.pixel(3, 3)) << "the saved picture was touched";
 }

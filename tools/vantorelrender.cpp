@@ -11,7 +11,9 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -27,6 +29,7 @@
 #include "core/optionscanner.h"
 #include "core/sunposition.h"
 #include "core/viewrecords.h"
+#include "core/wholefile.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
@@ -70,7 +73,7 @@ constexpr const char* kHelpText =
     "  --out FILE.png     write the last frame\n"
     "  --labels           label the summits seen in the written frame, as the viewer does\n"
     "  --gpx FILE         draw a GPX file's tracks, routes and waypoints into the written frame\n"
-    "                     (may be given more than once)\n"
+    "                     (may be given more than once); read and checked even without --out\n"
     "  --curvature        draw the frames on a curved earth with standard refraction\n"
     "  --look LOOK        classic (the default) or natural: hypsometric colours lit by the sun with\n"
     "                     cast shadows, a sky that follows the sun, haze with distance\n"
@@ -274,15 +277,14 @@ std::variant<Options, std::string> ParseArguments(int argc, char** argv)
     return options;
 }
 
-bool WriteHeights(const std::string& path, const Terrain& terrain)
+// The height grid as little-endian int16, whole or not at all; the errno of
+// a failure, or 0.
+int WriteHeights(const std::string& path, const Terrain& terrain)
 {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    bool ok = true;
+    WholeFile out(path);
     const int width = terrain.tileInfo.width;
     std::vector<unsigned char> row(std::size_t(width) * 2);
-    for (int r = 0; r < terrain.tileInfo.height && ok; ++r) {
+    for (int r = 0; r < terrain.tileInfo.height && out.error() == 0; ++r) {
         const int16_t* samples = terrain.heightGrid[r];
         // A little-endian host's rows are the file's bytes already.
         const void* bytes = samples;
@@ -294,48 +296,54 @@ bool WriteHeights(const std::string& path, const Terrain& terrain)
             }
             bytes = row.data();
         }
-        ok = std::fwrite(bytes, 1, row.size(), out) == row.size();
+        out.Write(bytes, row.size());
     }
-    return std::fclose(out) == 0 && ok;
+    return out.Commit();
 }
 
-bool WriteSummits(const std::string& path, const std::vector<Summit>& summits, const RenderParams& params)
+int WriteSummits(const std::string& path, const std::vector<Summit>& summits, const RenderParams& params)
 {
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    if (!out)
-        return false;
-    bool ok = std::fputs("latitude,longitude,height,prominence,row,column\n", out) >= 0;
+    std::string text = "latitude,longitude,height,prominence,row,column\n";
+    char line[160];
     for (const Summit& s : summits) {
         const GeoPoint at = GridToGeo(params, s.column, s.row);
-        ok = ok &&
-            std::fprintf(
-                out, "%.6f,%.6f,%d,%d,%d,%d\n", at.latitude, at.longitude, s.height, s.prominence, s.row, s.column) > 0;
+        const int length = std::snprintf(line, sizeof line, "%.6f,%.6f,%d,%d,%d,%d\n", at.latitude, at.longitude,
+            s.height, s.prominence, s.row, s.column);
+        text.append(line, std::size_t(std::clamp(length, 0, int(sizeof line) - 1)));
     }
-    return std::fclose(out) == 0 && ok;
+    WholeFile out(path);
+    out.Write(text.data(), text.size());
+    return out.Commit();
 }
 
-// The summit labels and GPX files over the last frame, as the viewer draws
-// them. Text needs Qt's fonts, so a headless application is made for them.
-bool DrawOverlays(const Renderer& renderer, const Options& options, Bitmap32& frame, const Terrain& terrain,
-    const RenderParams& params, const std::vector<Summit>& summits)
+// The GPX files of the command line, each read and checked whether or not a
+// frame is written; false, said on standard error, when one cannot be read.
+bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
 {
-    if (!options.labels && options.gpx.empty())
-        return true;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vantorel-render";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
-    GpxOverlay gpx;
     for (const std::string& path : options.gpx) {
-        GpxReading reading = ReadGpxFile(QString::fromLocal8Bit(path.c_str()));
+        GpxReading reading = ReadGpxFile(QByteArray::fromStdString(path));
         if (!reading.ok) {
             std::fprintf(stderr, "vantorel-render: %s: %s\n", path.c_str(), reading.error.toLocal8Bit().constData());
             return false;
         }
         gpx.Add(std::move(reading.data));
     }
+    return true;
+}
+
+// The summit labels and GPX files over the last frame, as the viewer draws
+// them. Text needs Qt's fonts, so a headless application is made for them.
+void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOverlay& gpx, Bitmap32& frame,
+    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits)
+{
+    if (!options.labels && gpx.empty())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "vantorel-render";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
     QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
     if (!gpx.empty())
@@ -346,12 +354,12 @@ bool DrawOverlays(const Renderer& renderer, const Options& options, Bitmap32& fr
         labels.Place(renderer, QSize(options.width, options.height), params, painter.fontMetrics());
         labels.Draw(painter, -1);
     }
-    return true;
 }
 
-// Draws the frames as the 3D view does while the user holds still.
-bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& params, Viewpoint view,
-    const std::vector<Summit>& summits)
+// Draws the frames as the 3D view does while the user holds still, and
+// writes the last when asked: the errno of a failed write, or 0.
+int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& terrain, RenderParams& params,
+    Viewpoint view, const std::vector<Summit>& summits)
 {
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
@@ -382,16 +390,36 @@ bool RenderFrames(const Options& options, const Terrain& terrain, RenderParams& 
     }
     std::fflush(stdout);
     if (options.out.empty())
-        return true;
-    if (!DrawOverlays(renderer, options, frameBitmap, terrain, params, summits))
-        return false;
+        return 0;
+    DrawOverlays(renderer, options, gpx, frameBitmap, terrain, params, summits);
     return WritePng(options.out, renderer.Buffers().ColourRows, options.width, options.height);
 }
 
-bool Fail(const std::string& what)
+// Says why `path` was not written; false, for the exit status.
+bool Fail(const std::string& path, int error)
 {
-    std::fprintf(stderr, "vantorel-render: cannot write %s\n", what.c_str());
+    std::fprintf(stderr, "vantorel-render: cannot write %s: %s\n", path.c_str(), std::strerror(error));
     return false;
+}
+
+// An output that is one of the inputs (the same file under any name) would
+// be overwritten by what was read from it: refused, said, before anything is
+// written.
+bool OutputsAreNotInputs(const Options& options, const std::string& tile, const TileSet& set)
+{
+    std::vector<std::string> inputs(set.files.begin(), set.files.end());
+    inputs.push_back(tile);
+    inputs.insert(inputs.end(), options.gpx.begin(), options.gpx.end());
+    bool ok = true;
+    for (const std::string* output : {&options.relief, &options.map, &options.heights, &options.summits, &options.out})
+        for (const std::string& input : inputs)
+            if (!output->empty() && !input.empty() && SameFile(*output, input)) {
+                std::fprintf(stderr, "vantorel-render: cannot write %s: it is the input file %s\n", output->c_str(),
+                    input.c_str());
+                ok = false;
+                break;
+            }
+    return ok;
 }
 
 int Run(int argc, char** argv)
@@ -409,40 +437,49 @@ int Run(int argc, char** argv)
         return 0;
     }
 
+    GpxOverlay gpx;
+    if (!ReadGpxFiles(*options, gpx))
+        return 1;
     std::unique_ptr<Terrain> loaded;
     RenderParams params;
     Viewpoint view;
     TileSet set;
     LoadListener quiet;
-    if (const TileError error =
-            LoadTileSetInto(TileToOpen(options->tile), options->single, loaded, params, view, set, quiet);
+    const std::string tile = TileToOpen(options->tile);
+    if (const TileError error = LoadTileSetInto(tile, options->single, loaded, params, view, set, quiet);
         error != TileError::None) {
         std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
         return 1;
     }
+    if (!OutputsAreNotInputs(*options, tile, set))
+        return 1;
     const Terrain& terrain = *loaded;
 
     bool ok = true;
-    if (!options->relief.empty() &&
-        !WritePng(options->relief, terrain.tileInfo.scanLines, terrain.tileInfo.width, terrain.tileInfo.height))
-        ok = Fail(options->relief);
-    if (!options->map.empty() &&
-        !WritePng(options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
-        ok = Fail(options->map);
+    if (!options->relief.empty())
+        if (const int error =
+                WritePng(options->relief, terrain.tileInfo.scanLines, terrain.tileInfo.width, terrain.tileInfo.height))
+            ok = Fail(options->relief, error);
+    if (!options->map.empty())
+        if (const int error = WritePng(
+                options->map, terrain.mapBitmap.scanLines(), terrain.mapBitmap.width(), terrain.mapBitmap.height()))
+            ok = Fail(options->map, error);
     // Searched once, for the CSV and the labels alike.
     std::vector<Summit> summits;
     if (!options->summits.empty() || options->labels)
         summits = FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
-    if (!options->summits.empty() && !WriteSummits(options->summits, summits, params))
-        ok = Fail(options->summits);
+    if (!options->summits.empty())
+        if (const int error = WriteSummits(options->summits, summits, params))
+            ok = Fail(options->summits, error);
     if (!options->heights.empty()) {
         std::fprintf(stderr, "heights: %d x %d\n", terrain.tileInfo.width, terrain.tileInfo.height);
-        if (!WriteHeights(options->heights, terrain))
-            ok = Fail(options->heights);
+        if (const int error = WriteHeights(options->heights, terrain))
+            ok = Fail(options->heights, error);
     }
 
-    if (options->framesAsked && !RenderFrames(*options, terrain, params, options->view.value_or(view), summits))
-        ok = Fail(options->out);
+    if (options->framesAsked)
+        if (const int error = RenderFrames(*options, gpx, terrain, params, options->view.value_or(view), summits))
+            ok = Fail(options->out, error);
     return ok ? 0 : 1;
 }
 
@@ -450,6 +487,9 @@ int Run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Past a file size limit a write then fails with EFBIG, which is
+    // reported, rather than the signal ending the run part way.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

@@ -106,6 +106,22 @@ Qt&apos;s own options (-platform, -display, ...) work too.
         <source>GPXファイルが大きすぎます．</source>
         <translation>The GPX file is too large.</translation>
     </message>
+    <message>
+        <source>GPXファイルの読み込みを中止しました．</source>
+        <translation>Reading the GPX file was stopped.</translation>
+    </message>
+    <message>
+        <source>点が1つしかない経路やトラック %1 本を除きました．</source>
+        <translation>Left out %1 routes or track segments of only one point.</translation>
+    </message>
+</context>
+<context>
+    <name>GpxLoading</name>
+    <message>
+        <source>GPXを読み込み中 %p%（Escで中止）</source>
+        <extracomment>The bar under the map while a GPX file is read; %p is the percentage read.</extracomment>
+        <translation>Reading GPX %p% (Esc stops)</translation>
+    </message>
 </context>
 <context>
     <name>LoadingWindow</name>
@@ -315,6 +331,34 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>3D画像をコピー</source>
         <translation>Copy the 3D view</translation>
+    </message>
+    <message>
+        <source>ディスクがいっぱいです．</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>ディスクの割り当てを超えました．</source>
+        <translation>The disk quota is used up.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます．</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>書き込む権限がありません．</source>
+        <translation>No permission to write there.</translation>
+    </message>
+    <message>
+        <source>読み取り専用の場所です．</source>
+        <translation>The place is read-only.</translation>
+    </message>
+    <message>
+        <source>同じ名前のフォルダがあります．</source>
+        <translation>A folder of that name is there.</translation>
+    </message>
+    <message>
+        <source>フォルダがありません．</source>
+        <translation>The folder does not exist.</translation>
     </message>
 </context>
 <context>
