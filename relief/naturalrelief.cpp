@@ -4,31 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "core/colour.h"
 #include "core/geometry.h"
 #include "core/rowbands.h"
 #include "relief/relief.h"
 
 namespace {
-
-struct Rgb {
-    double r, g, b;
-};
-
-Rgb Mix(Rgb a, Rgb b, double t)
-{
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-uint32_t Pack(Rgb c)
-{
-    const auto byte = [](double v) { return uint32_t(std::clamp(std::lround(v), 0L, 255L)); };
-    return byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
-}
-
-Rgb Unpack(uint32_t c)
-{
-    return {double(c >> 16 & 0xFF), double(c >> 8 & 0xFF), double(c & 0xFF)};
-}
 
 constexpr Rgb kWater{52, 88, 128};
 constexpr Rgb kSnow{238, 240, 244};
@@ -99,7 +80,7 @@ int Halved(int size)
 
 uint32_t HypsometricTint(int32_t height, int32_t snowLine)
 {
-    return Pack(TintOf(height, snowLine));
+    return PackRgb(TintOf(height, snowLine));
 }
 
 NaturalRelief::NaturalRelief(int width, int height) :
@@ -196,8 +177,8 @@ void NaturalRelief::Light(const int16_t* const* grid, double metresPerCell, cons
                     std::sqrt(normalEast * normalEast + normalNorth * normalNorth + 1);
                 const double direct = InShadow(column, row) ? 0 : std::max(cosine, 0.0);
                 const int32_t h = std::clamp<int32_t>(here[column], 0, 8999);
-                const Rgb tint = here[column] <= 0 ? kWater : Unpack(tints[std::size_t(h)]);
-                out[column] = Pack({tint.r * (light.ambient.r + light.direct.r * direct),
+                const Rgb tint = here[column] <= 0 ? kWater : UnpackRgb(tints[std::size_t(h)]);
+                out[column] = PackRgb({tint.r * (light.ambient.r + light.direct.r * direct),
                     tint.g * (light.ambient.g + light.direct.g * direct),
                     tint.b * (light.ambient.b + light.direct.b * direct)});
             }

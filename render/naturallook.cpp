@@ -4,27 +4,13 @@
 #include <array>
 #include <cmath>
 
+#include "core/colour.h"
 #include "core/geometry.h"
 #include "core/rowbands.h"
 #include "core/workerpool.h"
 #include "render/fixedpoint.h"
 
 namespace {
-
-struct Rgb {
-    double r, g, b;
-};
-
-Rgb Mix(Rgb a, Rgb b, double t)
-{
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-uint32_t Pack(Rgb c)
-{
-    const auto byte = [](double v) { return uint32_t(std::clamp(std::lround(v), 0L, 255L)); };
-    return byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
-}
 
 // The sky's zenith and horizon at a few sun elevations, blended between.
 struct SkyStop {
@@ -86,10 +72,10 @@ NaturalSkyColours NaturalSkyFor(const SunLight& sun)
         const SkyStop& high = kSkies[i];
         if (e <= high.elevation) {
             const double t = (e - low.elevation) / (high.elevation - low.elevation);
-            return {Pack(Mix(low.zenith, high.zenith, t)), Pack(Mix(low.horizon, high.horizon, t))};
+            return {PackRgb(Mix(low.zenith, high.zenith, t)), PackRgb(Mix(low.horizon, high.horizon, t))};
         }
     }
-    return {Pack(kSkies[0].zenith), Pack(kSkies[0].horizon)};
+    return {PackRgb(kSkies[0].zenith), PackRgb(kSkies[0].horizon)};
 }
 
 double HazeTransmittance(double metres, double haze)
