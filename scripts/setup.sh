@@ -11,7 +11,7 @@ packages=(
   libtiff-dev libgdal-dev gdal-bin
   clang libfuzzer-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth imagemagick x11-utils xdotool libx11-dev
+  xvfb xauth imagemagick x11-utils xdotool libx11-dev python3
 )
 
 missing=()

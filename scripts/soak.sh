@@ -2,8 +2,10 @@
 # Soak run of the real viewer under a virtual X server: the sample tile with
 # the demo flying, and every few seconds, in turns, a drag in the upper or
 # lower half of the 3D view, a click on the map, or a tile dropped on the
-# window over XDND (x11-drop, tools/x11drop.cpp), valid tiles and broken ones by turns;
-# the message a broken one brings up is answered with Return. Fails if the
+# window over XDND (x11-drop, tools/x11drop.cpp), valid tiles and broken ones by turns,
+# a GPX file of 300,000 points (read on a worker, cut at its cap with a note) and a
+# zip of 30,000 entries posing as a tile; the message each of those brings up is
+# answered with Return. Fails if the
 # viewer dies, stops answering pings, or its resident memory at the end is
 # more than 5 % above what it was once every kind of action had been done.
 #
@@ -71,6 +73,23 @@ head -c 5000000 "$sample" >"$work/broken/cut_N35E138_dem.tif"
 head -c 65536 /dev/urandom >"$work/broken/noise_N35E138_dem.tif"
 broken=("$work/broken/text_N35E138_dem.tif" "$work/broken/cut_N35E138_dem.tif" "$work/broken/noise_N35E138_dem.tif")
 broken_kind=(text truncated non-TIFF)
+# Hostile but harmless: a track past the point cap, about 25 MB, and a zip
+# whose listing alone is long.
+large_gpx="$work/large.gpx"
+awk 'BEGIN {
+  print "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"soak\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
+  for (i = 0; i < 300000; i++)
+    printf "<trkpt lat=\"%.6f\" lon=\"%.6f\"/>\n", 35.2 + (i % 1000) * 0.0005, 138.2 + int(i / 1000) * 0.002
+  print "</trkseg></trk></gpx>"
+}' >"$large_gpx"
+mkdir "$work/zip"
+many_zip="$work/zip/N35E138.SRTMGL1.hgt.zip"
+python3 - "$many_zip" <<'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_STORED) as z:
+    for i in range(30000):
+        z.writestr("entry%05d.txt" % i, "")
+PY
 
 shots="$build/shots"
 fail() {
@@ -239,7 +258,7 @@ count() { done_count[$1]=$((${done_count[$1]:-0} + 1)); }
 valid_turn=0 broken_turn=0 up_sign=1 low_sign=1
 baseline='' baseline_at='' peak=0 rss=0 turn=0
 # One round holds every kind of action; drops alternate valid and broken.
-round=(upper valid lower broken map valid upper broken lower valid map broken)
+round=(upper valid lower broken map valid upper broken lower valid map broken large-gpx many-zip)
 
 while (($(elapsed) < seconds)); do
   action=${round[turn % ${#round[@]}]}
@@ -264,6 +283,10 @@ while (($(elapsed) < seconds)); do
       drop "${tiles[valid_turn % ${#tiles[@]}]}" valid
       valid_turn=$((valid_turn + 1))
       count "valid drops"
+      ;;
+    large-gpx | many-zip)
+      if [[ $action == large-gpx ]]; then drop "$large_gpx" broken; else drop "$many_zip" broken; fi
+      count "$action drops"
       ;;
     broken)
       drop "${broken[broken_turn % 3]}" broken
@@ -291,7 +314,8 @@ answers
 end=$(rss_kb)
 ((end > peak)) && peak=$end
 summary=""
-for kind in "upper drags" "lower drags" "map clicks" "valid drops" "text drops" "truncated drops" "non-TIFF drops"; do
+for kind in "upper drags" "lower drags" "map clicks" "valid drops" "text drops" "truncated drops" "non-TIFF drops" \
+  "large-gpx drops" "many-zip drops"; do
   summary+="${summary:+, }${done_count[$kind]:-0} $kind"
 done
 echo "soak: $duration s, $turn actions: $summary; demo restarted $demo_starts times"
