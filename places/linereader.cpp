@@ -62,7 +62,8 @@ bool LineReader::Next(std::string_view& line)
         const std::size_t unread = end_ - begin_;
         if (const void* found = std::memchr(data + begin_, '\n', unread)) {
             const auto newline = std::size_t(static_cast<const char*>(found) - data);
-            line = WithoutCarriageReturn({data + begin_, newline - begin_});
+            overlong_ = newline - begin_ > kMaxLineBytes;
+            line = overlong_ ? std::string_view() : WithoutCarriageReturn({data + begin_, newline - begin_});
             begin_ = newline + 1;
             ++lineNumber_;
             return true;

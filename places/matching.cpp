@@ -11,7 +11,7 @@
 namespace {
 
 struct Candidate {
-    double metres;
+    double metres;  // to the metre
     int32_t prominence;
     int32_t summit;
     int32_t place;
@@ -51,9 +51,11 @@ std::vector<Candidate> CandidatePairs(
             const GridPoint at = GridPointOf(params, place);
             const double metres = std::hypot(at.column - summit.column, at.row - summit.row) * params.metresPerCell;
             if (metres <= radiusMetres)
-                pairs.push_back({metres, summit.prominence, int32_t(s), p});
+                pairs.push_back({std::round(metres), summit.prominence, int32_t(s), p});
         }
     }
+    // Distances that differ by less than a metre are equal: the lists are
+    // tens of metres off, so the more prominent summit is the better guess.
     std::sort(pairs.begin(), pairs.end(), [](const Candidate& a, const Candidate& b) {
         if (a.metres != b.metres)
             return a.metres < b.metres;

@@ -37,7 +37,8 @@ struct NamedPlace {
 };
 
 // Snaps each peak, volcano and hill of `list` to the summit within
-// `snapRadiusMetres` of it, the nearest first, then the most prominent. A
+// `snapRadiusMetres` of it, the nearest first (to the metre), then the most
+// prominent. A
 // list gives a summit one name: where two of its places reach the same
 // summit, the nearer has it and the other tries its next summit or keeps its
 // own place. Different lists naming one summit share it as one NamedPlace.
