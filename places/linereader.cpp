@@ -1,12 +1,20 @@
 #include "places/linereader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Twice the longest line, so that a line up to the limit always fits after
-// moving the unread part to the front.
-constexpr std::size_t kBufferBytes = 2 * LineReader::kMaxLineBytes;
+// At most twice the longest line, so that a line up to the limit always fits
+// after moving the unread part to the front; a small file takes a small
+// buffer, grown as its lines need.
+constexpr std::size_t kMaxBufferBytes = 2 * LineReader::kMaxLineBytes;
+constexpr std::size_t kMinBufferBytes = 4096;
+
+std::size_t FirstBufferBytes(int64_t totalBytes)
+{
+    return std::clamp(std::size_t(std::max<int64_t>(totalBytes, 0)) + 1, kMinBufferBytes, kMaxBufferBytes);
+}
 
 std::string_view WithoutCarriageReturn(std::string_view line)
 {
@@ -16,7 +24,7 @@ std::string_view WithoutCarriageReturn(std::string_view line)
 }  // namespace
 
 LineReader::LineReader(std::istream& in, int64_t totalBytes, const ReadControl& control) :
-    in_(in), totalBytes_(totalBytes), control_(control), buffer_(kBufferBytes)
+    in_(in), totalBytes_(totalBytes), control_(control), buffer_(FirstBufferBytes(totalBytes))
 {
 }
 
@@ -31,6 +39,8 @@ bool LineReader::Refill()
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
+    if (end_ == buffer_.size())
+        buffer_.resize(std::min(2 * buffer_.size(), kMaxBufferBytes));
     in_.read(buffer_.data() + end_, std::streamsize(buffer_.size() - end_));
     const auto got = std::size_t(in_.gcount());
     end_ += got;
@@ -79,7 +89,7 @@ bool LineReader::Next(std::string_view& line)
             if (stopped_ || begin_ == end_)
                 return false;
             // The last line, without a newline.
-            line = WithoutCarriageReturn({data + begin_, end_ - begin_});
+            line = WithoutCarriageReturn({buffer_.data() + begin_, end_ - begin_});  // Refill may have moved it
             begin_ = end_;
             ++lineNumber_;
             return true;

@@ -521,6 +521,12 @@ TEST_F(PlacesTest, HostileFilesAreRefusedOrSkippedWithTheFileAndReason)
     EXPECT_EQ(geoNames.places[2].name.size(), kPlaceMaxNameCharacters * 3);  // whole characters of 3 bytes
     EXPECT_TRUE(IsUtf8(geoNames.places[2].name));
     EXPECT_NE(Messages(geoNames)[0].find(folder / "dump.txt" + ":2: "), std::string::npos);
+    // The same from a stream of unknown size, whose buffer grows as its lines need.
+    std::istringstream unknownSize(dump);
+    const ListReading streamed = ReadGeoNames(unknownSize, 0, "dump.txt", area, {});
+    EXPECT_EQ(streamed.skipped, geoNames.skipped);
+    ASSERT_EQ(streamed.places.size(), geoNames.places.size());
+    EXPECT_EQ(streamed.places[2].name, geoNames.places[2].name);
 
     // CSV: an unclosed quote, too few fields, a bad height kept without it.
     const ListReading csv = ReadCsvText("\xEF\xBB\xBFname,lat,lon\n\"Open,35.5,138.5\nTwo,35.5\n"
