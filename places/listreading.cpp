@@ -79,6 +79,8 @@ void PlaceIntake::Refuse(ListProblemKind kind, std::string_view detail)
     reading_.places.clear();
     reading_.places.shrink_to_fit();
     // The reason for the refusal comes first, whatever was noted before it.
+    if (reading_.problems.size() == kMaxListProblems)
+        reading_.problems.pop_back();
     reading_.problems.insert(reading_.problems.begin(), {kind, 0, std::string(detail)});
     ++reading_.problemCount;
 }

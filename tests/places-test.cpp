@@ -467,6 +467,34 @@ TEST(PlaceLists, ReportProgressAndStopWhenAsked)
     EXPECT_LT(reports[0], int64_t(dump.size()));
 }
 
+TEST_F(PlacesTest, OsmReadsReportProgressAndStopWhenAsked)
+{
+    OsmExtract osm;
+    for (int i = 0; i < 20000; ++i)
+        osm.Node(grid.Off(kPlainRow, kPlainColumn, i % 100, i / 100), Tag{"natural", "hill"}, Tag{"name", "H"});
+    const std::string path = folder / "hills.osm";
+    osm.Write(path);
+    const auto size = int64_t(fs::file_size(path));
+
+    int64_t last = 0;
+    ReadControl control;
+    control.progress = [&](int64_t read, int64_t total) {
+        EXPECT_EQ(total, size);
+        EXPECT_GE(read, last);
+        last = read;
+    };
+    const ListReading whole = ReadPlaceFile(path, grid.area(), control);
+    EXPECT_EQ(whole.outcome, ListOutcome::Read);
+    EXPECT_EQ(whole.places.size(), 20000u);
+    EXPECT_EQ(last, size);
+
+    std::atomic<bool> stop{true};
+    control.stop = &stop;
+    const ListReading stopped = ReadPlaceFile(path, grid.area(), control);
+    EXPECT_EQ(stopped.outcome, ListOutcome::Cancelled);
+    EXPECT_TRUE(stopped.places.empty());
+}
+
 TEST_F(PlacesTest, HostileFilesAreRefusedOrSkippedWithTheFileAndReason)
 {
     const GeoArea area{35, 36, 138, 139};
