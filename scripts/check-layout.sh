@@ -13,12 +13,13 @@ declare -A below=(
   [relief]="core"
   [elevation]="core relief"
   [summits]="core"
+  [places]="core relief elevation summits"
   [render]="core relief elevation"
-  [overlays]="core relief elevation summits render"
-  [app]="core relief elevation summits render overlays"
-  [tools]="core relief elevation summits render overlays"
+  [overlays]="core relief elevation summits places render"
+  [app]="core relief elevation summits places render overlays"
+  [tools]="core relief elevation summits places render overlays"
 )
-qt_free=(core relief elevation summits render)
+qt_free=(core relief elevation summits places render)
 
 status=0
 complain() {

@@ -16,7 +16,7 @@ build="$root/build-fuzz"
 [[ -f "$build/build.ninja" ]] ||
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOREL_FUZZ=ON -DVANTOREL_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" --target tilereader-fuzz names-fuzz position-fuzz gpx-fuzz -- -j"$(nproc)"
+cmake --build "$build" --target tilereader-fuzz names-fuzz position-fuzz gpx-fuzz places-fuzz -- -j"$(nproc)"
 
 # The reader's input files and the working corpora live in memory when they can.
 scratch_parent=/dev/shm
@@ -28,7 +28,7 @@ findings="$build/findings"
 mkdir -p "$findings"
 
 # target, longest input in bytes
-targets=("tilereader-fuzz 65536" "names-fuzz 4096" "position-fuzz 4096" "gpx-fuzz 65536")
+targets=("tilereader-fuzz 65536" "names-fuzz 4096" "position-fuzz 4096" "gpx-fuzz 65536" "places-fuzz 4096")
 for entry in "${targets[@]}"; do
   read -r target max_len <<<"$entry"
   corpus="$scratch/corpus-$target"

@@ -9,6 +9,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools librsvg2-bin dpkg-dev appstream desktop-file-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   libtiff-dev libgdal-dev gdal-bin
+  libosmium2-dev libprotozero-dev zlib1g-dev libbz2-dev libexpat1-dev liblz4-dev
   clang libfuzzer-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick x11-utils xdotool libx11-dev python3

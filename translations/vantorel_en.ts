@@ -273,6 +273,65 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
 </context>
 <context>
+    <name>PlaceList</name>
+    <message>
+        <source>ファイルが読み込めません．</source>
+        <translation>The file cannot be read.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません．</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>山名リストの形式(.osm，.osm.pbf，.txt，.csv)ではありません．</source>
+        <translation>This is not a list of places (.osm, .osm.pbf, .txt, .csv).</translation>
+    </message>
+    <message>
+        <source>OSMデータが壊れています．</source>
+        <translation>The OpenStreetMap data is damaged.</translation>
+    </message>
+    <message>
+        <source>読み込みを中止しました．</source>
+        <translation>Loading was stopped.</translation>
+    </message>
+    <message>
+        <source>列が足りません．</source>
+        <translation>Columns are missing.</translation>
+    </message>
+    <message>
+        <source>行が長すぎます．</source>
+        <translation>The line is too long.</translation>
+    </message>
+    <message>
+        <source>緯度経度が数値ではありません．</source>
+        <translation>The latitude or longitude is not a number.</translation>
+    </message>
+    <message>
+        <source>緯度経度が範囲外です．</source>
+        <translation>The latitude or longitude is out of range.</translation>
+    </message>
+    <message>
+        <source>名前がUTF-8ではありません．</source>
+        <translation>The name is not UTF-8.</translation>
+    </message>
+    <message>
+        <source>名前がありません．</source>
+        <translation>The place has no name.</translation>
+    </message>
+    <message>
+        <source>引用符が閉じていません．</source>
+        <translation>A quotation mark is not closed.</translation>
+    </message>
+    <message>
+        <source>名前が長すぎるため切り詰めました．</source>
+        <translation>The name was too long and has been shortened.</translation>
+    </message>
+    <message>
+        <source>標高が数値ではありません．</source>
+        <translation>The elevation is not a number.</translation>
+    </message>
+</context>
+<context>
     <name>Readouts</name>
     <message>
         <source> %1ﾟ%2&apos;%3&quot;%4</source>
