@@ -29,7 +29,7 @@ configure "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -- -j"$jobs"
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
 "$root/scripts/package-test.sh" "$build"
-VANTOREL_BUILD="$build" "$root/scripts/soak.sh" 60
+VANTOREL_BUILD="$build" "$root/scripts/soak.sh" 75
 
 asan="$root/build-asan"
 configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCHMARKS=OFF
