@@ -35,7 +35,7 @@ std::vector<ScannedArgument> ScanArguments(
             std::find_if(options.begin(), options.end(), [name](const OptionSpec& o) { return o.name == name; });
         if (spec == options.end()) {
             scanned.push_back({ArgumentKind::UnknownOption, 0, {}, argument});
-        } else if (equals != std::string_view::npos && spec->takesValue) {
+        } else if (equals != std::string_view::npos && (spec->takesValue || spec->valueOptional)) {
             scanned.push_back({ArgumentKind::Option, spec->id, spec->name, argument.substr(equals + 1)});
         } else if (equals != std::string_view::npos) {
             scanned.push_back({ArgumentKind::UnwantedValue, spec->id, spec->name, argument});

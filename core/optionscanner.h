@@ -4,6 +4,7 @@
 //   --name          an option that takes no value;
 //   --name value    an option that takes a value: the next argument,
 //   --name=value    whatever it begins with, or what follows the '=';
+//   --name[=value]  an option whose value may be left out: given only after '=';
 //   -h              a one-letter option, standing alone;
 //   --              ends the options: every argument after it is an operand;
 //   -, file         operands: "-" and every argument not beginning with '-'.
@@ -18,6 +19,7 @@ struct OptionSpec {
     std::string_view name;  // with its dashes: "--size", "-h"
     int id = 0;  // the program's own tag for the option; aliases share one
     bool takesValue = false;
+    bool valueOptional = false;  // a value only after '=', none otherwise
 };
 
 enum class ArgumentKind {

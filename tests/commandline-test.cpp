@@ -16,9 +16,11 @@ namespace {
 enum Id {
     kFlag,
     kValue,
+    kMaybe,
 };
 
-constexpr OptionSpec kSpecs[] = {{"--flag", kFlag}, {"-f", kFlag}, {"--value", kValue, true}};
+constexpr OptionSpec kSpecs[] = {
+    {"--flag", kFlag}, {"-f", kFlag}, {"--value", kValue, true}, {"--maybe", kMaybe, false, true}};
 
 // Each scanned argument as one readable word: "option 1=x", "operand y",
 // "unknown --z", "missing --value", "unwanted --flag=1".
@@ -49,6 +51,12 @@ TEST(OptionScanner, OptionsAndOperandsInAnyOrderWithValuesInEitherForm)
             "option -f 0=", "option --value 1="}));
     // A value is the next argument whatever it begins with, or all after the first '='.
     EXPECT_EQ(Scan({"--value", "--flag", "--value=-x=y"}), (Words{"option --value 1=--flag", "option --value 1=-x=y"}));
+}
+
+TEST(OptionScanner, AnOptionalValueComesOnlyAfterAnEqualsSign)
+{
+    EXPECT_EQ(Scan({"--maybe", "a", "--maybe=1,2", "--maybe="}),
+        (Words{"option --maybe 2=", "operand a", "option --maybe 2=1,2", "option --maybe 2="}));
 }
 
 TEST(OptionScanner, DoubleDashEndsTheOptionsAndALoneDashIsAnOperand)

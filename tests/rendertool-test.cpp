@@ -167,6 +167,30 @@ TEST(RenderTool, ASingleFrameOverHighGroundIsDrawnFromAboveIt)
     EXPECT_EQ(QImage(QString::fromStdString(out.string())).size(), QSize(320, 200));
 }
 
+TEST(RenderTool, WritesAPanoramaOfTheRangeAsked)
+{
+    testtiles::TempDir dir;
+    const auto out = dir / "p.png";
+    ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) +
+            " --single --panorama=90,270 --size 720x120 --view 35.36,138.73,10,0,0,0 --out " + quoted(out),
+        dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("panorama: 720 x 120, 90 to 270 degrees"), std::string::npos) << run.out;
+    EXPECT_EQ(QImage(QString::fromStdString(out.string())).size(), QSize(720, 120));
+    // Without a size, a tenth of a degree a column.
+    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --single --panorama --out " + quoted(out), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(QImage(QString::fromStdString(out.string())).size(), QSize(3600, 600));
+    for (const char* bad : {"--panorama=270,90", "--panorama=0,400", "--panorama=a,b", "--panorama=0,"}) {
+        run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " " + bad + " --out " + quoted(out), dir);
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_NE(run.err.find("--panorama"), std::string::npos) << run.err;
+    }
+    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --panorama", dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--panorama needs --out"), std::string::npos) << run.err;
+}
+
 TEST(RenderTool, RefusesWithTheViewersMessages)
 {
     testtiles::TempDir dir;

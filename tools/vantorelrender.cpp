@@ -23,6 +23,7 @@
 #include <vector>
 
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPainter>
 
 #include "core/geometry.h"
@@ -36,9 +37,11 @@
 #include "overlays/bitmapimage.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
+#include "overlays/panoramalabels.h"
 #include "overlays/summitlabels.h"
 #include "relief/naturalrelief.h"
 #include "render/frame.h"
+#include "render/panorama.h"
 #include "render/renderer.h"
 #include "summits/summits.h"
 
@@ -49,7 +52,8 @@ constexpr const char* kUsage =
     "                            [--heights FILE]\n"
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
     "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]\n"
-    "                            [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n";
+    "                            [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n"
+    "                            [--panorama[=FROM,TO]]\n";
 
 constexpr const char* kHelpText =
     "\n"
@@ -80,6 +84,11 @@ constexpr const char* kHelpText =
     "  --sun TIME         the natural look's moment, with its offset from UTC\n"
     "                     (2026-06-21T07:00+09:00; default: local noon today)\n"
     "  --haze H           the natural look's haze, 0 (clear) to 1 (hazy; default 0.3)\n"
+    "  --panorama[=FROM,TO]\n"
+    "                     write a panorama to --out instead of a frame: from the --view eye on a curved\n"
+    "                     earth, azimuths FROM to TO clockwise (default 0,360) across --size (default\n"
+    "                     3600x600), the pitch tilting the middle row, ANGLE the vertical angle of view\n"
+    "                     (0 for square pixels); the summits seen labelled, a degree scale at the foot\n"
     "  -h, --help         print this help and exit\n"
     "  --                 end the options: the argument after it is the tile, even one beginning with -\n"
     "\n"
@@ -102,12 +111,18 @@ struct Options {
     Look look = Look::Classic;
     std::optional<CivilTime> sun;
     double haze = FrameSettings{}.haze;
+    bool sizeAsked = false;
+    bool panorama = false;
+    double panoramaFrom = 0;
+    double panoramaTo = 360;
 };
 
 // Frames are held to this many pixels on a side: the buffers of a larger one
 // would not fit most machines' memory.
 constexpr int kMaxFrameSide = 16384;
 constexpr int kMaxFrames = 1000000;
+constexpr int kPanoramaWidth = 3600;  // a tenth of a degree a column
+constexpr int kPanoramaHeight = 600;
 
 // A whole number within [lo, hi] that is all of `text`; out-of-range values,
 // overflow included, are refused rather than wrapped.
@@ -131,6 +146,7 @@ bool ParseSize(std::string_view text, Options& options)
         return false;
     options.width = *width;
     options.height = *height;
+    options.sizeAsked = true;
     return true;
 }
 
@@ -180,6 +196,27 @@ bool ParseFraction(std::string_view text, double& value)
     return true;
 }
 
+// FROM,TO: degrees clockwise, FROM below TO, at most a turn apart.
+bool ParseRange(std::string_view text, Options& options)
+{
+    double values[2];
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    for (int i = 0; i < 2; ++i) {
+        if (i > 0 && (at == end || *at++ != ','))
+            return false;
+        const auto [next, error] = std::from_chars(at, end, values[i]);
+        if (error != std::errc() || !std::isfinite(values[i]))
+            return false;
+        at = next;
+    }
+    if (at != end || !(values[0] < values[1] && values[1] - values[0] <= 360))
+        return false;
+    options.panoramaFrom = values[0];
+    options.panoramaTo = values[1];
+    return true;
+}
+
 enum Option {
     kHelp,
     kSingle,
@@ -197,6 +234,7 @@ enum Option {
     kLook,
     kSun,
     kHaze,
+    kPanorama,
 };
 
 // Read by the programs' convention (core/optionscanner.h).
@@ -218,6 +256,7 @@ constexpr OptionSpec kOptions[] = {
     {"--look", kLook, true},
     {"--sun", kSun, true},
     {"--haze", kHaze, true},
+    {"--panorama", kPanorama, false, true},
 };
 
 // Takes one option into `options`; false when its value is refused.
@@ -245,6 +284,7 @@ bool TakeOption(int id, std::string_view value, Options& options)
     case kLook: return ParseLook(value, options.look);
     case kSun: options.sun = ParseCivilTime(value); return options.sun.has_value();
     case kHaze: return ParseFraction(value, options.haze);
+    case kPanorama: options.panorama = true; return value.empty() || ParseRange(value, options);
     default: return true;
     }
 }
@@ -274,6 +314,12 @@ std::variant<Options, std::string> ParseArguments(int argc, char** argv)
     }
     if (options.tile.empty() && !options.help)
         return std::string("no tile named");
+    if (options.panorama && options.out.empty())
+        return std::string("--panorama needs --out");
+    if (options.panorama && !options.sizeAsked) {
+        options.width = kPanoramaWidth;
+        options.height = kPanoramaHeight;
+    }
     return options;
 }
 
@@ -331,19 +377,25 @@ bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
     return true;
 }
 
-// The summit labels and GPX files over the last frame, as the viewer draws
-// them. Text needs Qt's fonts, so a headless application is made for them.
-void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOverlay& gpx, Bitmap32& frame,
-    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits)
+// Text needs Qt's fonts, so a headless application is made for them, once.
+void StartFonts()
 {
-    if (!options.labels && gpx.empty())
-        return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "vantorel-render";
     static char* argv[] = {name, nullptr};
     static QGuiApplication application(argc, argv);
+}
+
+// The summit labels and GPX files over the last frame, as the viewer draws
+// them.
+void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOverlay& gpx, Bitmap32& frame,
+    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits)
+{
+    if (!options.labels && gpx.empty())
+        return;
+    StartFonts();
     QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
     if (!gpx.empty())
@@ -356,6 +408,57 @@ void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOve
     }
 }
 
+// The look's settings; for the natural look, its relief too, lit by the sun
+// of the moment asked from where the eye stands.
+std::optional<NaturalRelief> SetUpLook(const Options& options, const Terrain& terrain, const RenderParams& params,
+    const Viewpoint& eye, FrameSettings& settings)
+{
+    if (options.look != Look::Natural)
+        return std::nullopt;
+    const SunPosition sun = SunAt(options.sun.value_or(LocalNoonToday(eye.longitude)), eye.latitude, eye.longitude);
+    settings.look = Look::Natural;
+    settings.sun = {sun.azimuth, sun.elevation};
+    settings.haze = options.haze;
+    std::optional<NaturalRelief> natural(std::in_place, terrain.tileInfo.width, terrain.tileInfo.height);
+    natural->Build(terrain.heightGrid.rows(), params.metresPerCell, {settings.sun, kDefaultSnowLine});
+    std::fprintf(stderr, "sun: azimuth %.1f, elevation %.1f\n", sun.azimuth, sun.elevation);
+    return natural;
+}
+
+// A panorama from the eye, its summits labelled and its degree scale drawn,
+// written to --out: the errno of a failed write, or 0.
+int RenderPanoramaFile(const Options& options, const Terrain& terrain, const RenderParams& params, const Viewpoint& eye,
+    const std::vector<Summit>& summits)
+{
+    Bitmap32 picture(options.width, options.height);
+    FrameSettings settings;
+    const std::optional<NaturalRelief> natural = SetUpLook(options, terrain, params, eye, settings);
+    const PanoramaScene scene{natural ? natural->Relief() : terrain.tileInfo,
+        natural ? natural->Levels() : terrain.reliefLevels, terrain.heightGrid.rows(), params};
+    const PanoramaRequest request{options.panoramaFrom, options.panoramaTo, eye};
+    std::vector<PanoramaPoint> tops;
+    for (const Summit& s : summits)
+        tops.push_back({s.column, s.row, s.height});
+    std::vector<PanoramaTop> seen;
+    RenderPanorama(picture, scene, request, settings, tops, seen);
+    std::printf("panorama: %d x %d, %g to %g degrees, %zu summits seen\n", options.width, options.height,
+        options.panoramaFrom, options.panoramaTo, seen.size());
+    StartFonts();
+    QImage image = ImageOverBitmap(picture, QSize(options.width, options.height));
+    QPainter painter(&image);
+    // Most prominent first, as the search gives them.
+    std::sort(seen.begin(), seen.end(), [](const PanoramaTop& a, const PanoramaTop& b) { return a.index < b.index; });
+    std::vector<PanoramaLabel> labels;
+    const QLocale english(QLocale::English);
+    for (const PanoramaTop& top : seen)
+        labels.push_back(
+            {top.x, top.y, english.toString(summits[std::size_t(top.index)].height) + QStringLiteral(" m")});
+    DrawPanoramaLabels(painter, labels, options.width, options.height);
+    DrawPanoramaScale(painter, request, options.width, options.height);
+    painter.end();
+    return WritePng(options.out, picture.scanLines(), options.width, options.height);
+}
+
 // Draws the frames as the 3D view does while the user holds still, and
 // writes the last when asked: the errno of a failed write, or 0.
 int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& terrain, RenderParams& params,
@@ -364,18 +467,7 @@ int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& t
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
     renderer.settings.earthCurvature = options.curvature;
-    // The natural look draws from a relief of its own, lit for the moment asked.
-    std::optional<NaturalRelief> natural;
-    if (options.look == Look::Natural) {
-        const SunPosition sun =
-            SunAt(options.sun.value_or(LocalNoonToday(view.longitude)), view.latitude, view.longitude);
-        renderer.settings.look = Look::Natural;
-        renderer.settings.sun = {sun.azimuth, sun.elevation};
-        renderer.settings.haze = options.haze;
-        natural.emplace(terrain.tileInfo.width, terrain.tileInfo.height);
-        natural->Build(terrain.heightGrid.rows(), params.metresPerCell, {renderer.settings.sun, kDefaultSnowLine});
-        std::fprintf(stderr, "sun: azimuth %.1f, elevation %.1f\n", sun.azimuth, sun.elevation);
-    }
+    const std::optional<NaturalRelief> natural = SetUpLook(options, terrain, params, view, renderer.settings);
     const TileInfo& relief = natural ? natural->Relief() : terrain.tileInfo;
     const ReliefLevels& levels = natural ? natural->Levels() : terrain.reliefLevels;
     for (int k = 1; k <= options.frames; ++k) {
@@ -466,7 +558,7 @@ int Run(int argc, char** argv)
             ok = Fail(options->map, error);
     // Searched once, for the CSV and the labels alike.
     std::vector<Summit> summits;
-    if (!options->summits.empty() || options->labels)
+    if (!options->summits.empty() || options->labels || options->panorama)
         summits = FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
     if (!options->summits.empty())
         if (const int error = WriteSummits(options->summits, summits, params))
@@ -477,9 +569,13 @@ int Run(int argc, char** argv)
             ok = Fail(options->heights, error);
     }
 
-    if (options->framesAsked)
+    if (options->panorama) {
+        if (const int error = RenderPanoramaFile(*options, terrain, params, options->view.value_or(view), summits))
+            ok = Fail(options->out, error);
+    } else if (options->framesAsked) {
         if (const int error = RenderFrames(*options, gpx, terrain, params, options->view.value_or(view), summits))
             ok = Fail(options->out, error);
+    }
     return ok ? 0 : 1;
 }
 
