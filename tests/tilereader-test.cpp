@@ -554,3 +554,54 @@ TEST_F(TileLoad, SouthernmostRowLoadsAndLaterLoadsResetTheView)
 }
 
 }  // namespace
+
+namespace {
+
+// Every height and relief pixel of a load.
+std::vector<uint32_t> HeightsAndRelief(const Terrain& terrain)
+{
+    std::vector<uint32_t> all;
+    for (int r = 0; r < terrain.tileInfo.height; ++r) {
+        all.insert(all.end(), terrain.heightGrid[r], terrain.heightGrid[r] + terrain.tileInfo.width);
+        all.insert(all.end(), terrain.tileInfo.scanLines[r], terrain.tileInfo.scanLines[r] + terrain.tileInfo.width);
+    }
+    return all;
+}
+
+}  // namespace
+
+// A void on a tile's west or east edge is no 10 km trench: it loads as one
+// inside the tile does, as sea level, and the relief beside it is shaded as
+// beside the sea.
+TEST(EdgeVoids, LoadAsInnerVoidsDo)
+{
+    testtiles::TempDir dir;
+    auto edgeSample = [](int r, int c, int16_t voidMarker) {
+        const bool onEdge = c == 0 || c == kSize - 1;
+        if (onEdge && r >= 1000 && r < 1400)
+            return voidMarker;
+        return int16_t(1500 + (r * 3 + c * 5) % 700);
+    };
+    const auto voids = dir / "voids_N35E138_dem.tif";
+    testtiles::writeRaw(voids, testtiles::makeSamples([&](int r, int c) {
+        return edgeSample(r, c, r % 2 ? int16_t(-9999) : int16_t(-32768));
+    }));
+    const auto sea = dir / "sea_N35E138_dem.tif";
+    testtiles::writeRaw(sea, testtiles::makeSamples([&](int r, int c) { return edgeSample(r, c, 0); }));
+
+    auto terrain = std::make_unique<Terrain>();
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    ASSERT_EQ(LoadTileInto(sea.string(), *terrain, params, view, quiet), TileError::None);
+    const std::vector<uint32_t> asSea = HeightsAndRelief(*terrain);
+    ASSERT_EQ(LoadTileInto(voids.string(), *terrain, params, view, quiet), TileError::None);
+    EXPECT_EQ(terrain->sourceGrid[1000][0], -32768);  // the source keeps the file's marker
+    const int last = terrain->tileInfo.width - 1;
+    for (int r = 990; r < 1410; ++r)
+        for (const int c : {0, 1, 2, last - 2, last - 1, last})
+            ASSERT_GE(terrain->heightGrid[r][c], 0) << r << "," << c;
+    EXPECT_EQ(terrain->heightGrid[1200][0], 0);
+    EXPECT_EQ(terrain->heightGrid[1201][last], 0);
+    EXPECT_TRUE(HeightsAndRelief(*terrain) == asSea);
+}
