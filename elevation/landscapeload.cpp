@@ -247,12 +247,17 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
 {
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
+    const StopRequest stop = [&] { return listener.cancelled(); };
     // Opened once: located here, then read by the load.
-    ProductFile opened(path);
+    ProductFile opened(path, stop);
     TileCell cell;
+    if (opened.Error() == TileError::Cancelled)
+        return TileError::Cancelled;
     if (const TileError error = LocateTile(path, opened, cell); error != TileError::None)
         return error;
-    TileSet found = single ? LoneTileSet(path, cell) : FindTileSet(path, cell);
+    TileSet found = single ? LoneTileSet(path, cell) : FindTileSet(path, cell, stop);
+    if (listener.cancelled())
+        return TileError::Cancelled;
     std::unique_ptr<Terrain> fresh;
     if (found.joined() || !(terrain && terrain->holdsOneTile())) {
         try {

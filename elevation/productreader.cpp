@@ -2,6 +2,7 @@
 
 #include "elevation/cellresample.h"
 #include "elevation/gdallibrary.h"
+#include "elevation/ziplisting.h"
 
 #include <algorithm>
 #include <array>
@@ -36,6 +37,11 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 {
     const std::size_t n = std::char_traits<char>::length(ending);
     return text.size() >= n && EQUAL(text.c_str() + text.size() - n, ending);
+}
+
+bool IsHgtEntry(std::string_view name)
+{
+    return EndsWithNoCase(std::string(name), ".hgt");
 }
 
 int HgtSide(uint64_t bytes)
@@ -120,11 +126,11 @@ struct ProductFile::State {
     // GDAL opens the checked file through its descriptor: the name could
     // have been swapped for a FIFO since, whose open would wait forever.
     std::string DescriptorPath() const { return "/proc/self/fd/" + std::to_string(file.Descriptor()); }
-    void Open(const std::string& name);
+    void Open(const std::string& name, const StopRequest& stop);
     bool PlacedWithoutGdal();
     TileError PlaceOnCell(const std::array<double, 6>& transform, int width, int height);
     void LookAtTiff();
-    void LookAtZip();
+    void LookAtZip(const StopRequest& stop);
     TileError ReadHgt(SampleGrid& grid, const StopRequest& stop);
     TileError ReadGdal(const StopRequest& stop);
 };
@@ -208,38 +214,29 @@ void ProductFile::State::LookAtTiff()
     kind = aster ? Kind::FastReader : Kind::GdalRaster;
 }
 
-void ProductFile::State::LookAtZip()
+// The zip's own directory says which entry holds the samples; GDAL reads it.
+void ProductFile::State::LookAtZip(const StopRequest& stop)
 {
+    ZipEntry entry;
+    if (const TileError unlisted = FindZipEntry(file, IsHgtEntry, entry, stop); unlisted != TileError::None)
+        return Fail(unlisted);
     gdal = Gdal();
     if (!gdal)
         return Fail(TileError::UnsupportedFormat);
     kind = Kind::ZippedHgt;
-    const std::string archive = "/vsizip/{" + DescriptorPath() + "}";
-    char** entries = gdal->VSIReadDirRecursive(archive.c_str());
-    for (char** entry = entries; entry && *entry; ++entry) {
-        if (EndsWithNoCase(*entry, ".hgt")) {
-            innerName = FileNameOf(*entry);
-            innerPath = archive + "/" + *entry;
-            break;
-        }
-    }
-    gdal->CSLDestroy(entries);
-    if (innerPath.empty())
-        return Fail(TileError::NoElevationInZip);
-    VSIStatBufL info;
-    if (gdal->VSIStatL(innerPath.c_str(), &info) != 0)
-        return Fail(TileError::TooShort);
-    hgtSide = HgtSide(uint64_t(info.st_size));
+    innerName = FileNameOf(entry.name);
+    innerPath = "/vsizip/{" + DescriptorPath() + "}/" + entry.name;
+    hgtSide = HgtSide(entry.size);
     if (hgtSide == 0)
         Fail(TileError::WrongSize);
 }
 
-ProductFile::ProductFile(const std::string& path) : state_(std::make_unique<State>())
+ProductFile::ProductFile(const std::string& path, const StopRequest& stop) : state_(std::make_unique<State>())
 {
-    state_->Open(path);
+    state_->Open(path, stop);
 }
 
-void ProductFile::State::Open(const std::string& name)
+void ProductFile::State::Open(const std::string& name, const StopRequest& stop)
 {
     State& s = *this;
     s.path = name;
@@ -252,7 +249,7 @@ void ProductFile::State::Open(const std::string& name)
     if (tiff)
         return s.LookAtTiff();
     if (zip)
-        return s.LookAtZip();
+        return s.LookAtZip(stop);
     s.hgtSide = HgtSide(uint64_t(s.file.Size()));
     if (s.hgtSide != 0)
         s.kind = Kind::Hgt;

@@ -15,7 +15,9 @@ class ProductFile {
 public:
     // Looks at the file's type, contents and georeferencing without reading
     // its samples: cheap enough to come before the loading window shows.
-    explicit ProductFile(const std::string& path);
+    // `stop` is asked while a zip's directory is read; true leaves the file
+    // refused as Cancelled.
+    explicit ProductFile(const std::string& path, const StopRequest& stop = {});
     ~ProductFile();
     ProductFile(const ProductFile&) = delete;
     ProductFile& operator=(const ProductFile&) = delete;

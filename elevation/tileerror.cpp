@@ -32,6 +32,8 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::LongitudeOutOfRange: return UserText("TileError", "タイルの経度が範囲外です．");
     case TileError::NoElevationInZip: return UserText("TileError", "ZIPファイルに標高データ(.hgt)がありません．");
     case TileError::NotEnoughMemory: return UserText("TileError", "メモリが足りないため読み込めません．");
+    case TileError::TooManyZipEntries:
+        return UserText("TileError", "ZIPファイルのファイル数が多すぎます(標高データのZIPは1万ファイルまでです)．");
     }
     return {};
 }

@@ -21,6 +21,7 @@ enum class TileError {
     LongitudeOutOfRange,  // the tile's centre lies beyond 180 degrees east or west
     NoElevationInZip,  // a zip without an .hgt file
     NotEnoughMemory,  // the buffers for the landscape could not be had
+    TooManyZipEntries,  // a zip of more entries than any product ships (kMaxZipEntries)
 };
 
 // The text shown to the user for a refusal (UTF-8).

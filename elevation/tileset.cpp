@@ -29,9 +29,9 @@ bool SameCell(const TileCell& a, const TileCell& b)
 // A neighbour found by name is kept if it opens without a refusal and its
 // georeferencing, if any, puts it in the cell its name says. What only its
 // read finds wrong leaves its cell at sea level.
-bool LiesInCell(const std::string& path, const TileCell& expected)
+bool LiesInCell(const std::string& path, const TileCell& expected, const StopRequest& stop)
 {
-    const ProductFile file(path);
+    const ProductFile file(path, stop);
     TileCell located;
     return file.Error() == TileError::None && LocateTile(path, file, located) == TileError::None &&
         SameCell(located, expected);
@@ -76,7 +76,7 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid)
     return rect;
 }
 
-TileSet FindTileSet(const std::string& path, const TileCell& cell)
+TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopRequest& stop)
 {
     TileSet set = LoneTileSet(path, cell);
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -88,7 +88,7 @@ TileSet FindTileSet(const std::string& path, const TileCell& cell)
         if (row < 0 || row >= TileSet::kSide || column < 0 || column >= TileSet::kSide)
             continue;
         std::string& file = set.files[std::size_t(row * TileSet::kSide + column)];
-        if (file.empty() && LiesInCell(tile.path, tile.cell))
+        if (file.empty() && LiesInCell(tile.path, tile.cell, stop))
             file = tile.path;
     }
     FindRectangle(set);

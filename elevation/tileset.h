@@ -7,6 +7,7 @@
 #include <string>
 
 // The load of a set (LoadTileSetInto), for the callers of both.
+#include "elevation/asterreader.h"
 #include "elevation/landscapeload.h"
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
@@ -41,7 +42,8 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid);
 // `path` as the opened tile at `cell`, and the tiles beside it in the same
 // folder: found by name, and kept only where their georeferencing (if any)
 // agrees. The first by path wins where a folder holds two for one cell.
-TileSet FindTileSet(const std::string& path, const TileCell& cell);
+// `stop` is asked while the neighbours' zips are looked into.
+TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopRequest& stop = {});
 
 // `path` as the opened tile at `cell`, alone: a set of one.
 TileSet LoneTileSet(const std::string& path, const TileCell& cell);

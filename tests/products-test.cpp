@@ -25,6 +25,7 @@
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "elevation/ziplisting.h"
 #include "render/offscreenframe.h"
 #include "render/renderer.h"
 #include "tests/support/tileload.h"
@@ -184,6 +185,64 @@ TEST(Products, ZippedThreeSecondHgt)
     VSIFWriteL("x", 1, 1, text);
     VSIFCloseL(text);
     EXPECT_EQ(Load((dir / "empty_N35E138.zip").string(), terrain).error, TileError::NoElevationInZip);
+}
+
+// A 3" .hgt of rising heights, as an SRTM zip holds it.
+std::string ThreeSecondHgtBytes()
+{
+    std::string bytes;
+    for (int r = 0; r < 1201; ++r)
+        for (int c = 0; c < 1201; ++c) {
+            const int height = 10 * r + c;
+            bytes.push_back(char(height >> 8));
+            bytes.push_back(char(height & 0xFF));
+        }
+    return bytes;
+}
+
+// A zip's directory is read once, entry by entry: an archive of many small
+// files still opens if its .hgt comes within the first ten thousand
+// entries, is refused past them without being listed, and the listing stops
+// when the load is stopped.
+TEST(Products, ZipsOfManyEntries)
+{
+    testtiles::TempDir dir;
+    std::vector<testtiles::ZipEntry> entries;
+    for (int i = 0; i < int(kMaxZipEntries) - 1; ++i)
+        entries.push_back({"docs/page" + std::to_string(i) + ".txt", "x"});
+    entries.push_back({"data/N35E138.hgt", ThreeSecondHgtBytes()});
+    const auto many = dir / "many_N35E138.zip";
+    testtiles::writeStoredZip(many, entries);
+
+    Terrain& terrain = SharedTerrain();
+    const Loaded loaded = Load(many.string(), terrain);
+    ASSERT_EQ(loaded.error, TileError::None);
+    EXPECT_EQ(terrain.sourceGrid[3][6], 10 + 2);  // sample (1, 2)
+    EXPECT_EQ(terrain.sourceGrid[3600][3600], 12000 + 1200);
+    EXPECT_EQ(ProductFile(many.string()).InnerName(), "N35E138.hgt");
+
+    entries.insert(entries.begin(), {"docs/one-too-many.txt", "x"});
+    const auto tooMany = dir / "toomany_N35E138.zip";
+    testtiles::writeStoredZip(tooMany, entries);
+    EXPECT_EQ(Load(tooMany.string(), terrain).error, TileError::TooManyZipEntries);
+    EXPECT_FALSE(TileErrorMessage(TileError::TooManyZipEntries).empty());
+
+    // Stopped at the listing's first question, and after a few hundred entries.
+    for (const int stopAt : {1, 3}) {
+        int asks = 0;
+        const ProductFile stopped(many.string(), [&] { return ++asks >= stopAt; });
+        EXPECT_EQ(stopped.Error(), TileError::Cancelled) << stopAt;
+        EXPECT_EQ(asks, stopAt);
+    }
+    struct Stopping : LoadListener {
+        bool cancelled() override { return true; }
+    } stopping;
+    std::unique_ptr<Terrain> none;
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    EXPECT_EQ(LoadTileSetInto(many.string(), false, none, params, view, set, stopping), TileError::Cancelled);
+    EXPECT_EQ(none, nullptr);
 }
 
 // Copernicus GLO-30 between 50 and 60 degrees: 2400 float samples a row,

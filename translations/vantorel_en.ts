@@ -379,5 +379,9 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <source>メモリが足りないため読み込めません．</source>
         <translation>There is not enough memory to load it.</translation>
     </message>
+    <message>
+        <source>ZIPファイルのファイル数が多すぎます(標高データのZIPは1万ファイルまでです)．</source>
+        <translation>The ZIP file holds too many files (an elevation ZIP holds at most 10,000).</translation>
+    </message>
 </context>
 </TS>
