@@ -19,6 +19,7 @@
 #include "elevation/asterreader.h"
 #include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
+#include "elevation/tileset.h"
 #include "tests/support/tileload.h"
 #include "tilefiles.h"
 
@@ -604,4 +605,66 @@ TEST(EdgeVoids, LoadAsInnerVoidsDo)
     EXPECT_EQ(terrain->heightGrid[1200][0], 0);
     EXPECT_EQ(terrain->heightGrid[1201][last], 0);
     EXPECT_TRUE(HeightsAndRelief(*terrain) == asSea);
+}
+
+namespace {
+
+// Stops the load at its `stopAt`-th question; records the progress at each.
+struct StoppingListener : LoadListener {
+    int stopAt = -1;
+    int progress = 0;
+    std::vector<int> progressAtAsk;
+    void progressed(int position) override { progress = position; }
+    bool cancelled() override
+    {
+        progressAtAsk.push_back(progress);
+        return int(progressAtAsk.size()) == stopAt;
+    }
+};
+
+}  // namespace
+
+// A joined set's load asks whether to stop at every stage (the reads, the
+// resampling of each band, the sharpening, the shading, each reduced level
+// and the map), and a stop at any of them leaves the landscape on screen,
+// its parameters, view and set as they were.
+TEST(StoppedLoad, LeavesEverythingAsItWasAtEveryStage)
+{
+    testtiles::TempDir dir;
+    for (const char* name : {"ASTGTMV003_N35E138_dem.tif", "ASTGTMV003_N35E139_dem.tif"})
+        testtiles::writeRaw(dir / name, landscape());
+    const std::string opened = (dir / "ASTGTMV003_N35E138_dem.tif").string();
+
+    auto shown = std::make_unique<Terrain>();
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    LoadListener quiet;
+    StoppingListener whole;
+    ASSERT_EQ(LoadTileSetInto(opened, false, shown, params, view, set, whole), TileError::None);
+    ASSERT_EQ(whole.progress, 18);
+    // The first question at each progress count: one in each stage.
+    std::vector<int> firstAsks;
+    for (std::size_t ask = 0; ask < whole.progressAtAsk.size(); ++ask)
+        if (ask == 0 || whole.progressAtAsk[ask] != whole.progressAtAsk[ask - 1])
+            firstAsks.push_back(int(ask) + 1);
+    EXPECT_GE(firstAsks.size(), 9u);  // two reads, a band, sharpening, shading, three levels, map
+
+    ASSERT_EQ(LoadTileSetInto(VANTOREL_SAMPLE_TILE, true, shown, params, view, set, quiet), TileError::None);
+    const Terrain* const shownBefore = shown.get();
+    const std::vector<uint32_t> landscapeBefore = HeightsAndRelief(*shown);
+    const RenderParams paramsBefore = params;
+    const TileSet setBefore = set;
+    for (const int stopAt : firstAsks) {
+        StoppingListener stopping;
+        stopping.stopAt = stopAt;
+        view.azimuth = 77;
+        EXPECT_EQ(LoadTileSetInto(opened, false, shown, params, view, set, stopping), TileError::Cancelled) << stopAt;
+        EXPECT_EQ(int(stopping.progressAtAsk.size()), stopAt);  // not asked again: stopped at once
+        ASSERT_EQ(shown.get(), shownBefore) << stopAt;
+        EXPECT_TRUE(HeightsAndRelief(*shown) == landscapeBefore) << stopAt;
+        EXPECT_EQ(std::memcmp(&params, &paramsBefore, sizeof params), 0) << stopAt;
+        EXPECT_DOUBLE_EQ(view.azimuth, 77) << stopAt;
+        EXPECT_EQ(set.files, setBefore.files) << stopAt;
+    }
 }
