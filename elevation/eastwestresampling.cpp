@@ -7,6 +7,7 @@
 #include "core/avx2clone.h"
 #include "core/geometry.h"
 #include "core/workerpool.h"
+#include "elevation/voidrule.h"
 
 #include <algorithm>
 #include <array>
@@ -23,8 +24,8 @@ namespace {
 constexpr int kSamples = kTileSamples;
 constexpr int kFracBits = kSplineFractionBits;
 constexpr int kFracOne = 1 << kFracBits;
-// Tiles mark missing samples with -9999 or -32768; no real height is this low.
-constexpr int kNoDataBelow = -1000;
+// The read leaves voids below the lowest height (voidrule.h).
+constexpr int kNoDataBelow = kLowestHeight - 1;
 constexpr int kHeightMax = INT16_MAX;
 
 int16_t Saturate(int64_t v)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "core/geometry.h"
@@ -56,6 +57,7 @@ public:
     {
         return [this] { return listener_.cancelled(); };
     }
+    LoadReport& Report() { return listener_.report; }
     void Commit() { committed_ = true; }
 
 private:
@@ -173,12 +175,15 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
             if (file.empty())
                 continue;
             SampleGrid& target = alone ? terrain.incomingGrid : sources[slot];
-            const TileError error = index == TileSet::kOpened ? opened.Read(target, steps.Stop())
-                                                              : ProductFile(file).Read(target, steps.Stop());
+            std::optional<ProductFile> neighbour;
+            ProductFile& product = index == TileSet::kOpened ? opened : neighbour.emplace(file, steps.Stop());
+            const TileError error = product.Read(target, steps.Stop());
             if (error == TileError::Cancelled || (error != TileError::None && index == TileSet::kOpened))
                 return error;
-            if (error == TileError::None)
+            if (error == TileError::None) {
                 band[slot] = &target;
+                steps.Report().voidSamples += product.VoidSamples();
+            }
             if (alone) {
                 std::swap(terrain.sourceGrid, terrain.incomingGrid);
                 band[slot] = &terrain.sourceGrid;
@@ -247,6 +252,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
 {
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
+    listener.report = {};
     const StopRequest stop = [&] { return listener.cancelled(); };
     // Opened once: located here, then read by the load.
     ProductFile opened(path, stop);

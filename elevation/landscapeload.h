@@ -20,7 +20,8 @@ GridShape LandscapeShape(const TileSet& set);
 // read lands in incomingGrid, swapped into sourceGrid once whole, so a
 // refused or stopped read leaves everything as it was; from then on the
 // load goes to the end. A joined set's buffers are the load's own, and it can
-// be stopped at any step. `params` and `view` change only on success.
+// be stopped at any step. `params` and `view` change only on success. What
+// the load finds besides is added to listener.report.
 // With `levelsLater`, a joined set's reduced levels are left for
 // BuildReliefLevels: untouched, their pages take no memory, so a set loaded
 // while another is drawn need not hold both sets' levels at once.
@@ -32,7 +33,7 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 // and the set is of one, otherwise into new buffers that replace `terrain`
 // on success. Either way `terrain`, `params`, `view` and `set` change only on
 // success. A neighbour that cannot be read stays sea level, like a cell
-// without a tile.
+// without a tile. listener.report starts empty and tells what was found.
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
     Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater = false);
 

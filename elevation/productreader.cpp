@@ -2,6 +2,7 @@
 
 #include "elevation/cellresample.h"
 #include "elevation/gdallibrary.h"
+#include "elevation/voidrule.h"
 #include "elevation/ziplisting.h"
 
 #include <algorithm>
@@ -21,8 +22,6 @@ constexpr int kMaxSide = kTileSamples;
 constexpr int kRowsPerRead = 256;
 // Arc-seconds per degree.
 constexpr double kArcSeconds = 3600;
-// Void markers of the products besides the file's own no-data value.
-constexpr float kSrtmVoid = -32768, kAsterVoid = -9999;
 
 enum class Kind {
     Unrecognised,
@@ -90,13 +89,6 @@ bool IsIdentity(const SampleAxis& axis)
     return axis.count == kSamples && std::abs(axis.first) < 1e-3 && std::abs(axis.step - 1) < 1e-6;
 }
 
-void MarkVoids(std::vector<float>& samples, bool hasNoData, double noData)
-{
-    for (float& s : samples)
-        if (std::isnan(s) || s == kSrtmVoid || s == kAsterVoid || (hasNoData && double(s) == noData))
-            s = std::numeric_limits<float>::quiet_NaN();
-}
-
 int16_t BigEndianAt(const unsigned char* bytes)
 {
     return static_cast<int16_t>(uint16_t(bytes[0]) << 8 | bytes[1]);
@@ -117,6 +109,7 @@ struct ProductFile::State {
     const GdalLibrary* gdal = nullptr;  // loaded by the products that need it
     GDALDatasetH dataset = nullptr;
     SourceRaster raster;  // where the samples stand; read later
+    uint64_t voids = 0;  // in the last read
 
     void Fail(TileError why)
     {
@@ -133,6 +126,7 @@ struct ProductFile::State {
     void LookAtZip(const StopRequest& stop);
     TileError ReadHgt(SampleGrid& grid, const StopRequest& stop);
     TileError ReadGdal(const StopRequest& stop);
+    TileError ReadFast(SampleGrid& grid, const StopRequest& stop);
 };
 
 /* The cell a raster covers and where its samples stand in it, from GDAL's
@@ -321,10 +315,8 @@ TileError ProductFile::State::ReadHgt(SampleGrid& grid, const StopRequest& stop)
             result = TileError::TooShort;
         if (onGrid) {
             int16_t* out = grid[int(r)];
-            for (std::size_t c = 0; c < side; ++c) {
-                const int16_t sample = BigEndianAt(&row[2 * c]);
-                out[c] = sample == INT16_MIN ? kGridVoid : sample;  // SRTM's void
-            }
+            for (std::size_t c = 0; c < side; ++c)
+                out[c] = BigEndianAt(&row[2 * c]);
         } else {
             for (std::size_t c = 0; c < side; ++c)
                 raster.samples[r * side + c] = BigEndianAt(&row[2 * c]);
@@ -335,7 +327,8 @@ TileError ProductFile::State::ReadHgt(SampleGrid& grid, const StopRequest& stop)
     // Sample centres on whole arc-seconds from the corner, both sizes.
     const double step = kArcSeconds / double(side - 1);
     raster.columns = raster.rows = SampleAxis{0, step, hgtSide};
-    MarkVoids(raster.samples, false, 0);
+    if (result == TileError::None)
+        voids = onGrid ? MarkGridVoids(grid, {}) : MarkVoids(raster.samples, {});
     return result;
 }
 
@@ -354,24 +347,42 @@ TileError ProductFile::State::ReadGdal(const StopRequest& stop)
     }
     int hasNoData = 0;
     const double noData = gdal->GDALGetRasterNoDataValue(band, &hasNoData);
-    MarkVoids(raster.samples, hasNoData != 0, noData);
+    voids = MarkVoids(raster.samples, hasNoData ? std::optional(noData) : std::nullopt);
     return TileError::None;
+}
+
+TileError ProductFile::State::ReadFast(SampleGrid& grid, const StopRequest& stop)
+{
+    const TileError result = ReadSamples(file, grid, stop);
+    if (result == TileError::None)
+        voids = MarkGridVoids(grid, ReadTiffNoData(file));
+    return result;
 }
 
 TileError ProductFile::Read(SampleGrid& grid, const StopRequest& stop)
 {
     State& s = *state_;
+    s.voids = 0;
     TileError result = TileError::None;
     switch (s.kind) {
     case Kind::Unrecognised: return TileError::NotATileName;
     case Kind::Failed: return s.error;
-    case Kind::FastReader: return ReadSamples(s.file, grid, stop);
+    case Kind::FastReader: result = s.ReadFast(grid, stop); break;
     case Kind::Hgt:
     case Kind::ZippedHgt: result = s.ReadHgt(grid, stop); break;
     case Kind::GdalRaster: result = s.ReadGdal(stop); break;
     }
+    const uint64_t samples =
+        s.raster.samples.empty() ? uint64_t(kSamples) * uint64_t(kSamples) : uint64_t(s.raster.samples.size());
+    if (result == TileError::None && s.voids == samples)
+        result = TileError::NoValidHeights;
     if (result == TileError::None && !s.raster.samples.empty())
         FillCellGrid(s.raster, grid);
     s.raster.samples = {};
     return result;
+}
+
+uint64_t ProductFile::VoidSamples() const
+{
+    return state_->voids;
 }

@@ -36,8 +36,12 @@ public:
     const std::string& InnerName() const;
 
     // Fills rows 0..3600 with one sample every arc-second from the cell's
-    // north-west corner.
+    // north-west corner, voids as voidrule.h has them. A file without one
+    // valid height is refused as NoValidHeights.
     TileError Read(SampleGrid& grid, const StopRequest& stop);
+    // The samples of the last read that were voids, the file's own markers
+    // among them: counted in the file's samples, before any interpolation.
+    uint64_t VoidSamples() const;
 
     struct State;
 

@@ -34,6 +34,7 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::NotEnoughMemory: return UserText("TileError", "メモリが足りないため読み込めません．");
     case TileError::TooManyZipEntries:
         return UserText("TileError", "ZIPファイルのファイル数が多すぎます(標高データのZIPは1万ファイルまでです)．");
+    case TileError::NoValidHeights: return UserText("TileError", "有効な標高値が一つもありません．");
     }
     return {};
 }

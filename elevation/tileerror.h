@@ -22,6 +22,7 @@ enum class TileError {
     NoElevationInZip,  // a zip without an .hgt file
     NotEnoughMemory,  // the buffers for the landscape could not be had
     TooManyZipEntries,  // a zip of more entries than any product ships (kMaxZipEntries)
+    NoValidHeights,  // every sample a void, no-data or out of range (voidrule.h)
 };
 
 // The text shown to the user for a refusal (UTF-8).

@@ -3,6 +3,7 @@
 // the name or the file, the render parameters and start view it gives, and
 // what a load tells its listener. The load itself is in landscapeload.h.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,15 @@ GeoCentre GeoCentreFromName(std::string_view path);
 // north, 1000 m up.
 void ResetViewpoint(Viewpoint& view, const GeoCentre& centre);
 
+// What a load found besides its result, for the viewer's status line and
+// the tool's messages.
+struct LoadReport {
+    // Samples of the tiles read that are voids: the products' markers, a
+    // file's own no-data value, and values out of any land's range or no
+    // number at all (voidrule.h).
+    uint64_t voidSamples = 0;
+};
+
 // What the loading window hears of a load.
 struct LoadListener {
     virtual ~LoadListener() = default;
@@ -37,6 +47,9 @@ struct LoadListener {
     // of each pass); true stops the load. The load may be on a thread of
     // its own.
     virtual bool cancelled() { return false; }
+
+    // Filled in by the load, from empty: read it once the load has returned.
+    LoadReport report;
 };
 
 struct TileCell;

@@ -20,6 +20,7 @@
 #include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "elevation/voidrule.h"
 #include "tests/support/tileload.h"
 #include "tilefiles.h"
 
@@ -597,7 +598,7 @@ TEST(EdgeVoids, LoadAsInnerVoidsDo)
     ASSERT_EQ(LoadTileInto(sea.string(), *terrain, params, view, quiet), TileError::None);
     const std::vector<uint32_t> asSea = HeightsAndRelief(*terrain);
     ASSERT_EQ(LoadTileInto(voids.string(), *terrain, params, view, quiet), TileError::None);
-    EXPECT_EQ(terrain->sourceGrid[1000][0], -32768);  // the source keeps the file's marker
+    EXPECT_EQ(terrain->sourceGrid[1000][0], kGridVoid);
     const int last = terrain->tileInfo.width - 1;
     for (int r = 990; r < 1410; ++r)
         for (const int c : {0, 1, 2, last - 2, last - 1, last})

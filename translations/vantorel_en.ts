@@ -383,5 +383,9 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <source>ZIPファイルのファイル数が多すぎます(標高データのZIPは1万ファイルまでです)．</source>
         <translation>The ZIP file holds too many files (an elevation ZIP holds at most 10,000).</translation>
     </message>
+    <message>
+        <source>有効な標高値が一つもありません．</source>
+        <translation>The file holds no valid elevation.</translation>
+    </message>
 </context>
 </TS>

@@ -13,5 +13,6 @@ TileError LoadTileInto(
     TileCell cell;
     if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
         return error;
+    listener.report = {};
     return LoadSetInto(LoneTileSet(path, cell), file, terrain, params, view, listener);
 }
