@@ -180,6 +180,8 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
             const TileError error = product.Read(target, steps.Stop());
             if (error == TileError::Cancelled || (error != TileError::None && index == TileSet::kOpened))
                 return error;
+            if (error != TileError::None)
+                steps.Report().notes.push_back({LoadNoteKind::NeighbourAtSeaLevel, index, file, error});
             if (error == TileError::None) {
                 band[slot] = &target;
                 steps.Report().voidSamples += product.VoidSamples();
@@ -261,7 +263,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
         return TileError::Cancelled;
     if (const TileError error = LocateTile(path, opened, cell); error != TileError::None)
         return error;
-    TileSet found = single ? LoneTileSet(path, cell) : FindTileSet(path, cell, stop);
+    TileSet found = single ? LoneTileSet(path, cell) : FindTileSet(path, cell, stop, &listener.report.notes);
     if (listener.cancelled())
         return TileError::Cancelled;
     std::unique_ptr<Terrain> fresh;
@@ -273,6 +275,8 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
                 throw;
             // Without the memory for the whole set, the tile alone still opens.
             found = LoneTileSet(path, cell);
+            listener.report.notes.clear();  // of neighbours no longer in the set
+            listener.report.notes.push_back({LoadNoteKind::OpenedAlone, TileSet::kOpened, path});
             if (!(terrain && terrain->holdsOneTile()))
                 fresh = NewTerrain(found);
         }

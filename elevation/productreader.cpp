@@ -110,6 +110,7 @@ struct ProductFile::State {
     GDALDatasetH dataset = nullptr;
     SourceRaster raster;  // where the samples stand; read later
     uint64_t voids = 0;  // in the last read
+    bool gdalMissing = false;  // a georeferenced TIFF left to the fast reader for want of GDAL
 
     void Fail(TileError why)
     {
@@ -177,6 +178,7 @@ void ProductFile::State::LookAtTiff()
     if (PlacedWithoutGdal())
         return;
     gdal = Gdal();
+    gdalMissing = !gdal;
     if (!gdal)
         return;
     const char* const drivers[] = {"GTiff", nullptr};
@@ -214,9 +216,11 @@ void ProductFile::State::LookAtZip(const StopRequest& stop)
     ZipEntry entry;
     if (const TileError unlisted = FindZipEntry(file, IsHgtEntry, entry, stop); unlisted != TileError::None)
         return Fail(unlisted);
+    if (entry.encrypted)
+        return Fail(TileError::EncryptedZip);
     gdal = Gdal();
     if (!gdal)
-        return Fail(TileError::UnsupportedFormat);
+        return Fail(TileError::NeedsGdal);
     kind = Kind::ZippedHgt;
     innerName = FileNameOf(entry.name);
     innerPath = "/vsizip/{" + DescriptorPath() + "}/" + entry.name;
@@ -356,6 +360,9 @@ TileError ProductFile::State::ReadFast(SampleGrid& grid, const StopRequest& stop
     const TileError result = ReadSamples(file, grid, stop);
     if (result == TileError::None)
         voids = MarkGridVoids(grid, ReadTiffNoData(file));
+    // Not ASTER's layout: GDAL would have read it, had it been installed.
+    if (gdalMissing && (result == TileError::WrongShape || result == TileError::UnsupportedSampleFormat))
+        return TileError::NeedsGdal;
     return result;
 }
 

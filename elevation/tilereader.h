@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/viewrecords.h"
 #include "elevation/terrain.h"
@@ -29,6 +30,14 @@ GeoCentre GeoCentreFromName(std::string_view path);
 // north, 1000 m up.
 void ResetViewpoint(Viewpoint& view, const GeoCentre& centre);
 
+// A substitution a load made (LoadNoteMessage gives its text).
+struct LoadNote {
+    LoadNoteKind kind;
+    int cell;  // of the 3 x 3 around the opened tile, row-major from the north-west
+    std::string file;
+    TileError why = TileError::None;  // the file's refusal, where one made the note
+};
+
 // What a load found besides its result, for the viewer's status line and
 // the tool's messages.
 struct LoadReport {
@@ -36,6 +45,7 @@ struct LoadReport {
     // file's own no-data value, and values out of any land's range or no
     // number at all (voidrule.h).
     uint64_t voidSamples = 0;
+    std::vector<LoadNote> notes;
 };
 
 // What the loading window hears of a load.

@@ -29,12 +29,16 @@ bool SameCell(const TileCell& a, const TileCell& b)
 // A neighbour found by name is kept if it opens without a refusal and its
 // georeferencing, if any, puts it in the cell its name says. What only its
 // read finds wrong leaves its cell at sea level.
-bool LiesInCell(const std::string& path, const TileCell& expected, const StopRequest& stop)
+// None when it does, otherwise its refusal (NoPosition when it lies elsewhere).
+TileError LiesInCell(const std::string& path, const TileCell& expected, const StopRequest& stop)
 {
     const ProductFile file(path, stop);
+    if (file.Error() != TileError::None)
+        return file.Error();
     TileCell located;
-    return file.Error() == TileError::None && LocateTile(path, file, located) == TileError::None &&
-        SameCell(located, expected);
+    if (const TileError error = LocateTile(path, file, located); error != TileError::None)
+        return error;
+    return SameCell(located, expected) ? TileError::None : TileError::NoPosition;
 }
 
 void FindRectangle(TileSet& set)
@@ -76,9 +80,11 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid)
     return rect;
 }
 
-TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopRequest& stop)
+TileSet FindTileSet(
+    const std::string& path, const TileCell& cell, const StopRequest& stop, std::vector<LoadNote>* notes)
 {
     TileSet set = LoneTileSet(path, cell);
+    std::vector<LoadNote> refused;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folder.empty())
         folder = ".";
@@ -87,10 +93,20 @@ TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopReq
         const long column = 1 + LongitudeStep(cell.lon, tile.cell.lon);
         if (row < 0 || row >= TileSet::kSide || column < 0 || column >= TileSet::kSide)
             continue;
-        std::string& file = set.files[std::size_t(row * TileSet::kSide + column)];
-        if (file.empty() && LiesInCell(tile.path, tile.cell, stop))
+        const int index = int(row * TileSet::kSide + column);
+        std::string& file = set.files[std::size_t(index)];
+        if (!file.empty())
+            continue;
+        if (const TileError refusal = LiesInCell(tile.path, tile.cell, stop); refusal == TileError::None)
             file = tile.path;
+        else if (refusal != TileError::NoPosition && refusal != TileError::Cancelled)
+            refused.push_back({LoadNoteKind::NeighbourAtSeaLevel, index, tile.path, refusal});
     }
+    // Told only where no other file took the cell.
+    if (notes)
+        for (const LoadNote& note : refused)
+            if (set.files[std::size_t(note.cell)].empty())
+                notes->push_back(note);
     FindRectangle(set);
     return set;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The load of a set (LoadTileSetInto), for the callers of both.
 #include "elevation/asterreader.h"
@@ -42,8 +43,10 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid);
 // `path` as the opened tile at `cell`, and the tiles beside it in the same
 // folder: found by name, and kept only where their georeferencing (if any)
 // agrees. The first by path wins where a folder holds two for one cell.
-// `stop` is asked while the neighbours' zips are looked into.
-TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopRequest& stop = {});
+// `stop` is asked while the neighbours' zips are looked into. A neighbour
+// refused when opened leaves its cell empty, with a note in `notes`.
+TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopRequest& stop = {},
+    std::vector<LoadNote>* notes = nullptr);
 
 // `path` as the opened tile at `cell`, alone: a set of one.
 TileSet LoneTileSet(const std::string& path, const TileCell& cell);

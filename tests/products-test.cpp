@@ -16,6 +16,8 @@
 #include <cpl_string.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "core/geometry.h"
 #include "elevation/asterreader.h"
@@ -321,6 +323,79 @@ TEST(Products, OneVoidRuleOnEveryReadPath)
             [](int, int) { return HUGE_VAL; }});
     EXPECT_EQ(Load(infinite, SharedTerrain()).error, TileError::NoValidHeights);
     EXPECT_FALSE(TileErrorMessage(TileError::NoValidHeights).empty());
+}
+
+// What a load puts in place of what it cannot use is told, not silent: a
+// neighbour refused when opened or when read stays sea level with a note
+// naming its cell, file and why; without the memory for a joined set the
+// tile opens alone, with a note. A folder opens its nearest tile that is
+// readable; an encrypted zip says so.
+TEST(Products, SubstitutionsAreToldAndFoldersOpenAReadableTile)
+{
+    testtiles::TempDir dir;
+    const testtiles::Samples land = testtiles::makeSamples([](int r, int c) { return int16_t(100 + (r + c) % 50); });
+    testtiles::writeRaw(dir / "ASTGTMV003_N35E138_dem.tif", land);
+    testtiles::writeRaw(dir / "ASTGTMV003_N35E139_dem.tif", land, 1000000);  // cut short: refused when read
+    testtiles::writeRaw(dir / "ASTGTMV003_N35E137_dem.tif", land);
+    std::ofstream(dir / "N36E138.hgt") << "not a tile";  // refused when opened
+    const std::string opened = (dir / "ASTGTMV003_N35E138_dem.tif").string();
+
+    std::unique_ptr<Terrain> terrain;
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    LoadListener listener;
+    ASSERT_EQ(LoadTileSetInto(opened, false, terrain, params, view, set, listener), TileError::None);
+    ASSERT_TRUE(set.joined());
+    const std::vector<LoadNote>& notes = listener.report.notes;
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].kind, LoadNoteKind::NeighbourAtSeaLevel);
+    EXPECT_EQ(notes[0].cell, 1);  // north
+    EXPECT_EQ(notes[0].file, (dir / "N36E138.hgt").string());
+    EXPECT_EQ(notes[0].why, TileError::WrongSize);
+    EXPECT_EQ(notes[1].kind, LoadNoteKind::NeighbourAtSeaLevel);
+    EXPECT_EQ(notes[1].cell, 5);  // east
+    EXPECT_EQ(notes[1].file, (dir / "ASTGTMV003_N35E139_dem.tif").string());
+    EXPECT_EQ(notes[1].why, TileError::TooShort);
+    EXPECT_NE(LoadNoteMessage(LoadNoteKind::NeighbourAtSeaLevel).find("%1"), std::string_view::npos);
+    EXPECT_NE(LoadNoteMessage(LoadNoteKind::NeighbourAtSeaLevel).find("%2"), std::string_view::npos);
+
+    // Read again, the notes are this load's alone.
+    ASSERT_EQ(LoadTileSetInto(opened, true, terrain, params, view, set, listener), TileError::None);
+    EXPECT_TRUE(listener.report.notes.empty());
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Too little address space for the joined set's buffers; the tile's own,
+    // held from the load above, are filled in place.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &before), 0);
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    statm >> pages;
+    rlimit tight = before;
+    tight.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    const TileError error = LoadTileSetInto(opened, false, terrain, params, view, set, listener);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &before), 0);
+    EXPECT_EQ(error, TileError::None);
+    EXPECT_FALSE(set.joined());
+    ASSERT_EQ(listener.report.notes.size(), 1u);
+    EXPECT_EQ(listener.report.notes[0].kind, LoadNoteKind::OpenedAlone);
+    EXPECT_EQ(listener.report.notes[0].file, opened);
+#endif
+
+    // The tile nearest the folder's middle is broken; the next one is read.
+    const auto folder = dir / "folder";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"N35E138.hgt", "N36E139.hgt", "N37E140.hgt"})
+        std::ofstream(folder / name) << "x";
+    std::filesystem::resize_file(folder / "N37E140.hgt", 1201 * 1201 * 2);
+    EXPECT_EQ(TileToOpen(folder.string()), (folder / "N37E140.hgt").string());
+
+    const auto encrypted = dir / "N35E138.SRTMGL3.hgt.zip";
+    testtiles::writeStoredZip(encrypted, {{"N35E138.hgt", ThreeSecondHgtBytes(), true}});
+    EXPECT_EQ(Load(encrypted.string(), SharedTerrain()).error, TileError::EncryptedZip);
+    EXPECT_FALSE(TileErrorMessage(TileError::EncryptedZip).empty());
 }
 
 // Copernicus GLO-30 between 50 and 60 degrees: 2400 float samples a row,
