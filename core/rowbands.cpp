@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kProgressEveryRows = 1024;
 constexpr int kMinRowsPerBand = 64;  // below this a thread costs more than it saves
 
 // Splits [begin, end) into bands, one per thread of the pool, every band

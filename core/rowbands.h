@@ -8,11 +8,14 @@
 // Called after a step of a long pass, for the progress shown.
 using ProgressStep = std::function<void()>;
 
+// A long pass over grid rows takes a step every this many rows.
+inline constexpr int kProgressEveryRows = 1024;
+
 // Processes rows [begin, end) of one band.
 using RowBand = std::function<void(int begin, int end)>;
 
 // Runs `band` over rows [first, last) and takes a progress step after every
-// row whose index is a multiple of 1024, as a pass in one thread would: the
+// row whose index is a multiple of kProgressEveryRows, as a pass in one thread would: the
 // rows up to each such row are done before its step, which runs on the
 // calling thread. With a grain, every band but the first starts on a
 // multiple of it, so that a band may work on whole groups of rows.

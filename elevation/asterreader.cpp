@@ -7,9 +7,11 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include <sys/uio.h>
@@ -499,4 +501,28 @@ TiffGeoreferencing ReadTiffGeoreferencing(const CheckedFile& file)
     result.width = int(width);
     result.height = int(height);
     return result;
+}
+
+std::optional<double> ReadTiffNoData(const CheckedFile& file)
+{
+    TiffSource source{file.Descriptor(), file.Size()};
+    const TiffHandle tiff = OpenTiff(source);
+    if (!tiff)
+        return {};
+    // ASCII: listed as a custom tag, or known to libtiff as a plain string.
+    std::string text;
+    const std::span<const char> custom = CustomTagValues<char>(tiff.get(), TIFFTAG_GDAL_NODATA, TIFF_ASCII);
+    const TIFFField* field = TIFFFindField(tiff.get(), TIFFTAG_GDAL_NODATA, TIFF_ANY);
+    if (!custom.empty()) {
+        text.assign(custom.begin(), std::find(custom.begin(), custom.end(), '\0'));
+    } else if (field && !TIFFFieldPassCount(field)) {
+        const char* value = nullptr;
+        if (TIFFGetField(tiff.get(), TIFFTAG_GDAL_NODATA, &value) == 1 && value)
+            text = value;
+    }
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == text.c_str())
+        return {};
+    return value;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/raster.h"
@@ -20,6 +21,9 @@ using StopRequest = std::function<bool()>;
 TileError ReadSamples(const std::string& path, SampleGrid& grid, const StopRequest& stop = {});
 // The same read of a file already opened and checked.
 TileError ReadSamples(const CheckedFile& file, SampleGrid& grid, const StopRequest& stop = {});
+
+// The no-data value GDAL writes into a TIFF's GDAL_NODATA tag, if any.
+std::optional<double> ReadTiffNoData(const CheckedFile& file);
 
 // The largest block of a TIFF that GDAL is let read.
 inline constexpr int kMaxBlockSide = 4096;

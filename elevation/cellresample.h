@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "elevation/voidrule.h"
 #include "relief/relief.h"
 
 // Where a raster's samples stand along one axis, in arc-seconds from the
@@ -14,9 +15,6 @@ struct SampleAxis {
     double step = 1;
     int count = 0;
 };
-
-// What marks a void in the grid.
-inline constexpr int16_t kGridVoid = -9999;
 
 // Samples as read, row 0 north; NaN marks a void.
 struct SourceRaster {

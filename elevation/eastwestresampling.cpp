@@ -7,6 +7,7 @@
 #include "core/avx2clone.h"
 #include "core/geometry.h"
 #include "core/workerpool.h"
+#include "elevation/voidrule.h"
 
 #include <algorithm>
 #include <array>
@@ -23,8 +24,8 @@ namespace {
 constexpr int kSamples = kTileSamples;
 constexpr int kFracBits = kSplineFractionBits;
 constexpr int kFracOne = 1 << kFracBits;
-// Tiles mark missing samples with -9999 or -32768; no real height is this low.
-constexpr int kNoDataBelow = -1000;
+// The read leaves voids below the lowest height (voidrule.h).
+constexpr int kNoDataBelow = kLowestHeight - 1;
 constexpr int kHeightMax = INT16_MAX;
 
 int16_t Saturate(int64_t v)
@@ -210,55 +211,14 @@ VANTOREL_AVX2_CLONE void SharpenRow(const int16_t* north, const int16_t* here, c
 
 /* Each row of the file spans one degree of longitude, which on the ground is
  * shorter than a degree of latitude by cos(latitude). Every row is shortened
- * to n + 1 samples by a Catmull-Rom spline through four source samples,
- * evaluated in Horner form at the fraction t / 1024:
+ * to n + 1 samples per tile by a Catmull-Rom spline through four source
+ * samples, evaluated in Horner form at the fraction t / 1024:
  *   v = ((A t + B) t + C) t / 8 + P1,  with A, B, C four times the usual
  * cubic coefficients, so that three 10-bit shifts and a final >> 3 keep the
- * whole evaluation in integers. */
-int32_t ResampleEastWest(
-    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step)
-{
-    const int32_t n = ResampledLastColumn(centreLat);
-    // Every row samples the same source positions: work them out once. Tile
-    // centres lie on half degrees, so cos <= cos 0.5 deg and the positions
-    // never reach the row's end in any case; the hold only guards rounding.
-    const SourcePositions positions = FindSourcePositions(centreLat, n, kSamples);
-
-    // A row's ends are its source's own.
-    auto setEnds = [&](int r) {
-        for (SampleGrid* grid : {&resampled, &height}) {
-            (*grid)[r][0] = source[r][0];
-            (*grid)[r][n] = source[r][kSamples - 1];
-        }
-    };
-    ForRowBands(
-        0, kSamples,
-        [&](int begin, int end) {
-            int r = begin;
-#if defined(__SSE2__)
-            // Not a std::vector: it would not keep the vectors' alignment.
-            const std::unique_ptr<BlockLanes[]> blockTaps(new BlockLanes[kSamples]);
-            for (; r + kBlockRows <= end; r += kBlockRows) {
-                GatherBlockTaps(source.rows() + r, kSamples, blockTaps.get());
-                SplineBlock(blockTaps.get(), positions, n, resampled.rows() + r, height.rows() + r);
-                for (int j = r; j < r + kBlockRows; ++j)
-                    setEnds(j);
-            }
-#endif
-            std::array<int32_t, kSamples> taps;
-            for (; r < end; ++r) {
-                std::transform(source[r], source[r] + kSamples, taps.begin(), Tap);
-                SplineRow(taps.data(), positions, n, resampled[r]);
-                std::copy_n(resampled[r] + 1, n - 1, height[r] + 1);
-                setEnds(r);
-            }
-        },
-        step);
-    step();
-    return n + 1;
-}
-
-void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row)
+ * whole evaluation in integers. A row's ends are its taps', voids read as sea
+ * there as they do inside the row. */
+void ResampleBandInto(
+    double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row, const ProgressStep& step)
 {
     const int tiles = int(band.size());
     const int length = (kSamples - 1) * tiles + 1;
@@ -267,62 +227,55 @@ void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& ba
     // West to east, each tile's first sample taking the place of its
     // neighbour's last; a cell without a tile is sea level.
     auto tileOffset = [](int t) { return std::size_t(t) * (kSamples - 1); };
-    ForRowBands(0, kSamples, [&](int begin, int end) {
-        int r = begin;
-#if defined(__SSE2__)
-        const std::unique_ptr<BlockLanes[]> blockTaps(new BlockLanes[std::size_t(length)]);
-        for (; r + kBlockRows <= end; r += kBlockRows) {
-            for (int t = 0; t < tiles; ++t) {
-                BlockLanes* to = blockTaps.get() + tileOffset(t);
-                if (const SampleGrid* tile = band[std::size_t(t)])
-                    GatherBlockTaps(tile->rows() + r, kSamples, to);
-                else
-                    std::fill_n(to, kSamples, BlockLanes{});
-            }
-            int16_t* const* outRows = out.rows() + row + r;
-            SplineBlock(blockTaps.get(), positions, last, outRows, nullptr);
-            for (int j = 0; j < kBlockRows; ++j) {
-                outRows[j][0] = Saturate(blockTaps[0][j]);
-                outRows[j][last] = Saturate(blockTaps[length - 1][j]);
-            }
-        }
-#endif
-        std::vector<int32_t> taps(static_cast<std::size_t>(length));
-        for (; r < end; ++r) {
-            for (int t = 0; t < tiles; ++t) {
-                int32_t* to = taps.data() + tileOffset(t);
-                if (const SampleGrid* tile = band[std::size_t(t)])
-                    std::transform((*tile)[r], (*tile)[r] + kSamples, to, Tap);
-                else
-                    std::fill_n(to, kSamples, 0);
-            }
-            int16_t* outRow = out[row + r];
-            outRow[0] = Saturate(taps.front());
-            outRow[last] = Saturate(taps.back());
-            SplineRow(taps.data(), positions, last, outRow);
-        }
-    });
-}
-
-void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step)
-{
     ForRowBands(
-        2, rows - 2,
+        0, kSamples,
         [&](int begin, int end) {
-            std::vector<int32_t> columnSums(std::size_t(std::max(width, 0)));
-            for (int m = begin; m < end; ++m)
-                SharpenRow(resampled[m - 1], resampled[m], resampled[m + 1], height[m], width, columnSums.data());
+            int r = begin;
+#if defined(__SSE2__)
+            const std::unique_ptr<BlockLanes[]> blockTaps(new BlockLanes[std::size_t(length)]);
+            for (; r + kBlockRows <= end; r += kBlockRows) {
+                for (int t = 0; t < tiles; ++t) {
+                    BlockLanes* to = blockTaps.get() + tileOffset(t);
+                    if (const SampleGrid* tile = band[std::size_t(t)])
+                        GatherBlockTaps(tile->rows() + r, kSamples, to);
+                    else
+                        std::fill_n(to, kSamples, BlockLanes{});
+                }
+                int16_t* const* outRows = out.rows() + row + r;
+                SplineBlock(blockTaps.get(), positions, last, outRows, nullptr);
+                for (int j = 0; j < kBlockRows; ++j) {
+                    outRows[j][0] = Saturate(blockTaps[0][j]);
+                    outRows[j][last] = Saturate(blockTaps[length - 1][j]);
+                }
+            }
+#endif
+            std::vector<int32_t> taps(static_cast<std::size_t>(length));
+            for (; r < end; ++r) {
+                for (int t = 0; t < tiles; ++t) {
+                    int32_t* to = taps.data() + tileOffset(t);
+                    if (const SampleGrid* tile = band[std::size_t(t)])
+                        std::transform((*tile)[r], (*tile)[r] + kSamples, to, Tap);
+                    else
+                        std::fill_n(to, kSamples, 0);
+                }
+                int16_t* outRow = out[row + r];
+                outRow[0] = Saturate(taps.front());
+                outRow[last] = Saturate(taps.back());
+                SplineRow(taps.data(), positions, last, outRow);
+            }
         },
         step);
-    step();
 }
 
-/* The same mask over one grid. A row's own samples are kept aside before it
- * is overwritten; the rows just outside each chunk are kept aside before any
- * chunk starts, since the neighbouring chunk may overwrite them first. */
-void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows)
+/* The mask over one grid. A row's own samples are kept aside before it is
+ * overwritten; the rows just outside each chunk are kept aside before any
+ * chunk starts, since the neighbouring chunk may overwrite them first. The
+ * chunks go over the cores a stretch of kProgressEveryRows rows at a time, a step after
+ * each but the last. */
+void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows, const ProgressStep& step)
 {
     constexpr int kChunkRows = 256;
+    constexpr int kStepChunks = kProgressEveryRows / kChunkRows;
     const int first = 2, last = rows - 2;
     if (last <= first || width < 5)
         return;
@@ -339,21 +292,26 @@ void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows)
         std::copy_n(grid[end], rowLength, edge(i, 1));
     }
     WorkerPool& pool = WorkerPool::Shared();
-    const int bands = std::min(chunks, pool.threads());
-    pool.Run(bands, [&](int band) {
-        std::vector<int32_t> columnSums(rowLength);
-        std::vector<int16_t> aside(2 * rowLength);
-        for (int i = chunks * band / bands; i < chunks * (band + 1) / bands; ++i) {
-            const int begin = first + i * kChunkRows, end = std::min(begin + kChunkRows, last);
-            const int16_t* north = edge(i, 0);
-            int16_t* here = aside.data();
-            for (int m = begin; m < end; ++m) {
-                std::copy_n(grid[m], rowLength, here);
-                const int16_t* south = m + 1 == end ? edge(i, 1) : grid[m + 1];
-                SharpenRow(north, here, south, grid[m], width, columnSums.data());
-                north = here;
-                here = here == aside.data() ? aside.data() + rowLength : aside.data();
+    for (int firstChunk = 0; firstChunk < chunks; firstChunk += kStepChunks) {
+        if (firstChunk > 0)
+            step();
+        const int stretch = std::min(kStepChunks, chunks - firstChunk);
+        const int bands = std::min(stretch, pool.threads());
+        pool.Run(bands, [&](int band) {
+            std::vector<int32_t> columnSums(rowLength);
+            std::vector<int16_t> aside(2 * rowLength);
+            for (int i = firstChunk + stretch * band / bands; i < firstChunk + stretch * (band + 1) / bands; ++i) {
+                const int begin = first + i * kChunkRows, end = std::min(begin + kChunkRows, last);
+                const int16_t* north = edge(i, 0);
+                int16_t* here = aside.data();
+                for (int m = begin; m < end; ++m) {
+                    std::copy_n(grid[m], rowLength, here);
+                    const int16_t* south = m + 1 == end ? edge(i, 1) : grid[m + 1];
+                    SharpenRow(north, here, south, grid[m], width, columnSums.data());
+                    north = here;
+                    here = here == aside.data() ? aside.data() + rowLength : aside.data();
+                }
             }
-        }
-    });
+        });
+    }
 }

@@ -29,14 +29,15 @@ template <class Value> constexpr Value CatmullRom(Value p0, Value p1, Value p2, 
 
 // n = trunc(3600 cos(centreLat)): a resampled row's last column.
 int32_t ResampledLastColumn(double centreLat);
-// Resamples every row to width n + 1 into both grids. Returns the new width.
-int32_t ResampleEastWest(
-    double centreLat, const SampleGrid& source, SampleGrid& resampled, SampleGrid& height, const ProgressStep& step);
-// The same resampling across a band of tiles side by side, west to east (null
-// where a cell has no tile): n + 1 samples per tile, written into rows
-// row .. row + 3600 of `out`. The positions run on across the tiles' edges,
-// so that a ridge crossing one keeps its shape.
-void ResampleBandInto(double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row);
-void Sharpen(const SampleGrid& resampled, SampleGrid& height, int32_t width, int32_t rows, const ProgressStep& step);
-// Sharpen with `grid` as both input and output, needing no second grid.
-void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows);
+// Every row of a band of tiles side by side, west to east (null where a cell
+// has no tile; one tile alone is a band of one), resampled to n + 1 samples
+// per tile into rows row .. row + 3600 of `out`. The positions run on across
+// the tiles' edges, so that a ridge crossing one keeps its shape. Void
+// markers, and cells without a tile, read as sea level. Steps as
+// ForRowBands over the band's rows.
+void ResampleBandInto(
+    double centreLat, const std::vector<const SampleGrid*>& band, SampleGrid& out, int row, const ProgressStep& step);
+// The unsharp mask over rows 2 .. rows - 3 and columns 2 .. width - 3 of
+// `grid`, in place, needing no second grid. A step after every
+// kProgressEveryRows rows but the last.
+void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows, const ProgressStep& step);

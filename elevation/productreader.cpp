@@ -2,6 +2,8 @@
 
 #include "elevation/cellresample.h"
 #include "elevation/gdallibrary.h"
+#include "elevation/voidrule.h"
+#include "elevation/ziplisting.h"
 
 #include <algorithm>
 #include <array>
@@ -20,8 +22,6 @@ constexpr int kMaxSide = kTileSamples;
 constexpr int kRowsPerRead = 256;
 // Arc-seconds per degree.
 constexpr double kArcSeconds = 3600;
-// Void markers of the products besides the file's own no-data value.
-constexpr float kSrtmVoid = -32768, kAsterVoid = -9999;
 
 enum class Kind {
     Unrecognised,
@@ -36,6 +36,11 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 {
     const std::size_t n = std::char_traits<char>::length(ending);
     return text.size() >= n && EQUAL(text.c_str() + text.size() - n, ending);
+}
+
+bool IsHgtEntry(std::string_view name)
+{
+    return EndsWithNoCase(std::string(name), ".hgt");
 }
 
 int HgtSide(uint64_t bytes)
@@ -84,13 +89,6 @@ bool IsIdentity(const SampleAxis& axis)
     return axis.count == kSamples && std::abs(axis.first) < 1e-3 && std::abs(axis.step - 1) < 1e-6;
 }
 
-void MarkVoids(std::vector<float>& samples, bool hasNoData, double noData)
-{
-    for (float& s : samples)
-        if (std::isnan(s) || s == kSrtmVoid || s == kAsterVoid || (hasNoData && double(s) == noData))
-            s = std::numeric_limits<float>::quiet_NaN();
-}
-
 int16_t BigEndianAt(const unsigned char* bytes)
 {
     return static_cast<int16_t>(uint16_t(bytes[0]) << 8 | bytes[1]);
@@ -111,6 +109,8 @@ struct ProductFile::State {
     const GdalLibrary* gdal = nullptr;  // loaded by the products that need it
     GDALDatasetH dataset = nullptr;
     SourceRaster raster;  // where the samples stand; read later
+    uint64_t voids = 0;  // in the last read
+    bool gdalMissing = false;  // a georeferenced TIFF left to the fast reader for want of GDAL
 
     void Fail(TileError why)
     {
@@ -120,13 +120,14 @@ struct ProductFile::State {
     // GDAL opens the checked file through its descriptor: the name could
     // have been swapped for a FIFO since, whose open would wait forever.
     std::string DescriptorPath() const { return "/proc/self/fd/" + std::to_string(file.Descriptor()); }
-    void Open(const std::string& name);
+    void Open(const std::string& name, const StopRequest& stop);
     bool PlacedWithoutGdal();
     TileError PlaceOnCell(const std::array<double, 6>& transform, int width, int height);
     void LookAtTiff();
-    void LookAtZip();
+    void LookAtZip(const StopRequest& stop);
     TileError ReadHgt(SampleGrid& grid, const StopRequest& stop);
     TileError ReadGdal(const StopRequest& stop);
+    TileError ReadFast(SampleGrid& grid, const StopRequest& stop);
 };
 
 /* The cell a raster covers and where its samples stand in it, from GDAL's
@@ -177,6 +178,7 @@ void ProductFile::State::LookAtTiff()
     if (PlacedWithoutGdal())
         return;
     gdal = Gdal();
+    gdalMissing = !gdal;
     if (!gdal)
         return;
     const char* const drivers[] = {"GTiff", nullptr};
@@ -208,38 +210,31 @@ void ProductFile::State::LookAtTiff()
     kind = aster ? Kind::FastReader : Kind::GdalRaster;
 }
 
-void ProductFile::State::LookAtZip()
+// The zip's own directory says which entry holds the samples; GDAL reads it.
+void ProductFile::State::LookAtZip(const StopRequest& stop)
 {
+    ZipEntry entry;
+    if (const TileError unlisted = FindZipEntry(file, IsHgtEntry, entry, stop); unlisted != TileError::None)
+        return Fail(unlisted);
+    if (entry.encrypted)
+        return Fail(TileError::EncryptedZip);
     gdal = Gdal();
     if (!gdal)
-        return Fail(TileError::UnsupportedFormat);
+        return Fail(TileError::NeedsGdal);
     kind = Kind::ZippedHgt;
-    const std::string archive = "/vsizip/{" + DescriptorPath() + "}";
-    char** entries = gdal->VSIReadDirRecursive(archive.c_str());
-    for (char** entry = entries; entry && *entry; ++entry) {
-        if (EndsWithNoCase(*entry, ".hgt")) {
-            innerName = FileNameOf(*entry);
-            innerPath = archive + "/" + *entry;
-            break;
-        }
-    }
-    gdal->CSLDestroy(entries);
-    if (innerPath.empty())
-        return Fail(TileError::NoElevationInZip);
-    VSIStatBufL info;
-    if (gdal->VSIStatL(innerPath.c_str(), &info) != 0)
-        return Fail(TileError::TooShort);
-    hgtSide = HgtSide(uint64_t(info.st_size));
+    innerName = FileNameOf(entry.name);
+    innerPath = "/vsizip/{" + DescriptorPath() + "}/" + entry.name;
+    hgtSide = HgtSide(entry.size);
     if (hgtSide == 0)
         Fail(TileError::WrongSize);
 }
 
-ProductFile::ProductFile(const std::string& path) : state_(std::make_unique<State>())
+ProductFile::ProductFile(const std::string& path, const StopRequest& stop) : state_(std::make_unique<State>())
 {
-    state_->Open(path);
+    state_->Open(path, stop);
 }
 
-void ProductFile::State::Open(const std::string& name)
+void ProductFile::State::Open(const std::string& name, const StopRequest& stop)
 {
     State& s = *this;
     s.path = name;
@@ -252,7 +247,7 @@ void ProductFile::State::Open(const std::string& name)
     if (tiff)
         return s.LookAtTiff();
     if (zip)
-        return s.LookAtZip();
+        return s.LookAtZip(stop);
     s.hgtSide = HgtSide(uint64_t(s.file.Size()));
     if (s.hgtSide != 0)
         s.kind = Kind::Hgt;
@@ -324,10 +319,8 @@ TileError ProductFile::State::ReadHgt(SampleGrid& grid, const StopRequest& stop)
             result = TileError::TooShort;
         if (onGrid) {
             int16_t* out = grid[int(r)];
-            for (std::size_t c = 0; c < side; ++c) {
-                const int16_t sample = BigEndianAt(&row[2 * c]);
-                out[c] = sample == INT16_MIN ? kGridVoid : sample;  // SRTM's void
-            }
+            for (std::size_t c = 0; c < side; ++c)
+                out[c] = BigEndianAt(&row[2 * c]);
         } else {
             for (std::size_t c = 0; c < side; ++c)
                 raster.samples[r * side + c] = BigEndianAt(&row[2 * c]);
@@ -338,7 +331,8 @@ TileError ProductFile::State::ReadHgt(SampleGrid& grid, const StopRequest& stop)
     // Sample centres on whole arc-seconds from the corner, both sizes.
     const double step = kArcSeconds / double(side - 1);
     raster.columns = raster.rows = SampleAxis{0, step, hgtSide};
-    MarkVoids(raster.samples, false, 0);
+    if (result == TileError::None)
+        voids = onGrid ? MarkGridVoids(grid, {}) : MarkVoids(raster.samples, {});
     return result;
 }
 
@@ -357,24 +351,45 @@ TileError ProductFile::State::ReadGdal(const StopRequest& stop)
     }
     int hasNoData = 0;
     const double noData = gdal->GDALGetRasterNoDataValue(band, &hasNoData);
-    MarkVoids(raster.samples, hasNoData != 0, noData);
+    voids = MarkVoids(raster.samples, hasNoData ? std::optional(noData) : std::nullopt);
     return TileError::None;
+}
+
+TileError ProductFile::State::ReadFast(SampleGrid& grid, const StopRequest& stop)
+{
+    const TileError result = ReadSamples(file, grid, stop);
+    if (result == TileError::None)
+        voids = MarkGridVoids(grid, ReadTiffNoData(file));
+    // Not ASTER's layout: GDAL would have read it, had it been installed.
+    if (gdalMissing && (result == TileError::WrongShape || result == TileError::UnsupportedSampleFormat))
+        return TileError::NeedsGdal;
+    return result;
 }
 
 TileError ProductFile::Read(SampleGrid& grid, const StopRequest& stop)
 {
     State& s = *state_;
+    s.voids = 0;
     TileError result = TileError::None;
     switch (s.kind) {
     case Kind::Unrecognised: return TileError::NotATileName;
     case Kind::Failed: return s.error;
-    case Kind::FastReader: return ReadSamples(s.file, grid, stop);
+    case Kind::FastReader: result = s.ReadFast(grid, stop); break;
     case Kind::Hgt:
     case Kind::ZippedHgt: result = s.ReadHgt(grid, stop); break;
     case Kind::GdalRaster: result = s.ReadGdal(stop); break;
     }
+    const uint64_t samples =
+        s.raster.samples.empty() ? uint64_t(kSamples) * uint64_t(kSamples) : uint64_t(s.raster.samples.size());
+    if (result == TileError::None && s.voids == samples)
+        result = TileError::NoValidHeights;
     if (result == TileError::None && !s.raster.samples.empty())
         FillCellGrid(s.raster, grid);
     s.raster.samples = {};
     return result;
+}
+
+uint64_t ProductFile::VoidSamples() const
+{
+    return state_->voids;
 }

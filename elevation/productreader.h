@@ -15,7 +15,9 @@ class ProductFile {
 public:
     // Looks at the file's type, contents and georeferencing without reading
     // its samples: cheap enough to come before the loading window shows.
-    explicit ProductFile(const std::string& path);
+    // `stop` is asked while a zip's directory is read; true leaves the file
+    // refused as Cancelled.
+    explicit ProductFile(const std::string& path, const StopRequest& stop = {});
     ~ProductFile();
     ProductFile(const ProductFile&) = delete;
     ProductFile& operator=(const ProductFile&) = delete;
@@ -34,8 +36,12 @@ public:
     const std::string& InnerName() const;
 
     // Fills rows 0..3600 with one sample every arc-second from the cell's
-    // north-west corner.
+    // north-west corner, voids as voidrule.h has them. A file without one
+    // valid height is refused as NoValidHeights.
     TileError Read(SampleGrid& grid, const StopRequest& stop);
+    // The samples of the last read that were voids, the file's own markers
+    // among them: counted in the file's samples, before any interpolation.
+    uint64_t VoidSamples() const;
 
     struct State;
 

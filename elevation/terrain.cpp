@@ -25,7 +25,7 @@ Terrain::Terrain() : reliefBitmap(kTileSamples, kTileSamples), levelBitmaps(Leve
 
 Terrain::Terrain(GridShape shape) :
     reliefBitmap(shape.columns, shape.rows), levelBitmaps(LevelBitmapsFor(shape.columns, shape.rows)), sourceGrid(0, 0),
-    resampledGrid(0, 0), heightGrid(shape.rows, shape.columns), incomingGrid(0, 0)
+    heightGrid(shape.rows, shape.columns), incomingGrid(0, 0)
 {
     AttachRaster(tileInfo, reliefBitmap);
     for (std::size_t level = 0; level < reliefLevels.size(); ++level)

@@ -15,8 +15,8 @@ struct GridShape {
 
 struct Terrain {
     Terrain();  // one tile, with the grids its load passes through
-    // A joined set: the final heights and the pictures only, since its load
-    // resamples and sharpens in place.
+    // A joined set: the final heights and the pictures only, since its
+    // sources are read into buffers of the load's own.
     explicit Terrain(GridShape shape);
 
     Bitmap32 reliefBitmap;
@@ -24,7 +24,6 @@ struct Terrain {
     Bitmap32 mapBitmap{360, 360};
 
     SampleGrid sourceGrid;  // samples exactly as read from the file
-    SampleGrid resampledGrid;  // after the east-west resampling
     SampleGrid heightGrid;  // final heights used by the whole system
     // A read lands here first and is swapped into sourceGrid only once the
     // whole file has been read, so a refused file leaves every grid as it was.

@@ -32,6 +32,23 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::LongitudeOutOfRange: return UserText("TileError", "タイルの経度が範囲外です．");
     case TileError::NoElevationInZip: return UserText("TileError", "ZIPファイルに標高データ(.hgt)がありません．");
     case TileError::NotEnoughMemory: return UserText("TileError", "メモリが足りないため読み込めません．");
+    case TileError::TooManyZipEntries:
+        return UserText("TileError", "ZIPファイルのファイル数が多すぎます(標高データのZIPは1万ファイルまでです)．");
+    case TileError::NoValidHeights: return UserText("TileError", "有効な標高値が一つもありません．");
+    case TileError::EncryptedZip: return UserText("TileError", "ZIPファイルの標高データが暗号化されています．");
+    case TileError::NeedsGdal:
+        return UserText("TileError", "この形式の標高データを読むにはGDALが必要ですが，インストールされていません．");
+    }
+    return {};
+}
+
+std::string_view LoadNoteMessage(LoadNoteKind kind)
+{
+    switch (kind) {
+    case LoadNoteKind::NeighbourAtSeaLevel:
+        return UserText("LoadNote", "隣のタイル%1を読み込めないため，そこを海面としました：%2");
+    case LoadNoteKind::OpenedAlone:
+        return UserText("LoadNote", "メモリが足りないため，%1を隣のタイルと結合せずに開きました．");
     }
     return {};
 }

@@ -21,7 +21,21 @@ enum class TileError {
     LongitudeOutOfRange,  // the tile's centre lies beyond 180 degrees east or west
     NoElevationInZip,  // a zip without an .hgt file
     NotEnoughMemory,  // the buffers for the landscape could not be had
+    TooManyZipEntries,  // a zip of more entries than any product ships (kMaxZipEntries)
+    NoValidHeights,  // every sample a void, no-data or out of range (voidrule.h)
+    EncryptedZip,  // the zip's elevation file is encrypted
+    NeedsGdal,  // a product only GDAL reads (zipped, georeferenced other than ASTER's), and GDAL is not installed
 };
 
 // The text shown to the user for a refusal (UTF-8).
 std::string_view TileErrorMessage(TileError error);
+
+// What a load put in place of something it could not use: told beside the
+// landscape, which loaded.
+enum class LoadNoteKind {
+    NeighbourAtSeaLevel,  // a neighbour's file was refused: its cell is sea level
+    OpenedAlone,  // no memory for the joined set: the tile opened alone
+};
+// The text shown for a note (UTF-8): %1 stands for the file, %2 for the
+// text of the refusal that made it.
+std::string_view LoadNoteMessage(LoadNoteKind kind);

@@ -1,5 +1,6 @@
 #include "elevation/tilefolder.h"
 
+#include "elevation/productreader.h"
 #include "elevation/tilename.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ std::vector<FolderTile> TilesInFolder(const std::string& folder)
 
 std::string TileNearestFolderMiddle(const std::string& folder)
 {
-    const std::vector<FolderTile> tiles = TilesInFolder(folder);
+    std::vector<FolderTile> tiles = TilesInFolder(folder);
     if (tiles.empty())
         return {};
     auto [south, north] = std::minmax_element(
@@ -38,17 +39,19 @@ std::string TileNearestFolderMiddle(const std::string& folder)
     // Both in cell units; the cells' centres and the middle share the half.
     const double middleLat = double(south->cell.lat + north->cell.lat) / 2;
     const double middleLon = double(west->cell.lon + east->cell.lon) / 2;
-    const FolderTile* nearest = nullptr;
-    double best = std::numeric_limits<double>::infinity();
-    for (const FolderTile& tile : tiles) {
+    auto distance = [&](const FolderTile& tile) {
         const double dLat = double(tile.cell.lat) - middleLat, dLon = double(tile.cell.lon) - middleLon;
-        const double distance = dLat * dLat + dLon * dLon;
-        if (distance < best) {
-            best = distance;
-            nearest = &tile;
-        }
-    }
-    return nearest->path;
+        return dLat * dLat + dLon * dLon;
+    };
+    std::stable_sort(tiles.begin(), tiles.end(),
+        [&](const FolderTile& a, const FolderTile& b) { return distance(a) < distance(b); });
+    const auto readable = std::find_if(tiles.begin(), tiles.end(), [](const FolderTile& tile) {
+        const ProductFile file(tile.path);
+        TileCell cell;
+        return file.Error() == TileError::None && LocateTile(tile.path, file, cell) == TileError::None;
+    });
+    // With none readable, the nearest, to be refused for what it is.
+    return readable == tiles.end() ? tiles.front().path : readable->path;
 }
 
 std::string TileToOpen(const std::string& path)

@@ -16,9 +16,9 @@ struct FolderTile {
 // opened.
 std::vector<FolderTile> TilesInFolder(const std::string& folder);
 
-// Of the tiles in `folder` whose names give their cell, the one whose cell
-// centre lies nearest the middle of all their cells (ties to the first
-// name); empty when the folder holds none.
+// Of the tiles in `folder` whose names give their cell, the one nearest the
+// middle of all their cells (ties to the first name) that opens without a
+// refusal, or the nearest when none does; empty when the folder holds none.
 std::string TileNearestFolderMiddle(const std::string& folder);
 
 // `path` itself, or for a folder the tile TileNearestFolderMiddle picks

@@ -1,7 +1,6 @@
 #include "elevation/tilereader.h"
 
 #include "core/leadinginteger.h"
-#include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
 
 #include <algorithm>
@@ -96,64 +95,5 @@ TileError LocateTile(const std::string& path, const ProductFile& file, TileCell&
         return TileError::PolarLatitude;
     if (!LongitudeInRange(cell))
         return TileError::LongitudeOutOfRange;
-    return TileError::None;
-}
-
-namespace {
-
-// The reduced levels from `first` on, each from the one before it (the
-// first from the relief itself), a pass step after each.
-void BuildLevelsFrom(Terrain& terrain, std::size_t first, const ProgressStep& passStep)
-{
-    ReliefLevels& levels = terrain.reliefLevels;
-    for (std::size_t level = first; level < levels.size(); ++level) {
-        BuildReducedLevel(level == 0 ? terrain.tileInfo : levels[level - 1], levels[level]);
-        passStep();
-    }
-}
-
-}  // namespace
-
-void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep)
-{
-    BuildReliefHalfAndMap(terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, terrain.reliefLevels[0],
-        terrain.mapBitmap, rowStep);
-    passStep();  // the shading
-    passStep();  // the first reduced level
-    BuildLevelsFrom(terrain, 1, passStep);
-    // The map's steps, one before its rows and one after, as BuildMapPixels takes them.
-    passStep();
-    passStep();
-}
-
-void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep)
-{
-    BuildLevelsFrom(terrain, 0, passStep);
-}
-
-TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,
-    Viewpoint& view, LoadListener& listener)
-{
-    const GeoCentre centre = CentreOf(cell);
-
-    int progress = 0;
-    const ProgressStep step = [&] { listener.progressed(++progress); };
-    listener.started();
-    BuildHeightPalette(terrain.heightPalette);
-
-    const StopRequest stop = [&] { return listener.cancelled(); };
-    if (const TileError error = file.Read(terrain.incomingGrid, stop); error != TileError::None)
-        return error;
-    std::swap(terrain.sourceGrid, terrain.incomingGrid);
-    step();
-
-    TileInfo& tileInfo = terrain.tileInfo;
-    tileInfo.width =
-        ResampleEastWest(centre.centreLat, terrain.sourceGrid, terrain.resampledGrid, terrain.heightGrid, step);
-    Sharpen(terrain.resampledGrid, terrain.heightGrid, tileInfo.width, tileInfo.height, step);
-    BuildRelief(terrain, step, step);
-
-    FillRenderParams(params, centre, tileInfo);
-    ResetViewpoint(view, centre);
     return TileError::None;
 }

@@ -1,10 +1,12 @@
 #pragma once
-// Turns one elevation tile file into the terrain: name test, geographic
-// frame from the name, then the whole load (samples, east-west resampling,
-// sharpening, relief pictures, render parameters and the start view).
+// What places an elevation tile: the name test, the geographic frame from
+// the name or the file, the render parameters and start view it gives, and
+// what a load tells its listener. The load itself is in landscapeload.h.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/viewrecords.h"
 #include "elevation/terrain.h"
@@ -28,14 +30,36 @@ GeoCentre GeoCentreFromName(std::string_view path);
 // north, 1000 m up.
 void ResetViewpoint(Viewpoint& view, const GeoCentre& centre);
 
+// A substitution a load made (LoadNoteMessage gives its text).
+struct LoadNote {
+    LoadNoteKind kind;
+    int cell;  // of the 3 x 3 around the opened tile, row-major from the north-west
+    std::string file;
+    TileError why = TileError::None;  // the file's refusal, where one made the note
+};
+
+// What a load found besides its result, for the viewer's status line and
+// the tool's messages.
+struct LoadReport {
+    // Samples of the tiles read that are voids: the products' markers, a
+    // file's own no-data value, and values out of any land's range or no
+    // number at all (voidrule.h).
+    uint64_t voidSamples = 0;
+    std::vector<LoadNote> notes;
+};
+
 // What the loading window hears of a load.
 struct LoadListener {
     virtual ~LoadListener() = default;
     virtual void started() { }  // the name passed; the work begins
     virtual void progressed(int) { }  // the progress counter's new value
-    // Asked while the file is read, the one part of a load that can take
-    // long (a slow disk, a heavily compressed file); true stops the load.
+    // Asked at every step of a load (pieces of each read, stretches of rows
+    // of each pass); true stops the load. The load may be on a thread of
+    // its own.
     virtual bool cancelled() { return false; }
+
+    // Filled in by the load, from empty: read it once the load has returned.
+    LoadReport report;
 };
 
 struct TileCell;
@@ -46,15 +70,3 @@ TileError LocateTile(const std::string& path, const ProductFile& file, TileCell&
 GeoCentre CentreOf(const TileCell& cell);
 // The render parameters of the grid in tileInfo as one tile centred on `centre`.
 void FillRenderParams(RenderParams& params, const GeoCentre& centre, const TileInfo& tileInfo);
-// The relief pictures of one tile's terrain.heightGrid: colours, shading, the
-// three reduced levels and the map. passStep follows each whole pass, rowStep
-// runs within the shading.
-void BuildRelief(Terrain& terrain, const ProgressStep& passStep, const ProgressStep& rowStep);
-// The three reduced levels alone, from the relief.
-void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
-
-// The whole load of `file`, of any product ProductFile opens, opened and
-// placed by LocateTile. On any refusal nothing of terrain, params or view
-// changes.
-TileError LoadLocatedTile(ProductFile& file, const TileCell& cell, Terrain& terrain, RenderParams& params,
-    Viewpoint& view, LoadListener& listener);

@@ -5,7 +5,11 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
+// The load of a set (LoadTileSetInto), for the callers of both.
+#include "elevation/asterreader.h"
+#include "elevation/landscapeload.h"
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 
@@ -39,15 +43,10 @@ GridRect OpenedTileRect(const RenderParams& params, const TileInfo& grid);
 // `path` as the opened tile at `cell`, and the tiles beside it in the same
 // folder: found by name, and kept only where their georeferencing (if any)
 // agrees. The first by path wins where a folder holds two for one cell.
-TileSet FindTileSet(const std::string& path, const TileCell& cell);
+// `stop` is asked while the neighbours' zips are looked into. A neighbour
+// refused when opened leaves its cell empty, with a note in `notes`.
+TileSet FindTileSet(const std::string& path, const TileCell& cell, const StopRequest& stop = {},
+    std::vector<LoadNote>* notes = nullptr);
 
-// The whole load of the tile at `path` joined with its neighbours (none when
-// `single`). A tile alone loads as LoadLocatedTile does, in place when `terrain`
-// holds one tile's buffers; a joined set loads into new buffers. Either way
-// `terrain`, `params`, `view` and `set` change only on success. A neighbour
-// that cannot be read stays sea level, like a cell without a tile.
-// With `levelsLater`, a joined set's reduced levels are left for
-// BuildReliefLevels: untouched, their pages take no memory, so a set loaded
-// while another is drawn need not hold both sets' levels at once.
-TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater = false);
+// `path` as the opened tile at `cell`, alone: a set of one.
+TileSet LoneTileSet(const std::string& path, const TileCell& cell);

@@ -16,6 +16,8 @@
 #include <cpl_string.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "core/geometry.h"
 #include "elevation/asterreader.h"
@@ -25,6 +27,8 @@
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "elevation/voidrule.h"
+#include "elevation/ziplisting.h"
 #include "render/offscreenframe.h"
 #include "render/renderer.h"
 #include "tests/support/tileload.h"
@@ -160,7 +164,7 @@ TEST(Products, ZippedThreeSecondHgt)
     testtiles::TempDir dir;
     const std::string zip = (dir / "NASADEM_HGT_n35e138.zip").string();
     const Raster raster{1201, 1201, GDT_Int16, 138 - 1.5 * kSecond, 36 + 1.5 * kSecond, 3 * kSecond, 3 * kSecond,
-        [](int r, int c) { return r == 600 && c == 600 ? -32768.0 : 10.0 * r + 3.0 * c; }};
+        [](int r, int c) { return r == 600 && c == 600 ? -32768.0 : 5.0 * r + 3.0 * c; }};
     Write("/vsizip/" + zip + "/n35e138.hgt", "SRTMHGT", raster);
 
     Terrain& terrain = SharedTerrain();
@@ -170,12 +174,12 @@ TEST(Products, ZippedThreeSecondHgt)
     EXPECT_DOUBLE_EQ(loaded.params.centreLon, 138.5);
     const SampleGrid& grid = terrain.sourceGrid;
     EXPECT_EQ(grid[0][0], 0);
-    EXPECT_EQ(grid[3][6], 10 + 6);  // sample (1, 2)
-    EXPECT_EQ(grid[3600][3600], 12000 + 3600);
-    EXPECT_EQ(grid[4][7], 13 + 7);  // a third of the way in both directions, rounded
+    EXPECT_EQ(grid[3][6], 5 + 6);  // sample (1, 2)
+    EXPECT_EQ(grid[3600][2400], 6000 + 2400);
+    EXPECT_EQ(grid[4][7], 7 + 7);  // a third of the way in both directions, rounded
     EXPECT_EQ(grid[1800][1800], -9999);
     EXPECT_EQ(grid[1801][1800], -9999);  // mostly the void's
-    EXPECT_EQ(grid[1802][1800], 6010 + 1800);  // mostly the valid sample south of it
+    EXPECT_EQ(grid[1802][1800], 3005 + 1800);  // mostly the valid sample south of it
 
     std::filesystem::copy_file(zip, dir / "N35E138.zip");
     const std::string empty = "/vsizip/" + (dir / "empty_N35E138.zip").string() + "/readme.txt";
@@ -184,6 +188,214 @@ TEST(Products, ZippedThreeSecondHgt)
     VSIFWriteL("x", 1, 1, text);
     VSIFCloseL(text);
     EXPECT_EQ(Load((dir / "empty_N35E138.zip").string(), terrain).error, TileError::NoElevationInZip);
+}
+
+// A 3" .hgt of rising heights, as an SRTM zip holds it.
+std::string ThreeSecondHgtBytes()
+{
+    std::string bytes;
+    for (int r = 0; r < 1201; ++r)
+        for (int c = 0; c < 1201; ++c) {
+            const int height = 5 * r + c;
+            bytes.push_back(char(height >> 8));
+            bytes.push_back(char(height & 0xFF));
+        }
+    return bytes;
+}
+
+// A zip's directory is read once, entry by entry: an archive of many small
+// files still opens if its .hgt comes within the first ten thousand
+// entries, is refused past them without being listed, and the listing stops
+// when the load is stopped.
+TEST(Products, ZipsOfManyEntries)
+{
+    testtiles::TempDir dir;
+    std::vector<testtiles::ZipEntry> entries;
+    for (int i = 0; i < int(kMaxZipEntries) - 1; ++i)
+        entries.push_back({"docs/page" + std::to_string(i) + ".txt", "x"});
+    entries.push_back({"data/N35E138.hgt", ThreeSecondHgtBytes()});
+    const auto many = dir / "many_N35E138.zip";
+    testtiles::writeStoredZip(many, entries);
+
+    Terrain& terrain = SharedTerrain();
+    const Loaded loaded = Load(many.string(), terrain);
+    ASSERT_EQ(loaded.error, TileError::None);
+    EXPECT_EQ(terrain.sourceGrid[3][6], 5 + 2);  // sample (1, 2)
+    EXPECT_EQ(terrain.sourceGrid[3600][3600], 6000 + 1200);
+    EXPECT_EQ(ProductFile(many.string()).InnerName(), "N35E138.hgt");
+
+    entries.insert(entries.begin(), {"docs/one-too-many.txt", "x"});
+    const auto tooMany = dir / "toomany_N35E138.zip";
+    testtiles::writeStoredZip(tooMany, entries);
+    EXPECT_EQ(Load(tooMany.string(), terrain).error, TileError::TooManyZipEntries);
+    EXPECT_FALSE(TileErrorMessage(TileError::TooManyZipEntries).empty());
+
+    // Stopped at the listing's first question, and after a few hundred entries.
+    for (const int stopAt : {1, 3}) {
+        int asks = 0;
+        const ProductFile stopped(many.string(), [&] { return ++asks >= stopAt; });
+        EXPECT_EQ(stopped.Error(), TileError::Cancelled) << stopAt;
+        EXPECT_EQ(asks, stopAt);
+    }
+    struct Stopping : LoadListener {
+        bool cancelled() override { return true; }
+    } stopping;
+    std::unique_ptr<Terrain> none;
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    EXPECT_EQ(LoadTileSetInto(many.string(), false, none, params, view, set, stopping), TileError::Cancelled);
+    EXPECT_EQ(none, nullptr);
+}
+
+// One rule for voids whichever reader reads the file: ASTER's fast reader
+// (a plain GeoTIFF of 3601 x 3601 integers, placed by libtiff) and GDAL's
+// (floats, or samples off the grid) turn the file's no-data value, values
+// no land reaches, wrapped 16-bit values and what is no number into voids
+// at the same places, and the load counts them. A file of voids only is
+// refused.
+TEST(Products, OneVoidRuleOnEveryReadPath)
+{
+    testtiles::TempDir dir;
+    // Row 1000: the no-data value, past the highest and lowest heights, a
+    // value that wraps when read as signed 16 bits, infinities and a float's
+    // overflow where the type has them.
+    const std::vector<double> junk = {32767, 9001, -1000, 40000, HUGE_VAL, -HUGE_VAL, 3e38};
+    auto surface = [&](GDALDataType type) {
+        return [&, type](int r, int c) {
+            const std::size_t k = std::size_t(c / 100);
+            if (r != 1000 || c % 100 != 0 || k >= junk.size())
+                return 500.0 + (r + c) % 300;
+            const bool floats = type == GDT_Float32;
+            const double value = junk[k];
+            if (!floats && (std::isinf(value) || value > 40000))
+                return 500.0;  // not in the type: an ordinary height
+            if (type == GDT_Int16 && value == 40000)
+                return 500.0;
+            if (type == GDT_UInt16 && value < 0)
+                return 500.0;
+            return value;
+        };
+    };
+    struct Case {
+        const char* name;
+        GDALDataType type;
+        int side;
+        int voids;  // junk values the type can hold
+    };
+    const Case cases[] = {
+        {"fast-int16", GDT_Int16, kTileSamples, 3},  // 32767, 9001, -1000
+        {"fast-uint16", GDT_UInt16, kTileSamples, 3},  // 32767, 9001, 40000
+        {"gdal-uint16", GDT_UInt16, 3600, 3},
+        {"gdal-float", GDT_Float32, kTileSamples, 7},
+    };
+    for (const Case& c : cases) {
+        const std::string path = (dir / (std::string(c.name) + "_N35E138_dem.tif")).string();
+        // 3601 samples centred on the cell's edges, or 3600 half a second inside them.
+        const double edge = c.side == kTileSamples ? kSecond / 2 : 0;
+        Raster raster{c.side, c.side, c.type, 138 - edge, 36 + edge, kSecond, kSecond, surface(c.type)};
+        raster.hasNoData = true;
+        raster.noData = 32767;
+        Write(path, "GTiff", raster);
+        EXPECT_EQ(ReadTiffNoData(CheckedFile(path)), std::optional(32767.0)) << c.name;  // as the fast reader sees it
+        Terrain& terrain = SharedTerrain();
+        Viewpoint view;
+        LoadListener listener;
+        RenderParams params;
+        ASSERT_EQ(LoadTileInto(path, terrain, params, view, listener), TileError::None) << c.name;
+        EXPECT_EQ(listener.report.voidSamples, uint64_t(c.voids)) << c.name;
+        if (c.side == kTileSamples) {
+            for (std::size_t k = 0; k < junk.size(); ++k) {
+                const int16_t sample = terrain.sourceGrid[1000][int(k) * 100];
+                EXPECT_TRUE(sample == kGridVoid || sample == 500) << c.name << " " << junk[k];
+            }
+            EXPECT_EQ(terrain.sourceGrid[1000][0], kGridVoid) << c.name;  // the no-data value
+            EXPECT_EQ(terrain.sourceGrid[1000][100], kGridVoid) << c.name;  // above the highest height
+        }
+        for (int r = 0; r < kTileSamples; r += 97)
+            for (int k = 0; k < terrain.tileInfo.width; k += 89)
+                ASSERT_LE(terrain.heightGrid[r][k], 1000) << c.name << " " << r << "," << k;
+    }
+
+    const std::string infinite = (dir / "infinite_N35E138_dem.tif").string();
+    Write(infinite, "GTiff",
+        {kTileSamples, kTileSamples, GDT_Float32, 138 - kSecond / 2, 36 + kSecond / 2, kSecond, kSecond,
+            [](int, int) { return HUGE_VAL; }});
+    EXPECT_EQ(Load(infinite, SharedTerrain()).error, TileError::NoValidHeights);
+    EXPECT_FALSE(TileErrorMessage(TileError::NoValidHeights).empty());
+}
+
+// What a load puts in place of what it cannot use is told, not silent: a
+// neighbour refused when opened or when read stays sea level with a note
+// naming its cell, file and why; without the memory for a joined set the
+// tile opens alone, with a note. A folder opens its nearest tile that is
+// readable; an encrypted zip says so.
+TEST(Products, SubstitutionsAreToldAndFoldersOpenAReadableTile)
+{
+    testtiles::TempDir dir;
+    const testtiles::Samples land = testtiles::makeSamples([](int r, int c) { return int16_t(100 + (r + c) % 50); });
+    testtiles::writeRaw(dir / "ASTGTMV003_N35E138_dem.tif", land);
+    testtiles::writeRaw(dir / "ASTGTMV003_N35E139_dem.tif", land, 1000000);  // cut short: refused when read
+    testtiles::writeRaw(dir / "ASTGTMV003_N35E137_dem.tif", land);
+    std::ofstream(dir / "N36E138.hgt") << "not a tile";  // refused when opened
+    const std::string opened = (dir / "ASTGTMV003_N35E138_dem.tif").string();
+
+    std::unique_ptr<Terrain> terrain;
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    LoadListener listener;
+    ASSERT_EQ(LoadTileSetInto(opened, false, terrain, params, view, set, listener), TileError::None);
+    ASSERT_TRUE(set.joined());
+    const std::vector<LoadNote>& notes = listener.report.notes;
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].kind, LoadNoteKind::NeighbourAtSeaLevel);
+    EXPECT_EQ(notes[0].cell, 1);  // north
+    EXPECT_EQ(notes[0].file, (dir / "N36E138.hgt").string());
+    EXPECT_EQ(notes[0].why, TileError::WrongSize);
+    EXPECT_EQ(notes[1].kind, LoadNoteKind::NeighbourAtSeaLevel);
+    EXPECT_EQ(notes[1].cell, 5);  // east
+    EXPECT_EQ(notes[1].file, (dir / "ASTGTMV003_N35E139_dem.tif").string());
+    EXPECT_EQ(notes[1].why, TileError::TooShort);
+    EXPECT_NE(LoadNoteMessage(LoadNoteKind::NeighbourAtSeaLevel).find("%1"), std::string_view::npos);
+    EXPECT_NE(LoadNoteMessage(LoadNoteKind::NeighbourAtSeaLevel).find("%2"), std::string_view::npos);
+
+    // Read again, the notes are this load's alone.
+    ASSERT_EQ(LoadTileSetInto(opened, true, terrain, params, view, set, listener), TileError::None);
+    EXPECT_TRUE(listener.report.notes.empty());
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Too little address space for the joined set's buffers; the tile's own,
+    // held from the load above, are filled in place.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &before), 0);
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    statm >> pages;
+    rlimit tight = before;
+    tight.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    const TileError error = LoadTileSetInto(opened, false, terrain, params, view, set, listener);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &before), 0);
+    EXPECT_EQ(error, TileError::None);
+    EXPECT_FALSE(set.joined());
+    ASSERT_EQ(listener.report.notes.size(), 1u);
+    EXPECT_EQ(listener.report.notes[0].kind, LoadNoteKind::OpenedAlone);
+    EXPECT_EQ(listener.report.notes[0].file, opened);
+#endif
+
+    // The tile nearest the folder's middle is broken; the next one is read.
+    const auto folder = dir / "folder";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"N35E138.hgt", "N36E139.hgt", "N37E140.hgt"})
+        std::ofstream(folder / name) << "x";
+    std::filesystem::resize_file(folder / "N37E140.hgt", 1201 * 1201 * 2);
+    EXPECT_EQ(TileToOpen(folder.string()), (folder / "N37E140.hgt").string());
+
+    const auto encrypted = dir / "N35E138.SRTMGL3.hgt.zip";
+    testtiles::writeStoredZip(encrypted, {{"N35E138.hgt", ThreeSecondHgtBytes(), true}});
+    EXPECT_EQ(Load(encrypted.string(), SharedTerrain()).error, TileError::EncryptedZip);
+    EXPECT_FALSE(TileErrorMessage(TileError::EncryptedZip).empty());
 }
 
 // Copernicus GLO-30 between 50 and 60 degrees: 2400 float samples a row,
@@ -252,7 +464,7 @@ TEST(Products, PlainGeoTiffsArePlacedExactlyAsGdalPlacesThem)
         ASSERT_EQ(loaded.error, TileError::None);
         EXPECT_DOUBLE_EQ(loaded.params.centreLat, 35.5);
         EXPECT_DOUBLE_EQ(loaded.params.centreLon, 138.5);
-        EXPECT_EQ(SharedTerrain().sourceGrid[3600][3600], 3600 + 2 * 3600);
+        EXPECT_EQ(SharedTerrain().sourceGrid[3600][2000], 3600 + 2 * 2000);
     }
 }
 
@@ -264,7 +476,7 @@ TEST(Products, GeoreferencingOutweighsTheName)
     testtiles::TempDir dir;
     const std::string path = (dir / "ALPSMLC30_N035E138_DSM.tif").string();
     const Raster raster{3600, 3600, GDT_Int16, -71, -4, kSecond, kSecond,
-        [](int r, int c) { return r == 7 && c == 7 ? -9999 : 2 * r + 4 * c; }};
+        [](int r, int c) { return r == 7 && c == 7 ? -9999 : (2 * r + 4 * c) % 9000; }};
     const char* const options[] = {"COMPRESS=LZW", nullptr};
     Write(path, "GTiff", raster, options);
 
@@ -276,7 +488,7 @@ TEST(Products, GeoreferencingOutweighsTheName)
     const SampleGrid& grid = terrain.sourceGrid;
     EXPECT_EQ(grid[0][0], 0);  // the corner takes the corner sample
     EXPECT_EQ(grid[100][200], 2 * 99.5 + 4 * 199.5);
-    EXPECT_EQ(grid[3600][3600], 2 * 3599 + 4 * 3599);
+    EXPECT_EQ(grid[3600][3600], (2 * 3599 + 4 * 3599) % 9000);
     EXPECT_EQ(grid[8][8], 2 * 7.5 + 4 * 7.5 + 1);  // three valid taps around the void: (22+26+24)/3
 
     // A GeoTIFF of two cells is no tile.
@@ -427,9 +639,10 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
 // alone: a longitude maps to the cell whose height was resampled from it.
 TEST(TileSet, PlacesOnAJoinedGridAt81NorthLieWhereTheirHeightsAre)
 {
-    // Heights rise 4 m an arc-second eastwards across both tiles, so a
-    // height tells the longitude it was taken from.
-    constexpr int kPerSecond = 4;
+    // Heights rise 1 m an arc-second eastwards across both tiles (more would
+    // pass the highest height), so a height tells the longitude it was taken
+    // from.
+    constexpr int kPerSecond = 1;
     testtiles::TempDir dir;
     for (const int lon : {10, 11})
         testtiles::writeRaw(dir / ("ASTGTMV003_N81E0" + std::to_string(lon) + "_dem.tif"),

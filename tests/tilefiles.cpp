@@ -149,4 +149,67 @@ void writeDirectoryFirst(const std::filesystem::path& path, const Samples& sampl
         throw std::runtime_error("cannot write " + path.string());
 }
 
+namespace {
+
+uint32_t Crc32(const std::string& bytes)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= uint8_t(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutLittleEndian(std::string& out, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(char(value >> (8 * i)));
+}
+
+}  // namespace
+
+void writeStoredZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries)
+{
+    std::string local, directory;
+    for (const ZipEntry& entry : entries) {
+        const uint64_t offset = local.size();
+        const uint32_t crc = Crc32(entry.bytes);
+        const uint16_t flags = entry.encrypted ? 1 : 0;
+        // The fields the local header and the directory's entry share.
+        auto common = [&](std::string& out) {
+            PutLittleEndian(out, 20, 2);  // version needed
+            PutLittleEndian(out, flags, 2);
+            PutLittleEndian(out, 0, 2);  // stored
+            PutLittleEndian(out, 0, 4);  // time and date
+            PutLittleEndian(out, crc, 4);
+            PutLittleEndian(out, entry.bytes.size(), 4);
+            PutLittleEndian(out, entry.bytes.size(), 4);
+            PutLittleEndian(out, entry.name.size(), 2);
+            PutLittleEndian(out, 0, 2);  // extra
+        };
+        PutLittleEndian(local, 0x04034b50, 4);
+        common(local);
+        local += entry.name;
+        local += entry.bytes;
+        PutLittleEndian(directory, 0x02014b50, 4);
+        PutLittleEndian(directory, 20, 2);  // version made by
+        common(directory);
+        PutLittleEndian(directory, 0, 2);  // comment
+        PutLittleEndian(directory, 0, 8);  // disk, attributes
+        PutLittleEndian(directory, offset, 4);
+        directory += entry.name;
+    }
+    std::string end;
+    PutLittleEndian(end, 0x06054b50, 4);
+    PutLittleEndian(end, 0, 4);  // disks
+    PutLittleEndian(end, entries.size(), 2);
+    PutLittleEndian(end, entries.size(), 2);
+    PutLittleEndian(end, directory.size(), 4);
+    PutLittleEndian(end, local.size(), 4);
+    PutLittleEndian(end, 0, 2);  // comment
+    std::ofstream(path, std::ios::binary) << local << directory << end;
+}
+
 }  // namespace testtiles

@@ -45,4 +45,14 @@ void writeTiff(const std::filesystem::path& path, const Samples& samples, const 
 // samples after it, as GIS tools save tiles.
 void writeDirectoryFirst(const std::filesystem::path& path, const Samples& samples);
 
+// A zip written by hand, its entries stored uncompressed: as many as a test
+// likes, quickly, without a zip library. An entry marked encrypted carries
+// the flag only; its bytes are as given.
+struct ZipEntry {
+    std::string name;
+    std::string bytes;
+    bool encrypted = false;
+};
+void writeStoredZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries);
+
 }  // namespace testtiles

@@ -19,6 +19,8 @@
 #include "elevation/asterreader.h"
 #include "elevation/eastwestresampling.h"
 #include "elevation/tilereader.h"
+#include "elevation/tileset.h"
+#include "elevation/voidrule.h"
 #include "tests/support/tileload.h"
 #include "tilefiles.h"
 
@@ -119,20 +121,21 @@ protected:
         for (int r = 0; r < kSize; ++r)
             std::fill_n(source[r], kSize, int16_t(1000));
     }
-    int32_t resample()
+    int32_t resample() { return resampleAt(kLat); }
+    static int32_t resampleAt(double centreLat)
     {
         int steps = 0;
-        const int32_t width = ResampleEastWest(kLat, source, resampled, height, [&] { ++steps; });
-        EXPECT_EQ(steps, 5);
-        return width;
+        ResampleBandInto(centreLat, {&source}, resampled, 0, [&] { ++steps; });
+        EXPECT_EQ(steps, 4);  // after rows 0, 1024, 2048 and 3072
+        return ResampledLastColumn(centreLat) + 1;
     }
-    static inline SampleGrid source, resampled, height;
+    static inline SampleGrid source, resampled;
 };
 
 TEST_F(Resampling, WidthFollowsTheCosineOfTheCentre)
 {
     EXPECT_EQ(resample(), 2931);
-    EXPECT_EQ(ResampleEastWest(0.5, source, resampled, height, [] {}), 3600);
+    EXPECT_EQ(resampleAt(0.5), 3600);
 }
 
 TEST_F(Resampling, EveryRowIsItsOwnRowStretchedByTheSecantOfTheCentre)
@@ -151,7 +154,6 @@ TEST_F(Resampling, EveryRowIsItsOwnRowStretchedByTheSecantOfTheCentre)
         for (int k : {1, 2, 500, 1465, width - 2}) {
             const double expected = offset(r) + slope(r) * k * secant;
             ASSERT_NEAR(resampled[r][k], expected, 1.5) << r << "," << k;
-            ASSERT_EQ(height[r][k], resampled[r][k]);
         }
     }
 }
@@ -172,7 +174,7 @@ TEST_F(Resampling, PositionsMapToWhereTheResamplerPutTheirLongitude)
     for (int lat = -83; lat < 83; ++lat) {
         const GeoCentre centre{lat + 0.5, kWestLon + 0.5};
         TileInfo grid;
-        grid.width = ResampleEastWest(centre.centreLat, source, resampled, height, [] {});
+        grid.width = resampleAt(centre.centreLat);
         grid.height = kSize;
         RenderParams params;
         FillRenderParams(params, centre, grid);
@@ -202,7 +204,8 @@ TEST_F(Resampling, KeepsEdgeSamplesAndTurnsSeaIntoZero)
     std::fill_n(source[6], kSize, int16_t(-3));
     const int32_t width = resample();
     EXPECT_EQ(resampled[5][0], -7);
-    EXPECT_EQ(height[5][width - 1], -9999);
+    // A void on the edge reads as sea, as one inside the row does.
+    EXPECT_EQ(resampled[5][width - 1], 0);
     EXPECT_EQ(resampled[5][1000], 1000);
     for (int k = 1; k < width - 1; ++k)
         ASSERT_EQ(resampled[6][k], 0) << k;
@@ -238,20 +241,20 @@ TEST_F(Resampling, SaturatesInsteadOfWrapping)
 
 TEST(Sharpening, TwiceCentreMinusMeanWithAFloorOfOneOnLand)
 {
-    static SampleGrid resampled, height;
+    static SampleGrid height;
     constexpr int kWidth = 10, kRows = 10;
     for (int r = 0; r < kRows; ++r)
-        std::fill_n(resampled[r], kWidth, int16_t(100));
-    resampled[4][4] = 1;  // a dip to 1 m among 100 m: stays land
-    resampled[4][7] = 0;  // sea stays sea
-    resampled[7][4] = 32767;  // a junk spike saturates
-    resampled[2][7] = 90;  // 2 x 90 - (7 x 100 + 90)/8 ... hand-worked below
-    for (int r = 0; r < kRows; ++r)
-        std::copy_n(resampled[r], kWidth, height[r]);
+        std::fill_n(height[r], kWidth, int16_t(100));
+    height[4][4] = 1;  // a dip to 1 m among 100 m: stays land
+    height[4][7] = 0;  // sea stays sea
+    height[7][4] = 32767;  // a junk spike saturates
+    height[2][7] = 90;  // 2 x 90 - (7 x 100 + 90)/8 ... hand-worked below
+    height[1][5] = 555;
+    height[4][9] = 777;
 
     int steps = 0;
-    Sharpen(resampled, height, kWidth, kRows, [&] { ++steps; });
-    EXPECT_EQ(steps, 1);
+    SharpenInPlace(height, kWidth, kRows, [&] { ++steps; });
+    EXPECT_EQ(steps, 0);  // fewer rows than a step covers
     EXPECT_EQ(height[4][4], 1);
     EXPECT_EQ(height[4][7], 0);
     EXPECT_EQ(height[7][4], 32767);
@@ -260,11 +263,9 @@ TEST(Sharpening, TwiceCentreMinusMeanWithAFloorOfOneOnLand)
     // Neighbour of the 1 m dip: 1600 - (7 x 100 + 1) = 899 >> 3 = 112.
     EXPECT_EQ(height[3][4], 112);
     // Rows 0, 1 and columns 0, 1, width - 2, width - 1 keep the resampled heights.
-    resampled[1][5] = 555;
-    height[1][5] = 555;
-    Sharpen(resampled, height, kWidth, kRows, [] {});
     EXPECT_EQ(height[1][5], 555);
     EXPECT_EQ(height[4][8], 100);
+    EXPECT_EQ(height[4][9], 777);
 }
 
 TEST(ReadSamples, ReadsEveryLayoutToTheSameSamples)
@@ -399,7 +400,7 @@ protected:
             for (std::size_t i = 0; i < bytes; ++i)
                 h = (h ^ p[i]) * 1099511628211ull;
         };
-        for (const SampleGrid* grid : {&terrain->sourceGrid, &terrain->resampledGrid, &terrain->heightGrid})
+        for (const SampleGrid* grid : {&terrain->sourceGrid, &terrain->heightGrid})
             for (int r = 0; r < kSize; r += 7)
                 mix((*grid)[r], kSize * 2);
         for (int r = 0; r < kSize; r += 7)
@@ -555,3 +556,116 @@ TEST_F(TileLoad, SouthernmostRowLoadsAndLaterLoadsResetTheView)
 }
 
 }  // namespace
+
+namespace {
+
+// Every height and relief pixel of a load.
+std::vector<uint32_t> HeightsAndRelief(const Terrain& terrain)
+{
+    std::vector<uint32_t> all;
+    for (int r = 0; r < terrain.tileInfo.height; ++r) {
+        all.insert(all.end(), terrain.heightGrid[r], terrain.heightGrid[r] + terrain.tileInfo.width);
+        all.insert(all.end(), terrain.tileInfo.scanLines[r], terrain.tileInfo.scanLines[r] + terrain.tileInfo.width);
+    }
+    return all;
+}
+
+}  // namespace
+
+// A void on a tile's west or east edge is no 10 km trench: it loads as one
+// inside the tile does, as sea level, and the relief beside it is shaded as
+// beside the sea.
+TEST(EdgeVoids, LoadAsInnerVoidsDo)
+{
+    testtiles::TempDir dir;
+    auto edgeSample = [](int r, int c, int16_t voidMarker) {
+        const bool onEdge = c == 0 || c == kSize - 1;
+        if (onEdge && r >= 1000 && r < 1400)
+            return voidMarker;
+        return int16_t(1500 + (r * 3 + c * 5) % 700);
+    };
+    const auto voids = dir / "voids_N35E138_dem.tif";
+    testtiles::writeRaw(voids, testtiles::makeSamples([&](int r, int c) {
+        return edgeSample(r, c, r % 2 ? int16_t(-9999) : int16_t(-32768));
+    }));
+    const auto sea = dir / "sea_N35E138_dem.tif";
+    testtiles::writeRaw(sea, testtiles::makeSamples([&](int r, int c) { return edgeSample(r, c, 0); }));
+
+    auto terrain = std::make_unique<Terrain>();
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    ASSERT_EQ(LoadTileInto(sea.string(), *terrain, params, view, quiet), TileError::None);
+    const std::vector<uint32_t> asSea = HeightsAndRelief(*terrain);
+    ASSERT_EQ(LoadTileInto(voids.string(), *terrain, params, view, quiet), TileError::None);
+    EXPECT_EQ(terrain->sourceGrid[1000][0], kGridVoid);
+    const int last = terrain->tileInfo.width - 1;
+    for (int r = 990; r < 1410; ++r)
+        for (const int c : {0, 1, 2, last - 2, last - 1, last})
+            ASSERT_GE(terrain->heightGrid[r][c], 0) << r << "," << c;
+    EXPECT_EQ(terrain->heightGrid[1200][0], 0);
+    EXPECT_EQ(terrain->heightGrid[1201][last], 0);
+    EXPECT_TRUE(HeightsAndRelief(*terrain) == asSea);
+}
+
+namespace {
+
+// Stops the load at its `stopAt`-th question; records the progress at each.
+struct StoppingListener : LoadListener {
+    int stopAt = -1;
+    int progress = 0;
+    std::vector<int> progressAtAsk;
+    void progressed(int position) override { progress = position; }
+    bool cancelled() override
+    {
+        progressAtAsk.push_back(progress);
+        return int(progressAtAsk.size()) == stopAt;
+    }
+};
+
+}  // namespace
+
+// A joined set's load asks whether to stop at every stage (the reads, the
+// resampling of each band, the sharpening, the shading, each reduced level
+// and the map), and a stop at any of them leaves the landscape on screen,
+// its parameters, view and set as they were.
+TEST(StoppedLoad, LeavesEverythingAsItWasAtEveryStage)
+{
+    testtiles::TempDir dir;
+    for (const char* name : {"ASTGTMV003_N35E138_dem.tif", "ASTGTMV003_N35E139_dem.tif"})
+        testtiles::writeRaw(dir / name, landscape());
+    const std::string opened = (dir / "ASTGTMV003_N35E138_dem.tif").string();
+
+    auto shown = std::make_unique<Terrain>();
+    RenderParams params;
+    Viewpoint view;
+    TileSet set;
+    LoadListener quiet;
+    StoppingListener whole;
+    ASSERT_EQ(LoadTileSetInto(opened, false, shown, params, view, set, whole), TileError::None);
+    ASSERT_EQ(whole.progress, 18);
+    // The first question at each progress count: one in each stage.
+    std::vector<int> firstAsks;
+    for (std::size_t ask = 0; ask < whole.progressAtAsk.size(); ++ask)
+        if (ask == 0 || whole.progressAtAsk[ask] != whole.progressAtAsk[ask - 1])
+            firstAsks.push_back(int(ask) + 1);
+    EXPECT_GE(firstAsks.size(), 9u);  // two reads, a band, sharpening, shading, three levels, map
+
+    ASSERT_EQ(LoadTileSetInto(VANTOREL_SAMPLE_TILE, true, shown, params, view, set, quiet), TileError::None);
+    const Terrain* const shownBefore = shown.get();
+    const std::vector<uint32_t> landscapeBefore = HeightsAndRelief(*shown);
+    const RenderParams paramsBefore = params;
+    const TileSet setBefore = set;
+    for (const int stopAt : firstAsks) {
+        StoppingListener stopping;
+        stopping.stopAt = stopAt;
+        view.azimuth = 77;
+        EXPECT_EQ(LoadTileSetInto(opened, false, shown, params, view, set, stopping), TileError::Cancelled) << stopAt;
+        EXPECT_EQ(int(stopping.progressAtAsk.size()), stopAt);  // not asked again: stopped at once
+        ASSERT_EQ(shown.get(), shownBefore) << stopAt;
+        EXPECT_TRUE(HeightsAndRelief(*shown) == landscapeBefore) << stopAt;
+        EXPECT_EQ(std::memcmp(&params, &paramsBefore, sizeof params), 0) << stopAt;
+        EXPECT_DOUBLE_EQ(view.azimuth, 77) << stopAt;
+        EXPECT_EQ(set.files, setBefore.files) << stopAt;
+    }
+}

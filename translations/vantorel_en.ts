@@ -124,6 +124,17 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>LoadNote</name>
+    <message>
+        <source>隣のタイル%1を読み込めないため，そこを海面としました：%2</source>
+        <translation>The neighbouring tile %1 could not be read and is shown at sea level: %2</translation>
+    </message>
+    <message>
+        <source>メモリが足りないため，%1を隣のタイルと結合せずに開きました．</source>
+        <translation>Not enough memory to join the neighbouring tiles: %1 was opened alone.</translation>
+    </message>
+</context>
+<context>
     <name>LoadingWindow</name>
     <message>
         <source>読込中．．．</source>
@@ -481,6 +492,22 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>メモリが足りないため読み込めません．</source>
         <translation>There is not enough memory to load it.</translation>
+    </message>
+    <message>
+        <source>ZIPファイルのファイル数が多すぎます(標高データのZIPは1万ファイルまでです)．</source>
+        <translation>The ZIP file holds too many files (an elevation ZIP holds at most 10,000).</translation>
+    </message>
+    <message>
+        <source>有効な標高値が一つもありません．</source>
+        <translation>The file holds no valid elevation.</translation>
+    </message>
+    <message>
+        <source>ZIPファイルの標高データが暗号化されています．</source>
+        <translation>The elevation data in the ZIP file is encrypted.</translation>
+    </message>
+    <message>
+        <source>この形式の標高データを読むにはGDALが必要ですが，インストールされていません．</source>
+        <translation>Reading elevation data of this format needs GDAL, which is not installed.</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "elevation/productreader.h"
 #include "elevation/tilename.h"
+#include "elevation/tileset.h"
 
 TileError LoadTileInto(
     const std::string& path, Terrain& terrain, RenderParams& params, Viewpoint& view, LoadListener& listener)
@@ -12,5 +13,6 @@ TileError LoadTileInto(
     TileCell cell;
     if (const TileError error = LocateTile(path, file, cell); error != TileError::None)
         return error;
-    return LoadLocatedTile(file, cell, terrain, params, view, listener);
+    listener.report = {};
+    return LoadSetInto(LoneTileSet(path, cell), file, terrain, params, view, listener);
 }
