@@ -148,6 +148,8 @@ int LoadingWindow::LoadTile(const QByteArray& nativePath, RenderParams& params, 
             // Buffers are had before anything changes: the landscape on screen stays.
         }
         TheTerrain = terrain.release();
+        if (result == TileError::None)
+            lastReport_ = std::move(listener.report);
         return result;
     }();
     if (error == TileError::None)

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "core/viewrecords.h"
+#include "elevation/tilereader.h"
 #include "ui_loadingwindow.h"
 
 // Inherits its form's components, like the main window (see mainwindow.h).
@@ -27,10 +28,15 @@ public:
     int LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view);
     // The same for a name typed or shown in Qt.
     int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);
+    // What the last load that succeeded found besides its result.
+    const LoadReport& LastReport() const { return lastReport_; }
 
     // The bar's position for a progress counter that runs past its end.
     void SetProgress(int counter);
 
     // Shows the window and has it on the screen before the work starts.
     void ShowAtOnce();
+
+private:
+    LoadReport lastReport_;
 };

@@ -315,6 +315,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
         return;
     }
     tilePath_ = nativePath;
+    ShowLoadReport(loadingWindow_.LastReport());
     SetTileTitle();
     summitLabels_.SetSummits({});
     PaintView3d();
@@ -324,6 +325,12 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     demoButton->setEnabled(true);
     // After the first frame is on the screen: the labels follow when found.
     QTimer::singleShot(0, this, &MainWindow::StartSummitSearch);
+}
+
+void MainWindow::ShowLoadReport(const LoadReport& report)
+{
+    loadReport_ = report;
+    statusLine->setToolTip(LoadReportText(report));
 }
 
 void MainWindow::SetTileTitle()
@@ -349,6 +356,7 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
     TheTileSet = std::move(loaded.set);
     summitLabels_.SetSummits(std::move(loaded.summits));
     tilePath_ = QByteArray::fromStdString(loaded.path);
+    ShowLoadReport(loaded.report);
     SetTileTitle();
     PaintView3d();
 }
@@ -389,7 +397,9 @@ void MainWindow::PaintView3d()
         return;
     // Shown before the render so that it is on the screen while the frame is
     // drawn; its altitude is therefore that of the previous frame.
-    statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters));
+    const QString notes = LoadNotesText(loadReport_);
+    statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters) +
+        (notes.isEmpty() ? QString() : QStringLiteral("　") + notes));
     statusLine->adjustSize();
     statusLine->repaint();
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);

@@ -126,6 +126,7 @@ private:
     bool DemoCircleInsideSet() const;
     QPoint MapPixelOfView() const;
     void SetTileTitle();
+    void ShowLoadReport(const LoadReport& report);
     void TakeOverSet(LoadedSet loaded);
     void StartSummitSearch();
     void DrawOverlays(QSize frame);
@@ -145,6 +146,7 @@ private:
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened
     QByteArray tilePath_;
+    LoadReport loadReport_;  // what the load of the landscape shown found besides it
     KeyFlight keyFlight_;
     QTimer* keyTimer_;  // runs while a flying key is held
     QElapsedTimer keyClock_;

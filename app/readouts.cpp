@@ -4,6 +4,10 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QStringList>
+
+#include "elevation/tileerror.h"
+#include "elevation/tilename.h"
 
 namespace {
 
@@ -54,6 +58,39 @@ QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters)
                    QString::asprintf("%5.1f", view.azimuth), QString::asprintf("%4.1f", view.pitch),
                    QString::asprintf("%4.1f", view.viewAngle)) +
         exaggeration;
+}
+
+namespace {
+
+QString Translated(const char* context, std::string_view text)
+{
+    return QCoreApplication::translate(context, QByteArray(text.data(), qsizetype(text.size())).constData());
+}
+
+}  // namespace
+
+QString LoadNotesText(const LoadReport& report)
+{
+    QStringList parts;
+    for (const LoadNote& note : report.notes) {
+        const std::string_view name = FileNameOf(note.file);
+        parts.append(
+            Translated("LoadNote", LoadNoteMessage(note.kind))
+                .arg(QString::fromUtf8(name.data(), qsizetype(name.size())),
+                    note.why == TileError::None ? QString() : Translated("TileError", TileErrorMessage(note.why))));
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString LoadReportText(const LoadReport& report)
+{
+    QString text = LoadNotesText(report);
+    if (report.voidSamples > 0)
+        //: Samples of the tiles read that held no height (voids), drawn at sea level.
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) +
+            QCoreApplication::translate("Readouts", "欠測値%1点は海面としました．")
+                .arg(QLocale().toString(qulonglong(report.voidSamples)));
+    return text;
 }
 
 QString CursorInfoText(double distance, int height)

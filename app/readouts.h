@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "core/viewrecords.h"
+#include "elevation/tilereader.h"
 #include "render/framestate.h"
 
 // " %3dﾟ%02d'%02d\"%d" of |angle| rounded to tenths of an arc-second.
@@ -16,6 +17,12 @@ QString FormatDms(double angle);
 // Heights drawn higher than they are (`heightQuarters` quarters) are noted
 // at its end.
 QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters = kTrueHeightQuarters);
+// What a load found besides its result: the cells it left at sea level and
+// why, and a set opened alone (LoadNotesText, shown in the status line); with
+// the samples without data (LoadReportText, its tooltip). Empty when there
+// is nothing to tell.
+QString LoadNotesText(const LoadReport& report);
+QString LoadReportText(const LoadReport& report);
 
 // The cursor line for a distance and a ground height in metres; the distance
 // carries the default locale's thousands separators.

@@ -38,6 +38,7 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
             if (error != TileError::None)
                 return {};  // a neighbour that cannot be read stays a neighbour
             loaded->levelsPending = loaded->set.joined();
+            loaded->report = std::move(listener.report);
             loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
                 loaded->terrain->tileInfo.height, kSummitMinProminence, &stop);
         } catch (const std::bad_alloc&) {

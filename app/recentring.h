@@ -25,6 +25,7 @@ struct LoadedSet {
     // The reduced levels wait for BuildReliefLevels until the set on screen
     // has been let go.
     bool levelsPending = false;
+    LoadReport report;  // what the load found besides its result
 };
 
 class Recentring {

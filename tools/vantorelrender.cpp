@@ -32,6 +32,7 @@
 #include "core/viewrecords.h"
 #include "core/wholefile.h"
 #include "elevation/tilefolder.h"
+#include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "overlays/bitmapimage.h"
@@ -514,6 +515,25 @@ bool OutputsAreNotInputs(const Options& options, const std::string& tile, const 
     return ok;
 }
 
+// What the load found besides its result, on standard error: the cells it
+// left at sea level and why, a set opened alone, the samples without data.
+void PrintLoadReport(const LoadReport& report)
+{
+    for (const LoadNote& note : report.notes) {
+        std::string text(LoadNoteMessage(note.kind));
+        const auto put = [&text](std::string_view marker, std::string_view value) {
+            if (const std::size_t at = text.find(marker); at != std::string::npos)
+                text.replace(at, marker.size(), value);
+        };
+        put("%1", FileNameOf(note.file));
+        put("%2", note.why == TileError::None ? std::string_view() : TileErrorMessage(note.why));
+        std::fprintf(stderr, "vantorel-render: %s\n", text.c_str());
+    }
+    if (report.voidSamples > 0)
+        std::fprintf(stderr, "vantorel-render: %llu samples without data, drawn at sea level\n",
+            static_cast<unsigned long long>(report.voidSamples));
+}
+
 int Run(int argc, char** argv)
 {
     const std::variant<Options, std::string> parsed = ParseArguments(argc, argv);
@@ -543,6 +563,7 @@ int Run(int argc, char** argv)
         std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
         return 1;
     }
+    PrintLoadReport(quiet.report);
     if (!OutputsAreNotInputs(*options, tile, set))
         return 1;
     const Terrain& terrain = *loaded;

@@ -373,6 +373,11 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <extracomment>The cursor line over a summit&apos;s label: height, prominence, distance (km) and bearing (degrees).</extracomment>
         <translation>Summit  height: %1 m,  prominence: %2 m,  distance: %3 km,  bearing: %4°</translation>
     </message>
+    <message>
+        <source>欠測値%1点は海面としました．</source>
+        <extracomment>Samples of the tiles read that held no height (voids), drawn at sea level.</extracomment>
+        <translation>%1 samples without data were drawn at sea level.</translation>
+    </message>
 </context>
 <context>
     <name>SavePicture</name>
