@@ -264,6 +264,25 @@ TEST_F(MainWindowTest, TheViewIsDrawnIntoAScreenSizedFrameOfItsOwn)
     EXPECT_EQ(form.FrameSize(), form.view3d->size().boundedTo(screen));
 }
 
+TEST_F(MainWindowTest, WhatALoadSubstitutedIsToldInTheStatusLine)
+{
+    // A neighbour that cannot be read is drawn at sea level: the status line
+    // says which and why; the samples without data are counted in its tooltip.
+    const QString tile = SampleAs(QStringLiteral("N35E138_dem.tif"));
+    TextFile(QStringLiteral("N35E139_dem.tif"));
+    MainWindow& form = MakeForm();
+    form.OpenTile(tile);
+    ASSERT_NE(TheRenderParams.columns, 0);
+    EXPECT_TRUE(form.statusLine->text().contains(QStringLiteral("N35E139_dem.tif")))
+        << form.statusLine->text().toStdString();
+    EXPECT_TRUE(form.statusLine->toolTip().contains(QStringLiteral("N35E139_dem.tif")));
+    EXPECT_TRUE(form.statusLine->toolTip().contains(QStringLiteral("欠測値")))
+        << form.statusLine->toolTip().toStdString();
+    // A tile opened alone with nothing substituted says nothing more.
+    form.OpenTile(SampleAs(QStringLiteral("alone_N10E010_dem.tif")));
+    EXPECT_FALSE(form.statusLine->text().contains(QStringLiteral("N35E139")));
+}
+
 TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
 {
     // 0xFF never stands in UTF-8: a conversion through QString would open
