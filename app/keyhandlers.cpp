@@ -21,6 +21,7 @@ constexpr qint64 kKeyStepMaxMs = 100;
 
 constexpr int kExaggerationMin = 4;  // quarters: x 1.0
 constexpr int kExaggerationMax = 12;  // x 3.0
+constexpr int kSunStepMinutes = 10;
 
 }  // namespace
 
@@ -37,6 +38,13 @@ void MainWindow::SetUpKeyboard()
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
+    // In the natural look Alt+Left and Alt+Right move the sun, again and
+    // again while held, and turn the view no more.
+    if (natural_.natural() && (event->modifiers() & Qt::AltModifier) &&
+        (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        StepSun(event->key() == Qt::Key_Right ? kSunStepMinutes : -kSunStepMinutes);
+        return;
+    }
     if (event->isAutoRepeat())
         return;  // the key clock moves a held key on
     // Esc stops the GPX files being read, before anything else it might do.
@@ -127,6 +135,8 @@ void MainWindow::ShowKeysHelp()
            "L\t山頂の表示を切り替える\n"
            "F\tGPXの軌跡に沿って飛ぶ・止める\n"
            "C\t地球の丸みを表す・表さない\n"
+           "N\t自然な見え方・従来の見え方\n"
+           "Alt+← / Alt+→\t自然な見え方の太陽を10分戻す・進める\n"
            "Delete\tGPXの表示を消す\n"
            "Home\t最初の視点に戻る\n"
            "Space\tデモを始める・止める\n"

@@ -49,6 +49,8 @@ int main(int argc, char* argv[])
         return EXIT_SUCCESS;
     }
     QApplication app(argc, argv);
+    // Where the remembered choices (QSettings) are kept.
+    QApplication::setOrganizationName(QStringLiteral("Ulvaren"));
     QApplication::setApplicationName(QStringLiteral("Vantorel"));
     // Read again once Qt has taken its own options (-platform, -style, ...).
     const CommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));

@@ -121,8 +121,8 @@ void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
 MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
     QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow),
     frameBitmap_(ScreenSize().width(), ScreenSize().height()), renderer_(frameBitmap_),
-    commandLine_(std::move(commandLine)), keyTimer_(new QTimer(this)),
-    recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
+    natural_(renderer_.settings, [this] { PaintView3d(); }), commandLine_(std::move(commandLine)),
+    keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
     summitSearch_([this](std::vector<Summit> summits) {
         summitLabels_.SetSummits(std::move(summits));
         PaintView3d();
@@ -156,6 +156,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     AddPictureActions(*this);
     AddGoToPlace(*this);
     AddOpenTile(*this);
+    SetUpNaturalLook();
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -316,6 +317,9 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     }
     tilePath_ = nativePath;
     ShowLoadReport(loadingWindow_.LastReport());
+    ++landscapeSerial_;
+    natural_.DefaultMomentAt(TheRenderParams.centreLon);
+    ShowNaturalControls();
     SetTileTitle();
     summitLabels_.SetSummits({});
     PaintView3d();
@@ -349,6 +353,7 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
     // drawn, before any frame of it.
     summitSearch_.Stop();
     delete std::exchange(TheTerrain, loaded.terrain.release());
+    ++landscapeSerial_;
     if (loaded.levelsPending)
         BuildReliefLevels(*TheTerrain, [] {});
     loaded.params.paintSerial = TheRenderParams.paintSerial;
@@ -397,19 +402,21 @@ void MainWindow::PaintView3d()
         return;
     // Shown before the render so that it is on the screen while the frame is
     // drawn; its altitude is therefore that of the previous frame.
+    const Terrain& terrain = *TheTerrain;
+    natural_.Follow(terrain, landscapeSerial_, TheRenderParams);
     const QString notes = LoadNotesText(loadReport_);
     statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters) +
-        (notes.isEmpty() ? QString() : QStringLiteral("　") + notes));
+        natural_.StatusText() + (notes.isEmpty() ? QString() : QStringLiteral("　") + notes));
     statusLine->adjustSize();
     statusLine->repaint();
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
     TheViewpoint.renderAzimuth = TheViewpoint.azimuth;
 
-    const Terrain& terrain = *TheTerrain;
-    BuildViewStrips(renderer_, frame.width(), frame.height(), terrain.tileInfo, terrain.reliefLevels,
+    const ReliefPictures pictures = natural_.Pictures(terrain);
+    BuildViewStrips(renderer_, frame.width(), frame.height(), *pictures.relief, *pictures.levels,
         terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
     ShownAltitude =
-        RasteriseFrame(renderer_, terrain.tileInfo, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
+        RasteriseFrame(renderer_, *pictures.relief, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
     lastFrame_ = frame;
 
     const int cx = view3d->width() / 2;

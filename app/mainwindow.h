@@ -18,6 +18,7 @@
 
 #include "app/gpxloading.h"
 #include "app/keys.h"
+#include "app/naturalview.h"
 #include "app/paintbox.h"
 #include "app/recentring.h"
 #include "app/summitsearch.h"
@@ -27,6 +28,7 @@
 #include "ui_mainwindow.h"
 
 class LoadingWindow;
+class QAction;
 
 // The form's components are inherited rather than held in a `ui` member
 // (Qt's multiple-inheritance way of using a Designer form): the handlers
@@ -81,6 +83,18 @@ public:
     void StepExaggeration(int quarters);
     void ShowKeysHelp();
     void ToggleSummitLabels();
+
+    // The natural look (naturalhandlers.cpp): N and the 3D view's menu
+    // switch it, Alt+Left and Alt+Right move its sun ten minutes, the
+    // slider under the map sets the time of day, its settings dialog the
+    // rest.
+    void ToggleNaturalLook();
+    void StepSun(int minutes);
+    void SetSunMinuteOfDay(int minute);
+    void ShowNaturalSettings();
+    const NaturalView& Natural() const { return natural_; }
+    // What the 3D view's frames are drawn from.
+    ReliefPictures FramePictures() const;
 
     // The user's GPX files: those shown, and those being read.
     const GpxOverlay& Gpx() const { return gpx_; }
@@ -137,11 +151,17 @@ private:
     void StopTrackFlight();
     void TrackFlightTick();
     void DrawSummitMarks(QPainter& painter, int width, int height) const;
+    void SetUpNaturalLook();
+    void ShowNaturalControls();
 
     LoadingWindow& loadingWindow_;
     // The 3D view's frame, screen-sized, and the renderer that draws into it.
     Bitmap32 frameBitmap_;
     Renderer renderer_;
+    // Names each landscape shown, for the natural relief built for it.
+    uint64_t landscapeSerial_ = 0;
+    NaturalView natural_;  // keeps the renderer's look, sun and haze
+    QAction* naturalAction_ = nullptr;
     QByteArrayList commandLine_;
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened

@@ -93,6 +93,14 @@ QString LoadReportText(const LoadReport& report)
     return text;
 }
 
+QString SunReadout(double azimuth, double elevation)
+{
+    // Whole degrees: the line has room for little more at the window's minimum width.
+    //: The status line's end in the natural look: the sun's azimuth and altitude in whole degrees.
+    return QCoreApplication::translate("Readouts", "　太陽：%1ﾟ／%2ﾟ")
+        .arg(QString::asprintf("%.0f", azimuth), QString::asprintf("%.0f", elevation));
+}
+
 QString CursorInfoText(double distance, int height)
 {
     const QString grouped = QLocale().toString(distance, 'f', 0).rightJustified(kMinDistanceWidth);

@@ -24,6 +24,10 @@ QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters = 
 QString LoadNotesText(const LoadReport& report);
 QString LoadReportText(const LoadReport& report);
 
+// The status line's note of the natural look's sun: its azimuth and its
+// height above the horizon, in whole degrees.
+QString SunReadout(double azimuth, double elevation);
+
 // The cursor line for a distance and a ground height in metres; the distance
 // carries the default locale's thousands separators.
 QString CursorInfoText(double distance, int height);

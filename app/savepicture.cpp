@@ -69,6 +69,8 @@ PngTexts ViewTexts(const MainWindow& window, const Viewpoint& view, int32_t alti
             {QStringLiteral("ViewAngle"), number(view.viewAngle, 1)},
             {QStringLiteral("HeightExaggeration"),
                 number(window.FrameRenderer().settings.heightQuarters / double(kTrueHeightQuarters), 2)}});
+    const PngTexts look = window.Natural().PictureTexts();
+    texts.insert(texts.end(), look.begin(), look.end());
     return texts;
 }
 
@@ -91,14 +93,17 @@ void TellNoMemory()
     ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
 }
 
-// The current view at `size`, without the crosshair, drawn off the screen.
-// A null image when there is not enough memory, said to the user.
-QImage RenderView(const Renderer& screen, QSize size, int32_t& altitude)
+// The current view at `size`, without the crosshair, drawn off the screen
+// in the window's look. A null image when there is not enough memory, said
+// to the user.
+QImage RenderView(const MainWindow& window, QSize size, int32_t& altitude)
 {
     try {
         const BusyCursor busy;
         Bitmap32 bitmap(size.width(), size.height());
-        altitude = RenderOffscreen(screen, bitmap, kSettleFrames, *TheTerrain, TheRenderParams, TheViewpoint);
+        const ReliefPictures pictures = window.FramePictures();
+        altitude = RenderOffscreen(window.FrameRenderer(), bitmap, kSettleFrames, *TheTerrain, *pictures.relief,
+            *pictures.levels, TheRenderParams, TheViewpoint);
         QImage image = ImageCopyOfRows(bitmap.scanLines(), size.width(), size.height());
         if (image.isNull())
             TellNoMemory();
@@ -149,7 +154,7 @@ void SaveView(MainWindow& window, QSize size, const QString& title)
     const Viewpoint view = TheViewpoint;
     const QString name = ViewPictureName(TheRenderParams, view);
     int32_t altitude = 0;
-    const QImage image = RenderView(window.FrameRenderer(), size.isEmpty() ? window.FrameSize() : size, altitude);
+    const QImage image = RenderView(window, size.isEmpty() ? window.FrameSize() : size, altitude);
     if (image.isNull())
         return;
     const QString path = AskPath(window, title, name);
@@ -178,7 +183,7 @@ void CopyView(MainWindow& window)
     if (!TileLoaded())
         return;
     int32_t altitude = 0;
-    const QImage image = RenderView(window.FrameRenderer(), window.FrameSize(), altitude);
+    const QImage image = RenderView(window, window.FrameSize(), altitude);
     if (!image.isNull())
         QGuiApplication::clipboard()->setImage(image);
 }

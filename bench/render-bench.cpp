@@ -1,6 +1,7 @@
 // Frames of the sample tile: whole frames (view strips + rasterisation) at
-// four sizes and a few views, and each stage on its own; and whole frames of
-// a joined 3 x 3 set, looking across the opened tile's edges.
+// four sizes and a few views, and each stage on its own; whole frames of a
+// joined 3 x 3 set, looking across the opened tile's edges; and natural-look
+// frames at 1920 x 1080 from the views of the classic ones, to set beside them.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "relief/naturalrelief.h"
 #include "render/frame.h"
 #include "render/rasterise.h"
 #include "tests/support/joinedset.h"
@@ -114,6 +116,39 @@ void StripRasteriserStage(benchmark::State& state)
         RasteriseStrips(scene.RendererFor(W, H));
 }
 
+// A whole frame in the natural look: its relief, built once for a morning
+// sun, its sky and its haze. Arguments as for WholeFrame.
+void NaturalWholeFrame(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    static const auto natural = [&scene] {
+        auto relief = std::make_unique<NaturalRelief>(scene.terrain.tileInfo.width, scene.terrain.tileInfo.height);
+        relief->Build(scene.terrain.heightGrid.rows(), scene.params.metresPerCell, {{120, 20}, kDefaultSnowLine});
+        return relief;
+    }();
+    const Viewpoint v = ViewOf(state);
+    const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    Renderer& renderer = scene.RendererFor(W, H);
+    renderer.settings.look = Look::Natural;
+    renderer.settings.sun = {120, 20};
+    for (auto _ : state) {
+        BuildViewStrips(
+            renderer, W, H, natural->Relief(), natural->Levels(), scene.terrain.heightGrid.rows(), scene.params, v);
+        benchmark::DoNotOptimize(
+            RasteriseFrame(renderer, natural->Relief(), scene.terrain.heightGrid.rows(), scene.params, v));
+    }
+    renderer.settings = FrameSettings{};
+}
+
+void NaturalFrameArguments(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"W", "H", "az", "pitch"});
+    for (int azimuth : {0, 45, 200})
+        for (int pitch : {-5, -30})
+            b->Args({1920, 1080, azimuth, pitch});
+    b->Unit(benchmark::kMillisecond);
+}
+
 void FrameArguments(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"W", "H", "az", "pitch"});
@@ -184,6 +219,7 @@ void JoinedArguments(benchmark::internal::Benchmark* b)
 }  // namespace
 
 BENCHMARK(WholeFrame)->Apply(FrameArguments);
+BENCHMARK(NaturalWholeFrame)->Apply(NaturalFrameArguments);
 BENCHMARK(WholeFrameOfJoinedSet)->Apply(JoinedArguments);
 BENCHMARK(ViewStripsStage)->Apply(StageArguments);
 BENCHMARK(RasteriseFrameStage)->Apply(StageArguments);

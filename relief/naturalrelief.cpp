@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/avx2clone.h"
 #include "core/colour.h"
 #include "core/geometry.h"
 #include "core/rowbands.h"
@@ -11,9 +12,17 @@
 
 namespace {
 
+// A colour whose channels are at least 0, each rounded to the nearest byte.
+uint32_t PackBytes(double r, double g, double b)
+{
+    const auto byte = [](double v) { return uint32_t(std::min(v, 255.0) + 0.5); };
+    return byte(r) << 16 | byte(g) << 8 | byte(b);
+}
+
 constexpr Rgb kWater{52, 88, 128};
 constexpr Rgb kSnow{238, 240, 244};
 constexpr int32_t kSnowBlend = 150;  // metres below the snow line where rock turns white
+constexpr int32_t kTintHeights = 9000;  // ground higher than this takes the tint of the highest
 
 // The tints from sea level up, each reached at its height.
 struct TintStop {
@@ -107,7 +116,11 @@ void NaturalRelief::Build(const int16_t* const* grid, double metresPerCell, cons
  * the sun's rays graze as they leave the highest ground met so far, lowered
  * by the sun's slope over every step. A sample below it is in shadow. Rays
  * start on every whole row (or column) offset, so each sample is met by
- * exactly one ray; rays are independent and shared over the cores. */
+ * exactly one ray; rays are independent and shared over the cores. All rays
+ * step across the minor axis alike, so their offsets are worked out once;
+ * and the grid is always read along its rows: eight neighbouring rays side
+ * by side when rays run along them, a row of rays at a time when they run
+ * down the columns. */
 void NaturalRelief::CastShadows(const int16_t* const* grid, double metresPerCell, const SunLight& sun)
 {
     if (sun.elevation <= 0) {
@@ -128,60 +141,155 @@ void NaturalRelief::CastShadows(const int16_t* const* grid, double metresPerCell
     const int reach = int(std::ceil(std::fabs(slope) * (major - 1)));
     const int firstRay = slope > 0 ? -reach : 0;
     const int lastRay = slope > 0 ? minor : minor + reach;
+    // Step k of every ray lies offsets[k] across from where the ray started.
+    std::vector<int> offsets(static_cast<std::size_t>(major));
+    for (int k = 0; k < major; ++k)
+        offsets[std::size_t(k)] = int(std::floor(k * slope));
+    constexpr double kNothingMet = -std::numeric_limits<double>::infinity();
 
-    ForRowBands(firstRay, lastRay, [&](int begin, int end) {
-        for (int ray = begin; ray < end; ++ray) {
-            double graze = -std::numeric_limits<double>::infinity();
-            for (int k = 0; k < major; ++k) {
-                const int m = majorFirst + majorDirection * k;
-                const int n = ray + int(std::floor(k * slope));
-                graze -= drop;
-                if (n < 0 || n >= minor)
-                    continue;
-                const int column = alongRows ? m : n;
-                const int row = alongRows ? n : m;
-                const double h = grid[row][column];
-                const bool shaded = h < graze;
-                shadow_[std::size_t(row) * std::size_t(width_) + std::size_t(column)] = shaded ? 1 : 0;
-                if (!shaded)
-                    graze = h;
+    // Locals, so that the inner loops keep them in registers.
+    uint8_t* const shadowRows = shadow_.data();
+    const auto shadowPitch = std::size_t(width_);
+    const int* const rayOffsets = offsets.data();
+    if (alongRows) {
+        // A few rays side by side, so that their steps overlap in time.
+        constexpr int kRaysTogether = 8;
+        ForRowBands(firstRay, lastRay, [=](int begin, int end) {
+            for (int ray0 = begin; ray0 < end; ray0 += kRaysTogether) {
+                const int rays = std::min(kRaysTogether, end - ray0);
+                double graze[kRaysTogether];
+                std::fill_n(graze, kRaysTogether, kNothingMet);
+                for (int k = 0; k < major; ++k) {
+                    const int column = majorFirst + majorDirection * k;
+                    const int row0 = ray0 + rayOffsets[k];
+                    for (int j = 0; j < rays; ++j) {
+                        const int row = row0 + j;
+                        graze[j] -= drop;
+                        if (row < 0 || row >= minor)
+                            continue;
+                        const double h = grid[row][column];
+                        shadowRows[std::size_t(row) * shadowPitch + std::size_t(column)] = h < graze[j] ? 1 : 0;
+                        graze[j] = std::max(graze[j], h);
+                    }
+                }
+            }
+        });
+        return;
+    }
+    ForRowBands(firstRay, lastRay, [=](int begin, int end) {
+        std::vector<double> graze(std::size_t(end - begin), kNothingMet);
+        for (int k = 0; k < major; ++k) {
+            for (double& g : graze)
+                g -= drop;
+            const int row = majorFirst + majorDirection * k;
+            const int offset = rayOffsets[k];
+            // The rays of the band that cross the grid at this step.
+            const int first = std::max(begin, -offset);
+            const int last = std::min(end, minor - offset);
+            const int16_t* heights = grid[row] + offset;
+            uint8_t* shadow = shadowRows + std::size_t(row) * shadowPitch + offset;
+            double* rayGraze = graze.data() - begin;
+            for (int ray = first; ray < last; ++ray) {
+                const double h = heights[ray];
+                shadow[ray] = h < rayGraze[ray] ? 1 : 0;
+                rayGraze[ray] = std::max(rayGraze[ray], h);
             }
         }
     });
 }
 
+namespace {
+
+// Where the sun stands, as a unit vector east, north and up.
+struct SunVector {
+    double east, north, up;
+};
+
+// The share of full sunlight on a sample: the cosine of the sun's angle on
+// its surface, whose normal comes from the heights west and east of it and
+// south and north of it; none in shadow.
+inline double SunlitShare(int west, int east, int south, int north, bool shaded, const SunVector& sun, double perMetre)
+{
+    const double normalEast = (west - east) * perMetre;
+    const double normalNorth = (south - north) * perMetre;
+    const double cosine = (normalEast * sun.east + normalNorth * sun.north + sun.up) /
+        std::sqrt(normalEast * normalEast + normalNorth * normalNorth + 1);
+    const double lit = std::max(cosine, 0.0);
+    return shaded ? 0.0 : lit;
+}
+
+// SunlitShare of a whole row; its first and last samples take their own
+// height for the neighbour beyond the edge.
+VANTOREL_AVX2_CLONE void SunlitRow(const int16_t* north, const int16_t* here, const int16_t* south,
+    const uint8_t* shadow, int width, SunVector sun, double perMetre, double* __restrict shares)
+{
+    const int last = width - 1;
+    shares[0] = SunlitShare(here[0], here[std::min(1, last)], south[0], north[0], shadow[0], sun, perMetre);
+    for (int column = 1; column < last; ++column)
+        shares[column] = SunlitShare(
+            here[column - 1], here[column + 1], south[column], north[column], shadow[column] != 0, sun, perMetre);
+    if (last > 0)
+        shares[last] = SunlitShare(here[last - 1], here[last], south[last], north[last], shadow[last], sun, perMetre);
+}
+
+// Each height's colour under the sky's light alone, and what full sun adds
+// to it, channel by channel, so that a row's colours are looked up four at
+// a time.
+struct LitTints {
+    std::vector<double> ambient[3];
+    std::vector<double> direct[3];
+
+    LitTints(const Lighting& light, int32_t snowLine)
+    {
+        const double Rgb::*channels[3] = {&Rgb::r, &Rgb::g, &Rgb::b};
+        for (int c = 0; c < 3; ++c) {
+            ambient[c].resize(kTintHeights);
+            direct[c].resize(kTintHeights);
+        }
+        for (int32_t h = 0; h < kTintHeights; ++h) {
+            const Rgb tint = UnpackRgb(HypsometricTint(h, snowLine));
+            for (int c = 0; c < 3; ++c) {
+                ambient[c][std::size_t(h)] = tint.*channels[c] * light.ambient.*channels[c];
+                direct[c][std::size_t(h)] = tint.*channels[c] * light.direct.*channels[c];
+            }
+        }
+    }
+};
+
+// The colours of a row: its heights' tints lit by their shares of sunlight.
+VANTOREL_AVX2_CLONE void ColourRow(
+    const int16_t* heights, const double* shares, int width, const LitTints& tints, uint32_t* __restrict out)
+{
+    const double* ambientR = tints.ambient[0].data();
+    const double* ambientG = tints.ambient[1].data();
+    const double* ambientB = tints.ambient[2].data();
+    const double* directR = tints.direct[0].data();
+    const double* directG = tints.direct[1].data();
+    const double* directB = tints.direct[2].data();
+    for (int column = 0; column < width; ++column) {
+        const int h = std::clamp<int>(heights[column], 0, kTintHeights - 1);
+        const double share = shares[column];
+        out[column] = PackBytes(
+            ambientR[h] + directR[h] * share, ambientG[h] + directG[h] * share, ambientB[h] + directB[h] * share);
+    }
+}
+
+}  // namespace
+
 void NaturalRelief::Light(const int16_t* const* grid, double metresPerCell, const NaturalReliefStyle& style)
 {
-    std::vector<uint32_t> tints(9000);
-    for (int32_t h = 0; h < 9000; ++h)
-        tints[std::size_t(h)] = HypsometricTint(h, style.snowLine);
-    const Lighting light = LightingAt(style.sun.elevation);
+    const LitTints tints(LightingAt(style.sun.elevation), style.snowLine);
     const double cosElevation = std::cos(style.sun.elevation * kDegToRad);
-    const double sunEast = std::sin(style.sun.azimuth * kDegToRad) * cosElevation;
-    const double sunNorth = std::cos(style.sun.azimuth * kDegToRad) * cosElevation;
-    const double sunUp = std::sin(style.sun.elevation * kDegToRad);
-    const double across = 2 * metresPerCell;
+    const SunVector sun{std::sin(style.sun.azimuth * kDegToRad) * cosElevation,
+        std::cos(style.sun.azimuth * kDegToRad) * cosElevation, std::sin(style.sun.elevation * kDegToRad)};
+    const double perMetre = 1 / (2 * metresPerCell);
 
     ForRowBands(0, height_, [&](int begin, int end) {
+        std::vector<double> shares(static_cast<std::size_t>(width_));
         for (int row = begin; row < end; ++row) {
-            const int16_t* north = grid[std::max(row - 1, 0)];
-            const int16_t* here = grid[row];
-            const int16_t* south = grid[std::min(row + 1, height_ - 1)];
-            uint32_t* out = reliefInfo_.scanLines[row];
-            for (int column = 0; column < width_; ++column) {
-                const int east = std::min(column + 1, width_ - 1), west = std::max(column - 1, 0);
-                // The surface's normal from the slopes east and north.
-                const double normalEast = (here[west] - here[east]) / across;
-                const double normalNorth = (south[column] - north[column]) / across;
-                const double cosine = (normalEast * sunEast + normalNorth * sunNorth + sunUp) /
-                    std::sqrt(normalEast * normalEast + normalNorth * normalNorth + 1);
-                const double direct = InShadow(column, row) ? 0 : std::max(cosine, 0.0);
-                const int32_t h = std::clamp<int32_t>(here[column], 0, 8999);
-                const Rgb tint = here[column] <= 0 ? kWater : UnpackRgb(tints[std::size_t(h)]);
-                out[column] = PackRgb({tint.r * (light.ambient.r + light.direct.r * direct),
-                    tint.g * (light.ambient.g + light.direct.g * direct),
-                    tint.b * (light.ambient.b + light.direct.b * direct)});
-            }
+            SunlitRow(grid[std::max(row - 1, 0)], grid[row], grid[std::min(row + 1, height_ - 1)],
+                shadow_.data() + std::size_t(row) * std::size_t(width_), width_, sun, perMetre, shares.data());
+            ColourRow(grid[row], shares.data(), width_, tints, reliefInfo_.scanLines[row]);
         }
     });
 }

@@ -10,6 +10,12 @@
 int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
     const RenderParams& params, const Viewpoint& view)
 {
+    return RenderOffscreen(screen, bitmap, frames, terrain, terrain.tileInfo, terrain.reliefLevels, params, view);
+}
+
+int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
+    const TileInfo& relief, const ReliefLevels& levels, const RenderParams& params, const Viewpoint& view)
+{
     Renderer renderer(bitmap);
     renderer.settings = screen.settings;
     renderer.carried = screen.carried;
@@ -20,9 +26,9 @@ int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, co
         // The ground follow moves the eye a little every frame; held where
         // the screen has it, every frame is drawn from the same place.
         renderer.carried.groundFollow = screen.carried.groundFollow;
-        BuildViewStrips(renderer, bitmap.width(), bitmap.height(), terrain.tileInfo, terrain.reliefLevels,
-            terrain.heightGrid.rows(), params, eye);
-        altitude = RasteriseFrame(renderer, terrain.tileInfo, terrain.heightGrid.rows(), params, eye);
+        BuildViewStrips(
+            renderer, bitmap.width(), bitmap.height(), relief, levels, terrain.heightGrid.rows(), params, eye);
+        altitude = RasteriseFrame(renderer, relief, terrain.heightGrid.rows(), params, eye);
     }
     return altitude;
 }

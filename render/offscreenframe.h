@@ -18,3 +18,7 @@ struct Terrain;
 // metres. An allocation failure throws std::bad_alloc.
 int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
     const RenderParams& params, const Viewpoint& view);
+// The same, with the ground's colours from `relief` and `levels` (a natural
+// relief of the terrain's grid) in place of the terrain's own.
+int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
+    const TileInfo& relief, const ReliefLevels& levels, const RenderParams& params, const Viewpoint& view);

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,6 +83,8 @@ protected:
         FakeTicks = 0;
         SetTickSource(FakeTickSource);
         SetMessageSink([this](const QString& text) { messages.append(text); });
+        // Every test starts from the choices of a first session.
+        QSettings().clear();
         ASSERT_TRUE(dir.isValid());
     }
 

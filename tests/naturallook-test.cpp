@@ -7,9 +7,12 @@
 #include <cmath>
 #include <vector>
 
+#include "elevation/terrain.h"
 #include "relief/naturalrelief.h"
 #include "render-test-support.h"
 #include "render/naturallook.h"
+#include "tests/support/referencerelief.h"
+#include "tests/support/tileload.h"
 
 using namespace rendertest;
 
@@ -80,6 +83,47 @@ TEST(NaturalRelief, AConeCastsItsShadowAwayFromTheSunAsFarAsItsHeightAllows)
     EXPECT_EQ(dusk[Cone::kApex - 50], dusk[Cone::kApex + 50]);
     EXPECT_LT(Brightness(dusk[10]), lit);
     EXPECT_GT(Brightness(dusk[10]), 60);
+}
+
+// The fast build against the plain one on real ground, the sun's rays along
+// the rows and down the columns, both ways and slanting both ways, low and
+// high, and the sun below the horizon: the same shadows, and colours within
+// a rounding.
+TEST(NaturalRelief, BuildsWhatThePlainSweepAndLightingBuildOnTheSampleTile)
+{
+    Terrain terrain;
+    RenderParams params;
+    Viewpoint view;
+    LoadListener quiet;
+    ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, terrain, params, view, quiet), TileError::None);
+    const int width = terrain.tileInfo.width;
+    const int height = terrain.tileInfo.height;
+    NaturalRelief relief(width, height);
+    for (const SunLight sun : {SunLight{180, 60}, SunLight{20, 8}, SunLight{210, 12}, SunLight{100, 10},
+             SunLight{300, 40}, SunLight{90, -3}}) {
+        const NaturalReliefStyle style{sun, 2000};
+        relief.Build(terrain.heightGrid.rows(), params.metresPerCell, style);
+        const ReferenceRelief reference =
+            BuildReferenceRelief(terrain.heightGrid.rows(), width, height, params.metresPerCell, style);
+        int shadowMismatches = 0, colourMismatches = 0, shaded = 0;
+        for (int row = 0; row < height; ++row) {
+            const uint32_t* fast = relief.Relief().scanLines[row];
+            const uint32_t* plain = reference.colours.scanLine(row);
+            for (int column = 0; column < width; ++column) {
+                const bool inShadow = reference.shadow[std::size_t(row) * std::size_t(width) + std::size_t(column)];
+                shaded += inShadow;
+                shadowMismatches += relief.InShadow(column, row) != inShadow;
+                for (int shift : {0, 8, 16})
+                    colourMismatches +=
+                        std::abs(int(fast[column] >> shift & 0xFF) - int(plain[column] >> shift & 0xFF)) > 1;
+            }
+        }
+        EXPECT_EQ(shadowMismatches, 0) << "sun " << sun.azimuth << ", " << sun.elevation;
+        EXPECT_EQ(colourMismatches, 0) << "sun " << sun.azimuth << ", " << sun.elevation;
+        if (sun.elevation > 0 && sun.elevation < 15) {
+            EXPECT_GT(shaded, width * height / 100) << "a low sun casts shadows: " << sun.azimuth;
+        }
+    }
 }
 
 TEST(NaturalRelief, TintsRiseFromGreenToRockAndSnow)

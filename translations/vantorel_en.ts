@@ -209,6 +209,11 @@ Qt&apos;s own options (-platform, -display, ...) work too.
         <translation>%1 – %2</translation>
     </message>
     <message>
+        <source>%1(m)</source>
+        <extracomment>The step buttons&apos; hint: how far one click moves, in metres.</extracomment>
+        <translation>%1 m</translation>
+    </message>
+    <message>
         <source>← →	向きを変える
 ↑ ↓	前後に進む（Shiftで10倍，Altで1/10）
 PageUp / PageDown	最低高度を上げ下げ
@@ -217,6 +222,8 @@ PageUp / PageDown	最低高度を上げ下げ
 L	山頂の表示を切り替える
 F	GPXの軌跡に沿って飛ぶ・止める
 C	地球の丸みを表す・表さない
+N	自然な見え方・従来の見え方
+Alt+← / Alt+→	自然な見え方の太陽を10分戻す・進める
 Delete	GPXの表示を消す
 Home	最初の視点に戻る
 Space	デモを始める・止める
@@ -237,6 +244,8 @@ PageUp / PageDown	raise or lower the lowest altitude
 L	show or hide the summits
 F	fly along the GPX track, or stop
 C	draw the earth curved or flat
+N	natural or classic look
+Alt+← / Alt+→	natural look: the sun 10 minutes earlier or later
 Delete	clear the GPX files
 Home	back to the first view
 Space	start or stop the demo
@@ -250,10 +259,67 @@ F1	this list
 Map: click to move, drag to move and face along the drag, right-click to face that way
 3D view: drag the upper half to turn and tilt, the lower half to slide and climb, Ctrl + up/down for the angle of view</translation>
     </message>
+</context>
+<context>
+    <name>NaturalLook</name>
     <message>
-        <source>%1(m)</source>
-        <extracomment>The step buttons&apos; hint: how far one click moves, in metres.</extracomment>
-        <translation>%1 m</translation>
+        <source>自然な見え方</source>
+        <translation>Natural look</translation>
+    </message>
+    <message>
+        <source>自然な見え方の設定…</source>
+        <translation>Natural look settings…</translation>
+    </message>
+    <message>
+        <source>太陽の時刻（Alt+← / Alt+→で10分ずつ）</source>
+        <extracomment>The sun&apos;s slider under the map: the time of day, and the keys that step it.</extracomment>
+        <translation>The sun’s time of day (Alt+← / Alt+→: 10 minutes)</translation>
+    </message>
+    <message>
+        <source>太陽 %1</source>
+        <extracomment>The clock under the map: the date (month-day) and time of day of the natural look&apos;s sun.</extracomment>
+        <translation>Sun %1</translation>
+    </message>
+</context>
+<context>
+    <name>NaturalSettingsDialog</name>
+    <message>
+        <source>自然な見え方の設定</source>
+        <translation>Natural look settings</translation>
+    </message>
+    <message>
+        <source>今日の正午</source>
+        <translation>Today’s noon</translation>
+    </message>
+    <message>
+        <source>年-月-日T時:分±時:分（UTCとの差）</source>
+        <extracomment>The moment&apos;s form, as typed: date, time and the clock&apos;s offset from UTC.</extracomment>
+        <translation>year-month-dayThour:minute±hours:minutes (from UTC)</translation>
+    </message>
+    <message>
+        <source>日時：</source>
+        <translation>Moment:</translation>
+    </message>
+    <message>
+        <source>澄んだ日</source>
+        <translation>clear</translation>
+    </message>
+    <message>
+        <source>霞んだ日</source>
+        <translation>hazy</translation>
+    </message>
+    <message>
+        <source>かすみ：</source>
+        <translation>Haze:</translation>
+    </message>
+    <message>
+        <source>雪線：</source>
+        <translation>Snow line:</translation>
+    </message>
+    <message>
+        <source>「2026-06-21T07:00+09:00」の形で入力してください．</source>
+        <extracomment>Shown under a moment that cannot be read.</extracomment>
+        <translation>Please type it as 2026-06-21T07:00+09:00.</translation>
     </message>
 </context>
 <context>
@@ -377,6 +443,11 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <source>欠測値%1点は海面としました．</source>
         <extracomment>Samples of the tiles read that held no height (voids), drawn at sea level.</extracomment>
         <translation>%1 samples without data were drawn at sea level.</translation>
+    </message>
+    <message>
+        <source>&#x3000;太陽：%1ﾟ／%2ﾟ</source>
+        <extracomment>The status line&apos;s end in the natural look: the sun&apos;s azimuth and altitude in whole degrees.</extracomment>
+        <translation>  Sun %1°/%2°</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,84 @@
+#include "app/reliefrebuild.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+// A landscape's heights, copied for the builds that read them.
+struct ReliefRebuild::Heights {
+    uint64_t landscape;
+    int width;
+    int height;
+    std::vector<int16_t> samples;
+    std::vector<const int16_t*> rows;
+
+    Heights(uint64_t landscapeSerial, const int16_t* const* from, int w, int h) :
+        landscape(landscapeSerial), width(w), height(h), samples(std::size_t(w) * std::size_t(h)), rows(std::size_t(h))
+    {
+        for (int r = 0; r < h; ++r) {
+            int16_t* row = samples.data() + std::size_t(r) * std::size_t(w);
+            std::copy_n(from[r], w, row);
+            rows[std::size_t(r)] = row;
+        }
+    }
+};
+
+bool ReliefOrder::operator==(const ReliefOrder& other) const
+{
+    return landscape == other.landscape && metresPerCell == other.metresPerCell &&
+        style.sun.azimuth == other.style.sun.azimuth && style.sun.elevation == other.style.sun.elevation &&
+        style.snowLine == other.style.snowLine;
+}
+
+ReliefRebuild::ReliefRebuild(std::function<void()> arrived) : arrived_(std::move(arrived))
+{
+}
+
+void ReliefRebuild::Request(const ReliefOrder& order, const int16_t* const* rows, int width, int height)
+{
+    if (heights_ && order == wanted_)
+        return;
+    if (!heights_ || heights_->landscape != order.landscape) {
+        relief_.reset();
+        heights_.reset();
+        try {
+            heights_ = std::make_shared<const Heights>(order.landscape, rows, width, height);
+        } catch (const std::bad_alloc&) {
+            return;  // no room for the copy: the classic relief goes on being drawn
+        }
+    }
+    wanted_ = order;
+    if (!Building())
+        Start();
+}
+
+void ReliefRebuild::Start()
+{
+    ++buildsStarted_;
+    job_.Start([this, heights = heights_, order = wanted_](const std::atomic<bool>&) -> BackgroundJob::Delivery {
+        std::shared_ptr<NaturalRelief> relief;
+        try {
+            relief = std::make_shared<NaturalRelief>(heights->width, heights->height);
+            relief->Build(heights->rows.data(), order.metresPerCell, order.style);
+        } catch (const std::bad_alloc&) {
+            relief.reset();  // no room for a second relief: the one drawn stays
+        }
+        // Runs on the GUI thread, where the job, and so `this`, is alive.
+        return [this, relief = std::shared_ptr<const NaturalRelief>(std::move(relief)), order] { Take(relief, order); };
+    });
+}
+
+void ReliefRebuild::Take(std::shared_ptr<const NaturalRelief> relief, const ReliefOrder& order)
+{
+    // Builds run one after another, so this one is newer than the relief
+    // drawn; it is dropped only when its landscape is no longer the one asked for.
+    const bool taken = relief && heights_ && order.landscape == heights_->landscape;
+    if (taken) {
+        relief_ = std::move(relief);
+        built_ = order;
+    }
+    if (heights_ && !(wanted_ == order))
+        Start();
+    if (taken)
+        arrived_();
+}

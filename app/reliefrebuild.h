@@ -1,0 +1,61 @@
+#pragma once
+// The natural look's relief, rebuilt on a thread of its own when the light
+// or the landscape changes, while frames go on drawing with the one built
+// last (app/backgroundjob.h: the GUI thread never waits for it). One build
+// runs at a time: what is asked for meanwhile waits, each request replacing
+// the one before, so the newest is built next and no stale build queues up
+// or replaces a newer relief.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/backgroundjob.h"
+#include "relief/naturalrelief.h"
+
+// What a relief is built for: the landscape (a serial the window gives each
+// one it shows), its cells and the light.
+struct ReliefOrder {
+    uint64_t landscape = 0;
+    double metresPerCell = 0;
+    NaturalReliefStyle style;
+
+    bool operator==(const ReliefOrder& other) const;
+};
+
+class ReliefRebuild {
+public:
+    // `arrived` runs on the GUI thread each time a new relief has taken the
+    // place of the one before.
+    explicit ReliefRebuild(std::function<void()> arrived);
+
+    // Asks for the relief of `order`, from the landscape's heights (height
+    // rows of width samples). They are copied the first time a landscape is
+    // asked for, since a load may overwrite or free them while a build runs;
+    // a relief of another landscape is let go then. Nothing happens when the
+    // order is the one asked for last.
+    void Request(const ReliefOrder& order, const int16_t* const* rows, int width, int height);
+
+    // The relief built last for the landscape asked for last, or none.
+    const NaturalRelief* Relief() const { return relief_.get(); }
+    // What that relief was built for.
+    const ReliefOrder& Built() const { return built_; }
+    // Whether a build is under way.
+    bool Building() const { return job_.Running(); }
+    // Builds started so far.
+    int BuildsStarted() const { return buildsStarted_; }
+
+private:
+    struct Heights;
+    void Start();
+    void Take(std::shared_ptr<const NaturalRelief> relief, const ReliefOrder& order);
+
+    std::function<void()> arrived_;
+    std::shared_ptr<const Heights> heights_;  // of the landscape asked for last
+    ReliefOrder wanted_;  // asked for last
+    std::shared_ptr<const NaturalRelief> relief_;
+    ReliefOrder built_;
+    int buildsStarted_ = 0;
+    BackgroundJob job_;  // last, so that it stops taking deliveries first
+};
