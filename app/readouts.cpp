@@ -64,14 +64,24 @@ QString CursorInfoText(double distance, int height)
         .arg(grouped, QString::asprintf("%5d", height));
 }
 
-QString SummitInfoText(int height, int prominence, double distance, double bearing)
+QString LabelInfoText(const LabelSubject& subject, double distance, double bearing)
 {
-    //: The cursor line over a summit's label: height, prominence, distance (km) and bearing (degrees).
-    return QCoreApplication::translate("Readouts", "山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°")
-        .arg(height)
-        .arg(prominence)
-        .arg(QLocale().toString(distance / 1000, 'f', 1))
-        .arg(QLocale().toString(bearing, 'f', 0));
+    const QLocale locale;
+    //: The cursor line over a label without a name: a summit found in the heights.
+    QStringList parts{subject.name.isEmpty() ? QCoreApplication::translate("Readouts", "山頂") : subject.name};
+    if (subject.listedElevation)
+        //: The cursor line over a label: the elevation the list of names gives, metres.
+        parts.append(QCoreApplication::translate("Readouts", "リスト標高:%1m")
+                         .arg(locale.toString(std::lround(*subject.listedElevation))));
+    //: The cursor line over a label: the height in the elevation data, metres.
+    parts.append(QCoreApplication::translate("Readouts", "データ標高:%1m").arg(locale.toString(subject.height)));
+    if (subject.prominence)
+        //: The cursor line over a label: the summit's prominence, metres.
+        parts.append(QCoreApplication::translate("Readouts", "独立標高:%1m").arg(locale.toString(*subject.prominence)));
+    //: The cursor line over a label: distance (km) and bearing (degrees) from the eye.
+    parts.append(QCoreApplication::translate("Readouts", "距離:%1km 方位:%2°")
+                     .arg(locale.toString(distance / 1000, 'f', 1), locale.toString(bearing, 'f', 0)));
+    return parts.join(QStringLiteral("  "));
 }
 
 double FrameRate(uint32_t now, uint32_t then)
