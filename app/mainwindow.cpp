@@ -51,6 +51,7 @@ constexpr int kMapTop = 4;
 constexpr int kTimerIntervalMs = 10;
 // A label waiting to come or go is settled by a frame this soon after.
 constexpr int kLabelSettleMs = 100;
+constexpr int kCursorInfoMargin = 4;  // kept clear at the cursor line's right
 
 constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
@@ -229,7 +230,7 @@ void MainWindow::FormActivate()
         bool tileOpened = false;
         for (const QByteArray& argument : commandLine_) {
             const QString name = QFile::decodeName(argument);
-            const bool overlay = IsGpxName(name) || IsNameListName(name);
+            const bool overlay = IsGpxName(name) || IsNameListFile(name);
             if (overlay || !std::exchange(tileOpened, true))
                 OpenTile(argument);
         }
@@ -305,7 +306,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
         AddGpx(requestedPath);
         return;
     }
-    if (IsNameListName(QFile::decodeName(requestedPath))) {
+    if (IsNameListFile(QFile::decodeName(requestedPath))) {
         AddNames(requestedPath);
         return;
     }
@@ -543,7 +544,8 @@ void MainWindow::ShowCursorInfo(int x, int y)
     if (highlightedLabel_ >= 0) {
         const LabelSubject& subject = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(highlightedLabel_)]);
         const SummitSight sight = summitLabels_.Sight(renderer_, subject, TheRenderParams);
-        cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing));
+        cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing, cursorInfo->fontMetrics(),
+            cursorInfo->parentWidget()->width() - cursorInfo->x() - kCursorInfoMargin));
     } else {
         cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
     }

@@ -15,6 +15,8 @@ namespace {
 constexpr int kProgressIntervalMs = 100;
 constexpr int kProgressScale = 1000;
 const char* const kFilesKey = "names/files";
+constexpr int kGeoNamesColumns = 19;
+constexpr qint64 kLongestFirstLine = 65536;
 
 // Every list of `files` read for `area` into one PlaceList, in order.
 NameReading ReadLists(
@@ -49,9 +51,13 @@ bool SameArea(const GeoArea& a, const GeoArea& b)
 
 }  // namespace
 
-bool IsNameListName(const QString& fileName)
+bool IsNameListFile(const QString& fileName)
 {
-    return ListFormatOfName(QFile::encodeName(fileName).toStdString()) != ListFormat::Unknown;
+    const ListFormat format = ListFormatOfName(QFile::encodeName(fileName).toStdString());
+    if (format != ListFormat::GeoNames)
+        return format != ListFormat::Unknown;
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) && file.readLine(kLongestFirstLine).count('\t') + 1 >= kGeoNamesColumns;
 }
 
 NameLists::NameLists(std::function<void(NameReading)> read) : read_(std::move(read))

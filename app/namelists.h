@@ -28,8 +28,10 @@ struct NameReading {
     QStringList problems;
 };
 
-// True for the names the list readers take (placefiles.h), GPX aside.
-bool IsNameListName(const QString& fileName);
+// True for a file the list readers take (placefiles.h), GPX aside. A .txt
+// file counts only when its first line is a GeoNames entry, so that other
+// text dropped is answered as a file that is no tile, and not remembered.
+bool IsNameListFile(const QString& fileName);
 
 class NameLists {
 public:

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include <QFontMetrics>
 #include <QString>
 
 #include "core/viewrecords.h"
@@ -23,8 +24,10 @@ QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters = 
 QString CursorInfoText(double distance, int height);
 // The cursor line over a label: the thing's name, the list's elevation, the
 // data's height and prominence in metres, its distance in metres and bearing
-// in degrees from the eye; what the thing lacks is left out.
-QString LabelInfoText(const LabelSubject& subject, double distance, double bearing);
+// in degrees from the eye; what the thing lacks is left out. The name is cut
+// (with an ellipsis) so that the line fits `width` pixels in `metrics`.
+QString LabelInfoText(
+    const LabelSubject& subject, double distance, double bearing, const QFontMetrics& metrics, int width);
 
 // Frames per second over the 15 frame intervals from `then` to `now`, two
 // millisecond tick counts that may have wrapped past 2^32 between them.

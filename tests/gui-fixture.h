@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,6 +83,8 @@ protected:
         FakeTicks = 0;
         SetTickSource(FakeTickSource);
         SetMessageSink([this](const QString& text) { messages.append(text); });
+        // No list of names is remembered from another test.
+        QSettings().remove(QStringLiteral("names"));
         ASSERT_TRUE(dir.isValid());
     }
 
