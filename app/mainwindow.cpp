@@ -141,6 +141,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     gpxLoading_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
     nameLists_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
     labelClock_.start();
+    cursorInfoLeft_ = cursorInfo->x();
     labelTimer_->setSingleShot(true);
     labelTimer_->setInterval(kLabelSettleMs);
     connect(labelTimer_, &QTimer::timeout, this, &MainWindow::PaintView3d);
@@ -541,6 +542,9 @@ void MainWindow::ShowCursorInfo(int x, int y)
     const FrameBufferSet& buffers = renderer_.Buffers();
     const uint32_t depth = buffers.DepthRows[y][x];
     const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
+    // Over a label the line takes the caption's room too: it has more to say.
+    cursorCaption->setVisible(highlightedLabel_ < 0);
+    cursorInfo->move(highlightedLabel_ >= 0 ? cursorCaption->x() : cursorInfoLeft_, cursorInfo->y());
     if (highlightedLabel_ >= 0) {
         const LabelSubject& subject = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(highlightedLabel_)]);
         const SummitSight sight = summitLabels_.Sight(renderer_, subject, TheRenderParams);

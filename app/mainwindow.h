@@ -164,6 +164,7 @@ private:
     int highlightedLabel_ = -1;  // the label under the mouse, or -1
     QElapsedTimer labelClock_;  // the labels' time, for their coming and going
     QTimer* labelTimer_;  // another frame, for labels that wait to come or go
+    int cursorInfoLeft_ = 0;  // where the form puts the cursor line
     NameLists nameLists_;
     GpxOverlay gpx_;
     GpxLoading gpxLoading_;
