@@ -19,6 +19,7 @@
 
 #include "app/gotoplace.h"
 #include "app/loadingwindow.h"
+#include "app/namelistsdialog.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
 #include "app/readouts.h"
@@ -167,6 +168,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     AddPictureActions(*this);
     AddGoToPlace(*this);
     AddOpenTile(*this);
+    AddNameListsAction(*this);
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);

@@ -11,7 +11,10 @@
 #include <QProgressBar>
 #include <QUrl>
 
+#include <QListWidget>
+
 #include "app/language.h"
+#include "app/namelistsdialog.h"
 #include "app/readouts.h"
 
 namespace {
@@ -121,6 +124,36 @@ TEST_F(NamesTest, ADroppedListIsReadOnAWorkerAndARefusedOneIsReported)
     const QString notes = TextFile(QStringLiteral("notes.txt"));
     EXPECT_FALSE(IsNameListFile(notes));
     EXPECT_EQ(form.Names().Files().size(), 2);
+}
+
+TEST_F(NamesTest, TheDialogAddsAndRemovesRememberedLists)
+{
+    MainWindow& form = MakeForm();
+    form.OpenTile(SampleAs(QStringLiteral("dialog_N35E138_dem.tif")));
+    const QString first = WriteList(QStringLiteral("first.csv"));
+    form.AddNames(QFile::encodeName(first));
+    NameListsDialog dialog(form);
+    auto* shown = dialog.findChild<QListWidget*>(QStringLiteral("namesList"));
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->count(), 1);
+    EXPECT_EQ(shown->item(0)->text(), first);
+
+    dialog.Add(WriteList(QStringLiteral("second.csv")));
+    EXPECT_EQ(shown->count(), 2);
+    EXPECT_EQ(form.Names().Files().size(), 2);
+    WaitForNames(form);
+
+    // Both removed: the names go from the labels.
+    for (int i = 0; i < 2; ++i) {
+        shown->setCurrentRow(0);
+        dialog.RemoveSelected();
+    }
+    EXPECT_EQ(shown->count(), 0);
+    EXPECT_TRUE(form.Names().Files().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Named(form, QStringLiteral("Mount Arven")); }, 30000));
+    const QAction* action = form.findChild<QAction*>(QStringLiteral("nameListsAction"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
 }
 
 TEST_F(NamesTest, GpxWaypointsNameFirstAndHoverShowsAllFiguresWithinTheLine)

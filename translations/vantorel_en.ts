@@ -262,6 +262,38 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
 </context>
 <context>
+    <name>NameListsDialog</name>
+    <message>
+        <source>名前リスト</source>
+        <extracomment>The title of the small window listing the remembered lists of names.</extracomment>
+        <translation>Lists of names</translation>
+    </message>
+    <message>
+        <source>追加…</source>
+        <translation>Add…</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>名前リストを追加</source>
+        <translation>Add a list of names</translation>
+    </message>
+    <message>
+        <source>名前リスト (%1)</source>
+        <translation>Lists of names (%1)</translation>
+    </message>
+    <message>
+        <source>名前リスト…</source>
+        <translation>Lists of names…</translation>
+    </message>
+</context>
+<context>
     <name>OpenTile</name>
     <message>
         <source>標高タイル (%1)</source>
