@@ -47,8 +47,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     }
     if (event->isAutoRepeat())
         return;  // the key clock moves a held key on
-    // Esc stops the GPX files being read, before anything else it might do.
-    if (event->key() == Qt::Key_Escape && gpxLoading_.Stop())
+    // Esc stops the GPX files and lists of names being read, before anything
+    // else it might do; both stop, so no short-circuit.
+    if (event->key() == Qt::Key_Escape && (gpxLoading_.Stop() | nameLists_.Stop()))
         return;
     // Any key ends a flight along a track.
     if (trackTimer_->isActive() && event->key() != Qt::Key_F) {

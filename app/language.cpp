@@ -39,6 +39,13 @@ QString ChooseLanguage(const QString& asked, const QStringList& uiLanguages)
     return QString::fromLatin1(kJapanese);
 }
 
+Language WindowLanguage()
+{
+    //: This translation's language code ("en"): the labels give place names in this language.
+    const QString code = QCoreApplication::translate("Language", "ja");
+    return code == QLatin1String(kEnglish) ? Language::English : Language::Japanese;
+}
+
 bool InstallTranslation(const QString& language)
 {
     if (language == QLatin1String(kJapanese))

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "places/matching.h"
+
 // The languages the viewer speaks, as --lang names them.
 bool IsOfferedLanguage(const QString& language);
 
@@ -17,3 +19,6 @@ QString ChooseLanguage(const QString& asked, const QStringList& uiLanguages);
 // windows made afterwards show it. Japanese needs no translation. False when
 // the translation cannot be loaded, which leaves the texts in Japanese.
 bool InstallTranslation(const QString& language);
+
+// The language the windows speak now, for the names on the labels.
+Language WindowLanguage();

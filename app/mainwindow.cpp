@@ -19,6 +19,7 @@
 
 #include "app/gotoplace.h"
 #include "app/loadingwindow.h"
+#include "app/namelistsdialog.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
 #include "app/readouts.h"
@@ -49,6 +50,9 @@ constexpr int kOuterHeight = 560;
 constexpr int kMapSide = 360;  // the map panel's width and the map's largest side
 constexpr int kMapTop = 4;
 constexpr int kTimerIntervalMs = 10;
+// A label waiting to come or go is settled by a frame this soon after.
+constexpr int kLabelSettleMs = 100;
+constexpr int kCursorInfoMargin = 4;  // kept clear at the cursor line's right
 
 constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
@@ -125,8 +129,10 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
     summitSearch_([this](std::vector<Summit> summits) {
         summitLabels_.SetSummits(std::move(summits));
+        MatchNames();
         PaintView3d();
     }),
+    labelTimer_(new QTimer(this)), nameLists_([this](NameReading reading) { TakeNames(std::move(reading)); }),
     gpxLoading_([this](const QByteArray& path, GpxReading reading) { TakeGpx(path, std::move(reading)); }),
     trackTimer_(new QTimer(this))
 {
@@ -134,6 +140,12 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     setupUi(this);
     // Over the map's hints, while a GPX file is read.
     gpxLoading_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
+    nameLists_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
+    labelClock_.start();
+    cursorInfoLeft_ = cursorInfo->x();
+    labelTimer_->setSingleShot(true);
+    labelTimer_->setInterval(kLabelSettleMs);
+    connect(labelTimer_, &QTimer::timeout, this, &MainWindow::PaintView3d);
     demoTimer->setInterval(kTimerIntervalMs);
     trackTimer_->setInterval(kTimerIntervalMs);
     connect(trackTimer_, &QTimer::timeout, this, &MainWindow::TrackFlightTick);
@@ -157,6 +169,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     AddGoToPlace(*this);
     AddOpenTile(*this);
     SetUpNaturalLook();
+    AddNameListsAction(*this);
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -217,8 +230,14 @@ void MainWindow::FormActivate()
     demoTimer->stop();
     if (FirstActivation) {
         FirstActivation = 0;
-        if (!commandLine_.isEmpty())
-            OpenTile(commandLine_.first());
+        // Every list of names and GPX file, and the first tile.
+        bool tileOpened = false;
+        for (const QByteArray& argument : commandLine_) {
+            const QString name = QFile::decodeName(argument);
+            const bool overlay = IsGpxName(name) || IsNameListFile(name);
+            if (overlay || !std::exchange(tileOpened, true))
+                OpenTile(argument);
+        }
     }
 }
 
@@ -291,6 +310,10 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
         AddGpx(requestedPath);
         return;
     }
+    if (IsNameListFile(QFile::decodeName(requestedPath))) {
+        AddNames(requestedPath);
+        return;
+    }
     // A folder opens the tile nearest its middle.
     const QByteArray nativePath = QByteArray::fromStdString(TileToOpen(requestedPath.toStdString()));
     // A drop that arrives while the loading window waits for the screen
@@ -322,6 +345,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     ShowNaturalControls();
     SetTileTitle();
     summitLabels_.SetSummits({});
+    ReadNamesForArea();
     PaintView3d();
     PaintMap();
     forwardButton->setEnabled(true);
@@ -360,6 +384,10 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);
     summitLabels_.SetSummits(std::move(loaded.summits));
+    // Named at once from the lists read for the area before, then again
+    // from those read for the new one.
+    MatchNames();
+    ReadNamesForArea();
     tilePath_ = QByteArray::fromStdString(loaded.path);
     ShowLoadReport(loaded.report);
     SetTileTitle();
@@ -533,11 +561,14 @@ void MainWindow::ShowCursorInfo(int x, int y)
     const FrameBufferSet& buffers = renderer_.Buffers();
     const uint32_t depth = buffers.DepthRows[y][x];
     const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
+    // Over a label the line takes the caption's room too: it has more to say.
+    cursorCaption->setVisible(highlightedLabel_ < 0);
+    cursorInfo->move(highlightedLabel_ >= 0 ? cursorCaption->x() : cursorInfoLeft_, cursorInfo->y());
     if (highlightedLabel_ >= 0) {
-        const Summit& summit =
-            summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(highlightedLabel_)].summit)];
-        const SummitSight sight = summitLabels_.Sight(renderer_, summit, TheRenderParams);
-        cursorInfo->setText(SummitInfoText(summit.height, summit.prominence, sight.distance, sight.bearing));
+        const LabelSubject& subject = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(highlightedLabel_)]);
+        const SummitSight sight = summitLabels_.Sight(renderer_, subject, TheRenderParams);
+        cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing, cursorInfo->fontMetrics(),
+            cursorInfo->parentWidget()->width() - cursorInfo->x() - kCursorInfoMargin));
     } else {
         cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
     }
@@ -644,7 +675,7 @@ void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int 
 {
     // A click on a summit's label turns the view to face it.
     if (const int label = summitLabels_.LabelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
-        const Summit& summit = summitLabels_.summits()[std::size_t(summitLabels_.placed()[std::size_t(label)].summit)];
+        const LabelSubject& summit = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(label)]);
         MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude,
             summitLabels_.Sight(renderer_, summit, TheRenderParams).bearing + 720);
         return;

@@ -18,6 +18,7 @@
 
 #include "app/gpxloading.h"
 #include "app/keys.h"
+#include "app/namelists.h"
 #include "app/naturalview.h"
 #include "app/paintbox.h"
 #include "app/recentring.h"
@@ -99,6 +100,12 @@ public:
     // The user's GPX files: those shown, and those being read.
     const GpxOverlay& Gpx() const { return gpx_; }
     const GpxLoading& gpxLoading() const { return gpxLoading_; }
+    // The lists of names: remembered, read for the landscape loaded.
+    NameLists& Names() { return nameLists_; }
+    const SummitLabels& Labels() const { return summitLabels_; }
+    // Opens a list of names, remembered for the next sessions too.
+    void AddNames(const QByteArray& nativePath);
+    void RemoveNames(const QByteArray& nativePath);
 
     // The page addresses behind the two links.
     static QUrl AsterPage();
@@ -147,6 +154,9 @@ private:
     void AddGpx(const QByteArray& nativePath);
     void TakeGpx(const QByteArray& nativePath, GpxReading reading);
     void ClearGpx();
+    void TakeNames(NameReading reading);
+    void MatchNames();
+    void ReadNamesForArea();
     void StartTrackFlight();
     void StopTrackFlight();
     void TrackFlightTick();
@@ -174,6 +184,10 @@ private:
     SummitLabels summitLabels_;
     SummitSearch summitSearch_;  // after the labels it fills, so that it stops first
     int highlightedLabel_ = -1;  // the label under the mouse, or -1
+    QElapsedTimer labelClock_;  // the labels' time, for their coming and going
+    QTimer* labelTimer_;  // another frame, for labels that wait to come or go
+    int cursorInfoLeft_ = 0;  // where the form puts the cursor line
+    NameLists nameLists_;
     GpxOverlay gpx_;
     GpxLoading gpxLoading_;
     // Flying along a track: its points, the distance to each from the

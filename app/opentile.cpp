@@ -33,6 +33,9 @@ QString Filters()
         QStringLiteral("Copernicus DEM (Copernicus_DSM_*.tif)"),
         QStringLiteral("ALOS World 3D (ALPSMLC30_*.tif)"),
         QStringLiteral("GeoTIFF (*.tif *.tiff *.TIF *.TIFF)"),
+        QCoreApplication::translate("OpenTile", "名前リストとGPX (%1)")
+            .arg(QStringLiteral("*.osm *.pbf *.osm.gz *.osm.bz2 *.txt *.csv *.gpx "
+                                "*.OSM *.PBF *.OSM.GZ *.OSM.BZ2 *.TXT *.CSV *.GPX")),
         QCoreApplication::translate("OpenTile", "GPXファイル (%1)").arg(QStringLiteral("*.gpx *.GPX")),
         QCoreApplication::translate("OpenTile", "すべてのファイル (*)"),
     }

@@ -9,12 +9,14 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "app/language.h"
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
+#include "places/matching.h"
 
 namespace {
 
@@ -61,16 +63,57 @@ void MainWindow::DrawOverlays(QSize frame)
     // pixels would copy them on the first paint.
     QImage image = ImageOverBitmap(frameBitmap_, frame);
     QPainter painter(&image);
-    // The readouts' font, so that labels read like the rest of the window.
-    painter.setFont(cursorInfo->font());
+    painter.setFont(LabelFont());
     if (!gpx_.empty())
         gpx_.DrawInFrame(renderer_, frameBitmap_, painter, *TheTerrain, TheRenderParams);
-    if (!summitLabels_.shown() || summitLabels_.summits().empty())
-        return;
-    summitLabels_.Place(renderer_, frame, TheRenderParams, painter.fontMetrics());
+    summitLabels_.Place(renderer_, frame, TheRenderParams, painter.fontMetrics(), labelClock_.elapsed());
     if (highlightedLabel_ >= int(summitLabels_.placed().size()))
         highlightedLabel_ = -1;
     summitLabels_.Draw(painter, highlightedLabel_);
+    if (summitLabels_.Pending() && !labelTimer_->isActive())
+        labelTimer_->start();
+}
+
+void MainWindow::AddNames(const QByteArray& nativePath)
+{
+    nameLists_.Add(nativePath);
+    ReadNamesForArea();
+}
+
+void MainWindow::RemoveNames(const QByteArray& nativePath)
+{
+    nameLists_.Remove(nativePath);
+    ReadNamesForArea();
+}
+
+void MainWindow::ReadNamesForArea()
+{
+    if (TheRenderParams.columns > 0)
+        nameLists_.ReadFor(AreaOfGrid(TheRenderParams));
+}
+
+void MainWindow::TakeNames(NameReading reading)
+{
+    MatchNames();
+    PaintView3d();
+    if (!reading.problems.isEmpty())
+        ShowMessage(reading.problems.join(QLatin1Char('\n')));
+}
+
+// The GPX files' waypoints, then the lists read, matched to the summits
+// found: the waypoints' names come first where both name a summit.
+void MainWindow::MatchNames()
+{
+    if (TheRenderParams.columns == 0 || !TheTerrain)
+        return;
+    PlaceList list(AreaOfGrid(TheRenderParams));
+    for (const GpxData& file : gpx_.files())
+        list.Add(UserPlaces("GPX", WaypointPlaces(file), list.area()));
+    for (const ListReading& reading : nameLists_.lists())
+        list.Add(ListReading(reading));
+    const std::vector<NamedPlace> named =
+        MatchPlaces(list, summitLabels_.summits(), TheRenderParams, TheTerrain->heightGrid.rows());
+    summitLabels_.SetNames(named, list, WindowLanguage());
 }
 
 void MainWindow::AddGpx(const QByteArray& nativePath)
@@ -87,6 +130,7 @@ void MainWindow::TakeGpx(const QByteArray& nativePath, GpxReading reading)
     }
     const QStringList notes = reading.data.notes;
     gpx_.Add(std::move(reading.data));
+    MatchNames();
     PaintView3d();
     PaintMap();
     if (!notes.isEmpty())
@@ -98,6 +142,7 @@ void MainWindow::ClearGpx()
     gpxLoading_.Stop();
     StopTrackFlight();
     gpx_.Clear();
+    MatchNames();
     PaintView3d();
     PaintMap();
 }

@@ -109,14 +109,29 @@ QString CursorInfoText(double distance, int height)
         .arg(grouped, QString::asprintf("%5d", height));
 }
 
-QString SummitInfoText(int height, int prominence, double distance, double bearing)
+QString LabelInfoText(
+    const LabelSubject& subject, double distance, double bearing, const QFontMetrics& metrics, int width)
 {
-    //: The cursor line over a summit's label: height, prominence, distance (km) and bearing (degrees).
-    return QCoreApplication::translate("Readouts", "山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°")
-        .arg(height)
-        .arg(prominence)
-        .arg(QLocale().toString(distance / 1000, 'f', 1))
-        .arg(QLocale().toString(bearing, 'f', 0));
+    const QLocale locale;
+    QStringList parts;
+    if (subject.listedElevation)
+        //: The cursor line over a label: the elevation the list of names gives, metres.
+        parts.append(QCoreApplication::translate("Readouts", "リスト:%1m")
+                         .arg(locale.toString(std::lround(*subject.listedElevation))));
+    //: The cursor line over a label: the height in the elevation data, metres.
+    parts.append(QCoreApplication::translate("Readouts", "データ:%1m").arg(locale.toString(subject.height)));
+    if (subject.prominence)
+        //: The cursor line over a label: the summit's prominence, metres.
+        parts.append(QCoreApplication::translate("Readouts", "独立:%1m").arg(locale.toString(*subject.prominence)));
+    //: The cursor line over a label: distance (km) and bearing (degrees) from the eye.
+    parts.append(QCoreApplication::translate("Readouts", "%1km %2°")
+                     .arg(locale.toString(distance / 1000, 'f', 1), locale.toString(bearing, 'f', 0)));
+    const QString gap = QStringLiteral("  ");
+    const QString figures = parts.join(gap);
+    //: The cursor line over a label without a name: a summit found in the heights.
+    const QString name = subject.name.isEmpty() ? QCoreApplication::translate("Readouts", "山頂") : subject.name;
+    const int room = width - metrics.horizontalAdvance(gap + figures);
+    return metrics.elidedText(name, Qt::ElideRight, std::max(room, 0)) + gap + figures;
 }
 
 double FrameRate(uint32_t now, uint32_t then)

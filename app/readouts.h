@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
+#include <QFontMetrics>
 #include <QString>
 
 #include "core/viewrecords.h"
 #include "elevation/tilereader.h"
+#include "overlays/labelsubjects.h"
 #include "render/framestate.h"
 
 // " %3dﾟ%02d'%02d\"%d" of |angle| rounded to tenths of an arc-second.
@@ -31,9 +33,12 @@ QString SunReadout(double azimuth, double elevation);
 // The cursor line for a distance and a ground height in metres; the distance
 // carries the default locale's thousands separators.
 QString CursorInfoText(double distance, int height);
-// The cursor line over a summit's label: its height and prominence in
-// metres, its distance in metres and bearing in degrees from the eye.
-QString SummitInfoText(int height, int prominence, double distance, double bearing);
+// The cursor line over a label: the thing's name, the list's elevation, the
+// data's height and prominence in metres, its distance in metres and bearing
+// in degrees from the eye; what the thing lacks is left out. The name is cut
+// (with an ellipsis) so that the line fits `width` pixels in `metrics`.
+QString LabelInfoText(
+    const LabelSubject& subject, double distance, double bearing, const QFontMetrics& metrics, int width);
 
 // Frames per second over the 15 frame intervals from `then` to `now`, two
 // millisecond tick counts that may have wrapped past 2^32 between them.

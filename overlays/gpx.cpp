@@ -253,6 +253,15 @@ GpxReading ReadGpxFile(const QByteArray& nativePath, const GpxReadControl& contr
     return GpxParser(xml, control).Read();
 }
 
+std::vector<UserPlace> WaypointPlaces(const GpxData& data)
+{
+    std::vector<UserPlace> places;
+    for (const GpxWaypoint& waypoint : data.waypoints)
+        if (!waypoint.name.isEmpty())
+            places.push_back({waypoint.name.toStdString(), waypoint.at.latitude, waypoint.at.longitude, {}});
+    return places;
+}
+
 bool IsGpxName(const QString& path)
 {
     return path.endsWith(QLatin1String(".gpx"), Qt::CaseInsensitive);

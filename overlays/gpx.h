@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "places/place.h"
+
 struct GpxPoint {
     double latitude = 0;
     double longitude = 0;
@@ -55,6 +57,9 @@ inline constexpr int kGpxProgressScale = 1000;
 // UTF-8 opens as it is. Reading ends at kGpxMaxPoints, with a note.
 GpxReading ReadGpxFile(const QByteArray& nativePath, const GpxReadControl& control = {});
 GpxReading ReadGpx(const QByteArray& text);
+
+// The file's named waypoints, as a list of places the user gives.
+std::vector<UserPlace> WaypointPlaces(const GpxData& data);
 
 // True for a file name ending in .gpx, in any case.
 bool IsGpxName(const QString& path);

@@ -140,7 +140,8 @@ void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter
             }
         }
     }
-    // Waypoints: a dot and the name, where the frame shows the place.
+    // Waypoints: a dot where the frame shows the place; their names are
+    // labelled with the other places' (summitlabels.h).
     painter.setPen(Qt::black);
     for (std::size_t f = 0; f < files_.size(); ++f) {
         for (const GpxWaypoint& waypoint : files_[f].waypoints) {
@@ -151,8 +152,6 @@ void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter
                 continue;
             painter.setBrush(GpxFileColour(f));
             painter.drawEllipse(QPoint(seen.sx, seen.sy), 3, 3);
-            if (!waypoint.name.isEmpty())
-                painter.drawText(QPoint(seen.sx + 5, seen.sy - 3), waypoint.name);
         }
     }
 }

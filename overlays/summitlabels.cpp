@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QFont>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 
 #include "core/geometry.h"
@@ -15,100 +17,134 @@
 
 namespace {
 
-constexpr int kMarkerSize = 4;  // half the marker's width, pixels
-constexpr int kLabelGap = 3;  // between the marker and its label
-constexpr int kPadding = 2;
-constexpr int kMaxLifts = 4;  // a label moves up at most this many of its heights
+constexpr int kHalo = 2;  // as the layout keeps round the text
+// The things looked at each frame, most wanted first: more could never find
+// room in a frame, and each costs a projection.
+constexpr std::size_t kMaxConsidered = 2000;
+
+const QColor kText(20, 20, 20);
+const QColor kHaloColour(255, 255, 255, 225);
+const QColor kLitHalo(255, 210, 60);
+
+// Dark text in a light outline: it reads over sky, snow and forest alike.
+void DrawHaloText(QPainter& painter, const QRect& box, const QString& text, const QColor& halo)
+{
+    QPainterPath path;
+    path.addText(box.left() + kHalo, box.top() + painter.fontMetrics().ascent(), painter.font(), text);
+    painter.strokePath(path, QPen(halo, 2 * kHalo + 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(path, kText);
+}
+
+void DrawMarker(QPainter& painter, const QPoint& top, bool summit, bool lit)
+{
+    painter.setPen(QPen(kText, 1));
+    painter.setBrush(lit ? kLitHalo : QColor(255, 255, 255));
+    const int m = kLabelMarkerSize;
+    if (summit)
+        painter.drawPolygon(QPolygon({top + QPoint(0, -m), top + QPoint(m, m), top + QPoint(-m, m)}));
+    else
+        painter.drawEllipse(top, m - 1, m - 1);
+}
 
 }  // namespace
 
-QString SummitLabelText(int height, double distanceMetres)
+QFont LabelFont()
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(kLabelPixels);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+QString SummitLabelText(const QString& name, int height, double distanceMetres)
 {
     const QLocale english(QLocale::English);
     const double km = distanceMetres / 1000;
     const QString distance = km < 100 ? english.toString(km, 'f', 1) : english.toString(std::round(km), 'f', 0);
-    return QStringLiteral("%1 m · %2 km").arg(english.toString(height), distance);
+    const QString figures = QStringLiteral("%1 m · %2 km").arg(english.toString(height), distance);
+    return name.isEmpty() ? figures : name + QLatin1Char(' ') + figures;
 }
 
 void SummitLabels::SetSummits(std::vector<Summit> summits)
 {
     summits_ = std::move(summits);
-    placed_.clear();
+    subjects_ = LabelSubjects(summits_, {}, nullptr, Language::Japanese);
 }
 
-SummitSight SummitLabels::Sight(const Renderer& renderer, const Summit& summit, const RenderParams& params) const
+void SummitLabels::SetNames(const std::vector<NamedPlace>& named, const PlaceList& list, Language language)
+{
+    subjects_ = LabelSubjects(summits_, named, &list, language);
+}
+
+SummitSight SummitLabels::Sight(const Renderer& renderer, const LabelSubject& subject, const RenderParams& params) const
 {
     const ProjectionRecord& p = renderer.last.projection;
-    const double east = (double(summit.column) - double(p.eyeX) / kCellUnits) * params.metresPerCell;
-    const double south = (double(summit.row) - double(p.eyeY) / kCellUnits) * params.metresPerCell;
+    const double east = (subject.column - double(p.eyeX) / kCellUnits) * params.metresPerCell;
+    const double south = (subject.row - double(p.eyeY) / kCellUnits) * params.metresPerCell;
     double bearing = std::atan2(east, -south) * 180 / kPi;
     if (bearing < 0)
         bearing += 360;
     return {std::hypot(east, south), bearing};
 }
 
-void SummitLabels::Place(
-    const Renderer& renderer, const QSize& frame, const RenderParams& params, const QFontMetrics& metrics)
+void SummitLabels::Place(const Renderer& renderer, const QSize& frame, const RenderParams& params,
+    const QFontMetrics& metrics, int64_t nowMs)
 {
-    placed_.clear();
-    if (!shown_)
-        return;
-    const int width = frame.width();
-    for (std::size_t i = 0; i < summits_.size() && int(placed_.size()) < kMaxSummitLabels; ++i) {
-        const Summit& summit = summits_[i];
+    std::vector<LabelCandidate> candidates;
+    const std::size_t considered = shown_ ? std::min(subjects_.size(), kMaxConsidered) : 0;
+    for (std::size_t i = 0; i < considered; ++i) {
+        const LabelSubject& subject = subjects_[i];
+        const auto column = int32_t(std::lround(subject.column)), row = int32_t(std::lround(subject.row));
+        LabelCandidate candidate;
         ScreenPoint top;
-        if (!GridTopSeen(renderer, summit.column, summit.row, summit.height, top))
-            continue;
-        PlacedLabel label;
-        label.summit = int(i);
-        label.top = QPoint(top.sx, top.sy);
-        label.text = SummitLabelText(summit.height, Sight(renderer, summit, params).distance);
-        const QSize size(metrics.horizontalAdvance(label.text) + 2 * kPadding, metrics.height());
-        // Centred over the marker, but inside the frame.
-        const int left = std::clamp(top.sx - size.width() / 2, 0, std::max(width - size.width(), 0));
-        QRect box(QPoint(left, top.sy - kMarkerSize - kLabelGap - size.height()), size);
-        const auto overlaps = [&](const QRect& r) {
-            return std::any_of(
-                placed_.begin(), placed_.end(), [&](const PlacedLabel& p) { return p.box.intersects(r); });
-        };
-        int lifts = 0;
-        while (overlaps(box) && lifts < kMaxLifts) {
-            box.translate(0, -size.height());
-            ++lifts;
+        candidate.seen = GridTopSeen(renderer, column, row, subject.height, top);
+        if (!candidate.seen) {
+            // Hidden for now: where it stands still counts for a label shown.
+            top = ProjectGridSample(renderer, column, row, subject.height);
+            if (top.depth < kCellUnits || top.sx < 0 || top.sy < 0 || top.sx >= frame.width() ||
+                top.sy >= frame.height())
+                continue;
         }
-        if (overlaps(box) || box.top() < 0)
-            continue;
-        label.box = box;
-        placed_.push_back(label);
+        const GeoPoint at = GridToGeo(params, subject.column, subject.row);
+        candidate.latitude = at.latitude;
+        candidate.longitude = at.longitude;
+        candidate.top = QPoint(top.sx, top.sy);
+        candidate.text = SummitLabelText(subject.name, ShownHeight(subject), Sight(renderer, subject, params).distance);
+        candidate.subject = int(i);
+        candidates.push_back(std::move(candidate));
     }
+    layout_.Place(candidates, frame, metrics, nowMs);
 }
 
 int SummitLabels::LabelAt(const QPoint& point) const
 {
-    for (std::size_t i = 0; i < placed_.size(); ++i)
-        if (placed_[i].box.contains(point))
+    const std::vector<PlacedLabel>& labels = placed();
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (labels[i].box.contains(point))
             return int(i);
     return -1;
 }
 
 void SummitLabels::Draw(QPainter& painter, int highlighted) const
 {
-    for (std::size_t i = 0; i < placed_.size(); ++i) {
-        const PlacedLabel& label = placed_[i];
-        const bool lit = int(i) == highlighted;
-        const QPoint base = label.top;
-        if (label.box.bottom() < base.y() - kMarkerSize - kLabelGap - 1) {
-            painter.setPen(QColor(255, 255, 255, 200));
-            painter.drawLine(base.x(), base.y() - kMarkerSize, base.x(), label.box.bottom());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const std::vector<PlacedLabel>& labels = placed();
+    // Leader lines first: the text of any label stays above them.
+    for (const PlacedLabel& label : labels)
+        if (label.HasLeader()) {
+            const int x = label.top.x();
+            painter.setPen(QPen(QColor(255, 255, 255, 220), 3));
+            painter.drawLine(x, label.box.bottom() + 2, x, label.top.y() - kLabelMarkerSize - 1);
+            painter.setPen(QPen(kText, 1));
+            painter.drawLine(x, label.box.bottom() + 2, x, label.top.y() - kLabelMarkerSize - 1);
         }
-        painter.setPen(Qt::black);
-        painter.setBrush(lit ? QColor(255, 200, 0) : QColor(255, 255, 255));
-        painter.drawPolygon(QPolygon({base + QPoint(0, -kMarkerSize), base + QPoint(kMarkerSize, kMarkerSize),
-            base + QPoint(-kMarkerSize, kMarkerSize)}));
-        painter.setBrush(lit ? QColor(255, 230, 150, 235) : QColor(255, 255, 255, 200));
-        painter.setPen(Qt::NoPen);
-        painter.drawRect(label.box);
-        painter.setPen(Qt::black);
-        painter.drawText(label.box, Qt::AlignCenter, label.text);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const PlacedLabel& label = labels[i];
+        const bool lit = int(i) == highlighted;
+        DrawMarker(painter, label.top, SubjectOf(label).summit, lit);
+        DrawHaloText(painter, label.box, label.text, lit ? kLitHalo : kHaloColour);
     }
+    painter.restore();
 }

@@ -335,3 +335,103 @@ TEST(RenderTool, GpxFilesAreReadWithoutAFrameToDrawThemIn)
 }
 
 }  // namespace
+
+// The rows of a --summits file, split on commas (no test name holds one).
+std::vector<std::vector<std::string>> csvRows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::size_t from = 0;
+        for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+            fields.push_back(line.substr(from, comma - from));
+        fields.push_back(line.substr(from));
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+std::string osmNode(int id, const std::string& latitude, const std::string& longitude, const std::string& natural,
+    const std::string& name)
+{
+    return "<node id=\"" + std::to_string(id) + "\" version=\"1\" lat=\"" + latitude + "\" lon=\"" + longitude +
+        "\"><tag k=\"natural\" v=\"" + natural + "\"/><tag k=\"name\" v=\"" + name + "\"/></node>\n";
+}
+
+TEST(RenderTool, NamesFromEveryListGoToTheSummitsTheyMatchAndListedPeaksLeftOverFollow)
+{
+    testtiles::TempDir dir;
+    const auto bare = dir / "bare.csv", named = dir / "named.csv", list = dir / "mine.csv", osm = dir / "peaks.osm";
+    ASSERT_EQ(runTool(std::string(VANTOREL_SAMPLE_TILE) + " --single --summits " + quoted(bare), dir).status, 0);
+    const auto summits = csvRows(fileText(bare));
+    ASSERT_GT(summits.size(), 3u);
+    EXPECT_EQ(summits[0],
+        (std::vector<std::string>{"latitude", "longitude", "height", "prominence", "row", "column", "name"}));
+    for (std::size_t i = 1; i < summits.size(); ++i)
+        EXPECT_EQ(summits[i][6], "") << "no list, no names";
+
+    // The CSV names the most prominent summit (50 m off its top) and a place
+    // on a flank; the OSM extract the second summit in Japanese, a saddle and
+    // a peak off the tile.
+    const std::vector<std::string>& first = summits[1];
+    const std::vector<std::string>& second = summits[2];
+    writeText(list,
+        "name,latitude,longitude,elevation\n\"Mount Arven\"," + std::to_string(std::stod(first[0]) + 0.0004) + "," +
+            first[1] + ",3701\nFlank Hut,35.6,138.5,1500\n");
+    writeText(osm,
+        "<?xml version='1.0' encoding='UTF-8'?>\n<osm version=\"0.6\">\n" +
+            osmNode(1, second[0], second[1], "peak", "北岳") + osmNode(2, "35.7", "138.7", "saddle", "Low Pass") +
+            osmNode(3, "36.5", "138.5", "peak", "Far Away") + "</osm>\n");
+    const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --single --names " + quoted(list) +
+            " --names=" + quoted(osm) + " --summits " + quoted(named),
+        dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto rows = csvRows(fileText(named));
+    ASSERT_EQ(rows.size(), summits.size() + 1) << "every summit, and the one listed place left over";
+    EXPECT_EQ(rows[1][6], "Mount Arven");
+    EXPECT_EQ(rows[2][6], "北岳");
+    for (std::size_t i = 1; i < summits.size(); ++i)
+        EXPECT_EQ(std::vector<std::string>(rows[i].begin(), rows[i].begin() + 6),
+            std::vector<std::string>(summits[i].begin(), summits[i].begin() + 6))
+            << "names change no figure";
+    const std::vector<std::string>& hut = rows.back();
+    EXPECT_EQ(hut[6], "Flank Hut");
+    EXPECT_EQ(hut[0], "35.600000");
+    EXPECT_EQ(hut[3], "") << "a place of its own has no prominence";
+    EXPECT_GT(std::stoi(hut[2]), 0) << "the data's height under it";
+    EXPECT_EQ(fileText(named).find("Low Pass"), std::string::npos) << "saddles are no summits";
+    EXPECT_EQ(fileText(named).find("Far Away"), std::string::npos) << "off the tile";
+}
+
+TEST(RenderTool, ListsThatCannotBeReadAreRefusedAndLabelsShowTheNames)
+{
+    testtiles::TempDir dir;
+    const auto list = dir / "mine.csv", plain = dir / "plain.png", named = dir / "named.png";
+    ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --single --names " + quoted(dir / "none.csv"), dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("none.csv"), std::string::npos) << run.err;
+    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --names " + quoted(dir / "list.xyz"), dir);
+    EXPECT_EQ(run.status, 1) << "a name no reader takes";
+    EXPECT_EQ(runTool(std::string(VANTOREL_SAMPLE_TILE) + " --lang fr", dir).status, 2);
+
+    // A name on every place in the view's middle: the labelled frame differs
+    // from the one labelled with figures alone.
+    std::string text = "name,latitude,longitude\n";
+    for (int i = 0; i < 40; ++i)
+        for (int j = 0; j < 40; ++j)
+            text += "Name" + std::to_string(i * 40 + j) + "," + std::to_string(35.02 + 0.024 * i) + "," +
+                std::to_string(138.02 + 0.024 * j) + "\n";
+    writeText(list, text);
+    const std::string view = " --single --size 400x240 --labels --out ";
+    ASSERT_EQ(runTool(std::string(VANTOREL_SAMPLE_TILE) + view + quoted(plain), dir).status, 0);
+    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + view + quoted(named) + " --names " + quoted(list), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(QImage(QString::fromStdString(plain.string())), QImage(QString::fromStdString(named.string())));
+    EXPECT_EQ(
+        runTool(std::string(VANTOREL_SAMPLE_TILE) + " --names " + quoted(list) + " --summits " + quoted(list), dir)
+            .status,
+        1)
+        << "a list is an input, never written over";
+}

@@ -4,7 +4,7 @@
 //
 // usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png] [--heights FILE]
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
-//                             [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]
+//                             [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--names FILE] [--curvature]
 //        vantorel-render --help
 
 #include <algorithm>
@@ -40,6 +40,8 @@
 #include "overlays/gpxoverlay.h"
 #include "overlays/panoramalabels.h"
 #include "overlays/summitlabels.h"
+#include "places/matching.h"
+#include "places/placefiles.h"
 #include "relief/naturalrelief.h"
 #include "render/frame.h"
 #include "render/panorama.h"
@@ -52,7 +54,8 @@ constexpr const char* kUsage =
     "usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png]\n"
     "                            [--heights FILE]\n"
     "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
-    "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--curvature]\n"
+    "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--names FILE]\n"
+    "                            [--lang en|ja] [--curvature]\n"
     "                            [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n"
     "                            [--panorama[=FROM,TO]]\n";
 
@@ -65,7 +68,9 @@ constexpr const char* kHelpText =
     "\n"
     "  --single           load the tile alone, without its neighbours\n"
     "  --summits FILE.csv the summits of at least 100 m prominence, most prominent first: latitude,\n"
-    "                     longitude, height, prominence, grid row and column\n"
+    "                     longitude, height, prominence, grid row and column, and the name the lists\n"
+    "                     give it (UTF-8, may be empty); then each listed peak, volcano or hill in the\n"
+    "                     area that matched no summit, with the data's height and an empty prominence\n"
     "  --relief FILE.png  the full-resolution shaded relief\n"
     "  --map FILE.png     the map image\n"
     "  --heights FILE     the final height grid, little-endian int16, row 0 north; its width x height\n"
@@ -76,9 +81,15 @@ constexpr const char* kHelpText =
     "                     azimuth, pitch and angle of view in degrees (default: the tile's start view)\n"
     "  --frames N         draw N frames (default 1), printing each one's figures\n"
     "  --out FILE.png     write the last frame\n"
-    "  --labels           label the summits seen in the written frame, as the viewer does\n"
+    "  --labels           label the summits and named places seen in the written frame, as the\n"
+    "                     viewer does\n"
     "  --gpx FILE         draw a GPX file's tracks, routes and waypoints into the written frame\n"
-    "                     (may be given more than once); read and checked even without --out\n"
+    "                     (may be given more than once); read and checked even without --out;\n"
+    "                     its waypoints' names come first among the names\n"
+    "  --names FILE       a list of names for the summits (may be given more than once): OpenStreetMap\n"
+    "                     (.osm, .osm.pbf, .osm.gz, .osm.bz2), a GeoNames dump (.txt) or CSV\n"
+    "                     (name,latitude,longitude[,elevation]); the first list given names first\n"
+    "  --lang LANG        the names' language on the labels: en (the default) or ja\n"
     "  --curvature        draw the frames on a curved earth with standard refraction\n"
     "  --look LOOK        classic (the default) or natural: hypsometric colours lit by the sun with\n"
     "                     cast shadows, a sky that follows the sun, haze with distance\n"
@@ -109,6 +120,8 @@ struct Options {
     bool labels = false;
     bool curvature = false;
     std::vector<std::string> gpx;
+    std::vector<std::string> names;
+    Language language = Language::English;
     Look look = Look::Classic;
     std::optional<CivilTime> sun;
     double haze = FrameSettings{}.haze;
@@ -225,6 +238,8 @@ enum Option {
     kRelief,
     kMap,
     kHeights,
+    kNames,
+    kLang,
     kSize,  // this and the ones after it are about the frames
     kView,
     kFrames,
@@ -258,6 +273,8 @@ constexpr OptionSpec kOptions[] = {
     {"--sun", kSun, true},
     {"--haze", kHaze, true},
     {"--panorama", kPanorama, false, true},
+    {"--names", kNames, true},
+    {"--lang", kLang, true},
 };
 
 // Takes one option into `options`; false when its value is refused.
@@ -286,6 +303,10 @@ bool TakeOption(int id, std::string_view value, Options& options)
     case kSun: options.sun = ParseCivilTime(value); return options.sun.has_value();
     case kHaze: return ParseFraction(value, options.haze);
     case kPanorama: options.panorama = true; return value.empty() || ParseRange(value, options);
+    case kNames: options.names.emplace_back(value); return true;
+    case kLang:
+        options.language = value == "ja" ? Language::Japanese : Language::English;
+        return value == "ja" || value == "en";
     default: return true;
     }
 }
@@ -348,15 +369,59 @@ int WriteHeights(const std::string& path, const Terrain& terrain)
     return out.Commit();
 }
 
-int WriteSummits(const std::string& path, const std::vector<Summit>& summits, const RenderParams& params)
+// The names read for the loaded area: the GPX files' waypoints first, then
+// the lists in the order given.
+struct Names {
+    std::unique_ptr<PlaceList> list;
+    std::vector<NamedPlace> named;
+    std::vector<bool> waypointSource;  // by source: the GPX files', which are no peaks
+};
+
+// A CSV field: in double quotes when it holds a comma, quote or line break.
+std::string CsvField(std::string_view text)
 {
-    std::string text = "latitude,longitude,height,prominence,row,column\n";
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + '"';
+}
+
+void AppendSummitRow(std::string& text, GeoPoint at, int height, std::optional<int> prominence, int row, int column,
+    std::string_view name)
+{
     char line[160];
-    for (const Summit& s : summits) {
-        const GeoPoint at = GridToGeo(params, s.column, s.row);
-        const int length = std::snprintf(line, sizeof line, "%.6f,%.6f,%d,%d,%d,%d\n", at.latitude, at.longitude,
-            s.height, s.prominence, s.row, s.column);
-        text.append(line, std::size_t(std::clamp(length, 0, int(sizeof line) - 1)));
+    const int length = std::snprintf(line, sizeof line, "%.6f,%.6f,%d,", at.latitude, at.longitude, height);
+    text.append(line, std::size_t(std::clamp(length, 0, int(sizeof line) - 1)));
+    if (prominence)
+        text += std::to_string(*prominence);
+    text += ',' + std::to_string(row) + ',' + std::to_string(column) + ',' + CsvField(name) + '\n';
+}
+
+// Every summit found, named or not, then the listed peaks that matched none.
+int WriteSummits(
+    const std::string& path, const std::vector<Summit>& summits, const Names& names, const RenderParams& params)
+{
+    std::vector<std::string_view> summitNames(summits.size());
+    std::string text = "latitude,longitude,height,prominence,row,column,name\n";
+    for (const NamedPlace& named : names.named)
+        if (named.summit >= 0)
+            summitNames[std::size_t(named.summit)] = names.list->places()[std::size_t(named.places.front())].name;
+    for (std::size_t i = 0; i < summits.size(); ++i) {
+        const Summit& s = summits[i];
+        AppendSummitRow(
+            text, GridToGeo(params, s.column, s.row), s.height, s.prominence, s.row, s.column, summitNames[i]);
+    }
+    for (const NamedPlace& named : names.named) {
+        const Place& place = names.list->places()[std::size_t(named.places.front())];
+        if (named.summit >= 0 || place.kind == PlaceKind::Saddle || names.waypointSource[std::size_t(place.source)])
+            continue;
+        AppendSummitRow(text, {place.latitude, place.longitude}, named.height.value_or(0), std::nullopt,
+            int(std::lround(named.row)), int(std::lround(named.column)), place.name);
     }
     WholeFile out(path);
     out.Write(text.data(), text.size());
@@ -378,6 +443,27 @@ bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
     return true;
 }
 
+// The lists of names of the command line read for `area`; false, said on
+// standard error, when one is refused. Entries left out are said too.
+bool ReadNameLists(const Options& options, const GpxOverlay& gpx, const GeoArea& area, Names& names)
+{
+    names.list = std::make_unique<PlaceList>(area);
+    for (const GpxData& file : gpx.files()) {
+        names.list->Add(UserPlaces("GPX", WaypointPlaces(file), area));
+        names.waypointSource.push_back(true);
+    }
+    for (const std::string& path : options.names) {
+        ListReading reading = ReadPlaceFile(path, area);
+        for (const ListProblem& problem : reading.problems)
+            std::fprintf(stderr, "vantorel-render: %s\n", DescribeListProblem(path, problem).c_str());
+        if (reading.outcome != ListOutcome::Read)
+            return false;
+        names.list->Add(std::move(reading));
+        names.waypointSource.push_back(false);
+    }
+    return true;
+}
+
 // Text needs Qt's fonts, so a headless application is made for them, once.
 void StartFonts()
 {
@@ -392,19 +478,21 @@ void StartFonts()
 // The summit labels and GPX files over the last frame, as the viewer draws
 // them.
 void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOverlay& gpx, Bitmap32& frame,
-    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits)
+    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits, const Names& names)
 {
     if (!options.labels && gpx.empty())
         return;
     StartFonts();
     QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
+    painter.setFont(LabelFont());
     if (!gpx.empty())
         gpx.DrawInFrame(renderer, frame, painter, terrain, params);
     if (options.labels) {
-        SummitLabels labels;
+        SummitLabels labels(kLabelsAtOnce);
         labels.SetSummits(summits);
-        labels.Place(renderer, QSize(options.width, options.height), params, painter.fontMetrics());
+        labels.SetNames(names.named, *names.list, options.language);
+        labels.Place(renderer, QSize(options.width, options.height), params, painter.fontMetrics(), 0);
         labels.Draw(painter, -1);
     }
 }
@@ -463,7 +551,7 @@ int RenderPanoramaFile(const Options& options, const Terrain& terrain, const Ren
 // Draws the frames as the 3D view does while the user holds still, and
 // writes the last when asked: the errno of a failed write, or 0.
 int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& terrain, RenderParams& params,
-    Viewpoint view, const std::vector<Summit>& summits)
+    Viewpoint view, const std::vector<Summit>& summits, const Names& names)
 {
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
@@ -484,7 +572,7 @@ int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& t
     std::fflush(stdout);
     if (options.out.empty())
         return 0;
-    DrawOverlays(renderer, options, gpx, frameBitmap, terrain, params, summits);
+    DrawOverlays(renderer, options, gpx, frameBitmap, terrain, params, summits, names);
     return WritePng(options.out, renderer.Buffers().ColourRows, options.width, options.height);
 }
 
@@ -503,6 +591,7 @@ bool OutputsAreNotInputs(const Options& options, const std::string& tile, const 
     std::vector<std::string> inputs(set.files.begin(), set.files.end());
     inputs.push_back(tile);
     inputs.insert(inputs.end(), options.gpx.begin(), options.gpx.end());
+    inputs.insert(inputs.end(), options.names.begin(), options.names.end());
     bool ok = true;
     for (const std::string* output : {&options.relief, &options.map, &options.heights, &options.summits, &options.out})
         for (const std::string& input : inputs)
@@ -581,8 +670,13 @@ int Run(int argc, char** argv)
     std::vector<Summit> summits;
     if (!options->summits.empty() || options->labels || options->panorama)
         summits = FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
+    Names names;
+    if (!ReadNameLists(*options, gpx, AreaOfGrid(params), names))
+        return 1;
+    if (!options->summits.empty() || options->labels)
+        names.named = MatchPlaces(*names.list, summits, params, terrain.heightGrid.rows());
     if (!options->summits.empty())
-        if (const int error = WriteSummits(options->summits, summits, params))
+        if (const int error = WriteSummits(options->summits, summits, names, params))
             ok = Fail(options->summits, error);
     if (!options->heights.empty()) {
         std::fprintf(stderr, "heights: %d x %d\n", terrain.tileInfo.width, terrain.tileInfo.height);
@@ -594,7 +688,8 @@ int Run(int argc, char** argv)
         if (const int error = RenderPanoramaFile(*options, terrain, params, options->view.value_or(view), summits))
             ok = Fail(options->out, error);
     } else if (options->framesAsked) {
-        if (const int error = RenderFrames(*options, gpx, terrain, params, options->view.value_or(view), summits))
+        if (const int error =
+                RenderFrames(*options, gpx, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);
     }
     return ok ? 0 : 1;

@@ -124,6 +124,14 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>Language</name>
+    <message>
+        <source>ja</source>
+        <extracomment>This translation&apos;s language code (&quot;en&quot;): the labels give place names in this language.</extracomment>
+        <translation>en</translation>
+    </message>
+</context>
+<context>
     <name>LoadNote</name>
     <message>
         <source>隣のタイル%1を読み込めないため，そこを海面としました：%2</source>
@@ -261,6 +269,46 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
 </context>
 <context>
+    <name>NameLists</name>
+    <message>
+        <source>名前リストを読み込み中 %p%（Escで中止）</source>
+        <extracomment>The bar under the map while the lists of names are read; %p is the percentage read.</extracomment>
+        <translation>Reading the lists of names %p% (Esc to stop)</translation>
+    </message>
+</context>
+<context>
+    <name>NameListsDialog</name>
+    <message>
+        <source>名前リスト</source>
+        <extracomment>The title of the small window listing the remembered lists of names.</extracomment>
+        <translation>Lists of names</translation>
+    </message>
+    <message>
+        <source>追加…</source>
+        <translation>Add…</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>名前リストを追加</source>
+        <translation>Add a list of names</translation>
+    </message>
+    <message>
+        <source>名前リスト (%1)</source>
+        <translation>Lists of names (%1)</translation>
+    </message>
+    <message>
+        <source>名前リスト…</source>
+        <translation>Lists of names…</translation>
+    </message>
+</context>
+<context>
     <name>NaturalLook</name>
     <message>
         <source>自然な見え方</source>
@@ -347,6 +395,10 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>GPXファイル (%1)</source>
         <translation>GPX files (%1)</translation>
+    </message>
+    <message>
+        <source>名前リストとGPX (%1)</source>
+        <translation>Lists of names and GPX (%1)</translation>
     </message>
 </context>
 <context>
@@ -435,9 +487,29 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <translation>%1 Hz</translation>
     </message>
     <message>
-        <source>山頂  標高:%1(m),  独立標高:%2(m),  距離:%3(km),  方位:%4°</source>
-        <extracomment>The cursor line over a summit&apos;s label: height, prominence, distance (km) and bearing (degrees).</extracomment>
-        <translation>Summit  height: %1 m,  prominence: %2 m,  distance: %3 km,  bearing: %4°</translation>
+        <source>山頂</source>
+        <extracomment>The cursor line over a label without a name: a summit found in the heights.</extracomment>
+        <translation>Summit</translation>
+    </message>
+    <message>
+        <source>リスト:%1m</source>
+        <extracomment>The cursor line over a label: the elevation the list of names gives, metres.</extracomment>
+        <translation>listed %1 m</translation>
+    </message>
+    <message>
+        <source>データ:%1m</source>
+        <extracomment>The cursor line over a label: the height in the elevation data, metres.</extracomment>
+        <translation>data %1 m</translation>
+    </message>
+    <message>
+        <source>独立:%1m</source>
+        <extracomment>The cursor line over a label: the summit&apos;s prominence, metres.</extracomment>
+        <translation>prom. %1 m</translation>
+    </message>
+    <message>
+        <source>%1km %2°</source>
+        <extracomment>The cursor line over a label: distance (km) and bearing (degrees) from the eye.</extracomment>
+        <translation>%1 km %2°</translation>
     </message>
     <message>
         <source>欠測値%1点は海面としました．</source>
