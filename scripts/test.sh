@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test headless, in
-# shuffled order; checks the Debian package and soaks the real viewer for a
-# minute; then runs the tests again under AddressSanitizer and
+# shuffled order; checks the Debian package and soaks the real viewer for
+# 75 s; then runs the tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the threaded core under ThreadSanitizer, and the
-# readers' fuzzers for a minute each. Fails first of all on a source file that
+# readers' fuzzers for 45 s each. Fails first of all on a source file that
 # clang-format would change or on an include that breaks the layout
 # (scripts/check-layout.sh).
 set -euo pipefail
@@ -57,4 +57,4 @@ for program in "${threaded[@]}"; do
     { cat "$tsan/$program.log"; echo "test: $program failed under ThreadSanitizer" >&2; exit 1; }
 done
 
-"$root/scripts/fuzz.sh" 60
+"$root/scripts/fuzz.sh" 45
