@@ -31,20 +31,20 @@ std::vector<ScannedArgument> ScanArguments(
         // Only long options carry "=value"; a one-letter one stands alone.
         const std::size_t equals = argument.starts_with(kEndOfOptions) ? argument.find('=') : std::string_view::npos;
         const std::string_view name = argument.substr(0, equals);
-        const auto spec =
+        const auto declared =
             std::find_if(options.begin(), options.end(), [name](const OptionSpec& o) { return o.name == name; });
-        if (spec == options.end()) {
+        if (declared == options.end()) {
             scanned.push_back({ArgumentKind::UnknownOption, 0, {}, argument});
-        } else if (equals != std::string_view::npos && (spec->takesValue || spec->valueOptional)) {
-            scanned.push_back({ArgumentKind::Option, spec->id, spec->name, argument.substr(equals + 1)});
+        } else if (equals != std::string_view::npos && (declared->takesValue || declared->valueOptional)) {
+            scanned.push_back({ArgumentKind::Option, declared->id, declared->name, argument.substr(equals + 1)});
         } else if (equals != std::string_view::npos) {
-            scanned.push_back({ArgumentKind::UnwantedValue, spec->id, spec->name, argument});
-        } else if (!spec->takesValue) {
-            scanned.push_back({ArgumentKind::Option, spec->id, spec->name, {}});
+            scanned.push_back({ArgumentKind::UnwantedValue, declared->id, declared->name, argument});
+        } else if (!declared->takesValue) {
+            scanned.push_back({ArgumentKind::Option, declared->id, declared->name, {}});
         } else if (i + 1 < arguments.size()) {
-            scanned.push_back({ArgumentKind::Option, spec->id, spec->name, arguments[++i]});
+            scanned.push_back({ArgumentKind::Option, declared->id, declared->name, arguments[++i]});
         } else {
-            scanned.push_back({ArgumentKind::MissingValue, spec->id, spec->name, argument});
+            scanned.push_back({ArgumentKind::MissingValue, declared->id, declared->name, argument});
         }
     }
     return scanned;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -164,13 +165,12 @@ bool ParseSize(std::string_view text, Options& options)
     return true;
 }
 
-// Six finite numbers separated by commas.
-bool ParseView(std::string_view text, Options& options)
+// Exactly values.size() finite numbers separated by commas, all of `text`.
+bool ParseNumbers(std::string_view text, std::span<double> values)
 {
-    double values[6];
     const char* at = text.data();
     const char* const end = text.data() + text.size();
-    for (int i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0 && (at == end || *at++ != ','))
             return false;
         const auto [next, error] = std::from_chars(at, end, values[i]);
@@ -178,7 +178,13 @@ bool ParseView(std::string_view text, Options& options)
             return false;
         at = next;
     }
-    if (at != end)
+    return at == end;
+}
+
+bool ParseView(std::string_view text, Options& options)
+{
+    double values[6];
+    if (!ParseNumbers(text, values))
         return false;
     Viewpoint view;
     view.latitude = values[0];
@@ -214,17 +220,7 @@ bool ParseFraction(std::string_view text, double& value)
 bool ParseRange(std::string_view text, Options& options)
 {
     double values[2];
-    const char* at = text.data();
-    const char* const end = text.data() + text.size();
-    for (int i = 0; i < 2; ++i) {
-        if (i > 0 && (at == end || *at++ != ','))
-            return false;
-        const auto [next, error] = std::from_chars(at, end, values[i]);
-        if (error != std::errc() || !std::isfinite(values[i]))
-            return false;
-        at = next;
-    }
-    if (at != end || !(values[0] < values[1] && values[1] - values[0] <= 360))
+    if (!ParseNumbers(text, values) || !(values[0] < values[1] && values[1] - values[0] <= 360))
         return false;
     options.panoramaFrom = values[0];
     options.panoramaTo = values[1];
