@@ -1,16 +1,6 @@
 #include "elevation/tileerror.h"
 
-namespace {
-
-// A message the viewer shows in the user's language, looked up under
-// `context`. lupdate reads this as QT_TRANSLATE_NOOP (the project's lupdate
-// options say so), which keeps the core free of Qt.
-constexpr std::string_view UserText(const char* /*context*/, std::string_view text)
-{
-    return text;
-}
-
-}  // namespace
+#include "core/usertext.h"
 
 std::string_view TileErrorMessage(TileError error)
 {
