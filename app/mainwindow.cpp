@@ -357,7 +357,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
 
 void MainWindow::ShowLoadReport(const LoadReport& report)
 {
-    loadReport_ = report;
+    loadNotes_ = LoadNotesText(report);
     statusLine->setToolTip(LoadReportText(report));
 }
 
@@ -432,9 +432,8 @@ void MainWindow::PaintView3d()
     // drawn; its altitude is therefore that of the previous frame.
     const Terrain& terrain = *TheTerrain;
     natural_.Follow(terrain, landscapeSerial_, TheRenderParams);
-    const QString notes = LoadNotesText(loadReport_);
     statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters) +
-        natural_.StatusText() + (notes.isEmpty() ? QString() : QStringLiteral("　") + notes));
+        natural_.StatusText() + (loadNotes_.isEmpty() ? QString() : QStringLiteral("　") + loadNotes_));
     statusLine->adjustSize();
     statusLine->repaint();
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);

@@ -176,7 +176,8 @@ private:
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened
     QByteArray tilePath_;
-    LoadReport loadReport_;  // what the load of the landscape shown found besides it
+    // What the load of the landscape shown substituted, for the status line.
+    QString loadNotes_;
     KeyFlight keyFlight_;
     QTimer* keyTimer_;  // runs while a flying key is held
     QElapsedTimer keyClock_;
