@@ -46,8 +46,9 @@ void MainWindow::StartSummitSearch()
 {
     if (TheRenderParams.columns == 0 || !TheTerrain)
         return;
-    const Terrain& terrain = *TheTerrain;
-    summitSearch_.Start(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
+    summitSearch_.Start([&terrain = *TheTerrain, params = TheRenderParams](const std::atomic<bool>* stop) {
+        return FindLandscapeSummits(terrain, params, stop);
+    });
 }
 
 void MainWindow::ToggleSummitLabels()

@@ -39,8 +39,7 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
                 return {};  // a neighbour that cannot be read stays a neighbour
             loaded->levelsPending = loaded->set.joined();
             loaded->report = std::move(listener.report);
-            loaded->summits = FindSummits(loaded->terrain->heightGrid.rows(), loaded->terrain->tileInfo.width,
-                loaded->terrain->tileInfo.height, kSummitMinProminence, &stop);
+            loaded->summits = FindLandscapeSummits(*loaded->terrain, loaded->params, &stop);
         } catch (const std::bad_alloc&) {
             return {};  // no room for a second set: the one on screen stays
         }

@@ -14,15 +14,15 @@ SummitSearch::~SummitSearch()
     Stop();
 }
 
-void SummitSearch::Start(const int16_t* const* rows, int32_t width, int32_t height)
+void SummitSearch::Start(Search search)
 {
     Stop();
     stop_ = false;
     const int generation = ++generation_;
-    worker_ = std::thread([this, rows, width, height, generation] {
+    worker_ = std::thread([this, search = std::move(search), generation] {
         std::vector<Summit> summits;
         try {
-            summits = FindSummits(rows, width, height, kSummitMinProminence, &stop_);
+            summits = search(&stop_);
         } catch (const std::bad_alloc&) {
             // No room for the search: the landscape is shown without labels.
         }

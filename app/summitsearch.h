@@ -21,9 +21,13 @@ public:
     SummitSearch(const SummitSearch&) = delete;
     SummitSearch& operator=(const SummitSearch&) = delete;
 
-    // Stops any search under way, then searches `rows` (height x width),
-    // which must stay as they are until its summits arrive or Stop returns.
-    void Start(const int16_t* const* rows, int32_t width, int32_t height);
+    // How a search is made, asked to end early once its flag is set.
+    using Search = std::function<std::vector<Summit>(const std::atomic<bool>* stop)>;
+
+    // Stops any search under way, then runs `search` on a thread of its own.
+    // What it reads must stay as it is until its summits arrive or Stop
+    // returns.
+    void Start(Search search);
     // Stops a running search and waits for its thread; its summits never
     // arrive. Whether one was running.
     bool Stop();

@@ -77,7 +77,7 @@ struct CrowdedTile {
         LoadListener quiet;
         if (LoadTileInto(VANTOREL_SAMPLE_TILE, terrain, params, view, quiet) != TileError::None)
             std::abort();
-        summits = FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
+        summits = FindLandscapeSummits(terrain, params);
         const GeoArea area = AreaOfGrid(params);
         std::mt19937 random(2);
         std::uniform_real_distribution<double> latitude(area.south, area.north), longitude(area.west, area.east);

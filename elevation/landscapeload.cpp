@@ -164,6 +164,13 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
         for (const int target = stageSteps * ++partsDone / stageParts; stepsShown < target; ++stepsShown)
             steps.Shown();
     };
+    // A tile alone keeps its old tops until its new samples are whole.
+    const auto resetTops = [&] {
+        terrain.sourceTops.Reset(set.lastRow - set.firstRow + 1, bandTiles, set.opened.lat + 2 - set.firstRow,
+            set.opened.lon + set.firstColumn - 1);
+    };
+    if (!alone)
+        resetTops();
     std::vector<SampleGrid> sources(static_cast<std::size_t>(alone ? 0 : bandTiles));
     std::vector<const SampleGrid*> band(static_cast<std::size_t>(bandTiles));
     for (int row = set.firstRow; row <= set.lastRow; ++row) {
@@ -189,8 +196,11 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
             if (alone) {
                 std::swap(terrain.sourceGrid, terrain.incomingGrid);
                 band[slot] = &terrain.sourceGrid;
+                resetTops();
                 steps.Commit();
             }
+            if (band[slot])
+                terrain.sourceTops.AddTile(row - set.firstRow, int(slot), *band[slot]);
             partDone();
         }
         ResampleBandInto(centreLat, band, terrain.heightGrid, (row - set.firstRow) * kCellRows, steps.Rows());

@@ -5,6 +5,7 @@
 // neighbours gets buffers of its own size.
 
 #include "core/raster.h"
+#include "elevation/sourcetops.h"
 #include "relief/relief.h"
 
 // A height grid's size: rows, and samples in use in each row.
@@ -28,6 +29,7 @@ struct Terrain {
     // A read lands here first and is swapped into sourceGrid only once the
     // whole file has been read, so a refused file leaves every grid as it was.
     SampleGrid incomingGrid;
+    SourceTops sourceTops;  // the highest source samples, for summits' heights
 
     HeightPalette heightPalette{};
     TileInfo tileInfo;  // over reliefBitmap

@@ -11,6 +11,7 @@ LabelSubject OfSummit(const Summit& summit)
     subject.column = summit.column;
     subject.row = summit.row;
     subject.height = summit.height;
+    subject.drawnHeight = summit.gridHeight;
     subject.prominence = summit.prominence;
     subject.summit = true;
     return subject;
@@ -36,6 +37,7 @@ std::vector<LabelSubject> LabelSubjects(
             subject.column = place.column;
             subject.row = place.row;
             subject.height = place.height.value_or(int32_t(std::lround(place.listedElevation.value_or(0))));
+            subject.drawnHeight = subject.height;
         }
         subject.listedElevation = place.listedElevation;
         subject.name = QString::fromStdString(std::string(PlaceName(first, language)));

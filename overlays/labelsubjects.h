@@ -17,6 +17,7 @@ struct LabelSubject {
     double column = 0;  // on the grid, in cells
     double row = 0;
     int32_t height = 0;  // the data's, metres
+    int32_t drawnHeight = 0;  // the grid's, where the landscape draws the top
     std::optional<int32_t> prominence;  // a summit's
     std::optional<double> listedElevation;  // a list's, metres
     QString name;  // in the window's language; empty when no list names it

@@ -98,10 +98,10 @@ void SummitLabels::Place(const Renderer& renderer, const QSize& frame, const Ren
         const auto column = int32_t(std::lround(subject.column)), row = int32_t(std::lround(subject.row));
         LabelCandidate candidate;
         ScreenPoint top;
-        candidate.seen = GridTopSeen(renderer, column, row, subject.height, top);
+        candidate.seen = GridTopSeen(renderer, column, row, subject.drawnHeight, top);
         if (!candidate.seen) {
             // Hidden for now: where it stands still counts for a label shown.
-            top = ProjectGridSample(renderer, column, row, subject.height);
+            top = ProjectGridSample(renderer, column, row, subject.drawnHeight);
             if (top.depth < kCellUnits || top.sx < 0 || top.sy < 0 || top.sx >= frame.width() ||
                 top.sy >= frame.height())
                 continue;

@@ -13,6 +13,7 @@ packages=(
   clang libfuzzer-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth imagemagick x11-utils xdotool libx11-dev python3
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev ffmpeg
 )
 
 missing=()

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/geometry.h"
+#include "elevation/terrain.h"
+
 namespace {
 
 constexpr int64_t kMaxCells = int64_t(4) << 20;
@@ -156,9 +159,11 @@ std::vector<Summit> FindSummits(
     if (topProminence >= minProminence)
         summits.push_back({top / w, top % w, grid.heights[std::size_t(top)], topProminence});
 
-    for (Summit& summit : summits)
+    for (Summit& summit : summits) {
         if (grid.block > 1)
             PlaceInBlock(rows, width, height, grid.block, summit);
+        summit.gridHeight = summit.height;
+    }
     std::sort(summits.begin(), summits.end(), [](const Summit& a, const Summit& b) {
         if (a.prominence != b.prominence)
             return a.prominence > b.prominence;
@@ -166,5 +171,27 @@ std::vector<Summit> FindSummits(
             return a.height > b.height;
         return a.row != b.row ? a.row < b.row : a.column < b.column;
     });
+    return summits;
+}
+
+void TakeSourceHeights(std::vector<Summit>& summits, const SourceTops& tops, const RenderParams& params)
+{
+    // The source's top may stand up to a cell and a half from the grid's.
+    constexpr double kReachCells = 1.5;
+    const double cellDegrees = params.metresPerCell / MetresPerDegree;
+    const double rowRadius = kReachCells * cellDegrees * 3600;
+    const double columnRadius = rowRadius / GridEastWestScale(params.centreLat);
+    for (Summit& summit : summits) {
+        const GeoPoint top = GridToGeo(params, summit.column, summit.row);
+        if (const std::optional<int32_t> source = tops.HighestNear(top.latitude, top.longitude, rowRadius, columnRadius))
+            summit.height = *source;
+    }
+}
+
+std::vector<Summit> FindLandscapeSummits(const Terrain& terrain, const RenderParams& params, const std::atomic<bool>* stop)
+{
+    std::vector<Summit> summits = FindSummits(
+        terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height, kSummitMinProminence, stop);
+    TakeSourceHeights(summits, terrain.sourceTops, params);
     return summits;
 }

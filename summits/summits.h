@@ -7,11 +7,16 @@
 #include <cstdint>
 #include <vector>
 
+class SourceTops;
+struct RenderParams;
+struct Terrain;
+
 struct Summit {
     int32_t row = 0;  // grid cell of the top
     int32_t column = 0;
-    int32_t height = 0;  // metres
+    int32_t height = 0;  // metres: reported, from the source samples where TakeSourceHeights gave them
     int32_t prominence = 0;  // metres
+    int32_t gridHeight = 0;  // metres on the searched grid: where the top is drawn
 };
 
 inline constexpr int32_t kSummitMinProminence = 100;  // metres
@@ -31,3 +36,14 @@ inline constexpr int32_t kSummitMinProminence = 100;  // metres
 // is set.
 std::vector<Summit> FindSummits(const int16_t* const* rows, int32_t width, int32_t height,
     int32_t minProminence = kSummitMinProminence, const std::atomic<bool>* stop = nullptr);
+
+// Each summit's height as the highest source sample at its top (`tops`
+// holds the source of the grid drawn with `params`), since resampling and
+// sharpening lift a grid's tops above the data. A top the sources do not
+// cover keeps its grid height.
+void TakeSourceHeights(std::vector<Summit>& summits, const SourceTops& tops, const RenderParams& params);
+
+// The summits of a loaded landscape, drawn with `params`, with their heights
+// from its sources.
+std::vector<Summit> FindLandscapeSummits(
+    const Terrain& terrain, const RenderParams& params, const std::atomic<bool>* stop = nullptr);

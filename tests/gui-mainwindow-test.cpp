@@ -631,15 +631,18 @@ TEST(SummitSearchTest, OnlyTheLatestSearchDelivers)
         ++deliveries;
         delivered = std::move(summits);
     });
-    search.Start(rows.data(), kSide, kSide);
+    const auto searchRows = [&](const std::atomic<bool>* stop) {
+        return FindSummits(rows.data(), kSide, kSide, kSummitMinProminence, stop);
+    };
+    search.Start(searchRows);
     QThread::msleep(50);
     EXPECT_TRUE(search.Stop());
     QCoreApplication::processEvents();
     EXPECT_EQ(deliveries, 0);
     EXPECT_FALSE(search.Stop());
 
-    search.Start(rows.data(), kSide, kSide);
-    search.Start(rows.data(), kSide, kSide);
+    search.Start(searchRows);
+    search.Start(searchRows);
     QTRY_COMPARE(deliveries, 1);
     const std::vector<Summit> expected = FindSummits(rows.data(), kSide, kSide);
     ASSERT_EQ(delivered.size(), expected.size());

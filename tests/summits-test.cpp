@@ -5,9 +5,16 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "elevation/terrain.h"
+#include "elevation/tileset.h"
 #include "summits/summits.h"
+#include "tilefiles.h"
 
 namespace {
 
@@ -90,3 +97,53 @@ TEST(Summits, ConesSaddlesPlateausAndEdges)
 }
 
 }  // namespace
+
+// Cones whose tops are whole metres at known samples of two tiles side by
+// side, one on the edge they share. Resampling and sharpening lift the
+// grid's tops, but a summit reports its top sample, whether its tile is
+// loaded alone or either tile is in the middle of the joined set.
+TEST(SourceHeights, SummitsReportTheirTopSampleWhicheverTileIsInTheMiddle)
+{
+    struct Top {
+        int row, column;  // in samples from the western tile's north-west corner
+        int height;
+    };
+    const std::vector<Top> tops{{1800, 1500, 3000}, {600, 2400, 2500}, {2400, 3600, 1200}};
+    const testtiles::TempDir dir;
+    for (const int tile : {0, 1}) {
+        const testtiles::Samples samples = testtiles::makeSamples([&](int r, int c) {
+            double h = 0;
+            for (const Top& top : tops)
+                h = std::max(h, top.height - 28 * std::hypot(r - top.row, c + 3600 * tile - top.column));
+            return int16_t(std::floor(h));
+        });
+        testtiles::writeRaw(dir / (tile == 0 ? "N35E138_dem.tif" : "N35E139_dem.tif"), samples);
+    }
+    const auto heightsOf = [&](const std::string& name, bool alone) {
+        std::unique_ptr<Terrain> terrain;
+        RenderParams params;
+        Viewpoint view;
+        TileSet set;
+        LoadListener quiet;
+        EXPECT_EQ(LoadTileSetInto((dir / name).string(), alone, terrain, params, view, set, quiet), TileError::None);
+        std::map<int, std::pair<int, int>> found;  // by reported height: the grid's height, and how many
+        for (const Summit& s : FindLandscapeSummits(*terrain, params)) {
+            found[s.height].first = std::max(found[s.height].first, s.gridHeight);
+            ++found[s.height].second;
+        }
+        return found;
+    };
+    bool overshoots = false;
+    for (const auto& [name, alone] : {std::pair{"N35E138_dem.tif", true}, std::pair{"N35E138_dem.tif", false},
+             std::pair{"N35E139_dem.tif", false}}) {
+        SCOPED_TRACE(std::string(name) + (alone ? " alone" : " joined"));
+        const auto found = heightsOf(name, alone);
+        for (const Top& top : tops) {
+            ASSERT_TRUE(found.count(top.height)) << top.height;
+            EXPECT_EQ(found.at(top.height).second, 1) << top.height;
+            overshoots |= found.at(top.height).first > top.height;
+        }
+        EXPECT_EQ(found.size(), tops.size());
+    }
+    EXPECT_TRUE(overshoots) << "the grid no longer lifts its tops: this test shows nothing";
+}

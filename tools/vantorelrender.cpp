@@ -523,7 +523,7 @@ int RenderPanoramaFile(const Options& options, const Terrain& terrain, const Ren
     const PanoramaRequest request{options.panoramaFrom, options.panoramaTo, eye};
     std::vector<PanoramaPoint> tops;
     for (const Summit& s : summits)
-        tops.push_back({s.column, s.row, s.height});
+        tops.push_back({s.column, s.row, s.gridHeight});
     std::vector<PanoramaTop> seen;
     RenderPanorama(picture, scene, request, settings, tops, seen);
     std::printf("panorama: %d x %d, %g to %g degrees, %zu summits seen\n", options.width, options.height,
@@ -665,7 +665,7 @@ int Run(int argc, char** argv)
     // Searched once, for the CSV and the labels alike.
     std::vector<Summit> summits;
     if (!options->summits.empty() || options->labels || options->panorama)
-        summits = FindSummits(terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height);
+        summits = FindLandscapeSummits(terrain, params);
     Names names;
     if (!ReadNameLists(*options, gpx, AreaOfGrid(params), names))
         return 1;
