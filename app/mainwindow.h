@@ -102,6 +102,7 @@ public:
     const GpxLoading& gpxLoading() const { return gpxLoading_; }
     // The lists of names: remembered, read for the landscape loaded.
     NameLists& Names() { return nameLists_; }
+    const NameLists& Names() const { return nameLists_; }
     const SummitLabels& Labels() const { return summitLabels_; }
     // Opens a list of names, remembered for the next sessions too.
     void AddNames(const QByteArray& nativePath);

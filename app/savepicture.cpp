@@ -18,16 +18,20 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeySequence>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QStringList>
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/sharedstate.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
+#include "overlays/frameoverlays.h"
 #include "render/frame.h"
 #include "render/framebuffers.h"
 #include "render/offscreenframe.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -56,22 +60,20 @@ PngTexts TileTexts(const MainWindow& window)
         {QStringLiteral("Tile"), QFileInfo(QFile::decodeName(window.TilePath())).fileName()}};
 }
 
-PngTexts ViewTexts(const MainWindow& window, const Viewpoint& view, int32_t altitude)
+// Whether saved views carry the labels and GPX lines drawn over the frame.
+constexpr char kWithOverlaysKey[] = "pictures/withLabelsAndGpx";
+
+bool SavesWithOverlays()
 {
-    PngTexts texts = TileTexts(window);
-    const auto number = [](double value, int decimals) { return QString::number(value, 'f', decimals); };
-    texts.insert(texts.end(),
-        {{QStringLiteral("Latitude"), number(view.latitude, 6)},
-            {QStringLiteral("Longitude"), number(view.longitude, 6)},
-            {QStringLiteral("MinimumAltitude"), number(view.minAltitude, 0)},
-            {QStringLiteral("Altitude"), QString::number(altitude)},
-            {QStringLiteral("Azimuth"), number(view.azimuth, 1)}, {QStringLiteral("Pitch"), number(view.pitch, 1)},
-            {QStringLiteral("ViewAngle"), number(view.viewAngle, 1)},
-            {QStringLiteral("HeightExaggeration"),
-                number(window.FrameRenderer().settings.heightQuarters / double(kTrueHeightQuarters), 2)}});
-    const PngTexts look = window.Natural().PictureTexts();
-    texts.insert(texts.end(), look.begin(), look.end());
-    return texts;
+    return QSettings().value(QLatin1String(kWithOverlaysKey), true).toBool();
+}
+
+// The labels and GPX lines as the window shows them, where they are shown.
+FrameOverlays OverlaysOf(const MainWindow& window)
+{
+    if (!SavesWithOverlays())
+        return {};
+    return {&window.Gpx(), window.Labels().shown() ? &window.Labels().subjects() : nullptr};
 }
 
 // A wait cursor while a large picture is drawn or written.
@@ -91,27 +93,6 @@ bool TileLoaded()
 void TellNoMemory()
 {
     ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
-}
-
-// The current view at `size`, without the crosshair, drawn off the screen
-// in the window's look. A null image when there is not enough memory, said
-// to the user.
-QImage RenderView(const MainWindow& window, QSize size, int32_t& altitude)
-{
-    try {
-        const BusyCursor busy;
-        Bitmap32 bitmap(size.width(), size.height());
-        const ReliefPictures pictures = window.FramePictures();
-        altitude = RenderOffscreen(window.FrameRenderer(), bitmap, kSettleFrames, *TheTerrain, *pictures.relief,
-            *pictures.levels, TheRenderParams, TheViewpoint);
-        QImage image = ImageCopyOfRows(bitmap.scanLines(), size.width(), size.height());
-        if (image.isNull())
-            TellNoMemory();
-        return image;
-    } catch (const std::bad_alloc&) {
-        TellNoMemory();
-        return {};
-    }
 }
 
 // Asks where to save, starting from `name` in the folder used last. A name
@@ -154,12 +135,12 @@ void SaveView(MainWindow& window, QSize size, const QString& title)
     const Viewpoint view = TheViewpoint;
     const QString name = ViewPictureName(TheRenderParams, view);
     int32_t altitude = 0;
-    const QImage image = RenderView(window, size.isEmpty() ? window.FrameSize() : size, altitude);
+    const QImage image = ViewPictureOf(window, size.isEmpty() ? window.FrameSize() : size, altitude);
     if (image.isNull())
         return;
     const QString path = AskPath(window, title, name);
     if (!path.isEmpty())
-        Write(image, path, ViewTexts(window, view, altitude));
+        Write(image, path, ViewPictureTexts(window, view, altitude));
 }
 
 void SaveRelief(MainWindow& window, const QString& title)
@@ -183,7 +164,7 @@ void CopyView(MainWindow& window)
     if (!TileLoaded())
         return;
     int32_t altitude = 0;
-    const QImage image = RenderView(window, window.FrameSize(), altitude);
+    const QImage image = ViewPictureOf(window, window.FrameSize(), altitude);
     if (!image.isNull())
         QGuiApplication::clipboard()->setImage(image);
 }
@@ -197,6 +178,50 @@ template <typename Handler> void AddAction(QWidget* owner, const QString& text, 
 }
 
 }  // namespace
+
+PngTexts ViewPictureTexts(const MainWindow& window, const Viewpoint& view, int32_t altitude)
+{
+    PngTexts texts = TileTexts(window);
+    const auto number = [](double value, int decimals) { return QString::number(value, 'f', decimals); };
+    texts.insert(texts.end(),
+        {{QStringLiteral("Latitude"), number(view.latitude, 6)},
+            {QStringLiteral("Longitude"), number(view.longitude, 6)},
+            {QStringLiteral("MinimumAltitude"), number(view.minAltitude, 0)},
+            {QStringLiteral("Altitude"), QString::number(altitude)},
+            {QStringLiteral("Azimuth"), number(view.azimuth, 1)}, {QStringLiteral("Pitch"), number(view.pitch, 1)},
+            {QStringLiteral("ViewAngle"), number(view.viewAngle, 1)},
+            {QStringLiteral("HeightExaggeration"),
+                number(window.FrameRenderer().settings.heightQuarters / double(kTrueHeightQuarters), 2)}});
+    const PngTexts look = window.Natural().PictureTexts();
+    texts.insert(texts.end(), look.begin(), look.end());
+    QStringList lists;
+    for (const ListReading& reading : window.Names().lists())
+        lists.append(QFileInfo(QFile::decodeName(QByteArray::fromStdString(reading.source.file))).fileName());
+    if (!lists.isEmpty())
+        texts.push_back({QStringLiteral("NameLists"), lists.join(QStringLiteral("; "))});
+    return texts;
+}
+
+// Without the crosshair.
+QImage ViewPictureOf(const MainWindow& window, QSize size, int32_t& altitude)
+{
+    try {
+        const BusyCursor busy;
+        Bitmap32 bitmap(size.width(), size.height());
+        const ReliefPictures pictures = window.FramePictures();
+        const FrameOverlays over = OverlaysOf(window);
+        altitude = RenderOffscreen(window.FrameRenderer(), bitmap, kSettleFrames, *TheTerrain, *pictures.relief,
+            *pictures.levels, TheRenderParams, TheViewpoint,
+            [&](const Renderer& renderer) { DrawFrameOverlays(renderer, bitmap, *TheTerrain, TheRenderParams, over); });
+        QImage image = ImageCopyOfRows(bitmap.scanLines(), size.width(), size.height());
+        if (image.isNull())
+            TellNoMemory();
+        return image;
+    } catch (const std::bad_alloc&) {
+        TellNoMemory();
+        return {};
+    }
+}
 
 QString ViewPictureName(const RenderParams& params, const Viewpoint& view)
 {
@@ -245,6 +270,13 @@ void AddPictureActions(MainWindow& window)
         //: The 3D view's menu: save the view at width × height pixels.
         AddAction(view, QCoreApplication::translate("SavePicture", "%1×%2で保存…").arg(size.width()).arg(size.height()),
             {}, [w, size](const QString& title) { SaveView(*w, size, title); });
+    auto* withOverlays = new QAction(QCoreApplication::translate("SavePicture", "ラベルとGPXも保存する"), view);
+    withOverlays->setObjectName(QStringLiteral("savesWithOverlaysAction"));
+    withOverlays->setCheckable(true);
+    withOverlays->setChecked(SavesWithOverlays());
+    QObject::connect(withOverlays, &QAction::toggled, view,
+        [](bool on) { QSettings().setValue(QLatin1String(kWithOverlaysKey), on); });
+    view->addAction(withOverlays);
     AddAction(view, QCoreApplication::translate("SavePicture", "陰影図を保存…"),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [w](const QString& title) { SaveRelief(*w, title); });
     AddAction(view, QCoreApplication::translate("SavePicture", "3D画像をコピー"), QKeySequence(Qt::CTRL | Qt::Key_C),

@@ -23,6 +23,15 @@ QString WriteFailureReason(int error);
 // the user, naming the file and the reason.
 QString WritePicture(const QImage& image, const QString& path, const PngTexts& texts);
 
+// The current view at `size`, drawn off the screen as the window shows it:
+// with its labels and GPX lines, unless the user keeps the bare frame. A
+// null image when there is not enough memory, which the user is told.
+// `altitude` is the eye's, in metres.
+QImage ViewPictureOf(const MainWindow& window, QSize size, int32_t& altitude);
+// The PNG texts of that picture, taken of `view`: the tile, the eye, the
+// look and the names lists read.
+PngTexts ViewPictureTexts(const MainWindow& window, const Viewpoint& view, int32_t altitude);
+
 // Ctrl+S saves the 3D view, Ctrl+Shift+S the relief, Ctrl+C copies the
 // view; the 3D view's right-click menu has them and the larger sizes.
 void AddPictureActions(MainWindow& window);

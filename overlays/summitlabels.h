@@ -5,6 +5,7 @@
 // (labellayout.h) after the frame has been drawn.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <QFont>
@@ -40,6 +41,8 @@ public:
     // The names matched to summits() (matching.h) from `list`.
     void SetNames(const std::vector<NamedPlace>& named, const PlaceList& list, Language language);
     const std::vector<LabelSubject>& subjects() const { return subjects_; }
+    // Subjects made elsewhere, as another set of labels has them.
+    void SetSubjects(std::vector<LabelSubject> subjects) { subjects_ = std::move(subjects); }
     bool shown() const { return shown_; }
     void SetShown(bool shown) { shown_ = shown; }
 

@@ -14,7 +14,8 @@ int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, co
 }
 
 int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
-    const TileInfo& relief, const ReliefLevels& levels, const RenderParams& params, const Viewpoint& view)
+    const TileInfo& relief, const ReliefLevels& levels, const RenderParams& params, const Viewpoint& view,
+    const OffscreenOverlay& over)
 {
     Renderer renderer(bitmap);
     renderer.settings = screen.settings;
@@ -30,5 +31,7 @@ int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, co
             renderer, bitmap.width(), bitmap.height(), relief, levels, terrain.heightGrid.rows(), params, eye);
         altitude = RasteriseFrame(renderer, relief, terrain.heightGrid.rows(), params, eye);
     }
+    if (over)
+        over(renderer);
     return altitude;
 }

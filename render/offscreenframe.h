@@ -4,6 +4,7 @@
 // one it would have been.
 
 #include <cstdint>
+#include <functional>
 
 #include "core/raster.h"
 #include "core/viewrecords.h"
@@ -18,7 +19,11 @@ struct Terrain;
 // metres. An allocation failure throws std::bad_alloc.
 int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
     const RenderParams& params, const Viewpoint& view);
+// What is drawn over the last frame, by the renderer that drew it.
+using OffscreenOverlay = std::function<void(const Renderer& renderer)>;
 // The same, with the ground's colours from `relief` and `levels` (a natural
-// relief of the terrain's grid) in place of the terrain's own.
+// relief of the terrain's grid) in place of the terrain's own, and `over`
+// drawn over the last frame.
 int32_t RenderOffscreen(const Renderer& screen, Bitmap32& bitmap, int frames, const Terrain& terrain,
-    const TileInfo& relief, const ReliefLevels& levels, const RenderParams& params, const Viewpoint& view);
+    const TileInfo& relief, const ReliefLevels& levels, const RenderParams& params, const Viewpoint& view,
+    const OffscreenOverlay& over = {});

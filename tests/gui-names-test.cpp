@@ -16,6 +16,8 @@
 #include "app/language.h"
 #include "app/namelistsdialog.h"
 #include "app/readouts.h"
+#include "app/savepicture.h"
+#include "app/sharedstate.h"
 
 namespace {
 
@@ -99,6 +101,41 @@ TEST_F(NamesTest, AListOnTheCommandLineNamesTheSummitsAndIsRememberedForTheNextS
     next.RemoveNames(QFile::encodeName(list));
     EXPECT_TRUE(next.Names().Files().isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Named(next, QStringLiteral("Mount Arven")); }, 30000));
+}
+
+// A saved view shows what the window shows: the labels over the frame, unless
+// the user keeps the bare frame; its texts name the lists that named them.
+TEST_F(NamesTest, SavedViewsCarryTheLabelsAndNameTheListsRead)
+{
+    const QString list = WriteList(QStringLiteral("saved.csv"));
+    MainWindow& form = MakeForm({list, SampleAs(QStringLiteral("saved_N35E138_dem.tif"))});
+    form.FormActivate();
+    WaitForNames(form);
+    auto* withOverlays = form.findChild<QAction*>(QStringLiteral("savesWithOverlaysAction"));
+    ASSERT_NE(withOverlays, nullptr);
+    const QSize size(800, 450);
+    int32_t altitude = 0;
+    withOverlays->setChecked(false);
+    const QImage bare = ViewPictureOf(form, size, altitude);
+    withOverlays->setChecked(true);
+    const QImage labelled = ViewPictureOf(form, size, altitude);
+    ASSERT_EQ(bare.size(), size);
+    ASSERT_EQ(labelled.size(), size);
+    int changed = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            changed += bare.pixel(x, y) != labelled.pixel(x, y);
+    EXPECT_GT(changed, 200) << "the labels are drawn over the saved frame";
+    // Labels hidden in the window are not drawn on the picture either.
+    form.ToggleSummitLabels();
+    ASSERT_FALSE(form.Labels().shown());
+    EXPECT_EQ(ViewPictureOf(form, size, altitude), bare);
+
+    const PngTexts texts = ViewPictureTexts(form, TheViewpoint, altitude);
+    const auto lists = std::find_if(
+        texts.begin(), texts.end(), [](const auto& text) { return text.first == QStringLiteral("NameLists"); });
+    ASSERT_NE(lists, texts.end());
+    EXPECT_EQ(lists->second, QStringLiteral("saved.csv"));
 }
 
 TEST_F(NamesTest, ADroppedListIsReadOnAWorkerAndARefusedOneIsReported)

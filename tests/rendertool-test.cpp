@@ -191,6 +191,28 @@ TEST(RenderTool, WritesAPanoramaOfTheRangeAsked)
     EXPECT_NE(run.err.find("--panorama needs --out"), std::string::npos) << run.err;
 }
 
+// A list's name goes on the label of the top it names, as in the 3D view.
+TEST(RenderTool, PanoramaLabelsCarryTheListsNames)
+{
+    testtiles::TempDir dir;
+    const auto list = dir / "names.csv";
+    std::ofstream(list) << "name,latitude,longitude\nMount Arven,35.4834,138.3913\n";
+    const std::string common = std::string(VANTOREL_SAMPLE_TILE) +
+        " --single --panorama=250,340 --size 900x200 --view 35.36,138.73,10,0,0,0 --out ";
+    const auto plain = dir / "plain.png", named = dir / "named.png";
+    ToolRun run = runTool(common + quoted(plain), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = runTool(common + quoted(named) + " --names " + quoted(list), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage a(QString::fromStdString(plain.string())), b(QString::fromStdString(named.string()));
+    ASSERT_EQ(a.size(), b.size());
+    int changed = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            changed += a.pixel(x, y) != b.pixel(x, y);
+    EXPECT_GT(changed, 100) << "the name is written on the label";
+}
+
 TEST(RenderTool, RefusesWithTheViewersMessages)
 {
     testtiles::TempDir dir;

@@ -37,9 +37,10 @@
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "overlays/bitmapimage.h"
+#include "overlays/frameoverlays.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
-#include "overlays/panoramalabels.h"
+#include "overlays/labelledpanorama.h"
 #include "overlays/summitlabels.h"
 #include "places/matching.h"
 #include "places/placefiles.h"
@@ -479,18 +480,10 @@ void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOve
     if (!options.labels && gpx.empty())
         return;
     StartFonts();
-    QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
-    QPainter painter(&image);
-    painter.setFont(LabelFont());
-    if (!gpx.empty())
-        gpx.DrawInFrame(renderer, frame, painter, terrain, params);
-    if (options.labels) {
-        SummitLabels labels(kLabelsAtOnce);
-        labels.SetSummits(summits);
-        labels.SetNames(names.named, *names.list, options.language);
-        labels.Place(renderer, QSize(options.width, options.height), params, painter.fontMetrics(), 0);
-        labels.Draw(painter, -1);
-    }
+    std::vector<LabelSubject> subjects;
+    if (options.labels)
+        subjects = LabelSubjects(summits, names.named, names.list.get(), options.language);
+    DrawFrameOverlays(renderer, frame, terrain, params, {&gpx, options.labels ? &subjects : nullptr});
 }
 
 // The look's settings; for the natural look, its relief too, lit by the sun
@@ -513,35 +506,20 @@ std::optional<NaturalRelief> SetUpLook(const Options& options, const Terrain& te
 // A panorama from the eye, its summits labelled and its degree scale drawn,
 // written to --out: the errno of a failed write, or 0.
 int RenderPanoramaFile(const Options& options, const Terrain& terrain, const RenderParams& params, const Viewpoint& eye,
-    const std::vector<Summit>& summits)
+    const std::vector<Summit>& summits, const Names& names)
 {
-    Bitmap32 picture(options.width, options.height);
     FrameSettings settings;
     const std::optional<NaturalRelief> natural = SetUpLook(options, terrain, params, eye, settings);
     const PanoramaScene scene{natural ? natural->Relief() : terrain.tileInfo,
         natural ? natural->Levels() : terrain.reliefLevels, terrain.heightGrid.rows(), params};
     const PanoramaRequest request{options.panoramaFrom, options.panoramaTo, eye};
-    std::vector<PanoramaPoint> tops;
-    for (const Summit& s : summits)
-        tops.push_back({s.column, s.row, s.gridHeight});
-    std::vector<PanoramaTop> seen;
-    RenderPanorama(picture, scene, request, settings, tops, seen);
-    std::printf("panorama: %d x %d, %g to %g degrees, %zu summits seen\n", options.width, options.height,
-        options.panoramaFrom, options.panoramaTo, seen.size());
     StartFonts();
-    QImage image = ImageOverBitmap(picture, QSize(options.width, options.height));
-    QPainter painter(&image);
-    // Most prominent first, as the search gives them.
-    std::sort(seen.begin(), seen.end(), [](const PanoramaTop& a, const PanoramaTop& b) { return a.index < b.index; });
-    std::vector<PanoramaLabel> labels;
-    const QLocale english(QLocale::English);
-    for (const PanoramaTop& top : seen)
-        labels.push_back(
-            {top.x, top.y, english.toString(summits[std::size_t(top.index)].height) + QStringLiteral(" m")});
-    DrawPanoramaLabels(painter, labels, options.width, options.height);
-    DrawPanoramaScale(painter, request, options.width, options.height);
-    painter.end();
-    return WritePng(options.out, picture.scanLines(), options.width, options.height);
+    const std::vector<LabelSubject> subjects = LabelSubjects(summits, names.named, names.list.get(), options.language);
+    const std::optional<LabelledPanorama> panorama =
+        DrawLabelledPanorama(scene, request, settings, subjects, QSize(options.width, options.height));
+    std::printf("panorama: %d x %d, %g to %g degrees, %zu summits seen\n", options.width, options.height,
+        options.panoramaFrom, options.panoramaTo, panorama->topsSeen);
+    return WritePng(panorama->image, options.out);
 }
 
 // Draws the frames as the 3D view does while the user holds still, and
@@ -669,7 +647,7 @@ int Run(int argc, char** argv)
     Names names;
     if (!ReadNameLists(*options, gpx, AreaOfGrid(params), names))
         return 1;
-    if (!options->summits.empty() || options->labels)
+    if (!options->summits.empty() || options->labels || options->panorama)
         names.named = MatchPlaces(*names.list, summits, params, terrain.heightGrid.rows());
     if (!options->summits.empty())
         if (const int error = WriteSummits(options->summits, summits, names, params))
@@ -681,7 +659,8 @@ int Run(int argc, char** argv)
     }
 
     if (options->panorama) {
-        if (const int error = RenderPanoramaFile(*options, terrain, params, options->view.value_or(view), summits))
+        if (const int error =
+                RenderPanoramaFile(*options, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);
     } else if (options->framesAsked) {
         if (const int error =
