@@ -22,6 +22,7 @@
 #include "app/namelistsdialog.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
+#include "app/panoramawindow.h"
 #include "app/readouts.h"
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
@@ -170,6 +171,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     AddOpenTile(*this);
     SetUpNaturalLook();
     AddNameListsAction(*this);
+    AddPanoramaAction(*this);
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -353,6 +355,11 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     demoButton->setEnabled(true);
     // After the first frame is on the screen: the labels follow when found.
     QTimer::singleShot(0, this, &MainWindow::StartSummitSearch);
+}
+
+void MainWindow::StopBackgroundLoad()
+{
+    recentring_.Stop();
 }
 
 void MainWindow::ShowLoadReport(const LoadReport& report)

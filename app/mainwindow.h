@@ -103,6 +103,9 @@ public:
     // The lists of names: remembered, read for the landscape loaded.
     NameLists& Names() { return nameLists_; }
     const NameLists& Names() const { return nameLists_; }
+    // Lets a neighbouring set being loaded go: nothing replaces the
+    // landscape on screen until the eye moves on.
+    void StopBackgroundLoad();
     const SummitLabels& Labels() const { return summitLabels_; }
     // Opens a list of names, remembered for the next sessions too.
     void AddNames(const QByteArray& nativePath);

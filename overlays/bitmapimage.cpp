@@ -55,14 +55,14 @@ QImage ImageCopyOfRows(const uint32_t* const* rows, int width, int height)
     return image;
 }
 
-int WritePng(const QImage& image, const std::string& path, const PngTexts& texts)
+int WriteImage(const QImage& image, const std::string& path, const char* format, const PngTexts& texts)
 {
     if (image.isNull())
         return ENOMEM;
     WholeFile file(path);
     if (file.error() == 0) {
         WholeFileDevice device(file);
-        QImageWriter writer(&device, "png");
+        QImageWriter writer(&device, format);
         for (const auto& [key, value] : texts)
             writer.setText(key, value);
         // A failed write of the device has its errno in the file already.
@@ -70,6 +70,11 @@ int WritePng(const QImage& image, const std::string& path, const PngTexts& texts
             file.Fail(EIO);
     }
     return file.Commit();
+}
+
+int WritePng(const QImage& image, const std::string& path, const PngTexts& texts)
+{
+    return WriteImage(image, path, "png", texts);
 }
 
 int WritePng(const std::string& path, const uint32_t* const* rows, int width, int height)

@@ -32,6 +32,9 @@ using PngTexts = std::vector<std::pair<QString, QString>>;
 // whole or not at all (core/wholefile.h): 0 when it was written, otherwise
 // the errno of why not, ENOMEM for a null image.
 int WritePng(const QImage& image, const std::string& path, const PngTexts& texts = {});
+// The same in any format Qt writes ("png", "jpeg"), the texts as the format
+// keeps them (a JPEG's as its comment).
+int WriteImage(const QImage& image, const std::string& path, const char* format, const PngTexts& texts = {});
 
 // The top-left width x height pixels of `rows` as a PNG file at `path`, as
 // above; ENOMEM when there was no memory for the picture.

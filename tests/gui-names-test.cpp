@@ -6,6 +6,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImageReader>
 #include <QLocale>
 #include <QMimeData>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 
 #include "app/language.h"
 #include "app/namelistsdialog.h"
+#include "app/panoramawindow.h"
 #include "app/readouts.h"
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
@@ -136,6 +138,41 @@ TEST_F(NamesTest, SavedViewsCarryTheLabelsAndNameTheListsRead)
         texts.begin(), texts.end(), [](const auto& text) { return text.first == QStringLiteral("NameLists"); });
     ASSERT_NE(lists, texts.end());
     EXPECT_EQ(lists->second, QStringLiteral("saved.csv"));
+}
+
+// P draws the panorama round the eye, labelled as the 3D view is, into a
+// window of its own that saves it as PNG or JPEG with the view's texts.
+TEST_F(NamesTest, PanoramaWindowShowsTheLabelledHorizonAndSavesIt)
+{
+    const QString list = WriteList(QStringLiteral("panorama.csv"));
+    MainWindow& form = MakeForm({list, SampleAs(QStringLiteral("panorama_N35E138_dem.tif"))});
+    form.FormActivate();
+    WaitForNames(form);
+    auto* action = form.findChild<QAction*>(QStringLiteral("panoramaAction"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::Key_P));
+    action->trigger();
+    auto* shown = form.findChild<PanoramaWindow*>();
+    ASSERT_NE(shown, nullptr);
+    const QImage labelled = shown->image();
+    ASSERT_EQ(labelled.size(), QSize(3600, 600));
+
+    // The labels belong to it: without them the picture is another.
+    form.ToggleSummitLabels();
+    EXPECT_NE(DrawViewPanorama(form), labelled);
+
+    const QString jpeg = dir.filePath(QStringLiteral("round.jpg")), png = dir.filePath(QStringLiteral("round.png"));
+    EXPECT_TRUE(shown->SaveTo(jpeg).isEmpty());
+    EXPECT_TRUE(shown->SaveTo(png).isEmpty());
+    QImageReader jpegReader(jpeg), pngReader(png);
+    EXPECT_EQ(jpegReader.format(), QByteArray("jpeg"));
+    EXPECT_EQ(pngReader.format(), QByteArray("png"));
+    EXPECT_EQ(pngReader.size(), QSize(3600, 600));
+    EXPECT_EQ(pngReader.text(QStringLiteral("NameLists")), QStringLiteral("panorama.csv"));
+    EXPECT_FALSE(pngReader.text(QStringLiteral("Latitude")).isEmpty());
+    const QString nowhere = dir.filePath(QStringLiteral("missing/round.png"));
+    EXPECT_TRUE(shown->SaveTo(nowhere).contains(nowhere));
+    EXPECT_FALSE(QFile::exists(nowhere));
 }
 
 TEST_F(NamesTest, ADroppedListIsReadOnAWorkerAndARefusedOneIsReported)

@@ -402,6 +402,38 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
 </context>
 <context>
+    <name>PanoramaWindow</name>
+    <message>
+        <source>パノラマ</source>
+        <extracomment>The title of the window showing the panorama around the eye.</extracomment>
+        <translation>Panorama</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>パノラマを保存</source>
+        <translation>Save the panorama</translation>
+    </message>
+    <message>
+        <source>パノラマを描いています…</source>
+        <translation>Drawing the panorama…</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>パノラマ…</source>
+        <translation>Panorama…</translation>
+    </message>
+</context>
+<context>
     <name>PlaceList</name>
     <message>
         <source>ファイルが読み込めません．</source>
@@ -577,6 +609,10 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>フォルダがありません．</source>
         <translation>The folder does not exist.</translation>
+    </message>
+    <message>
+        <source>ラベルとGPXも保存する</source>
+        <translation>Save with labels and GPX</translation>
     </message>
 </context>
 <context>
