@@ -14,6 +14,7 @@
 #include "elevation/tileset.h"
 #include "relief/naturalrelief.h"
 #include "render/frame.h"
+#include "render/panorama.h"
 #include "render/rasterise.h"
 #include "tests/support/joinedset.h"
 #include "tests/support/tileload.h"
@@ -216,8 +217,28 @@ void JoinedArguments(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond);
 }
 
+// The 3600 x 600 panorama all round an eye in the opened tile of the joined
+// set, as the viewer's panorama window and vantorel-render draw it (labels
+// aside).
+void PanoramaOfJoinedSet(benchmark::State& state)
+{
+    static const auto scene = std::make_unique<JoinedScene>();
+    const Terrain& t = *scene->terrain;
+    PanoramaRequest request{0, 360, scene->start};
+    request.eye.latitude = 35.36;
+    request.eye.longitude = 138.73;
+    request.eye.pitch = 0;
+    request.eye.viewAngle = 0;
+    const PanoramaScene panoramaScene{t.tileInfo, t.reliefLevels, t.heightGrid.rows(), scene->params};
+    Bitmap32 picture(3600, 600);
+    std::vector<PanoramaTop> seen;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RenderPanorama(picture, panoramaScene, request, FrameSettings{}, {}, seen));
+}
+
 }  // namespace
 
+BENCHMARK(PanoramaOfJoinedSet)->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeFrame)->Apply(FrameArguments);
 BENCHMARK(NaturalWholeFrame)->Apply(NaturalFrameArguments);
 BENCHMARK(WholeFrameOfJoinedSet)->Apply(JoinedArguments);
