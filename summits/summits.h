@@ -1,7 +1,8 @@
 #pragma once
-// Summits found in the heights alone: local tops with their topographic
+// Summits found in the heights: local tops with their topographic
 // prominence, the height a summit rises above the highest saddle that joins
-// it to higher ground.
+// it to higher ground. A loaded landscape's summits report the heights of
+// its source samples (FindLandscapeSummits).
 
 #include <atomic>
 #include <cstdint>
