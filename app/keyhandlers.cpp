@@ -8,7 +8,9 @@
 #include <QPushButton>
 
 #include "app/mainwindow.h"
+#include "app/navigation.h"
 #include "app/sharedstate.h"
+#include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "render/frame.h"
 
@@ -120,8 +122,15 @@ void MainWindow::ReturnToStartView()
 
 void MainWindow::StepExaggeration(int quarters)
 {
-    renderer_.settings.heightQuarters =
-        std::clamp(renderer_.settings.heightQuarters + quarters, kExaggerationMin, kExaggerationMax);
+    const int32_t before = renderer_.settings.heightQuarters;
+    renderer_.settings.heightQuarters = std::clamp(before + quarters, kExaggerationMin, kExaggerationMax);
+    if (TheTerrain && TheRenderParams.columns != 0) {
+        const int32_t ground = GroundBelow(TheViewpoint, TheRenderParams, TheTerrain->heightGrid.rows());
+        TheViewpoint.minAltitude = AltitudeForExaggeration(
+            TheViewpoint.minAltitude, ground, before, renderer_.settings.heightQuarters);
+        // The eye stands at its new height at once rather than climbing to it.
+        renderer_.carried.groundFollow.reset();
+    }
     PaintView3d();
 }
 

@@ -19,5 +19,14 @@ double LongitudeScale(const RenderParams& grid);
 // (degrees clockwise from north).
 void MoveEye(Viewpoint& view, const RenderParams& grid, double heading, double degrees);
 
+// The height of the ground below the eye on `heights` (grid.rows x
+// grid.columns), sea and voids as 0; 0 off the grid.
+int32_t GroundBelow(const Viewpoint& view, const RenderParams& grid, const int16_t* const* heights);
+
+// The minimum altitude that keeps the eye as high over the ground below it
+// when the heights are drawn `toQuarters` / 4 high instead of
+// `fromQuarters` / 4: the exaggeration lifts the eye with the ground.
+double AltitudeForExaggeration(double minAltitude, int32_t ground, int32_t fromQuarters, int32_t toQuarters);
+
 // An azimuth brought into [0, 360).
 double WrapAzimuth(double azimuth);

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QTranslator>
 
+#include "app/navigation.h"
 #include "app/readouts.h"
 #include "elevation/terrain.h"
 #include "render/framebuffers.h"
@@ -567,6 +568,30 @@ TEST(KeyFlight, RatesScaleWithModifiersAndKeepTheMouseLimits)
 }
 
 }  // namespace
+
+// ] and [ draw the heights higher and lower: the eye keeps its height over
+// the ground below it rather than sinking into the hills it raises.
+TEST_F(NavigationTest, ExaggerationLiftsTheEyeWithTheGround)
+{
+    TheViewpoint.latitude = 35.45;
+    TheViewpoint.longitude = 138.39;
+    TheViewpoint.minAltitude = 3500;
+    const int32_t ground = GroundBelow(TheViewpoint, TheRenderParams, TheTerrain->heightGrid.rows());
+    ASSERT_GT(ground, 1000) << "high ground, for the lift to show";
+    for (int i = 0; i < 8; ++i)
+        QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
+    ASSERT_TRUE(mainWindow->statusLine->text().endsWith(QStringLiteral("×3")));
+    EXPECT_NEAR(TheViewpoint.minAltitude - 3 * ground, 3500 - ground, 1e-6);
+    EXPECT_GT(ShownAltitude, 3 * ground) << "the eye stands over the raised ground at once";
+    for (int i = 0; i < 8; ++i)
+        QTest::keyClick(mainWindow.get(), Qt::Key_BracketLeft);
+    EXPECT_NEAR(TheViewpoint.minAltitude, 3500, 1e-6);
+
+    // Off the grid there is no ground to follow.
+    Viewpoint away = TheViewpoint;
+    away.latitude = 10;
+    EXPECT_EQ(GroundBelow(away, TheRenderParams, TheTerrain->heightGrid.rows()), 0);
+}
 
 TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
 {
