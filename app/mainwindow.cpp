@@ -440,7 +440,8 @@ void MainWindow::PaintView3d()
     const Terrain& terrain = *TheTerrain;
     natural_.Follow(terrain, landscapeSerial_, TheRenderParams);
     statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters) +
-        natural_.StatusText() + (loadNotes_.isEmpty() ? QString() : QStringLiteral("　") + loadNotes_));
+        (renderer_.settings.earthCurvature ? CurvatureReadout() : QString()) + natural_.StatusText() +
+        (loadNotes_.isEmpty() ? QString() : QStringLiteral("　") + loadNotes_));
     statusLine->adjustSize();
     statusLine->repaint();
     TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);

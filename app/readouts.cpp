@@ -101,6 +101,12 @@ QString SunReadout(double azimuth, double elevation)
         .arg(QString::asprintf("%.0f", azimuth), QString::asprintf("%.0f", elevation));
 }
 
+QString CurvatureReadout()
+{
+    //: The status line's note that the earth is drawn curved (key C).
+    return QCoreApplication::translate("Readouts", "　地球曲率");
+}
+
 QString CursorInfoText(double distance, int height)
 {
     const QString grouped = QLocale().toString(distance, 'f', 0).rightJustified(kMinDistanceWidth);

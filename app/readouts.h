@@ -26,6 +26,8 @@ QString StatusLine(const Viewpoint& view, double altitude, int heightQuarters = 
 QString LoadNotesText(const LoadReport& report);
 QString LoadReportText(const LoadReport& report);
 
+// The status line's note that the earth is drawn curved.
+QString CurvatureReadout();
 // The status line's note of the natural look's sun: its azimuth and its
 // height above the horizon, in whole degrees.
 QString SunReadout(double azimuth, double elevation);

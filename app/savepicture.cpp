@@ -191,7 +191,9 @@ PngTexts ViewPictureTexts(const MainWindow& window, const Viewpoint& view, int32
             {QStringLiteral("Azimuth"), number(view.azimuth, 1)}, {QStringLiteral("Pitch"), number(view.pitch, 1)},
             {QStringLiteral("ViewAngle"), number(view.viewAngle, 1)},
             {QStringLiteral("HeightExaggeration"),
-                number(window.FrameRenderer().settings.heightQuarters / double(kTrueHeightQuarters), 2)}});
+                number(window.FrameRenderer().settings.heightQuarters / double(kTrueHeightQuarters), 2)},
+            {QStringLiteral("EarthCurvature"),
+                window.FrameRenderer().settings.earthCurvature ? QStringLiteral("on") : QStringLiteral("off")}});
     const PngTexts look = window.Natural().PictureTexts();
     texts.insert(texts.end(), look.begin(), look.end());
     QStringList lists;

@@ -11,6 +11,7 @@
 
 #include "app/navigation.h"
 #include "app/readouts.h"
+#include "app/savepicture.h"
 #include "elevation/terrain.h"
 #include "render/framebuffers.h"
 
@@ -591,6 +592,25 @@ TEST_F(NavigationTest, ExaggerationLiftsTheEyeWithTheGround)
     Viewpoint away = TheViewpoint;
     away.latitude = 10;
     EXPECT_EQ(GroundBelow(away, TheRenderParams, TheTerrain->heightGrid.rows()), 0);
+}
+
+// C draws the earth curved: the status line says so, and so do saved pictures.
+TEST_F(NavigationTest, CurvatureIsShownAndRecorded)
+{
+    const auto recorded = [&] {
+        for (const auto& [key, value] : ViewPictureTexts(*mainWindow, TheViewpoint, 0))
+            if (key == QStringLiteral("EarthCurvature"))
+                return value;
+        return QString();
+    };
+    EXPECT_FALSE(mainWindow->statusLine->text().contains(CurvatureReadout()));
+    EXPECT_EQ(recorded(), QStringLiteral("off"));
+    QTest::keyClick(mainWindow.get(), Qt::Key_C);
+    EXPECT_TRUE(mainWindow->statusLine->text().contains(CurvatureReadout()))
+        << mainWindow->statusLine->text().toStdString();
+    EXPECT_EQ(recorded(), QStringLiteral("on"));
+    QTest::keyClick(mainWindow.get(), Qt::Key_C);
+    EXPECT_FALSE(mainWindow->statusLine->text().contains(CurvatureReadout()));
 }
 
 TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)

@@ -553,6 +553,11 @@ Map: click to move, drag to move and face along the drag, right-click to face th
         <extracomment>The status line&apos;s end in the natural look: the sun&apos;s azimuth and altitude in whole degrees.</extracomment>
         <translation>  Sun %1°/%2°</translation>
     </message>
+    <message>
+        <source>&#x3000;地球曲率</source>
+        <extracomment>The status line&apos;s note that the earth is drawn curved (key C).</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SavePicture</name>
