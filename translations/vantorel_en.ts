@@ -556,7 +556,7 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>&#x3000;地球曲率</source>
         <extracomment>The status line&apos;s note that the earth is drawn curved (key C).</extracomment>
-        <translation type="unfinished"></translation>
+        <translation>  curved earth</translation>
     </message>
 </context>
 <context>
