@@ -126,8 +126,8 @@ void MainWindow::StepExaggeration(int quarters)
     renderer_.settings.heightQuarters = std::clamp(before + quarters, kExaggerationMin, kExaggerationMax);
     if (TheTerrain && TheRenderParams.columns != 0) {
         const int32_t ground = GroundBelow(TheViewpoint, TheRenderParams, TheTerrain->heightGrid.rows());
-        TheViewpoint.minAltitude = AltitudeForExaggeration(
-            TheViewpoint.minAltitude, ground, before, renderer_.settings.heightQuarters);
+        TheViewpoint.minAltitude =
+            AltitudeForExaggeration(TheViewpoint.minAltitude, ground, before, renderer_.settings.heightQuarters);
         // The eye stands at its new height at once rather than climbing to it.
         renderer_.carried.groundFollow.reset();
     }
@@ -158,4 +158,21 @@ void MainWindow::ShowKeysHelp()
            "F1\tこの一覧\n\n"
            "地図：クリックで移動，ドラッグで移動と向き，右クリックでその方向を向く\n"
            "3D表示：上半分のドラッグで向きと傾き，下半分で横移動と高度，Ctrl+上下で視野角"));
+}
+
+void MainWindow::View3dWheel(double notches, Qt::KeyboardModifiers keys)
+{
+    // A notch moves the eye 500 m (Shift ten times, Alt a tenth as far), or
+    // turns the angle of view 5 degrees.
+    constexpr double kMetresPerNotch = 5 * kStepMetres;
+    constexpr double kDegreesPerNotch = 5;
+    if (TheRenderParams.columns == 0)
+        return;
+    Viewpoint& view = TheViewpoint;
+    if (keys & Qt::ControlModifier)
+        view.viewAngle = std::clamp(view.viewAngle - notches * kDegreesPerNotch, kViewAngleMin, kViewAngleMax);
+    else
+        MoveEye(view, TheRenderParams, view.azimuth, notches * kMetresPerNotch * SpeedScaleFor(keys) / MetresPerDegree);
+    PaintView3d();
+    PaintMap();
 }

@@ -182,6 +182,7 @@ void MainWindow::ConnectHandlers()
     connect(view3d, &PaintBox::paintRequested, this, &MainWindow::PaintView3d);
     connect(view3d, &PaintBox::mouseDown, this, &MainWindow::View3dMouseDown);
     connect(view3d, &PaintBox::mouseMove, this, &MainWindow::View3dMouseMove);
+    connect(view3d, &PaintBox::wheelTurned, this, &MainWindow::View3dWheel);
     connect(mapView, &PaintBox::paintRequested, this, &MainWindow::PaintMap);
     connect(mapView, &PaintBox::mouseDown, this, &MainWindow::MapMouseDown);
     connect(mapView, &PaintBox::mouseUp, this, &MainWindow::MapMouseUp);

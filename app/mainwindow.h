@@ -73,6 +73,9 @@ public:
     void MapMouseUp(Qt::MouseButton button, ShiftState shift, int x, int y);
     void View3dMouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
     void View3dMouseMove(ShiftState shift, int x, int y);
+    // The wheel moves the eye forward and back; with Ctrl it narrows and
+    // widens the angle of view.
+    void View3dWheel(double notches, Qt::KeyboardModifiers keys);
     void StepClick(QObject* sender);
     void HighestPointClick();
     void DemoClick(QObject* sender);

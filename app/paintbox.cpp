@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QtMath>
 
 namespace {
@@ -80,6 +81,17 @@ void PaintBox::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint p = PixelOf(event);
     emit mouseMove(ShiftOf(event), p.x(), p.y());
+}
+
+void PaintBox::wheelEvent(QWheelEvent* event)
+{
+    // Qt counts a wheel's turn in eighths of a degree: 120 to a notch.
+    constexpr double kUnitsPerNotch = 120;
+    const int units = event->angleDelta().y();
+    if (units == 0)
+        return QWidget::wheelEvent(event);
+    emit wheelTurned(units / kUnitsPerNotch, event->modifiers());
+    event->accept();
 }
 
 void PaintBox::mouseReleaseEvent(QMouseEvent* event)

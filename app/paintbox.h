@@ -48,12 +48,16 @@ signals:
     void mouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
     void mouseMove(ShiftState shift, int x, int y);
     void mouseUp(Qt::MouseButton button, ShiftState shift, int x, int y);
+    // The wheel turned by `notches` (120ths of a turn, as Qt counts, over
+    // 120; positive away from the user).
+    void wheelTurned(double notches, Qt::KeyboardModifiers keys);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void RequestPicture();

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QTranslator>
+#include <QWheelEvent>
 
 #include "app/navigation.h"
 #include "app/readouts.h"
@@ -611,6 +612,33 @@ TEST_F(NavigationTest, CurvatureIsShownAndRecorded)
     EXPECT_EQ(recorded(), QStringLiteral("on"));
     QTest::keyClick(mainWindow.get(), Qt::Key_C);
     EXPECT_FALSE(mainWindow->statusLine->text().contains(CurvatureReadout()));
+}
+
+// The wheel over the 3D view moves the eye along the view; with Ctrl it
+// changes the angle of view, within its limits.
+TEST_F(NavigationTest, WheelMovesForwardAndCtrlWheelZooms)
+{
+    const auto turn = [&](int units, Qt::KeyboardModifiers keys) {
+        const QPointF at(100, 100);
+        QWheelEvent wheel(at, mainWindow->view3d->mapToGlobal(at), QPoint(), QPoint(0, units), Qt::NoButton, keys,
+            Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(mainWindow->view3d, &wheel);
+    };
+    TheViewpoint.azimuth = 0;
+    const double latitude = TheViewpoint.latitude, longitude = TheViewpoint.longitude;
+    turn(120, Qt::NoModifier);
+    EXPECT_NEAR((TheViewpoint.latitude - latitude) * MetresPerDegree, 500, 1) << "a notch forward: 500 m north";
+    EXPECT_NEAR(TheViewpoint.longitude, longitude, 1e-9);
+    turn(-240, Qt::NoModifier);
+    EXPECT_NEAR((TheViewpoint.latitude - latitude) * MetresPerDegree, -500, 1);
+
+    const double angle = TheViewpoint.viewAngle;
+    turn(120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(TheViewpoint.viewAngle, angle - 5);
+    for (int i = 0; i < 30; ++i)
+        turn(-120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(TheViewpoint.viewAngle, kViewAngleMax);
+    EXPECT_NEAR((TheViewpoint.latitude - latitude) * MetresPerDegree, -500, 1) << "Ctrl only zooms";
 }
 
 TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
