@@ -29,13 +29,17 @@ namespace {
 
 constexpr int kFieldWidth = 440;
 
-bool Covers(const RenderParams& tile, const GeoPosition& position)
+// Whether the landscape loaded (a tile, or a joined set) reaches the
+// position, edges included: the eye glides there without a load.
+bool Covers(const RenderParams& grid, const GeoPosition& position)
 {
-    // Tiles are one degree on a side, their edges shared with their
-    // neighbours.
-    const double east = LongitudeEastOf(position.longitude, tile.westLon);
-    return tile.columns != 0 && position.latitude <= tile.northLat && position.latitude >= tile.northLat - 1 &&
-        east >= 0 && east <= 1;
+    if (grid.columns == 0)
+        return false;
+    const GridPosition at = GeoToGrid(grid, position.latitude, position.longitude);
+    const double column = at.gx / kGeoUnitsPerCell, row = at.gy / kGeoUnitsPerCell;
+    // A hair's tolerance keeps a typed edge on the grid it names.
+    constexpr double kEdge = 1e-6;
+    return column >= -kEdge && column <= grid.columns - 1 + kEdge && row >= -kEdge && row <= grid.rows - 1 + kEdge;
 }
 
 // The south-west corner of the cell whose tile covers the position; the

@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "app/backgroundjob.h"
+#include "app/gotoplace.h"
 #include "app/summitsearch.h"
 #include "elevation/terrain.h"
 
@@ -395,6 +396,28 @@ TEST_F(MainWindowTest, FlyingOnRecentresOnTheNeighbourKeepingTheEye)
     EXPECT_EQ(TheViewpoint.longitude, eye.longitude);
     EXPECT_EQ(TheViewpoint.azimuth, eye.azimuth);
     EXPECT_EQ(TheViewpoint.pitch, eye.pitch);
+}
+
+// Ctrl+G to a place the joined set already holds glides there, with no
+// load; a place beyond it with no tile in the folder is named in a message.
+TEST_F(MainWindowTest, GoingToAPlaceInTheLoadedSetGlidesWithoutALoad)
+{
+    MainWindow& form = MakeForm();
+    SampleAs(QStringLiteral("goto_N35E139_dem.tif"));
+    form.OpenTile(SampleAs(QStringLiteral("goto_N35E138_dem.tif")));
+    ASSERT_TRUE(TheTileSet.joined());
+    const QString title = form.windowTitle();
+    GoToPlace(form, QStringLiteral("35.4, 139.3"));
+    EXPECT_EQ(TheRenderParams.centreLon, 138.5) << "no load on the way";
+    EXPECT_EQ(form.windowTitle(), title);
+    EXPECT_NEAR(TheViewpoint.latitude, 35.4, 1e-9);
+    EXPECT_NEAR(TheViewpoint.longitude, 139.3, 1e-9);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
+
+    GoToPlace(form, QStringLiteral("36.5, 138.5"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains(QStringLiteral("N36E138"))) << messages.front().toStdString();
+    EXPECT_NEAR(TheViewpoint.latitude, 35.4, 1e-9) << "the eye stays where it was";
 }
 
 // A GPX file as the system's bytes, with a track of `points` points.
