@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPushButton>
 
+#include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/navigation.h"
 #include "app/sharedstate.h"
@@ -136,28 +136,8 @@ void MainWindow::StepExaggeration(int quarters)
 
 void MainWindow::ShowKeysHelp()
 {
-    QMessageBox::information(this, windowTitle(),
-        tr("← →\t向きを変える\n"
-           "↑ ↓\t前後に進む（Shiftで10倍，Altで1/10）\n"
-           "PageUp / PageDown\t最低高度を上げ下げ\n"
-           "+ / -\t視野角を狭める・広げる\n"
-           "[ / ]\t高さの強調を下げる・上げる\n"
-           "L\t山頂の表示を切り替える\n"
-           "F\tGPXの軌跡に沿って飛ぶ・止める\n"
-           "C\t地球の丸みを表す・表さない\n"
-           "N\t自然な見え方・従来の見え方\n"
-           "Alt+← / Alt+→\t自然な見え方の太陽を10分戻す・進める\n"
-           "Delete\tGPXの表示を消す\n"
-           "Home\t最初の視点に戻る\n"
-           "Space\tデモを始める・止める\n"
-           "Ctrl+O\tタイルかGPXファイルを開く\n"
-           "Ctrl+S / Ctrl+Shift+S\t3D表示・陰影図を保存\n"
-           "Ctrl+C\t3D表示をコピー\n"
-           "Ctrl+G\t位置を入力して移動\n"
-           "F11\t全画面\n"
-           "F1\tこの一覧\n\n"
-           "地図：クリックで移動，ドラッグで移動と向き，右クリックでその方向を向く\n"
-           "3D表示：上半分のドラッグで向きと傾き，下半分で横移動と高度，Ctrl+上下で視野角"));
+    HelpWindow help(this);
+    help.exec();
 }
 
 void MainWindow::View3dWheel(double notches, Qt::KeyboardModifiers keys)

@@ -12,12 +12,17 @@
 #include <QDropEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QTableWidget>
 #include <QUrl>
 
 #include "app/backgroundjob.h"
 #include "app/gotoplace.h"
+#include "app/helpwindow.h"
+#include "app/language.h"
 #include "app/summitsearch.h"
 #include "elevation/terrain.h"
 
@@ -418,6 +423,39 @@ TEST_F(MainWindowTest, GoingToAPlaceInTheLoadedSetGlidesWithoutALoad)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.front().contains(QStringLiteral("N36E138"))) << messages.front().toStdString();
     EXPECT_NEAR(TheViewpoint.latitude, 35.4, 1e-9) << "the eye stays where it was";
+}
+
+// F1's tables name every key the window answers with a shortcut, and in
+// English they are all English and nothing in them is cut short.
+TEST_F(MainWindowTest, HelpWindowListsEveryShortcutInBothLanguages)
+{
+    MainWindow& form = MakeForm();
+    std::vector<HelpLine> lines = KeyHelpLines();
+    for (const QAction* action : form.findChildren<QAction*>()) {
+        if (action->shortcut().isEmpty())
+            continue;
+        const QString key = action->shortcut().toString(QKeySequence::PortableText);
+        const bool listed = std::any_of(lines.begin(), lines.end(), [&](const HelpLine& line) {
+            return line.action.split(u'/').contains(key) || line.action.split(QStringLiteral(" / ")).contains(key);
+        });
+        EXPECT_TRUE(listed) << key.toStdString() << " (" << action->text().toStdString() << ") is not in the help";
+    }
+
+    ASSERT_TRUE(InstallTranslation(QStringLiteral("en")));
+    HelpWindow help(&form);
+    help.show();
+    for (const char* name : {"keyTable", "mouseTable"}) {
+        const auto* table = help.findChild<QTableWidget*>(QLatin1String(name));
+        ASSERT_NE(table, nullptr);
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const QString does = table->item(row, 1)->text();
+            EXPECT_FALSE(does.contains(QRegularExpression(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"))))
+                << does.toStdString();
+            const QFontMetrics metrics(table->font());
+            EXPECT_LE(metrics.horizontalAdvance(does), table->columnWidth(1)) << does.toStdString();
+        }
+    }
+    InstallTranslation(QStringLiteral("ja"));
 }
 
 // A GPX file as the system's bytes, with a track of `points` points.

@@ -124,6 +124,194 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>HelpWindow</name>
+    <message>
+        <source>操作</source>
+        <translation>Key or action</translation>
+    </message>
+    <message>
+        <source>はたらき</source>
+        <translation>Does</translation>
+    </message>
+    <message>
+        <source>キーとマウス</source>
+        <extracomment>The title of the F1 window listing the keys and mouse actions.</extracomment>
+        <translation>Keys and mouse</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>マウス</source>
+        <translation>Mouse</translation>
+    </message>
+    <message>
+        <source>向きを変える</source>
+        <translation>Turn</translation>
+    </message>
+    <message>
+        <source>前後に進む（Shiftで10倍，Altで1/10）</source>
+        <translation>Move forward and back (Shift ×10, Alt ×0.1)</translation>
+    </message>
+    <message>
+        <source>最低高度を上げ下げ</source>
+        <translation>Raise and lower the minimum altitude</translation>
+    </message>
+    <message>
+        <source>視野角を狭める・広げる</source>
+        <translation>Narrow and widen the angle of view</translation>
+    </message>
+    <message>
+        <source>高さの強調を下げる・上げる</source>
+        <translation>Lower and raise the height exaggeration</translation>
+    </message>
+    <message>
+        <source>山頂のラベルを表示する・隠す</source>
+        <translation>Show and hide the summit labels</translation>
+    </message>
+    <message>
+        <source>GPXの軌跡に沿って飛ぶ・止める</source>
+        <translation>Fly along the GPX track, or stop</translation>
+    </message>
+    <message>
+        <source>地球の丸みを表す・表さない</source>
+        <translation>Draw the earth curved or flat</translation>
+    </message>
+    <message>
+        <source>自然な見え方・従来の見え方</source>
+        <translation>The natural or the classic look</translation>
+    </message>
+    <message>
+        <source>自然な見え方の太陽を10分戻す・進める</source>
+        <translation>In the natural look, the sun 10 minutes earlier or later</translation>
+    </message>
+    <message>
+        <source>視点からのパノラマ</source>
+        <translation>The panorama around the eye</translation>
+    </message>
+    <message>
+        <source>GPXの表示を消す</source>
+        <translation>Clear the GPX files</translation>
+    </message>
+    <message>
+        <source>最初の視点に戻る</source>
+        <translation>Back to the start view</translation>
+    </message>
+    <message>
+        <source>デモを始める・止める</source>
+        <translation>Start and stop the demo</translation>
+    </message>
+    <message>
+        <source>タイル，GPXファイル，名前リストを開く</source>
+        <translation>Open a tile, a GPX file or a list of names</translation>
+    </message>
+    <message>
+        <source>3D表示・陰影図を保存</source>
+        <translation>Save the 3D view / the shaded relief</translation>
+    </message>
+    <message>
+        <source>3D表示をコピー</source>
+        <translation>Copy the 3D view</translation>
+    </message>
+    <message>
+        <source>位置を入力して移動</source>
+        <translation>Go to a typed position</translation>
+    </message>
+    <message>
+        <source>名前リストの一覧</source>
+        <translation>The lists of names</translation>
+    </message>
+    <message>
+        <source>全画面</source>
+        <translation>Full screen</translation>
+    </message>
+    <message>
+        <source>この一覧</source>
+        <translation>This list</translation>
+    </message>
+    <message>
+        <source>GPXや名前リストの読み込みを止める</source>
+        <translation>Stop reading GPX files or lists of names</translation>
+    </message>
+    <message>
+        <source>地図：クリック</source>
+        <translation>Map: click</translation>
+    </message>
+    <message>
+        <source>そこへ移動</source>
+        <translation>Move there</translation>
+    </message>
+    <message>
+        <source>地図：ドラッグ</source>
+        <translation>Map: drag</translation>
+    </message>
+    <message>
+        <source>移動して，ドラッグの向きを見る</source>
+        <translation>Move, and look along the drag</translation>
+    </message>
+    <message>
+        <source>地図：右クリック</source>
+        <translation>Map: right-click</translation>
+    </message>
+    <message>
+        <source>その方向を向く</source>
+        <translation>Turn towards that point</translation>
+    </message>
+    <message>
+        <source>3D表示：上半分のドラッグ</source>
+        <translation>3D view: drag in the upper half</translation>
+    </message>
+    <message>
+        <source>向きと傾き</source>
+        <translation>Turn and tilt</translation>
+    </message>
+    <message>
+        <source>3D表示：下半分のドラッグ</source>
+        <translation>3D view: drag in the lower half</translation>
+    </message>
+    <message>
+        <source>横移動と高度</source>
+        <translation>Slide and climb</translation>
+    </message>
+    <message>
+        <source>3D表示：Ctrl+上下ドラッグ</source>
+        <translation>3D view: Ctrl + drag up or down</translation>
+    </message>
+    <message>
+        <source>視野角</source>
+        <translation>Angle of view</translation>
+    </message>
+    <message>
+        <source>3D表示：ホイール</source>
+        <translation>3D view: wheel</translation>
+    </message>
+    <message>
+        <source>前後に進む（Ctrlで視野角）</source>
+        <translation>Move forward and back (Ctrl: angle of view)</translation>
+    </message>
+    <message>
+        <source>3D表示：ラベルをクリック</source>
+        <translation>3D view: click a label</translation>
+    </message>
+    <message>
+        <source>その山を向く</source>
+        <translation>Face that summit</translation>
+    </message>
+    <message>
+        <source>3D表示：右クリック</source>
+        <translation>3D view: right-click</translation>
+    </message>
+    <message>
+        <source>保存とコピーのメニュー</source>
+        <translation>The menu to save and copy</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>Language</name>
     <message>
         <source>ja</source>
@@ -220,52 +408,6 @@ Qt&apos;s own options (-platform, -display, ...) work too.
         <source>%1(m)</source>
         <extracomment>The step buttons&apos; hint: how far one click moves, in metres.</extracomment>
         <translation>%1 m</translation>
-    </message>
-    <message>
-        <source>← →	向きを変える
-↑ ↓	前後に進む（Shiftで10倍，Altで1/10）
-PageUp / PageDown	最低高度を上げ下げ
-+ / -	視野角を狭める・広げる
-[ / ]	高さの強調を下げる・上げる
-L	山頂の表示を切り替える
-F	GPXの軌跡に沿って飛ぶ・止める
-C	地球の丸みを表す・表さない
-N	自然な見え方・従来の見え方
-Alt+← / Alt+→	自然な見え方の太陽を10分戻す・進める
-Delete	GPXの表示を消す
-Home	最初の視点に戻る
-Space	デモを始める・止める
-Ctrl+O	タイルかGPXファイルを開く
-Ctrl+S / Ctrl+Shift+S	3D表示・陰影図を保存
-Ctrl+C	3D表示をコピー
-Ctrl+G	位置を入力して移動
-F11	全画面
-F1	この一覧
-
-地図：クリックで移動，ドラッグで移動と向き，右クリックでその方向を向く
-3D表示：上半分のドラッグで向きと傾き，下半分で横移動と高度，Ctrl+上下で視野角</source>
-        <translation>← →	turn
-↑ ↓	move forward or back (Shift: 10 times as far, Alt: a tenth)
-PageUp / PageDown	raise or lower the lowest altitude
-+ / -	narrow or widen the angle of view
-[ / ]	less or more height exaggeration
-L	show or hide the summits
-F	fly along the GPX track, or stop
-C	draw the earth curved or flat
-N	natural or classic look
-Alt+← / Alt+→	natural look: the sun 10 minutes earlier or later
-Delete	clear the GPX files
-Home	back to the first view
-Space	start or stop the demo
-Ctrl+O	open a tile or a GPX file
-Ctrl+S / Ctrl+Shift+S	save the 3D view / the shaded relief
-Ctrl+C	copy the 3D view
-Ctrl+G	go to a typed position
-F11	full screen
-F1	this list
-
-Map: click to move, drag to move and face along the drag, right-click to face that way
-3D view: drag the upper half to turn and tilt, the lower half to slide and climb, Ctrl + up/down for the angle of view</translation>
     </message>
 </context>
 <context>
