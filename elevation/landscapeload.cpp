@@ -262,6 +262,8 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
     Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater)
 {
+    if (const TileError error = PathAccessError(path); error != TileError::None)
+        return error;
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
     listener.report = {};

@@ -41,6 +41,8 @@
 #include "overlays/gpxoverlay.h"
 #include "overlays/panoramalabels.h"
 #include "overlays/summitlabels.h"
+#include "overlays/translation.h"
+#include "overlays/usermessages.h"
 #include "places/matching.h"
 #include "places/placefiles.h"
 #include "relief/naturalrelief.h"
@@ -62,9 +64,11 @@ constexpr const char* kUsage =
 
 constexpr const char* kHelpText =
     "\n"
-    "Loads an elevation tile through the viewer's own code and writes what is asked for: ASTER GDEM\n"
-    "(..._dem.tif), SRTM or NASADEM (.hgt, or zipped), Copernicus DEM, ALOS World 3D or any GeoTIFF\n"
-    "of one 1 x 1 degree cell. A folder opens the tile nearest the middle of those in it. The tiles\n"
+    "Loads an elevation tile through the viewer's own code and writes what is asked for. Tiles of one\n"
+    "1 x 1 degree cell: ASTER GDEM v2/v3 (..._dem.tif), SRTM 1\" and 3\" and NASADEM (.hgt, .hgt.zip,\n"
+    "NASADEM_HGT_....zip), Copernicus DEM GLO-30 and GLO-90 (Copernicus_DSM_....tif), ALOS World 3D\n"
+    "30 m (ALPSMLC30_..._DSM.tif), or any GeoTIFF of one cell in latitude and longitude (one band of\n"
+    "int16, uint16 or float32). A folder opens the tile nearest the middle of those in it. The tiles\n"
     "beside it in its folder (up to 3 x 3 cells) are joined with it into one landscape.\n"
     "\n"
     "  --single           load the tile alone, without its neighbours\n"
@@ -90,7 +94,8 @@ constexpr const char* kHelpText =
     "  --names FILE       a list of names for the summits (may be given more than once): OpenStreetMap\n"
     "                     (.osm, .osm.pbf, .osm.gz, .osm.bz2), a GeoNames dump (.txt) or CSV\n"
     "                     (name,latitude,longitude[,elevation]); the first list given names first\n"
-    "  --lang LANG        the names' language on the labels: en (the default) or ja\n"
+    "  --lang LANG        en or ja: the names' language on the labels (default en), and the language\n"
+    "                     of the messages (default: the system's, as the viewer chooses)\n"
     "  --curvature        draw the frames on a curved earth with standard refraction\n"
     "  --look LOOK        classic (the default) or natural: hypsometric colours lit by the sun with\n"
     "                     cast shadows, a sky that follows the sun, haze with distance\n"
@@ -106,7 +111,8 @@ constexpr const char* kHelpText =
     "  --                 end the options: the argument after it is the tile, even one beginning with -\n"
     "\n"
     "An option's value is the next argument, or follows an equals sign (--size=320x200).\n"
-    "A refused tile prints the viewer's message and exits with status 1; a usage error exits with 2.\n";
+    "A refused tile, GPX file or list prints the viewer's message, naming the file, and exits with\n"
+    "status 1; a usage error exits with 2. The viewer's keys: vantorel --help.\n";
 
 struct Options {
     std::string tile;
@@ -122,7 +128,8 @@ struct Options {
     bool curvature = false;
     std::vector<std::string> gpx;
     std::vector<std::string> names;
-    Language language = Language::English;
+    Language language = Language::English;  // the labels' names'
+    std::string messageLanguage;  // as --lang gave it; empty for the system's
     Look look = Look::Classic;
     std::optional<CivilTime> sun;
     double haze = FrameSettings{}.haze;
@@ -302,6 +309,7 @@ bool TakeOption(int id, std::string_view value, Options& options)
     case kNames: options.names.emplace_back(value); return true;
     case kLang:
         options.language = value == "ja" ? Language::Japanese : Language::English;
+        options.messageLanguage = value;
         return value == "ja" || value == "en";
     default: return true;
     }
@@ -424,6 +432,12 @@ int WriteSummits(
     return out.Commit();
 }
 
+// A message for the user on standard error, in the language chosen.
+void Say(const QString& text)
+{
+    std::fprintf(stderr, "vantorel-render: %s\n", text.toLocal8Bit().constData());
+}
+
 // The GPX files of the command line, each read and checked whether or not a
 // frame is written; false, said on standard error, when one cannot be read.
 bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
@@ -431,7 +445,7 @@ bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
     for (const std::string& path : options.gpx) {
         GpxReading reading = ReadGpxFile(QByteArray::fromStdString(path));
         if (!reading.ok) {
-            std::fprintf(stderr, "vantorel-render: %s: %s\n", path.c_str(), reading.error.toLocal8Bit().constData());
+            Say(CannotOpenText(ShownFileName(path), reading.error));
             return false;
         }
         gpx.Add(std::move(reading.data));
@@ -451,7 +465,7 @@ bool ReadNameLists(const Options& options, const GpxOverlay& gpx, const GeoArea&
     for (const std::string& path : options.names) {
         ListReading reading = ReadPlaceFile(path, area);
         for (const ListProblem& problem : reading.problems)
-            std::fprintf(stderr, "vantorel-render: %s\n", DescribeListProblem(path, problem).c_str());
+            Say(ListProblemText(ShownFileName(path), problem));
         if (reading.outcome != ListOutcome::Read)
             return false;
         names.list->Add(std::move(reading));
@@ -604,16 +618,11 @@ bool OutputsAreNotInputs(const Options& options, const std::string& tile, const 
 // left at sea level and why, a set opened alone, the samples without data.
 void PrintLoadReport(const LoadReport& report)
 {
-    for (const LoadNote& note : report.notes) {
-        std::string text(LoadNoteMessage(note.kind));
-        const auto put = [&text](std::string_view marker, std::string_view value) {
-            if (const std::size_t at = text.find(marker); at != std::string::npos)
-                text.replace(at, marker.size(), value);
-        };
-        put("%1", FileNameOf(note.file));
-        put("%2", note.why == TileError::None ? std::string_view() : TileErrorMessage(note.why));
-        std::fprintf(stderr, "vantorel-render: %s\n", text.c_str());
-    }
+    for (const LoadNote& note : report.notes)
+        Say(TranslatedUserText("LoadNote", LoadNoteMessage(note.kind))
+                .arg(ShownFileName(FileNameOf(note.file)),
+                    note.why == TileError::None ? QString()
+                                                : TranslatedUserText("TileError", TileErrorMessage(note.why))));
     if (report.voidSamples > 0)
         std::fprintf(stderr, "vantorel-render: %llu samples without data, drawn at sea level\n",
             static_cast<unsigned long long>(report.voidSamples));
@@ -628,6 +637,9 @@ int Run(int argc, char** argv)
         return 2;
     }
     const Options* const options = &std::get<Options>(parsed);
+    // The refusals come in the viewer's language, chosen as the viewer does.
+    StartFonts();
+    SpeakChosenLanguage(QString::fromStdString(options->messageLanguage), "vantorel-render");
     if (options->help) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelpText, stdout);
@@ -645,7 +657,7 @@ int Run(int argc, char** argv)
     const std::string tile = TileToOpen(options->tile);
     if (const TileError error = LoadTileSetInto(tile, options->single, loaded, params, view, set, quiet);
         error != TileError::None) {
-        std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
+        Say(TileRefusalText(error, ShownFileName(tile)));
         return 1;
     }
     PrintLoadReport(quiet.report);
