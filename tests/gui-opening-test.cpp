@@ -4,30 +4,13 @@
 
 #include <QMenu>
 #include <QPushButton>
-#include <QTranslator>
+#include <QTimer>
 
 #include "app/lastview.h"
 #include "app/recentfiles.h"
 #include "tests/gui-fixture.h"
 
 namespace {
-
-// The English translation for one test, as the viewer installs it under an
-// English system.
-class InEnglish {
-public:
-    InEnglish()
-    {
-        EXPECT_TRUE(translator_.load(QStringLiteral("vantorel_en"), QStringLiteral(":/i18n")));
-        QCoreApplication::installTranslator(&translator_);
-    }
-    ~InEnglish() { QCoreApplication::removeTranslator(&translator_); }
-    InEnglish(const InEnglish&) = delete;
-    InEnglish& operator=(const InEnglish&) = delete;
-
-private:
-    QTranslator translator_;
-};
 
 class OpeningTest : public GuiTest {
 protected:
@@ -163,6 +146,19 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->TilePath().isEmpty(); }, 30000));
     EXPECT_EQ(form->TilePath(), QFile::encodeName(tile));
     expectKept("restored");
+
+    // Quitting keeps the view the window ends on.
+    TheViewpoint.azimuth = 100;
+    TheViewpoint.minAltitude = 1800;
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    const std::optional<LastView> quit = StoredLastView();
+    ASSERT_TRUE(quit.has_value());
+    EXPECT_EQ(quit->tile, QFile::encodeName(tile));
+    EXPECT_DOUBLE_EQ(quit->view.azimuth, 100);
+    EXPECT_DOUBLE_EQ(quit->view.minAltitude, 1800);
+    EXPECT_DOUBLE_EQ(quit->view.latitude, kept.latitude);
+    StoreLastView({QFile::encodeName(tile), kept});
 
     // A file named on the command line wins: its own start view.
     TheViewpoint = {};

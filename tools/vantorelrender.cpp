@@ -474,25 +474,47 @@ bool ReadNameLists(const Options& options, const GpxOverlay& gpx, const GeoArea&
     return true;
 }
 
-// Text needs Qt's fonts, so a headless application is made for them, once.
-void StartFonts()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vantorel-render";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
-}
+// The application object that Qt's translations and fonts need: a plain one
+// for the messages, which asks for no platform (nor warns of its settings),
+// replaced by a headless GUI one once text is to be drawn.
+class ToolApplication {
+public:
+    // Messages in `language` ("en", "ja", or empty for the system's) from here on.
+    void Speak(const std::string& language)
+    {
+        language_ = QString::fromStdString(language);
+        application_ = std::make_unique<QCoreApplication>(argc_, argv_);
+        SpeakChosenLanguage(language_, "vantorel-render");
+    }
+    void StartFonts()
+    {
+        if (qobject_cast<QGuiApplication*>(application_.get()))
+            return;
+        application_.reset();
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        // The translation went with the plain application.
+        SpeakChosenLanguage(language_, "vantorel-render");
+    }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "vantorel-render";
+    char* argv_[2] = {name_, nullptr};
+    QString language_;
+    std::unique_ptr<QCoreApplication> application_;
+};
 
 // The summit labels and GPX files over the last frame, as the viewer draws
 // them.
-void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOverlay& gpx, Bitmap32& frame,
-    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits, const Names& names)
+void DrawOverlays(ToolApplication& application, const Renderer& renderer, const Options& options, const GpxOverlay& gpx,
+    Bitmap32& frame, const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits,
+    const Names& names)
 {
     if (!options.labels && gpx.empty())
         return;
-    StartFonts();
+    application.StartFonts();
     QImage image = ImageOverBitmap(frame, QSize(options.width, options.height));
     QPainter painter(&image);
     painter.setFont(LabelFont());
@@ -526,8 +548,8 @@ std::optional<NaturalRelief> SetUpLook(const Options& options, const Terrain& te
 
 // A panorama from the eye, its summits labelled and its degree scale drawn,
 // written to --out: the errno of a failed write, or 0.
-int RenderPanoramaFile(const Options& options, const Terrain& terrain, const RenderParams& params, const Viewpoint& eye,
-    const std::vector<Summit>& summits)
+int RenderPanoramaFile(ToolApplication& application, const Options& options, const Terrain& terrain,
+    const RenderParams& params, const Viewpoint& eye, const std::vector<Summit>& summits)
 {
     Bitmap32 picture(options.width, options.height);
     FrameSettings settings;
@@ -542,7 +564,7 @@ int RenderPanoramaFile(const Options& options, const Terrain& terrain, const Ren
     RenderPanorama(picture, scene, request, settings, tops, seen);
     std::printf("panorama: %d x %d, %g to %g degrees, %zu summits seen\n", options.width, options.height,
         options.panoramaFrom, options.panoramaTo, seen.size());
-    StartFonts();
+    application.StartFonts();
     QImage image = ImageOverBitmap(picture, QSize(options.width, options.height));
     QPainter painter(&image);
     // Most prominent first, as the search gives them.
@@ -560,8 +582,8 @@ int RenderPanoramaFile(const Options& options, const Terrain& terrain, const Ren
 
 // Draws the frames as the 3D view does while the user holds still, and
 // writes the last when asked: the errno of a failed write, or 0.
-int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& terrain, RenderParams& params,
-    Viewpoint view, const std::vector<Summit>& summits, const Names& names)
+int RenderFrames(ToolApplication& application, const Options& options, const GpxOverlay& gpx, const Terrain& terrain,
+    RenderParams& params, Viewpoint view, const std::vector<Summit>& summits, const Names& names)
 {
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
@@ -582,7 +604,7 @@ int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& t
     std::fflush(stdout);
     if (options.out.empty())
         return 0;
-    DrawOverlays(renderer, options, gpx, frameBitmap, terrain, params, summits, names);
+    DrawOverlays(application, renderer, options, gpx, frameBitmap, terrain, params, summits, names);
     return WritePng(options.out, renderer.Buffers().ColourRows, options.width, options.height);
 }
 
@@ -624,8 +646,9 @@ void PrintLoadReport(const LoadReport& report)
                     note.why == TileError::None ? QString()
                                                 : TranslatedUserText("TileError", TileErrorMessage(note.why))));
     if (report.voidSamples > 0)
-        std::fprintf(stderr, "vantorel-render: %llu samples without data, drawn at sea level\n",
-            static_cast<unsigned long long>(report.voidSamples));
+        // The viewer's text for the same count, in its status line's tooltip.
+        Say(QCoreApplication::translate("Readouts", "欠測値%1点は海面としました．")
+                .arg(QLocale().toString(qulonglong(report.voidSamples))));
 }
 
 int Run(int argc, char** argv)
@@ -638,8 +661,8 @@ int Run(int argc, char** argv)
     }
     const Options* const options = &std::get<Options>(parsed);
     // The refusals come in the viewer's language, chosen as the viewer does.
-    StartFonts();
-    SpeakChosenLanguage(QString::fromStdString(options->messageLanguage), "vantorel-render");
+    ToolApplication application;
+    application.Speak(options->messageLanguage);
     if (options->help) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelpText, stdout);
@@ -693,11 +716,12 @@ int Run(int argc, char** argv)
     }
 
     if (options->panorama) {
-        if (const int error = RenderPanoramaFile(*options, terrain, params, options->view.value_or(view), summits))
+        if (const int error =
+                RenderPanoramaFile(application, *options, terrain, params, options->view.value_or(view), summits))
             ok = Fail(options->out, error);
     } else if (options->framesAsked) {
         if (const int error =
-                RenderFrames(*options, gpx, terrain, params, options->view.value_or(view), summits, names))
+                RenderFrames(application, *options, gpx, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);
     }
     return ok ? 0 : 1;
