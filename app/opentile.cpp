@@ -25,7 +25,9 @@ QString& LastFolder()
     return folder;
 }
 
-QString Filters()
+}  // namespace
+
+QString OpenFilters()
 {
     // Upper-case names too: the dialog's filters tell case apart on Linux.
     // The first, the one the dialog starts with, shows everything the viewer opens.
@@ -49,13 +51,15 @@ QString Filters()
         .join(QStringLiteral(";;"));
 }
 
+namespace {
+
 void AskAndOpen(MainWindow& window)
 {
     QString folder = LastFolder();
     if (folder.isEmpty() && !window.TilePath().isEmpty())
         folder = QFileInfo(QFile::decodeName(window.TilePath())).absolutePath();
     const QString file = QFileDialog::getOpenFileName(
-        &window, QCoreApplication::translate("OpenTile", "ファイルを開く"), folder, Filters());
+        &window, QCoreApplication::translate("OpenTile", "ファイルを開く"), folder, OpenFilters());
     if (file.isEmpty())
         return;
     LastFolder() = QFileInfo(file).absolutePath();

@@ -2,11 +2,15 @@
 // their file in either language, the recent files of the open button's menu
 // and the last view taken up again on start.
 
+#include <algorithm>
+
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "app/lastview.h"
+#include "app/opentile.h"
 #include "app/recentfiles.h"
 #include "tests/gui-fixture.h"
 
@@ -193,6 +197,26 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->FirstActivation == 0; }, 30000));
     EXPECT_TRUE(form->TilePath().isEmpty());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+}
+
+// The filter the open dialog starts with shows every kind of file the viewer
+// opens, in either case.
+TEST(OpenFilters, TheFirstShowsTilesGpxFilesAndListsOfNames)
+{
+    const QString first = OpenFilters().split(QStringLiteral(";;")).first();
+    const qsizetype open = first.lastIndexOf(u'('), close = first.lastIndexOf(u')');
+    ASSERT_TRUE(open >= 0 && close > open) << first.toStdString();
+    const QStringList patterns = first.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts);
+    const auto shown = [&](const QString& name) {
+        return std::any_of(patterns.begin(), patterns.end(), [&](const QString& pattern) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch();
+        });
+    };
+    for (const char* name : {"ASTGTMV003_N35E138_dem.tif", "N35E138.hgt", "N35E138.SRTMGL1.hgt.zip",
+             "Copernicus_DSM_COG_10_N35_00_E138_00_DEM.tif", "ALPSMLC30_N035E138_DSM.tif", "cell.tiff", "walk.gpx",
+             "WALK.GPX", "japan.osm", "japan-latest.osm.pbf", "japan.osm.gz", "japan.osm.bz2", "JP.txt", "peaks.csv"})
+        EXPECT_TRUE(shown(QString::fromLatin1(name))) << name << " hidden by " << first.toStdString();
+    EXPECT_FALSE(shown(QStringLiteral("notes.doc")));
 }
 
 }  // namespace
