@@ -1,61 +1,10 @@
 #include "app/language.h"
 
 #include <QCoreApplication>
-#include <QTranslator>
-
-namespace {
-
-const char* const kJapanese = "ja";
-const char* const kEnglish = "en";
-// Where the build puts the compiled translations, inside the binary.
-const char* const kTranslationFolder = ":/i18n";
-const char* const kTranslationPrefix = "vantorel_";
-
-// "en", "en-US" and "en_GB" are English; "english" is not.
-bool IsLanguage(const QString& name, const char* language)
-{
-    const QString code = QString::fromLatin1(language);
-    return name.compare(code, Qt::CaseInsensitive) == 0 ||
-        (name.startsWith(code, Qt::CaseInsensitive) && (name.at(code.size()) == u'-' || name.at(code.size()) == u'_'));
-}
-
-}  // namespace
-
-bool IsOfferedLanguage(const QString& language)
-{
-    return language == QLatin1String(kJapanese) || language == QLatin1String(kEnglish);
-}
-
-QString ChooseLanguage(const QString& asked, const QStringList& uiLanguages)
-{
-    if (IsOfferedLanguage(asked))
-        return asked;
-    for (const QString& name : uiLanguages) {
-        if (IsLanguage(name, kEnglish))
-            return QString::fromLatin1(kEnglish);
-        if (IsLanguage(name, kJapanese))
-            return QString::fromLatin1(kJapanese);
-    }
-    return QString::fromLatin1(kJapanese);
-}
 
 Language WindowLanguage()
 {
     //: This translation's language code ("en"): the labels give place names in this language.
     const QString code = QCoreApplication::translate("Language", "ja");
-    return code == QLatin1String(kEnglish) ? Language::English : Language::Japanese;
-}
-
-bool InstallTranslation(const QString& language)
-{
-    if (language == QLatin1String(kJapanese))
-        return true;
-    // Owned by the application, so it lives as long as any text is asked for.
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(
-            QString::fromLatin1(kTranslationPrefix) + language, QString::fromLatin1(kTranslationFolder))) {
-        delete translator;
-        return false;
-    }
-    return QCoreApplication::installTranslator(translator);
+    return code == QLatin1String("en") ? Language::English : Language::Japanese;
 }

@@ -19,6 +19,7 @@
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "overlays/usermessages.h"
 
 namespace {
 
@@ -156,10 +157,7 @@ int LoadingWindow::LoadTile(const QByteArray& nativePath, RenderParams& params, 
         return 0;
     if (error == TileError::Cancelled)
         return -1;  // the user's own doing: nothing to tell
-    // The core's message is the source text of its translation.
-    const std::string_view message = TileErrorMessage(error);
-    ShowMessage(
-        QCoreApplication::translate("TileError", QByteArray(message.data(), qsizetype(message.size())).constData()));
+    ShowMessage(TileRefusalText(error, ShownFileName(nativePath)));
     return -1;
 }
 

@@ -6,7 +6,6 @@
 #include <exception>
 
 #include <QApplication>
-#include <QLocale>
 
 #include "app/commandline.h"
 #include "app/language.h"
@@ -16,19 +15,14 @@
 
 namespace {
 
+constexpr int kUsageError = 2;  // as vantorel-render's
+
 QByteArrayList ArgumentsOf(int argc, char* argv[])
 {
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
     return arguments;
-}
-
-void SpeakTheChosenLanguage(const CommandLine& commandLine)
-{
-    const QString language = ChooseLanguage(commandLine.language, QLocale::system().uiLanguages());
-    if (!InstallTranslation(language))
-        std::fprintf(stderr, "vantorel: no translation into \"%s\"\n", qPrintable(language));
 }
 
 void Print(std::FILE* stream, const QString& text)
@@ -40,11 +34,17 @@ void Print(std::FILE* stream, const QString& text)
 
 int main(int argc, char* argv[])
 {
-    // --help and --version answer before anything asks for a display, which
-    // the main application object does.
-    if (const CommandLine early = ParseCommandLine(ArgumentsOf(argc, argv)); early.help || early.version) {
+    // --help, --version and errors in the line answer before anything asks
+    // for a display, which the main application object does: the line is
+    // read knowing Qt's options too.
+    if (const CommandLine early = ParseCommandLine(ArgumentsOf(argc, argv));
+        early.help || early.version || early.error != CommandLineError::None) {
         QCoreApplication app(argc, argv);
-        SpeakTheChosenLanguage(early);
+        SpeakChosenLanguage(early.language, "vantorel");
+        if (early.error != CommandLineError::None) {
+            Print(stderr, ErrorText(early));
+            return kUsageError;
+        }
         Print(stdout, early.help ? UsageText() : VersionLine());
         return EXIT_SUCCESS;
     }
@@ -55,10 +55,10 @@ int main(int argc, char* argv[])
     // Read again once Qt has taken its own options (-platform, -style, ...).
     const CommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));
     // Before the windows are made: their forms take their texts as they are built.
-    SpeakTheChosenLanguage(commandLine);
+    SpeakChosenLanguage(commandLine.language, "vantorel");
     if (commandLine.error != CommandLineError::None) {
         Print(stderr, ErrorText(commandLine));
-        return 2;
+        return kUsageError;
     }
     try {
         // The loading window creates the run's large buffers, which the main

@@ -18,12 +18,14 @@
 #include <QTimer>
 
 #include "app/gotoplace.h"
+#include "app/lastview.h"
 #include "app/loadingwindow.h"
 #include "app/namelistsdialog.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
 #include "app/panoramawindow.h"
 #include "app/readouts.h"
+#include "app/recentfiles.h"
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
 #include "core/geometry.h"
@@ -169,6 +171,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     AddPictureActions(*this);
     AddGoToPlace(*this);
     AddOpenTile(*this);
+    KeepLastViewOnQuit(*this);
     SetUpNaturalLook();
     AddNameListsAction(*this);
     AddPanoramaAction(*this);
@@ -233,6 +236,9 @@ void MainWindow::FormActivate()
     demoTimer->stop();
     if (FirstActivation) {
         FirstActivation = 0;
+        // With no file named, the last session's view, when so chosen.
+        if (commandLine_.isEmpty())
+            RestoreLastView(*this);
         // Every list of names and GPX file, and the first tile.
         bool tileOpened = false;
         for (const QByteArray& argument : commandLine_) {
@@ -342,6 +348,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
         return;
     }
     tilePath_ = nativePath;
+    RememberRecentFile(nativePath);
     ShowLoadReport(loadingWindow_.LastReport());
     ++landscapeSerial_;
     natural_.DefaultMomentAt(TheRenderParams.centreLon);

@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "overlays/usermessages.h"
 #include "places/placefiles.h"
 
 namespace {
@@ -36,7 +37,7 @@ NameReading ReadLists(
         if (one.outcome == ListOutcome::Cancelled)
             return {};
         if (one.outcome == ListOutcome::Refused && !one.problems.empty())
-            reading.problems.append(QString::fromStdString(DescribeListProblem(one.source.file, one.problems.front())));
+            reading.problems.append(ListProblemText(ShownFileName(one.source.file), one.problems.front()));
         else
             lists->push_back(std::move(one));
     }

@@ -6,9 +6,12 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPushButton>
 
+#include "app/lastview.h"
 #include "app/mainwindow.h"
+#include "app/recentfiles.h"
 
 namespace {
 
@@ -22,10 +25,16 @@ QString& LastFolder()
     return folder;
 }
 
-QString Filters()
+}  // namespace
+
+QString OpenFilters()
 {
     // Upper-case names too: the dialog's filters tell case apart on Linux.
+    // The first, the one the dialog starts with, shows everything the viewer opens.
     return QStringList{
+        QCoreApplication::translate("OpenTile", "標高タイル，GPX，山名リスト (%1)")
+            .arg(QStringLiteral("*.tif *.tiff *.hgt *.zip *.gpx *.osm *.pbf *.osm.gz *.osm.bz2 *.txt *.csv "
+                                "*.TIF *.TIFF *.HGT *.ZIP *.GPX *.OSM *.PBF *.OSM.GZ *.OSM.BZ2 *.TXT *.CSV")),
         QCoreApplication::translate("OpenTile", "標高タイル (%1)")
             .arg(QStringLiteral("*.tif *.tiff *.hgt *.zip *.TIF *.TIFF *.HGT *.ZIP")),
         QStringLiteral("ASTER GDEM (*_dem.tif *_DEM.TIF)"),
@@ -42,13 +51,15 @@ QString Filters()
         .join(QStringLiteral(";;"));
 }
 
+namespace {
+
 void AskAndOpen(MainWindow& window)
 {
     QString folder = LastFolder();
     if (folder.isEmpty() && !window.TilePath().isEmpty())
         folder = QFileInfo(QFile::decodeName(window.TilePath())).absolutePath();
     const QString file = QFileDialog::getOpenFileName(
-        &window, QCoreApplication::translate("OpenTile", "標高タイルを開く"), folder, Filters());
+        &window, QCoreApplication::translate("OpenTile", "ファイルを開く"), folder, OpenFilters());
     if (file.isEmpty())
         return;
     LastFolder() = QFileInfo(file).absolutePath();
@@ -81,6 +92,51 @@ private:
     QPushButton* button_;
 };
 
+// Rebuilt each time it drops, from the files remembered then.
+void FillOpenMenu(QMenu* menu, MainWindow& window, QAction* open)
+{
+    menu->clear();
+    menu->addAction(open);
+    menu->addSeparator();
+    const QByteArrayList recent = RecentFiles();
+    //: The heading of the recent files in the open button's menu.
+    menu->addSection(QCoreApplication::translate("OpenTile", "最近のファイル"));
+    for (int i = 0; i < recent.size(); ++i) {
+        const QByteArray path = recent[i];
+        const QString name = QFile::decodeName(path);
+        // &1 ... &9, &0: a digit picks the file from the keyboard.
+        QAction* item = menu->addAction(QStringLiteral("&%1 %2")
+                                            .arg((i + 1) % 10)
+                                            .arg(QFileInfo(name).fileName().replace(u'&', QStringLiteral("&&"))));
+        item->setObjectName(QStringLiteral("RecentFile"));
+        item->setToolTip(name);
+        item->setStatusTip(name);
+        item->setData(path);
+        QObject::connect(item, &QAction::triggered, &window, [&window, path] { window.OpenTile(path); });
+    }
+    if (recent.isEmpty())
+        menu->addAction(QCoreApplication::translate("OpenTile", "（なし）"))->setEnabled(false);
+    else
+        QObject::connect(menu->addAction(QCoreApplication::translate("OpenTile", "履歴を消す")), &QAction::triggered,
+            &window, [] { ForgetRecentFiles(); });
+    menu->addSeparator();
+    QAction* restore = menu->addAction(QCoreApplication::translate("OpenTile", "起動時に前回の視点を復元する"));
+    restore->setObjectName(QStringLiteral("RestoreLastView"));
+    restore->setCheckable(true);
+    restore->setChecked(RestoresLastView());
+    QObject::connect(restore, &QAction::toggled, &window, [](bool on) { SetRestoresLastView(on); });
+}
+
+QMenu* MakeOpenMenu(MainWindow& window, QAction* open)
+{
+    auto* menu = new QMenu(&window);
+    menu->setObjectName(QStringLiteral("OpenMenu"));
+    menu->setToolTipsVisible(true);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, &window, open] { FillOpenMenu(menu, window, open); });
+    FillOpenMenu(menu, window, open);
+    return menu;
+}
+
 }  // namespace
 
 void AddOpenTile(MainWindow& window)
@@ -95,9 +151,12 @@ void AddOpenTile(MainWindow& window)
     // As every button here: the keys stay with the main window.
     button->setFocusPolicy(Qt::NoFocus);
     button->setObjectName(QStringLiteral("BtnOpen"));
-    button->setToolTip(QCoreApplication::translate("OpenTile", "標高タイルを開く (Ctrl+O)"));
+    button->setToolTip(
+        QCoreApplication::translate("OpenTile", "標高タイル，GPXファイル，山名リストを開く (Ctrl+O)，最近のファイル"));
+    // The menu drops from the button: the dialog, the recent files, and
+    // whether the next start takes up the last view.
+    button->setMenu(MakeOpenMenu(window, action));
     button->adjustSize();
     button->resize(button->width(), kButtonHeight);
-    QObject::connect(button, &QPushButton::clicked, &window, [w] { AskAndOpen(*w); });
     new FollowHint(window.dropHint, button);
 }

@@ -12,10 +12,12 @@
 #include "app/language.h"
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "app/recentfiles.h"
 #include "app/sharedstate.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
+#include "overlays/usermessages.h"
 #include "places/matching.h"
 
 namespace {
@@ -46,9 +48,8 @@ void MainWindow::StartSummitSearch()
 {
     if (TheRenderParams.columns == 0 || !TheTerrain)
         return;
-    summitSearch_.Start([&terrain = *TheTerrain, params = TheRenderParams](const std::atomic<bool>* stop) {
-        return FindLandscapeSummits(terrain, params, stop);
-    });
+    summitSearch_.Start([&terrain = *TheTerrain, params = TheRenderParams](
+                            const std::atomic<bool>* stop) { return FindLandscapeSummits(terrain, params, stop); });
 }
 
 void MainWindow::ToggleSummitLabels()
@@ -78,6 +79,7 @@ void MainWindow::DrawOverlays(QSize frame)
 void MainWindow::AddNames(const QByteArray& nativePath)
 {
     nameLists_.Add(nativePath);
+    RememberRecentFile(nativePath);
     ReadNamesForArea();
 }
 
@@ -126,9 +128,10 @@ void MainWindow::TakeGpx(const QByteArray& nativePath, GpxReading reading)
 {
     const QString name = QFile::decodeName(nativePath);
     if (!reading.ok) {
-        ShowMessage(name + QLatin1Char('\n') + reading.error);
+        ShowMessage(CannotOpenText(name, reading.error));
         return;
     }
+    RememberRecentFile(nativePath);
     const QStringList notes = reading.data.notes;
     gpx_.Add(std::move(reading.data));
     MatchNames();

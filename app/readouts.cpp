@@ -115,6 +115,13 @@ QString CursorInfoText(double distance, int height)
         .arg(grouped, QString::asprintf("%5d", height));
 }
 
+namespace {
+
+// Letters of a summit's name the cursor line keeps before any figure is left out.
+constexpr int kNameLettersKept = 4;
+
+}  // namespace
+
 QString LabelInfoText(
     const LabelSubject& subject, double distance, double bearing, const QFontMetrics& metrics, int width)
 {
@@ -133,9 +140,14 @@ QString LabelInfoText(
     parts.append(QCoreApplication::translate("Readouts", "%1km %2°")
                      .arg(locale.toString(distance / 1000, 'f', 1), locale.toString(bearing, 'f', 0)));
     const QString gap = QStringLiteral("  ");
-    const QString figures = parts.join(gap);
     //: The cursor line over a label without a name: a summit found in the heights.
     const QString name = subject.name.isEmpty() ? QCoreApplication::translate("Readouts", "山頂") : subject.name;
+    // Where the figures leave the name no room for a few letters, the first
+    // go, down to the distance and bearing, which are never cut.
+    const int nameRoom = metrics.horizontalAdvance(name.left(kNameLettersKept) + QChar(0x2026));
+    while (parts.size() > 1 && metrics.horizontalAdvance(gap + parts.join(gap)) > width - nameRoom)
+        parts.removeFirst();
+    const QString figures = parts.join(gap);
     const int room = width - metrics.horizontalAdvance(gap + figures);
     return metrics.elidedText(name, Qt::ElideRight, std::max(room, 0)) + gap + figures;
 }

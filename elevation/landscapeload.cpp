@@ -217,7 +217,9 @@ TileError LoadLandscape(const TileSet& set, ProductFile& opened, Terrain& terrai
     if (const TileError error = ReadAndResample(set, opened, terrain, steps); error != TileError::None)
         return error;
     const GridShape shape = LandscapeShape(set);
+    // The whole shape, whatever the buffers were last given.
     terrain.tileInfo.width = shape.columns;
+    terrain.tileInfo.height = shape.rows;
     SharpenInPlace(terrain.heightGrid, shape.columns, shape.rows, steps.Rows());
     steps.Shown();
     BuildHeightPalette(terrain.heightPalette);
@@ -262,6 +264,8 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
     Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater)
 {
+    if (const TileError error = PathAccessError(path); error != TileError::None)
+        return error;
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
     listener.report = {};

@@ -27,7 +27,8 @@ void SourceTops::AddTile(int tileRow, int tileColumn, const SampleGrid& source)
     // A cell's first sample starts a block, since kBlock divides kCellSamples.
     const int firstRow = tileRow * kCellSamples, firstBlock = tileColumn * kCellSamples / kBlock;
     for (int r = 0; r < kTileSamples; ++r) {
-        int16_t* out = &highest_[std::size_t((firstRow + r) / kBlock) * std::size_t(blockColumns_) + std::size_t(firstBlock)];
+        int16_t* out =
+            &highest_[std::size_t((firstRow + r) / kBlock) * std::size_t(blockColumns_) + std::size_t(firstBlock)];
         const int16_t* in = source[r];
         for (int c = 0; c < kTileSamples; ++c)
             out[c / kBlock] = std::max(out[c / kBlock], in[c]);
@@ -44,8 +45,8 @@ std::optional<int32_t> SourceTops::HighestNear(
     };
     int16_t best = kNone;
     for (int by = blockOf(row - rowRadius, blockRows_); by <= blockOf(row + rowRadius, blockRows_); ++by)
-        for (int bx = blockOf(column - columnRadius, blockColumns_); bx <= blockOf(column + columnRadius, blockColumns_);
-             ++bx)
+        for (int bx = blockOf(column - columnRadius, blockColumns_);
+             bx <= blockOf(column + columnRadius, blockColumns_); ++bx)
             best = std::max(best, highest_[std::size_t(by) * std::size_t(blockColumns_) + std::size_t(bx)]);
     // Void markers lie below every height.
     if (best < kLowestHeight)

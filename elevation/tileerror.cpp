@@ -1,13 +1,21 @@
 #include "elevation/tileerror.h"
 
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/usertext.h"
 
 std::string_view TileErrorMessage(TileError error)
 {
     switch (error) {
     case TileError::None: return {};
-    case TileError::NotATileName: return UserText("TileError", "\"***_dem.tif\"ファイル以外は読み込めません．");
-    case TileError::CannotOpen: return UserText("TileError", "ファイルが読み込めません．");
+    case TileError::NotATileName:
+        return UserText("TileError",
+            "標高データのファイルではありません（開けるのはASTER GDEM，SRTM，NASADEM，Copernicus DEM，"
+            "ALOS World 3Dのタイルと，緯度経度1度分のGeoTIFFです）．");
+    case TileError::CannotOpen: return UserText("TileError", "ファイルを読む権限がないか，読めないファイルです．");
     case TileError::NotARegularFile: return UserText("TileError", "通常のファイルではありません．");
     case TileError::TooShort: return UserText("TileError", "標高データを最後まで読めません．");
     case TileError::DamagedTiff: return UserText("TileError", "TIFFファイルが壊れています．");
@@ -28,8 +36,19 @@ std::string_view TileErrorMessage(TileError error)
     case TileError::EncryptedZip: return UserText("TileError", "ZIPファイルの標高データが暗号化されています．");
     case TileError::NeedsGdal:
         return UserText("TileError", "この形式の標高データを読むにはGDALが必要ですが，インストールされていません．");
+    case TileError::NotFound: return UserText("TileError", "ファイルがありません．");
     }
     return {};
+}
+
+TileError PathAccessError(const std::string& path)
+{
+    struct stat info { };
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? TileError::NotFound : TileError::CannotOpen;
+    if (S_ISREG(info.st_mode) && ::access(path.c_str(), R_OK) != 0)
+        return TileError::CannotOpen;
+    return TileError::None;
 }
 
 std::string_view LoadNoteMessage(LoadNoteKind kind)

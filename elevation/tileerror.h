@@ -2,6 +2,7 @@
 // Why an elevation file was refused or its load stopped, and the text the
 // user is shown for it.
 
+#include <string>
 #include <string_view>
 
 enum class TileError {
@@ -25,10 +26,16 @@ enum class TileError {
     NoValidHeights,  // every sample a void, no-data or out of range (voidrule.h)
     EncryptedZip,  // the zip's elevation file is encrypted
     NeedsGdal,  // a product only GDAL reads (zipped, georeferenced other than ASTER's), and GDAL is not installed
+    NotFound,  // nothing by that name: told before the name is judged, so a mistyped path is not called "no tile"
 };
 
-// The text shown to the user for a refusal (UTF-8).
+// Why the file was refused, as the user is shown it (UTF-8), without the
+// file's name: the Qt side puts it after the name (overlays/usermessages.h).
 std::string_view TileErrorMessage(TileError error);
+
+// NotFound for a path that names nothing, CannotOpen for a regular file that
+// may not be read; None otherwise, the rest being the readers' to judge.
+TileError PathAccessError(const std::string& path);
 
 // What a load put in place of something it could not use: told beside the
 // landscape, which loaded.

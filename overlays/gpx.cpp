@@ -1,5 +1,6 @@
 #include "overlays/gpx.h"
 
+#include <cerrno>
 #include <cmath>
 
 #include <QCoreApplication>
@@ -226,6 +227,18 @@ int OpenRegularFile(const QByteArray& nativePath)
     return fd;
 }
 
+// Why a GPX file did not open: told apart so that a mistyped name is not
+// taken for a file the program cannot read.
+QString WhyNotOpened(const QByteArray& nativePath)
+{
+    struct stat info { };
+    if (stat(nativePath.constData(), &info) != 0 && errno == ENOENT)
+        return QCoreApplication::translate("Gpx", "ファイルがありません．");
+    if (stat(nativePath.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return QCoreApplication::translate("Gpx", "通常のファイルではありません．");
+    return QCoreApplication::translate("Gpx", "GPXファイルを読む権限がないか，読めないファイルです．");
+}
+
 }  // namespace
 
 GpxReading ReadGpx(const QByteArray& text)
@@ -242,7 +255,7 @@ GpxReading ReadGpxFile(const QByteArray& nativePath, const GpxReadControl& contr
     if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
             close(fd);
-        reading.error = QCoreApplication::translate("Gpx", "GPXファイルを開けません．");
+        reading.error = WhyNotOpened(nativePath);
         return reading;
     }
     if (file.size() > kGpxMaxFileBytes) {

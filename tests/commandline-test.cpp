@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/commandline.h"
 #include "core/optionscanner.h"
+
+#include <sys/wait.h>
 
 namespace {
 
@@ -107,6 +111,80 @@ TEST(ViewerCommandLine, TheFirstProblemIsNamedAndHelpStillAnswers)
     EXPECT_EQ(line.error, CommandLineError::UnknownLanguage);
     EXPECT_EQ(line.errorArgument, QString());
     EXPECT_TRUE(line.language.isEmpty());
+}
+
+TEST(ViewerCommandLine, QtsOwnOptionsAreKnownSoTheLineIsReadBeforeTheApplication)
+{
+    CommandLine line = ParseCommandLine({"-platform", "offscreen", "-style", "fusion", "-reverse", "a_dem.tif"});
+    EXPECT_EQ(line.error, CommandLineError::None);
+    EXPECT_EQ(line.tiles, (QByteArrayList{"a_dem.tif"}));
+    line = ParseCommandLine({"-platform", "offscreen", "--bogus-option", "a_dem.tif"});
+    EXPECT_EQ(line.error, CommandLineError::UnknownOption);
+    EXPECT_EQ(line.errorArgument, QStringLiteral("--bogus-option"));
+}
+
+struct ViewerRun {
+    int status = -1;
+    std::string out;  // standard output and error together
+};
+
+// The viewer as a user starts it, without any display: no X or Wayland
+// server and no platform chosen, so that anything asking for one fails.
+ViewerRun RunViewer(const std::string& environment, const std::string& arguments)
+{
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LANGUAGE -u LC_ALL "
+                                "-u LC_MESSAGES -u LANG " +
+        environment + " " + VANTOREL_VIEWER + " " + arguments + " 2>&1";
+    ViewerRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buffer;
+    while (const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        run.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool Says(const ViewerRun& run, const std::string& text)
+{
+    return run.out.find(text) != std::string::npos;
+}
+
+TEST(ViewerCommandLine, OptionErrorsAreUsageErrorsWithoutADisplayInTheUsersLanguage)
+{
+    ViewerRun run = RunViewer("LANGUAGE=en", "--bogus-option");
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(Says(run, "vantorel: unknown option: --bogus-option")) << run.out;
+    EXPECT_TRUE(Says(run, "vantorel --help")) << run.out;
+    EXPECT_FALSE(Says(run, "platform")) << run.out;
+
+    run = RunViewer("LANG=ja_JP.UTF-8", "a_dem.tif --nope=1");
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(Says(run, "vantorel: 知らないオプションです：--nope=1")) << run.out;
+
+    // --lang wins over the system's language, in either direction.
+    run = RunViewer("LANGUAGE=en", "--lang ja --bogus");
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(Says(run, "知らないオプションです：--bogus")) << run.out;
+    run = RunViewer("LANG=ja_JP.UTF-8", "--lang=xx");
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(Says(run, "--lang には en か ja を指定してください（xx）")) << run.out;
+}
+
+TEST(ViewerCommandLine, HelpListsEveryProductGpxListsAndKeysInBothLanguages)
+{
+    for (const char* environment : {"LANGUAGE=en", "LANG=ja_JP.UTF-8"}) {
+        const ViewerRun run = RunViewer(environment, "--help");
+        EXPECT_EQ(run.status, 0) << environment;
+        for (const char* said : {"ASTER GDEM", "SRTM", "NASADEM", "Copernicus DEM", "ALOS World 3D", "GeoTIFF", ".gpx",
+                 ".osm.pbf", "GeoNames", "CSV", "PageUp", "Ctrl+O", "Ctrl+G", "F1", "--lang"})
+            EXPECT_TRUE(Says(run, said)) << environment << " lacks " << said;
+    }
+    EXPECT_TRUE(Says(RunViewer("LANGUAGE=en", "--help"), "Usage: vantorel"));
+    EXPECT_TRUE(Says(RunViewer("LANG=ja_JP.UTF-8", "--help"), "使い方：vantorel"));
+    EXPECT_TRUE(Says(RunViewer("", "--help --lang en"), "Usage: vantorel"));
 }
 
 }  // namespace

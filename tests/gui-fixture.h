@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include "app/loadingwindow.h"
 #include "app/mainwindow.h"
@@ -54,6 +55,23 @@ inline QByteArrayList NativePaths(const QStringList& names)
         paths.append(QFile::encodeName(name));
     return paths;
 }
+
+// The English translation for one test, as the viewer installs it under an
+// English system.
+class InEnglish {
+public:
+    InEnglish()
+    {
+        EXPECT_TRUE(translator_.load(QStringLiteral("vantorel_en"), QStringLiteral(":/i18n")));
+        QCoreApplication::installTranslator(&translator_);
+    }
+    ~InEnglish() { QCoreApplication::removeTranslator(&translator_); }
+    InEnglish(const InEnglish&) = delete;
+    InEnglish& operator=(const InEnglish&) = delete;
+
+private:
+    QTranslator translator_;
+};
 
 // The loading window lives as long as the test program, as in the viewer.
 inline LoadingWindow& TheLoadingWindow()

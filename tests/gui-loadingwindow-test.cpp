@@ -106,8 +106,12 @@ TEST_F(LoadingWindowTest, AWrongNameIsRefusedBeforeTheWindowShows)
     params.columns = 77;
     Viewpoint view;
     view.azimuth = 12;
-    EXPECT_EQ(TheLoadingWindow().LoadTile(TextFile(QStringLiteral("N35E138.txt")), params, view), -1);
-    EXPECT_EQ(messages, QStringList{QStringLiteral("\"***_dem.tif\"ファイル以外は読み込めません．")});
+    const QString text = TextFile(QStringLiteral("N35E138.txt"));
+    EXPECT_EQ(TheLoadingWindow().LoadTile(text, params, view), -1);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(
+        messages[0].startsWith(text + QStringLiteral(" を開けませんでした：標高データのファイルではありません")))
+        << messages[0].toStdString();
     EXPECT_TRUE(positions.isEmpty());
     EXPECT_FALSE(TheLoadingWindow().isVisible());
     EXPECT_EQ(params.columns, 77);
@@ -126,8 +130,9 @@ TEST_F(LoadingWindowTest, AnUnreadableFileIsRefusedAndTheWindowHidden)
         shownWhenRefused = TheLoadingWindow().isVisible();
         QTest::keyClicks(&answer, QStringLiteral("ok"));
     });
-    EXPECT_EQ(TheLoadingWindow().LoadTile(dir.filePath(QStringLiteral("gone_N35E138_dem.tif")), params, view), -1);
-    EXPECT_EQ(messages, QStringList{QStringLiteral("ファイルが読み込めません．")});
+    const QString gone = dir.filePath(QStringLiteral("gone_N35E138_dem.tif"));
+    EXPECT_EQ(TheLoadingWindow().LoadTile(gone, params, view), -1);
+    EXPECT_EQ(messages, QStringList{gone + QStringLiteral(" を開けませんでした：ファイルがありません．")});
     // Hidden before the message, so the always-on-top window cannot cover it.
     EXPECT_FALSE(shownWhenRefused);
     EXPECT_EQ(answer.text(), QStringLiteral("ok"));

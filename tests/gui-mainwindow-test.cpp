@@ -28,8 +28,17 @@
 
 namespace {
 
-const QString kNotATile = QStringLiteral("\"***_dem.tif\"ファイル以外は読み込めません．");
-const QString kCannotOpen = QStringLiteral("ファイルが読み込めません．");
+// The refusals name the file.
+QString NotATile(const QString& file)
+{
+    return file +
+        QStringLiteral(" を開けませんでした：標高データのファイルではありません（開けるのはASTER GDEM，SRTM，NASADEM，"
+                       "Copernicus DEM，ALOS World 3Dのタイルと，緯度経度1度分のGeoTIFFです）．");
+}
+QString NotFound(const QString& file)
+{
+    return file + QStringLiteral(" を開けませんでした：ファイルがありません．");
+}
 
 struct Placement {
     const char* name;
@@ -326,7 +335,7 @@ TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
     });
     Drop(&form, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notTile), QUrl::fromLocalFile(third)});
 
-    EXPECT_EQ(messages, QStringList{kNotATile});
+    EXPECT_EQ(messages, QStringList{NotATile(notTile)});
     EXPECT_EQ(titleAtMessage, QStringLiteral("Ulvaren Vantorel 0.08 ： ") + first);
     EXPECT_DOUBLE_EQ(latitudeAtMessage, 35.5);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + third);
@@ -342,7 +351,7 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
 {
     MainWindow& form = MakeForm();
     form.OpenTile(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"));
-    EXPECT_EQ(messages, QStringList{kCannotOpen});
+    EXPECT_EQ(messages, QStringList{NotFound(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"))});
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
     EXPECT_FALSE(form.demoButton->isEnabled());
     EXPECT_EQ(TheRenderParams.columns, 0);
@@ -359,7 +368,9 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     messages.clear();
     form.OpenTile(dir.filePath(QStringLiteral("missing_N20E020_dem.tif")));
     form.OpenTile(TextFile(QStringLiteral("readme.txt")));
-    EXPECT_EQ(messages, (QStringList{kCannotOpen, kNotATile}));
+    EXPECT_EQ(messages,
+        (QStringList{NotFound(dir.filePath(QStringLiteral("missing_N20E020_dem.tif"))),
+            NotATile(dir.filePath(QStringLiteral("readme.txt")))}));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
     EXPECT_EQ(params.columns, TheRenderParams.columns);
     EXPECT_EQ(params.rows, TheRenderParams.rows);

@@ -3,6 +3,8 @@
 
 #include "gui-fixture.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLocale>
 
 #include "app/readouts.h"
@@ -76,3 +78,31 @@ TEST(FrameRate, FifteenIntervalsAcrossAWrap)
 }
 
 }  // namespace
+
+// Over a label, in either language, the line keeps the distance and bearing
+// whole: a long name is cut first, then the figures before them go.
+TEST(LabelInfoText, TheBearingIsNeverCutInEitherLanguage)
+{
+    LabelSubject subject;
+    subject.height = 3700;
+    subject.prominence = 1234;
+    subject.listedElevation = 3701;
+    subject.name = QStringLiteral("Mount Arven of the Long Name");
+    const QFontMetrics metrics(QApplication::font());
+    const auto check = [&](const char* language) {
+        for (const int width : {900, 420, 300, 220}) {
+            const QString line = LabelInfoText(subject, 24400, 123, metrics, width);
+            EXPECT_LE(metrics.horizontalAdvance(line), width) << language << ' ' << line.toStdString();
+            EXPECT_TRUE(line.endsWith(QStringLiteral("123°"))) << language << ' ' << line.toStdString();
+            EXPECT_TRUE(line.contains(QStringLiteral("24.4"))) << language << ' ' << line.toStdString();
+            EXPECT_TRUE(line.startsWith(QStringLiteral("Moun"))) << language << ' ' << line.toStdString();
+        }
+        const QString roomy = LabelInfoText(subject, 24400, 123, metrics, 2000);
+        EXPECT_TRUE(roomy.contains(QStringLiteral("3,701")) && roomy.contains(QStringLiteral("1,234")))
+            << "with room, every figure: " << roomy.toStdString();
+    };
+    check("ja");
+    const InEnglish english;
+    check("en");
+    EXPECT_TRUE(LabelInfoText(subject, 24400, 123, metrics, 2000).contains(QStringLiteral("prom. 1,234 m")));
+}

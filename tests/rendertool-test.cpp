@@ -213,29 +213,68 @@ TEST(RenderTool, PanoramaLabelsCarryTheListsNames)
     EXPECT_GT(changed, 100) << "the name is written on the label";
 }
 
-TEST(RenderTool, RefusesWithTheViewersMessages)
+// The system's language as a user sets it, and nothing else of it.
+const std::string kEnglish = "env -u LC_ALL -u LC_MESSAGES -u LANG LANGUAGE=en ";
+const std::string kJapanese = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8 ";
+
+TEST(RenderTool, RefusesWithTheViewersMessagesNamingTheFileInTheUsersLanguage)
 {
     testtiles::TempDir dir;
     const auto notTile = dir / "heights.tif";
     testtiles::writeRaw(notTile, testtiles::Samples(16), 100);
-    ToolRun run = runTool(quoted(notTile) + " --relief " + quoted(dir / "r.png"), dir);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "\"***_dem.tif\"ファイル以外は読み込めません．\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
-
-    run = runTool(quoted(dir / "missing_N35E138_dem.tif"), dir);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "ファイルが読み込めません．\n");
-
     const auto shortTile = dir / "short_N35E138_dem.tif";
     testtiles::writeRaw(shortTile, testtiles::Samples(16), 100);
-    run = runTool(quoted(shortTile), dir);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, std::string(TileErrorMessage(TileError::TooShort)) + "\n");
+    const auto missing = dir / "missing_N35E138_dem.tif", missingText = dir / "notes.txt";
+    const std::string prefix = "vantorel-render: ";
+    struct Case {
+        std::filesystem::path file;
+        std::string english, japanese;
+    };
+    for (const Case& c : std::vector<Case>{
+             {notTile, "Could not open " + notTile.string() + ": This is not an elevation file (tiles of ASTER GDEM,",
+                 notTile.string() + " を開けませんでした：標高データのファイルではありません（開けるのはASTER GDEM，"},
+             {missing, "Could not open " + missing.string() + ": The file does not exist.",
+                 missing.string() + " を開けませんでした：ファイルがありません．"},
+             {missingText, "Could not open " + missingText.string() + ": The file does not exist.",
+                 missingText.string() + " を開けませんでした：ファイルがありません．"},
+             {shortTile, "Could not open " + shortTile.string() + ": The elevation data cannot be read to the end.",
+                 shortTile.string() + " を開けませんでした：標高データを最後まで読めません．"}}) {
+        ToolRun run = runTool(quoted(c.file) + " --relief " + quoted(dir / "r.png"), dir, kEnglish);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind(prefix + c.english, 0), 0u) << run.err;
+        run = runTool(quoted(c.file), dir, kJapanese);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind(prefix + c.japanese, 0), 0u) << run.err;
+        // --lang speaks for the messages too, whatever the system's language.
+        run = runTool(quoted(c.file) + " --lang=ja", dir, kEnglish);
+        EXPECT_EQ(run.err.rfind(prefix + c.japanese, 0), 0u) << run.err;
+        run = runTool(quoted(c.file) + " --lang en", dir, kJapanese);
+        EXPECT_EQ(run.err.rfind(prefix + c.english, 0), 0u) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
 
-    run = runTool("--frames", dir);
+    const ToolRun run = runTool("--frames", dir);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("usage:"), std::string::npos);
+}
+
+// A GPX file that cannot be used is said as such, naming it, before any
+// output is made, in the user's language.
+TEST(RenderTool, ABadGpxFileIsToldAsOneAndNothingIsWritten)
+{
+    testtiles::TempDir dir;
+    const auto bad = dir / "bad.gpx", missing = dir / "gone.gpx", out = dir / "x.png";
+    writeText(bad, "not xml at all <");
+    const std::string frame = std::string(VANTOREL_SAMPLE_TILE) + " --size 64x64 --out " + quoted(out);
+    ToolRun run = runTool(frame + " --gpx " + quoted(bad), dir, kEnglish);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("vantorel-render: Could not open " + bad.string() + ": This is not a GPX file", 0), 0u)
+        << run.err;
+    EXPECT_EQ(run.err.find("cannot write"), std::string::npos) << run.err;
+    run = runTool(frame + " --gpx " + quoted(missing), dir, kJapanese);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "vantorel-render: " + missing.string() + " を開けませんでした：ファイルがありません．\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST(RenderTool, OutOfRangeAndNonFiniteOptionsAreUsageErrors)
@@ -354,9 +393,10 @@ TEST(RenderTool, GpxFilesAreReadWithoutAFrameToDrawThemIn)
     writeText(bad, "<kml/>");
     ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --gpx " + quoted(good), dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --gpx " + quoted(good) + " --gpx " + quoted(bad), dir);
+    run =
+        runTool(std::string(VANTOREL_SAMPLE_TILE) + " --gpx " + quoted(good) + " --gpx " + quoted(bad), dir, kEnglish);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("vantorel-render: " + bad.string() + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("vantorel-render: Could not open " + bad.string() + ": "), std::string::npos) << run.err;
 }
 
 }  // namespace

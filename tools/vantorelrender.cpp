@@ -42,6 +42,8 @@
 #include "overlays/gpxoverlay.h"
 #include "overlays/labelledpanorama.h"
 #include "overlays/summitlabels.h"
+#include "overlays/translation.h"
+#include "overlays/usermessages.h"
 #include "places/matching.h"
 #include "places/placefiles.h"
 #include "relief/naturalrelief.h"
@@ -63,9 +65,11 @@ constexpr const char* kUsage =
 
 constexpr const char* kHelpText =
     "\n"
-    "Loads an elevation tile through the viewer's own code and writes what is asked for: ASTER GDEM\n"
-    "(..._dem.tif), SRTM or NASADEM (.hgt, or zipped), Copernicus DEM, ALOS World 3D or any GeoTIFF\n"
-    "of one 1 x 1 degree cell. A folder opens the tile nearest the middle of those in it. The tiles\n"
+    "Loads an elevation tile through the viewer's own code and writes what is asked for. Tiles of one\n"
+    "1 x 1 degree cell: ASTER GDEM v2/v3 (..._dem.tif), SRTM 1\" and 3\" and NASADEM (.hgt, .hgt.zip,\n"
+    "NASADEM_HGT_....zip), Copernicus DEM GLO-30 and GLO-90 (Copernicus_DSM_....tif), ALOS World 3D\n"
+    "30 m (ALPSMLC30_..._DSM.tif), or any GeoTIFF of one cell in latitude and longitude (one band of\n"
+    "int16, uint16 or float32). A folder opens the tile nearest the middle of those in it. The tiles\n"
     "beside it in its folder (up to 3 x 3 cells) are joined with it into one landscape.\n"
     "\n"
     "  --single           load the tile alone, without its neighbours\n"
@@ -91,7 +95,8 @@ constexpr const char* kHelpText =
     "  --names FILE       a list of names for the summits (may be given more than once): OpenStreetMap\n"
     "                     (.osm, .osm.pbf, .osm.gz, .osm.bz2), a GeoNames dump (.txt) or CSV\n"
     "                     (name,latitude,longitude[,elevation]); the first list given names first\n"
-    "  --lang LANG        the names' language on the labels: en (the default) or ja\n"
+    "  --lang LANG        en or ja: the names' language on the labels (default en), and the language\n"
+    "                     of the messages (default: the system's, as the viewer chooses)\n"
     "  --curvature        draw the frames on a curved earth with standard refraction\n"
     "  --look LOOK        classic (the default) or natural: hypsometric colours lit by the sun with\n"
     "                     cast shadows, a sky that follows the sun, haze with distance\n"
@@ -107,7 +112,8 @@ constexpr const char* kHelpText =
     "  --                 end the options: the argument after it is the tile, even one beginning with -\n"
     "\n"
     "An option's value is the next argument, or follows an equals sign (--size=320x200).\n"
-    "A refused tile prints the viewer's message and exits with status 1; a usage error exits with 2.\n";
+    "A refused tile, GPX file or list prints the viewer's message, naming the file, and exits with\n"
+    "status 1; a usage error exits with 2. The viewer's keys: vantorel --help.\n";
 
 struct Options {
     std::string tile;
@@ -123,7 +129,8 @@ struct Options {
     bool curvature = false;
     std::vector<std::string> gpx;
     std::vector<std::string> names;
-    Language language = Language::English;
+    Language language = Language::English;  // the labels' names'
+    std::string messageLanguage;  // as --lang gave it; empty for the system's
     Look look = Look::Classic;
     std::optional<CivilTime> sun;
     double haze = FrameSettings{}.haze;
@@ -303,6 +310,7 @@ bool TakeOption(int id, std::string_view value, Options& options)
     case kNames: options.names.emplace_back(value); return true;
     case kLang:
         options.language = value == "ja" ? Language::Japanese : Language::English;
+        options.messageLanguage = value;
         return value == "ja" || value == "en";
     default: return true;
     }
@@ -425,6 +433,12 @@ int WriteSummits(
     return out.Commit();
 }
 
+// A message for the user on standard error, in the language chosen.
+void Say(const QString& text)
+{
+    std::fprintf(stderr, "vantorel-render: %s\n", text.toLocal8Bit().constData());
+}
+
 // The GPX files of the command line, each read and checked whether or not a
 // frame is written; false, said on standard error, when one cannot be read.
 bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
@@ -432,7 +446,7 @@ bool ReadGpxFiles(const Options& options, GpxOverlay& gpx)
     for (const std::string& path : options.gpx) {
         GpxReading reading = ReadGpxFile(QByteArray::fromStdString(path));
         if (!reading.ok) {
-            std::fprintf(stderr, "vantorel-render: %s: %s\n", path.c_str(), reading.error.toLocal8Bit().constData());
+            Say(CannotOpenText(ShownFileName(path), reading.error));
             return false;
         }
         gpx.Add(std::move(reading.data));
@@ -452,7 +466,7 @@ bool ReadNameLists(const Options& options, const GpxOverlay& gpx, const GeoArea&
     for (const std::string& path : options.names) {
         ListReading reading = ReadPlaceFile(path, area);
         for (const ListProblem& problem : reading.problems)
-            std::fprintf(stderr, "vantorel-render: %s\n", DescribeListProblem(path, problem).c_str());
+            Say(ListProblemText(ShownFileName(path), problem));
         if (reading.outcome != ListOutcome::Read)
             return false;
         names.list->Add(std::move(reading));
@@ -461,25 +475,47 @@ bool ReadNameLists(const Options& options, const GpxOverlay& gpx, const GeoArea&
     return true;
 }
 
-// Text needs Qt's fonts, so a headless application is made for them, once.
-void StartFonts()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vantorel-render";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
-}
+// The application object that Qt's translations and fonts need: a plain one
+// for the messages, which asks for no platform (nor warns of its settings),
+// replaced by a headless GUI one once text is to be drawn.
+class ToolApplication {
+public:
+    // Messages in `language` ("en", "ja", or empty for the system's) from here on.
+    void Speak(const std::string& language)
+    {
+        language_ = QString::fromStdString(language);
+        application_ = std::make_unique<QCoreApplication>(argc_, argv_);
+        SpeakChosenLanguage(language_, "vantorel-render");
+    }
+    void StartFonts()
+    {
+        if (qobject_cast<QGuiApplication*>(application_.get()))
+            return;
+        application_.reset();
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        // The translation went with the plain application.
+        SpeakChosenLanguage(language_, "vantorel-render");
+    }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "vantorel-render";
+    char* argv_[2] = {name_, nullptr};
+    QString language_;
+    std::unique_ptr<QCoreApplication> application_;
+};
 
 // The summit labels and GPX files over the last frame, as the viewer draws
 // them.
-void DrawOverlays(const Renderer& renderer, const Options& options, const GpxOverlay& gpx, Bitmap32& frame,
-    const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits, const Names& names)
+void DrawOverlays(ToolApplication& application, const Renderer& renderer, const Options& options, const GpxOverlay& gpx,
+    Bitmap32& frame, const Terrain& terrain, const RenderParams& params, const std::vector<Summit>& summits,
+    const Names& names)
 {
     if (!options.labels && gpx.empty())
         return;
-    StartFonts();
+    application.StartFonts();
     std::vector<LabelSubject> subjects;
     if (options.labels)
         subjects = LabelSubjects(summits, names.named, names.list.get(), options.language);
@@ -505,15 +541,15 @@ std::optional<NaturalRelief> SetUpLook(const Options& options, const Terrain& te
 
 // A panorama from the eye, its summits labelled and its degree scale drawn,
 // written to --out: the errno of a failed write, or 0.
-int RenderPanoramaFile(const Options& options, const Terrain& terrain, const RenderParams& params, const Viewpoint& eye,
-    const std::vector<Summit>& summits, const Names& names)
+int RenderPanoramaFile(ToolApplication& application, const Options& options, const Terrain& terrain,
+    const RenderParams& params, const Viewpoint& eye, const std::vector<Summit>& summits, const Names& names)
 {
     FrameSettings settings;
     const std::optional<NaturalRelief> natural = SetUpLook(options, terrain, params, eye, settings);
     const PanoramaScene scene{natural ? natural->Relief() : terrain.tileInfo,
         natural ? natural->Levels() : terrain.reliefLevels, terrain.heightGrid.rows(), params};
     const PanoramaRequest request{options.panoramaFrom, options.panoramaTo, eye};
-    StartFonts();
+    application.StartFonts();
     const std::vector<LabelSubject> subjects = LabelSubjects(summits, names.named, names.list.get(), options.language);
     const std::optional<LabelledPanorama> panorama =
         DrawLabelledPanorama(scene, request, settings, subjects, QSize(options.width, options.height));
@@ -524,8 +560,8 @@ int RenderPanoramaFile(const Options& options, const Terrain& terrain, const Ren
 
 // Draws the frames as the 3D view does while the user holds still, and
 // writes the last when asked: the errno of a failed write, or 0.
-int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& terrain, RenderParams& params,
-    Viewpoint view, const std::vector<Summit>& summits, const Names& names)
+int RenderFrames(ToolApplication& application, const Options& options, const GpxOverlay& gpx, const Terrain& terrain,
+    RenderParams& params, Viewpoint view, const std::vector<Summit>& summits, const Names& names)
 {
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
@@ -546,7 +582,7 @@ int RenderFrames(const Options& options, const GpxOverlay& gpx, const Terrain& t
     std::fflush(stdout);
     if (options.out.empty())
         return 0;
-    DrawOverlays(renderer, options, gpx, frameBitmap, terrain, params, summits, names);
+    DrawOverlays(application, renderer, options, gpx, frameBitmap, terrain, params, summits, names);
     return WritePng(options.out, renderer.Buffers().ColourRows, options.width, options.height);
 }
 
@@ -582,19 +618,15 @@ bool OutputsAreNotInputs(const Options& options, const std::string& tile, const 
 // left at sea level and why, a set opened alone, the samples without data.
 void PrintLoadReport(const LoadReport& report)
 {
-    for (const LoadNote& note : report.notes) {
-        std::string text(LoadNoteMessage(note.kind));
-        const auto put = [&text](std::string_view marker, std::string_view value) {
-            if (const std::size_t at = text.find(marker); at != std::string::npos)
-                text.replace(at, marker.size(), value);
-        };
-        put("%1", FileNameOf(note.file));
-        put("%2", note.why == TileError::None ? std::string_view() : TileErrorMessage(note.why));
-        std::fprintf(stderr, "vantorel-render: %s\n", text.c_str());
-    }
+    for (const LoadNote& note : report.notes)
+        Say(TranslatedUserText("LoadNote", LoadNoteMessage(note.kind))
+                .arg(ShownFileName(FileNameOf(note.file)),
+                    note.why == TileError::None ? QString()
+                                                : TranslatedUserText("TileError", TileErrorMessage(note.why))));
     if (report.voidSamples > 0)
-        std::fprintf(stderr, "vantorel-render: %llu samples without data, drawn at sea level\n",
-            static_cast<unsigned long long>(report.voidSamples));
+        // The viewer's text for the same count, in its status line's tooltip.
+        Say(QCoreApplication::translate("Readouts", "欠測値%1点は海面としました．")
+                .arg(QLocale().toString(qulonglong(report.voidSamples))));
 }
 
 int Run(int argc, char** argv)
@@ -606,6 +638,9 @@ int Run(int argc, char** argv)
         return 2;
     }
     const Options* const options = &std::get<Options>(parsed);
+    // The refusals come in the viewer's language, chosen as the viewer does.
+    ToolApplication application;
+    application.Speak(options->messageLanguage);
     if (options->help) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelpText, stdout);
@@ -623,7 +658,7 @@ int Run(int argc, char** argv)
     const std::string tile = TileToOpen(options->tile);
     if (const TileError error = LoadTileSetInto(tile, options->single, loaded, params, view, set, quiet);
         error != TileError::None) {
-        std::fprintf(stderr, "%.*s\n", int(TileErrorMessage(error).size()), TileErrorMessage(error).data());
+        Say(TileRefusalText(error, ShownFileName(tile)));
         return 1;
     }
     PrintLoadReport(quiet.report);
@@ -660,11 +695,11 @@ int Run(int argc, char** argv)
 
     if (options->panorama) {
         if (const int error =
-                RenderPanoramaFile(*options, terrain, params, options->view.value_or(view), summits, names))
+                RenderPanoramaFile(application, *options, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);
     } else if (options->framesAsked) {
         if (const int error =
-                RenderFrames(*options, gpx, terrain, params, options->view.value_or(view), summits, names))
+                RenderFrames(application, *options, gpx, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);
     }
     return ok ? 0 : 1;

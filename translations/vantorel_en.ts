@@ -12,35 +12,104 @@
         <translation>unknown option: %1</translation>
     </message>
     <message>
-        <source>使い方：vantorel [オプション] [タイル_dem.tif]
+        <source>使い方は vantorel --help で表示されます。</source>
+        <translation>vantorel --help shows how to use it.</translation>
+    </message>
+    <message>
+        <source>使い方：vantorel [オプション] [ファイル…]
 
-標高タイル（名前に「_dem.tif」を含む 3601×3601 のファイル）を3Dの風景と地図で表示します。
-タイルはウィンドウにドロップしても開けます。
+標高タイルを3Dの風景と地図で表示します。引数のうち最初の標高タイル（またはフォルダ）を開き，
+続くGPXファイルと山名リストをその上に表示します。ファイルはウィンドウにドロップするか，
+Ctrl+O でも開けます。
+
+開ける標高タイル（緯度経度1度分）：
+  ASTER GDEM v2/v3（…_dem.tif），SRTM 1秒・3秒と NASADEM（.hgt，.hgt.zip，NASADEM_HGT_….zip），
+  Copernicus DEM GLO-30・GLO-90（Copernicus_DSM_….tif），ALOS World 3D 30m（ALPSMLC30_…_DSM.tif），
+  緯度経度で位置の分かる1度分の GeoTIFF（int16，uint16，float32 の1バンド）。
+  フォルダを指定すると，中央に最も近いタイルを開きます。同じフォルダの隣のタイルは結合されます。
+GPXファイル（.gpx）：トラック，ルート，ウェイポイントを表示します（F でトラックに沿って飛びます）。
+山名リスト：OpenStreetMap（.osm，.osm.pbf，.osm.gz，.osm.bz2），GeoNames（.txt），
+  CSV（名前,緯度,経度[,標高]）。
 
 オプション：
   --lang en|ja   表示する言語（指定がなければシステムの言語設定に従います）
   -h, --help     この説明を表示して終了します
   --version      バージョンを表示して終了します
   --             これより後の引数はすべてファイル名です
-Qt のオプション（-platform、-display など）も使えます。
-</source>
-        <extracomment>The text of vantorel --help. The option names stay as they are.</extracomment>
-        <translation>Usage: vantorel [OPTION]... [TILE_dem.tif]
+Qt のオプション（-platform，-display など）も使えます。
 
-Shows an elevation tile (a 3601 × 3601 file whose name holds &quot;_dem.tif&quot;) as a 3D landscape and a map.
-Tiles can also be dropped onto the window.
+キー：
+  ↑ ↓ ← →           前進・後退，左右に向きを変える
+  PageUp/PageDown   上昇・下降
+  + -               視野角を狭める・広げる
+  [ ]               高さの強調を弱める・強める
+  Home              最初の視点に戻る
+  Space             回転デモの開始・停止
+  L                 山名の表示を切り替える
+  N                 自然な見た目を切り替える（Alt+← → で太陽を10分動かす）
+  C                 地球の丸みを切り替える
+  F                 GPXトラックに沿って飛ぶ・止める
+  Delete            GPXファイルを閉じる
+  Esc               GPXファイルや山名リストの読み込みを止める
+  Ctrl+O            ファイルを開く
+  Ctrl+G            地点へ移動する
+  Ctrl+S            3D画像を保存する（Ctrl+Shift+S で陰影図）
+  Ctrl+C            3D画像をコピーする
+  Ctrl+Shift+N      山名リストの一覧
+  F11               全画面表示の切り替え
+  F1                キーの一覧
+
+終了コード：0 正常，2 コマンドラインの誤り。
+</source>
+        <extracomment>The text of vantorel --help. The option names, product names, file names and key names stay as they are.</extracomment>
+        <translation>Usage: vantorel [options] [files...]
+
+Shows elevation tiles as a 3D landscape and a map. The first elevation tile
+(or folder) among the arguments is opened; the GPX files and lists of names
+after it are shown over it. Files can also be dropped on the window or
+opened with Ctrl+O.
+
+Elevation tiles (one 1 x 1 degree cell):
+  ASTER GDEM v2/v3 (..._dem.tif), SRTM 1&quot; and 3&quot; and NASADEM (.hgt, .hgt.zip,
+  NASADEM_HGT_....zip), Copernicus DEM GLO-30 and GLO-90 (Copernicus_DSM_....tif),
+  ALOS World 3D 30 m (ALPSMLC30_..._DSM.tif), and any GeoTIFF of one cell in
+  latitude and longitude (one band of int16, uint16 or float32).
+  A folder opens the tile nearest its middle. The tiles beside it in the
+  same folder are joined with it.
+GPX files (.gpx): tracks, routes and waypoints (F flies along a track).
+Lists of names: OpenStreetMap (.osm, .osm.pbf, .osm.gz, .osm.bz2),
+  GeoNames (.txt), CSV (name,latitude,longitude[,elevation]).
 
 Options:
-  --lang en|ja   the language to show (by default the system&apos;s language settings decide)
+  --lang en|ja   the language shown (default: the system&apos;s language)
   -h, --help     print this help and exit
   --version      print the version and exit
-  --             every argument after this one is a file name
-Qt&apos;s own options (-platform, -display, ...) work too.
+  --             every argument after this is a file name
+Qt&apos;s options (-platform, -display, ...) work too.
+
+Keys:
+  Up Down Left Right  move forward or back, turn left or right
+  PageUp/PageDown   climb or descend
+  + -               narrow or widen the angle of view
+  [ ]               less or more height exaggeration
+  Home              back to the start view
+  Space             start or stop the rotation demo
+  L                 show or hide the summit labels
+  N                 natural look on or off (Alt+Left/Right: sun 10 minutes)
+  C                 earth curvature on or off
+  F                 fly along a GPX track, or stop
+  Delete            close the GPX files
+  Esc               stop reading GPX files or lists of names
+  Ctrl+O            open a file
+  Ctrl+G            go to a place
+  Ctrl+S            save the 3D view (Ctrl+Shift+S: the shaded relief)
+  Ctrl+C            copy the 3D view
+  Ctrl+Shift+N      the lists of names
+  F11               full screen on or off
+  F1                the keys
+
+Exit status: 0 success, 2 a command-line error.
 </translation>
-    </message>
-    <message>
-        <source>使い方は vantorel --help で表示されます。</source>
-        <translation>vantorel --help shows how to use it.</translation>
     </message>
 </context>
 <context>
@@ -56,7 +125,7 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>「%1」は位置として読めません．</source>
         <extracomment>%1 is the text typed into the go-to box.</extracomment>
-        <translation>“%1” cannot be read as a position.</translation>
+        <translation>&quot;%1&quot; cannot be read as a position.</translation>
     </message>
     <message>
         <source>%1のタイルが同じフォルダにありません．</source>
@@ -99,10 +168,6 @@ Qt&apos;s own options (-platform, -display, ...) work too.
         <translation>The file has too many points; the first %1 are shown.</translation>
     </message>
     <message>
-        <source>GPXファイルを開けません．</source>
-        <translation>The GPX file cannot be opened.</translation>
-    </message>
-    <message>
         <source>GPXファイルが大きすぎます．</source>
         <translation>The GPX file is too large.</translation>
     </message>
@@ -113,6 +178,18 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>点が1つしかない経路やトラック %1 本を除きました．</source>
         <translation>Left out %1 routes or track segments of only one point.</translation>
+    </message>
+    <message>
+        <source>ファイルがありません．</source>
+        <translation>The file does not exist.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません．</source>
+        <translation>This is not a regular file.</translation>
+    </message>
+    <message>
+        <source>GPXファイルを読む権限がないか，読めないファイルです．</source>
+        <translation>The GPX file cannot be read (no permission, or unreadable).</translation>
     </message>
 </context>
 <context>
@@ -463,7 +540,7 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>太陽の時刻（Alt+← / Alt+→で10分ずつ）</source>
         <extracomment>The sun&apos;s slider under the map: the time of day, and the keys that step it.</extracomment>
-        <translation>The sun’s time of day (Alt+← / Alt+→: 10 minutes)</translation>
+        <translation>The sun&apos;s time of day (Alt+← / Alt+→: 10 minutes)</translation>
     </message>
     <message>
         <source>太陽 %1</source>
@@ -479,7 +556,7 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
     <message>
         <source>今日の正午</source>
-        <translation>Today’s noon</translation>
+        <translation>Today&apos;s noon</translation>
     </message>
     <message>
         <source>年-月-日T時:分±時:分（UTCとの差）</source>
@@ -523,16 +600,8 @@ Qt&apos;s own options (-platform, -display, ...) work too.
         <translation>All files (*)</translation>
     </message>
     <message>
-        <source>標高タイルを開く</source>
-        <translation>Open an elevation tile</translation>
-    </message>
-    <message>
         <source>開く…</source>
         <translation>Open…</translation>
-    </message>
-    <message>
-        <source>標高タイルを開く (Ctrl+O)</source>
-        <translation>Open an elevation tile (Ctrl+O)</translation>
     </message>
     <message>
         <source>GPXファイル (%1)</source>
@@ -541,6 +610,35 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>名前リストとGPX (%1)</source>
         <translation>Lists of names and GPX (%1)</translation>
+    </message>
+    <message>
+        <source>標高タイル，GPX，山名リスト (%1)</source>
+        <translation>Elevation tiles, GPX, lists of names (%1)</translation>
+    </message>
+    <message>
+        <source>ファイルを開く</source>
+        <translation>Open a file</translation>
+    </message>
+    <message>
+        <source>最近のファイル</source>
+        <extracomment>The heading of the recent files in the open button&apos;s menu.</extracomment>
+        <translation>Recent files</translation>
+    </message>
+    <message>
+        <source>（なし）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>履歴を消す</source>
+        <translation>Clear the list</translation>
+    </message>
+    <message>
+        <source>起動時に前回の視点を復元する</source>
+        <translation>Restore the last view on start</translation>
+    </message>
+    <message>
+        <source>標高タイル，GPXファイル，山名リストを開く (Ctrl+O)，最近のファイル</source>
+        <translation>Open an elevation tile, GPX file or list of names (Ctrl+O), or a recent file</translation>
     </message>
 </context>
 <context>
@@ -702,6 +800,14 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>Refusal</name>
+    <message>
+        <source>%1 を開けませんでした：%2</source>
+        <extracomment>A file that could not be opened (%1, its path) and why (%2, a whole sentence).</extracomment>
+        <translation>Could not open %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>SavePicture</name>
     <message>
         <source>メモリが足りません．</source>
@@ -764,14 +870,6 @@ Qt&apos;s own options (-platform, -display, ...) work too.
 </context>
 <context>
     <name>TileError</name>
-    <message>
-        <source>&quot;***_dem.tif&quot;ファイル以外は読み込めません．</source>
-        <translation>Only &quot;***_dem.tif&quot; files can be opened.</translation>
-    </message>
-    <message>
-        <source>ファイルが読み込めません．</source>
-        <translation>The file cannot be read.</translation>
-    </message>
     <message>
         <source>通常のファイルではありません．</source>
         <translation>This is not a regular file.</translation>
@@ -839,6 +937,18 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     <message>
         <source>この形式の標高データを読むにはGDALが必要ですが，インストールされていません．</source>
         <translation>Reading elevation data of this format needs GDAL, which is not installed.</translation>
+    </message>
+    <message>
+        <source>標高データのファイルではありません（開けるのはASTER GDEM，SRTM，NASADEM，Copernicus DEM，ALOS World 3Dのタイルと，緯度経度1度分のGeoTIFFです）．</source>
+        <translation>This is not an elevation file (tiles of ASTER GDEM, SRTM, NASADEM, Copernicus DEM and ALOS World 3D, and GeoTIFFs of one 1 x 1 degree cell open).</translation>
+    </message>
+    <message>
+        <source>ファイルを読む権限がないか，読めないファイルです．</source>
+        <translation>The file cannot be read (no permission, or unreadable).</translation>
+    </message>
+    <message>
+        <source>ファイルがありません．</source>
+        <translation>The file does not exist.</translation>
     </message>
 </context>
 </TS>
