@@ -44,6 +44,35 @@ Qt&apos;s own options (-platform, -display, ...) work too.
     </message>
 </context>
 <context>
+    <name>FlightRecording</name>
+    <message>
+        <source>MP4 動画 (*.mp4)</source>
+        <extracomment>The save dialog&apos;s filter for videos.</extracomment>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+    <message>
+        <source>飛行を録画しています…</source>
+        <translation>Recording the flight...</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>飛行を録画しています… %1 コマ</source>
+        <translation>Recording the flight... %1 frames</translation>
+    </message>
+    <message>
+        <source>飛行を録画…</source>
+        <translation>Record flight...</translation>
+    </message>
+    <message>
+        <source>飛行を録画</source>
+        <extracomment>The title of the save dialog for a flight&apos;s video.</extracomment>
+        <translation>Record flight</translation>
+    </message>
+</context>
+<context>
     <name>GoToPlace</name>
     <message>
         <source>場所へ移動</source>
@@ -656,6 +685,25 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     <message>
         <source>この形式の標高データを読むにはGDALが必要ですが，インストールされていません．</source>
         <translation>Reading elevation data of this format needs GDAL, which is not installed.</translation>
+    </message>
+</context>
+<context>
+    <name>VideoWriter</name>
+    <message>
+        <source>動画「%1」を書けません．FFmpeg に H.264 の符号化器 (libx264) がありません．</source>
+        <translation>Cannot write the video &quot;%1&quot;: this FFmpeg has no H.264 encoder (libx264).</translation>
+    </message>
+    <message>
+        <source>動画「%1」を書けません．画面が小さすぎます (2 × 2 画素以上)．</source>
+        <translation>Cannot write the video &quot;%1&quot;: the frames are too small (2 x 2 pixels at least).</translation>
+    </message>
+    <message>
+        <source>動画「%1」を作れません：%2</source>
+        <translation>Cannot create the video &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>動画「%1」を書き込めません：%2</source>
+        <translation>Cannot write the video &quot;%1&quot;: %2</translation>
     </message>
 </context>
 </TS>

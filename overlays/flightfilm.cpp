@@ -1,0 +1,35 @@
+#include "overlays/flightfilm.h"
+
+#include <QPainter>
+
+#include "elevation/terrain.h"
+#include "overlays/bitmapimage.h"
+#include "overlays/gpxoverlay.h"
+#include "render/frame.h"
+#include "render/viewstrips.h"
+
+FlightFilm::FlightFilm(const FlightScene& scene, const FrameSettings& settings, VideoWriter& writer) :
+    scene_(scene), writer_(writer), bitmap_(writer.width(), writer.height()), renderer_(bitmap_)
+{
+    renderer_.settings = settings;
+}
+
+bool FlightFilm::Shoot(Flight& flight, Viewpoint& eye)
+{
+    if (shot_ > 0)
+        flight.Step(1.0 / kVideoFramesPerSecond, eye);
+    const int width = bitmap_.width();
+    const int height = bitmap_.height();
+    const int16_t* const* heights = scene_.terrain->heightGrid.rows();
+    ++scene_.params.paintSerial;
+    eye.renderAzimuth = eye.azimuth;
+    BuildViewStrips(renderer_, width, height, *scene_.relief, *scene_.levels, heights, scene_.params, eye);
+    RasteriseFrame(renderer_, *scene_.relief, heights, scene_.params, eye);
+    if (scene_.gpx && !scene_.gpx->empty()) {
+        QImage image = ImageOverBitmap(bitmap_, QSize(width, height));
+        QPainter painter(&image);
+        scene_.gpx->DrawInFrame(renderer_, bitmap_, painter, *scene_.terrain, scene_.params);
+    }
+    ++shot_;
+    return writer_.Write(renderer_.Buffers().ColourRows);
+}
