@@ -102,6 +102,8 @@ public:
     // What the 3D view's frames are drawn from.
     ReliefPictures FramePictures() const;
 
+    // The flight along a track while it flies, else null.
+    const ChaseFlight* TrackFlight() const { return trackTimer_->isActive() ? trackFlight_.get() : nullptr; }
     // The user's GPX files: those shown, and those being read.
     const GpxOverlay& Gpx() const { return gpx_; }
     const GpxLoading& gpxLoading() const { return gpxLoading_; }

@@ -97,7 +97,7 @@ TEST(VideoWriter, RefusalsNameTheFileAndLeaveNothingBehind)
     EXPECT_FALSE(std::filesystem::exists(dir / "abandoned.mp4"));
 }
 
-std::string Tool(const std::string& arguments, const testtiles::TempDir& dir, Run& run)
+std::string Tool(const std::string& arguments, const testtiles::TempDir& dir, CommandRun& run)
 {
     const auto errors = dir / "stderr.txt";
     run = RunCommand(
@@ -109,7 +109,7 @@ TEST(RenderToolVideo, FilmsNinetyFramesOfTheDemoThatMove)
 {
     const testtiles::TempDir dir;
     const auto path = dir / "demo.mp4";
-    Run run;
+    CommandRun run;
     const std::string errors = Tool("--video " + Quoted(path) + " --frames 90 --size 1280x720", dir, run);
     ASSERT_EQ(run.status, 0) << errors;
     EXPECT_NE(errors.find("video: frame 90 of 90"), std::string::npos) << errors;
@@ -132,7 +132,7 @@ TEST(RenderToolVideo, FliesAGpxTrackAndNamesWhatItCannotDo)
                                         "<trkpt lat=\"35.31\" lon=\"138.61\"/><trkpt lat=\"35.33\" lon=\"138.6\"/>"
                                         "</trkseg></trk></gpx>";
     const auto path = dir / "fly.mp4";
-    Run run;
+    CommandRun run;
     std::string errors =
         Tool("--video " + Quoted(path) + " --frames 20 --size 160x96 --fly " + Quoted(dir / "track.gpx"), dir, run);
     ASSERT_EQ(run.status, 0) << errors;

@@ -1,6 +1,8 @@
-// "Record flight" in the viewer: the GPX track's flight filmed at the 3D
-// view's size, and the demo's lap stopped part way by Esc, each a whole
-// video that FFmpeg reads.
+// Flights in the viewer: the GPX track flown with the chase camera and
+// steered by keys; "Record flight" filming it at the 3D view's size, and the
+// demo's lap stopped part way by Esc, each a whole video that FFmpeg reads.
+
+#include <cmath>
 
 #include <QAction>
 #include <QApplication>
@@ -8,31 +10,81 @@
 #include <QTimer>
 
 #include "app/flightrecording.h"
+#include "core/geometry.h"
+#include "flight/chaseflight.h"
 #include "gui-fixture.h"
 #include "videoprobe.h"
 
 namespace {
 
-class FlightRecordingTest : public GuiTest { };
+class FlightRecordingTest : public GuiTest {
+protected:
+    // Opens a track on the sample tile: `metres` north from 35.3 N.
+    void OpenTrack(MainWindow& form, double metres = 300)
+    {
+        form.OpenTile(SampleAs(QStringLiteral("rec_N35E138_dem.tif")));
+        const QString track = dir.filePath(QStringLiteral("track.gpx"));
+        QFile file(track);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("<gpx><trk><trkseg><trkpt lat=\"35.3\" lon=\"138.5\"/>"
+                                  "<trkpt lat=\"%1\" lon=\"138.5\"/></trkseg></trk></gpx>")
+                       .arg(35.3 + metres / MetresPerDegree, 0, 'f', 7)
+                       .toUtf8());
+        file.close();
+        form.OpenTile(track);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Gpx().empty(); }, 30000));
+    }
+};
+
+TEST_F(FlightRecordingTest, KeysSteerTheTrackFlightAndAnyOtherKeyEndsIt)
+{
+    MainWindow& form = MakeForm();
+    OpenTrack(form, 5000);
+    QTest::keyClick(&form, Qt::Key_F);
+    const ChaseFlight* flight = form.TrackFlight();
+    ASSERT_NE(flight, nullptr);
+    EXPECT_EQ(flight->at(), 0);
+    EXPECT_EQ(flight->speed(), kChaseStartSpeed);
+    // The eye behind the start and above it, facing north along the track.
+    const GeoPoint eye{TheViewpoint.latitude, TheViewpoint.longitude};
+    EXPECT_NEAR(GroundMetres(eye, flight->Followed()), kChaseBehind, 1);
+    EXPECT_NEAR(TheViewpoint.azimuth, 0, 0.1);
+    EXPECT_LT(TheViewpoint.pitch, 0);
+
+    QTest::keyClick(&form, Qt::Key_Plus);
+    EXPECT_GT(flight->speed(), kChaseStartSpeed);
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(&form, Qt::Key_Minus);
+    EXPECT_EQ(flight->speed(), kChaseMinSpeed);
+    QTest::keyClick(&form, Qt::Key_Space);
+    EXPECT_TRUE(flight->paused());
+    EXPECT_FALSE(form.demoTimer->isActive()) << "Space pauses the flight, not the demo";
+    QTest::keyClick(&form, Qt::Key_Space);
+    EXPECT_FALSE(flight->paused());
+    EXPECT_EQ(form.TrackFlight(), flight);
+    QTest::keyClick(&form, Qt::Key_A);
+    EXPECT_EQ(form.TrackFlight(), nullptr);
+
+    // Shift+F from the point nearest the eye: 2 km along, 500 m to the east.
+    TheViewpoint.latitude = 35.3 + 2000 / MetresPerDegree;
+    TheViewpoint.longitude = 138.5 + 500 / (MetresPerDegree * std::cos(35.318 * kDegToRad));
+    QTest::keyClick(&form, Qt::Key_F, Qt::ShiftModifier);
+    ASSERT_NE(form.TrackFlight(), nullptr);
+    EXPECT_NEAR(form.TrackFlight()->at(), 2000, 5);
+    QTest::keyClick(&form, Qt::Key_F);
+    EXPECT_EQ(form.TrackFlight(), nullptr);
+}
 
 TEST_F(FlightRecordingTest, CtrlRFilmsTheTrackAtTheViewsSize)
 {
     MainWindow& form = MakeForm();
-    form.OpenTile(SampleAs(QStringLiteral("rec_N35E138_dem.tif")));
     const QList<QAction*> actions = form.view3d->actions();
     const auto record = std::find_if(actions.begin(), actions.end(),
         [](const QAction* a) { return a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_R); });
     ASSERT_NE(record, actions.end()) << "the 3D view's menu has Record flight on Ctrl+R";
 
     // 300 m north: two seconds at the starting speed.
-    const QString track = dir.filePath(QStringLiteral("short.gpx"));
-    QFile file(track);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<gpx><trk><trkseg><trkpt lat=\"35.3\" lon=\"138.5\"/><trkpt lat=\"35.302699\" lon=\"138.5\"/>"
-               "</trkseg></trk></gpx>");
-    file.close();
-    form.OpenTile(track);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Gpx().empty(); }, 30000));
+    OpenTrack(form);
     const Viewpoint before = TheViewpoint;
 
     const QString video = dir.filePath(QStringLiteral("track.mp4"));

@@ -12,15 +12,15 @@
 #include <sys/wait.h>
 #include <vector>
 
-struct Run {
+struct CommandRun {
     int status = -1;
     std::string out;
 };
 
 // A shell command's standard output and exit status.
-inline Run RunCommand(const std::string& command)
+inline CommandRun RunCommand(const std::string& command)
 {
-    Run run;
+    CommandRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
@@ -32,9 +32,13 @@ inline Run RunCommand(const std::string& command)
     return run;
 }
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on "'" + string.
 inline std::string Quoted(const std::filesystem::path& path)
 {
-    return "'" + path.string() + "'";
+    std::string text = "'";
+    text += path.string();
+    text += '\'';
+    return text;
 }
 
 inline std::string FileText(const std::filesystem::path& path)
@@ -49,9 +53,9 @@ inline std::string FileText(const std::filesystem::path& path)
 // count them.
 inline std::map<std::string, std::string> Probe(const std::filesystem::path& video)
 {
-    const Run run = RunCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                               "stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames "
-                               "-of default=noprint_wrappers=1 " +
+    const CommandRun run = RunCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                      "stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames "
+                                      "-of default=noprint_wrappers=1 " +
         Quoted(video));
     std::map<std::string, std::string> fields;
     std::istringstream lines(run.out);
@@ -65,8 +69,8 @@ inline std::map<std::string, std::string> Probe(const std::filesystem::path& vid
 inline std::vector<std::string> DecodeFrames(const std::filesystem::path& video, int a, int b)
 {
     constexpr std::size_t kFrameBytes = 160 * 90;
-    const Run run = RunCommand("ffmpeg -v error -i " + Quoted(video) + " -vf 'select=eq(n\\," + std::to_string(a) +
-        ")+eq(n\\," + std::to_string(b) + "),scale=160:90' -vsync 0 -f rawvideo -pix_fmt gray -");
+    const CommandRun run = RunCommand("ffmpeg -v error -i " + Quoted(video) + " -vf 'select=eq(n\\," +
+        std::to_string(a) + ")+eq(n\\," + std::to_string(b) + "),scale=160:90' -vsync 0 -f rawvideo -pix_fmt gray -");
     std::vector<std::string> frames;
     for (std::size_t at = 0; at + kFrameBytes <= run.out.size(); at += kFrameBytes)
         frames.push_back(run.out.substr(at, kFrameBytes));
