@@ -16,8 +16,9 @@ FlightFilm::FlightFilm(const FlightScene& scene, const FrameSettings& settings, 
 
 bool FlightFilm::Shoot(Flight& flight, Viewpoint& eye)
 {
-    if (shot_ > 0)
-        flight.Step(1.0 / kVideoFramesPerSecond, eye);
+    // The first step takes no time: it puts the eye where the flight
+    // starts (a chase behind the track's start).
+    flight.Step(shot_ > 0 ? 1.0 / kVideoFramesPerSecond : 0.0, eye);
     const int width = bitmap_.width();
     const int height = bitmap_.height();
     const int16_t* const* heights = scene_.terrain->heightGrid.rows();

@@ -31,8 +31,8 @@ public:
     // exaggeration). Throws std::bad_alloc.
     FlightFilm(const FlightScene& scene, const FrameSettings& settings, VideoWriter& writer);
 
-    // Draws and writes the next frame: the first from `eye` as it is, each
-    // one after that a frame's time further along `flight`. False once the
+    // Draws and writes the next frame: the first where `flight` starts,
+    // each one after that a frame's time further along it. False once the
     // writer has failed (its error says why).
     bool Shoot(Flight& flight, Viewpoint& eye);
     int shot() const { return shot_; }

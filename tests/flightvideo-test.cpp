@@ -11,6 +11,11 @@
 #include <vector>
 
 #include "core/raster.h"
+#include "elevation/terrain.h"
+#include "flight/chaseflight.h"
+#include "flight/groundheight.h"
+#include "overlays/flightfilm.h"
+#include "tests/support/tileload.h"
 #include "tilefiles.h"
 #include "video/videowriter.h"
 #include "videoprobe.h"
@@ -95,6 +100,34 @@ TEST(VideoWriter, RefusalsNameTheFileAndLeaveNothingBehind)
         EXPECT_TRUE(std::filesystem::exists(dir / "abandoned.mp4"));
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "abandoned.mp4"));
+}
+
+TEST(FlightFilm, FilmsFromWhereTheFlightStartsAndAFrameATimeAfter)
+{
+    Terrain terrain;
+    RenderParams params;
+    Viewpoint eye;
+    LoadListener quiet;
+    ASSERT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, terrain, params, eye, quiet), TileError::None);
+    const GeoPoint start{35.3, 138.6};
+    const GeoPoint end = MoveAlong(start, 30, 3000);
+    ChaseFlight flight(TrackPath({start, end}), DrawnGround(terrain, params, kTrueHeightQuarters));
+    const testtiles::TempDir dir;
+    VideoWriter writer((dir / "film.mp4").string(), 96, 64);
+    const FlightScene scene{&terrain, &terrain.tileInfo, &terrain.reliefLevels, params, nullptr};
+    FlightFilm film(scene, FrameSettings{}, writer);
+
+    // The first frame is drawn from behind the track's start, not from
+    // where the eye was.
+    ASSERT_TRUE(film.Shoot(flight, eye));
+    EXPECT_EQ(flight.at(), 0);
+    EXPECT_NEAR(GroundMetres({eye.latitude, eye.longitude}, start), kChaseBehind, 1);
+    EXPECT_NEAR(eye.azimuth, 30, 0.1);
+    ASSERT_TRUE(film.Shoot(flight, eye));
+    EXPECT_NEAR(flight.at(), kChaseStartSpeed / kVideoFramesPerSecond, 1e-9);
+    EXPECT_EQ(film.shot(), 2);
+    ASSERT_TRUE(writer.Finish());
+    EXPECT_EQ(Probe(dir / "film.mp4").at("nb_read_frames"), "2");
 }
 
 std::string Tool(const std::string& arguments, const testtiles::TempDir& dir, CommandRun& run)
