@@ -190,8 +190,14 @@ TEST(RenderToolVideo, FliesAGpxTrackAndNamesWhatItCannotDo)
     EXPECT_NE(errors.find("points.gpx"), std::string::npos) << errors;
     EXPECT_FALSE(std::filesystem::exists(dir / "none.mp4"));
 
-    Tool("--fly " + Quoted(dir / "track.gpx"), dir, run);
+    // Usage errors: a flight without a video, a video with a picture.
+    errors = Tool("--fly " + Quoted(dir / "track.gpx"), dir, run);
     EXPECT_EQ(run.status, 2);
+    EXPECT_NE(errors.find("--fly needs --video"), std::string::npos) << errors;
+    errors = Tool("--video " + Quoted(dir / "none.mp4") + " --out " + Quoted(dir / "x.png"), dir, run);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(errors.find("--video"), std::string::npos) << errors;
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.mp4"));
 }
 
 }  // namespace

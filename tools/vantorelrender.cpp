@@ -353,6 +353,8 @@ std::variant<Options, std::string> ParseArguments(int argc, char** argv)
         return std::string("--panorama needs --out");
     if (!options.fly.empty() && options.video.empty())
         return std::string("--fly needs --video");
+    if (!options.video.empty() && (!options.out.empty() || options.panorama))
+        return std::string("--video writes no --out picture or --panorama");
     if (options.panorama && !options.sizeAsked) {
         options.width = kPanoramaWidth;
         options.height = kPanoramaHeight;
