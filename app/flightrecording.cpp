@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <new>
-#include <vector>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -32,11 +31,8 @@ constexpr int kProgressSteps = 1000;
 std::unique_ptr<Flight> NextFlight(MainWindow& window, bool demoFlying, const RenderParams& params, Viewpoint& eye)
 {
     if (const GpxLine* line = window.Gpx().FlightLine(); line && line->points.size() >= 2) {
-        std::vector<GeoPoint> points;
-        for (const GpxPoint& p : line->points)
-            points.push_back({p.latitude, p.longitude});
-        return std::make_unique<ChaseFlight>(TrackPath(std::move(points)),
-            DrawnGround(*TheTerrain, params, window.FrameRenderer().settings.heightQuarters));
+        return std::make_unique<ChaseFlight>(
+            PathOf(*line), DrawnGround(*TheTerrain, params, window.FrameRenderer().settings.heightQuarters));
     }
     return std::make_unique<DemoLap>(demoFlying ? window.Demo.centreLat : params.centreLat,
         demoFlying ? window.Demo.centreLon : params.centreLon, eye);

@@ -3,11 +3,11 @@
 // pauses, F, Esc or any other key ends the flight.
 
 #include <algorithm>
-#include <vector>
 
 #include "app/mainwindow.h"
 #include "app/sharedstate.h"
 #include "flight/groundheight.h"
+#include "overlays/flightfilm.h"
 
 namespace {
 
@@ -21,11 +21,7 @@ void MainWindow::StartTrackFlight(bool fromNearest)
     if (!line || line->points.size() < 2 || TheRenderParams.columns == 0 || !TheTerrain)
         return;
     demoTimer->stop();
-    std::vector<GeoPoint> points;
-    points.reserve(line->points.size());
-    for (const GpxPoint& p : line->points)
-        points.push_back({p.latitude, p.longitude});
-    TrackPath path(std::move(points));
+    TrackPath path = PathOf(*line);
     const double start = fromNearest ? path.NearestTo({TheViewpoint.latitude, TheViewpoint.longitude}) : 0;
     // The landscape may be re-centred or reloaded under the flight: the
     // ground is looked up in whichever is shown, at its exaggeration.

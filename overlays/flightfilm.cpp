@@ -1,12 +1,24 @@
 #include "overlays/flightfilm.h"
 
+#include <vector>
+
 #include <QPainter>
 
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
+#include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
 #include "render/frame.h"
 #include "render/viewstrips.h"
+
+TrackPath PathOf(const GpxLine& line)
+{
+    std::vector<GeoPoint> points;
+    points.reserve(line.points.size());
+    for (const GpxPoint& p : line.points)
+        points.push_back({p.latitude, p.longitude});
+    return TrackPath(std::move(points));
+}
 
 FlightFilm::FlightFilm(const FlightScene& scene, const FrameSettings& settings, VideoWriter& writer) :
     scene_(scene), writer_(writer), bitmap_(writer.width(), writer.height()), renderer_(bitmap_)

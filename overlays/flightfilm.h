@@ -9,12 +9,17 @@
 #include "core/raster.h"
 #include "core/viewrecords.h"
 #include "flight/flight.h"
+#include "flight/trackpath.h"
 #include "render/framestate.h"
 #include "render/renderer.h"
 #include "video/videowriter.h"
 
 class GpxOverlay;
+struct GpxLine;
 struct Terrain;
+
+// A GPX line as a path to fly.
+TrackPath PathOf(const GpxLine& line);
 
 // What the frames are drawn from; all of it must outlive the film.
 struct FlightScene {

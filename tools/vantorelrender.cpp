@@ -606,10 +606,7 @@ std::unique_ptr<Flight> VideoFlight(const Options& options, const GpxOverlay& fl
         std::fprintf(stderr, "vantorel-render: %s: no track or route to fly\n", options.fly.c_str());
         return nullptr;
     }
-    std::vector<GeoPoint> points;
-    for (const GpxPoint& p : line->points)
-        points.push_back({p.latitude, p.longitude});
-    return std::make_unique<ChaseFlight>(TrackPath(std::move(points)), DrawnGround(terrain, params, heightQuarters));
+    return std::make_unique<ChaseFlight>(PathOf(*line), DrawnGround(terrain, params, heightQuarters));
 }
 
 // Films --frames frames of the flight into --video, with progress on
