@@ -53,9 +53,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     // else it might do; both stop, so no short-circuit.
     if (event->key() == Qt::Key_Escape && (gpxLoading_.Stop() | nameLists_.Stop()))
         return;
-    // Any key ends a flight along a track.
+    // While flying a track +, - and Space steer it; any other key ends it.
     if (trackTimer_->isActive() && event->key() != Qt::Key_F) {
-        StopTrackFlight();
+        if (!TrackFlightKey(event->key()))
+            StopTrackFlight();
         return;
     }
     if (const std::optional<KeyMotion> motion = MotionForKey(event->key())) {
@@ -80,7 +81,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         renderer_.settings.earthCurvature = !renderer_.settings.earthCurvature;
         PaintView3d();
         break;
-    case Qt::Key_F: trackTimer_->isActive() ? StopTrackFlight() : StartTrackFlight(); break;
+    case Qt::Key_F:
+        trackTimer_->isActive() ? StopTrackFlight() : StartTrackFlight(event->modifiers() & Qt::ShiftModifier);
+        break;
     case Qt::Key_Delete: ClearGpx(); break;
     default: QWidget::keyPressEvent(event); break;
     }

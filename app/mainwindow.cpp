@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/flightrecording.h"
 #include "app/gotoplace.h"
 #include "app/lastview.h"
 #include "app/loadingwindow.h"
@@ -83,10 +84,7 @@ constexpr double kTurnPerPixel = 0.1;
 constexpr int kPeakEyeRowsSouth = 200;
 constexpr double kPeakEyeAbove = 900;
 
-// Demo.
-constexpr double kDemoCentreSlack = 0.01;
-constexpr double kDemoRadiusMin = 0.05, kDemoRadiusMax = 0.7;
-constexpr double kDemoSpeed = 0.8;
+// Demo (its circle: flight/democircle.h).
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
 
 // A dropped file's path as the file system's bytes. The URL keeps bytes that
@@ -169,6 +167,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     ConnectHandlers();
     SetUpKeyboard();
     AddPictureActions(*this);
+    AddFlightRecording(*this);
     AddGoToPlace(*this);
     AddOpenTile(*this);
     KeepLastViewOnQuit(*this);
@@ -481,10 +480,10 @@ void MainWindow::PaintView3d()
 
 bool MainWindow::DemoCircleInsideSet() const
 {
-    const double lonRadius = DemoRadius / DemoLongitudeScale;
+    const double lonRadius = Demo.radius / Demo.longitudeScale;
     for (const auto& [lat, lon] :
-        {std::pair{DemoCentreLat + DemoRadius, DemoCentreLon}, {DemoCentreLat - DemoRadius, DemoCentreLon},
-            {DemoCentreLat, DemoCentreLon + lonRadius}, {DemoCentreLat, DemoCentreLon - lonRadius}})
+        {std::pair{Demo.centreLat + Demo.radius, Demo.centreLon}, {Demo.centreLat - Demo.radius, Demo.centreLon},
+            {Demo.centreLat, Demo.centreLon + lonRadius}, {Demo.centreLat, Demo.centreLon - lonRadius}})
         if (TheTileSet.cellAt(lat, lon) < 0)
             return false;
     return true;
@@ -802,24 +801,14 @@ void MainWindow::DemoClick(QObject* sender)
     // The circle's centre stays where it is while the flight passes into
     // neighbouring tiles and the landscape is re-centred under it.
     if (!demoTimer->isActive()) {
-        DemoCentreLat = TheRenderParams.centreLat;
-        DemoCentreLon = TheRenderParams.centreLon;
-        DemoLongitudeScale = LongitudeScale(TheRenderParams);
+        Demo.centreLat = TheRenderParams.centreLat;
+        Demo.centreLon = TheRenderParams.centreLon;
+        Demo.longitudeScale = LongitudeScale(TheRenderParams);
     }
-    // The eye's offset from the circle's centre in degrees of latitude.
-    const double dy = view.latitude - DemoCentreLat;
-    const double dx = DemoLongitudeScale * LongitudeEastOf(view.longitude, DemoCentreLon);
-    if (std::max(std::fabs(dx), std::fabs(dy)) > kDemoCentreSlack) {
-        // The heading along the anticlockwise circle through the eye.
-        double heading = std::atan2(dx, dy) * kRadToDeg - 90;
-        if (heading < 0)
-            heading += 360;
+    if (const std::optional<double> heading = FitDemoCircle(Demo, view)) {
         if (sender)
-            MoveViewTo(view.latitude, view.longitude, heading);
-        view.azimuth = heading;
-        DemoRadius = std::clamp(std::sqrt(dx * dx + dy * dy), kDemoRadiusMin, kDemoRadiusMax);
-        // Small circles turn faster, large ones fly faster over the ground.
-        DemoTurnRate = std::sqrt(DemoRadius) * kDemoSpeed / DemoRadius;
+            MoveViewTo(view.latitude, view.longitude, *heading);
+        view.azimuth = *heading;
     }
     if (demoTimer->isActive()) {
         demoTimer->stop();
@@ -837,14 +826,7 @@ void MainWindow::DemoTick()
     DemoLastTick = GetTickCount();
     const int32_t dt = std::clamp(int32_t(DemoLastTick - DemoPrevTick), kDemoStepMinMs, kDemoStepMaxMs);
 
-    Viewpoint& view = TheViewpoint;
-    view.azimuth -= dt * 0.001 * DemoTurnRate;
-    if (view.azimuth < 0)
-        view.azimuth += 360;
-    // The eye stands at bearing azimuth + 90 from the centre, the centre on its left.
-    const double bearing = (view.azimuth + 90) * kDegToRad;
-    view.latitude = DemoCentreLat + std::cos(bearing) * DemoRadius;
-    view.longitude = WrapLongitude(DemoCentreLon + std::sin(bearing) * DemoRadius / DemoLongitudeScale);
+    StepDemoCircle(Demo, dt * 0.001, TheViewpoint);
     PaintView3d();
     PaintMap();
 }

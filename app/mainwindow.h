@@ -8,6 +8,7 @@
 // one handler.
 
 #include <cstdint>
+#include <memory>
 
 #include <QByteArrayList>
 #include <QElapsedTimer>
@@ -23,6 +24,8 @@
 #include "app/paintbox.h"
 #include "app/recentring.h"
 #include "app/summitsearch.h"
+#include "flight/chaseflight.h"
+#include "flight/democircle.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/summitlabels.h"
 #include "render/renderer.h"
@@ -80,6 +83,8 @@ public:
     void HighestPointClick();
     void DemoClick(QObject* sender);
     void DemoTick();
+    // Stops the demo and a flight along a track where they are.
+    void StopFlying();
 
     // The keyboard: held keys fly the view (keys.h), the others act at once.
     void KeyTimerTick();
@@ -100,6 +105,8 @@ public:
     // What the 3D view's frames are drawn from.
     ReliefPictures FramePictures() const;
 
+    // The flight along a track while it flies, else null.
+    const ChaseFlight* TrackFlight() const { return trackTimer_->isActive() ? trackFlight_.get() : nullptr; }
     // The user's GPX files: those shown, and those being read.
     const GpxOverlay& Gpx() const { return gpx_; }
     const GpxLoading& gpxLoading() const { return gpxLoading_; }
@@ -127,13 +134,9 @@ public:
     int32_t DragLastX = 0;  // last press or handled move on the 3D view
     int32_t DragLastY = 0;
     int32_t DragInLowerHalf = 0;
-    double DemoRadius = 0.375;  // degrees of latitude
-    double DemoTurnRate = 0.001;  // degrees of azimuth per second
+    DemoCircle Demo;  // its centre fixed while it is flown
     uint32_t DemoPrevTick = 0;
     uint32_t DemoLastTick = 0;
-    double DemoCentreLat = 0;  // the circle's centre, fixed while it is flown
-    double DemoCentreLon = 0;
-    double DemoLongitudeScale = 1;
 
 protected:
     bool event(QEvent* event) override;
@@ -164,9 +167,12 @@ private:
     void TakeNames(NameReading reading);
     void MatchNames();
     void ReadNamesForArea();
-    void StartTrackFlight();
+    // From the track's start, or from its point nearest the eye.
+    void StartTrackFlight(bool fromNearest);
     void StopTrackFlight();
     void TrackFlightTick();
+    // +, - and Space while flying a track; false for other keys.
+    bool TrackFlightKey(int key);
     void DrawSummitMarks(QPainter& painter, int width, int height) const;
     void SetUpNaturalLook();
     void ShowNaturalControls();
@@ -198,11 +204,9 @@ private:
     NameLists nameLists_;
     GpxOverlay gpx_;
     GpxLoading gpxLoading_;
-    // Flying along a track: its points, the distance to each from the
-    // first, and how far along the eye is, metres.
+    // Flying along a track (trackflying.cpp): the chase camera, and the
+    // clock that steps it.
     QTimer* trackTimer_;
     QElapsedTimer trackClock_;
-    std::vector<GpxPoint> trackPoints_;
-    std::vector<double> trackDistances_;
-    double trackAt_ = 0;
+    std::unique_ptr<ChaseFlight> trackFlight_;
 };

@@ -1,6 +1,6 @@
 // What the main window draws over its views besides the renderer's frame:
 // the summits (labels in the 3D view, marks on the map) and the user's GPX
-// files, with the flight along a track.
+// files (flown along in trackflying.cpp).
 
 #include <algorithm>
 #include <vector>
@@ -19,30 +19,6 @@
 #include "overlays/bitmapimage.h"
 #include "overlays/usermessages.h"
 #include "places/matching.h"
-
-namespace {
-
-// Flying a GPX track: a steady ground speed, the view along the track this
-// far ahead and a little down; the ground follow keeps the eye above it.
-constexpr double kTrackMetresPerSecond = 150;
-constexpr double kTrackLookAhead = 400;
-constexpr double kTrackPitch = -8;
-constexpr qint64 kTrackStepMaxMs = 100;  // a slow frame slows the flight rather than jumping
-
-// The point of the track `metres` along it, the last one past its end.
-GpxPoint AlongTrack(const std::vector<GpxPoint>& points, const std::vector<double>& distances, double metres)
-{
-    const auto next = std::upper_bound(distances.begin(), distances.end(), metres);
-    if (next == distances.end())
-        return points.back();
-    const std::size_t i = std::size_t(next - distances.begin());
-    const double span = distances[i] - distances[i - 1];
-    const double t = span > 0 ? (metres - distances[i - 1]) / span : 0;
-    return {points[i - 1].latitude + (points[i].latitude - points[i - 1].latitude) * t,
-        WrapLongitude(points[i - 1].longitude + LongitudeEastOf(points[i].longitude, points[i - 1].longitude) * t)};
-}
-
-}  // namespace
 
 void MainWindow::StartSummitSearch()
 {
@@ -149,43 +125,6 @@ void MainWindow::ClearGpx()
     MatchNames();
     PaintView3d();
     PaintMap();
-}
-
-void MainWindow::StartTrackFlight()
-{
-    const GpxLine* line = gpx_.FlightLine();
-    if (!line || TheRenderParams.columns == 0)
-        return;
-    demoTimer->stop();
-    trackPoints_ = line->points;
-    trackDistances_.assign(1, 0.0);
-    for (std::size_t i = 1; i < trackPoints_.size(); ++i)
-        trackDistances_.push_back(trackDistances_.back() + GroundMetres(trackPoints_[i - 1], trackPoints_[i]));
-    trackAt_ = 0;
-    TheViewpoint.pitch = kTrackPitch;
-    trackClock_.start();
-    trackTimer_->start();
-    TrackFlightTick();
-}
-
-void MainWindow::StopTrackFlight()
-{
-    trackTimer_->stop();
-}
-
-void MainWindow::TrackFlightTick()
-{
-    const double seconds = double(std::clamp<qint64>(trackClock_.restart(), 0, kTrackStepMaxMs)) / 1000;
-    trackAt_ += kTrackMetresPerSecond * seconds;
-    const GpxPoint here = AlongTrack(trackPoints_, trackDistances_, trackAt_);
-    const GpxPoint ahead = AlongTrack(trackPoints_, trackDistances_, trackAt_ + kTrackLookAhead);
-    TheViewpoint.latitude = here.latitude;
-    TheViewpoint.longitude = here.longitude;
-    if (GroundMetres(here, ahead) > 1)
-        TheViewpoint.azimuth = BearingDegrees(here, ahead);
-    if (trackAt_ >= trackDistances_.back())
-        StopTrackFlight();
-    PaintView3d();
 }
 
 // The most prominent summits as small triangles, each kept clear of those

@@ -15,11 +15,13 @@ declare -A below=(
   [summits]="core relief elevation"
   [places]="core relief elevation summits"
   [render]="core relief elevation"
-  [overlays]="core relief elevation summits places render"
-  [app]="core relief elevation summits places render overlays"
-  [tools]="core relief elevation summits places render overlays"
+  [flight]="core relief elevation"
+  [video]="core"
+  [overlays]="core relief elevation summits places render flight video"
+  [app]="core relief elevation summits places render flight video overlays"
+  [tools]="core relief elevation summits places render flight video overlays"
 )
-qt_free=(core relief elevation summits places render)
+qt_free=(core relief elevation summits places render flight video)
 
 status=0
 complain() {

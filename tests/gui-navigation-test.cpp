@@ -381,8 +381,8 @@ TEST_F(NavigationTest, DemoStartsWithATurnOntoTheCircle)
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
-    EXPECT_NEAR(mainWindow->DemoRadius, 0.25, 1e-12);
-    EXPECT_NEAR(mainWindow->DemoTurnRate, 1.6, 1e-12);
+    EXPECT_NEAR(mainWindow->Demo.radius, 0.25, 1e-12);
+    EXPECT_NEAR(mainWindow->Demo.turnRate, 1.6, 1e-12);
     EXPECT_EQ(RateFrameCount, 0);
 
     // Pressing again stops where it is: already on the circle, facing along it.
@@ -397,21 +397,21 @@ TEST_F(NavigationTest, DemoRadiusIsClamped)
     TheViewpoint.latitude = centreLat - 1;
     TheViewpoint.longitude = TheRenderParams.centreLon;
     mainWindow->DemoClick(nullptr);
-    EXPECT_EQ(mainWindow->DemoRadius, 0.7);
-    EXPECT_NEAR(mainWindow->DemoTurnRate, 0.8 / std::sqrt(0.7), 1e-12);
+    EXPECT_EQ(mainWindow->Demo.radius, 0.7);
+    EXPECT_NEAR(mainWindow->Demo.turnRate, 0.8 / std::sqrt(0.7), 1e-12);
     mainWindow->DemoClick(nullptr);
 
     TheViewpoint.latitude = centreLat + 0.02;
     mainWindow->DemoClick(nullptr);
-    EXPECT_EQ(mainWindow->DemoRadius, 0.05);
-    EXPECT_NEAR(mainWindow->DemoTurnRate, 0.8 / std::sqrt(0.05), 1e-12);
+    EXPECT_EQ(mainWindow->Demo.radius, 0.05);
+    EXPECT_NEAR(mainWindow->Demo.turnRate, 0.8 / std::sqrt(0.05), 1e-12);
     mainWindow->DemoClick(nullptr);
 
     // Within 0.01 degree of the centre the last circle stays.
     TheViewpoint.latitude = centreLat + 0.005;
     TheViewpoint.azimuth = 123;
     mainWindow->DemoClick(nullptr);
-    EXPECT_EQ(mainWindow->DemoRadius, 0.05);
+    EXPECT_EQ(mainWindow->Demo.radius, 0.05);
     EXPECT_EQ(TheViewpoint.azimuth, 123);
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
     mainWindow->DemoClick(nullptr);
@@ -422,7 +422,7 @@ TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
     TheViewpoint.latitude = TheRenderParams.centreLat - 0.25;
     mainWindow->DemoClick(nullptr);  // no sender: no animated turn
     EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
-    const double rate = mainWindow->DemoTurnRate;
+    const double rate = mainWindow->Demo.turnRate;
 
     FakeTicks = 5000;
     mainWindow->DemoTick();  // long after the last step: 100 ms
@@ -473,7 +473,7 @@ TEST_F(NavigationTest, MapClickDuringTheDemoFliesToANewCircle)
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
     EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
     const double east = double(target.x()) / map->width() - 0.5;
-    EXPECT_NEAR(mainWindow->DemoRadius, east * Cos(35.5), 1e-12);
+    EXPECT_NEAR(mainWindow->Demo.radius, east * Cos(35.5), 1e-12);
     EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon + double(target.x()) / map->width());
     mainWindow->DemoClick(nullptr);
 }
@@ -485,7 +485,7 @@ TEST_F(NavigationTest, UpperSidewaysDragDuringTheDemoStepsIt)
     FakeTicks += 1000;
     Drag(Upper(), Upper() - QPoint(50, 0));
     // One demo step of 100 ms instead of a turn of 5 degrees.
-    EXPECT_NEAR(TheViewpoint.azimuth, azimuth - 0.1 * mainWindow->DemoTurnRate, 1e-9);
+    EXPECT_NEAR(TheViewpoint.azimuth, azimuth - 0.1 * mainWindow->Demo.turnRate, 1e-9);
     mainWindow->DemoClick(nullptr);
 }
 

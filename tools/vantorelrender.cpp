@@ -5,11 +5,13 @@
 // usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png] [--heights FILE]
 //                             [--size WxH] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]
 //                             [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--names FILE] [--curvature]
+//                             [--video FILE.mp4 [--fly FILE.gpx]]
 //        vantorel-render --help
 
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -36,8 +38,12 @@
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
+#include "flight/chaseflight.h"
+#include "flight/democircle.h"
+#include "flight/groundheight.h"
 #include "overlays/bitmapimage.h"
 #include "overlays/frameoverlays.h"
+#include "overlays/flightfilm.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/labelledpanorama.h"
@@ -61,7 +67,7 @@ constexpr const char* kUsage =
     "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--names FILE]\n"
     "                            [--lang en|ja] [--curvature]\n"
     "                            [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n"
-    "                            [--panorama[=FROM,TO]]\n";
+    "                            [--panorama[=FROM,TO]] [--video FILE.mp4 [--fly FILE.gpx]]\n";
 
 constexpr const char* kHelpText =
     "\n"
@@ -108,6 +114,10 @@ constexpr const char* kHelpText =
     "                     earth, azimuths FROM to TO clockwise (default 0,360) across --size (default\n"
     "                     3600x600), the pitch tilting the middle row, ANGLE the vertical angle of view\n"
     "                     (0 for square pixels); the summits seen labelled, a degree scale at the foot\n"
+    "  --video FILE.mp4   write --frames N frames (at most a lap or the track) of a flight as H.264\n"
+    "                     at 30 frames a second, --size each: the demo's circle round the middle of\n"
+    "                     the landscape from the --view eye, or the flight along a GPX track\n"
+    "  --fly FILE.gpx     with --video: fly the longest line of this GPX file with the chase camera\n"
     "  -h, --help         print this help and exit\n"
     "  --                 end the options: the argument after it is the tile, even one beginning with -\n"
     "\n"
@@ -138,6 +148,7 @@ struct Options {
     bool panorama = false;
     double panoramaFrom = 0;
     double panoramaTo = 360;
+    std::string video, fly;
 };
 
 // Frames are held to this many pixels on a side: the buffers of a larger one
@@ -255,6 +266,8 @@ enum Option {
     kSun,
     kHaze,
     kPanorama,
+    kVideo,
+    kFly,
 };
 
 // Read by the programs' convention (core/optionscanner.h).
@@ -279,6 +292,8 @@ constexpr OptionSpec kOptions[] = {
     {"--panorama", kPanorama, false, true},
     {"--names", kNames, true},
     {"--lang", kLang, true},
+    {"--video", kVideo, true},
+    {"--fly", kFly, true},
 };
 
 // Takes one option into `options`; false when its value is refused.
@@ -308,6 +323,8 @@ bool TakeOption(int id, std::string_view value, Options& options)
     case kHaze: return ParseFraction(value, options.haze);
     case kPanorama: options.panorama = true; return value.empty() || ParseRange(value, options);
     case kNames: options.names.emplace_back(value); return true;
+    case kVideo: options.video = value; return true;
+    case kFly: options.fly = value; return true;
     case kLang:
         options.language = value == "ja" ? Language::Japanese : Language::English;
         options.messageLanguage = value;
@@ -343,6 +360,10 @@ std::variant<Options, std::string> ParseArguments(int argc, char** argv)
         return std::string("no tile named");
     if (options.panorama && options.out.empty())
         return std::string("--panorama needs --out");
+    if (!options.fly.empty() && options.video.empty())
+        return std::string("--fly needs --video");
+    if (!options.video.empty() && (!options.out.empty() || options.panorama))
+        return std::string("--video writes no --out picture or --panorama");
     if (options.panorama && !options.sizeAsked) {
         options.width = kPanoramaWidth;
         options.height = kPanoramaHeight;
@@ -586,6 +607,67 @@ int RenderFrames(ToolApplication& application, const Options& options, const Gpx
     return WritePng(options.out, renderer.Buffers().ColourRows, options.width, options.height);
 }
 
+// The flight a video films: along the --fly file's flight line, or the
+// demo's lap round the middle of the landscape; null, said, when the file
+// has no line to fly.
+std::unique_ptr<Flight> VideoFlight(const Options& options, const GpxOverlay& fly, const Terrain& terrain,
+    const RenderParams& params, int32_t heightQuarters, Viewpoint& eye)
+{
+    if (options.fly.empty())
+        return std::make_unique<DemoLap>(params.centreLat, params.centreLon, eye);
+    const GpxLine* line = fly.FlightLine();
+    if (!line || line->points.size() < 2) {
+        std::fprintf(stderr, "vantorel-render: %s: no track or route to fly\n", options.fly.c_str());
+        return nullptr;
+    }
+    return std::make_unique<ChaseFlight>(PathOf(*line), DrawnGround(terrain, params, heightQuarters));
+}
+
+// Films --frames frames of the flight into --video, with progress on
+// standard error; false, said, on failure.
+bool RenderVideo(ToolApplication& application, const Options& options, const GpxOverlay& gpx, const Terrain& terrain,
+    const RenderParams& params, Viewpoint eye)
+{
+    GpxOverlay shown = gpx;
+    if (!options.fly.empty()) {
+        GpxReading reading = ReadGpxFile(QByteArray::fromStdString(options.fly));
+        if (!reading.ok) {
+            Say(CannotOpenText(ShownFileName(options.fly), reading.error));
+            return false;
+        }
+        shown.Add(std::move(reading.data));
+    }
+    FrameSettings settings;
+    settings.earthCurvature = options.curvature;
+    const std::optional<NaturalRelief> natural = SetUpLook(options, terrain, params, eye, settings);
+    const std::unique_ptr<Flight> flight = VideoFlight(options, shown, terrain, params, settings.heightQuarters, eye);
+    if (!flight)
+        return false;
+    VideoWriter writer(options.video, options.width, options.height);
+    if (!writer.ok()) {
+        std::fprintf(stderr, "vantorel-render: %s\n", VideoErrorMessage(writer.error()).c_str());
+        return false;
+    }
+    if (!shown.empty())
+        application.StartFonts();
+    const FlightScene scene{&terrain, natural ? &natural->Relief() : &terrain.tileInfo,
+        natural ? &natural->Levels() : &terrain.reliefLevels, params, &shown};
+    FlightFilm film(scene, settings, writer);
+    const auto start = std::chrono::steady_clock::now();
+    for (int k = 1; writer.ok() && k <= options.frames && !(k > 1 && flight->Finished()); ++k) {
+        film.Shoot(*flight, eye);
+        std::fprintf(stderr, "\rvideo: frame %d of %d", k, options.frames);
+    }
+    if (writer.ok() && writer.Finish()) {
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::fprintf(stderr, "\nvideo: %d frames of %d x %d in %.1f s (%.1f frames a second)\n", writer.framesWritten(),
+            writer.width(), writer.height(), seconds, writer.framesWritten() / seconds);
+        return true;
+    }
+    std::fprintf(stderr, "\nvantorel-render: %s\n", VideoErrorMessage(writer.error()).c_str());
+    return false;
+}
+
 // Says why `path` was not written; false, for the exit status.
 bool Fail(const std::string& path, int error)
 {
@@ -602,8 +684,10 @@ bool OutputsAreNotInputs(const Options& options, const std::string& tile, const 
     inputs.push_back(tile);
     inputs.insert(inputs.end(), options.gpx.begin(), options.gpx.end());
     inputs.insert(inputs.end(), options.names.begin(), options.names.end());
+    inputs.push_back(options.fly);
     bool ok = true;
-    for (const std::string* output : {&options.relief, &options.map, &options.heights, &options.summits, &options.out})
+    for (const std::string* output :
+        {&options.relief, &options.map, &options.heights, &options.summits, &options.out, &options.video})
         for (const std::string& input : inputs)
             if (!output->empty() && !input.empty() && SameFile(*output, input)) {
                 std::fprintf(stderr, "vantorel-render: cannot write %s: it is the input file %s\n", output->c_str(),
@@ -693,7 +777,9 @@ int Run(int argc, char** argv)
             ok = Fail(options->heights, error);
     }
 
-    if (options->panorama) {
+    if (!options->video.empty()) {
+        ok = RenderVideo(application, *options, gpx, terrain, params, options->view.value_or(view)) && ok;
+    } else if (options->panorama) {
         if (const int error =
                 RenderPanoramaFile(application, *options, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);

@@ -113,6 +113,35 @@ Exit status: 0 success, 2 a command-line error.
     </message>
 </context>
 <context>
+    <name>FlightRecording</name>
+    <message>
+        <source>MP4 動画 (*.mp4)</source>
+        <extracomment>The save dialog&apos;s filter for videos.</extracomment>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+    <message>
+        <source>飛行を録画しています…</source>
+        <translation>Recording the flight...</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>飛行を録画しています… %1 コマ</source>
+        <translation>Recording the flight... %1 frames</translation>
+    </message>
+    <message>
+        <source>飛行を録画…</source>
+        <translation>Record flight...</translation>
+    </message>
+    <message>
+        <source>飛行を録画</source>
+        <extracomment>The title of the save dialog for a flight&apos;s video.</extracomment>
+        <translation>Record flight</translation>
+    </message>
+</context>
+<context>
     <name>GoToPlace</name>
     <message>
         <source>場所へ移動</source>
@@ -386,6 +415,30 @@ Exit status: 0 success, 2 a command-line error.
     <message>
         <source>閉じる</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>視点に最も近い点から軌跡を飛ぶ</source>
+        <translation>Fly the track from the point nearest the eye</translation>
+    </message>
+    <message>
+        <source>飛行中の + / -</source>
+        <translation>+ / - while flying</translation>
+    </message>
+    <message>
+        <source>速さを上げる・下げる</source>
+        <translation>Faster and slower</translation>
+    </message>
+    <message>
+        <source>飛行中のSpace</source>
+        <translation>Space while flying</translation>
+    </message>
+    <message>
+        <source>一時停止・再開</source>
+        <translation>Pause and go on</translation>
+    </message>
+    <message>
+        <source>次の飛行を動画に録画</source>
+        <translation>Record the next flight as a video</translation>
     </message>
 </context>
 <context>
@@ -949,6 +1002,25 @@ Exit status: 0 success, 2 a command-line error.
     <message>
         <source>ファイルがありません．</source>
         <translation>The file does not exist.</translation>
+    </message>
+</context>
+<context>
+    <name>VideoWriter</name>
+    <message>
+        <source>動画「%1」を書けません．FFmpeg に H.264 の符号化器 (libx264) がありません．</source>
+        <translation>Cannot write the video &quot;%1&quot;: this FFmpeg has no H.264 encoder (libx264).</translation>
+    </message>
+    <message>
+        <source>動画「%1」を書けません．画面が小さすぎます (2 × 2 画素以上)．</source>
+        <translation>Cannot write the video &quot;%1&quot;: the frames are too small (2 x 2 pixels at least).</translation>
+    </message>
+    <message>
+        <source>動画「%1」を作れません：%2</source>
+        <translation>Cannot create the video &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>動画「%1」を書き込めません：%2</source>
+        <translation>Cannot write the video &quot;%1&quot;: %2</translation>
     </message>
 </context>
 </TS>
