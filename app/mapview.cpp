@@ -1,0 +1,224 @@
+#include "app/mapview.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "elevation/terrain.h"
+#include "overlays/gpxoverlay.h"
+#include "overlays/mapbase.h"
+#include "overlays/mapgrid.h"
+#include "overlays/mapmarks.h"
+#include "overlays/mapmeasure.h"
+
+namespace {
+
+constexpr double kTextPoints = 9;  // the map's texts, at any screen density
+constexpr double kPointsPerInch = 72;
+constexpr double kWheelStepsPerZoomDoubling = 2;  // notches of the wheel
+constexpr double kWheelNotch = 120;  // angleDelta units of one notch
+
+}  // namespace
+
+MapView::MapView(QWidget* parent) : PaintBox(parent)
+{
+}
+
+void MapView::FitInto(QRect area)
+{
+    area_ = area;
+    const double k = std::min(
+        double(area.width()) / std::max(mapShape_.width(), 1), double(area.height()) / std::max(mapShape_.height(), 1));
+    const QSize box(
+        std::max(1, int(std::lround(mapShape_.width() * k))), std::max(1, int(std::lround(mapShape_.height() * k))));
+    setGeometry(area.x() + (area.width() - box.width()) / 2, area.y(), box.width(), box.height());
+    viewport_.SetBox(QSizeF(box));
+}
+
+void MapView::SetMapShape(QSize mapPixels)
+{
+    if (mapPixels == mapShape_)
+        return;
+    mapShape_ = mapPixels;
+    if (area_.isValid())
+        FitInto(area_);
+}
+
+QFont MapView::TextFont() const
+{
+    QFont font = this->font();
+    font.setPixelSize(std::max(1, int(std::lround(kTextPoints * logicalDpiY() / kPointsPerInch))));
+    return font;
+}
+
+void MapView::SetGridShown(bool shown)
+{
+    gridShown_ = shown;
+    emit viewChanged();
+}
+
+MapPlace MapView::PlaceOf(QPointF pixel) const
+{
+    return PlaceOfPixel(viewport_, params_, pixel);
+}
+
+QPointF MapView::PixelOf(double latitude, double longitude) const
+{
+    return PixelOfPlace(viewport_, params_, latitude, longitude);
+}
+
+void MapView::ZoomAt(QPointF pixel, double factor)
+{
+    viewport_.ZoomAt(pixel, factor);
+    emit viewChanged();
+}
+
+void MapView::PanBy(QPointF pixels)
+{
+    viewport_.PanBy(pixels);
+    emit viewChanged();
+}
+
+void MapView::ShowWholeSet()
+{
+    viewport_.Reset();
+    emit viewChanged();
+}
+
+void MapView::SetMeasure(MapPlace from, MapPlace to)
+{
+    measureFrom_ = from;
+    measureTo_ = to;
+    hasMeasure_ = true;
+    emit viewChanged();
+}
+
+void MapView::ClearMeasure()
+{
+    if (!std::exchange(hasMeasure_, false))
+        return;
+    emit viewChanged();
+}
+
+void MapView::Compose(QImage& picture, const MapScene& scene)
+{
+    params_ = scene.params;
+    haveLandscape_ = true;
+    SetMapShape(QSize(scene.terrain.mapBitmap.width(), scene.terrain.mapBitmap.height()));
+    // Marks and the eye use the box's size before a resize the map's shape
+    // brings; the repaint that the resize brings sets them right.
+    const QSize box = size();
+    viewport_.SetBox(QSizeF(box));
+    if (picture.size() != box)
+        picture = QImage(box, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    ComposeBase(painter, scene);
+    const QFont font = TextFont();
+    if (gridShown_)
+        DrawMapGrid(painter, viewport_, scene.params, font);
+    DrawRangeCircles(painter, viewport_, scene.params);
+    if (scene.summits)
+        DrawSummitMarks(painter, viewport_, scene.params, *scene.summits);
+    scene.gpx.DrawOnMap(painter, viewport_, scene.params, font);
+    const QPointF eye = PixelOfPlace(viewport_, scene.params, scene.view.latitude, scene.view.longitude);
+    const QPoint eyePixel(TruncInto(eye.x(), -(1 << 20), 1 << 20), TruncInto(eye.y(), -(1 << 20), 1 << 20));
+    DrawViewWedge(painter, viewport_, eyePixel, scene.view);
+    DrawEyeMark(painter, viewport_, eyePixel);
+    if (gridShown_)
+        DrawScaleBar(painter, viewport_, scene.params, font);
+    if (hasMeasure_)
+        DrawMeasure(painter, viewport_, scene.params, measureFrom_, measureTo_, font);
+    painter.end();
+    Present(picture, box);
+}
+
+void MapView::ComposeBase(QPainter& painter, const MapScene& scene)
+{
+    if (MapShownAsIs(viewport_, scene.terrain)) {
+        DrawMapBase(painter, viewport_, scene.terrain, scene.params);
+        return;
+    }
+    // Scaled, the landscape is worth keeping while the view on it stays.
+    const bool same = baseValid_ && baseSerial_ == scene.landscapeSerial && base_.size() == size() &&
+        baseViewport_.zoom() == viewport_.zoom() && baseViewport_.centre().x == viewport_.centre().x &&
+        baseViewport_.centre().y == viewport_.centre().y;
+    if (!same) {
+        base_ = QImage(size(), QImage::Format_RGB32);
+        base_.fill(palette().color(QPalette::Window));
+        QPainter basePainter(&base_);
+        DrawMapBase(basePainter, viewport_, scene.terrain, scene.params);
+        baseViewport_ = viewport_;
+        baseSerial_ = scene.landscapeSerial;
+        baseValid_ = true;
+    }
+    painter.drawImage(0, 0, base_);
+}
+
+void MapView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        panning_ = true;
+        panLast_ = event->position();
+        setCursor(Qt::ClosedHandCursor);
+        return;
+    }
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) && haveLandscape_) {
+        measureDragging_ = true;
+        const MapPlace at = PlaceOf(event->position());
+        SetMeasure(at, at);
+        return;
+    }
+    if (event->button() == Qt::LeftButton)
+        ClearMeasure();
+    PaintBox::mousePressEvent(event);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (panning_) {
+        const QPointF delta = event->position() - std::exchange(panLast_, event->position());
+        PanBy(delta);
+        return;
+    }
+    if (measureDragging_) {
+        SetMeasure(measureFrom_, PlaceOf(event->position()));
+        return;
+    }
+    PaintBox::mouseMoveEvent(event);
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton && panning_) {
+        panning_ = false;
+        setCursor(Qt::PointingHandCursor);
+        return;
+    }
+    if (event->button() == Qt::LeftButton && measureDragging_) {
+        measureDragging_ = false;
+        SetMeasure(measureFrom_, PlaceOf(event->position()));
+        return;
+    }
+    PaintBox::mouseReleaseEvent(event);
+}
+
+void MapView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        ShowWholeSet();
+        return;
+    }
+    PaintBox::mouseDoubleClickEvent(event);
+}
+
+void MapView::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (!haveLandscape_)
+        return;
+    const double notches = event->angleDelta().y() / kWheelNotch;
+    ZoomAt(event->position(), std::pow(2.0, notches / kWheelStepsPerZoomDoubling));
+}
