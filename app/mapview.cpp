@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -49,7 +50,9 @@ void MapView::SetMapShape(QSize mapPixels)
 
 QFont MapView::TextFont() const
 {
-    QFont font = this->font();
+    // The system's own face: the form's Japanese one sets degree and minute
+    // signs as wide as a letter each.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(std::max(1, int(std::lround(kTextPoints * logicalDpiY() / kPointsPerInch))));
     return font;
 }
@@ -117,12 +120,13 @@ void MapView::Compose(QImage& picture, const MapScene& scene)
     QPainter painter(&picture);
     ComposeBase(painter, scene);
     const QFont font = TextFont();
-    if (gridShown_)
-        DrawMapGrid(painter, viewport_, scene.params, font);
     DrawRangeCircles(painter, viewport_, scene.params);
     if (scene.summits)
         DrawSummitMarks(painter, viewport_, scene.params, *scene.summits);
     scene.gpx.DrawOnMap(painter, viewport_, scene.params, font);
+    // Over the marks, so that none hides a label.
+    if (gridShown_)
+        DrawMapGrid(painter, viewport_, scene.params, font);
     const QPointF eye = PixelOfPlace(viewport_, scene.params, scene.view.latitude, scene.view.longitude);
     const QPoint eyePixel(TruncInto(eye.x(), -(1 << 20), 1 << 20), TruncInto(eye.y(), -(1 << 20), 1 << 20));
     DrawViewWedge(painter, viewport_, eyePixel, scene.view);

@@ -18,6 +18,7 @@ constexpr double kHaloWidth = 3;
 constexpr double kLabelInset = 3;  // pixels between a label and the box's edge or its line
 constexpr double kScaleBarLongestEm = 9;  // the bar's longest length, in text heights
 constexpr double kScaleBarThick = 4;
+constexpr double kScaleBarRoomEm = 2.5;  // the bar and its label's height, in text heights
 
 // The lines of one direction: positions in degrees from `from` to `to`, a
 // step of `minutes` apart, as whole multiples of the step so they sit on
@@ -109,9 +110,11 @@ void DrawMapGrid(QPainter& painter, const MapViewport& viewport, const RenderPar
     // the west edge above their line, longitudes along the north edge right
     // of theirs; the corner is left to the longitudes.
     const double top = metrics.ascent() + kLabelInset;
+    // The scale bar and its label take the south-west corner.
+    const double bottom = box.height() - kScaleBarRoomEm * metrics.height();
     ForEachLine(southEast.latitude, northWest.latitude, minutes, [&](double latitude) {
         const double y = PixelOfPlace(viewport, params, latitude, west).y() - kLabelInset - metrics.descent();
-        if (y - metrics.ascent() > top + metrics.descent())
+        if (y - metrics.ascent() > top + metrics.descent() && y < bottom)
             DrawHaloText(painter, QPointF(kLabelInset, y), GridLabel(latitude, true), kGridText);
     });
     ForEachLine(west, east, minutes, [&](double longitude) {

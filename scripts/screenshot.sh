@@ -8,6 +8,7 @@
 # $BUILD_DIR/shots/main.png unless named. SCREEN (default 1280x800) is the
 # virtual screen's size. WINDOW (WIDTHxHEIGHT) sizes the window and puts it
 # in the screen's corner, e.g. the screen's size for a full-screen picture.
+# MORE_FILES, when set, are opened after the tile (GPX files, peak lists).
 # ACTIONS, when set, is run through bash before the picture is taken, with
 # $window the viewer's window id, for xdotool moves and clicks:
 #   ACTIONS='xdotool mousemove 900 200 click 4' scripts/screenshot.sh
@@ -23,11 +24,13 @@ if [[ ${1:-} != --inside ]]; then
   cmake --build "$build" --target vantorel sample-tile -- -j2 >/dev/null
   mkdir -p "$(dirname "$out")"
   exec xvfb-run -a -s "-screen 0 ${screen}x24" env BUILD_DIR="$build" WINDOW="${WINDOW:-}" ACTIONS="${ACTIONS:-}" \
+    MORE_FILES="${MORE_FILES:-}" \
     "$0" --inside "$(realpath -m "$out")"
 fi
 
 out=$2
-"$build/vantorel" "$build/sample_N35E138_dem.tif" >/dev/null 2>&1 &
+# shellcheck disable=SC2086 # MORE_FILES is a list of names
+"$build/vantorel" "$build/sample_N35E138_dem.tif" ${MORE_FILES:-} >/dev/null 2>&1 &
 viewer=$!
 trap 'kill $viewer 2>/dev/null || true' EXIT
 

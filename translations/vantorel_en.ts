@@ -269,6 +269,14 @@ Map: click to move, drag to move and face along the drag, right-click to face th
     </message>
 </context>
 <context>
+    <name>MapMeasure</name>
+    <message>
+        <source>距離 %1 km&#x3000;方位 %2°</source>
+        <extracomment>The map&apos;s measuring line: the distance in kilometres and the bearing in degrees from north.</extracomment>
+        <translation>Distance %1 km, bearing %2°</translation>
+    </message>
+</context>
+<context>
     <name>NameLists</name>
     <message>
         <source>名前リストを読み込み中 %p%（Escで中止）</source>
