@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QFontDatabase>
 #include <QMouseEvent>
@@ -126,17 +127,29 @@ void MapView::Compose(QImage& picture, const MapScene& scene)
     scene.gpx.DrawOnMap(painter, viewport_, scene.params, font);
     // Over the marks, so that none hides a label.
     if (gridShown_)
-        DrawMapGrid(painter, viewport_, scene.params, font);
+        ComposeGrid(painter, scene);
     const QPointF eye = PixelOfPlace(viewport_, scene.params, scene.view.latitude, scene.view.longitude);
     const QPoint eyePixel(TruncInto(eye.x(), -(1 << 20), 1 << 20), TruncInto(eye.y(), -(1 << 20), 1 << 20));
     DrawViewWedge(painter, viewport_, eyePixel, scene.view);
     DrawEyeMark(painter, viewport_, eyePixel);
-    if (gridShown_)
-        DrawScaleBar(painter, viewport_, scene.params, font);
     if (hasMeasure_)
         DrawMeasure(painter, viewport_, scene.params, measureFrom_, measureTo_, font);
     painter.end();
     Present(picture, box);
+}
+
+bool MapView::KeptLayer::Holds(const MapViewport& now, uint64_t landscapeSerial) const
+{
+    return valid && serial == landscapeSerial && viewport.box() == now.box() && viewport.zoom() == now.zoom() &&
+        viewport.centre().x == now.centre().x && viewport.centre().y == now.centre().y;
+}
+
+void MapView::KeptLayer::Keep(QImage picture, const MapViewport& now, uint64_t landscapeSerial)
+{
+    image = std::move(picture);
+    viewport = now;
+    serial = landscapeSerial;
+    valid = true;
 }
 
 void MapView::ComposeBase(QPainter& painter, const MapScene& scene)
@@ -146,19 +159,31 @@ void MapView::ComposeBase(QPainter& painter, const MapScene& scene)
         return;
     }
     // Scaled, the landscape is worth keeping while the view on it stays.
-    const bool same = baseValid_ && baseSerial_ == scene.landscapeSerial && base_.size() == size() &&
-        baseViewport_.zoom() == viewport_.zoom() && baseViewport_.centre().x == viewport_.centre().x &&
-        baseViewport_.centre().y == viewport_.centre().y;
-    if (!same) {
-        base_ = QImage(size(), QImage::Format_RGB32);
-        base_.fill(palette().color(QPalette::Window));
-        QPainter basePainter(&base_);
+    if (!base_.Holds(viewport_, scene.landscapeSerial)) {
+        QImage base(size(), QImage::Format_RGB32);
+        base.fill(palette().color(QPalette::Window));
+        QPainter basePainter(&base);
         DrawMapBase(basePainter, viewport_, scene.terrain, scene.params);
-        baseViewport_ = viewport_;
-        baseSerial_ = scene.landscapeSerial;
-        baseValid_ = true;
+        basePainter.end();
+        base_.Keep(std::move(base), viewport_, scene.landscapeSerial);
     }
-    painter.drawImage(0, 0, base_);
+    painter.drawImage(0, 0, base_.image);
+}
+
+void MapView::ComposeGrid(QPainter& painter, const MapScene& scene)
+{
+    // Its labels' halos are the slowest part of a map picture: kept.
+    if (!grid_.Holds(viewport_, scene.landscapeSerial)) {
+        QImage grid(size(), QImage::Format_ARGB32_Premultiplied);
+        grid.fill(Qt::transparent);
+        QPainter gridPainter(&grid);
+        const QFont font = TextFont();
+        DrawMapGrid(gridPainter, viewport_, scene.params, font);
+        DrawScaleBar(gridPainter, viewport_, scene.params, font);
+        gridPainter.end();
+        grid_.Keep(std::move(grid), viewport_, scene.landscapeSerial);
+    }
+    painter.drawImage(0, 0, grid_.image);
 }
 
 void MapView::mousePressEvent(QMouseEvent* event)

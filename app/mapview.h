@@ -78,18 +78,27 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // A picture kept while the view on the landscape stays: the same
+    // landscape, box, zoom and centre.
+    struct KeptLayer {
+        QImage image;
+        MapViewport viewport;
+        uint64_t serial = 0;
+        bool valid = false;
+        bool Holds(const MapViewport& now, uint64_t landscapeSerial) const;
+        void Keep(QImage picture, const MapViewport& now, uint64_t landscapeSerial);
+    };
+
     void ComposeBase(QPainter& painter, const MapScene& scene);
+    void ComposeGrid(QPainter& painter, const MapScene& scene);
 
     MapViewport viewport_;
     QSize mapShape_{360, 360};
     QRect area_;
     RenderParams params_{};  // of the landscape composed last
     bool haveLandscape_ = false;
-    // The landscape's picture for the viewport, kept while neither changes.
-    QImage base_;
-    MapViewport baseViewport_;
-    uint64_t baseSerial_ = 0;
-    bool baseValid_ = false;
+    KeptLayer base_;  // the landscape, where scaled
+    KeptLayer grid_;  // the grid, its labels and the scale bar
     bool panning_ = false;
     QPointF panLast_;
     bool measureDragging_ = false;
