@@ -109,8 +109,7 @@ void MapView::ClearMeasure()
 
 void MapView::Compose(QImage& picture, const MapScene& scene)
 {
-    params_ = scene.params;
-    haveLandscape_ = true;
+    FollowLandscape(scene.params);
     SetMapShape(QSize(scene.terrain.mapBitmap.width(), scene.terrain.mapBitmap.height()));
     // Marks and the eye use the box's size before a resize the map's shape
     // brings; the repaint that the resize brings sets them right.
@@ -150,6 +149,25 @@ void MapView::KeptLayer::Keep(QImage picture, const MapViewport& now, uint64_t l
     viewport = now;
     serial = landscapeSerial;
     valid = true;
+}
+
+// A new landscape (another tile, or the set re-centred under the eye) puts
+// the map's square elsewhere: a zoomed map keeps showing the same place at
+// the same scale, the whole set stays the whole set.
+void MapView::FollowLandscape(const RenderParams& params)
+{
+    const bool moved = haveLandscape_ &&
+        (AreaNorthLat(params) != AreaNorthLat(params_) || AreaWestLon(params) != AreaWestLon(params_) ||
+            params.areaDegrees != params_.areaDegrees);
+    if (moved && viewport_.zoom() > 1) {
+        const MapFraction middle = viewport_.centre();
+        const MapPlace shown{AreaNorthLat(params_) - middle.y * params_.areaDegrees,
+            AreaWestLon(params_) + middle.x * params_.areaDegrees};
+        viewport_.Show(MapFractionOf(params, shown.latitude, shown.longitude),
+            viewport_.zoom() * params.areaDegrees / std::max(params_.areaDegrees, 1));
+    }
+    params_ = params;
+    haveLandscape_ = true;
 }
 
 void MapView::ComposeBase(QPainter& painter, const MapScene& scene)

@@ -89,6 +89,7 @@ private:
         void Keep(QImage picture, const MapViewport& now, uint64_t landscapeSerial);
     };
 
+    void FollowLandscape(const RenderParams& params);
     void ComposeBase(QPainter& painter, const MapScene& scene);
     void ComposeGrid(QPainter& painter, const MapScene& scene);
 

@@ -13,6 +13,13 @@ void MapViewport::Reset()
     centre_ = {0.5, 0.5};
 }
 
+void MapViewport::Show(MapFraction centre, double zoom)
+{
+    zoom_ = std::clamp(zoom, 1.0, kMaxZoom);
+    centre_ = centre;
+    Clamp();
+}
+
 QPointF MapViewport::PixelOf(MapFraction at) const
 {
     // The whole square: exactly the arithmetic the box always had.

@@ -26,6 +26,8 @@ public:
     MapFraction centre() const { return centre_; }
     // Back to the whole square.
     void Reset();
+    // Shows `centre` at `zoom`, as near as the square's edges allow.
+    void Show(MapFraction centre, double zoom);
 
     QPointF PixelOf(MapFraction at) const;
     MapFraction FractionOf(QPointF pixel) const;

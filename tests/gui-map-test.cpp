@@ -223,4 +223,23 @@ TEST_F(MapTest, TheEyeHasItsOwnMarkAndWaypointsTheirNames)
     EXPECT_EQ(darkBeside(35.25), unnamedBefore);
 }
 
+// The set re-centred under the eye moves the map's square: a zoomed map
+// stays on the place it showed, at its scale.
+TEST_F(MapTest, AZoomedMapKeepsItsPlaceWhenTheSetMoves)
+{
+    const QPoint middle(Map().width() / 2, Map().height() / 2);
+    Wheel(middle + QPoint(10, -20), 4);
+    const MapPlace shown = Map().PlaceOf(middle);
+    const double perDegree = PixelsPerDegree(Map().viewport(), TheRenderParams).height();
+    RenderParams joined = TheRenderParams;
+    joined.areaDegrees = 3;
+    joined.northLat += 0.5;
+    QImage picture;
+    Map().Compose(picture, MapScene{*TheTerrain, joined, TheViewpoint, nullptr, mainWindow->Gpx(), 99});
+    const MapPlace after = Map().PlaceOf(middle);
+    EXPECT_NEAR(after.latitude, shown.latitude, 1e-9);
+    EXPECT_NEAR(after.longitude, shown.longitude, 1e-9);
+    EXPECT_NEAR(PixelsPerDegree(Map().viewport(), joined).height(), perDegree, 1e-6);
+}
+
 }  // namespace
