@@ -242,4 +242,31 @@ TEST_F(MapTest, AZoomedMapKeepsItsPlaceWhenTheSetMoves)
     EXPECT_NEAR(PixelsPerDegree(Map().viewport(), joined).height(), perDegree, 1e-6);
 }
 
+// Shown larger than the map image's 360 pixels to the degree, the relief
+// draws the landscape again at the box's scale: more detail than the map
+// image scaled up smoothly.
+TEST_F(MapTest, ALargeMapIsDrawnFromTheFinerRelief)
+{
+    Map().SetGridShown(false);
+    mainWindow->resize(1920, 1080);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->helpPanel->width() == 1920; }));
+    mainWindow->PaintMap();
+    const QImage shown = Map().picture();
+    ASSERT_GT(shown.height(), 800);
+    const Bitmap32& map = TheTerrain->mapBitmap;
+    QImage scaled = QImage(reinterpret_cast<const uchar*>(map.scanLine(0)), map.width(), map.height(),
+        int(map.scanLine(1) - map.scanLine(0)) * 4, QImage::Format_RGB32)
+                        .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Summed differences between neighbours along rows, away from the marks
+    // in the middle: the relief's ridges against the map's blur.
+    const auto detail = [](const QImage& image) {
+        double sum = 0;
+        for (int y = 0; y < image.height() / 4; ++y)
+            for (int x = 1; x < image.width(); ++x)
+                sum += std::abs(qGray(image.pixel(x, y)) - qGray(image.pixel(x - 1, y)));
+        return sum;
+    };
+    EXPECT_GT(detail(shown), 1.5 * detail(scaled));
+}
+
 }  // namespace
