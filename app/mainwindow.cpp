@@ -21,6 +21,7 @@
 #include "app/gotoplace.h"
 #include "app/lastview.h"
 #include "app/loadingwindow.h"
+#include "app/mappanellayout.h"
 #include "app/namelistsdialog.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
@@ -51,8 +52,9 @@ constexpr int kFlashMs = 200;
 
 constexpr int kOuterWidth = 1024;  // the window's outer size, also its minimum
 constexpr int kOuterHeight = 560;
-constexpr int kMapSide = 360;  // the map panel's width and the map's largest side
-constexpr int kMapTop = 4;
+constexpr int kMapSide = 360;  // the map panel's smallest width
+constexpr int kMapTop = 4;  // the map box's distance to its panel's top
+constexpr int kMapRoomBelow = 81;  // under the map box: its hints, step buttons and sun controls
 constexpr int kTimerIntervalMs = 10;
 // A label waiting to come or go is settled by a frame this soon after.
 constexpr int kLabelSettleMs = 100;
@@ -61,12 +63,6 @@ constexpr int kCursorInfoMargin = 4;  // kept clear at the cursor line's right
 constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
 
-// Map view.
-constexpr int kRangeCircles[] = {50, 100, 150};
-constexpr int kWedgeLength = 250;
-const QColor kCircleGrey(128, 128, 128);
-constexpr int kDotPenWidth = 5;
-
 // Crosshair of the 3D view: arms of 16 pixels, a black shadow one pixel
 // right and below the white cross.
 constexpr int kCrossArm = 16;
@@ -74,8 +70,6 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
 
 // Navigation.
-constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
-constexpr int kPressCrossArm = 3;
 constexpr double kViewAnglePerPixel = 0.2;
 constexpr double kPitchPerPixel = 0.1;
 constexpr double kAltitudePerPixel = 10;
@@ -92,20 +86,6 @@ constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
 QByteArray NativePathOf(const QUrl& url)
 {
     return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
-
-// Screen positions of far-away eyes stay far outside any paint box, but
-// within the range that integer drawing can take.
-constexpr int kFarPixel = 1 << 20;
-int PixelOf(double value)
-{
-    return TruncInto(value, -kFarPixel, kFarPixel);
-}
-
-// Bearing clockwise from the top of the screen, in degrees (-180, 180].
-double Bearing(int x0, int y0, int x1, int y1)
-{
-    return std::atan2(double(x1 - x0), double(y0 - y1)) * kRadToDeg;
 }
 
 void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
@@ -142,6 +122,8 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     // Over the map's hints, while a GPX file is read.
     gpxLoading_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
     nameLists_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
+    (new MapPanelLayout(mapPanel, mapView, kMapTop, kMapRoomBelow, {forwardButton, backButton, sunSlider}))->Place();
+    new ViewSplitterPlace(*viewSplitter, kMapSide);
     labelClock_.start();
     cursorInfoLeft_ = cursorInfo->x();
     labelTimer_->setSingleShot(true);
@@ -188,6 +170,7 @@ void MainWindow::ConnectHandlers()
     connect(mapView, &PaintBox::paintRequested, this, &MainWindow::PaintMap);
     connect(mapView, &PaintBox::mouseDown, this, &MainWindow::MapMouseDown);
     connect(mapView, &PaintBox::mouseUp, this, &MainWindow::MapMouseUp);
+    connect(mapView, &MapView::viewChanged, this, &MainWindow::PaintMap);
     connect(forwardButton, &QPushButton::clicked, this, [this] { StepClick(forwardButton); });
     connect(backButton, &QPushButton::clicked, this, [this] { StepClick(backButton); });
     connect(highestPointButton, &QPushButton::clicked, this, &MainWindow::HighestPointClick);
@@ -216,7 +199,6 @@ void MainWindow::FormCreate()
 {
     setWindowTitle(QStringLiteral("Ulvaren Vantorel ") + VersionText);
     setAcceptDrops(true);
-    mapView->setGeometry(0, kMapTop, kMapSide, kMapSide);
     if (QFileInfo::exists(QString::fromLatin1(kDeveloperFile))) {
         highestPointButton->setVisible(true);
         frameRate->setVisible(true);
@@ -503,69 +485,6 @@ void MainWindow::CountFrame()
     }
 }
 
-QPoint MainWindow::MapPixelOfView() const
-{
-    const MapFraction at = MapFractionOf(TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
-    return {PixelOf(mapView->width() * at.x), PixelOf(mapView->height() * at.y)};
-}
-
-void MainWindow::PaintMap()
-{
-    if (TheRenderParams.columns == 0 || !TheTerrain)
-        return;
-    const Bitmap32& map = TheTerrain->mapBitmap;
-    if (MapViewBitmap.isNull())
-        MapViewBitmap = QImage(kMapSide, kMapSide, QImage::Format_RGB32);
-
-    // Circles and eye use the box's size before this paint resizes it; the
-    // repaint that the resize brings sets them right.
-    const int w = mapView->width();
-    const int h = mapView->height();
-    QPainter painter(&MapViewBitmap);
-    painter.drawImage(0, 0, ImageOverBitmap(map, QSize(map.width(), map.height())));
-
-    painter.setPen(kCircleGrey);
-    painter.setBrush(Qt::NoBrush);
-    if (TheRenderParams.areaDegrees > 1) {
-        // The opened tile, in the middle of the joined cells around it.
-        const int third = TheRenderParams.areaDegrees;
-        painter.drawRect(w / third, h / third, w / third - 1, h / third - 1);
-    }
-    for (const int r : kRangeCircles)
-        painter.drawEllipse(QRect(w / 2 - r, h / 2 - r, 2 * r, 2 * r));
-    if (summitLabels_.shown())
-        DrawSummitMarks(painter, w, h);
-    gpx_.DrawOnMap(painter, w, h, TheRenderParams);
-
-    // The view wedge: right and left edge, 250 pixels along the view and
-    // spread by the half angle across it; drawn inverted so it shows on any
-    // relief colour.
-    const QPoint eye = MapPixelOfView();
-    const double f = TheViewpoint.azimuth * kDegToRad;
-    const int c = PixelOf(std::tan(TheViewpoint.viewAngle * 0.5 * kDegToRad) * kWedgeLength);
-    const double sinF = std::sin(f);
-    const double cosF = std::cos(f);
-    const int dx1 = PixelOf(c * cosF + kWedgeLength * sinF);
-    const int dy1 = PixelOf(kWedgeLength * cosF - c * sinF);
-    const int dx2 = PixelOf(-c * cosF + kWedgeLength * sinF);
-    const int dy2 = PixelOf(kWedgeLength * cosF + c * sinF);
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.setPen(Qt::white);
-    painter.drawLine(eye, eye + QPoint(dx1, -dy1));
-    painter.drawLine(eye, eye + QPoint(dx2, -dy2));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-
-    // The dot stays one pixel inside the box, wherever the eye is.
-    const int x = std::min(w - 2, std::max(eye.x(), 1));
-    const int y = std::min(h - 2, std::max(eye.y(), 1));
-    painter.setPen(QPen(Qt::red, kDotPenWidth));
-    painter.drawLine(x, y, x + 1, y);
-    painter.end();
-
-    mapView->setGeometry((kMapSide - map.width()) / 2, mapView->y(), map.width(), map.height());
-    mapView->Present(MapViewBitmap, QSize(w, h));
-}
-
 void MainWindow::ShowCursorInfo(int x, int y)
 {
     // Only pixels of the frame now in the buffers have a distance; a drag
@@ -627,62 +546,6 @@ void MainWindow::MoveViewTo(double latitude, double longitude, double azimuth)
         PaintView3d();
         PaintMap();
     }
-}
-
-void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
-{
-    if (shift.buttons & Qt::LeftButton) {
-        // The move happens on release; until the next map paint a red cross
-        // marks where it will go.
-        MapPressX = x;
-        MapPressY = y;
-        mapView->Scribble(Qt::red,
-            {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
-        return;
-    }
-    if (demoTimer->isActive())
-        return;
-    const QPoint eye = MapPixelOfView();
-    if (eye == QPoint(x, y))
-        return;
-    MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
-}
-
-void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
-{
-    if (button != Qt::LeftButton)
-        return;
-    // The target is the pressed point, always inside the tile and never on
-    // its south or east edge.
-    const auto fraction = [](int pixel, int size) {
-        const double f = double(pixel) / std::max(size, 1);
-        return f <= 0 ? 0.0 : std::min(f, 0.9999);
-    };
-    const double degrees = TheRenderParams.areaDegrees;
-    const double latitude = AreaNorthLat(TheRenderParams) - fraction(MapPressY, mapView->height()) * degrees;
-    const double longitude =
-        WrapLongitude(AreaWestLon(TheRenderParams) + fraction(MapPressX, mapView->width()) * degrees);
-
-    double azimuth = TheViewpoint.azimuth;
-    if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
-        azimuth = Bearing(MapPressX, MapPressY, x, y);
-        if (azimuth < 0)
-            azimuth += 360;
-    }
-    if (demoTimer->isActive()) {
-        // Stopping and starting the demo at the target works out the circle
-        // through it and the heading along it; the glide then flies there.
-        const Viewpoint before = TheViewpoint;
-        TheViewpoint.latitude = latitude;
-        TheViewpoint.longitude = longitude;
-        DemoClick(nullptr);
-        DemoClick(nullptr);
-        azimuth = TheViewpoint.azimuth;
-        TheViewpoint.latitude = before.latitude;
-        TheViewpoint.longitude = before.longitude;
-        TheViewpoint.azimuth = before.azimuth;
-    }
-    MoveViewTo(latitude, longitude, azimuth);
 }
 
 void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int y)

@@ -1,5 +1,6 @@
 #pragma once
 // The main window: the 3D view and the map of the loaded tile side by side,
+// sharing the window through a splitter,
 // the readouts under them, the step and demo buttons, and the intake of
 // tiles from the command line and from files dropped on the window.
 //
@@ -173,7 +174,6 @@ private:
     void TrackFlightTick();
     // +, - and Space while flying a track; false for other keys.
     bool TrackFlightKey(int key);
-    void DrawSummitMarks(QPainter& painter, int width, int height) const;
     void SetUpNaturalLook();
     void ShowNaturalControls();
 

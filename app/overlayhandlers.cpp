@@ -127,27 +127,3 @@ void MainWindow::ClearGpx()
     PaintMap();
 }
 
-// The most prominent summits as small triangles, each kept clear of those
-// already drawn so that the relief stays readable.
-void MainWindow::DrawSummitMarks(QPainter& painter, int width, int height) const
-{
-    constexpr int kMarkHalf = 3;
-    constexpr int kClearance = 14;
-    constexpr std::size_t kMaxMarks = 40;
-    std::vector<QPoint> drawn;
-    painter.setPen(Qt::black);
-    painter.setBrush(QColor(255, 255, 255));
-    for (const Summit& summit : summitLabels_.summits()) {
-        if (drawn.size() >= kMaxMarks)
-            break;
-        const GeoPoint place = GridToGeo(TheRenderParams, summit.column, summit.row);
-        const MapFraction at = MapFractionOf(TheRenderParams, place.latitude, place.longitude);
-        const QPoint p = QPointF(width * at.x, height * at.y).toPoint();
-        if (std::any_of(
-                drawn.begin(), drawn.end(), [&](const QPoint& q) { return (q - p).manhattanLength() < kClearance; }))
-            continue;
-        drawn.push_back(p);
-        painter.drawPolygon(
-            QPolygon({p + QPoint(0, -kMarkHalf), p + QPoint(kMarkHalf, kMarkHalf), p + QPoint(-kMarkHalf, kMarkHalf)}));
-    }
-}

@@ -5,10 +5,12 @@
 #include <iterator>
 #include <optional>
 
+#include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
 
 #include "core/geometry.h"
+#include "overlays/mapgrid.h"
 
 namespace {
 
@@ -20,21 +22,16 @@ constexpr std::size_t kLinesPerBatch = 4096;
 constexpr uint8_t kLineCovered = 1;
 constexpr uint8_t kDotCovered = 2;
 
+constexpr double kNameGap = 4;  // pixels between a waypoint's dot and its name
+
 // Where on the map's pixels a point lies.
 class MapProjection {
 public:
-    MapProjection(int width, int height, const RenderParams& params) : width_(width), height_(height), params_(params)
-    {
-    }
-    QPointF operator()(const GpxPoint& p) const
-    {
-        const MapFraction at = MapFractionOf(params_, p.latitude, p.longitude);
-        return {width_ * at.x, height_ * at.y};
-    }
+    MapProjection(const MapViewport& viewport, const RenderParams& params) : viewport_(viewport), params_(params) { }
+    QPointF operator()(const GpxPoint& p) const { return PixelOfPlace(viewport_, params_, p.latitude, p.longitude); }
 
 private:
-    int width_;
-    int height_;
+    const MapViewport& viewport_;
     const RenderParams& params_;
 };
 
@@ -100,6 +97,43 @@ private:
     std::vector<uint8_t> cells_;
 };
 
+// A file's waypoints as dots; the strokes drawn.
+int DrawWaypoints(QPainter& painter, const std::vector<GpxWaypoint>& waypoints, const QColor& colour,
+    const MapProjection& project, Coverage& coverage, const QFont* font, const QRectF& layer)
+{
+    int strokes = 0;
+    // Names after the dots, and each only where it overlaps no name written
+    // before it, so that a crowded file stays readable.
+    std::vector<std::pair<QPointF, const QString*>> named;
+    painter.setBrush(colour);
+    painter.setPen(Qt::black);
+    for (const GpxWaypoint& waypoint : waypoints) {
+        const QPointF at = project(waypoint.at);
+        if (coverage.CoverDot(at)) {
+            painter.drawEllipse(at, kDotRadius, kDotRadius);
+            ++strokes;
+            if (font && !waypoint.name.isEmpty())
+                named.emplace_back(at, &waypoint.name);
+        }
+    }
+    if (!font)
+        return strokes;
+    painter.setFont(*font);
+    const QFontMetricsF metrics(*font);
+    std::vector<QRectF> taken;
+    for (const auto& [at, name] : named) {
+        const QPointF baseline = at + QPointF(kDotRadius + kNameGap, metrics.ascent() / 2 - metrics.descent() / 2);
+        const QRectF room(
+            baseline.x(), baseline.y() - metrics.ascent(), metrics.horizontalAdvance(*name), metrics.height());
+        if (!layer.intersects(room) ||
+            std::any_of(taken.begin(), taken.end(), [&](const QRectF& other) { return other.intersects(room); }))
+            continue;
+        taken.push_back(room);
+        DrawHaloText(painter, baseline, *name, Qt::black);
+    }
+    return strokes;
+}
+
 }  // namespace
 
 QColor GpxFileColour(std::size_t file)
@@ -112,16 +146,28 @@ QColor GpxFileColour(std::size_t file)
 const QImage& GpxMapLayer::Layer(
     const std::vector<GpxData>& files, uint64_t filesSerial, int width, int height, const RenderParams& params)
 {
-    const Key key{filesSerial, width, height, AreaNorthLat(params), AreaWestLon(params), double(params.areaDegrees)};
+    MapViewport viewport;
+    viewport.SetBox(QSizeF(width, height));
+    return Layer(files, filesSerial, viewport, params, nullptr);
+}
+
+const QImage& GpxMapLayer::Layer(const std::vector<GpxData>& files, uint64_t filesSerial, const MapViewport& viewport,
+    const RenderParams& params, const QFont* font)
+{
+    const QSize box = viewport.box().toSize();
+    const Key key{filesSerial, box.width(), box.height(), AreaNorthLat(params), AreaWestLon(params),
+        double(params.areaDegrees), viewport.zoom(), viewport.centre().x, viewport.centre().y,
+        font ? font->key() : QString()};
     if (!built_ || !(key == key_)) {
         key_ = key;
         built_ = true;
-        Build(files, params);
+        Build(files, viewport, params, font);
     }
     return layer_;
 }
 
-void GpxMapLayer::Build(const std::vector<GpxData>& files, const RenderParams& params)
+void GpxMapLayer::Build(
+    const std::vector<GpxData>& files, const MapViewport& viewport, const RenderParams& params, const QFont* font)
 {
     ++builds_;
     strokes_ = 0;
@@ -130,7 +176,7 @@ void GpxMapLayer::Build(const std::vector<GpxData>& files, const RenderParams& p
     if (layer_.isNull())
         return;  // no memory for it: the map shows without the files
     layer_.fill(Qt::transparent);
-    const MapProjection project(width, height, params);
+    const MapProjection project(viewport, params);
     const QRectF area(-kClipMargin, -kClipMargin, width + 2 * kClipMargin, height + 2 * kClipMargin);
     Coverage coverage(width, height);
     QPainter painter(&layer_);
@@ -160,14 +206,7 @@ void GpxMapLayer::Build(const std::vector<GpxData>& files, const RenderParams& p
         painter.drawLines(batch.data(), int(batch.size()));
         strokes_ += int(batch.size());
         batch.clear();
-        painter.setBrush(GpxFileColour(f));
-        painter.setPen(Qt::black);
-        for (const GpxWaypoint& waypoint : files[f].waypoints) {
-            const QPointF at = project(waypoint.at);
-            if (coverage.CoverDot(at)) {
-                painter.drawEllipse(at, kDotRadius, kDotRadius);
-                ++strokes_;
-            }
-        }
+        strokes_ += DrawWaypoints(
+            painter, files[f].waypoints, GpxFileColour(f), project, coverage, font, QRectF(0, 0, width, height));
     }
 }

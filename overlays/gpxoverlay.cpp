@@ -106,6 +106,12 @@ void GpxOverlay::DrawOnMap(QPainter& painter, int width, int height, const Rende
     painter.drawImage(0, 0, mapLayer_.Layer(files_, filesSerial_, width, height, params));
 }
 
+void GpxOverlay::DrawOnMap(
+    QPainter& painter, const MapViewport& viewport, const RenderParams& params, const QFont& font) const
+{
+    painter.drawImage(0, 0, mapLayer_.Layer(files_, filesSerial_, viewport, params, &font));
+}
+
 void GpxOverlay::DrawInFrame(const Renderer& renderer, Bitmap32& frame, QPainter& painter, const Terrain& terrain,
     const RenderParams& params) const
 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QColor>
+#include <QFont>
 
 #include "core/viewrecords.h"
 #include "overlays/gpx.h"
@@ -30,6 +31,8 @@ public:
     // Over a map of width x height pixels showing the area of `params`,
     // from a layer kept while neither changes (gpxmaplayer.h).
     void DrawOnMap(QPainter& painter, int width, int height, const RenderParams& params) const;
+    // Over a map box of `viewport`, waypoints named in `font`.
+    void DrawOnMap(QPainter& painter, const MapViewport& viewport, const RenderParams& params, const QFont& font) const;
     const GpxMapLayer& mapLayer() const { return mapLayer_; }
     // Into the frame bitmap's first frame.width() x frame.height() pixels,
     // over the frame the renderer has just drawn from `terrain`.

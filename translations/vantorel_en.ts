@@ -440,6 +440,38 @@ Exit status: 0 success, 2 a command-line error.
         <source>次の飛行を動画に録画</source>
         <translation>Record the next flight as a video</translation>
     </message>
+    <message>
+        <source>地図：ホイール</source>
+        <translation>Map: wheel</translation>
+    </message>
+    <message>
+        <source>カーソルを中心に拡大・縮小</source>
+        <translation>Zoom in and out about the cursor</translation>
+    </message>
+    <message>
+        <source>地図：中ボタンのドラッグ</source>
+        <translation>Map: middle-button drag</translation>
+    </message>
+    <message>
+        <source>地図を動かす</source>
+        <translation>Pan the map</translation>
+    </message>
+    <message>
+        <source>地図：中ボタンのダブルクリック</source>
+        <translation>Map: middle-button double-click</translation>
+    </message>
+    <message>
+        <source>全体を表示</source>
+        <translation>Show the whole set</translation>
+    </message>
+    <message>
+        <source>地図：Shift+ドラッグ</source>
+        <translation>Map: Shift + drag</translation>
+    </message>
+    <message>
+        <source>2点間の距離と方位を測る</source>
+        <translation>Measure the distance and bearing between two points</translation>
+    </message>
 </context>
 <context>
     <name>Language</name>
@@ -538,6 +570,14 @@ Exit status: 0 success, 2 a command-line error.
         <source>%1(m)</source>
         <extracomment>The step buttons&apos; hint: how far one click moves, in metres.</extracomment>
         <translation>%1 m</translation>
+    </message>
+</context>
+<context>
+    <name>MapMeasure</name>
+    <message>
+        <source>距離 %1 km&#x3000;方位 %2°</source>
+        <extracomment>The map&apos;s measuring line: the distance in kilometres and the bearing in degrees from north.</extracomment>
+        <translation>Distance %1 km, bearing %2°</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,102 @@
+// The main window's map: composing it, and turning presses on it into moves
+// and turns of the eye. The map box itself, its zoom, pan and measuring are
+// in mapview.cpp.
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/mainwindow.h"
+#include "app/sharedstate.h"
+#include "core/geometry.h"
+#include "elevation/terrain.h"
+
+namespace {
+
+constexpr double kRadToDeg = 180 / kPi;
+constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
+constexpr int kPressCrossArm = 3;
+
+// Screen positions of far-away eyes stay far outside any paint box, but
+// within the range that integer drawing can take.
+constexpr int kFarPixel = 1 << 20;
+int PixelOf(double value)
+{
+    return TruncInto(value, -kFarPixel, kFarPixel);
+}
+
+// Bearing clockwise from the top of the screen, in degrees (-180, 180].
+double Bearing(int x0, int y0, int x1, int y1)
+{
+    return std::atan2(double(x1 - x0), double(y0 - y1)) * kRadToDeg;
+}
+
+}  // namespace
+
+QPoint MainWindow::MapPixelOfView() const
+{
+    const QPointF at =
+        PixelOfPlace(mapView->viewport(), TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
+    return {PixelOf(at.x()), PixelOf(at.y())};
+}
+
+void MainWindow::PaintMap()
+{
+    if (TheRenderParams.columns == 0 || !TheTerrain)
+        return;
+    const MapScene scene{*TheTerrain, TheRenderParams, TheViewpoint,
+        summitLabels_.shown() ? &summitLabels_.summits() : nullptr, gpx_, landscapeSerial_};
+    mapView->Compose(MapViewBitmap, scene);
+}
+
+void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
+{
+    if (shift.buttons & Qt::LeftButton) {
+        // The move happens on release; until the next map paint a red cross
+        // marks where it will go.
+        MapPressX = x;
+        MapPressY = y;
+        mapView->Scribble(Qt::red,
+            {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
+        return;
+    }
+    if (demoTimer->isActive())
+        return;
+    const QPoint eye = MapPixelOfView();
+    if (eye == QPoint(x, y))
+        return;
+    MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
+}
+
+void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
+{
+    if (button != Qt::LeftButton)
+        return;
+    // The target is the pressed point, always inside the set and never on
+    // its south or east edge.
+    const auto inside = [](double f) { return f <= 0 ? 0.0 : std::min(f, 0.9999); };
+    const MapFraction at = mapView->viewport().FractionOf(QPointF(MapPressX, MapPressY));
+    const double degrees = TheRenderParams.areaDegrees;
+    const double latitude = AreaNorthLat(TheRenderParams) - inside(at.y) * degrees;
+    const double longitude = WrapLongitude(AreaWestLon(TheRenderParams) + inside(at.x) * degrees);
+
+    double azimuth = TheViewpoint.azimuth;
+    if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
+        azimuth = Bearing(MapPressX, MapPressY, x, y);
+        if (azimuth < 0)
+            azimuth += 360;
+    }
+    if (demoTimer->isActive()) {
+        // Stopping and starting the demo at the target works out the circle
+        // through it and the heading along it; the glide then flies there.
+        const Viewpoint before = TheViewpoint;
+        TheViewpoint.latitude = latitude;
+        TheViewpoint.longitude = longitude;
+        DemoClick(nullptr);
+        DemoClick(nullptr);
+        azimuth = TheViewpoint.azimuth;
+        TheViewpoint.latitude = before.latitude;
+        TheViewpoint.longitude = before.longitude;
+        TheViewpoint.azimuth = before.azimuth;
+    }
+    MoveViewTo(latitude, longitude, azimuth);
+}
