@@ -126,4 +126,3 @@ void MainWindow::ClearGpx()
     PaintView3d();
     PaintMap();
 }
-

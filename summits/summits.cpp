@@ -183,12 +183,14 @@ void TakeSourceHeights(std::vector<Summit>& summits, const SourceTops& tops, con
     const double columnRadius = rowRadius / GridEastWestScale(params.centreLat);
     for (Summit& summit : summits) {
         const GeoPoint top = GridToGeo(params, summit.column, summit.row);
-        if (const std::optional<int32_t> source = tops.HighestNear(top.latitude, top.longitude, rowRadius, columnRadius))
+        if (const std::optional<int32_t> source =
+                tops.HighestNear(top.latitude, top.longitude, rowRadius, columnRadius))
             summit.height = *source;
     }
 }
 
-std::vector<Summit> FindLandscapeSummits(const Terrain& terrain, const RenderParams& params, const std::atomic<bool>* stop)
+std::vector<Summit> FindLandscapeSummits(
+    const Terrain& terrain, const RenderParams& params, const std::atomic<bool>* stop)
 {
     std::vector<Summit> summits = FindSummits(
         terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height, kSummitMinProminence, stop);

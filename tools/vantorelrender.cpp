@@ -42,8 +42,8 @@
 #include "flight/democircle.h"
 #include "flight/groundheight.h"
 #include "overlays/bitmapimage.h"
-#include "overlays/frameoverlays.h"
 #include "overlays/flightfilm.h"
+#include "overlays/frameoverlays.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxoverlay.h"
 #include "overlays/labelledpanorama.h"
@@ -780,8 +780,8 @@ int Run(int argc, char** argv)
     if (!options->video.empty()) {
         ok = RenderVideo(application, *options, gpx, terrain, params, options->view.value_or(view)) && ok;
     } else if (options->panorama) {
-        if (const int error =
-                RenderPanoramaFile(application, *options, terrain, params, options->view.value_or(view), summits, names))
+        if (const int error = RenderPanoramaFile(
+                application, *options, terrain, params, options->view.value_or(view), summits, names))
             ok = Fail(options->out, error);
     } else if (options->framesAsked) {
         if (const int error =
