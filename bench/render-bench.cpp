@@ -1,13 +1,16 @@
 // Frames of the sample tile: whole frames (view strips + rasterisation) at
 // four sizes and a few views, and each stage on its own; whole frames of a
-// joined 3 x 3 set, looking across the opened tile's edges; and natural-look
-// frames at 1920 x 1080 from the views of the classic ones, to set beside them.
+// joined 3 x 3 set, looking across the opened tile's edges; whole frames over
+// a generated alpine tile, where steep ground rises in every column; and
+// natural-look frames at 1920 x 1080 from the views of the classic ones, to
+// set beside them.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
@@ -16,6 +19,7 @@
 #include "render/frame.h"
 #include "render/panorama.h"
 #include "render/rasterise.h"
+#include "tests/support/alpinetile.h"
 #include "tests/support/joinedset.h"
 #include "tests/support/tileload.h"
 
@@ -217,6 +221,54 @@ void JoinedArguments(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond);
 }
 
+// The generated alpine tile, loaded once.
+struct AlpineScene {
+    Terrain terrain;
+    RenderParams params;
+    Viewpoint start;
+    Bitmap32 frame{3840, 2160};
+    Renderer renderer{frame};
+
+    AlpineScene()
+    {
+        LoadListener quiet;
+        if (LoadTileInto(AlpineTile(), terrain, params, start, quiet) != TileError::None) {
+            std::fprintf(stderr, "cannot load %s\n", AlpineTile().c_str());
+            std::exit(1);
+        }
+    }
+};
+
+// Arguments: width, height, pitch, angle of view; the eye 2,500 m up in the
+// middle of the tile, looking along the ridges' slopes.
+void WholeFrameOfAlpineTile(benchmark::State& state)
+{
+    static const auto scene = std::make_unique<AlpineScene>();
+    Viewpoint v = scene->start;
+    v.latitude = 46.5;
+    v.longitude = 10.5;
+    v.minAltitude = 2500;
+    v.azimuth = v.renderAzimuth = 80;
+    v.pitch = double(state.range(2));
+    v.viewAngle = double(state.range(3));
+    const auto W = int32_t(state.range(0)), H = int32_t(state.range(1));
+    const Terrain& t = scene->terrain;
+    for (auto _ : state) {
+        BuildViewStrips(scene->renderer, W, H, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), scene->params, v);
+        benchmark::DoNotOptimize(RasteriseFrame(scene->renderer, t.tileInfo, t.heightGrid.rows(), scene->params, v));
+    }
+}
+
+void AlpineArguments(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"W", "H", "pitch", "angle"});
+    for (auto [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
+        for (int pitch : {-5, -20})
+            for (int angle : {40, 50})
+                b->Args({w, h, pitch, angle});
+    b->Unit(benchmark::kMillisecond);
+}
+
 // The 3600 x 600 panorama all round an eye in the opened tile of the joined
 // set, as the viewer's panorama window and vantorel-render draw it (labels
 // aside).
@@ -239,6 +291,7 @@ void PanoramaOfJoinedSet(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(PanoramaOfJoinedSet)->Unit(benchmark::kMillisecond);
+BENCHMARK(WholeFrameOfAlpineTile)->Apply(AlpineArguments);
 BENCHMARK(WholeFrame)->Apply(FrameArguments);
 BENCHMARK(NaturalWholeFrame)->Apply(NaturalFrameArguments);
 BENCHMARK(WholeFrameOfJoinedSet)->Apply(JoinedArguments);
