@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <future>
+#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,12 +18,12 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTableWidget>
+#include <QTranslator>
 #include <QUrl>
 
 #include "app/backgroundjob.h"
 #include "app/gotoplace.h"
 #include "app/helpwindow.h"
-#include "app/language.h"
 #include "app/summitsearch.h"
 #include "elevation/terrain.h"
 #include "overlays/mapmarks.h"
@@ -458,7 +459,11 @@ TEST_F(MainWindowTest, HelpWindowListsEveryShortcutInBothLanguages)
         EXPECT_TRUE(listed) << key.toStdString() << " (" << action->text().toStdString() << ") is not in the help";
     }
 
-    ASSERT_TRUE(InstallTranslation(QStringLiteral("en")));
+    // English for this test alone, taken away however the test ends.
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral("vantorel_en"), QStringLiteral(":/i18n")));
+    QCoreApplication::installTranslator(&english);
+    const std::unique_ptr<QTranslator, bool (*)(QTranslator*)> removed(&english, &QCoreApplication::removeTranslator);
     HelpWindow help(&form);
     help.show();
     for (const char* name : {"keyTable", "mouseTable"}) {
@@ -472,7 +477,6 @@ TEST_F(MainWindowTest, HelpWindowListsEveryShortcutInBothLanguages)
             EXPECT_LE(metrics.horizontalAdvance(does), table->columnWidth(1)) << does.toStdString();
         }
     }
-    InstallTranslation(QStringLiteral("ja"));
 }
 
 // A GPX file as the system's bytes, with a track of `points` points.
