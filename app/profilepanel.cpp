@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "app/mainwindow.h"
@@ -300,7 +301,9 @@ void ProfilePanel::ShowFigures()
     text += QStringLiteral("<br>") + line(kGroundCurve, tr("標高データ"), profile_.ground);
     if (profile_.file.known)
         text += QStringLiteral("<br>") + line(kFileCurve, tr("GPXファイルの標高"), profile_.file);
-    figures_->setText(text);
+    // A figure never breaks from its unit at the end of a line.
+    static const QRegularExpression kFigureAndUnit(QStringLiteral("(\\d) (k?m)"));
+    figures_->setText(text.replace(kFigureAndUnit, QStringLiteral("\\1&nbsp;\\2")));
 }
 
 ProfilePanel* AddProfilePanel(MainWindow& window)

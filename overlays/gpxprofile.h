@@ -23,7 +23,8 @@ TrackProfile ProfileOfLine(const GpxLine& line, const Terrain& terrain, const Re
 
 // A diamond centred on `pixel` of the map box.
 void DrawProfileMarkOnMap(QPainter& painter, QPointF pixel);
-// The same over the ground at `place` in the renderer's last frame, where
-// the frame shows that ground; false where it does not.
+// The same over the ground at `place` in the renderer's last frame where
+// the frame shows that ground, and only its outline where nearer ground
+// hides it; false where it is off the frame or behind the eye.
 bool DrawProfileMarkInFrame(
     QPainter& painter, const Renderer& renderer, const Terrain& terrain, const RenderParams& params, GeoPoint place);

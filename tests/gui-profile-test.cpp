@@ -103,10 +103,11 @@ TEST_F(ProfileTest, EShowsTheTracksFiguresFromTheGridAndTheFile)
     EXPECT_EQ(profile.ground.highest, highest);
     EXPECT_GT(profile.ground.ascent + profile.ground.descent, 0);
     const QString text = Panel().FiguresText();
-    EXPECT_TRUE(text.contains(QStringLiteral("長さ 4.00 km"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("上り 300 m，下り 100 m，最高点 1300 m（2.00 km地点）")))
+    EXPECT_TRUE(text.contains(QStringLiteral("長さ 4.00&nbsp;km"))) << text.toStdString();
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("上り 300&nbsp;m，下り 100&nbsp;m，最高点 1300&nbsp;m（2.00&nbsp;km地点）")))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("最高点 %1 m").arg(std::lround(highest)))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("最高点 %1&nbsp;m").arg(std::lround(highest)))) << text.toStdString();
 
     // Deleting the GPX files empties it; E hides it.
     Press(Qt::Key_Delete);
@@ -120,8 +121,8 @@ TEST_F(ProfileTest, TheFiguresReadInEnglish)
     const InEnglish english;
     OpenTrack();
     const QString text = Panel().FiguresText();
-    EXPECT_TRUE(text.contains(QStringLiteral("Length 4.00 km"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("up 300 m, down 100 m, highest 1300 m (at 2.00 km)")))
+    EXPECT_TRUE(text.contains(QStringLiteral("Length 4.00&nbsp;km"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("up 300&nbsp;m, down 100&nbsp;m, top 1300&nbsp;m at 2.00&nbsp;km")))
         << text.toStdString();
 }
 

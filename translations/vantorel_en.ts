@@ -853,7 +853,7 @@ Exit status: 0 success, 2 a command-line error.
     </message>
     <message>
         <source>%1：上り %2 m，下り %3 m，最高点 %4 m（%5 km地点）</source>
-        <translation>%1: up %2 m, down %3 m, highest %4 m (at %5 km)</translation>
+        <translation>%1: up %2 m, down %3 m, top %4 m at %5 km</translation>
     </message>
     <message>
         <source>長さ %1 km</source>
@@ -865,7 +865,7 @@ Exit status: 0 success, 2 a command-line error.
     </message>
     <message>
         <source>GPXファイルの標高</source>
-        <translation>GPX file&apos;s heights</translation>
+        <translation>GPX file</translation>
     </message>
 </context>
 <context>
