@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -13,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include "app/mainwindow.h"
-#include "app/sharedstate.h"
 #include "overlays/flightfilm.h"
 #include "overlays/gpx.h"
 #include "overlays/gpxprofile.h"
@@ -194,21 +195,30 @@ void ProfilePlot::DrawMarks(QPainter& painter, const QRect& area, double low, do
         profile.points.begin(), profile.points.end(), [&](const ProfilePoint& a, const ProfilePoint& b) {
             return std::fabs(a.metres - *hovered) < std::fabs(b.metres - *hovered);
         });
-    QString readout = QCoreApplication::translate("ProfilePanel", "%1 km").arg(Kilometres(*hovered));
-    for (const double h : {nearest->ground, nearest->file}) {
+    // The readout: the distance, then each height in its curve's colour.
+    std::vector<std::pair<QString, QColor>> readout{
+        {QCoreApplication::translate("ProfilePanel", "%1 km").arg(Kilometres(*hovered)), Qt::black}};
+    const std::pair<double, QColor> heights[] = {{nearest->ground, kGroundCurve}, {nearest->file, kFileCurve}};
+    for (const auto& [h, colour] : heights) {
         if (std::isnan(h))
             continue;
         const double y = area.bottom() - (h - low) / (high - low) * area.height();
         DrawProfileMarkOnMap(painter, QPointF(x, y));
-        readout += QStringLiteral("  ") + QCoreApplication::translate("ProfilePanel", "%1 m").arg(Metres(h));
+        readout.emplace_back(QCoreApplication::translate("ProfilePanel", "%1 m").arg(Metres(h)), colour);
     }
     const QFontMetrics metrics = fontMetrics();
-    const int textWidth = metrics.horizontalAdvance(readout);
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    int textWidth = -gap;
+    for (const auto& piece : readout)
+        textWidth += metrics.horizontalAdvance(piece.first) + gap;
     const int left = x + 8 + textWidth < area.right() ? x + 8 : x - 8 - textWidth;
-    const QRect box(left - 3, area.top() + 3, textWidth + 6, metrics.height() + 2);
-    painter.fillRect(box, QColor(255, 255, 255, 220));
-    painter.setPen(Qt::black);
-    painter.drawText(box, Qt::AlignCenter, readout);
+    painter.fillRect(QRect(left - 3, area.top() + 3, textWidth + 6, metrics.height() + 2), QColor(255, 255, 255, 220));
+    int at = left;
+    for (const auto& [text, colour] : readout) {
+        painter.setPen(colour);
+        painter.drawText(at, area.top() + 4 + metrics.ascent(), text);
+        at += metrics.horizontalAdvance(text) + gap;
+    }
 }
 
 }  // namespace
@@ -233,6 +243,7 @@ ProfilePanel::ProfilePanel(QWidget* parent) : QWidget(parent, Qt::Tool)
 
 void ProfilePanel::SetTrack(const GpxLine* line, const Terrain* terrain, const RenderParams& params)
 {
+    const bool hadHover = hoveredAt_.has_value();
     hoveredAt_.reset();
     if (line && terrain && params.columns > 0) {
         path_ = PathOf(*line);
@@ -243,7 +254,10 @@ void ProfilePanel::SetTrack(const GpxLine* line, const Terrain* terrain, const R
     }
     ShowFigures();
     plot_->update();
-    emit hoverChanged();
+    // Only a mark taken away repaints the views: a new landscape is being
+    // taken over when this is called, and paints them itself.
+    if (hadHover)
+        emit hoverChanged();
 }
 
 void ProfilePanel::SetFlightAt(std::optional<double> metres)
