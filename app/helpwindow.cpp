@@ -55,6 +55,7 @@ std::vector<HelpLine> KeyHelpLines()
             Does(QT_TRANSLATE_NOOP("HelpWindow", "速さを上げる・下げる"))},
         {Does(QT_TRANSLATE_NOOP("HelpWindow", "飛行中のSpace")),
             Does(QT_TRANSLATE_NOOP("HelpWindow", "一時停止・再開"))},
+        {QStringLiteral("E"), Does(QT_TRANSLATE_NOOP("HelpWindow", "GPXの軌跡の標高断面図を表示する・隠す"))},
         {QStringLiteral("C"), Does(QT_TRANSLATE_NOOP("HelpWindow", "地球の丸みを表す・表さない"))},
         {QStringLiteral("N"), Does(QT_TRANSLATE_NOOP("HelpWindow", "自然な見え方・従来の見え方"))},
         {QStringLiteral("Alt+← / Alt+→"),

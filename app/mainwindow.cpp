@@ -26,6 +26,7 @@
 #include "app/navigation.h"
 #include "app/opentile.h"
 #include "app/panoramawindow.h"
+#include "app/profilepanel.h"
 #include "app/readouts.h"
 #include "app/recentfiles.h"
 #include "app/savepicture.h"
@@ -156,6 +157,7 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     SetUpNaturalLook();
     AddNameListsAction(*this);
     AddPanoramaAction(*this);
+    profilePanel_ = AddProfilePanel(*this);
     FormCreate();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
@@ -383,6 +385,7 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
     // Named at once from the lists read for the area before, then again
     // from those read for the new one.
     MatchNames();
+    RefreshProfile();
     ReadNamesForArea();
     tilePath_ = QByteArray::fromStdString(loaded.path);
     ShowLoadReport(loaded.report);

@@ -33,6 +33,7 @@
 #include "ui_mainwindow.h"
 
 class LoadingWindow;
+class ProfilePanel;
 class QAction;
 
 // The form's components are inherited rather than held in a `ui` member
@@ -111,6 +112,8 @@ public:
     // The user's GPX files: those shown, and those being read.
     const GpxOverlay& Gpx() const { return gpx_; }
     const GpxLoading& gpxLoading() const { return gpxLoading_; }
+    // The elevation profile of the track flown (E).
+    ProfilePanel* Profile() const { return profilePanel_; }
     // The lists of names: remembered, read for the landscape loaded.
     NameLists& Names() { return nameLists_; }
     const NameLists& Names() const { return nameLists_; }
@@ -165,6 +168,8 @@ private:
     void AddGpx(const QByteArray& nativePath);
     void TakeGpx(const QByteArray& nativePath, GpxReading reading);
     void ClearGpx();
+    // The profile panel follows the track flown and the landscape under it.
+    void RefreshProfile();
     void TakeNames(NameReading reading);
     void MatchNames();
     void ReadNamesForArea();
@@ -209,4 +214,5 @@ private:
     QTimer* trackTimer_;
     QElapsedTimer trackClock_;
     std::unique_ptr<ChaseFlight> trackFlight_;
+    ProfilePanel* profilePanel_ = nullptr;
 };

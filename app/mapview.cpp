@@ -11,6 +11,7 @@
 
 #include "elevation/terrain.h"
 #include "overlays/gpxoverlay.h"
+#include "overlays/gpxprofile.h"
 #include "overlays/mapbase.h"
 #include "overlays/mapgrid.h"
 #include "overlays/mapmarks.h"
@@ -127,6 +128,9 @@ void MapView::Compose(QImage& picture, const MapScene& scene)
     // Over the marks, so that none hides a label.
     if (gridShown_)
         ComposeGrid(painter, scene);
+    if (profileMark_)
+        DrawProfileMarkOnMap(
+            painter, PixelOfPlace(viewport_, scene.params, profileMark_->latitude, profileMark_->longitude));
     const QPointF eye = PixelOfPlace(viewport_, scene.params, scene.view.latitude, scene.view.longitude);
     const QPoint eyePixel(TruncInto(eye.x(), -(1 << 20), 1 << 20), TruncInto(eye.y(), -(1 << 20), 1 << 20));
     DrawViewWedge(painter, viewport_, eyePixel, scene.view);

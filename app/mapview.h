@@ -9,12 +9,14 @@
 // owner through PaintBox's signals, with box pixels that placeOf() and
 // pixelOf() turn into places and back.
 
+#include <optional>
 #include <vector>
 
 #include <QFont>
 #include <QRect>
 
 #include "app/paintbox.h"
+#include "core/geometry.h"
 #include "overlays/mapviewport.h"
 #include "summits/summits.h"
 
@@ -60,6 +62,11 @@ public:
     void SetMeasure(MapPlace from, MapPlace to);
     void ClearMeasure();
     bool measuring() const { return hasMeasure_; }
+
+    // The place hovered on the elevation profile, marked from the next
+    // composition on; nothing for none.
+    void SetProfileMark(std::optional<GeoPoint> place) { profileMark_ = place; }
+    const std::optional<GeoPoint>& profileMark() const { return profileMark_; }
 
     void SetGridShown(bool shown);
     bool gridShown() const { return gridShown_; }
@@ -107,4 +114,5 @@ private:
     MapPlace measureFrom_{};
     MapPlace measureTo_{};
     bool gridShown_ = true;
+    std::optional<GeoPoint> profileMark_;
 };

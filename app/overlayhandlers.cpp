@@ -12,11 +12,13 @@
 #include "app/language.h"
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "app/profilepanel.h"
 #include "app/recentfiles.h"
 #include "app/sharedstate.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
+#include "overlays/gpxprofile.h"
 #include "overlays/usermessages.h"
 #include "places/matching.h"
 
@@ -44,6 +46,8 @@ void MainWindow::DrawOverlays(QSize frame)
     painter.setFont(LabelFont());
     if (!gpx_.empty())
         gpx_.DrawInFrame(renderer_, frameBitmap_, painter, *TheTerrain, TheRenderParams);
+    if (const std::optional<GeoPoint> marked = profilePanel_->HoveredPlace())
+        DrawProfileMarkInFrame(painter, renderer_, *TheTerrain, TheRenderParams, *marked);
     summitLabels_.Place(renderer_, frame, TheRenderParams, painter.fontMetrics(), labelClock_.elapsed());
     if (highlightedLabel_ >= int(summitLabels_.placed().size()))
         highlightedLabel_ = -1;
@@ -111,6 +115,7 @@ void MainWindow::TakeGpx(const QByteArray& nativePath, GpxReading reading)
     const QStringList notes = reading.data.notes;
     gpx_.Add(std::move(reading.data));
     MatchNames();
+    RefreshProfile();
     PaintView3d();
     PaintMap();
     if (!notes.isEmpty())
@@ -123,6 +128,12 @@ void MainWindow::ClearGpx()
     StopTrackFlight();
     gpx_.Clear();
     MatchNames();
+    RefreshProfile();
     PaintView3d();
     PaintMap();
+}
+
+void MainWindow::RefreshProfile()
+{
+    profilePanel_->SetTrack(gpx_.FlightLine(), TheTerrain, TheRenderParams);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/mainwindow.h"
+#include "app/profilepanel.h"
 #include "app/sharedstate.h"
 #include "flight/groundheight.h"
 #include "overlays/flightfilm.h"
@@ -38,6 +39,8 @@ void MainWindow::StartTrackFlight(bool fromNearest)
 void MainWindow::StopTrackFlight()
 {
     trackTimer_->stop();
+    if (profilePanel_)
+        profilePanel_->SetFlightAt(std::nullopt);
 }
 
 void MainWindow::StopFlying()
@@ -63,6 +66,7 @@ void MainWindow::TrackFlightTick()
 {
     const double seconds = double(std::clamp<qint64>(trackClock_.restart(), 0, kTrackStepMaxMs)) / 1000;
     trackFlight_->Step(seconds, TheViewpoint);
+    profilePanel_->SetFlightAt(trackFlight_->at());
     if (trackFlight_->Finished())
         StopTrackFlight();
     PaintView3d();

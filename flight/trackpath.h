@@ -24,6 +24,9 @@ public:
     GeoPoint At(double metres) const;
     // How far along the path its point nearest `place` lies, metres.
     double NearestTo(const GeoPoint& place) const;
+    // Its points, and the distance to each from the first, metres.
+    const std::vector<GeoPoint>& points() const { return points_; }
+    const std::vector<double>& distances() const { return distances_; }
 
 private:
     std::vector<GeoPoint> points_;

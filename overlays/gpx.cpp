@@ -99,6 +99,22 @@ private:
         return onGlobe;
     }
 
+    // Reads a point's children up to its end, keeping its <ele> when it is a
+    // finite number; a point without one has no height from the file.
+    void ReadElevation(GpxPoint& point)
+    {
+        while (xml_.readNextStartElement()) {
+            if (xml_.name() != QLatin1String("ele")) {
+                xml_.skipCurrentElement();
+                continue;
+            }
+            bool ok = false;
+            const double metres = xml_.readElementText(QXmlStreamReader::SkipChildElements).trimmed().toDouble(&ok);
+            if (ok && std::isfinite(metres))
+                point.elevation = metres;
+        }
+    }
+
     // Once the points are full nothing more is read: the rest of a large
     // file would only be skipped.
     bool Room()
@@ -157,11 +173,12 @@ private:
         while (Going() && xml_.readNextStartElement()) {
             if (xml_.name() == pointName) {
                 GpxPoint point;
-                if (ReadPoint(point) && Room()) {
+                const bool onGlobe = ReadPoint(point);
+                ReadElevation(point);
+                if (onGlobe && Room()) {
                     line.points.push_back(point);
                     ++points_;
                 }
-                xml_.skipCurrentElement();
             } else if (xml_.name() == QLatin1String("name")) {
                 line.name = ReadName();
             } else {

@@ -4,6 +4,7 @@
 // and no more of it is kept than the limits below allow.
 
 #include <atomic>
+#include <limits>
 #include <vector>
 
 #include <QByteArray>
@@ -15,6 +16,8 @@
 struct GpxPoint {
     double latitude = 0;
     double longitude = 0;
+    // The file's <ele> in metres where a track or route point has one, else NaN.
+    double elevation = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct GpxWaypoint {

@@ -1,14 +1,18 @@
 // The flights that move the eye: the demo's lap round its circle and the
-// chase camera along a GPX track.
+// chase camera along a GPX track; and a track's elevation profile.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
+#include "elevation/terrain.h"
 #include "flight/chaseflight.h"
 #include "flight/democircle.h"
+#include "flight/groundheight.h"
 #include "flight/trackpath.h"
+#include "flight/trackprofile.h"
+#include "tests/support/tileload.h"
 
 namespace {
 
@@ -186,6 +190,140 @@ TEST(DemoLap, FliesOnceRoundTheCircleThroughTheEye)
     middle.longitude = 138.5;
     const DemoLap small(35.5, 138.5, middle);
     EXPECT_EQ(small.circle().radius, kDemoRadiusMin);
+}
+
+}  // namespace
+
+namespace {
+
+// The sample tile with its heights replaced by a ramp rising northward
+// kRampRise metres a row, from 100 m at the southern row.
+constexpr int kRampRise = 2;
+
+struct Ramp {
+    Terrain terrain;
+    RenderParams params;
+    Ramp()
+    {
+        Viewpoint eye;
+        LoadListener quiet;
+        EXPECT_EQ(LoadTileInto(VANTOREL_SAMPLE_TILE, terrain, params, eye, quiet), TileError::None);
+        for (int row = 0; row < terrain.tileInfo.height; ++row)
+            for (int column = 0; column < terrain.tileInfo.width; ++column)
+                terrain.heightGrid[row][column] = int16_t(100 + (terrain.tileInfo.height - 1 - row) * kRampRise);
+    }
+    // The middle of a grid cell.
+    GeoPoint Cell(int column, int row) const { return GridToGeo(params, column + 0.5, row + 0.5); }
+    HeightLookup Ground() const
+    {
+        return [this](const GeoPoint& at) { return GridHeightUnder(terrain, params, at).value_or(kNoHeight); };
+    }
+};
+
+TEST(TrackProfile, AStraightTrackUpARampClimbsItsRiseAndDescendsNothing)
+{
+    const Ramp ramp;
+    // 600 rows north, up 1200 m, in three straight legs: the ramp's rise
+    // does not depend on the way up.
+    const int south = 2000, north = 1400;
+    const TrackPath up({ramp.Cell(1000, south), ramp.Cell(1010, 1800), ramp.Cell(990, 1600), ramp.Cell(1000, north)});
+    const TrackProfile profile = ProfileOf(up, {}, ramp.Ground());
+    const double bottom = 100 + (ramp.terrain.tileInfo.height - 1 - south) * kRampRise;
+    const double top = 100 + (ramp.terrain.tileInfo.height - 1 - north) * kRampRise;
+    ASSERT_TRUE(profile.ground.known);
+    EXPECT_DOUBLE_EQ(profile.ground.ascent, top - bottom);
+    EXPECT_DOUBLE_EQ(profile.ground.descent, 0);
+    EXPECT_DOUBLE_EQ(profile.ground.highest, top);
+    EXPECT_DOUBLE_EQ(profile.ground.highestAt, up.length());
+    EXPECT_DOUBLE_EQ(profile.points.front().ground, bottom);
+    EXPECT_DOUBLE_EQ(profile.points.back().ground, top);
+    EXPECT_FALSE(profile.file.known);
+    EXPECT_TRUE(std::isnan(profile.points[1].file));
+    // Evenly spaced, about a cell apart, from the start to the end.
+    EXPECT_DOUBLE_EQ(profile.length, up.length());
+    EXPECT_EQ(profile.points.front().metres, 0);
+    EXPECT_EQ(profile.points.back().metres, up.length());
+    EXPECT_LE(profile.points[1].metres, kProfileStepMetres);
+    for (std::size_t i = 1; i < profile.points.size(); ++i)
+        EXPECT_GE(profile.points[i].ground, profile.points[i - 1].ground);
+
+    // Down the same way: the same figures the other way round.
+    const TrackPath down({ramp.Cell(1000, north), ramp.Cell(1000, south)});
+    const TrackProfile back = ProfileOf(down, {}, ramp.Ground());
+    EXPECT_DOUBLE_EQ(back.ground.ascent, 0);
+    EXPECT_DOUBLE_EQ(back.ground.descent, top - bottom);
+    EXPECT_DOUBLE_EQ(back.ground.highestAt, 0);
+
+    // Off the loaded grid there is no height, and no climb from it.
+    const TrackPath outside({{ramp.params.northLat + 0.5, 138.5}, {ramp.params.northLat + 0.6, 138.5}});
+    const TrackProfile none = ProfileOf(outside, {}, ramp.Ground());
+    EXPECT_FALSE(none.ground.known);
+    EXPECT_TRUE(std::isnan(none.points.front().ground));
+}
+
+TEST(TrackProfile, TheFilesHeightsGiveTheirOwnCurveAndFigures)
+{
+    const GeoPoint start{35.2, 138.2};
+    const GeoPoint middle = MoveAlong(start, 90, 1000);
+    const GeoPoint end = MoveAlong(middle, 90, 1000);
+    const TrackPath path({start, middle, end});
+    // Up 300 m to the middle, down 100 m to the end; the ground is flat.
+    const TrackProfile profile = ProfileOf(path, {500, 800, 700}, [](const GeoPoint&) { return 40.0; });
+    ASSERT_TRUE(profile.file.known);
+    EXPECT_NEAR(profile.file.ascent, 300, 1e-9);
+    EXPECT_NEAR(profile.file.descent, 100, 1e-9);
+    EXPECT_EQ(profile.file.highest, 800);
+    EXPECT_NEAR(profile.file.highestAt, 1000, 0.5);
+    EXPECT_EQ(profile.ground.ascent, 0);
+    EXPECT_EQ(profile.ground.highest, 40);
+    // The curve runs straight between the file's points.
+    EXPECT_EQ(profile.points.front().file, 500);
+    EXPECT_EQ(profile.points.back().file, 700);
+    for (const ProfilePoint& point : profile.points) {
+        const double expected = point.metres <= path.distances()[1]
+            ? 500 + 300 * point.metres / path.distances()[1]
+            : 800 - 100 * (point.metres - path.distances()[1]) / (path.length() - path.distances()[1]);
+        EXPECT_NEAR(point.file, expected, 1e-6);
+    }
+    // A point without <ele> leaves a gap in the curve next to it, and the
+    // figures come from the points that have one.
+    const TrackProfile gap = ProfileOf(path, {500, kNoHeight, 700}, [](const GeoPoint&) { return 40.0; });
+    EXPECT_TRUE(std::isnan(gap.points[gap.points.size() / 2].file));
+    EXPECT_EQ(gap.file.ascent, 200);
+    EXPECT_EQ(gap.file.highest, 700);
+}
+
+TEST(TrackProfile, ClimbCountsTurnsBeyondTheHysteresisOnly)
+{
+    const auto climb = [](const std::vector<double>& heights) {
+        std::vector<double> metres;
+        for (std::size_t i = 0; i < heights.size(); ++i)
+            metres.push_back(double(i));
+        return CountClimb(metres, heights);
+    };
+    // Noise within the hysteresis on a flat track counts nothing.
+    const ClimbFigures flat = climb({100, 102, 99, 101.5, 98.5, 100, 101});
+    EXPECT_EQ(flat.ascent, 0);
+    EXPECT_EQ(flat.descent, 0);
+    EXPECT_EQ(flat.highest, 102);
+    EXPECT_EQ(flat.highestAt, 1);
+    // The same noise over a ramp: the rise is counted once, in full, from
+    // the first height to the top; the dips below the hysteresis do not
+    // break it into pieces.
+    const ClimbFigures ramp = climb({100, 112, 110, 125, 123, 140, 138.5});
+    EXPECT_EQ(ramp.ascent, 40);
+    EXPECT_EQ(ramp.descent, 0);
+    // Turns beyond it count both ways, each from the extreme reached.
+    const ClimbFigures hills = climb({100, 150, 146, 120, 124, 180, 170});
+    EXPECT_EQ(hills.ascent, 50 + 60);
+    EXPECT_EQ(hills.descent, 30 + 10);
+    EXPECT_EQ(hills.highest, 180);
+    EXPECT_EQ(hills.highestAt, 5);
+    // Unknown heights are passed over.
+    const ClimbFigures gaps = climb({kNoHeight, 100, kNoHeight, 120, kNoHeight});
+    EXPECT_TRUE(gaps.known);
+    EXPECT_EQ(gaps.ascent, 20);
+    EXPECT_FALSE(climb({kNoHeight}).known);
 }
 
 }  // namespace

@@ -472,6 +472,10 @@ Exit status: 0 success, 2 a command-line error.
         <source>2点間の距離と方位を測る</source>
         <translation>Measure the distance and bearing between two points</translation>
     </message>
+    <message>
+        <source>GPXの軌跡の標高断面図を表示する・隠す</source>
+        <translation>Show or hide the GPX track&apos;s elevation profile</translation>
+    </message>
 </context>
 <context>
     <name>Language</name>
@@ -823,6 +827,45 @@ Exit status: 0 success, 2 a command-line error.
     <message>
         <source>標高が数値ではありません．</source>
         <translation>The elevation is not a number.</translation>
+    </message>
+</context>
+<context>
+    <name>ProfilePanel</name>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>標高断面図</source>
+        <translation>Elevation profile</translation>
+    </message>
+    <message>
+        <source>GPXファイルの軌跡がありません．軌跡のあるGPXファイルを開いてください．</source>
+        <translation>No GPX track. Open a GPX file with a track.</translation>
+    </message>
+    <message>
+        <source>%1：高さがわかりません（読み込んだ範囲の外）</source>
+        <translation>%1: no heights (outside the loaded area)</translation>
+    </message>
+    <message>
+        <source>%1：上り %2 m，下り %3 m，最高点 %4 m（%5 km地点）</source>
+        <translation>%1: up %2 m, down %3 m, top %4 m at %5 km</translation>
+    </message>
+    <message>
+        <source>長さ %1 km</source>
+        <translation>Length %1 km</translation>
+    </message>
+    <message>
+        <source>標高データ</source>
+        <translation>Elevation data</translation>
+    </message>
+    <message>
+        <source>GPXファイルの標高</source>
+        <translation>GPX file</translation>
     </message>
 </context>
 <context>
