@@ -62,8 +62,12 @@ appstreamcli validate --no-net --strict "$share/metainfo/$id.metainfo.xml" >"$sc
 
 [[ $("$unpacked/usr/bin/vantorel" --version) == "Ulvaren Vantorel $version" ]] || fail "vantorel --version is wrong"
 # The English translation is inside the installed viewer.
-"$unpacked/usr/bin/vantorel" --lang en --help | grep -q '^Usage: vantorel' || fail "vantorel speaks no English"
-"$unpacked/usr/bin/vantorel-render" --help | grep -q -- '--heights' || fail "vantorel-render --help is wrong"
+# Read whole before grep looks: grep -q stops at the first match, and a
+# program still writing would end on a broken pipe.
+viewer_help=$("$unpacked/usr/bin/vantorel" --lang en --help) || fail "vantorel --help failed"
+grep -q '^Usage: vantorel' <<<"$viewer_help" || fail "vantorel speaks no English"
+render_help=$("$unpacked/usr/bin/vantorel-render" --help) || fail "vantorel-render --help failed"
+grep -q -- '--heights' <<<"$render_help" || fail "vantorel-render --help is wrong"
 
 QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/vantorel" "$build/sample_N35E138_dem.tif" >"$scratch/viewer.log" 2>&1 &
 viewer=$!
