@@ -25,15 +25,15 @@ struct OptionSpec {
 enum class ArgumentKind {
     Option,
     Operand,
-    UnknownOption,  // no spec has its name
+    UnknownOption,  // no declared option has its name
     MissingValue,  // it takes a value, and the line ends after it
     UnwantedValue,  // "--name=value" for an option that takes none
 };
 
 struct ScannedArgument {
     ArgumentKind kind = ArgumentKind::Operand;
-    // The option's spec, for Option, MissingValue and UnwantedValue: its id
-    // and its name as the spec writes it.
+    // The option as declared, for Option, MissingValue and UnwantedValue: its id
+    // and its name as the declaration writes it.
     int id = 0;
     std::string_view option;
     // An option's value (empty for one that takes none), an operand, or the
