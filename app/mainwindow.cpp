@@ -31,6 +31,7 @@
 #include "app/recentfiles.h"
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
+#include "core/freedmemory.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 #include "elevation/tilefolder.h"
@@ -110,6 +111,8 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     natural_(renderer_.settings, [this] { PaintView3d(); }), commandLine_(std::move(commandLine)),
     keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
     summitSearch_([this](std::vector<Summit> summits) {
+        // The last of a new landscape's work on workers ends here.
+        ReturnFreedMemory();
         summitLabels_.SetSummits(std::move(summits));
         MatchNames();
         PaintView3d();
@@ -324,6 +327,8 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
         outer.left() + (outer.width() - loader.width()) / 2, outer.top() + (outer.height() - loader.height()) / 2);
     const int result = loadingWindow_.LoadTile(nativePath, TheRenderParams, TheViewpoint);
     opening_ = false;
+    // What the load read and dropped, whether it succeeded or not.
+    ReturnFreedMemory();
     if (result != 0) {
         // The landscape on screen stays, and so does the search for its summits.
         if (searching)
@@ -375,6 +380,7 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
     // drawn, before any frame of it.
     summitSearch_.Stop();
     delete std::exchange(TheTerrain, loaded.terrain.release());
+    ReturnFreedMemory();
     ++landscapeSerial_;
     if (loaded.levelsPending)
         BuildReliefLevels(*TheTerrain, [] {});

@@ -15,6 +15,7 @@
 #include "app/profilepanel.h"
 #include "app/recentfiles.h"
 #include "app/sharedstate.h"
+#include "core/freedmemory.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
@@ -107,6 +108,8 @@ void MainWindow::AddGpx(const QByteArray& nativePath)
 void MainWindow::TakeGpx(const QByteArray& nativePath, GpxReading reading)
 {
     const QString name = QFile::decodeName(nativePath);
+    // The reader's buffers, freed on the worker, go back to the system.
+    ReturnFreedMemory();
     if (!reading.ok) {
         ShowMessage(CannotOpenText(name, reading.error));
         return;
@@ -127,6 +130,7 @@ void MainWindow::ClearGpx()
     gpxLoading_.Stop();
     StopTrackFlight();
     gpx_.Clear();
+    ReturnFreedMemory();
     MatchNames();
     RefreshProfile();
     PaintView3d();
