@@ -8,6 +8,7 @@
 #include "core/geometry.h"
 #include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
+#include "elevation/terrainarena.h"
 #include "elevation/tileset.h"
 
 namespace {
@@ -151,7 +152,7 @@ void FillSetParams(RenderParams& params, const TileSet& set, const GeoCentre& ce
  * products that leave their south row and east column to the neighbour get
  * the neighbour's. A tile alone is read into its terrain's incoming grid,
  * which becomes its source grid once whole; a joined set's tiles, a band at
- * a time, into grids of the load's own. */
+ * a time, into its band grids, which each band overwrites. */
 TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terrain, LoadSteps& steps)
 {
     const double centreLat = CentreOf(set.opened).centreLat;
@@ -171,7 +172,9 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
     };
     if (!alone)
         resetTops();
-    std::vector<SampleGrid> sources(static_cast<std::size_t>(alone ? 0 : bandTiles));
+    std::vector<SampleGrid>& sources = terrain.bandGrids;
+    if (!alone && sources.size() != std::size_t(bandTiles))
+        sources = std::vector<SampleGrid>(std::size_t(bandTiles));
     std::vector<const SampleGrid*> band(static_cast<std::size_t>(bandTiles));
     for (int row = set.firstRow; row <= set.lastRow; ++row) {
         for (int column = set.firstColumn; column <= set.lastColumn; ++column) {
@@ -212,8 +215,6 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
 // The whole load's work on `terrain`, from the reads to the relief.
 TileError LoadLandscape(const TileSet& set, ProductFile& opened, Terrain& terrain, LoadSteps& steps, bool levelsLater)
 {
-    // The sources are given back before the relief is drawn: the two are
-    // never held at once.
     if (const TileError error = ReadAndResample(set, opened, terrain, steps); error != TileError::None)
         return error;
     const GridShape shape = LandscapeShape(set);
@@ -230,10 +231,12 @@ TileError LoadLandscape(const TileSet& set, ProductFile& opened, Terrain& terrai
     return TileError::None;
 }
 
-// New buffers for `set`.
-std::unique_ptr<Terrain> NewTerrain(const TileSet& set)
+// New buffers for `set`, or kept ones from `arena` for a joined set.
+std::unique_ptr<Terrain> NewTerrain(const TileSet& set, TerrainArena* arena)
 {
-    return set.joined() ? std::make_unique<Terrain>(LandscapeShape(set)) : std::make_unique<Terrain>();
+    if (!set.joined())
+        return std::make_unique<Terrain>();
+    return arena ? arena->Take(LandscapeShape(set)) : std::make_unique<Terrain>(LandscapeShape(set));
 }
 
 }  // namespace
@@ -262,7 +265,7 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 }
 
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater)
+    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater, TerrainArena* arena)
 {
     if (const TileError error = PathAccessError(path); error != TileError::None)
         return error;
@@ -283,7 +286,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     std::unique_ptr<Terrain> fresh;
     if (found.joined() || !(terrain && terrain->holdsOneTile())) {
         try {
-            fresh = NewTerrain(found);
+            fresh = NewTerrain(found, arena);
         } catch (const std::bad_alloc&) {
             if (!found.joined())
                 throw;
@@ -292,14 +295,23 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
             listener.report.notes.clear();  // of neighbours no longer in the set
             listener.report.notes.push_back({LoadNoteKind::OpenedAlone, TileSet::kOpened, path});
             if (!(terrain && terrain->holdsOneTile()))
-                fresh = NewTerrain(found);
+                fresh = NewTerrain(found, arena);
         }
     }
     const TileError error = LoadSetInto(found, opened, fresh ? *fresh : *terrain, params, view, listener, levelsLater);
-    if (error != TileError::None)
+    if (error != TileError::None) {
+        if (arena)
+            arena->GiveBack(std::move(fresh));
         return error;
-    if (fresh)
-        terrain = std::move(fresh);
+    }
+    if (fresh) {
+        // Only a later load into the same buffers reads its band grids again.
+        if (!arena)
+            fresh->bandGrids.clear();
+        std::swap(terrain, fresh);
+        if (arena)
+            arena->GiveBack(std::move(fresh));
+    }
     set = found;
     return TileError::None;
 }

@@ -11,6 +11,7 @@
 
 struct TileSet;
 class ProductFile;
+class TerrainArena;
 
 // The buffers a set's load fills: one tile's (Terrain()) for a set of one.
 GridShape LandscapeShape(const TileSet& set);
@@ -34,8 +35,10 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 // on success. Either way `terrain`, `params`, `view` and `set` change only on
 // success. A neighbour that cannot be read stays sea level, like a cell
 // without a tile. listener.report starts empty and tells what was found.
+// With an `arena`, a joined set's new buffers come from it when it keeps some
+// of the same shape, and the buffers replaced go back to it.
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater = false);
+    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater = false, TerrainArena* arena = nullptr);
 
 // The three reduced levels alone, from the relief.
 void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);

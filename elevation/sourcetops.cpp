@@ -1,6 +1,7 @@
 #include "elevation/sourcetops.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "core/geometry.h"
@@ -9,7 +10,7 @@
 namespace {
 
 constexpr int kCellSamples = kTileSamples - 1;  // tiles share their edge samples
-static_assert(kCellSamples % SourceTops::kBlock == 0);
+static_assert(kCellSamples % SourceTops::kBlock == 0 && SourceTops::kBlock == 4);
 
 }  // namespace
 
@@ -26,12 +27,29 @@ void SourceTops::AddTile(int tileRow, int tileColumn, const SampleGrid& source)
 {
     // A cell's first sample starts a block, since kBlock divides kCellSamples.
     const int firstRow = tileRow * kCellSamples, firstBlock = tileColumn * kCellSamples / kBlock;
-    for (int r = 0; r < kTileSamples; ++r) {
-        int16_t* out =
-            &highest_[std::size_t((firstRow + r) / kBlock) * std::size_t(blockColumns_) + std::size_t(firstBlock)];
-        const int16_t* in = source[r];
+    constexpr int kWholeBlocks = kTileSamples / kBlock;
+    // Values, not std::max's references, so that the compiler sees no aliasing.
+    const auto larger = [](int16_t a, int16_t b) { return a < b ? b : a; };
+    // A block row's samples are first folded down its rows, a pass that
+    // vectorises, and only then across each block.
+    std::array<int16_t, kTileSamples> columnHighest;
+    int16_t* const highest = columnHighest.data();
+    for (int r0 = 0; r0 < kTileSamples; r0 += kBlock) {
+        // The last block row holds the tile's last row alone.
+        const int16_t* in[kBlock];
+        for (int k = 0; k < kBlock; ++k)
+            in[k] = source[std::min(r0 + k, kTileSamples - 1)];
         for (int c = 0; c < kTileSamples; ++c)
-            out[c / kBlock] = std::max(out[c / kBlock], in[c]);
+            highest[c] = larger(larger(in[0][c], in[1][c]), larger(in[2][c], in[3][c]));
+        int16_t* out =
+            &highest_[std::size_t((firstRow + r0) / kBlock) * std::size_t(blockColumns_) + std::size_t(firstBlock)];
+        for (int b = 0; b < kWholeBlocks; ++b) {
+            const int16_t* h = highest + b * kBlock;
+            out[b] = larger(out[b], larger(larger(h[0], h[1]), larger(h[2], h[3])));
+        }
+        // The tile's last column, shared with its eastern neighbour.
+        for (int c = kWholeBlocks * kBlock; c < kTileSamples; ++c)
+            out[kWholeBlocks] = larger(out[kWholeBlocks], highest[c]);
     }
 }
 

@@ -29,6 +29,10 @@ struct Terrain {
     // A read lands here first and is swapped into sourceGrid only once the
     // whole file has been read, so a refused file leaves every grid as it was.
     SampleGrid incomingGrid;
+    // A joined set's tiles are read a band at a time into these. Kept with
+    // the set, so that buffers given back to an arena (terrainarena.h) are
+    // not mapped afresh for the next load.
+    std::vector<SampleGrid> bandGrids;
     SourceTops sourceTops;  // the highest source samples, for summits' heights
 
     HeightPalette heightPalette{};
