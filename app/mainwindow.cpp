@@ -335,6 +335,9 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
             StartSummitSearch();
         return;
     }
+    // Buffers kept while flying from the place left: the next flight may
+    // never need them.
+    recentring_.LetGoKept();
     tilePath_ = nativePath;
     RememberRecentFile(nativePath);
     ShowLoadReport(loadingWindow_.LastReport());
@@ -376,10 +379,10 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
 {
     if (opening_)
         return;
-    // The set drawn until now goes first, then the new one's levels are
-    // drawn, before any frame of it.
+    // The set drawn until now is kept for the next load; the new one's levels
+    // are drawn before any frame of it.
     summitSearch_.Stop();
-    delete std::exchange(TheTerrain, loaded.terrain.release());
+    recentring_.Recycle(std::unique_ptr<Terrain>(std::exchange(TheTerrain, loaded.terrain.release())));
     ReturnFreedMemory();
     ++landscapeSerial_;
     if (loaded.levelsPending)

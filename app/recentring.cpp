@@ -27,14 +27,15 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
     const int cell = set.cellAt(view.latitude, view.longitude);
     if (cell < 0 || cell == TileSet::kOpened || set.files[std::size_t(cell)].empty())
         return;
-    job_.Start([this, path = set.files[std::size_t(cell)]](const std::atomic<bool>& stop) -> BackgroundJob::Delivery {
+    job_.Start([this, arena = arena_, path = set.files[std::size_t(cell)]](
+                   const std::atomic<bool>& stop) -> BackgroundJob::Delivery {
         auto loaded = std::make_shared<LoadedSet>();
         loaded->path = path;
         Viewpoint startView;
         StoppableListener listener(stop);
         try {
-            const TileError error =
-                LoadTileSetInto(path, false, loaded->terrain, loaded->params, startView, loaded->set, listener, true);
+            const TileError error = LoadTileSetInto(
+                path, false, loaded->terrain, loaded->params, startView, loaded->set, listener, true, arena.get());
             if (error != TileError::None)
                 return {};  // a neighbour that cannot be read stays a neighbour
             loaded->levelsPending = loaded->set.joined();

@@ -2,7 +2,8 @@
 // Flying on past the opened tile: when the eye has left it for a neighbour of
 // the joined set, the set around that neighbour is loaded on a thread of its
 // own while the current one is still drawn, and handed over whole. The GUI
-// thread never waits for that thread (app/backgroundjob.h).
+// thread never waits for that thread (app/backgroundjob.h). The set let go
+// at a swap is kept for the next load, whose buffers it then serves.
 
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "app/backgroundjob.h"
 #include "core/viewrecords.h"
 #include "elevation/terrain.h"
+#include "elevation/terrainarena.h"
 #include "elevation/tileset.h"
 #include "summits/summits.h"
 
@@ -40,8 +42,15 @@ public:
     // Stops a running load without waiting for it; nothing is handed over.
     void Stop() { job_.Stop(); }
     bool Running() const { return job_.Running(); }
+    // Keeps the buffers of a set no longer drawn for the next load; one
+    // tile's are let go.
+    void Recycle(std::unique_ptr<Terrain> terrain) { arena_->GiveBack(std::move(terrain)); }
+    // Lets kept buffers go, once flying on across sets is over.
+    void LetGoKept() { arena_->Clear(); }
 
 private:
     std::function<void(LoadedSet)> arrived_;
+    // Shared with the loads, which may outlive this object.
+    std::shared_ptr<TerrainArena> arena_ = std::make_shared<TerrainArena>();
     BackgroundJob job_;
 };

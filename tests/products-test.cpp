@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "elevation/asterreader.h"
 #include "elevation/eastwestresampling.h"
 #include "elevation/productreader.h"
+#include "elevation/terrainarena.h"
 #include "elevation/tilefolder.h"
 #include "elevation/tilename.h"
 #include "elevation/tilereader.h"
@@ -633,6 +636,71 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
     EXPECT_TRUE(single.terrain->holdsOneTile());
     EXPECT_EQ(single.terrain->tileInfo.width, n + 1);
     EXPECT_EQ(single.params.tileColumns, 0);
+}
+
+namespace {
+
+bool SameRows(const Bitmap32& a, const Bitmap32& b)
+{
+    if (a.width() != b.width() || a.height() != b.height())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (!std::equal(a.scanLine(y), a.scanLine(y) + a.width(), b.scanLine(y)))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+// Buffers kept from one set and given to the next load of the same shape
+// hold nothing of the first: the second set, where the opened tile is flat
+// and its neighbour unreadable (sea level), loads as into new buffers.
+TEST(TileSet, BuffersKeptFromAnotherSetLoadLikeNewOnes)
+{
+    const testtiles::TempDir dir;
+    const auto write = [&dir](const char* name, double longitude) {
+        testtiles::writeRaw(dir / name, testtiles::makeSamples([&](int r, int c) {
+            return int16_t(std::lround(JoinedSurface(36 - r * kSecond, longitude + c * kSecond)));
+        }));
+    };
+    write("N35E138_dem.tif", 138);
+    write("N35E139_dem.tif", 139);
+    const auto load = [&dir](TerrainArena* arena) {
+        LoadedSet loaded{};
+        Viewpoint view;
+        LoadListener listener;
+        loaded.error = LoadTileSetInto((dir / "N35E138_dem.tif").string(), false, loaded.terrain, loaded.params, view,
+            loaded.set, listener, false, arena);
+        return loaded;
+    };
+    TerrainArena arena;
+    LoadedSet before = load(&arena);
+    ASSERT_EQ(before.error, TileError::None);
+    ASSERT_TRUE(before.set.joined());
+    const Terrain* kept = before.terrain.get();
+    arena.GiveBack(std::move(before.terrain));
+    testtiles::writeRaw(dir / "N35E138_dem.tif", testtiles::makeSamples([](int, int) { return 100; }));
+    std::ofstream(dir / "N35E139_dem.tif", std::ios::trunc) << "not elevation data";
+    const LoadedSet reused = load(&arena);
+    ASSERT_EQ(reused.error, TileError::None);
+    ASSERT_EQ(reused.terrain.get(), kept) << "the arena's buffers were not used: this test shows nothing";
+    const LoadedSet fresh = load(nullptr);
+    ASSERT_EQ(fresh.error, TileError::None);
+
+    const Terrain& r = *reused.terrain;
+    const Terrain& f = *fresh.terrain;
+    ASSERT_EQ(r.tileInfo.width, f.tileInfo.width);
+    ASSERT_EQ(r.tileInfo.height, f.tileInfo.height);
+    EXPECT_EQ(r.heightGrid[1800][r.tileInfo.width - 100], 0) << "the unreadable neighbour is sea level";
+    for (int y = 0; y < f.tileInfo.height; ++y)
+        ASSERT_TRUE(std::equal(f.heightGrid[y], f.heightGrid[y] + f.tileInfo.width, r.heightGrid[y])) << "row " << y;
+    EXPECT_TRUE(SameRows(r.reliefBitmap, f.reliefBitmap));
+    for (std::size_t level = 0; level < f.levelBitmaps.size(); ++level)
+        EXPECT_TRUE(SameRows(r.levelBitmaps[level], f.levelBitmaps[level])) << "level " << level;
+    EXPECT_TRUE(SameRows(r.mapBitmap, f.mapBitmap));
+    EXPECT_EQ(reused.params.centreColumnShift, fresh.params.centreColumnShift);
+    EXPECT_EQ(r.sourceTops.HighestNear(35.5, 138.5, 2000, 2000), std::optional<int32_t>(100));
+    EXPECT_EQ(r.sourceTops.HighestNear(35.5, 139.5, 100, 100), std::nullopt) << "tops of the first set remain";
 }
 
 // Near the pole the joined grid follows the same east-west rule as a tile
