@@ -13,6 +13,7 @@ struct BackgroundJob::Run {
     std::mutex mutex;  // guards the fields below
     std::condition_variable endedSignal;
     BackgroundJob* owner = nullptr;  // cleared when the owner goes
+    bool posted = false;  // its delivery waits for the owner's thread
     bool ended = false;
 };
 
@@ -47,6 +48,7 @@ void BackgroundJob::Start(Work work)
             work = nullptr;  // what it holds goes before the job counts as ended
             const std::lock_guard lock(run->mutex);
             if (run->owner && delivery) {
+                run->posted = true;
                 BackgroundJob* owner = run->owner;
                 QMetaObject::invokeMethod(
                     owner, [owner, run, delivery = std::move(delivery)] { owner->Deliver(run, delivery); },
@@ -69,7 +71,14 @@ void BackgroundJob::Stop()
 bool BackgroundJob::Busy()
 {
     ForgetEnded();
-    return !runs_.empty();
+    if (!runs_.empty())
+        return true;
+    // Ended, but what it hands over is still on its way: a job started now
+    // would make it stale, and it would be dropped.
+    if (!current_)
+        return false;
+    const std::lock_guard lock(current_->mutex);
+    return current_->posted;
 }
 
 void BackgroundJob::Deliver(const std::shared_ptr<Run>& run, const Delivery& delivery)

@@ -37,7 +37,8 @@ public:
     void Stop();
     // Whether the current job has yet to deliver.
     bool Running() const { return current_ != nullptr; }
-    // Whether any job's thread, a stopped one's too, is still at work.
+    // Whether any job's thread, a stopped one's too, is still at work, or
+    // the current job's delivery has yet to run.
     bool Busy();
 
 private:

@@ -379,14 +379,13 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
 {
     if (opening_)
         return;
-    // The set drawn until now is kept for the next load; the new one's levels
-    // are drawn before any frame of it.
+    if (frameLog_)
+        frameLog_->Mark("set");
+    // The set drawn until now is kept for the next load.
     summitSearch_.Stop();
     recentring_.Recycle(std::unique_ptr<Terrain>(std::exchange(TheTerrain, loaded.terrain.release())));
     ReturnFreedMemory();
     ++landscapeSerial_;
-    if (loaded.levelsPending)
-        BuildReliefLevels(*TheTerrain, [] {});
     loaded.params.paintSerial = TheRenderParams.paintSerial;
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);
@@ -436,6 +435,8 @@ void MainWindow::PaintView3d()
     const QSize frame = FrameSize();
     if (TheRenderParams.columns == 0 || !TheTerrain || frame.isEmpty())
         return;
+    if (frameLog_)
+        frameLog_->FrameBegins();
     // Shown before the render so that it is on the screen while the frame is
     // drawn; its altitude is therefore that of the previous frame.
     const Terrain& terrain = *TheTerrain;
@@ -465,6 +466,8 @@ void MainWindow::PaintView3d()
     PaintMap();
     ShowCursorInfo(CursorX, CursorY);
     CountFrame();
+    if (frameLog_)
+        frameLog_->FrameEnds();
     // A demo circle that lies inside the set on screen is flown without
     // re-centring: following its eye would load a set each time the circle
     // crossed a cell's edge, and again on the way back.

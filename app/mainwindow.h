@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "app/framelog.h"
 #include "app/gpxloading.h"
 #include "app/keys.h"
 #include "app/namelists.h"
@@ -191,6 +192,7 @@ private:
     NaturalView natural_;  // keeps the renderer's look, sun and haze
     QAction* naturalAction_ = nullptr;
     QByteArrayList commandLine_;
+    std::unique_ptr<FrameLog> frameLog_ = FrameLog::FromEnvironment();  // for measurements only
     QSize lastFrame_;  // size of the frame now in the frame buffers
     bool opening_ = false;  // a tile is being opened
     QByteArray tilePath_;

@@ -35,10 +35,9 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
         StoppableListener listener(stop);
         try {
             const TileError error = LoadTileSetInto(
-                path, false, loaded->terrain, loaded->params, startView, loaded->set, listener, true, arena.get());
+                path, false, loaded->terrain, loaded->params, startView, loaded->set, listener, arena.get());
             if (error != TileError::None)
                 return {};  // a neighbour that cannot be read stays a neighbour
-            loaded->levelsPending = loaded->set.joined();
             loaded->report = std::move(listener.report);
             loaded->summits = FindLandscapeSummits(*loaded->terrain, loaded->params, &stop);
         } catch (const std::bad_alloc&) {

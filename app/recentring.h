@@ -24,9 +24,6 @@ struct LoadedSet {
     TileSet set;
     std::string path;
     std::vector<Summit> summits;  // found after the load, on the same thread
-    // The reduced levels wait for BuildReliefLevels until the set on screen
-    // has been let go.
-    bool levelsPending = false;
     LoadReport report;  // what the load found besides its result
 };
 

@@ -121,7 +121,7 @@ void BM_JoinedSetLoad(benchmark::State& state)
     double resident = 0;
     for (auto _ : state) {
         std::unique_ptr<Terrain> joined;
-        if (LoadTileSetInto(opened, false, joined, params, view, set, quiet, false, kept ? &flight.arena : nullptr) !=
+        if (LoadTileSetInto(opened, false, joined, params, view, set, quiet, kept ? &flight.arena : nullptr) !=
                 TileError::None ||
             !set.joined())
             state.SkipWithError("the set was not joined");

@@ -117,12 +117,11 @@ void BuildJoinedMap(const TileSet& set, int cellColumns, Terrain& terrain, const
     BuildMapPixels(terrain.tileInfo, map, placement, step);
 }
 
-void BuildJoinedRelief(const TileSet& set, int cellColumns, Terrain& terrain, LoadSteps& steps, bool levelsLater)
+void BuildJoinedRelief(const TileSet& set, int cellColumns, Terrain& terrain, LoadSteps& steps)
 {
     ColourAndShadePass(terrain.heightPalette, terrain.heightGrid.rows(), terrain.tileInfo, steps.Rows());
     steps.Shown();
-    if (!levelsLater)
-        BuildLevelsFrom(terrain, 0, steps.Pass());
+    BuildLevelsFrom(terrain, 0, steps.Pass());
     BuildJoinedMap(set, cellColumns, terrain, steps.Rows());
     steps.Shown();
 }
@@ -213,7 +212,7 @@ TileError ReadAndResample(const TileSet& set, ProductFile& opened, Terrain& terr
 }
 
 // The whole load's work on `terrain`, from the reads to the relief.
-TileError LoadLandscape(const TileSet& set, ProductFile& opened, Terrain& terrain, LoadSteps& steps, bool levelsLater)
+TileError LoadLandscape(const TileSet& set, ProductFile& opened, Terrain& terrain, LoadSteps& steps)
 {
     if (const TileError error = ReadAndResample(set, opened, terrain, steps); error != TileError::None)
         return error;
@@ -225,7 +224,7 @@ TileError LoadLandscape(const TileSet& set, ProductFile& opened, Terrain& terrai
     steps.Shown();
     BuildHeightPalette(terrain.heightPalette);
     if (set.joined())
-        BuildJoinedRelief(set, ResampledLastColumn(CentreOf(set.opened).centreLat), terrain, steps, levelsLater);
+        BuildJoinedRelief(set, ResampledLastColumn(CentreOf(set.opened).centreLat), terrain, steps);
     else
         BuildTileRelief(terrain, steps);
     return TileError::None;
@@ -248,12 +247,12 @@ GridShape LandscapeShape(const TileSet& set)
 }
 
 TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain, RenderParams& params, Viewpoint& view,
-    LoadListener& listener, bool levelsLater)
+    LoadListener& listener)
 {
     listener.started();
     LoadSteps steps(listener, set.joined());
     try {
-        if (const TileError error = LoadLandscape(set, opened, terrain, steps, levelsLater); error != TileError::None)
+        if (const TileError error = LoadLandscape(set, opened, terrain, steps); error != TileError::None)
             return error;
     } catch (const LoadStopped&) {
         return TileError::Cancelled;
@@ -265,7 +264,7 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 }
 
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater, TerrainArena* arena)
+    Viewpoint& view, TileSet& set, LoadListener& listener, TerrainArena* arena)
 {
     if (const TileError error = PathAccessError(path); error != TileError::None)
         return error;
@@ -298,7 +297,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
                 fresh = NewTerrain(found, arena);
         }
     }
-    const TileError error = LoadSetInto(found, opened, fresh ? *fresh : *terrain, params, view, listener, levelsLater);
+    const TileError error = LoadSetInto(found, opened, fresh ? *fresh : *terrain, params, view, listener);
     if (error != TileError::None) {
         if (arena)
             arena->GiveBack(std::move(fresh));
@@ -314,9 +313,4 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     }
     set = found;
     return TileError::None;
-}
-
-void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep)
-{
-    BuildLevelsFrom(terrain, 0, passStep);
 }

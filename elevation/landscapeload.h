@@ -23,11 +23,8 @@ GridShape LandscapeShape(const TileSet& set);
 // load goes to the end. A joined set's buffers are the load's own, and it can
 // be stopped at any step. `params` and `view` change only on success. What
 // the load finds besides is added to listener.report.
-// With `levelsLater`, a joined set's reduced levels are left for
-// BuildReliefLevels: untouched, their pages take no memory, so a set loaded
-// while another is drawn need not hold both sets' levels at once.
 TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain, RenderParams& params, Viewpoint& view,
-    LoadListener& listener, bool levelsLater = false);
+    LoadListener& listener);
 
 // The whole load of the tile at `path` joined with its neighbours (none when
 // `single`), as LoadSetInto: in place when `terrain` holds one tile's buffers
@@ -38,7 +35,4 @@ TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain,
 // With an `arena`, a joined set's new buffers come from it when it keeps some
 // of the same shape, and the buffers replaced go back to it.
 TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<Terrain>& terrain, RenderParams& params,
-    Viewpoint& view, TileSet& set, LoadListener& listener, bool levelsLater = false, TerrainArena* arena = nullptr);
-
-// The three reduced levels alone, from the relief.
-void BuildReliefLevels(Terrain& terrain, const ProgressStep& passStep);
+    Viewpoint& view, TileSet& set, LoadListener& listener, TerrainArena* arena = nullptr);

@@ -3,8 +3,10 @@
 #include "gui-fixture.h"
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <memory>
+#include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -784,6 +786,25 @@ TEST(BackgroundJobTest, TheGuiThreadNeverWaitsForAJob)
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended == 2; }, 10000));
     QTest::qWait(50);
     EXPECT_EQ(delivered, 10);
+}
+
+// A job that has ended while its delivery still waits in the event queue
+// counts as busy: an owner that starts a job only when none is busy, as the
+// loads while flying do at every frame, would otherwise start another and
+// drop the finished one's result, again and again.
+TEST(BackgroundJobTest, AJobWhoseDeliveryWaitsIsBusy)
+{
+    int delivered = 0;
+    BackgroundJob job;
+    job.Start(
+        [&delivered](const std::atomic<bool>&) -> BackgroundJob::Delivery { return [&delivered] { ++delivered; }; });
+    // The event loop does not run meanwhile, so the delivery cannot.
+    for (int i = 0; i < 100 && job.Busy(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(job.Busy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered != 0; }, 10000));
+    EXPECT_FALSE(job.Busy());
+    EXPECT_EQ(delivered, 1);
 }
 
 }  // namespace

@@ -670,7 +670,7 @@ TEST(TileSet, BuffersKeptFromAnotherSetLoadLikeNewOnes)
         Viewpoint view;
         LoadListener listener;
         loaded.error = LoadTileSetInto((dir / "N35E138_dem.tif").string(), false, loaded.terrain, loaded.params, view,
-            loaded.set, listener, false, arena);
+            loaded.set, listener, arena);
         return loaded;
     };
     TerrainArena arena;
