@@ -62,7 +62,6 @@ constexpr int kTimerIntervalMs = 10;
 constexpr int kLabelSettleMs = 100;
 constexpr int kCursorInfoMargin = 4;  // kept clear at the cursor line's right
 
-constexpr double kRadToDeg = 180 / kPi;
 constexpr double kDegreesPerMetre = 1 / MetresPerDegree;
 
 // Crosshair of the 3D view: arms of 16 pixels, a black shadow one pixel

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr double kRadToDeg = 180 / kPi;
 constexpr int kMapClickSlack = 16;  // a press and release further apart is a drag
 constexpr int kPressCrossArm = 3;
 

@@ -5,7 +5,7 @@
 
 double LongitudeScale(const RenderParams& grid)
 {
-    return std::max(std::cos(grid.centreLat * kDegToRad), kNavigationMinCosine);
+    return NavigationLongitudeScale(grid.centreLat);
 }
 
 void MoveEye(Viewpoint& view, const RenderParams& grid, double heading, double degrees)

@@ -14,6 +14,7 @@ inline constexpr long double kPiLong = 3.14159265358979323846L;
 inline constexpr double kPi = double(kPiLong);
 
 inline constexpr double kDegToRad = kPi / 180;
+inline constexpr double kRadToDeg = 180 / kPi;
 
 // Grid cells per degree of latitude: one sample every second of arc.
 inline constexpr int32_t kCellsPerDegree = 3600;
@@ -41,12 +42,16 @@ inline double GridCellsPerDegreeEast(double latitude)
     return kCellsPerDegree * GridEastWestScale(latitude);
 }
 
-// The eye's moves on the ground (LongitudeScale in app/navigation.cpp) are a
+// The eye's moves on the ground (the demo's and the keys') are a
 // policy of their own: a step east is scaled by cos(latitude) only down to
 // this floor, so that near a pole a step does not sweep round it. They never
 // map to the grid, and keep their own arithmetic (x kDegToRad), which differs
 // from EastWestScale's in the last bit at some latitudes.
 inline constexpr double kNavigationMinCosine = 0.1;
+inline double NavigationLongitudeScale(double latitude)
+{
+    return std::max(std::cos(latitude * kDegToRad), kNavigationMinCosine);
+}
 
 // The horizontal angle of view the renderer draws, degrees.
 inline constexpr double kMinViewAngle = 5;

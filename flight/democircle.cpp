@@ -5,16 +5,10 @@
 
 #include "core/geometry.h"
 
-namespace {
-
-constexpr double kRadToDeg = 180 / kPi;
-
-}  // namespace
-
 double DemoLongitudeScale(double latitude)
 {
-    // The arithmetic of the eye's moves (app/navigation.cpp), to the bit.
-    return std::max(std::cos(latitude * kDegToRad), kNavigationMinCosine);
+    // The arithmetic of the eye's moves, to the bit.
+    return NavigationLongitudeScale(latitude);
 }
 
 std::optional<double> FitDemoCircle(DemoCircle& circle, const Viewpoint& eye)

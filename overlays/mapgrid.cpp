@@ -132,7 +132,7 @@ void DrawScaleBar(QPainter& painter, const MapViewport& viewport, const RenderPa
     const MapPlace middle = PlaceOfPixel(viewport, params, {box.width() / 2, box.height() / 2});
     // East-west metres per pixel at the box's middle latitude.
     const double metresPerPixel =
-        MetresPerDegree * std::cos(middle.latitude * kDegToRad) / PixelsPerDegree(viewport, params).width();
+        MetresPerDegree * EastWestScale(middle.latitude) / PixelsPerDegree(viewport, params).width();
     const QFontMetricsF metrics(font);
     const double metres = ScaleBarMetres(metresPerPixel, kScaleBarLongestEm * metrics.height());
     if (!(metres > 0))
