@@ -7,14 +7,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QKeySequence>
 #include <QProgressDialog>
 #include <QStandardPaths>
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "app/savedialog.h"
 #include "app/savepicture.h"
 #include "app/sharedstate.h"
 #include "flight/chaseflight.h"
@@ -40,21 +39,12 @@ std::unique_ptr<Flight> NextFlight(MainWindow& window, bool demoFlying, const Re
 
 QString AskVideoPath(MainWindow& window, const QString& title)
 {
-    static QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::homePath();
+    static SaveFolder videos(QStandardPaths::MoviesLocation);
     QString name = ViewPictureName(TheRenderParams, TheViewpoint);
     name.replace(QStringLiteral(".png"), QStringLiteral(".mp4"));
     //: The save dialog's filter for videos.
-    QFileDialog dialog(&window, title, folder, QCoreApplication::translate("FlightRecording", "MP4 動画 (*.mp4)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("mp4"));
-    dialog.selectFile(name);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().constFirst();
-    folder = QFileInfo(path).absolutePath();
-    return path;
+    return videos.AskPath(&window, title, name, QCoreApplication::translate("FlightRecording", "MP4 動画 (*.mp4)"),
+        QStringLiteral("mp4"));
 }
 
 // Films frame after frame until the flight ends or the user stops it; the

@@ -13,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -24,6 +23,7 @@
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "app/savedialog.h"
 #include "app/sharedstate.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
@@ -95,23 +95,11 @@ void TellNoMemory()
     ShowMessage(QCoreApplication::translate("SavePicture", "メモリが足りません．"));
 }
 
-// Asks where to save, starting from `name` in the folder used last. A name
-// typed without its suffix gets it before the dialog checks for a file of
-// that name.
+// Asks where to save a PNG, starting from `name` in the folder used last.
 QString AskPath(MainWindow& window, const QString& title, const QString& name)
 {
-    static QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::homePath();
-    QFileDialog dialog(&window, title, folder, QStringLiteral("PNG (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(name);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().constFirst();
-    folder = QFileInfo(path).absolutePath();
-    return path;
+    static SaveFolder pictures(QStandardPaths::PicturesLocation);
+    return pictures.AskPath(&window, title, name, QStringLiteral("PNG (*.png)"), QStringLiteral("png"));
 }
 
 void Write(const QImage& image, const QString& path, const PngTexts& texts)
