@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
