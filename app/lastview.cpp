@@ -99,7 +99,7 @@ bool RestoreLastView(MainWindow& window)
     window.OpenTile(last->tile);
     // A tile that no longer opens has said why; the start view stays. So
     // does an eye that the set loaded does not reach.
-    if (window.TilePath().isEmpty() || TheTileSet.cellAt(last->view.latitude, last->view.longitude) < 0)
+    if (window.TilePath().isEmpty() || TheTileSet.CellAt(last->view.latitude, last->view.longitude) < 0)
         return false;
     TheViewpoint = last->view;
     window.PaintView3d();

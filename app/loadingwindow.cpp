@@ -73,15 +73,15 @@ public:
     ProgressListener(const ProgressListener&) = delete;
     ProgressListener& operator=(const ProgressListener&) = delete;
 
-    void started() override
+    void Started() override
     {
         form_.ShowAtOnce();
         sincePump_.start();
     }
-    void progressed(int counter) override { form_.SetProgress(counter); }
+    void Progressed(int counter) override { form_.SetProgress(counter); }
     // Only the file is being read when this is asked, so the terrain the
     // windows draw from is whole: repaints and timers may run meanwhile.
-    bool cancelled() override
+    bool Cancelled() override
     {
         if (sincePump_.elapsed() >= kEventPumpMs) {
             QCoreApplication::processEvents();

@@ -480,7 +480,7 @@ bool MainWindow::DemoCircleInsideSet() const
     for (const auto& [lat, lon] :
         {std::pair{Demo.centreLat + Demo.radius, Demo.centreLon}, {Demo.centreLat - Demo.radius, Demo.centreLon},
             {Demo.centreLat, Demo.centreLon + lonRadius}, {Demo.centreLat, Demo.centreLon - lonRadius}})
-        if (TheTileSet.cellAt(lat, lon) < 0)
+        if (TheTileSet.CellAt(lat, lon) < 0)
             return false;
     return true;
 }

@@ -8,7 +8,7 @@ namespace {
 class StoppableListener : public LoadListener {
 public:
     explicit StoppableListener(const std::atomic<bool>& stop) : stop_(stop) { }
-    bool cancelled() override { return stop_.load(std::memory_order_relaxed); }
+    bool Cancelled() override { return stop_.load(std::memory_order_relaxed); }
 
 private:
     const std::atomic<bool>& stop_;
@@ -24,7 +24,7 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
 {
     if (!set.joined() || job_.Busy())
         return;
-    const int cell = set.cellAt(view.latitude, view.longitude);
+    const int cell = set.CellAt(view.latitude, view.longitude);
     if (cell < 0 || cell == TileSet::kOpened || set.files[std::size_t(cell)].empty())
         return;
     job_.Start([this, arena = arena_, path = set.files[std::size_t(cell)]](

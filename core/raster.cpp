@@ -55,7 +55,7 @@ Bitmap32::Bitmap32(int width, int height) :
         rows_[y] = pixels_.get() + std::size_t(y) * capacity_;
 }
 
-void Bitmap32::setWidth(int width)
+void Bitmap32::SetWidth(int width)
 {
     width_ = std::clamp(width, 0, capacity_);
 }

@@ -43,7 +43,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     int capacityWidth() const { return capacity_; }
-    void setWidth(int width);  // clamped to [0, capacityWidth()]
+    void SetWidth(int width);  // clamped to [0, capacityWidth()]
 
     uint32_t* scanLine(int y) { return rows_[y]; }
     const uint32_t* scanLine(int y) const { return rows_[y]; }

@@ -6,6 +6,7 @@
 
 #include "core/avx2clone.h"
 #include "core/geometry.h"
+#include "core/rowbands.h"
 #include "core/workerpool.h"
 #include "elevation/voidrule.h"
 
@@ -300,7 +301,8 @@ void SharpenInPlace(SampleGrid& grid, int32_t width, int32_t rows, const Progres
         pool.Run(bands, [&](int band) {
             std::vector<int32_t> columnSums(rowLength);
             std::vector<int16_t> aside(2 * rowLength);
-            for (int i = firstChunk + stretch * band / bands; i < firstChunk + stretch * (band + 1) / bands; ++i) {
+            const int chunkEnd = BandStart(firstChunk, firstChunk + stretch, band + 1, bands);
+            for (int i = BandStart(firstChunk, firstChunk + stretch, band, bands); i < chunkEnd; ++i) {
                 const int begin = first + i * kChunkRows, end = std::min(begin + kChunkRows, last);
                 const int16_t* north = edge(i, 0);
                 int16_t* here = aside.data();

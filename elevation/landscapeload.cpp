@@ -39,7 +39,7 @@ public:
     void Shown()
     {
         CheckStop();
-        listener_.progressed(++count_);
+        listener_.Progressed(++count_);
     }
     // The step of a pass after a stretch of its rows: shown for a tile alone,
     // whose bar follows its passes row by row; a joined set's only asks
@@ -56,7 +56,7 @@ public:
     }
     StopRequest Stop()
     {
-        return [this] { return listener_.cancelled(); };
+        return [this] { return listener_.Cancelled(); };
     }
     LoadReport& Report() { return listener_.report; }
     void Commit() { committed_ = true; }
@@ -64,7 +64,7 @@ public:
 private:
     void CheckStop()
     {
-        if (!committed_ && listener_.cancelled())
+        if (!committed_ && listener_.Cancelled())
             throw LoadStopped{};
     }
 
@@ -109,7 +109,7 @@ void BuildTileRelief(Terrain& terrain, LoadSteps& steps)
 void BuildJoinedMap(const TileSet& set, int cellColumns, Terrain& terrain, const ProgressStep& step)
 {
     Bitmap32& map = terrain.mapBitmap;
-    map.setWidth((TileSet::kSide * cellColumns + 1) / kJoinedMapBlock);
+    map.SetWidth((TileSet::kSide * cellColumns + 1) / kJoinedMapBlock);
     for (int y = 0; y < map.height(); ++y)
         std::fill_n(map.scanLine(y), map.width(), kNoTileColour);
     const MapPlacement placement{
@@ -249,7 +249,7 @@ GridShape LandscapeShape(const TileSet& set)
 TileError LoadSetInto(const TileSet& set, ProductFile& opened, Terrain& terrain, RenderParams& params, Viewpoint& view,
     LoadListener& listener)
 {
-    listener.started();
+    listener.Started();
     LoadSteps steps(listener, set.joined());
     try {
         if (const TileError error = LoadLandscape(set, opened, terrain, steps); error != TileError::None)
@@ -271,7 +271,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     if (!IsSupportedTileName(path))
         return TileError::NotATileName;
     listener.report = {};
-    const StopRequest stop = [&] { return listener.cancelled(); };
+    const StopRequest stop = [&] { return listener.Cancelled(); };
     // Opened once: located here, then read by the load.
     ProductFile opened(path, stop);
     TileCell cell;
@@ -280,7 +280,7 @@ TileError LoadTileSetInto(const std::string& path, bool single, std::unique_ptr<
     if (const TileError error = LocateTile(path, opened, cell); error != TileError::None)
         return error;
     TileSet found = single ? LoneTileSet(path, cell) : FindTileSet(path, cell, stop, &listener.report.notes);
-    if (listener.cancelled())
+    if (listener.Cancelled())
         return TileError::Cancelled;
     std::unique_ptr<Terrain> fresh;
     if (found.joined() || !(terrain && terrain->holdsOneTile())) {

@@ -51,12 +51,12 @@ struct LoadReport {
 // What the loading window hears of a load.
 struct LoadListener {
     virtual ~LoadListener() = default;
-    virtual void started() { }  // the name passed; the work begins
-    virtual void progressed(int) { }  // the progress counter's new value
+    virtual void Started() { }  // the name passed; the work begins
+    virtual void Progressed(int) { }  // the progress counter's new value
     // Asked at every step of a load (pieces of each read, stretches of rows
     // of each pass); true stops the load. The load may be on a thread of
     // its own.
-    virtual bool cancelled() { return false; }
+    virtual bool Cancelled() { return false; }
 
     // Filled in by the load, from empty: read it once the load has returned.
     LoadReport report;

@@ -58,7 +58,7 @@ void FindRectangle(TileSet& set)
 
 }  // namespace
 
-int TileSet::cellAt(double latitude, double longitude) const
+int TileSet::CellAt(double latitude, double longitude) const
 {
     const double row = std::floor(double(opened.lat) + 1 - latitude) + 1;
     const double east = std::fmod(longitude - double(opened.lon) + 540, 360) - 180;

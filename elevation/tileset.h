@@ -27,7 +27,7 @@ struct TileSet {
 
     bool joined() const { return firstRow != lastRow || firstColumn != lastColumn; }
     // The cell of the 3 x 3 that holds a latitude and longitude, or -1.
-    int cellAt(double latitude, double longitude) const;
+    int CellAt(double latitude, double longitude) const;
 };
 
 // Where the opened tile lies on `grid`, drawn with `params`: all of it when

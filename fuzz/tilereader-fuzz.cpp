@@ -77,7 +77,7 @@ void CheckOutcome(TileError error, const Terrain& terrain, const RenderParams& p
 
 struct CountingListener : LoadListener {
     int progress = 0;
-    void progressed(int position) override { progress = position; }
+    void Progressed(int position) override { progress = position; }
 };
 
 }  // namespace

@@ -25,7 +25,7 @@ constexpr int kMetresPerStop = 250;
 constexpr uint32_t kWater = 0x000090;
 constexpr uint32_t kSnow = 0xFEFEFE;
 
-constexpr uint32_t pack(uint32_t red, uint32_t green, uint32_t blue)
+constexpr uint32_t Pack(uint32_t red, uint32_t green, uint32_t blue)
 {
     return red << 16 | green << 8 | blue;
 }
@@ -75,7 +75,7 @@ struct ShadeLevels {
     int32_t operator()(int32_t diff) const { return byDiff[std::clamp(diff, -kDiffReach, kDiffReach) + kDiffReach]; }
 };
 
-const ShadeLevels& shadeLevels()
+const ShadeLevels& ShadeLevelTable()
 {
     static const ShadeLevels table;
     return table;
@@ -106,7 +106,7 @@ void BuildHeightPalette(HeightPalette& palette)
         const Rgb& b = kColourStops[std::min(i / kMetresPerStop + 1, kLastStop)];
         const uint32_t t = i % kMetresPerStop;
         const uint32_t u = kMetresPerStop - t;
-        palette[i] = pack((u * a.red + t * b.red) / kMetresPerStop, (u * a.green + t * b.green) / kMetresPerStop,
+        palette[i] = Pack((u * a.red + t * b.red) / kMetresPerStop, (u * a.green + t * b.green) / kMetresPerStop,
             (u * a.blue + t * b.blue) / kMetresPerStop);
     }
     std::fill(palette.begin() + 8000, palette.end(), kSnow);
@@ -153,7 +153,7 @@ void ColourRow(const HeightPalette& palette, const int16_t* heights, uint32_t* p
 VANTOREL_AVX2_CLONE void ShadeRows(const int16_t* const* grid, const TileInfo& relief, int begin, int end,
     const HeightPalette* palette, const ReliefFollowUp& followUp)
 {
-    const ShadeLevels& level = shadeLevels();
+    const ShadeLevels& level = ShadeLevelTable();
     const int width = relief.width;
     // One allocation per band and pass: the rows are as wide as the grid.
     std::vector<int32_t> rows(3 * std::size_t(std::max(width, 0)));
@@ -273,7 +273,7 @@ void BuildMapRow(const TileInfo& relief, Bitmap32& map, const MapPlacement& plac
                 greenSum += green[std::size_t(c)];
                 blue += redBlue[std::size_t(c)] & 0xFFFF;
             }
-            out[x0 + x] = pack(red / area, greenSum / area, blue / area);
+            out[x0 + x] = Pack(red / area, greenSum / area, blue / area);
         }
     }
 }
@@ -320,7 +320,7 @@ void BuildMapPixels(const TileInfo& relief, Bitmap32& map, const MapPlacement& p
 void BuildReliefHalfAndMap(const HeightPalette& palette, const int16_t* const* grid, const TileInfo& relief,
     TileInfo& half, Bitmap32& map, const ProgressStep& step)
 {
-    map.setWidth(relief.width / kTileMapBlock);
+    map.SetWidth(relief.width / kTileMapBlock);
     const MapPlacement placement{kTileMapBlock, 0, 0};
     const MapExtent extent = MapExtentOf(relief, map, placement);
     const ReliefFollowUp followUp{kTileMapBlock, [&](int first) {

@@ -584,7 +584,7 @@ protected:
         // The marks alone, without the grid's lines over them.
         mainWindow->mapView->SetGridShown(false);
         Bitmap32& map = TheTerrain->mapBitmap;
-        map.setWidth(300);
+        map.SetWidth(300);
         for (int y = 0; y < map.height(); ++y)
             std::fill_n(map.scanLine(y), map.capacityWidth(), kGround);
         TheRenderParams.columns = 0;  // no 3D frames: the map alone

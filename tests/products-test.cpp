@@ -241,7 +241,7 @@ TEST(Products, ZipsOfManyEntries)
         EXPECT_EQ(asks, stopAt);
     }
     struct Stopping : LoadListener {
-        bool cancelled() override { return true; }
+        bool Cancelled() override { return true; }
     } stopping;
     std::unique_ptr<Terrain> none;
     RenderParams params;
@@ -620,7 +620,7 @@ TEST(TileSet, JoinsNeighboursIntoOneSeamlessGridAndLeavesMissingCellsAtSeaLevel)
     ASSERT_EQ(part.error, TileError::None);
     ASSERT_EQ(part.terrain->tileInfo.width, 2 * n + 1);
     ASSERT_EQ(part.terrain->tileInfo.height, 3 * 3600 + 1);
-    EXPECT_EQ(part.set.cellAt(34.5, 139.5), 8);
+    EXPECT_EQ(part.set.CellAt(34.5, 139.5), 8);
     EXPECT_TRUE(part.set.files[8].empty());
     for (int r : {7300, 9000, 10700})
         for (int c : {n + 100, 3 * n / 2, 2 * n - 100})

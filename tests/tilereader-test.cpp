@@ -33,9 +33,9 @@ struct RecordingListener : LoadListener {
     std::vector<int> positions;
     int stopAfterAsks = -1;  // the user presses Esc after this many questions
     int asks = 0;
-    void started() override { ++starts; }
-    void progressed(int position) override { positions.push_back(position); }
-    bool cancelled() override { return stopAfterAsks >= 0 && ++asks > stopAfterAsks; }
+    void Started() override { ++starts; }
+    void Progressed(int position) override { positions.push_back(position); }
+    bool Cancelled() override { return stopAfterAsks >= 0 && ++asks > stopAfterAsks; }
 };
 
 SampleGrid& scratchGrid()
@@ -615,8 +615,8 @@ struct StoppingListener : LoadListener {
     int stopAt = -1;
     int progress = 0;
     std::vector<int> progressAtAsk;
-    void progressed(int position) override { progress = position; }
-    bool cancelled() override
+    void Progressed(int position) override { progress = position; }
+    bool Cancelled() override
     {
         progressAtAsk.push_back(progress);
         return int(progressAtAsk.size()) == stopAt;

@@ -19,6 +19,6 @@ void ShadePass(const int16_t* const* grid, const TileInfo& relief, const Progres
 
 void BuildMapImage(const TileInfo& relief, Bitmap32& map, const ProgressStep& step)
 {
-    map.setWidth(relief.width / kTileMapBlock);
+    map.SetWidth(relief.width / kTileMapBlock);
     BuildMapPixels(relief, map, {kTileMapBlock, 0, 0}, step);
 }
