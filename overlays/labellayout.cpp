@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kLabelGap = 3;  // between a marker and its label
-constexpr int kHalo = 2;  // the halo's width around the text
 constexpr int kMargin = 2;  // kept clear around each label
 constexpr int kMaxLifts = 4;  // a label moves up at most this many of its heights
 
@@ -161,7 +160,7 @@ bool LabelLayout::Fits(const QRect& box, const QPoint& top) const
 
 bool LabelLayout::TryPlace(Track& track, const LabelCandidate& candidate, QSize frame, const QFontMetrics& metrics)
 {
-    const QSize size(metrics.horizontalAdvance(candidate.text) + 2 * kHalo, metrics.height());
+    const QSize size(metrics.horizontalAdvance(candidate.text) + 2 * kLabelHalo, metrics.height());
     if (size.width() > frame.width())
         return false;
     // Where it stood first, so that a label stays in place while it fits.

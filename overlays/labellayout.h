@@ -52,6 +52,7 @@ struct LabelTiming {
 inline constexpr LabelTiming kLabelsAtOnce{1, 1, 0};
 
 inline constexpr int kLabelMarkerSize = 4;  // half the marker's width, pixels
+inline constexpr int kLabelHalo = 2;  // the outline round a label's text, pixels
 inline constexpr int kMaxLabels = 40;
 
 // How many labels a frame has room for: one per this many pixels of frame.

@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygon>
 
 #include "core/geometry.h"
@@ -17,27 +16,16 @@
 
 namespace {
 
-constexpr int kHalo = 2;  // as the layout keeps round the text
 // The things looked at each frame, most wanted first: more could never find
 // room in a frame, and each costs a projection.
 constexpr std::size_t kMaxConsidered = 2000;
 
-const QColor kText(20, 20, 20);
 const QColor kHaloColour(255, 255, 255, 225);
 const QColor kLitHalo(255, 210, 60);
 
-// Dark text in a light outline: it reads over sky, snow and forest alike.
-void DrawHaloText(QPainter& painter, const QRect& box, const QString& text, const QColor& halo)
-{
-    QPainterPath path;
-    path.addText(box.left() + kHalo, box.top() + painter.fontMetrics().ascent(), painter.font(), text);
-    painter.strokePath(path, QPen(halo, 2 * kHalo + 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.fillPath(path, kText);
-}
-
 void DrawMarker(QPainter& painter, const QPoint& top, bool summit, bool lit)
 {
-    painter.setPen(QPen(kText, 1));
+    painter.setPen(QPen(kLabelInk, 1));
     painter.setBrush(lit ? kLitHalo : QColor(255, 255, 255));
     const int m = kLabelMarkerSize;
     if (summit)
@@ -137,14 +125,14 @@ void SummitLabels::Draw(QPainter& painter, int highlighted) const
             const int x = label.top.x();
             painter.setPen(QPen(QColor(255, 255, 255, 220), 3));
             painter.drawLine(x, label.box.bottom() + 2, x, label.top.y() - kLabelMarkerSize - 1);
-            painter.setPen(QPen(kText, 1));
+            painter.setPen(QPen(kLabelInk, 1));
             painter.drawLine(x, label.box.bottom() + 2, x, label.top.y() - kLabelMarkerSize - 1);
         }
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const PlacedLabel& label = labels[i];
         const bool lit = int(i) == highlighted;
         DrawMarker(painter, label.top, SubjectOf(label).summit, lit);
-        DrawHaloText(painter, label.box, label.text, lit ? kLitHalo : kHaloColour);
+        haloTexts_.Draw(painter, label.box.topLeft(), label.text, lit ? kLitHalo : kHaloColour);
     }
     painter.restore();
 }

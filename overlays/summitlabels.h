@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "core/viewrecords.h"
+#include "overlays/halotext.h"
 #include "overlays/labellayout.h"
 #include "overlays/labelsubjects.h"
 #include "summits/summits.h"
@@ -68,6 +69,7 @@ private:
     std::vector<LabelSubject> subjects_;
     LabelLayout layout_;
     bool shown_ = true;
+    mutable HaloTexts haloTexts_;  // a cache: drawing changes nothing that is seen of the labels
 };
 
 // "Fuji 3,776 m · 12.3 km", or without a name "3,776 m · 12.3 km": the

@@ -7,7 +7,10 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
+#include "overlays/halotext.h"
 #include "overlays/labellayout.h"
 #include "overlays/labelsubjects.h"
 #include "overlays/summitlabels.h"
@@ -218,6 +221,42 @@ TEST(LabelText, NameFirstThenHeightAndDistance)
 {
     EXPECT_EQ(SummitLabelText(QStringLiteral("Fuji"), 3776, 12345), QStringLiteral("Fuji 3,776 m · 12.3 km"));
     EXPECT_EQ(SummitLabelText(QString(), 3776, 123456), QStringLiteral("3,776 m · 123 km"));
+}
+
+// Label texts are drawn once and then copied: a copy is the text asked for,
+// in the halo and font asked for, and lies where the box says.
+TEST(LabelText, TextsDrawnFromTheCacheAreTheOnesAskedFor)
+{
+    HaloTexts texts;
+    const auto drawn = [&texts](const QString& text, const QColor& halo, int pixels, QPoint at) {
+        QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor(40, 90, 200));
+        QPainter painter(&image);
+        QFont font = LabelFont();
+        font.setPixelSize(pixels);
+        painter.setFont(font);
+        texts.Draw(painter, at, text, halo);
+        return image;
+    };
+    const QColor plain(255, 255, 255, 225), lit(255, 210, 60);
+    const QImage first = drawn(QStringLiteral("Fuji 3,776 m"), plain, 13, {10, 10});
+    EXPECT_NE(first, drawn(QStringLiteral("Fuji 3,776 m"), lit, 13, {10, 10}));
+    EXPECT_NE(first, drawn(QStringLiteral("Fuji 3,777 m"), plain, 13, {10, 10}));
+    EXPECT_NE(first, drawn(QStringLiteral("Fuji 3,776 m"), plain, 15, {10, 10}));
+    EXPECT_EQ(first, drawn(QStringLiteral("Fuji 3,776 m"), plain, 13, {10, 10}));
+    // Moved, the same pixels move with the box.
+    const QImage moved = drawn(QStringLiteral("Fuji 3,776 m"), plain, 13, {30, 15});
+    EXPECT_EQ(first.copy(5, 5, 150, 25), moved.copy(25, 10, 150, 25));
+    // Dark text in a light halo, over the blue.
+    int dark = 0, light = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x) {
+            const int lightness = first.pixelColor(x, y).lightness();
+            dark += lightness < 60;
+            light += lightness > 220;
+        }
+    EXPECT_GT(dark, 20);
+    EXPECT_GT(light, 20);
 }
 
 }  // namespace

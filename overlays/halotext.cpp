@@ -1,0 +1,43 @@
+#include "overlays/halotext.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+
+#include "overlays/labellayout.h"
+
+namespace {
+
+constexpr int kHalo = kLabelHalo;
+constexpr int kMargin = kHalo + 1;  // the stroke reaches a little beyond the box
+
+}  // namespace
+
+void HaloTexts::Draw(QPainter& painter, QPoint topLeft, const QString& text, const QColor& halo)
+{
+    const QFont& font = painter.font();
+    const QString key = font.key() + QChar(0x1f) + QString::number(halo.rgba(), 16) + QChar(0x1f) + text;
+    const QImage* image = images_.object(key);
+    if (!image) {
+        image = new QImage(Drawn(font, text, halo));
+        images_.insert(key, const_cast<QImage*>(image));
+    }
+    painter.drawImage(topLeft - QPoint(kMargin, kMargin), *image);
+}
+
+QImage HaloTexts::Drawn(const QFont& font, const QString& text, const QColor& halo)
+{
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(text) + 2 * (kHalo + kMargin), metrics.height() + 2 * kMargin,
+        QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addText(kMargin + kHalo, kMargin + metrics.ascent(), font, text);
+    painter.strokePath(path, QPen(halo, 2 * kHalo + 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(path, kLabelInk);
+    return image;
+}
