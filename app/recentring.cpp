@@ -3,6 +3,8 @@
 #include <new>
 #include <utility>
 
+#include "core/workerpool.h"
+
 namespace {
 
 class StoppableListener : public LoadListener {
@@ -29,6 +31,9 @@ void Recentring::Follow(const TileSet& set, const Viewpoint& view)
         return;
     job_.Start([this, arena = arena_, path = set.files[std::size_t(cell)]](
                    const std::atomic<bool>& stop) -> BackgroundJob::Delivery {
+        // The pool's threads stay the frames': flying goes on smoothly while
+        // the set loads, on this thread alone.
+        const WorkAloneOnThisThread alone;
         auto loaded = std::make_shared<LoadedSet>();
         loaded->path = path;
         Viewpoint startView;

@@ -1,6 +1,7 @@
 #include "core/workerpool.h"
 
 #include <algorithm>
+#include <utility>
 
 WorkerPool& WorkerPool::Shared()
 {
@@ -53,10 +54,25 @@ void WorkerPool::WorkerLoop()
     }
 }
 
+namespace {
+
+thread_local bool tWorkAlone = false;
+
+}  // namespace
+
+WorkAloneOnThisThread::WorkAloneOnThisThread() : before_(std::exchange(tWorkAlone, true))
+{
+}
+
+WorkAloneOnThisThread::~WorkAloneOnThisThread()
+{
+    tWorkAlone = before_;
+}
+
 void WorkerPool::RunErased(int tasks, TaskCall call, const void* task)
 {
-    std::unique_lock job(jobMutex_, std::try_to_lock);
-    if (!job.owns_lock() || tasks <= 1 || workers_.empty()) {
+    std::unique_lock job(jobMutex_, std::defer_lock);
+    if (tWorkAlone || !job.try_lock() || tasks <= 1 || workers_.empty()) {
         for (int i = 0; i < tasks; ++i)
             call(task, i);
         return;

@@ -11,6 +11,20 @@
 #include <thread>
 #include <vector>
 
+// For as long as one lives, the jobs its thread starts run on that thread
+// alone and leave the pool's threads to others: a load in the background then
+// never holds the pool while frames want it.
+class WorkAloneOnThisThread {
+public:
+    WorkAloneOnThisThread();
+    ~WorkAloneOnThisThread();
+    WorkAloneOnThisThread(const WorkAloneOnThisThread&) = delete;
+    WorkAloneOnThisThread& operator=(const WorkAloneOnThisThread&) = delete;
+
+private:
+    bool before_;
+};
+
 // Most pieces a pass is split into: more bring nothing on the machines the
 // viewer runs on, and fixed-size per-band results can be kept on the stack.
 inline constexpr int kMaxBands = 8;

@@ -1,13 +1,17 @@
 // Passes over row bands: every row once, progress steps where a pass in one
-// thread would take them.
+// thread would take them; the pool they share.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "core/rowbands.h"
+#include "core/workerpool.h"
 
 namespace {
 
@@ -41,6 +45,31 @@ TEST(RowBands, EveryRowOnceAndEachStepAfterItsRow)
                 expected.push_back(r - first + 1);
         EXPECT_EQ(stepsAt, expected) << first << ".." << last;
     }
+}
+
+// A thread working alone (a load in the background) runs its jobs on
+// itself, leaving the pool's threads to the frames; once it stops working
+// alone, its jobs are shared out again.
+TEST(WorkerPool, AThreadWorkingAloneKeepsItsJobsToItself)
+{
+    WorkerPool& pool = WorkerPool::Shared();
+    if (pool.threads() < 2)
+        GTEST_SKIP() << "one core: every job runs on its caller anyway";
+    const auto threadsOf = [&pool] {
+        std::mutex mutex;
+        std::set<std::thread::id> threads;
+        pool.Run(64, [&](int) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const std::lock_guard lock(mutex);
+            threads.insert(std::this_thread::get_id());
+        });
+        return threads;
+    };
+    {
+        const WorkAloneOnThisThread alone;
+        EXPECT_EQ(threadsOf(), std::set{std::this_thread::get_id()});
+    }
+    EXPECT_GT(threadsOf().size(), 1u);
 }
 
 }  // namespace
