@@ -61,6 +61,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     }
     if (const std::optional<KeyMotion> motion = MotionForKey(event->key())) {
         keyFlight_.Press(*motion);
+        if (frameLog_)
+            frameLog_->Mark("key");
         if (!keyTimer_->isActive()) {
             keyClock_.start();
             keyTimer_->start();

@@ -48,9 +48,9 @@ pitch=-5
 viewAngle=60
 EOF
 
-# The flight's first frame: the first after the pause before ↑ was pressed.
+# The flight's first frame: the first after ↑ was pressed.
 flight_start() { # LOG
-  awk '$1 == "frame" { if (n++ && $2 - last > 1000) { print $2; exit } last = $2 }' "$1"
+  awk '$1 == "key" { pressed = 1 } pressed && $1 == "frame" { print $2; exit }' "$1"
 }
 
 # The frames of a log from FROM to TO milliseconds.
