@@ -2,7 +2,8 @@
 // Every large buffer of a loaded landscape: created before the load, reused
 // by every frame, never resized. One tile's buffers are created once at
 // start-up and reused by every load of a single tile; a tile joined with its
-// neighbours gets buffers of its own size.
+// neighbours gets buffers of its own size, which a later set of the same
+// size may take over (terrainarena.h).
 
 #include "core/raster.h"
 #include "elevation/sourcetops.h"
@@ -16,8 +17,8 @@ struct GridShape {
 
 struct Terrain {
     Terrain();  // one tile, with the grids its load passes through
-    // A joined set: the final heights and the pictures only, since its
-    // sources are read into buffers of the load's own.
+    // A joined set: the final heights and the pictures; its sources are read
+    // a band at a time into bandGrids, which the load makes.
     explicit Terrain(GridShape shape);
 
     Bitmap32 reliefBitmap;
