@@ -19,12 +19,14 @@ void HaloTexts::Draw(QPainter& painter, QPoint topLeft, const QString& text, con
 {
     const QFont& font = painter.font();
     const QString key = font.key() + QChar(0x1f) + QString::number(halo.rgba(), 16) + QChar(0x1f) + text;
-    const QImage* image = images_.object(key);
-    if (!image) {
-        image = new QImage(Drawn(font, text, halo));
-        images_.insert(key, const_cast<QImage*>(image));
+    const QPoint corner = topLeft - QPoint(kMargin, kMargin);
+    if (const QImage* cached = images_.object(key)) {
+        painter.drawImage(corner, *cached);
+        return;
     }
-    painter.drawImage(topLeft - QPoint(kMargin, kMargin), *image);
+    const QImage image = Drawn(font, text, halo);
+    painter.drawImage(corner, image);
+    images_.insert(key, new QImage(image));  // shares the pixels
 }
 
 QImage HaloTexts::Drawn(const QFont& font, const QString& text, const QColor& halo)

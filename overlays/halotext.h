@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QString>
 
+#include "overlays/labellayout.h"
+
 class QFont;
 class QPainter;
 class QPoint;
@@ -25,7 +27,8 @@ public:
 private:
     static QImage Drawn(const QFont& font, const QString& text, const QColor& halo);
 
-    // About a frame's labels several times over; the texts of labels gone
-    // are the first to go.
-    QCache<QString, QImage> images_{400};
+    // A frame's labels, lit or not, and a few more: while flying, a label's
+    // distance changes its text every few frames, and the texts of labels
+    // gone go first. More would only hold stale texts, and scatter the heap.
+    QCache<QString, QImage> images_{2 * kMaxLabels + 16};
 };
