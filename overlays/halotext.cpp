@@ -10,8 +10,7 @@
 
 namespace {
 
-constexpr int kHalo = kLabelHalo;
-constexpr int kMargin = kHalo + 1;  // the stroke reaches a little beyond the box
+constexpr int kMargin = kLabelHalo + 1;  // the stroke reaches a little beyond the box
 
 }  // namespace
 
@@ -32,14 +31,14 @@ void HaloTexts::Draw(QPainter& painter, QPoint topLeft, const QString& text, con
 QImage HaloTexts::Drawn(const QFont& font, const QString& text, const QColor& halo)
 {
     const QFontMetrics metrics(font);
-    QImage image(metrics.horizontalAdvance(text) + 2 * (kHalo + kMargin), metrics.height() + 2 * kMargin,
+    QImage image(metrics.horizontalAdvance(text) + 2 * (kLabelHalo + kMargin), metrics.height() + 2 * kMargin,
         QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
-    path.addText(kMargin + kHalo, kMargin + metrics.ascent(), font, text);
-    painter.strokePath(path, QPen(halo, 2 * kHalo + 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    path.addText(kMargin + kLabelHalo, kMargin + metrics.ascent(), font, text);
+    painter.strokePath(path, QPen(halo, 2 * kLabelHalo + 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.fillPath(path, kLabelInk);
     return image;
 }
