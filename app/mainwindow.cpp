@@ -506,7 +506,7 @@ void MainWindow::ShowCursorInfo(int x, int y)
     if (x < 0 || y < 0 || x >= lastFrame_.width() || y >= lastFrame_.height())
         return;
     const FrameBufferSet& buffers = renderer_.Buffers();
-    const uint32_t depth = buffers.DepthRows[y][x];
+    const uint32_t depth = buffers.DepthAt(x, y);
     const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
     // Over a label the line takes the caption's room too: it has more to say.
     cursorCaption->setVisible(highlightedLabel_ < 0);
@@ -517,7 +517,7 @@ void MainWindow::ShowCursorInfo(int x, int y)
         cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing, cursorInfo->fontMetrics(),
             cursorInfo->parentWidget()->width() - cursorInfo->x() - kCursorInfoMargin));
     } else {
-        cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightRows[y][x]));
+        cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightAt(x, y)));
     }
     cursorInfo->adjustSize();
 }

@@ -55,7 +55,7 @@ void PlotSegment(const FrameBufferSet& buffers, Bitmap32& frame, int width, int 
         if (x < 0 || y < 0 || x >= width - 1 || y >= height)
             continue;
         const int64_t depth = std::llround(a.depth + (b.depth - a.depth) * t);
-        const int64_t ground = buffers.DepthRows[y][x];
+        const int64_t ground = buffers.DepthAt(x, y);
         if (ground + depth / kSlackShare + kSlackCells * kCellUnits < depth)
             continue;
         frame.scanLine(y)[x] = colour;

@@ -85,15 +85,14 @@ void SetProjection(ProjectionRecord& p, const FrameSettings& settings, double ey
         : 0;
 }
 
-// Column 0 repeats column 1.
+// Column 0, which no strip fills, repeats column 1 (its depth does so in
+// FrameBufferSet::ReadRow).
 void CopyLeftEdge(const FrameBufferSet& fb, int32_t W, int32_t H)
 {
     if (W < 2)
         return;
-    for (int32_t r = 0; r < H; ++r) {
+    for (int32_t r = 0; r < H; ++r)
         fb.ColourRows[r][0] = fb.ColourRows[r][1];
-        fb.DepthRows[r][0] = fb.DepthRows[r][1];
-    }
 }
 
 }  // namespace
@@ -133,7 +132,7 @@ bool GridTopSeen(const Renderer& renderer, int32_t column, int32_t row, int32_t 
         return false;
     int64_t farthest = 0;
     for (int32_t dy = 1; dy <= 3; ++dy)
-        farthest = std::max<int64_t>(farthest, fb.DepthRows[std::min(top.sy + dy, fb.frameHeight - 1)][top.sx]);
+        farthest = std::max<int64_t>(farthest, fb.DepthAt(top.sx, std::min(top.sy + dy, fb.frameHeight - 1)));
     if (farthest + top.depth / kSlackShare + kSlackCells * kCellUnits < top.depth)
         return false;
     where = top;

@@ -35,12 +35,14 @@ inline constexpr int32_t kReciprocalEntries = 2048;
 
 inline constexpr uint32_t kSkyDepth = 999999999;  // depth of a sky pixel
 
-// The rasteriser fills tiled copies of the three buffers and copies them into
-// the rows afterwards. A tile is kTileColumns x kTileRows pixels stored column
-// after column, tiles side by side across the frame: a span up a column keeps
-// to one cache line of a buffer for 16 rows, and a strip across the columns to
-// one page for 64 columns. In the rows, every pixel of a span would land on a
-// line and a page of its own.
+// The rasteriser fills tiled copies of the three buffers. A tile is
+// kTileColumns x kTileRows pixels stored column after column, tiles side by
+// side across the frame: a span up a column keeps to one cache line of a
+// buffer for 16 rows, and a strip across the columns to one page for 64
+// columns. In the rows, every pixel of a span would land on a line and a page
+// of its own. Only the colours are copied into the bitmap's rows; depth and
+// height stay in their tiles, where their few readers find them (DepthAt,
+// HeightAt).
 inline constexpr int32_t kTileColumns = 64;
 inline constexpr int32_t kTileRows = 16;
 inline constexpr int32_t kTilePixels = kTileColumns * kTileRows;
@@ -51,6 +53,23 @@ constexpr std::size_t TiledPixels(int32_t w, int32_t h)
     const auto across = std::size_t(w + kTileColumns - 1) / kTileColumns;
     const auto down = std::size_t(h + kTileRows - 1) / kTileRows;
     return across * down * kTilePixels;
+}
+
+// Elements of the tiled copies from one row of tiles to the next, for frames
+// `frameWidth` wide.
+constexpr std::ptrdiff_t TileRowStep(int32_t frameWidth)
+{
+    return std::ptrdiff_t((frameWidth + kTileColumns - 1) / kTileColumns) * kTilePixels;
+}
+
+// Where pixel (x, r) of a frame lies in the tiled copies.
+constexpr std::ptrdiff_t TiledIndex(std::ptrdiff_t tileRowStep, int32_t x, int32_t r)
+{
+    // Both are never negative: unsigned, so that / and % are shifts and masks.
+    const auto ux = uint32_t(x);
+    const auto ur = uint32_t(r);
+    return std::ptrdiff_t(ur / kTileRows) * tileRowStep + std::ptrdiff_t(ux / kTileColumns) * kTilePixels +
+        std::ptrdiff_t((ux % kTileColumns) * kTileRows + ur % kTileRows);
 }
 
 // Everything a frame reads and writes besides the terrain itself, as the
@@ -64,8 +83,6 @@ struct FrameBufferSet {
     int32_t frameWidth = 0;
     int32_t frameHeight = 0;
     uint32_t* const* ColourRows = nullptr;  // the bitmap's scan lines
-    uint32_t* const* DepthRows = nullptr;
-    int16_t* const* HeightRows = nullptr;
     int32_t* ColumnTop = nullptr;  // per column: highest row drawn so far
     uint32_t* ColumnColour = nullptr;  // per column: colour last met
     uint32_t* SkyRowColours = nullptr;  // per row: this frame's sky colour
@@ -78,6 +95,17 @@ struct FrameBufferSet {
     int16_t* TiledHeights = nullptr;
     // Per row: its first element in the tiled copies, for this frame's width.
     std::ptrdiff_t* TiledRowStarts = nullptr;
+
+    // The forward distance and height of the frame's pixels as the last
+    // frame drew them: sky (kSkyDepth, height 0) above each column's top,
+    // terrain from the tiled copies below it, and column 0, which no strip
+    // fills, at the depth of column 1 as it has its colour. ReadBlock reads
+    // columns [x0, x0 + n) of rows [r0, r0 + rows), which lie within the
+    // frame-size pair and one row of tiles, into row-major blocks whose rows
+    // are kTileColumns elements apart.
+    void ReadBlock(int32_t x0, int32_t r0, int32_t n, int32_t rows, uint32_t* depths, int16_t* heights) const;
+    uint32_t DepthAt(int32_t x, int32_t r) const;
+    int16_t HeightAt(int32_t x, int32_t r) const;
 };
 
 // A buffer set over `bitmap`'s rows for frames up to its size, all cleared

@@ -126,15 +126,28 @@ void ApplyAerialPerspective(
 {
     W = std::clamp(W, 0, fb.width);
     H = std::clamp(H, 0, fb.height);
-    if (W == 0 || H == 0 || fb.DepthRows == nullptr)
+    if (W == 0 || H == 0 || fb.TiledDepths == nullptr)
         return;
     DepthTables tables;
     FillDepthTables(tables, metresPerCell, settings.haze);
     const uint32_t haze = NaturalSkyFor(settings.sun).horizon;
     WorkerPool& pool = WorkerPool::Shared();
-    const int bands = std::clamp(H / 64, 1, pool.threads());
+    const int32_t tileRows = (H + kTileRows - 1) / kTileRows;
+    const int bands = std::clamp(tileRows / 4, 1, pool.threads());
     pool.Run(bands, [&](int band) {
-        for (int32_t r = BandStart(0, H, band, bands); r < BandStart(0, H, band + 1, bands); ++r)
-            HazeRow(fb.ColourRows[r], fb.DepthRows[r], fb.HeightRows[r], W, tables, haze);
+        // A tile of depths and heights at a time, out of the tiled copies.
+        std::array<uint32_t, kTilePixels> depths;
+        std::array<int16_t, kTilePixels> heights;
+        for (int32_t t = BandStart(0, tileRows, band, bands); t < BandStart(0, tileRows, band + 1, bands); ++t) {
+            const int32_t r0 = t * kTileRows;
+            const int32_t rows = std::min(kTileRows, H - r0);
+            for (int32_t x = 0; x < W; x += kTileColumns) {
+                const int32_t n = std::min(kTileColumns, W - x);
+                fb.ReadBlock(x, r0, n, rows, depths.data(), heights.data());
+                for (int32_t k = 0; k < rows; ++k)
+                    HazeRow(fb.ColourRows[r0 + k] + x, depths.data() + k * kTileColumns,
+                        heights.data() + k * kTileColumns, n, tables, haze);
+            }
+        }
     });
 }

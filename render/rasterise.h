@@ -11,8 +11,9 @@
 //     nearer terrain, one above it rises the column with a gradient; so the
 //     frame fills front to back without a depth test, into tiled copies of
 //     the buffers (tiles.h);
-//  3. tile copy (tilecopy.h): finished tiles go into the frame's rows, with
-//     the sky above each column's terrain and the skyline blend (sky.h);
+//  3. tile copy (tilecopy.h): finished tiles' colours go into the frame's
+//     rows, with the sky above each column's terrain and the skyline blend
+//     (sky.h); depth and height stay in the tiles (FrameBufferSet::DepthAt);
 //  4. bands (here): the projection is shared out over the cores by strips,
 //     the fill and copy by bands of whole columns side by side, each band
 //     walking every strip but filling only its own columns.

@@ -3,8 +3,6 @@
 // the horizon, painted above every column's terrain; and the skyline, where
 // a column's top row is blended half and half with the sky above it.
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
 
 #include "core/raster.h"
@@ -13,14 +11,6 @@
 // SkyRowColours[0 .. H-1] of `fb` for a frame of W x H: deep blue high up,
 // brightening over the 200 rows above the horizon.
 void FillSkyRowColours(const FrameBufferSet& fb, int32_t W, int32_t H, double viewAngle, double pitch);
-
-// n pixels of sky of one row.
-inline void PutSkyPixels(uint32_t* colour, uint32_t* depth, int16_t* height, std::size_t n, uint32_t sky)
-{
-    std::fill_n(colour, n, sky);
-    std::fill_n(depth, n, kSkyDepth);
-    std::fill_n(height, n, int16_t(0));
-}
 
 // The colour of row `row` of a column whose terrain starts at row `top`, its
 // ground colour being `ground`: the top row is the skyline, half and half

@@ -1,14 +1,11 @@
-// The tile copy: finished tiles of the tiled copies into the frame's rows,
-// with the sky above each column's top and the skyline blended on the way.
+// The tile copy: the colours of finished tiles into the frame's rows, with
+// the sky above each column's top and the skyline blended on the way. Depth
+// and height stay in their tiles (FrameBufferSet::ReadRow).
 
 #include "render/tilecopy.h"
 
 #include <algorithm>
 #include <array>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "render/sky.h"
 
@@ -21,76 +18,23 @@ void CopyTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_
     for (int32_t r = a; r < b; ++r) {
         const std::ptrdiff_t at = tile + (r - r0);
         uint32_t* colourOut = tg.colourRows[r] + x0;
-        uint32_t* depthOut = tg.depthRows[r] + x0;
-        int16_t* heightOut = tg.heightRows[r] + x0;
-        for (int32_t i = 0; i < n; ++i) {
+        for (int32_t i = 0; i < n; ++i)
             colourOut[i] = tg.colour[at + i * kTileRows];
-            depthOut[i] = tg.depth[at + i * kTileRows];
-            heightOut[i] = tg.height[at + i * kTileRows];
-        }
     }
 }
 
-// CopyTileRows for a tile kTileColumns wide: four rows at a time by 4 x 4
-// transpositions of colour and depth and 4 x 8 ones of height where SSE2 is
-// there.
+// CopyTileRows for a tile kTileColumns wide: four rows at a time by
+// TransposeFourRows.
 void CopyWholeTileRows(const TiledTarget& tg, std::ptrdiff_t tile, int32_t r0, int32_t a, int32_t b, int32_t x0)
 {
-#if defined(__SSE2__)
     const int32_t aligned = std::min(b, r0 + (a - r0 + 3) / 4 * 4);
     CopyTileRows(tg, tile, r0, a, aligned, x0, kTileColumns);
     int32_t r = aligned;
     for (; r + 4 <= b; r += 4) {
-        const std::ptrdiff_t at = tile + (r - r0);
-        for (int32_t buffer = 0; buffer < 2; ++buffer) {
-            const uint32_t* from = (buffer == 0 ? tg.colour : tg.depth) + at;
-            uint32_t* const* rows = buffer == 0 ? tg.colourRows : tg.depthRows;
-            for (int32_t i = 0; i < kTileColumns; i += 4) {
-                // Four rows of columns i .. i + 3, then four columns of each row.
-                const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 0) * kTileRows));
-                const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 1) * kTileRows));
-                const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 2) * kTileRows));
-                const __m128i c3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (i + 3) * kTileRows));
-                const __m128i rows01Low = _mm_unpacklo_epi32(c0, c1);
-                const __m128i rows01High = _mm_unpacklo_epi32(c2, c3);
-                const __m128i rows23Low = _mm_unpackhi_epi32(c0, c1);
-                const __m128i rows23High = _mm_unpackhi_epi32(c2, c3);
-                const int32_t x = x0 + i;
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), _mm_unpacklo_epi64(rows01Low, rows01High));
-                _mm_storeu_si128(
-                    reinterpret_cast<__m128i*>(rows[r + 1] + x), _mm_unpackhi_epi64(rows01Low, rows01High));
-                _mm_storeu_si128(
-                    reinterpret_cast<__m128i*>(rows[r + 2] + x), _mm_unpacklo_epi64(rows23Low, rows23High));
-                _mm_storeu_si128(
-                    reinterpret_cast<__m128i*>(rows[r + 3] + x), _mm_unpackhi_epi64(rows23Low, rows23High));
-            }
-        }
-        const int16_t* from = tg.height + at;
-        int16_t* const* rows = tg.heightRows;
-        for (int32_t i = 0; i < kTileColumns; i += 8) {
-            __m128i c[8];
-            for (int32_t k = 0; k < 8; ++k)
-                c[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + (i + k) * kTileRows));
-            // Pairs of columns row by row, then quads, then all eight.
-            const __m128i p01 = _mm_unpacklo_epi16(c[0], c[1]);
-            const __m128i p23 = _mm_unpacklo_epi16(c[2], c[3]);
-            const __m128i p45 = _mm_unpacklo_epi16(c[4], c[5]);
-            const __m128i p67 = _mm_unpacklo_epi16(c[6], c[7]);
-            const __m128i q0123Rows01 = _mm_unpacklo_epi32(p01, p23);
-            const __m128i q0123Rows23 = _mm_unpackhi_epi32(p01, p23);
-            const __m128i q4567Rows01 = _mm_unpacklo_epi32(p45, p67);
-            const __m128i q4567Rows23 = _mm_unpackhi_epi32(p45, p67);
-            const int32_t x = x0 + i;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), _mm_unpacklo_epi64(q0123Rows01, q4567Rows01));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 1] + x), _mm_unpackhi_epi64(q0123Rows01, q4567Rows01));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 2] + x), _mm_unpacklo_epi64(q0123Rows23, q4567Rows23));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r + 3] + x), _mm_unpackhi_epi64(q0123Rows23, q4567Rows23));
-        }
+        uint32_t* const* rows = tg.colourRows + r;
+        TransposeFourRows(tg.colour + tile + (r - r0), {rows[0] + x0, rows[1] + x0, rows[2] + x0, rows[3] + x0});
     }
     CopyTileRows(tg, tile, r0, r, b, x0, kTileColumns);
-#else
-    CopyTileRows(tg, tile, r0, a, b, x0, kTileColumns);
-#endif
 }
 
 // The lowest and highest of the tops of a tile's columns.
@@ -128,27 +72,21 @@ void CopyTileRowsUnderTops(
     const int32_t* top = tg.columnTop + x0;
     for (int32_t r = a; r < inside; ++r) {
         uint32_t* colourOut = tg.colourRows[r] + x0;
-        uint32_t* depthOut = tg.depthRows[r] + x0;
-        int16_t* heightOut = tg.heightRows[r] + x0;
         const uint32_t* colour = tg.colour + tile + (r - r0);
-        const uint32_t* depth = tg.depth + tile + (r - r0);
-        const int16_t* height = tg.height + tile + (r - r0);
         if (r < tops.low) {
             if (paintSky)
-                PutSkyPixels(colourOut, depthOut, heightOut, n, tg.skyRowColours[r]);
+                std::fill_n(colourOut, n, tg.skyRowColours[r]);
             continue;
         }
         for (int32_t i = 0; i < n; ++i) {
             const int32_t t = top[i];
             if (r < t) {
                 if (paintSky)
-                    PutSkyPixels(colourOut + i, depthOut + i, heightOut + i, 1, tg.skyRowColours[r]);
+                    colourOut[i] = tg.skyRowColours[r];
                 continue;
             }
             const uint32_t c = colour[i * kTileRows];
             colourOut[i] = paintSky ? SkylinePixel(tg.skyRowColours, r, t, H, c) : c;
-            depthOut[i] = depth[i * kTileRows];
-            heightOut[i] = height[i * kTileRows];
         }
     }
 }

@@ -79,9 +79,10 @@ std::vector<uint32_t> Frame(const Landscape& land, const Viewpoint& view)
     const FrameBufferSet& fb = renderer.Buffers();
     for (int32_t r = 0; r < 400; ++r) {
         pixels.insert(pixels.end(), fb.ColourRows[r], fb.ColourRows[r] + 656);
-        pixels.insert(pixels.end(), fb.DepthRows[r], fb.DepthRows[r] + 656);
         for (int32_t x = 0; x < 656; ++x)
-            pixels.push_back(uint32_t(fb.HeightRows[r][x]));
+            pixels.push_back(fb.DepthAt(x, r));
+        for (int32_t x = 0; x < 656; ++x)
+            pixels.push_back(uint32_t(fb.HeightAt(x, r)));
     }
     return pixels;
 }

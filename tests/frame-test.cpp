@@ -50,23 +50,19 @@ const SyntheticTile& FlatTile(int16_t height)
     return *tile;
 }
 
-// The frame's pixels outside W x H, all three buffers, are still `mark`.
+// The frame's pixels outside W x H are still `mark`.
 void MarkOutside(Renderer& renderer, int32_t W, int32_t H, uint32_t mark)
 {
     for (int32_t r = 0; r < kBufferHeight; ++r) {
         const int32_t from = r < H ? W : 0;
         std::fill(renderer.Buffers().ColourRows[r] + from, renderer.Buffers().ColourRows[r] + kBufferWidth, mark);
-        std::fill(renderer.Buffers().DepthRows[r] + from, renderer.Buffers().DepthRows[r] + kBufferWidth, mark);
-        std::fill(
-            renderer.Buffers().HeightRows[r] + from, renderer.Buffers().HeightRows[r] + kBufferWidth, int16_t(mark));
     }
 }
 bool OutsideStillMarked(Renderer& renderer, int32_t W, int32_t H, uint32_t mark)
 {
     for (int32_t r = 0; r < kBufferHeight; ++r) {
         for (int32_t x = r < H ? W : 0; x < kBufferWidth; ++x) {
-            if (renderer.Buffers().ColourRows[r][x] != mark || renderer.Buffers().DepthRows[r][x] != mark ||
-                renderer.Buffers().HeightRows[r][x] != int16_t(mark)) {
+            if (renderer.Buffers().ColourRows[r][x] != mark) {
                 ADD_FAILURE() << "written outside the frame at " << x << "," << r;
                 return false;
             }
@@ -91,12 +87,12 @@ void ExpectFrameProperties(Renderer& renderer, int32_t W, int32_t H, const char*
         ASSERT_LE(top, H - 1) << what;
         for (int32_t r = 0; r < top; ++r) {
             ASSERT_EQ(fb.ColourRows[r][x], fb.SkyRowColours[r]) << what << " sky at " << x << "," << r;
-            ASSERT_EQ(fb.DepthRows[r][x], kSkyDepth) << what << " at " << x << "," << r;
-            ASSERT_EQ(fb.HeightRows[r][x], 0) << what << " at " << x << "," << r;
+            ASSERT_EQ(fb.DepthAt(x, r), kSkyDepth) << what << " at " << x << "," << r;
+            ASSERT_EQ(fb.HeightAt(x, r), 0) << what << " at " << x << "," << r;
         }
         uint32_t below = 0;
         for (int32_t r = H - 2; r >= top; --r) {
-            const uint32_t d = fb.DepthRows[r][x];
+            const uint32_t d = fb.DepthAt(x, r);
             if (d == kSkyDepth)
                 continue;  // sky below the first terrain of the column
             ++terrainPixels;
@@ -107,7 +103,7 @@ void ExpectFrameProperties(Renderer& renderer, int32_t W, int32_t H, const char*
     }
     for (int32_t r = 0; r < H && W > 1; ++r) {
         ASSERT_EQ(fb.ColourRows[r][0], fb.ColourRows[r][1]) << what << " row " << r;
-        ASSERT_EQ(fb.DepthRows[r][0], fb.DepthRows[r][1]) << what << " row " << r;
+        ASSERT_EQ(fb.DepthAt(0, r), fb.DepthAt(1, r)) << what << " row " << r;
     }
     if (depthOrder) {
         EXPECT_EQ(depthInversions, 0) << what << ": of " << terrainPixels << " terrain pixels";
@@ -286,8 +282,42 @@ TEST_F(WholeFrame, SpikeHidesWhatIsBehindIt)
     // Between the tower's top and the far edge only the tower shows: its
     // depth, about 100 cells, not the far ground's 1400.
     for (int32_t r = renderer.Buffers().ColumnTop[mid] + 2; r < flatTop + 2; ++r)
-        EXPECT_LT(renderer.Buffers().DepthRows[r][mid], 110u * 256) << r;
+        EXPECT_LT(renderer.Buffers().DepthAt(mid, r), 110u * 256) << r;
     ExpectFrameProperties(renderer, 656, 400, "tower");
+}
+
+// Depth and height stay in the rasteriser's tiles: the natural look reads
+// them a whole tile at a time, by transpositions, and the other readers a
+// pixel at a time. Both must see the same frame, sky and column 0 included,
+// in tiles cut by the frame's edges too.
+TEST_F(WholeFrame, BlocksOfDepthsAndHeightsAreThePixelsOnes)
+{
+    static const SyntheticTile hills(
+        801, [](int32_t c, int32_t r) { return int16_t((c * 37 + r * 91) % 500 + ((c / 30 + r / 30) % 2) * 700); });
+    ResetCarriedState(renderer);
+    Viewpoint v = hills.ViewOver(400, 700);
+    v.pitch = -2;
+    v.minAltitude = 1500;
+    const int32_t W = 200, H = 90;  // three whole tiles and a part across, five and a part down
+    DrawFrame(renderer, hills, W, H, v);
+    const FrameBufferSet& fb = renderer.Buffers();
+    ASSERT_TRUE(std::any_of(fb.ColumnTop, fb.ColumnTop + W, [](int32_t t) { return t > 16 && t < 80; }))
+        << "columns whose sky ends within a tile";
+    std::array<uint32_t, kTilePixels> depths;
+    std::array<int16_t, kTilePixels> heights;
+    for (int32_t r0 = 0; r0 < H; r0 += kTileRows) {
+        for (int32_t x0 = 0; x0 < W; x0 += kTileColumns) {
+            const int32_t n = std::min(kTileColumns, W - x0), rows = std::min(kTileRows, H - r0);
+            fb.ReadBlock(x0, r0, n, rows, depths.data(), heights.data());
+            for (int32_t k = 0; k < rows; ++k)
+                for (int32_t i = 0; i < n; ++i) {
+                    const std::size_t at = std::size_t(k * kTileColumns + i);
+                    ASSERT_EQ(depths[at], fb.DepthAt(x0 + i, r0 + k)) << x0 + i << "," << r0 + k;
+                    ASSERT_EQ(heights[at], fb.HeightAt(x0 + i, r0 + k)) << x0 + i << "," << r0 + k;
+                }
+        }
+    }
+    ExpectFrameProperties(renderer, W, H, "hills", false);
 }
 
 // Summit tops seen by the frame: a top behind a wall is not, one beside the
@@ -358,9 +388,10 @@ protected:
         std::vector<uint32_t> pixels;
         for (int32_t r = 0; r < H; ++r) {
             pixels.insert(pixels.end(), renderer.Buffers().ColourRows[r], renderer.Buffers().ColourRows[r] + W);
-            pixels.insert(pixels.end(), renderer.Buffers().DepthRows[r], renderer.Buffers().DepthRows[r] + W);
             for (int32_t x = 0; x < W; ++x)
-                pixels.push_back(uint32_t(renderer.Buffers().HeightRows[r][x]));
+                pixels.push_back(renderer.Buffers().DepthAt(x, r));
+            for (int32_t x = 0; x < W; ++x)
+                pixels.push_back(uint32_t(renderer.Buffers().HeightAt(x, r)));
         }
         return pixels;
     }
@@ -454,8 +485,8 @@ TEST_F(SampleTileFrames, LookingSteeplyDownShowsGroundEverywhere)
                 Draw(656, 400, view);
             int sky = 0;
             for (int32_t r = 0; r < 400; ++r)
-                sky +=
-                    int(std::count(renderer.Buffers().DepthRows[r], renderer.Buffers().DepthRows[r] + 656, kSkyDepth));
+                for (int32_t x = 0; x < 656; ++x)
+                    sky += renderer.Buffers().DepthAt(x, r) == kSkyDepth ? 1 : 0;
             ASSERT_EQ(sky, 0) << "pitch " << pitch << ", step " << k;
         }
     }

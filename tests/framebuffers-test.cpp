@@ -31,8 +31,8 @@ TEST_F(FrameBuffers, EverythingStartsCleared)
 {
     const FrameBufferSet& fb = renderer.Buffers();
     const StripSample* s = fb.SampleStrips;
-    EXPECT_TRUE(AllZero(fb.DepthRows[0], std::size_t(kW0) * kH0));
-    EXPECT_TRUE(AllZero(fb.HeightRows[0], std::size_t(kW0) * kH0));
+    EXPECT_TRUE(AllZero(fb.TiledDepths, TiledPixels(kW0, kH0)));
+    EXPECT_TRUE(AllZero(fb.TiledHeights, TiledPixels(kW0, kH0)));
     EXPECT_TRUE(AllZero(fb.ColumnTop, kW0));
     EXPECT_TRUE(AllZero(fb.ColumnColour, kW0));
     EXPECT_TRUE(AllZero(fb.SkyRowColours, kH0));
@@ -50,11 +50,6 @@ TEST_F(FrameBuffers, TakeTheBitmapRows)
     EXPECT_EQ(fb.height, kH0);
     for (int32_t y : {0, 1, 299, kH0 - 1})
         EXPECT_EQ(fb.ColourRows[y], screen.scanLine(y)) << y;
-    EXPECT_EQ(fb.DepthRows[1] - fb.DepthRows[0], kW0);
-    EXPECT_EQ(fb.HeightRows[1] - fb.HeightRows[0], kW0);
-    // One block each: 800 x 600 x 4 and x 2 bytes.
-    EXPECT_EQ((fb.DepthRows[kH0 - 1] + kW0 - fb.DepthRows[0]) * sizeof(uint32_t), 1920000u);
-    EXPECT_EQ((fb.HeightRows[kH0 - 1] + kW0 - fb.HeightRows[0]) * sizeof(int16_t), 960000u);
 }
 
 TEST_F(FrameBuffers, TwoRenderersShareNothing)
@@ -64,7 +59,7 @@ TEST_F(FrameBuffers, TwoRenderersShareNothing)
     const FrameBufferSet& a = renderer.Buffers();
     const FrameBufferSet& b = second.Buffers();
     EXPECT_NE(a.ColourRows[0], b.ColourRows[0]);
-    EXPECT_NE(a.DepthRows[0], b.DepthRows[0]);
+    EXPECT_NE(a.TiledDepths, b.TiledDepths);
     EXPECT_NE(a.SampleStrips, b.SampleStrips);
     EXPECT_NE(a.TiledColours, b.TiledColours);
     second.SetFrameSize(100, 50);
@@ -96,5 +91,5 @@ TEST_F(FrameBuffers, FrameBeforeAnyStripsStaysWithinTheBuffers)
     EXPECT_EQ(RasteriseFrame(renderer, none, nullptr, params, view), 1000);
     EXPECT_EQ(renderer.Buffers().frameWidth, kW0);
     EXPECT_EQ(renderer.Buffers().frameHeight, kH0);
-    EXPECT_EQ(renderer.Buffers().DepthRows[0][kW0 - 1], kSkyDepth);
+    EXPECT_EQ(renderer.Buffers().DepthAt(kW0 - 1, 0), kSkyDepth);
 }

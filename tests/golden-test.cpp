@@ -125,8 +125,9 @@ std::string DrawAndDigest(const FrameCase& c)
     Digest d;
     for (int32_t r = 0; r < c.H; ++r) {
         d.Add(renderer.Buffers().ColourRows[r], std::size_t(c.W));
-        d.Add(renderer.Buffers().DepthRows[r], std::size_t(c.W));
-        d.Add(renderer.Buffers().HeightRows[r], std::size_t(c.W));
+        // Depth and height as their readers see them.
+        d.Add(DepthRow(renderer.Buffers(), r, c.W).data(), std::size_t(c.W));
+        d.Add(HeightRow(renderer.Buffers(), r, c.W).data(), std::size_t(c.W));
     }
     d.Add(&altitude, 1);
     return d.Hex();

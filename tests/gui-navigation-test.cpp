@@ -14,6 +14,7 @@
 #include "app/readouts.h"
 #include "app/savepicture.h"
 #include "elevation/terrain.h"
+#include "render-test-support.h"
 #include "render/framebuffers.h"
 
 namespace {
@@ -119,10 +120,8 @@ TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     mainWindow->PaintView3d();
     const FrameBufferSet& buffers = mainWindow->FrameRenderer().Buffers();
-    buffers.DepthRows[10][20] = 999999999;
-    buffers.HeightRows[10][20] = 0;
-    buffers.DepthRows[30][40] = 256;
-    buffers.HeightRows[30][40] = 1234;
+    rendertest::PutDrawnPixel(buffers, 20, 10, 999999999, 0);
+    rendertest::PutDrawnPixel(buffers, 40, 30, 256, 1234);
 
     mainWindow->ShowCursorInfo(20, 10);
     EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));

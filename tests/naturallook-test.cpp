@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -165,6 +166,7 @@ TEST(NaturalLook, HazeGrowsWithDistance)
     // haze's colour than the one before; the sky stays as it was.
     Bitmap32 bitmap(512, 4);
     Renderer renderer(bitmap);
+    renderer.SetFrameSize(512, 2);
     const FrameBufferSet& fb = renderer.Buffers();
     FrameSettings settings;
     settings.look = Look::Natural;
@@ -172,10 +174,10 @@ TEST(NaturalLook, HazeGrowsWithDistance)
     constexpr uint32_t kGround = 0x306020;
     for (int x = 0; x < 512; ++x) {
         fb.ColourRows[0][x] = kGround;
-        fb.DepthRows[0][x] = uint32_t(x) * 4096;  // 16 cells further each
-        fb.HeightRows[0][x] = 500;
+        // 16 cells further each from column 1; column 0 takes column 1's depth, as in a frame.
+        PutDrawnPixel(fb, x, 0, uint32_t(std::max(x - 1, 0)) * 4096, 500);
         fb.ColourRows[1][x] = 0x123456;
-        fb.DepthRows[1][x] = kSkyDepth;
+        PutDrawnPixel(fb, x, 1, kSkyDepth, 0);
     }
     ApplyAerialPerspective(fb, 512, 2, kMetresPerCell, settings);
     const uint32_t haze = NaturalSkyFor(settings.sun).horizon;

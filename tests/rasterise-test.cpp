@@ -34,15 +34,15 @@ void LevelFrame(Renderer& renderer, int32_t W, int32_t H, int32_t focal = 1000)
 
 // Columns as RasteriseStrips leaves them before its first strip, with every
 // pixel of the frame marked.
-void FreshColumns(Renderer& renderer, int32_t W, int32_t H)
+void FreshColumns(Renderer& renderer, ReferenceRows& rows, int32_t W, int32_t H)
 {
     std::fill_n(renderer.Buffers().ColumnTop, W, H - 1);
     std::fill_n(renderer.Buffers().ColumnColour, W, kUntouchedColumn);
     for (int32_t r = 0; r < H; ++r) {
         std::fill_n(renderer.Buffers().ColourRows[r], W, kPlaced);
-        std::fill_n(renderer.Buffers().DepthRows[r], W, 7u);
         renderer.Buffers().SkyRowColours[r] = 0x2020FF + uint32_t(r);
     }
+    rows.Mark(7, -7);
 }
 
 uint32_t Pixel(Renderer& renderer, int32_t x, int32_t y)
@@ -69,8 +69,13 @@ protected:
     }
 };
 class ProjectPoint : public RasteriserTest { };
-class ColumnRule : public RasteriserTest { };
-class SegmentRun : public RasteriserTest { };
+// The reference fill's own tests: its depths and heights in rows of its own.
+class ReferenceFillTest : public RasteriserTest {
+protected:
+    ReferenceRows rows{renderer, 7, -7};
+};
+class ColumnRule : public ReferenceFillTest { };
+class SegmentRun : public ReferenceFillTest { };
 class StripRasteriser : public RasteriserTest { };
 
 }  // namespace
@@ -139,28 +144,28 @@ TEST_F(ProjectPoint, WideNarrowViewsNeedSixtyFourBitProducts)
 TEST_F(ColumnRule, SpanRisesAtMost128Rows)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
+    FreshColumns(renderer, rows, 100, 400);
     renderer.Buffers().ColumnTop[5] = 350;
     renderer.Buffers().ColumnColour[5] = 0x000000;
-    FillColumnSpan(renderer, 5, 50, 0x00FF00, 900, 1234);
+    FillColumnSpan(renderer, rows, 5, 50, 0x00FF00, 900, 1234);
     EXPECT_EQ(renderer.Buffers().ColumnTop[5], 350 - 128);
     for (int32_t r = 349; r >= 222; --r) {
-        EXPECT_EQ(renderer.Buffers().DepthRows[r][5], 900u) << r;
-        EXPECT_EQ(renderer.Buffers().HeightRows[r][5], 1234) << r;
+        EXPECT_EQ(rows.Depth(5, r), 900u) << r;
+        EXPECT_EQ(rows.Height(5, r), 1234) << r;
     }
     EXPECT_EQ(Pixel(renderer, 5, 222), 0x00FF00u);
     EXPECT_EQ(Pixel(renderer, 5, 221), kPlaced) << "nothing above the 128 rows";
-    EXPECT_EQ(renderer.Buffers().DepthRows[221][5], 7u);
+    EXPECT_EQ(rows.Depth(5, 221), 7u);
 }
 
 TEST_F(ColumnRule, GradientChangesEverySecondRow)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
+    FreshColumns(renderer, rows, 100, 400);
     renderer.Buffers().ColumnTop[9] = 300;
     renderer.Buffers().ColumnColour[9] = 0x000000;
     renderer.Buffers().ColourRows[300][9] = 0x202020;
-    FillColumnSpan(renderer, 9, 290, 0x0000FF, 1, 1);
+    FillColumnSpan(renderer, rows, 9, 290, 0x0000FF, 1, 1);
     // count 10: blue of row 300 - k is 255 k / 10 on odd k, held on even k.
     const uint32_t expected[] = {25, 25, 76, 76, 127, 127, 178, 178, 229};
     for (int32_t k = 1; k <= 9; ++k)
@@ -173,9 +178,9 @@ TEST_F(ColumnRule, GradientChangesEverySecondRow)
 TEST_F(ColumnRule, HiddenPointOnlyLeavesItsColour)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
+    FreshColumns(renderer, rows, 100, 400);
     renderer.Buffers().ColumnTop[3] = 200;
-    FillColumnSpan(renderer, 3, 250, 0x123456, 5, 5);
+    FillColumnSpan(renderer, rows, 3, 250, 0x123456, 5, 5);
     EXPECT_EQ(renderer.Buffers().ColumnTop[3], 200);
     EXPECT_EQ(renderer.Buffers().ColumnColour[3], 0x123456u);
     for (int32_t r = 0; r < 400; ++r)
@@ -185,12 +190,12 @@ TEST_F(ColumnRule, HiddenPointOnlyLeavesItsColour)
 TEST_F(ColumnRule, UntouchedColumnShowsSkyBelowItsFirstTerrain)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
-    FillColumnSpan(renderer, 4, 300, 0x00C000, 2000, 800);
+    FreshColumns(renderer, rows, 100, 400);
+    FillColumnSpan(renderer, rows, 4, 300, 0x00C000, 2000, 800);
     EXPECT_EQ(renderer.Buffers().ColumnTop[4], 300);
     for (int32_t r = 301; r < 400; ++r) {
         EXPECT_EQ(Pixel(renderer, 4, r), renderer.Buffers().SkyRowColours[r]) << r;
-        EXPECT_EQ(renderer.Buffers().DepthRows[r][4], kSkyDepth) << r;
+        EXPECT_EQ(rows.Depth(4, r), kSkyDepth) << r;
     }
     // The sample's own row: its sky blended half and half with the white of
     // the untouched marker; its colour waits for the next higher sample.
@@ -203,12 +208,12 @@ TEST_F(ColumnRule, UntouchedColumnShowsSkyBelowItsFirstTerrain)
 TEST_F(SegmentRun, ColourChangesOnOddColumnsOnly)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
+    FreshColumns(renderer, rows, 100, 400);
     // Two samples 10 columns apart on one row; every column is fresh, so
     // each span paints exactly its own row.
     std::fill_n(renderer.Buffers().ColumnTop, 100, 390);
     std::fill_n(renderer.Buffers().ColumnColour, 100, 0u);
-    DrawSegment(renderer, 20, 380, 0x000000, 30, 380, 0x0000FF, 1, 1);
+    DrawSegment(renderer, rows, 20, 380, 0x000000, 30, 380, 0x0000FF, 1, 1);
     const uint32_t expected[] = {25, 25, 76, 76, 127, 127, 178, 178, 229};
     for (int32_t k = 1; k <= 9; ++k)
         EXPECT_EQ(Pixel(renderer, 20 + k, 380), expected[k - 1]) << k;
@@ -219,10 +224,10 @@ TEST_F(SegmentRun, ColourChangesOnOddColumnsOnly)
 TEST_F(SegmentRun, RowsFollowTheLine)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
+    FreshColumns(renderer, rows, 100, 400);
     std::fill_n(renderer.Buffers().ColumnTop, 100, 390);
     std::fill_n(renderer.Buffers().ColumnColour, 100, 0u);
-    DrawSegment(renderer, 0, 380, 0x111111, 4, 372, 0x111111, 1, 1);
+    DrawSegment(renderer, rows, 0, 380, 0x111111, 4, 372, 0x111111, 1, 1);
     // n = 4, e = 8, err starts at 2: the row falls by 2 per column.
     EXPECT_EQ(renderer.Buffers().ColumnTop[1], 378);
     EXPECT_EQ(renderer.Buffers().ColumnTop[2], 376);
@@ -233,9 +238,9 @@ TEST_F(SegmentRun, RowsFollowTheLine)
 TEST_F(SegmentRun, RightToLeftDrawsNothing)
 {
     LevelFrame(renderer, 100, 400);
-    FreshColumns(renderer, 100, 400);
-    DrawSegment(renderer, 50, 100, 0x00FF00, 40, 100, 0x00FF00, 1, 1);
-    DrawSegment(renderer, 50, 100, 0x00FF00, 50, 90, 0x00FF00, 1, 1);
+    FreshColumns(renderer, rows, 100, 400);
+    DrawSegment(renderer, rows, 50, 100, 0x00FF00, 40, 100, 0x00FF00, 1, 1);
+    DrawSegment(renderer, rows, 50, 100, 0x00FF00, 50, 90, 0x00FF00, 1, 1);
     for (int32_t x = 0; x < 100; ++x)
         ASSERT_EQ(renderer.Buffers().ColumnTop[x], 399) << x;
 }
@@ -243,10 +248,10 @@ TEST_F(SegmentRun, RightToLeftDrawsNothing)
 TEST_F(SegmentRun, SegmentsLongerThanTheTableDivideExactly)
 {
     LevelFrame(renderer, 3840, 400);
-    FreshColumns(renderer, 3840, 400);
+    FreshColumns(renderer, rows, 3840, 400);
     std::fill_n(renderer.Buffers().ColumnTop, 3840, 390);
     std::fill_n(renderer.Buffers().ColumnColour, 3840, 0u);
-    DrawSegment(renderer, 0, 300, 0x000000, 3000, 300, 0x0000FF, 1, 1);
+    DrawSegment(renderer, rows, 0, 300, 0x000000, 3000, 300, 0x0000FF, 1, 1);
     for (int32_t k : {1, 11, 1001, 2047, 2049, 2999})
         EXPECT_EQ(Pixel(renderer, k, 300), uint32_t(255 * k / 3000)) << k;
     EXPECT_EQ(Pixel(renderer, 2050, 300), Pixel(renderer, 2049, 300));
@@ -304,26 +309,32 @@ TEST_F(StripRasteriser, NearerTerrainHidesFartherTerrain)
 
 namespace {
 
-// The frame's three buffers within W x H and the column tops, in one list.
-std::vector<uint32_t> FrameContents(Renderer& renderer, int32_t W, int32_t H)
+// The column tops, the frame's colours within W x H, and from each column's
+// top down its depths and heights, in one list: above the tops a frame
+// without sky has no depth. Column 0's depth is column 1's, so depths start
+// at column 1.
+template <class DepthOf, class HeightOf>
+std::vector<uint32_t> FrameContents(Renderer& renderer, int32_t W, int32_t H, DepthOf depthOf, HeightOf heightOf)
 {
-    std::vector<uint32_t> out(renderer.Buffers().ColumnTop, renderer.Buffers().ColumnTop + W);
+    const int32_t* tops = renderer.Buffers().ColumnTop;
+    std::vector<uint32_t> out(tops, tops + W);
     for (int32_t r = 0; r < H; ++r) {
         out.insert(out.end(), renderer.Buffers().ColourRows[r], renderer.Buffers().ColourRows[r] + W);
-        out.insert(out.end(), renderer.Buffers().DepthRows[r], renderer.Buffers().DepthRows[r] + W);
-        for (int32_t x = 0; x < W; ++x)
-            out.push_back(uint32_t(renderer.Buffers().HeightRows[r][x]));
+        for (int32_t x = 0; x < W; ++x) {
+            if (r < tops[x])
+                continue;
+            if (x > 0)
+                out.push_back(depthOf(x, r));
+            out.push_back(uint32_t(heightOf(x, r)));
+        }
     }
     return out;
 }
 
 void MarkFrame(Renderer& renderer, int32_t W, int32_t H)
 {
-    for (int32_t r = 0; r < H; ++r) {
+    for (int32_t r = 0; r < H; ++r)
         std::fill_n(renderer.Buffers().ColourRows[r], W, kPlaced);
-        std::fill_n(renderer.Buffers().DepthRows[r], W, 7u);
-        std::fill_n(renderer.Buffers().HeightRows[r], W, int16_t(-7));
-    }
 }
 
 }  // namespace
@@ -348,7 +359,10 @@ TEST_F(StripRasteriser, SameAsDrawingEverySegmentIntoTheRows)
             hills.Rasterise(renderer, v);  // the projection and the sky rows of this view
             MarkFrame(renderer, W, H);
             RasteriseStrips(renderer);
-            const std::vector<uint32_t> tiled = FrameContents(renderer, W, H);
+            const FrameBufferSet& fb = renderer.Buffers();
+            const std::vector<uint32_t> tiled = FrameContents(
+                renderer, W, H, [&](int32_t x, int32_t r) { return fb.DepthAt(x, r); },
+                [&](int32_t x, int32_t r) { return fb.HeightAt(x, r); });
             if (pitch > -5) {
                 // Terrain under sky, so that the marks above the tops count.
                 const int32_t* tops = renderer.Buffers().ColumnTop;
@@ -360,8 +374,11 @@ TEST_F(StripRasteriser, SameAsDrawingEverySegmentIntoTheRows)
             std::fill_n(renderer.Buffers().ColumnTop, W, H - 1);
             std::fill_n(renderer.Buffers().ColumnColour, W, kUntouchedColumn);
             std::fill_n(renderer.Buffers().ColourRows[H - 1], W, kBottomRowColour);
-            std::fill_n(renderer.Buffers().DepthRows[H - 1], W, 0u);
-            std::fill_n(renderer.Buffers().HeightRows[H - 1], W, int16_t(0));
+            ReferenceRows rows(renderer, 7, -7);
+            for (int32_t x = 0; x < W; ++x) {
+                rows.Depth(x, H - 1) = 0;
+                rows.Height(x, H - 1) = 0;
+            }
             // The samples as RasteriseStrips projected them, at most 1024 a strip.
             const int32_t samples = std::min(renderer.last.StripSlotPitch(), 1024);
             for (int32_t s = 0; s < renderer.last.stripCount; ++s) {
@@ -370,11 +387,13 @@ TEST_F(StripRasteriser, SameAsDrawingEverySegmentIntoTheRows)
                 const ScreenPoint* sp = renderer.Buffers().ProjectedSamples + first;
                 for (int32_t j = 0; j < samples && slot[j].colour != kStripTerminator; ++j) {
                     const int32_t prev = std::max(j - 1, 0);
-                    DrawSegment(renderer, sp[prev].sx, sp[prev].sy, slot[prev].colour, sp[j].sx, sp[j].sy,
+                    DrawSegment(renderer, rows, sp[prev].sx, sp[prev].sy, slot[prev].colour, sp[j].sx, sp[j].sy,
                         slot[j].colour, sp[j].depth, slot[j].height);
                 }
             }
-            const std::vector<uint32_t> direct = FrameContents(renderer, W, H);
+            const std::vector<uint32_t> direct = FrameContents(
+                renderer, W, H, [&](int32_t x, int32_t r) { return rows.Depth(x, r); },
+                [&](int32_t x, int32_t r) { return rows.Height(x, r); });
             ASSERT_EQ(tiled.size(), direct.size());
             const auto mismatch = std::mismatch(tiled.begin(), tiled.end(), direct.begin());
             EXPECT_TRUE(mismatch.first == tiled.end())

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -30,6 +31,32 @@ struct TestRenderer {
 
     const FrameBufferSet& Buffers() const { return renderer.Buffers(); }
 };
+
+// Row r's first W depths and heights, as the frame's readers see them.
+inline std::vector<uint32_t> DepthRow(const FrameBufferSet& fb, int32_t r, int32_t W)
+{
+    std::vector<uint32_t> row(static_cast<std::size_t>(W));
+    for (int32_t x = 0; x < W; ++x)
+        row[std::size_t(x)] = fb.DepthAt(x, r);
+    return row;
+}
+inline std::vector<int16_t> HeightRow(const FrameBufferSet& fb, int32_t r, int32_t W)
+{
+    std::vector<int16_t> row(static_cast<std::size_t>(W));
+    for (int32_t x = 0; x < W; ++x)
+        row[std::size_t(x)] = fb.HeightAt(x, r);
+    return row;
+}
+
+// Pixel (x, r) made terrain of this depth and height, as a frame would have
+// drawn it, for the tests of what reads them.
+inline void PutDrawnPixel(const FrameBufferSet& fb, int32_t x, int32_t r, uint32_t depth, int16_t height)
+{
+    const std::ptrdiff_t at = TiledIndex(TileRowStep(fb.frameWidth), x, r);
+    fb.TiledDepths[at] = depth;
+    fb.TiledHeights[at] = height;
+    fb.ColumnTop[x] = std::min(fb.ColumnTop[x], r);
+}
 
 // A test with a renderer of its own, as at start-up.
 class RendererTest : public ::testing::Test {

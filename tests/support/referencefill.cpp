@@ -13,11 +13,12 @@
 
 namespace {
 
-// The frame buffers as one frame uses them, within the clipped frame size.
+// The frame buffers as one frame uses them, within the clipped frame size:
+// the renderer's colour rows, the reference's depths and heights.
 struct Target {
     uint32_t* const* colourRows;
-    uint32_t* const* depthRows;
-    int16_t* const* heightRows;
+    uint32_t* depths;
+    int16_t* heights;
     int32_t* columnTop;
     uint32_t* columnColour;
     const uint32_t* skyRowColours;
@@ -27,22 +28,20 @@ struct Target {
     int32_t xLo;  // the columns this target fills: [xLo, xHi)
     int32_t xHi;
     std::ptrdiff_t colourStep;  // elements from one row to the next
-    std::ptrdiff_t depthStep;
-    std::ptrdiff_t heightStep;
+    std::ptrdiff_t depthStep;  // of the depths and of the heights
 
     uint32_t& Colour(int32_t x, int32_t r) const { return colourRows[r][x]; }
-    uint32_t& Depth(int32_t x, int32_t r) const { return depthRows[r][x]; }
-    int16_t& Height(int32_t x, int32_t r) const { return heightRows[r][x]; }
+    uint32_t& Depth(int32_t x, int32_t r) const { return depths[r * depthStep + x]; }
+    int16_t& Height(int32_t x, int32_t r) const { return heights[r * depthStep + x]; }
     class ColumnWriter Writer(int32_t x, int32_t row) const;
 };
 
-Target TargetOf(const FrameBufferSet& fb)
+Target TargetOf(const FrameBufferSet& fb, ReferenceRows& rows)
 {
     const bool twoRows = fb.height > 1;
-    return {fb.ColourRows, fb.DepthRows, fb.HeightRows, fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
+    return {fb.ColourRows, rows.Depths(), rows.Heights(), fb.ColumnTop, fb.ColumnColour, fb.SkyRowColours,
         fb.ReciprocalTable, fb.frameWidth, fb.frameHeight, 0, fb.frameWidth,
-        twoRows ? fb.ColourRows[1] - fb.ColourRows[0] : 0, twoRows ? fb.DepthRows[1] - fb.DepthRows[0] : 0,
-        twoRows ? fb.HeightRows[1] - fb.HeightRows[0] : 0};
+        twoRows ? fb.ColourRows[1] - fb.ColourRows[0] : 0, std::ptrdiff_t(rows.Width())};
 }
 
 // Walks up one column of the three buffers. Their rows are evenly spaced
@@ -50,8 +49,8 @@ Target TargetOf(const FrameBufferSet& fb)
 class ColumnWriter {
 public:
     ColumnWriter(const Target& tg, int32_t x, int32_t row) :
-        colour_(tg.colourRows[row] + x), depth_(tg.depthRows[row] + x), height_(tg.heightRows[row] + x),
-        colourStep_(tg.colourStep), depthStep_(tg.depthStep), heightStep_(tg.heightStep)
+        colour_(&tg.Colour(x, row)), depth_(&tg.Depth(x, row)), height_(&tg.Height(x, row)), colourStep_(tg.colourStep),
+        depthStep_(tg.depthStep)
     {
     }
     void PutAndRise(uint32_t colour, int32_t depth, int32_t height)
@@ -61,14 +60,14 @@ public:
         *height_ = int16_t(height);
         colour_ -= colourStep_;
         depth_ -= depthStep_;
-        height_ -= heightStep_;
+        height_ -= depthStep_;
     }
 
 private:
     uint32_t* colour_;
     uint32_t* depth_;
     int16_t* height_;
-    std::ptrdiff_t colourStep_, depthStep_, heightStep_;
+    std::ptrdiff_t colourStep_, depthStep_;  // depthStep_ for the heights too
 };
 
 ColumnWriter Target::Writer(int32_t x, int32_t row) const
@@ -184,18 +183,31 @@ void DrawSpanRun(const Target& tg, int32_t x0, int32_t y0, uint32_t c0, int32_t 
 
 }  // namespace
 
-void FillColumnSpan(const Renderer& renderer, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+ReferenceRows::ReferenceRows(const Renderer& renderer, uint32_t depthMark, int16_t heightMark) :
+    width_(std::size_t(renderer.Buffers().width)), depths_(width_ * std::size_t(renderer.Buffers().height), depthMark),
+    heights_(width_ * std::size_t(renderer.Buffers().height), heightMark)
 {
-    const Target tg = TargetOf(renderer.Buffers());
+}
+
+void ReferenceRows::Mark(uint32_t depthMark, int16_t heightMark)
+{
+    std::fill(depths_.begin(), depths_.end(), depthMark);
+    std::fill(heights_.begin(), heights_.end(), heightMark);
+}
+
+void FillColumnSpan(
+    const Renderer& renderer, ReferenceRows& rows, int32_t x, int32_t y, uint32_t colour, int32_t depth, int32_t height)
+{
+    const Target tg = TargetOf(renderer.Buffers(), rows);
     if (x < 0 || x >= tg.W || y < 0 || y >= tg.H)
         return;
     FillSpan(tg, x, y, colour, depth, height);
 }
 
-void DrawSegment(const Renderer& renderer, int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1,
-    int32_t depth, int32_t height)
+void DrawSegment(const Renderer& renderer, ReferenceRows& rows, int32_t x0, int32_t y0, uint32_t c0, int32_t x1,
+    int32_t y1, uint32_t c1, int32_t depth, int32_t height)
 {
-    const Target tg = TargetOf(renderer.Buffers());
+    const Target tg = TargetOf(renderer.Buffers(), rows);
     if (tg.W <= 0 || tg.H <= 0)
         return;
     auto clampX = [&](int32_t x) { return std::clamp(x, -1, tg.W - 1); };
