@@ -385,6 +385,8 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
     recentring_.Recycle(std::unique_ptr<Terrain>(std::exchange(TheTerrain, loaded.terrain.release())));
     ReturnFreedMemory();
     ++landscapeSerial_;
+    if (loaded.natural)
+        natural_.Adopt(landscapeSerial_, std::move(*loaded.natural));
     loaded.params.paintSerial = TheRenderParams.paintSerial;
     TheRenderParams = loaded.params;
     TheTileSet = std::move(loaded.set);
@@ -471,7 +473,7 @@ void MainWindow::PaintView3d()
     // re-centring: following its eye would load a set each time the circle
     // crossed a cell's edge, and again on the way back.
     if (!(demoTimer->isActive() && DemoCircleInsideSet()))
-        recentring_.Follow(TheTileSet, TheViewpoint);
+        recentring_.Follow(TheTileSet, TheViewpoint, natural_.LightToPrepare());
 }
 
 bool MainWindow::DemoCircleInsideSet() const

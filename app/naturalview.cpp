@@ -26,6 +26,17 @@ QString Number(double value, int decimals)
 
 }  // namespace
 
+SunPosition SunOver(const NaturalLight& light, const RenderParams& params)
+{
+    return SunAt(light.moment, params.centreLat, params.centreLon);
+}
+
+ReliefOrder NaturalOrder(const NaturalLight& light, uint64_t serial, const RenderParams& params)
+{
+    const SunPosition sun = SunOver(light, params);
+    return {serial, params.metresPerCell, {{sun.azimuth, sun.elevation}, light.snowLine}};
+}
+
 NaturalView::NaturalView(FrameSettings& settings, std::function<void()> arrived) :
     settings_(settings), rebuild_(std::move(arrived))
 {
@@ -83,13 +94,21 @@ void NaturalView::DefaultMomentAt(double longitude)
         moment_ = LocalNoonToday(longitude);
 }
 
+std::optional<NaturalLight> NaturalView::LightToPrepare() const
+{
+    if (!natural())
+        return std::nullopt;
+    return NaturalLight{moment_, snowLine_};
+}
+
 void NaturalView::Follow(const Terrain& terrain, uint64_t serial, const RenderParams& params)
 {
-    sun_ = SunAt(moment_, params.centreLat, params.centreLon);
+    const NaturalLight light{moment_, snowLine_};
+    sun_ = SunOver(light, params);
     settings_.sun = {sun_.azimuth, sun_.elevation};
     if (natural())
-        rebuild_.Request({serial, params.metresPerCell, {settings_.sun, snowLine_}}, terrain.heightGrid.rows(),
-            terrain.tileInfo.width, terrain.tileInfo.height);
+        rebuild_.Request(NaturalOrder(light, serial, params), terrain.heightGrid.rows(), terrain.tileInfo.width,
+            terrain.tileInfo.height);
 }
 
 ReliefPictures NaturalView::Pictures(const Terrain& terrain) const

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include <QString>
 
@@ -19,6 +20,18 @@
 #include "render/framestate.h"
 
 struct Terrain;
+
+// What the natural relief of a landscape is built from besides its heights:
+// the moment whose sun lights it and the snow line.
+struct NaturalLight {
+    CivilTime moment;
+    int32_t snowLine = kDefaultSnowLine;
+};
+
+// The sun of `light.moment` over the landscape's centre.
+SunPosition SunOver(const NaturalLight& light, const RenderParams& params);
+// The relief order of landscape `serial` in that light.
+ReliefOrder NaturalOrder(const NaturalLight& light, uint64_t serial, const RenderParams& params);
 
 // The pictures a frame is drawn from.
 struct ReliefPictures {
@@ -51,6 +64,11 @@ public:
 
     // The sun at the moment over the landscape's centre, as of the last frame.
     const SunPosition& sun() const { return sun_; }
+    // In the natural look, the light a relief is prepared in beside a
+    // landscape's load (PrepareRelief); none in the classic look.
+    std::optional<NaturalLight> LightToPrepare() const;
+    // A relief prepared for the landscape `serial`, about to be followed.
+    void Adopt(uint64_t serial, PreparedRelief prepared) { rebuild_.Adopt(serial, std::move(prepared)); }
 
     // Before each frame: brings the sun up to date for the landscape (its
     // `serial` names it) and, in the natural look, asks for its relief.

@@ -7,10 +7,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/backgroundjob.h"
+#include "app/naturalview.h"
+#include "app/reliefrebuild.h"
 #include "core/viewrecords.h"
 #include "elevation/terrain.h"
 #include "elevation/terrainarena.h"
@@ -25,6 +28,9 @@ struct LoadedSet {
     std::string path;
     std::vector<Summit> summits;  // found after the load, on the same thread
     LoadReport report;  // what the load found besides its result
+    // In the natural look, its relief, built after the summits; none where
+    // there was no room for it.
+    std::optional<PreparedRelief> natural;
 };
 
 class Recentring {
@@ -34,8 +40,9 @@ public:
 
     // Starts loading the set around the tile of `set` under the eye, if the
     // eye has left the opened tile for one, and no load runs already; nor
-    // while a stopped one still holds its memory.
-    void Follow(const TileSet& set, const Viewpoint& view);
+    // while a stopped one still holds its memory. With a light, the set's
+    // natural relief is built too.
+    void Follow(const TileSet& set, const Viewpoint& view, std::optional<NaturalLight> light);
     // Stops a running load without waiting for it; nothing is handed over.
     void Stop() { job_.Stop(); }
     bool Running() const { return job_.Running(); }

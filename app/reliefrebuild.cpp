@@ -4,24 +4,23 @@
 #include <new>
 #include <utility>
 
-// A landscape's heights, copied for the builds that read them.
-struct ReliefRebuild::Heights {
-    uint64_t landscape;
-    int width;
-    int height;
-    std::vector<int16_t> samples;
-    std::vector<const int16_t*> rows;
-
-    Heights(uint64_t landscapeSerial, const int16_t* const* from, int w, int h) :
-        landscape(landscapeSerial), width(w), height(h), samples(std::size_t(w) * std::size_t(h)), rows(std::size_t(h))
-    {
-        for (int r = 0; r < h; ++r) {
-            int16_t* row = samples.data() + std::size_t(r) * std::size_t(w);
-            std::copy_n(from[r], w, row);
-            rows[std::size_t(r)] = row;
-        }
+ReliefHeights::ReliefHeights(const int16_t* const* from, int w, int h) :
+    width(w), height(h), samples(std::size_t(w) * std::size_t(h)), rows(std::size_t(h))
+{
+    for (int r = 0; r < h; ++r) {
+        int16_t* row = samples.data() + std::size_t(r) * std::size_t(w);
+        std::copy_n(from[r], w, row);
+        rows[std::size_t(r)] = row;
     }
-};
+}
+
+PreparedRelief PrepareRelief(const int16_t* const* rows, int width, int height, const ReliefOrder& order)
+{
+    auto heights = std::make_shared<const ReliefHeights>(rows, width, height);
+    auto relief = std::make_shared<NaturalRelief>(width, height);
+    relief->Build(heights->rows.data(), order.metresPerCell, order.style);
+    return {std::move(heights), std::move(relief), order};
+}
 
 bool ReliefOrder::operator==(const ReliefOrder& other) const
 {
@@ -38,18 +37,30 @@ void ReliefRebuild::Request(const ReliefOrder& order, const int16_t* const* rows
 {
     if (heights_ && order == wanted_)
         return;
-    if (!heights_ || heights_->landscape != order.landscape) {
+    if (!heights_ || heightsLandscape_ != order.landscape) {
         relief_.reset();
         heights_.reset();
         try {
-            heights_ = std::make_shared<const Heights>(order.landscape, rows, width, height);
+            heights_ = std::make_shared<const ReliefHeights>(rows, width, height);
         } catch (const std::bad_alloc&) {
             return;  // no room for the copy: the classic relief goes on being drawn
         }
+        heightsLandscape_ = order.landscape;
     }
     wanted_ = order;
     if (!Building())
         Start();
+}
+
+void ReliefRebuild::Adopt(uint64_t landscape, PreparedRelief prepared)
+{
+    heights_ = std::move(prepared.heights);
+    heightsLandscape_ = landscape;
+    relief_ = std::move(prepared.relief);
+    built_ = prepared.order;
+    built_.landscape = landscape;
+    // A build under way is of another landscape: Take drops it.
+    wanted_ = built_;
 }
 
 void ReliefRebuild::Start()
@@ -72,12 +83,14 @@ void ReliefRebuild::Take(std::shared_ptr<const NaturalRelief> relief, const Reli
 {
     // Builds run one after another, so this one is newer than the relief
     // drawn; it is dropped only when its landscape is no longer the one asked for.
-    const bool taken = relief && heights_ && order.landscape == heights_->landscape;
+    const bool taken = relief && heights_ && order.landscape == heightsLandscape_;
     if (taken) {
         relief_ = std::move(relief);
         built_ = order;
     }
-    if (heights_ && !(wanted_ == order))
+    // The newest order next, unless it is what was just tried or is already
+    // built (a relief adopted while this one was under way).
+    if (heights_ && !(wanted_ == order) && !(relief_ && wanted_ == built_))
         Start();
     if (taken)
         arrived_();

@@ -24,6 +24,30 @@ struct ReliefOrder {
     bool operator==(const ReliefOrder& other) const;
 };
 
+// A landscape's heights, copied for the builds that read them, since a load
+// may overwrite or free the landscape's own while a build runs.
+struct ReliefHeights {
+    int width;
+    int height;
+    std::vector<int16_t> samples;
+    std::vector<const int16_t*> rows;
+
+    // Throws std::bad_alloc where there is no room for the copy.
+    ReliefHeights(const int16_t* const* from, int w, int h);
+};
+
+// A relief built beside a landscape's load, off the GUI thread, with the
+// heights it was built from: copying a joined set's heights and building its
+// relief take the GUI thread a fifth of a second.
+struct PreparedRelief {
+    std::shared_ptr<const ReliefHeights> heights;
+    std::shared_ptr<const NaturalRelief> relief;
+    ReliefOrder order;  // its landscape is named when the landscape is shown
+};
+
+// Throws std::bad_alloc where there is no room for the heights or the relief.
+PreparedRelief PrepareRelief(const int16_t* const* rows, int width, int height, const ReliefOrder& order);
+
 class ReliefRebuild {
 public:
     // `arrived` runs on the GUI thread each time a new relief has taken the
@@ -36,6 +60,9 @@ public:
     // a relief of another landscape is let go then. Nothing happens when the
     // order is the one asked for last.
     void Request(const ReliefOrder& order, const int16_t* const* rows, int width, int height);
+    // Takes a relief prepared for `landscape`, the one to be asked for next,
+    // with its heights, as though it had been asked for and built here.
+    void Adopt(uint64_t landscape, PreparedRelief prepared);
 
     // The relief built last for the landscape asked for last, or none.
     const NaturalRelief* Relief() const { return relief_.get(); }
@@ -47,12 +74,12 @@ public:
     int BuildsStarted() const { return buildsStarted_; }
 
 private:
-    struct Heights;
     void Start();
     void Take(std::shared_ptr<const NaturalRelief> relief, const ReliefOrder& order);
 
     std::function<void()> arrived_;
-    std::shared_ptr<const Heights> heights_;  // of the landscape asked for last
+    std::shared_ptr<const ReliefHeights> heights_;  // of the landscape asked for last
+    uint64_t heightsLandscape_ = 0;
     ReliefOrder wanted_;  // asked for last
     std::shared_ptr<const NaturalRelief> relief_;
     ReliefOrder built_;

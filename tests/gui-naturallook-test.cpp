@@ -5,6 +5,7 @@
 
 #include "gui-fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -181,6 +182,31 @@ TEST_F(NaturalLookTest, SavedPicturesNameTheLookAndTheSunsMoment)
 // The rebuild on its own, over a small grid: requests made while a build
 // runs wait, the newest replacing the others; the relief drawn stays until
 // a newer one is in; a build for a landscape no longer shown is dropped.
+// Flying on in the natural look, the neighbour's set comes with its relief,
+// built beside its load: nothing is copied or built when it takes over.
+TEST_F(NaturalLookTest, FlyingOnBringsTheNeighboursReliefWithIt)
+{
+    Press(Qt::Key_N);
+    ASSERT_TRUE(Natural());
+    SampleAs(QStringLiteral("set_N35E139_dem.tif"));
+    mainWindow->OpenTile(SampleAs(QStringLiteral("set_N35E138_dem.tif")));
+    ASSERT_TRUE(TheTileSet.joined());
+    SettledFrame();
+    const ReliefRebuild& rebuild = mainWindow->Natural().rebuild();
+    const int builds = rebuild.BuildsStarted();
+
+    TheViewpoint.latitude = 35.4;
+    TheViewpoint.longitude = 139.3;
+    mainWindow->PaintView3d();  // the frame that finds the eye beside the opened tile
+    ASSERT_TRUE(QTest::qWaitFor([] { return TheRenderParams.centreLon == 139.5; }, kWaitMs));
+    ASSERT_NE(rebuild.Relief(), nullptr);
+    EXPECT_EQ(rebuild.Relief()->Relief().width, TheTerrain->tileInfo.width);
+    EXPECT_EQ(rebuild.Built().style.sun.elevation, mainWindow->Natural().sun().elevation);
+    mainWindow->PaintView3d();
+    EXPECT_FALSE(rebuild.Building());
+    EXPECT_EQ(rebuild.BuildsStarted(), builds);
+}
+
 TEST(ReliefRebuildTest, AStaleBuildNeverReplacesANewerOne)
 {
     constexpr int kSide = 300;
@@ -225,6 +251,54 @@ TEST(ReliefRebuildTest, AStaleBuildNeverReplacesANewerOne)
     ASSERT_TRUE(settle());
     EXPECT_TRUE(rebuild.Built() == order(2, 50));
     EXPECT_EQ(arrivals, 4) << "the first landscape's late build was not taken";
+}
+
+// A relief prepared with a landscape's load is drawn from as soon as the
+// landscape is: no copy of its heights and no build on the GUI thread, and
+// a build of the landscape before, still under way, is dropped. Later
+// lights are built from the heights it came with.
+TEST(ReliefRebuildTest, AnAdoptedReliefIsDrawnAtOnce)
+{
+    constexpr int kSide = 300;
+    std::vector<int16_t> heights(kSide * kSide);
+    std::vector<const int16_t*> rows(kSide);
+    for (int r = 0; r < kSide; ++r) {
+        for (int c = 0; c < kSide; ++c)
+            heights[std::size_t(r * kSide + c)] = int16_t(800 + 600 * std::cos(c / 25.0) * std::sin(r / 10.0));
+        rows[std::size_t(r)] = heights.data() + r * kSide;
+    }
+    int arrivals = 0;
+    ReliefRebuild rebuild([&arrivals] { ++arrivals; });
+    const auto order = [](uint64_t landscape, double elevation) {
+        return ReliefOrder{landscape, 30, {{200, elevation}, kDefaultSnowLine}};
+    };
+    const auto settle = [&] { return QTest::qWaitFor([&] { return !rebuild.Building(); }, kWaitMs); };
+
+    rebuild.Request(order(1, 10), rows.data(), kSide, kSide);
+    ASSERT_TRUE(rebuild.Building());
+    PreparedRelief prepared = PrepareRelief(rows.data(), kSide, kSide, order(0, 60));
+    const NaturalRelief* adopted = prepared.relief.get();
+    rebuild.Adopt(2, std::move(prepared));
+    EXPECT_EQ(rebuild.Relief(), adopted);
+    EXPECT_TRUE(rebuild.Built() == order(2, 60));
+    rebuild.Request(order(2, 60), rows.data(), kSide, kSide);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(rebuild.Relief(), adopted) << "the first landscape's late build was not taken";
+    EXPECT_EQ(rebuild.BuildsStarted(), 1) << "and nothing was built again";
+    EXPECT_EQ(arrivals, 0);
+
+    // The heights it came with serve the next light, even once their source is gone.
+    std::fill(heights.begin(), heights.end(), int16_t(0));
+    rebuild.Request(order(2, 70), rows.data(), kSide, kSide);
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(rebuild.Built() == order(2, 70));
+    NaturalRelief flat(kSide, kSide);
+    flat.Build(rows.data(), 30, order(2, 70).style);
+    const TileInfo& built = rebuild.Relief()->Relief();
+    int differingRows = 0;
+    for (int r = 0; r < kSide; ++r)
+        differingRows += std::equal(built.scanLines[r], built.scanLines[r] + kSide, flat.Relief().scanLines[r]) ? 0 : 1;
+    EXPECT_GT(differingRows, kSide / 2) << "built from the adopted heights, not from the rows asked with";
 }
 
 TEST(SunMoment, StepsAcrossMidnightMonthsAndYears)
