@@ -8,7 +8,7 @@
 # are the frames, the longest gap between two, the gaps over 33 ms, and the
 # share of repeated frames a screen recording at 31 fps would show, for the
 # whole flight and for the two seconds after the new set arrived. RUNS
-# (default 3) flights in a row.
+# (default 3) flights in a row, in LOOK (classic, the default, or natural).
 #
 #   scripts/flight-frames.sh [SECONDS]
 #
@@ -18,12 +18,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-"$root/build"}
 seconds=${1:-12}
 runs=${RUNS:-3}
+look=${LOOK:-classic}
 
 if [[ ${2:-} != --inside ]]; then
   "$root/scripts/setup.sh"
   [[ -f "$build/build.ninja" ]] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build" --target vantorel sample-tile -- -j2 >/dev/null
-  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" env BUILD_DIR="$build" RUNS="$runs" "$0" "$seconds" --inside
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" env BUILD_DIR="$build" RUNS="$runs" LOOK="$look" "$0" "$seconds" --inside
 fi
 
 work=$(mktemp -d)
@@ -46,6 +47,9 @@ minAltitude=2500
 azimuth=90
 pitch=-5
 viewAngle=60
+
+[NaturalLook]
+look=$look
 EOF
 
 # The flight's first frame: the first after ↑ was pressed.
