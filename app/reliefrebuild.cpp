@@ -38,8 +38,7 @@ void ReliefRebuild::Request(const ReliefOrder& order, const int16_t* const* rows
     if (heights_ && order == wanted_)
         return;
     if (!heights_ || heightsLandscape_ != order.landscape) {
-        relief_.reset();
-        heights_.reset();
+        LetGoOfLandscape();
         try {
             heights_ = std::make_shared<const ReliefHeights>(rows, width, height);
         } catch (const std::bad_alloc&) {
@@ -54,6 +53,7 @@ void ReliefRebuild::Request(const ReliefOrder& order, const int16_t* const* rows
 
 void ReliefRebuild::Adopt(uint64_t landscape, PreparedRelief prepared)
 {
+    LetGoOfLandscape();
     heights_ = std::move(prepared.heights);
     heightsLandscape_ = landscape;
     relief_ = std::move(prepared.relief);
@@ -61,6 +61,22 @@ void ReliefRebuild::Adopt(uint64_t landscape, PreparedRelief prepared)
     built_.landscape = landscape;
     // A build under way is of another landscape: Take drops it.
     wanted_ = built_;
+}
+
+void ReliefRebuild::LetGoOfLandscape()
+{
+    if (letGo_.Busy()) {
+        // Still letting the one before go: these go here.
+        relief_.reset();
+        heights_.reset();
+        return;
+    }
+    letGo_.Start([relief = std::exchange(relief_, nullptr), heights = std::exchange(heights_, nullptr)](
+                     const std::atomic<bool>&) mutable -> BackgroundJob::Delivery {
+        relief.reset();
+        heights.reset();
+        return {};
+    });
 }
 
 void ReliefRebuild::Start()

@@ -76,6 +76,10 @@ public:
 private:
     void Start();
     void Take(std::shared_ptr<const NaturalRelief> relief, const ReliefOrder& order);
+    // Lets the relief and heights of the landscape before go, on a thread:
+    // a joined set's are most of a gigabyte, whose unmapping would hold the
+    // next frame up by tens of milliseconds.
+    void LetGoOfLandscape();
 
     std::function<void()> arrived_;
     std::shared_ptr<const ReliefHeights> heights_;  // of the landscape asked for last
@@ -84,5 +88,6 @@ private:
     std::shared_ptr<const NaturalRelief> relief_;
     ReliefOrder built_;
     int buildsStarted_ = 0;
+    BackgroundJob letGo_;
     BackgroundJob job_;  // last, so that it stops taking deliveries first
 };
