@@ -1,10 +1,10 @@
 #include "render/framebuffers.h"
 
-#include "render/tiles.h"
-
 #include <algorithm>
 #include <array>
 #include <memory>
+
+#include "render/tiles.h"
 
 namespace {
 

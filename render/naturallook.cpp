@@ -124,8 +124,9 @@ void FillNaturalSkyRowColours(
 void ApplyAerialPerspective(
     const FrameBufferSet& fb, int32_t W, int32_t H, double metresPerCell, const FrameSettings& settings)
 {
-    W = std::clamp(W, 0, fb.width);
-    H = std::clamp(H, 0, fb.height);
+    // Depths are read within the frame-size pair only.
+    W = std::clamp(W, 0, std::min(fb.width, fb.frameWidth));
+    H = std::clamp(H, 0, std::min(fb.height, fb.frameHeight));
     if (W == 0 || H == 0 || fb.TiledDepths == nullptr)
         return;
     DepthTables tables;
