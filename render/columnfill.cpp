@@ -340,7 +340,7 @@ void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, i
 // all at the end.
 template <class Rows>
 void FillBandWith(const TiledTarget& tg, const StripSample* samples, const ScreenPoint* projected,
-    const StripRange& strips, bool paintSky)
+    const StripRange& strips, const BandSpan* spans, bool paintSky)
 {
     const int32_t bottom = tg.H - 1;
     const int32_t columns = tg.xHi - tg.xLo;
@@ -365,17 +365,17 @@ void FillBandWith(const TiledTarget& tg, const StripSample* samples, const Scree
         }
         const StripSample* slot = samples + int64_t(s) * strips.pitch;
         const ScreenPoint* sp = projected + int64_t(s) * strips.pitch;
-        // Runs that end left of the band fill none of its columns: the walk
-        // starts at the first sample in the band or right of it, from the one
-        // before. The first sample of a strip starts its run in its own column.
-        int32_t j = 0;
-        while (strips.Holds(slot, j) && sp[j].sx < tg.xLo)
-            ++j;
+        // Runs that end left of the band or start right of it fill none of
+        // its columns: the walk takes the strip's span for the band, from the
+        // sample before its first. The first sample of a strip starts its run
+        // in its own column.
+        const BandSpan span = spans[int64_t(s) * kMaxBands];
+        int32_t j = span.first;
         const int32_t from = std::max(j - 1, 0);
         int32_t prevX = sp[from].sx;
         int32_t prevY = sp[from].sy;
         uint32_t prevColour = slot[from].colour;
-        for (; strips.Holds(slot, j); ++j) {
+        for (; j < span.end; ++j) {
             DrawTiledRun<Rows>(
                 tg, cols, prevX, prevY, prevColour, sp[j].sx, sp[j].sy, slot[j].colour, sp[j].depth, slot[j].height);
             prevX = sp[j].sx;
@@ -389,10 +389,10 @@ void FillBandWith(const TiledTarget& tg, const StripSample* samples, const Scree
 }  // namespace
 
 void FillBand(const TiledTarget& tg, const StripSample* samples, const ScreenPoint* projected, const StripRange& strips,
-    bool paintSky)
+    const BandSpan* spans, bool paintSky)
 {
     if (FixedPointRows::Covers(tg.W, tg.H))
-        FillBandWith<FixedPointRows>(tg, samples, projected, strips, paintSky);
+        FillBandWith<FixedPointRows>(tg, samples, projected, strips, spans, paintSky);
     else
-        FillBandWith<BresenhamRows>(tg, samples, projected, strips, paintSky);
+        FillBandWith<BresenhamRows>(tg, samples, projected, strips, spans, paintSky);
 }

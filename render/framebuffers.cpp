@@ -27,6 +27,7 @@ struct OwnedFrameBuffers::Blocks {
     ZeroedBuffer<uint32_t> skyRowColours;
     ZeroedBuffer<StripSample> sampleStrips;
     ZeroedBuffer<ScreenPoint> projectedSamples;
+    ZeroedBuffer<BandSpan> stripBandSpans;
     ZeroedBuffer<uint32_t> tiledColours;
     ZeroedBuffer<uint32_t> tiledDepths;
     ZeroedBuffer<int16_t> tiledHeights;
@@ -46,6 +47,7 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     b.columnColour = AllocateZeroed<uint32_t>(w);
     b.sampleStrips = AllocateZeroed<StripSample>(kSampleStripSlots);
     b.projectedSamples = AllocateZeroed<ScreenPoint>(kSampleStripSlots);
+    b.stripBandSpans = AllocateZeroed<BandSpan>(std::size_t(kMaxStripCount) * kMaxBands);
     b.colourRows = AllocateZeroed<uint32_t*>(h);
     for (int32_t y = 0; y < h; ++y)
         b.colourRows[y] = bitmap.scanLine(y);
@@ -68,6 +70,7 @@ OwnedFrameBuffers::OwnedFrameBuffers(Bitmap32& bitmap) : blocks_(std::make_uniqu
     set_.ReciprocalTable = kReciprocals.data();
     set_.SampleStrips = b.sampleStrips.get();
     set_.ProjectedSamples = b.projectedSamples.get();
+    set_.StripBandSpans = b.stripBandSpans.get();
     set_.TiledColours = b.tiledColours.get();
     set_.TiledDepths = b.tiledDepths.get();
     set_.TiledHeights = b.tiledHeights.get();

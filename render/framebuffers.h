@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/raster.h"
+#include "core/workerpool.h"
 
 // One terrain sample of a view strip: 16 bytes, in this field order.
 struct StripSample {
@@ -27,6 +28,17 @@ struct ScreenPoint {
 
 inline constexpr std::size_t kSampleStripBytes = 0x1800000;
 inline constexpr int32_t kSampleStripSlots = int32_t(kSampleStripBytes / sizeof(StripSample));
+// Most strips a frame holds: each takes at least its spare slots.
+inline constexpr int32_t kMaxStripCount = kSampleStripSlots / 16;
+
+// The part of a strip whose runs one band of columns needs: samples from
+// `first`, the first at or right of the band's first column, up to `end`;
+// the runs before lie wholly left of the band, those from `end` on start at
+// or right of its last column.
+struct BandSpan {
+    int32_t first;
+    int32_t end;
+};
 
 // ReciprocalTable[i] = 65536 / i for i = 1 .. 2047, entry 0 = 0: a division
 // by a short segment or span becomes a multiplication and a shift.
@@ -89,6 +101,8 @@ struct FrameBufferSet {
     const int32_t* ReciprocalTable = nullptr;
     StripSample* SampleStrips = nullptr;  // kSampleStripSlots slots
     ScreenPoint* ProjectedSamples = nullptr;  // the same slots, projected
+    // Per strip, kMaxBands spans: strip s's for band b at s * kMaxBands + b.
+    BandSpan* StripBandSpans = nullptr;
     // Tiled copies for frames up to width x height (TiledPixels).
     uint32_t* TiledColours = nullptr;
     uint32_t* TiledDepths = nullptr;

@@ -265,6 +265,25 @@ VANTOREL_AVX2_CLONE int32_t ProjectFours(const ExactProjection& e, const Project
     return j;
 }
 
+// Each band's span of a strip of `count` projected samples: its first
+// sample at or right of the band's first column, and one past its last run
+// that starts left of the band's last column (a run fills the columns right
+// of its first point up to its second).
+void SpanBands(const ScreenPoint* sp, int32_t count, const FillBands& bands, BandSpan* spans)
+{
+    for (int32_t b = 0; b < bands.count; ++b) {
+        const int32_t left = bands.edges[std::size_t(b)];
+        const int32_t lastStart = bands.edges[std::size_t(b) + 1] - 1;
+        int32_t first = 0;
+        while (first < count && sp[first].sx < left)
+            ++first;
+        int32_t end = count;
+        while (end > first + 1 && sp[end - 2].sx >= lastStart)
+            --end;
+        spans[b] = {first, end};
+    }
+}
+
 }  // namespace
 
 ScreenPoint ProjectGridPoint(
@@ -274,7 +293,7 @@ ScreenPoint ProjectGridPoint(
 }
 
 int32_t ProjectStrips(const FrameBufferSet& fb, const ProjectionRecord& projection, int32_t W, int32_t H,
-    const StripRange& strips, int32_t first, int32_t last)
+    const StripRange& strips, const FillBands& bands, int32_t first, int32_t last)
 {
     // A copy: the stores to the projected samples could change the record
     // for all the compiler knows, and every sample would read it again.
@@ -298,6 +317,7 @@ int32_t ProjectStrips(const FrameBufferSet& fb, const ProjectionRecord& projecti
             }
             out[j] = {std::clamp(sp.sx, 0, W - 1), std::clamp(sp.sy, 0, bottom), sp.depth};
         }
+        SpanBands(out, count, bands, fb.StripBandSpans + int64_t(s) * kMaxBands);
     }
     return feedback;
 }

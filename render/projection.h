@@ -2,6 +2,7 @@
 // The projection stage: where each sample of the view strips lands in the
 // frame, and the height scale a frame draws heights with.
 
+#include <array>
 #include <cstdint>
 
 #include "render/framebuffers.h"
@@ -46,9 +47,17 @@ ScreenPoint ProjectOffsets(const ProjectionRecord& p, int32_t W, int32_t H, int6
 ScreenPoint ProjectGridPoint(
     const ProjectionRecord& p, int32_t W, int32_t H, int32_t column, int32_t row, int32_t height);
 
+// The column bands a frame is filled in: band b is columns
+// [edges[b], edges[b + 1]).
+struct FillBands {
+    int32_t count;
+    std::array<int32_t, kMaxBands + 1> edges;
+};
+
 // Projects the samples of strips [first, last) of fb's strip buffer into its
-// ProjectedSamples, each clamped to the W x H frame, and returns the feedback
-// bits they raise (see CarriedState::rasterFeedback). The nearest strip only
-// colours the bottom row's columns.
+// ProjectedSamples, each clamped to the W x H frame, notes each strip's span
+// for each band in its StripBandSpans, and returns the feedback bits they
+// raise (see CarriedState::rasterFeedback). The nearest strip only colours
+// the bottom row's columns.
 int32_t ProjectStrips(const FrameBufferSet& fb, const ProjectionRecord& p, int32_t W, int32_t H,
-    const StripRange& strips, int32_t first, int32_t last);
+    const StripRange& strips, const FillBands& bands, int32_t first, int32_t last);

@@ -43,16 +43,19 @@ void RasteriseColumns(Renderer& renderer, bool paintSky)
     for (int32_t r = 0; r < whole.H; ++r)
         whole.rowStarts[r] = whole.Index(0, r);
 
+    FillBands columns{bands, {}};
+    for (int32_t i = 0; i <= bands; ++i)
+        columns.edges[std::size_t(i)] = BandStart(0, whole.W, i, bands, kTileColumns);
     std::array<int32_t, kMaxBands> feedback{};
     WorkerPool::Shared().Run(bands, [&](int i) {
-        feedback[i] = ProjectStrips(fb, projection, whole.W, whole.H, strips, BandStart(0, strips.count, i, bands),
-            BandStart(0, strips.count, i + 1, bands));
+        feedback[i] = ProjectStrips(fb, projection, whole.W, whole.H, strips, columns,
+            BandStart(0, strips.count, i, bands), BandStart(0, strips.count, i + 1, bands));
     });
     WorkerPool::Shared().Run(bands, [&](int i) {
         TiledTarget tg = whole;
-        tg.xLo = BandStart(0, whole.W, i, bands, kTileColumns);
-        tg.xHi = BandStart(0, whole.W, i + 1, bands, kTileColumns);
-        FillBand(tg, fb.SampleStrips, fb.ProjectedSamples, strips, paintSky);
+        tg.xLo = columns.edges[std::size_t(i)];
+        tg.xHi = columns.edges[std::size_t(i) + 1];
+        FillBand(tg, fb.SampleStrips, fb.ProjectedSamples, strips, fb.StripBandSpans + i, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         renderer.carried.rasterFeedback |= feedback[i];

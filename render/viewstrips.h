@@ -17,6 +17,7 @@
 // most stride + kStripSpareSlots - 1 samples, so it never reaches the next
 // strip's slots.
 inline constexpr int32_t kStripSpareSlots = 16;
+static_assert(kSampleStripSlots / kStripSpareSlots <= kMaxStripCount);
 inline constexpr uint32_t kStripTerminator = 0xF0F0F0F0;
 inline constexpr int32_t kMaxStripSamples = 1024;  // read of a strip without terminator
 
