@@ -263,6 +263,12 @@ template <class Colours>
 inline void HideTiledRun(const TiledColumns& cols, Colours colours, int32_t x0, uint32_t c0, int32_t first, int32_t end)
 {
     uint32_t* lastColour = cols.lastColour + x0;
+    if constexpr (std::is_same_v<Colours, FlatColour>) {
+        // One colour in every column, as over the sea: a plain fill, which
+        // the compiler does eight columns at a time.
+        std::fill(lastColour + first, lastColour + end, colours.colour);
+        return;
+    }
 #if defined(__SSE2__)
     // Most columns a frame passes lie in hidden runs of far terrain: a
     // gradient from the run's first column on goes eight columns at a time,
