@@ -346,7 +346,7 @@ void DrawTiledRun(const TiledTarget& tg, const TiledColumns& cols, int32_t x0, i
 // all at the end.
 template <class Rows>
 void FillBandWith(const TiledTarget& tg, const StripSample* samples, const ScreenPoint* projected,
-    const StripRange& strips, const BandSpan* spans, bool paintSky)
+    const StripRange& strips, const BandSpan* spans, int32_t band, bool paintSky)
 {
     const int32_t bottom = tg.H - 1;
     const int32_t columns = tg.xHi - tg.xLo;
@@ -375,7 +375,7 @@ void FillBandWith(const TiledTarget& tg, const StripSample* samples, const Scree
         // its columns: the walk takes the strip's span for the band, from the
         // sample before its first. The first sample of a strip starts its run
         // in its own column.
-        const BandSpan span = spans[int64_t(s) * kMaxBands];
+        const BandSpan span = spans[BandSpanAt(s, band)];
         int32_t j = span.first;
         const int32_t from = std::max(j - 1, 0);
         int32_t prevX = sp[from].sx;
@@ -395,10 +395,10 @@ void FillBandWith(const TiledTarget& tg, const StripSample* samples, const Scree
 }  // namespace
 
 void FillBand(const TiledTarget& tg, const StripSample* samples, const ScreenPoint* projected, const StripRange& strips,
-    const BandSpan* spans, bool paintSky)
+    const BandSpan* spans, int32_t band, bool paintSky)
 {
     if (FixedPointRows::Covers(tg.W, tg.H))
-        FillBandWith<FixedPointRows>(tg, samples, projected, strips, spans, paintSky);
+        FillBandWith<FixedPointRows>(tg, samples, projected, strips, spans, band, paintSky);
     else
-        FillBandWith<BresenhamRows>(tg, samples, projected, strips, spans, paintSky);
+        FillBandWith<BresenhamRows>(tg, samples, projected, strips, spans, band, paintSky);
 }

@@ -10,9 +10,9 @@
 
 // Fills columns [tg.xLo, tg.xHi) from the strips' samples and their
 // projections (ProjectStrips), each run between two neighbouring samples of
-// a strip column by column, within each strip's span for the band (`spans`:
-// the band's first, then every kMaxBands on); then copies them into the
-// rows, with the sky above the terrain where paintSky. The columns' tops
-// start at the bottom row, which is ground right under the eye.
+// a strip column by column, within each strip's span for this band
+// (`spans`, BandSpanAt); then copies them into the rows, with the sky above
+// the terrain where paintSky. The columns' tops start at the bottom row,
+// which is ground right under the eye.
 void FillBand(const TiledTarget& tg, const StripSample* samples, const ScreenPoint* projected, const StripRange& strips,
-    const BandSpan* spans, bool paintSky);
+    const BandSpan* spans, int32_t band, bool paintSky);

@@ -86,7 +86,7 @@ void SetProjection(ProjectionRecord& p, const FrameSettings& settings, double ey
 }
 
 // Column 0, which no strip fills, repeats column 1 (its depth does so in
-// FrameBufferSet::ReadRow).
+// FrameBufferSet::ReadBlock).
 void CopyLeftEdge(const FrameBufferSet& fb, int32_t W, int32_t H)
 {
     if (W < 2)

@@ -113,9 +113,10 @@ void FrameBufferSet::ReadBlock(
         const int32_t from = column0(x);
         const uint32_t* depthColumn = TiledDepths + rowStart + std::ptrdiff_t(from) * kTileRows;
         const int16_t* heightColumn = TiledHeights + rowStart + std::ptrdiff_t(x) * kTileRows;
+        const int32_t depthSky = skyRows(from), heightSky = skyRows(x);
         for (int32_t k = 0; k < rows; ++k) {
-            depths[k * kTileColumns + i] = k < skyRows(from) ? kSkyDepth : depthColumn[k];
-            heights[k * kTileColumns + i] = k < skyRows(x) ? int16_t(0) : heightColumn[k];
+            depths[k * kTileColumns + i] = k < depthSky ? kSkyDepth : depthColumn[k];
+            heights[k * kTileColumns + i] = k < heightSky ? int16_t(0) : heightColumn[k];
         }
     }
 }

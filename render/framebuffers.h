@@ -39,6 +39,11 @@ struct BandSpan {
     int32_t first;
     int32_t end;
 };
+// Where strip s's span for band b lies among a frame's spans.
+constexpr std::ptrdiff_t BandSpanAt(int32_t s, int32_t b)
+{
+    return std::ptrdiff_t(s) * kMaxBands + b;
+}
 
 // ReciprocalTable[i] = 65536 / i for i = 1 .. 2047, entry 0 = 0: a division
 // by a short segment or span becomes a multiplication and a shift.
@@ -101,7 +106,7 @@ struct FrameBufferSet {
     const int32_t* ReciprocalTable = nullptr;
     StripSample* SampleStrips = nullptr;  // kSampleStripSlots slots
     ScreenPoint* ProjectedSamples = nullptr;  // the same slots, projected
-    // Per strip, kMaxBands spans: strip s's for band b at s * kMaxBands + b.
+    // Per strip, kMaxBands spans (BandSpanAt).
     BandSpan* StripBandSpans = nullptr;
     // Tiled copies for frames up to width x height (TiledPixels).
     uint32_t* TiledColours = nullptr;

@@ -317,7 +317,7 @@ int32_t ProjectStrips(const FrameBufferSet& fb, const ProjectionRecord& projecti
             }
             out[j] = {std::clamp(sp.sx, 0, W - 1), std::clamp(sp.sy, 0, bottom), sp.depth};
         }
-        SpanBands(out, count, bands, fb.StripBandSpans + int64_t(s) * kMaxBands);
+        SpanBands(out, count, bands, fb.StripBandSpans + BandSpanAt(s, 0));
     }
     return feedback;
 }

@@ -55,7 +55,7 @@ void RasteriseColumns(Renderer& renderer, bool paintSky)
         TiledTarget tg = whole;
         tg.xLo = columns.edges[std::size_t(i)];
         tg.xHi = columns.edges[std::size_t(i) + 1];
-        FillBand(tg, fb.SampleStrips, fb.ProjectedSamples, strips, fb.StripBandSpans + i, paintSky);
+        FillBand(tg, fb.SampleStrips, fb.ProjectedSamples, strips, fb.StripBandSpans, i, paintSky);
     });
     for (int32_t i = 0; i < bands; ++i)
         renderer.carried.rasterFeedback |= feedback[i];

@@ -1,6 +1,6 @@
 // The tile copy: the colours of finished tiles into the frame's rows, with
 // the sky above each column's top and the skyline blended on the way. Depth
-// and height stay in their tiles (FrameBufferSet::ReadRow).
+// and height stay in their tiles (FrameBufferSet::ReadBlock).
 
 #include "render/tilecopy.h"
 

@@ -75,16 +75,7 @@ std::vector<uint32_t> Frame(const Landscape& land, const Viewpoint& view)
         BuildViewStrips(renderer, 656, 400, t.tileInfo, t.reliefLevels, t.heightGrid.rows(), land.params, view);
         RasteriseFrame(renderer, t.tileInfo, t.heightGrid.rows(), land.params, view);
     }
-    std::vector<uint32_t> pixels;
-    const FrameBufferSet& fb = renderer.Buffers();
-    for (int32_t r = 0; r < 400; ++r) {
-        pixels.insert(pixels.end(), fb.ColourRows[r], fb.ColourRows[r] + 656);
-        for (int32_t x = 0; x < 656; ++x)
-            pixels.push_back(fb.DepthAt(x, r));
-        for (int32_t x = 0; x < 656; ++x)
-            pixels.push_back(uint32_t(fb.HeightAt(x, r)));
-    }
-    return pixels;
+    return FramePixels(renderer.Buffers(), 656, 400);
 }
 
 Viewpoint View(double latitude, double longitude, double azimuth)

@@ -385,15 +385,7 @@ protected:
     // Colour, depth and height of every pixel of the last frame.
     std::vector<uint32_t> FramePixels(int32_t W, int32_t H)
     {
-        std::vector<uint32_t> pixels;
-        for (int32_t r = 0; r < H; ++r) {
-            pixels.insert(pixels.end(), renderer.Buffers().ColourRows[r], renderer.Buffers().ColourRows[r] + W);
-            for (int32_t x = 0; x < W; ++x)
-                pixels.push_back(renderer.Buffers().DepthAt(x, r));
-            for (int32_t x = 0; x < W; ++x)
-                pixels.push_back(uint32_t(renderer.Buffers().HeightAt(x, r)));
-        }
-        return pixels;
+        return rendertest::FramePixels(renderer.Buffers(), W, H);
     }
 
     static Viewpoint View(double azimuth, double pitch, double altitude = 1000)

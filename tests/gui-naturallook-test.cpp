@@ -66,6 +66,34 @@ protected:
     }
 };
 
+// A rebuild of a hilly landscape's relief, with the arrivals it reports.
+class ReliefRebuildTest : public ::testing::Test {
+protected:
+    static constexpr int kSide = 300;
+
+    ReliefRebuildTest()
+    {
+        for (int r = 0; r < kSide; ++r) {
+            for (int c = 0; c < kSide; ++c)
+                heights[std::size_t(r * kSide + c)] = int16_t(500 + 400 * std::sin(c / 15.0) * std::cos(r / 20.0));
+            rows[std::size_t(r)] = heights.data() + r * kSide;
+        }
+    }
+    static ReliefOrder order(uint64_t landscape, double elevation)
+    {
+        return ReliefOrder{landscape, 30, {{120, elevation}, kDefaultSnowLine}};
+    }
+    bool settle()
+    {
+        return QTest::qWaitFor([&] { return !rebuild.Building(); }, kWaitMs);
+    }
+
+    std::vector<int16_t> heights = std::vector<int16_t>(kSide * kSide);
+    std::vector<const int16_t*> rows = std::vector<const int16_t*>(kSide);
+    int arrivals = 0;
+    ReliefRebuild rebuild{[this] { ++arrivals; }};
+};
+
 }  // namespace
 
 TEST_F(NaturalLookTest, NSwitchesTheLookAndTheNextSessionStartsInIt)
@@ -207,23 +235,8 @@ TEST_F(NaturalLookTest, FlyingOnBringsTheNeighboursReliefWithIt)
     EXPECT_EQ(rebuild.BuildsStarted(), builds);
 }
 
-TEST(ReliefRebuildTest, AStaleBuildNeverReplacesANewerOne)
+TEST_F(ReliefRebuildTest, AStaleBuildNeverReplacesANewerOne)
 {
-    constexpr int kSide = 300;
-    std::vector<int16_t> heights(kSide * kSide);
-    std::vector<const int16_t*> rows(kSide);
-    for (int r = 0; r < kSide; ++r) {
-        for (int c = 0; c < kSide; ++c)
-            heights[std::size_t(r * kSide + c)] = int16_t(500 + 400 * std::sin(c / 15.0) * std::cos(r / 20.0));
-        rows[std::size_t(r)] = heights.data() + r * kSide;
-    }
-    int arrivals = 0;
-    ReliefRebuild rebuild([&arrivals] { ++arrivals; });
-    const auto order = [](uint64_t landscape, double elevation) {
-        return ReliefOrder{landscape, 30, {{120, elevation}, kDefaultSnowLine}};
-    };
-    const auto settle = [&] { return QTest::qWaitFor([&] { return !rebuild.Building(); }, kWaitMs); };
-
     rebuild.Request(order(1, 10), rows.data(), kSide, kSide);
     rebuild.Request(order(1, 20), rows.data(), kSide, kSide);
     rebuild.Request(order(1, 30), rows.data(), kSide, kSide);
@@ -257,23 +270,8 @@ TEST(ReliefRebuildTest, AStaleBuildNeverReplacesANewerOne)
 // landscape is: no copy of its heights and no build on the GUI thread, and
 // a build of the landscape before, still under way, is dropped. Later
 // lights are built from the heights it came with.
-TEST(ReliefRebuildTest, AnAdoptedReliefIsDrawnAtOnce)
+TEST_F(ReliefRebuildTest, AnAdoptedReliefIsDrawnAtOnce)
 {
-    constexpr int kSide = 300;
-    std::vector<int16_t> heights(kSide * kSide);
-    std::vector<const int16_t*> rows(kSide);
-    for (int r = 0; r < kSide; ++r) {
-        for (int c = 0; c < kSide; ++c)
-            heights[std::size_t(r * kSide + c)] = int16_t(800 + 600 * std::cos(c / 25.0) * std::sin(r / 10.0));
-        rows[std::size_t(r)] = heights.data() + r * kSide;
-    }
-    int arrivals = 0;
-    ReliefRebuild rebuild([&arrivals] { ++arrivals; });
-    const auto order = [](uint64_t landscape, double elevation) {
-        return ReliefOrder{landscape, 30, {{200, elevation}, kDefaultSnowLine}};
-    };
-    const auto settle = [&] { return QTest::qWaitFor([&] { return !rebuild.Building(); }, kWaitMs); };
-
     rebuild.Request(order(1, 10), rows.data(), kSide, kSide);
     ASSERT_TRUE(rebuild.Building());
     PreparedRelief prepared = PrepareRelief(rows.data(), kSide, kSide, order(0, 60));

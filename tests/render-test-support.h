@@ -48,6 +48,21 @@ inline std::vector<int16_t> HeightRow(const FrameBufferSet& fb, int32_t r, int32
     return row;
 }
 
+// Colour, depth and height of every pixel of the last W x H frame, row by
+// row, in one list.
+inline std::vector<uint32_t> FramePixels(const FrameBufferSet& fb, int32_t W, int32_t H)
+{
+    std::vector<uint32_t> pixels;
+    for (int32_t r = 0; r < H; ++r) {
+        pixels.insert(pixels.end(), fb.ColourRows[r], fb.ColourRows[r] + W);
+        const std::vector<uint32_t> depths = DepthRow(fb, r, W);
+        pixels.insert(pixels.end(), depths.begin(), depths.end());
+        for (const int16_t height : HeightRow(fb, r, W))
+            pixels.push_back(uint32_t(height));
+    }
+    return pixels;
+}
+
 // Pixel (x, r) made terrain of this depth and height, as a frame would have
 // drawn it, for the tests of what reads them.
 inline void PutDrawnPixel(const FrameBufferSet& fb, int32_t x, int32_t r, uint32_t depth, int16_t height)
