@@ -104,8 +104,11 @@ fail() {
 start=$SECONDS
 elapsed() { echo $((SECONDS - start)); }
 
-# On the virtual X server itself, whatever platform the caller's tests chose.
-(cd "$work" && QT_QPA_PLATFORM=xcb exec "$build/vantorel" "$sample") >"$work/viewer.log" 2>&1 &
+# On the virtual X server itself, whatever platform the caller's tests chose,
+# and with settings of its own: the user's look or lists would change what is
+# measured.
+(cd "$work" && QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" exec "$build/vantorel" "$sample") \
+  >"$work/viewer.log" 2>&1 &
 viewer=$!
 echo "soak: viewer $viewer on display $DISPLAY for $seconds s"
 
