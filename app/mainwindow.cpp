@@ -22,6 +22,7 @@
 #include "app/lastview.h"
 #include "app/loadingwindow.h"
 #include "app/mappanellayout.h"
+#include "app/messagebox.h"
 #include "app/namelistsdialog.h"
 #include "app/navigation.h"
 #include "app/opentile.h"
@@ -37,6 +38,7 @@
 #include "elevation/tilefolder.h"
 #include "overlays/bitmapimage.h"
 #include "overlays/gpx.h"
+#include "overlays/usermessages.h"
 #include "render/frame.h"
 #include "render/framebuffers.h"
 
@@ -224,14 +226,20 @@ void MainWindow::FormActivate()
         // With no file named, the last session's view, when so chosen.
         if (commandLine_.isEmpty())
             RestoreLastView(*this);
-        // Every list of names and GPX file, and the first tile.
+        // Every list of names and GPX file, and the first tile; the user
+        // hears of the tiles after it, which one landscape cannot show.
         bool tileOpened = false;
+        QStringList skipped;
         for (const QByteArray& argument : commandLine_) {
             const QString name = QFile::decodeName(argument);
             const bool overlay = IsGpxName(name) || IsNameListFile(name);
             if (overlay || !std::exchange(tileOpened, true))
                 OpenTile(argument);
+            else
+                skipped.append(ShownFileName(argument));
         }
+        if (!skipped.isEmpty())
+            ShowMessage(tr("開くタイルは一つです．%1 は開きませんでした．").arg(skipped.join(QStringLiteral(", "))));
     }
 }
 

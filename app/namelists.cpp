@@ -1,5 +1,6 @@
 #include "app/namelists.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "elevation/checkedfile.h"
 #include "overlays/usermessages.h"
 #include "places/placefiles.h"
 
@@ -57,8 +59,16 @@ bool IsNameListFile(const QString& fileName)
     const ListFormat format = ListFormatOfName(QFile::encodeName(fileName).toStdString());
     if (format != ListFormat::GeoNames)
         return format != ListFormat::Unknown;
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) && file.readLine(kLongestFirstLine).count('\t') + 1 >= kGeoNamesColumns;
+    // Opened as tiles are: a FIFO or a device is never waited on, and is left
+    // to the tile intake to refuse.
+    const CheckedFile file(QFile::encodeName(fileName).toStdString());
+    if (file.Error() != TileError::None)
+        return false;
+    QByteArray head(kLongestFirstLine, Qt::Uninitialized);
+    const ssize_t read = ReadAt(file.Descriptor(), head.data(), std::size_t(head.size()), 0);
+    head.truncate(qsizetype(std::max<ssize_t>(read, 0)));
+    const qsizetype lineEnd = head.indexOf('\n');
+    return head.first(lineEnd < 0 ? head.size() : lineEnd).count('\t') + 1 >= kGeoNamesColumns;
 }
 
 NameLists::NameLists(std::function<void(NameReading)> read) : read_(std::move(read))

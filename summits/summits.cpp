@@ -83,6 +83,15 @@ private:
     std::vector<int32_t> parent_;
 };
 
+bool MoreProminentFirst(const Summit& a, const Summit& b)
+{
+    if (a.prominence != b.prominence)
+        return a.prominence > b.prominence;
+    if (a.height != b.height)
+        return a.height > b.height;
+    return a.row != b.row ? a.row < b.row : a.column < b.column;
+}
+
 }  // namespace
 
 /* Cells are flooded from the highest down (a counting sort orders them). A
@@ -164,13 +173,7 @@ std::vector<Summit> FindSummits(
             PlaceInBlock(rows, width, height, grid.block, summit);
         summit.gridHeight = summit.height;
     }
-    std::sort(summits.begin(), summits.end(), [](const Summit& a, const Summit& b) {
-        if (a.prominence != b.prominence)
-            return a.prominence > b.prominence;
-        if (a.height != b.height)
-            return a.height > b.height;
-        return a.row != b.row ? a.row < b.row : a.column < b.column;
-    });
+    std::sort(summits.begin(), summits.end(), MoreProminentFirst);
     return summits;
 }
 
@@ -184,9 +187,14 @@ void TakeSourceHeights(std::vector<Summit>& summits, const SourceTops& tops, con
     for (Summit& summit : summits) {
         const GeoPoint top = GridToGeo(params, summit.column, summit.row);
         if (const std::optional<int32_t> source =
-                tops.HighestNear(top.latitude, top.longitude, rowRadius, columnRadius))
+                tops.HighestNear(top.latitude, top.longitude, rowRadius, columnRadius)) {
+            // The key saddle stays where the grid has it: the summit rises
+            // above it by what its reported top does.
+            summit.prominence += *source - summit.height;
             summit.height = *source;
+        }
     }
+    std::sort(summits.begin(), summits.end(), MoreProminentFirst);
 }
 
 std::vector<Summit> FindLandscapeSummits(
@@ -195,5 +203,6 @@ std::vector<Summit> FindLandscapeSummits(
     std::vector<Summit> summits = FindSummits(
         terrain.heightGrid.rows(), terrain.tileInfo.width, terrain.tileInfo.height, kSummitMinProminence, stop);
     TakeSourceHeights(summits, terrain.sourceTops, params);
+    std::erase_if(summits, [](const Summit& s) { return s.prominence < kSummitMinProminence; });
     return summits;
 }

@@ -40,11 +40,12 @@ std::vector<Summit> FindSummits(const int16_t* const* rows, int32_t width, int32
 
 // Each summit's height as the highest source sample at its top (`tops`
 // holds the source of the grid drawn with `params`), since resampling and
-// sharpening lift a grid's tops above the data. A top the sources do not
-// cover keeps its grid height.
+// sharpening lift a grid's tops above the data, and its prominence above the
+// same saddle from that height; most prominent first again. A top the
+// sources do not cover keeps its grid height.
 void TakeSourceHeights(std::vector<Summit>& summits, const SourceTops& tops, const RenderParams& params);
 
 // The summits of a loaded landscape, drawn with `params`, with their heights
-// from its sources.
+// and prominences from its sources, those still of kSummitMinProminence.
 std::vector<Summit> FindLandscapeSummits(
     const Terrain& terrain, const RenderParams& params, const std::atomic<bool>* stop = nullptr);

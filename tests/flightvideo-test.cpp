@@ -191,7 +191,7 @@ TEST(RenderToolVideo, FliesAGpxTrackAndNamesWhatItCannotDo)
     EXPECT_FALSE(std::filesystem::exists(dir / "none.mp4"));
 
     // Usage errors: a flight without a video, a video with a picture.
-    errors = Tool("--fly " + Quoted(dir / "track.gpx"), dir, run);
+    errors = Tool("--lang en --fly " + Quoted(dir / "track.gpx"), dir, run);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(errors.find("--fly needs --video"), std::string::npos) << errors;
     errors = Tool("--video " + Quoted(dir / "none.mp4") + " --out " + Quoted(dir / "x.png"), dir, run);

@@ -4,8 +4,17 @@
 
 #include "gui-fixture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QImageReader>
 #include <QLocale>
 #include <QMimeData>
@@ -198,6 +207,33 @@ TEST_F(NamesTest, ADroppedListIsReadOnAWorkerAndARefusedOneIsReported)
     const QString notes = TextFile(QStringLiteral("notes.txt"));
     EXPECT_FALSE(IsNameListFile(notes));
     EXPECT_EQ(form.Names().Files().size(), 2);
+}
+
+TEST_F(NamesTest, AFifoNamedLikeAListIsRefusedLikeATileWithoutWaiting)
+{
+    MainWindow& form = MakeForm();
+    form.OpenTile(SampleAs(QStringLiteral("fifo_N35E138_dem.tif")));
+    const QString fifo = dir.filePath(QStringLiteral("places.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Should the drop wait for a writer, one comes after a while, so that
+    // the test fails rather than hangs.
+    std::atomic<bool> dropped = false;
+    std::thread rescuer([&] {
+        for (int i = 0; i < 100 && !dropped; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!dropped)
+            if (const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK); writer >= 0)
+                ::close(writer);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    Drop(&form, fifo);
+    dropped = true;
+    rescuer.join();
+    EXPECT_LT(clock.elapsed(), 5000) << "the drop waited on the FIFO";
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("places.txt"))) << messages[0].toStdString();
+    EXPECT_TRUE(form.Names().Files().isEmpty()) << "a refused file is not remembered";
 }
 
 TEST_F(NamesTest, TheDialogAddsAndRemovesRememberedLists)

@@ -50,7 +50,7 @@ protected:
     }
 };
 
-TEST_F(OpeningTest, EveryArgumentOpensTheFirstTileThenTheGpxFilesAfterIt)
+TEST_F(OpeningTest, EveryArgumentOpensTheFirstTileThenTheGpxFilesAfterItAndATileMoreIsSaid)
 {
     const QString tile = SampleAs(QStringLiteral("cmd_N35E138_dem.tif"));
     const QString gpx = WriteGpx(QStringLiteral("after.gpx"));
@@ -59,7 +59,10 @@ TEST_F(OpeningTest, EveryArgumentOpensTheFirstTileThenTheGpxFilesAfterIt)
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.Gpx().files().size() == 1; }, 30000))
         << messages.join(u'|').toStdString();
     EXPECT_EQ(form.TilePath(), QFile::encodeName(tile)) << "the first tile stays open";
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    // The tile after it is not dropped without a word.
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'|').toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("second_N36E138_dem.tif"))) << messages[0].toStdString();
+    EXPECT_FALSE(messages[0].contains(QStringLiteral("cmd_N35E138_dem.tif"))) << messages[0].toStdString();
 }
 
 TEST_F(OpeningTest, RefusalsNameTheFileInEitherLanguage)

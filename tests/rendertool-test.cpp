@@ -43,6 +43,10 @@ ToolRun runTool(const std::string& arguments, const testtiles::TempDir& dir, con
     return run;
 }
 
+// The system's language as a user sets it, and nothing else of it.
+const std::string kEnglish = "env -u LC_ALL -u LC_MESSAGES -u LANG LANGUAGE=en ";
+const std::string kJapanese = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8 ";
+
 std::string fileText(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -186,7 +190,7 @@ TEST(RenderTool, WritesAPanoramaOfTheRangeAsked)
         EXPECT_EQ(run.status, 2) << bad;
         EXPECT_NE(run.err.find("--panorama"), std::string::npos) << run.err;
     }
-    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --panorama", dir);
+    run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " --panorama", dir, kEnglish);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--panorama needs --out"), std::string::npos) << run.err;
 }
@@ -212,10 +216,6 @@ TEST(RenderTool, PanoramaLabelsCarryTheListsNames)
             changed += a.pixel(x, y) != b.pixel(x, y);
     EXPECT_GT(changed, 100) << "the name is written on the label";
 }
-
-// The system's language as a user sets it, and nothing else of it.
-const std::string kEnglish = "env -u LC_ALL -u LC_MESSAGES -u LANG LANGUAGE=en ";
-const std::string kJapanese = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8 ";
 
 TEST(RenderTool, RefusesWithTheViewersMessagesNamingTheFileInTheUsersLanguage)
 {
@@ -253,7 +253,7 @@ TEST(RenderTool, RefusesWithTheViewersMessagesNamingTheFileInTheUsersLanguage)
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
 
-    const ToolRun run = runTool("--frames", dir);
+    const ToolRun run = runTool("--frames", dir, kEnglish);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("usage:"), std::string::npos);
 }
@@ -285,7 +285,7 @@ TEST(RenderTool, OutOfRangeAndNonFiniteOptionsAreUsageErrors)
     for (const char* options :
         {"--size 65536x65536", "--size 4294967297x4294967298", "--size 0x10", "--frames 4294967298", "--frames 0",
             "--view nan,138.5,300,0,-5,40", "--view 35.25,inf,300,0,-5,40", "--view 35.25,138.5,300,0,-5"}) {
-        const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " " + options, dir);
+        const ToolRun run = runTool(std::string(VANTOREL_SAMPLE_TILE) + " " + options, dir, kEnglish);
         EXPECT_EQ(run.status, 2) << options;
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << options;
     }
@@ -307,7 +307,7 @@ TEST(RenderTool, ValuesAfterAnEqualsSignAndTheTileAfterADoubleDash)
     EXPECT_EQ(a, QImage(QString::fromStdString(joined.string())));
 }
 
-TEST(RenderTool, UsageErrorsNameTheArgument)
+TEST(RenderTool, UsageErrorsNameTheArgumentInTheUsersLanguage)
 {
     testtiles::TempDir dir;
     const std::string tile = VANTOREL_SAMPLE_TILE;
@@ -315,11 +315,22 @@ TEST(RenderTool, UsageErrorsNameTheArgument)
         {std::pair<std::string, std::string>{tile + " --bogus", "unknown option --bogus"},
             {tile + " --single=yes", "--single takes no value: --single=yes"},
             {tile + " --size=0x10", "bad value for --size: 0x10"}, {tile + " --frames", "--frames needs a value"},
-            {tile + " other_N36E138_dem.tif", "a second tile: other_N36E138_dem.tif"}, {"--single", "no tile named"}}) {
-        const ToolRun run = runTool(arguments, dir);
+            {tile + " other_N36E138_dem.tif", "a second tile: other_N36E138_dem.tif"}, {"--single", "no tile named"},
+            {tile + " --fly t.gpx", "--fly needs --video"}}) {
+        const ToolRun run = runTool(arguments, dir, kEnglish);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vantorel-render: " + said) << arguments;
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << arguments;
+    }
+    // In Japanese by the system's choice or by --lang, wherever --lang stands.
+    for (const auto& [shell, arguments] :
+        {std::pair<std::string, std::string>{kJapanese, tile + " --bogus"}, {kEnglish, tile + " --bogus --lang ja"}}) {
+        const ToolRun run = runTool(arguments, dir, shell);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vantorel-render: 知らないオプションです：--bogus")
+            << arguments;
+        EXPECT_NE(run.err.find("使い方："), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("usage:"), std::string::npos) << run.err;
     }
 }
 

@@ -128,6 +128,9 @@ TEST(SourceHeights, SummitsReportTheirTopSampleWhicheverTileIsInTheMiddle)
         EXPECT_EQ(LoadTileSetInto((dir / name).string(), alone, terrain, params, view, set, quiet), TileError::None);
         std::map<int, std::pair<int, int>> found;  // by reported height: the grid's height, and how many
         for (const Summit& s : FindLandscapeSummits(*terrain, params)) {
+            // The prominence is measured from the height reported: never above it.
+            EXPECT_LE(s.prominence, s.height) << s.row << ',' << s.column;
+            EXPECT_GE(s.prominence, kSummitMinProminence);
             found[s.height].first = std::max(found[s.height].first, s.gridHeight);
             ++found[s.height].second;
         }

@@ -22,7 +22,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include <QGuiApplication>
@@ -61,13 +60,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png]\n"
-    "                            [--heights FILE]\n"
-    "                            [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
-    "                            [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--names FILE]\n"
-    "                            [--lang en|ja] [--curvature]\n"
-    "                            [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n"
-    "                            [--panorama[=FROM,TO]] [--video FILE.mp4 [--fly FILE.gpx]]\n";
+    "  vantorel-render TILE [--single] [--summits FILE.csv] [--relief FILE.png] [--map FILE.png]\n"
+    "                       [--heights FILE]\n"
+    "                       [--size WxH (at most 16384x16384)] [--view LAT,LON,MINALT,AZ,PITCH,ANGLE]\n"
+    "                       [--frames N] [--out FILE.png] [--labels] [--gpx FILE] [--names FILE]\n"
+    "                       [--lang en|ja] [--curvature]\n"
+    "                       [--look classic|natural] [--sun YYYY-MM-DDTHH:MM+HH:MM] [--haze 0..1]\n"
+    "                       [--panorama[=FROM,TO]] [--video FILE.mp4 [--fly FILE.gpx]]\n";
 
 constexpr const char* kHelpText =
     "\n"
@@ -333,42 +332,110 @@ bool TakeOption(int id, std::string_view value, Options& options)
     }
 }
 
-// The options of the command line, or why they are refused: the first
-// problem met, naming the argument.
-std::variant<Options, std::string> ParseArguments(int argc, char** argv)
+// Why a command line is refused, with what it was met in.
+struct UsageProblem {
+    enum Kind {
+        SecondTile,
+        BadValue,
+        UnknownOption,
+        MissingValue,
+        UnwantedValue,
+        NoTile,
+        PanoramaWithoutOut,
+        FlyWithoutVideo,
+        VideoWithPicture,
+    };
+    Kind kind = NoTile;
+    QString option;  // as declared, for BadValue and UnwantedValue
+    QString argument;
+};
+
+// The options of the command line, and the first problem met, if any. The
+// scan goes on past a problem, so that --lang still chooses the language the
+// problem is told in.
+struct ParsedLine {
+    Options options;
+    std::optional<UsageProblem> problem;
+};
+
+QString Local(std::string_view text)
+{
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
+
+ParsedLine ParseArguments(int argc, char** argv)
 {
     const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
-    Options options;
+    ParsedLine line;
+    Options& options = line.options;
+    const auto fail = [&line](UsageProblem::Kind kind, std::string_view option = {}, std::string_view argument = {}) {
+        if (!line.problem)
+            line.problem = UsageProblem{kind, Local(option), Local(argument)};
+    };
     for (const ScannedArgument& scanned : ScanArguments(arguments, kOptions)) {
-        const std::string text(scanned.text);
         switch (scanned.kind) {
         case ArgumentKind::Operand:
             if (!options.tile.empty())
-                return "a second tile: " + text;
-            options.tile = text;
+                fail(UsageProblem::SecondTile, {}, scanned.text);
+            else
+                options.tile = scanned.text;
             break;
         case ArgumentKind::Option:
             if (!TakeOption(scanned.id, scanned.text, options))
-                return "bad value for " + std::string(scanned.option) + ": " + text;
+                fail(UsageProblem::BadValue, scanned.option, scanned.text);
             break;
-        case ArgumentKind::UnknownOption: return "unknown option " + text;
-        case ArgumentKind::MissingValue: return text + " needs a value";
-        case ArgumentKind::UnwantedValue: return std::string(scanned.option) + " takes no value: " + text;
+        case ArgumentKind::UnknownOption: fail(UsageProblem::UnknownOption, {}, scanned.text); break;
+        case ArgumentKind::MissingValue: fail(UsageProblem::MissingValue, {}, scanned.text); break;
+        case ArgumentKind::UnwantedValue: fail(UsageProblem::UnwantedValue, scanned.option, scanned.text); break;
         }
     }
     if (options.tile.empty() && !options.help)
-        return std::string("no tile named");
+        fail(UsageProblem::NoTile);
     if (options.panorama && options.out.empty())
-        return std::string("--panorama needs --out");
+        fail(UsageProblem::PanoramaWithoutOut);
     if (!options.fly.empty() && options.video.empty())
-        return std::string("--fly needs --video");
+        fail(UsageProblem::FlyWithoutVideo);
     if (!options.video.empty() && (!options.out.empty() || options.panorama))
-        return std::string("--video writes no --out picture or --panorama");
+        fail(UsageProblem::VideoWithPicture);
     if (options.panorama && !options.sizeAsked) {
         options.width = kPanoramaWidth;
         options.height = kPanoramaHeight;
     }
-    return options;
+    return line;
+}
+
+// The problem in the language chosen; option names stay as they are typed.
+QString UsageProblemText(const UsageProblem& problem)
+{
+    switch (problem.kind) {
+    case UsageProblem::SecondTile:
+        return QCoreApplication::translate("RenderTool", "2つ目のタイルです：%1").arg(problem.argument);
+    case UsageProblem::BadValue:
+        return QCoreApplication::translate("RenderTool", "%1 の値が正しくありません：%2")
+            .arg(problem.option, problem.argument);
+    case UsageProblem::UnknownOption:
+        return QCoreApplication::translate("RenderTool", "知らないオプションです：%1").arg(problem.argument);
+    case UsageProblem::MissingValue:
+        return QCoreApplication::translate("RenderTool", "%1 には値が要ります").arg(problem.argument);
+    case UsageProblem::UnwantedValue:
+        return QCoreApplication::translate("RenderTool", "%1 は値を取りません：%2")
+            .arg(problem.option, problem.argument);
+    case UsageProblem::NoTile: return QCoreApplication::translate("RenderTool", "タイルが指定されていません");
+    case UsageProblem::PanoramaWithoutOut:
+        return QCoreApplication::translate("RenderTool", "--panorama には --out が要ります");
+    case UsageProblem::FlyWithoutVideo:
+        return QCoreApplication::translate("RenderTool", "--fly には --video が要ります");
+    case UsageProblem::VideoWithPicture:
+        return QCoreApplication::translate("RenderTool", "--video では --out の画像も --panorama も書きません");
+    }
+    return {};
+}
+
+// The options' synopsis under a translated heading: the option names and
+// their values' forms are the same in every language.
+void PrintUsage(std::FILE* to)
+{
+    std::fprintf(to, "%s\n%s", QCoreApplication::translate("RenderTool", "使い方：").toLocal8Bit().constData(), kUsage);
 }
 
 // The height grid as little-endian int16, whole or not at all; the errno of
@@ -715,18 +782,18 @@ void PrintLoadReport(const LoadReport& report)
 
 int Run(int argc, char** argv)
 {
-    const std::variant<Options, std::string> parsed = ParseArguments(argc, argv);
-    if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        std::fprintf(stderr, "vantorel-render: %s\n", problem->c_str());
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const Options* const options = &std::get<Options>(parsed);
+    const ParsedLine line = ParseArguments(argc, argv);
     // The refusals come in the viewer's language, chosen as the viewer does.
     ToolApplication application;
-    application.Speak(options->messageLanguage);
+    application.Speak(line.options.messageLanguage);
+    if (line.problem) {
+        Say(UsageProblemText(*line.problem));
+        PrintUsage(stderr);
+        return 2;
+    }
+    const Options* const options = &line.options;
     if (options->help) {
-        std::fputs(kUsage, stdout);
+        PrintUsage(stdout);
         std::fputs(kHelpText, stdout);
         return 0;
     }

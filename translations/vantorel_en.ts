@@ -575,6 +575,10 @@ Exit status: 0 success, 2 a command-line error.
         <extracomment>The step buttons&apos; hint: how far one click moves, in metres.</extracomment>
         <translation>%1 m</translation>
     </message>
+    <message>
+        <source>開くタイルは一つです．%1 は開きませんでした．</source>
+        <translation>Only one tile opens at a time. %1 was not opened.</translation>
+    </message>
 </context>
 <context>
     <name>MapMeasure</name>
@@ -941,6 +945,49 @@ Exit status: 0 success, 2 a command-line error.
         <source>%1 を開けませんでした：%2</source>
         <extracomment>A file that could not be opened (%1, its path) and why (%2, a whole sentence).</extracomment>
         <translation>Could not open %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RenderTool</name>
+    <message>
+        <source>2つ目のタイルです：%1</source>
+        <translation>a second tile: %1</translation>
+    </message>
+    <message>
+        <source>%1 の値が正しくありません：%2</source>
+        <translation>bad value for %1: %2</translation>
+    </message>
+    <message>
+        <source>知らないオプションです：%1</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message>
+        <source>%1 には値が要ります</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 は値を取りません：%2</source>
+        <translation>%1 takes no value: %2</translation>
+    </message>
+    <message>
+        <source>タイルが指定されていません</source>
+        <translation>no tile named</translation>
+    </message>
+    <message>
+        <source>--panorama には --out が要ります</source>
+        <translation>--panorama needs --out</translation>
+    </message>
+    <message>
+        <source>--fly には --video が要ります</source>
+        <translation>--fly needs --video</translation>
+    </message>
+    <message>
+        <source>--video では --out の画像も --panorama も書きません</source>
+        <translation>--video writes no --out picture or --panorama</translation>
+    </message>
+    <message>
+        <source>使い方：</source>
+        <translation>usage:</translation>
     </message>
 </context>
 <context>
