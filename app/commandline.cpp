@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 
 #include "app/language.h"
-#include "app/sharedstate.h"
+#include "app/version.h"
 #include "core/optionscanner.h"
 
 namespace {
@@ -151,7 +151,7 @@ QString UsageText()
 
 QString VersionLine()
 {
-    return QStringLiteral("Ulvaren Vantorel ") + VersionText + u'\n';
+    return ProgramName() + u'\n';
 }
 
 QString ErrorText(const CommandLine& line)

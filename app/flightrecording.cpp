@@ -15,7 +15,6 @@
 #include "app/messagebox.h"
 #include "app/savedialog.h"
 #include "app/savepicture.h"
-#include "app/sharedstate.h"
 #include "flight/chaseflight.h"
 #include "flight/democircle.h"
 #include "flight/groundheight.h"
@@ -30,8 +29,8 @@ constexpr int kProgressSteps = 1000;
 std::unique_ptr<Flight> NextFlight(MainWindow& window, bool demoFlying, const RenderParams& params, Viewpoint& eye)
 {
     if (const GpxLine* line = window.Gpx().FlightLine(); line && line->points.size() >= 2) {
-        return std::make_unique<ChaseFlight>(
-            PathOf(*line), DrawnGround(*TheTerrain, params, window.FrameRenderer().settings.heightQuarters));
+        return std::make_unique<ChaseFlight>(PathOf(*line),
+            DrawnGround(*window.Model().terrain, params, window.FrameRenderer().settings.heightQuarters));
     }
     return std::make_unique<DemoLap>(demoFlying ? window.Demo.centreLat : params.centreLat,
         demoFlying ? window.Demo.centreLon : params.centreLon, eye);
@@ -40,7 +39,7 @@ std::unique_ptr<Flight> NextFlight(MainWindow& window, bool demoFlying, const Re
 QString AskVideoPath(MainWindow& window, const QString& title)
 {
     static SaveFolder videos(QStandardPaths::MoviesLocation);
-    QString name = ViewPictureName(TheRenderParams, TheViewpoint);
+    QString name = ViewPictureName(window.Model().params, window.Model().eye);
     name.replace(QStringLiteral(".png"), QStringLiteral(".mp4"));
     //: The save dialog's filter for videos.
     return videos.AskPath(&window, title, name, QCoreApplication::translate("FlightRecording", "MP4 動画 (*.mp4)"),
@@ -81,7 +80,7 @@ QString VideoErrorText(const VideoError& error)
 
 int RecordFlightTo(MainWindow& window, const QString& path)
 {
-    if (TheRenderParams.columns == 0 || !TheTerrain)
+    if (!window.Model().HasLandscape())
         return -1;
     const QSize size = window.FrameSize();
     VideoWriter writer(QFile::encodeName(path).toStdString(), size.width(), size.height());
@@ -93,11 +92,11 @@ int RecordFlightTo(MainWindow& window, const QString& path)
     // another landscape under the film.
     const bool demoFlying = window.demoTimer->isActive();
     window.StopFlying();
-    const RenderParams params = TheRenderParams;
-    Viewpoint eye = TheViewpoint;
+    const RenderParams params = window.Model().params;
+    Viewpoint eye = window.Model().eye;
     const std::unique_ptr<Flight> flight = NextFlight(window, demoFlying, params, eye);
     const ReliefPictures pictures = window.FramePictures();
-    const FlightScene scene{TheTerrain, pictures.relief, pictures.levels, params, &window.Gpx()};
+    const FlightScene scene{window.Model().terrain.get(), pictures.relief, pictures.levels, params, &window.Gpx()};
     int frames = -1;
     try {
         FlightFilm film(scene, window.FrameRenderer().settings, writer);
@@ -117,7 +116,7 @@ void AddFlightRecording(MainWindow& window)
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     MainWindow* w = &window;
     QObject::connect(action, &QAction::triggered, w, [w] {
-        if (TheRenderParams.columns == 0 || !TheTerrain)
+        if (!w->Model().HasLandscape())
             return;
         //: The title of the save dialog for a flight's video.
         const QString path = AskVideoPath(*w, QCoreApplication::translate("FlightRecording", "飛行を録画"));

@@ -19,7 +19,6 @@
 
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
-#include "app/sharedstate.h"
 #include "core/coordinates.h"
 #include "core/geometry.h"
 #include "elevation/tilename.h"
@@ -79,13 +78,13 @@ std::optional<QByteArray> NeighbourTile(const MainWindow& window, const Cell& ce
 
 void AskAndGo(MainWindow& window)
 {
-    if (TheRenderParams.columns == 0)
+    if (window.Model().params.columns == 0)
         return;
     QInputDialog box(&window);
     box.setWindowTitle(QCoreApplication::translate("GoToPlace", "場所へ移動"));
     box.setLabelText(QCoreApplication::translate("GoToPlace", "緯度と経度："));
     // Where the eye is, as an example of what the box reads.
-    box.setTextValue(QString::asprintf("%.4f, %.4f", TheViewpoint.latitude, TheViewpoint.longitude));
+    box.setTextValue(QString::asprintf("%.4f, %.4f", window.Model().eye.latitude, window.Model().eye.longitude));
     // Wide enough for a pasted status line to be read.
     if (auto* field = box.findChild<QLineEdit*>())
         field->setMinimumWidth(kFieldWidth);
@@ -111,8 +110,8 @@ void GoToPlace(MainWindow& window, const QString& text)
         ShowMessage(QCoreApplication::translate("GoToPlace", "「%1」は位置として読めません．").arg(text));
         return;
     }
-    const double azimuth = TheViewpoint.azimuth;
-    if (!Covers(TheRenderParams, *position)) {
+    const double azimuth = window.Model().eye.azimuth;
+    if (!Covers(window.Model().params, *position)) {
         const Cell cell = CellOf(*position);
         const std::optional<QByteArray> tile = NeighbourTile(window, cell);
         if (!tile) {
@@ -123,7 +122,7 @@ void GoToPlace(MainWindow& window, const QString& text)
         }
         // A refused tile has been explained by the loading window.
         window.OpenTile(*tile);
-        if (!Covers(TheRenderParams, *position))
+        if (!Covers(window.Model().params, *position))
             return;
     }
     window.demoTimer->stop();

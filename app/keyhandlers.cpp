@@ -9,7 +9,6 @@
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/navigation.h"
-#include "app/sharedstate.h"
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "render/frame.h"
@@ -111,17 +110,17 @@ void MainWindow::KeyTimerTick()
         return;
     }
     const double seconds = double(std::clamp<qint64>(keyClock_.restart(), kKeyTickMs, kKeyStepMaxMs)) / 1000;
-    if (TheRenderParams.columns == 0)
+    if (model_.params.columns == 0)
         return;
-    keyFlight_.Apply(TheViewpoint, TheRenderParams, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
+    keyFlight_.Apply(model_.eye, model_.params, SpeedScaleFor(QGuiApplication::queryKeyboardModifiers()), seconds);
     PaintView3d();
 }
 
 void MainWindow::ReturnToStartView()
 {
-    if (TheRenderParams.columns == 0)
+    if (model_.params.columns == 0)
         return;
-    ResetViewpoint(TheViewpoint, {TheRenderParams.centreLat, TheRenderParams.centreLon});
+    ResetViewpoint(model_.eye, {model_.params.centreLat, model_.params.centreLon});
     PaintView3d();
 }
 
@@ -129,10 +128,10 @@ void MainWindow::StepExaggeration(int quarters)
 {
     const int32_t before = renderer_.settings.heightQuarters;
     renderer_.settings.heightQuarters = std::clamp(before + quarters, kExaggerationMin, kExaggerationMax);
-    if (TheTerrain && TheRenderParams.columns != 0) {
-        const int32_t ground = GroundBelow(TheViewpoint, TheRenderParams, TheTerrain->heightGrid.rows());
-        TheViewpoint.minAltitude =
-            AltitudeForExaggeration(TheViewpoint.minAltitude, ground, before, renderer_.settings.heightQuarters);
+    if (model_.terrain && model_.params.columns != 0) {
+        const int32_t ground = GroundBelow(model_.eye, model_.params, model_.terrain->heightGrid.rows());
+        model_.eye.minAltitude =
+            AltitudeForExaggeration(model_.eye.minAltitude, ground, before, renderer_.settings.heightQuarters);
         // The eye stands at its new height at once rather than climbing to it.
         renderer_.carried.groundFollow.reset();
     }
@@ -151,13 +150,13 @@ void MainWindow::View3dWheel(double notches, Qt::KeyboardModifiers keys)
     // turns the angle of view 5 degrees.
     constexpr double kMetresPerNotch = 5 * kStepMetres;
     constexpr double kDegreesPerNotch = 5;
-    if (TheRenderParams.columns == 0)
+    if (model_.params.columns == 0)
         return;
-    Viewpoint& view = TheViewpoint;
+    Viewpoint& view = model_.eye;
     if (keys & Qt::ControlModifier)
         view.viewAngle = std::clamp(view.viewAngle - notches * kDegreesPerNotch, kViewAngleMin, kViewAngleMax);
     else
-        MoveEye(view, TheRenderParams, view.azimuth, notches * kMetresPerNotch * SpeedScaleFor(keys) / MetresPerDegree);
+        MoveEye(view, model_.params, view.azimuth, notches * kMetresPerNotch * SpeedScaleFor(keys) / MetresPerDegree);
     PaintView3d();
     PaintMap();
 }

@@ -10,7 +10,6 @@
 
 #include "app/mainwindow.h"
 #include "app/navigation.h"
-#include "app/sharedstate.h"
 
 namespace {
 
@@ -84,7 +83,7 @@ void KeepLastViewOnQuit(MainWindow& window)
     // close windows without ever quitting, and leave the stored view alone.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.TilePath().isEmpty())
-            StoreLastView({window.TilePath(), TheViewpoint});
+            StoreLastView({window.TilePath(), window.Model().eye});
     });
 }
 
@@ -99,9 +98,9 @@ bool RestoreLastView(MainWindow& window)
     window.OpenTile(last->tile);
     // A tile that no longer opens has said why; the start view stays. So
     // does an eye that the set loaded does not reach.
-    if (window.TilePath().isEmpty() || TheTileSet.CellAt(last->view.latitude, last->view.longitude) < 0)
+    if (window.TilePath().isEmpty() || window.Model().tiles.CellAt(last->view.latitude, last->view.longitude) < 0)
         return false;
-    TheViewpoint = last->view;
+    window.Model().eye = last->view;
     window.PaintView3d();
     return true;
 }

@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "app/messagebox.h"
-#include "app/sharedstate.h"
+#include "app/viewermodel.h"
 #include "elevation/terrain.h"
 #include "elevation/tilereader.h"
 #include "elevation/tileset.h"
@@ -108,12 +108,6 @@ private:
     QWidget& window_;
 };
 
-void CreateRunBuffers()
-{
-    if (!TheTerrain)
-        TheTerrain = new Terrain;
-}
-
 }  // namespace
 
 LoadingWindow::LoadingWindow(QWidget* parent) :
@@ -123,15 +117,14 @@ LoadingWindow::LoadingWindow(QWidget* parent) :
     setupUi(this);
     // The main window stays the active one while a tile loads.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    CreateRunBuffers();
 }
 
-int LoadingWindow::LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view)
+int LoadingWindow::LoadTile(const QString& fileName, ViewerModel& model)
 {
-    return LoadTile(QFile::encodeName(fileName), params, view);
+    return LoadTile(QFile::encodeName(fileName), model);
 }
 
-int LoadingWindow::LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view)
+int LoadingWindow::LoadTile(const QByteArray& nativePath, ViewerModel& model)
 {
     const TileError error = [&] {
         // Hidden before any message: the always-on-top window would cover it.
@@ -139,16 +132,21 @@ int LoadingWindow::LoadTile(const QByteArray& nativePath, RenderParams& params, 
         // Holds back the user's input only while the tile loads: a message
         // must take its keys and clicks.
         ProgressListener listener(*this);
-        // Owned by the process for the whole run; a joined set's load puts
+        // Made by the first load that succeeds; a joined set's load puts
         // buffers of its own size in its place.
-        std::unique_ptr<Terrain> terrain(std::exchange(TheTerrain, nullptr));
+        const bool hadTerrain = model.terrain != nullptr;
+        std::unique_ptr<Terrain> terrain = std::move(model.terrain);
         TileError result = TileError::NotEnoughMemory;
         try {
-            result = LoadTileSetInto(nativePath.toStdString(), false, terrain, params, view, TheTileSet, listener);
+            if (!terrain)
+                terrain = std::make_unique<Terrain>();
+            result = LoadTileSetInto(
+                nativePath.toStdString(), false, terrain, model.params, model.eye, model.tiles, listener);
         } catch (const std::bad_alloc&) {
             // Buffers are had before anything changes: the landscape on screen stays.
         }
-        TheTerrain = terrain.release();
+        if (hadTerrain || result == TileError::None)
+            model.terrain = std::move(terrain);
         if (result == TileError::None)
             lastReport_ = std::move(listener.report);
         return result;

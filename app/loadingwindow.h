@@ -1,8 +1,6 @@
 #pragma once
 // The loading window: a small orange panel with a progress bar, shown while
-// a tile is read and its pictures are built. Its constructor also creates
-// the run's large buffers (terrain grids and images, the 3D frame bitmap and
-// the renderer's frame buffers), once per process.
+// a tile is read and its pictures are built.
 
 #include <QByteArray>
 #include <QString>
@@ -12,6 +10,8 @@
 #include "elevation/tilereader.h"
 #include "ui_loadingwindow.h"
 
+class ViewerModel;
+
 // Inherits its form's components, like the main window (see mainwindow.h).
 class LoadingWindow : public QWidget, public Ui::LoadingWindow {
     Q_OBJECT
@@ -19,15 +19,16 @@ class LoadingWindow : public QWidget, public Ui::LoadingWindow {
 public:
     explicit LoadingWindow(QWidget* parent = nullptr);
 
-    // Reads the tile at `nativePath` (the file system's bytes) into the
-    // shared terrain, fills `params` and puts `view` at the tile's start view.
+    // Reads the tile at `nativePath` (the file system's bytes) with its
+    // neighbours into the model's terrain, which the first load makes, fills
+    // its params and tiles and puts its eye at the tile's start view.
     // Returns 0 when the tile was loaded, -1 when it was refused or stopped;
     // either leaves everything as it was, and a refusal is told to the user.
     // The window is shown only while the tile is being read; meanwhile the
     // user's input is held back, but for Esc, which stops the read.
-    int LoadTile(const QByteArray& nativePath, RenderParams& params, Viewpoint& view);
+    int LoadTile(const QByteArray& nativePath, ViewerModel& model);
     // The same for a name typed or shown in Qt.
-    int LoadTile(const QString& fileName, RenderParams& params, Viewpoint& view);
+    int LoadTile(const QString& fileName, ViewerModel& model);
     // What the last load that succeeded found besides its result.
     const LoadReport& LastReport() const { return lastReport_; }
 

@@ -31,7 +31,7 @@
 #include "app/readouts.h"
 #include "app/recentfiles.h"
 #include "app/savepicture.h"
-#include "app/sharedstate.h"
+#include "app/version.h"
 #include "core/freedmemory.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
@@ -203,7 +203,7 @@ QUrl MainWindow::UlvarenPage()
 
 void MainWindow::FormCreate()
 {
-    setWindowTitle(QStringLiteral("Ulvaren Vantorel ") + VersionText);
+    setWindowTitle(ProgramName());
     setAcceptDrops(true);
     if (QFileInfo::exists(QString::fromLatin1(kDeveloperFile))) {
         highestPointButton->setVisible(true);
@@ -332,7 +332,7 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     const QRect loader = loadingWindow_.frameGeometry();
     loadingWindow_.move(
         outer.left() + (outer.width() - loader.width()) / 2, outer.top() + (outer.height() - loader.height()) / 2);
-    const int result = loadingWindow_.LoadTile(nativePath, TheRenderParams, TheViewpoint);
+    const int result = loadingWindow_.LoadTile(nativePath, model_);
     opening_ = false;
     // What the load read and dropped, whether it succeeded or not.
     ReturnFreedMemory();
@@ -348,8 +348,8 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     tilePath_ = nativePath;
     RememberRecentFile(nativePath);
     ShowLoadReport(loadingWindow_.LastReport());
-    ++landscapeSerial_;
-    natural_.DefaultMomentAt(TheRenderParams.centreLon);
+    model_.TookLandscape();
+    natural_.DefaultMomentAt(model_.params.centreLon);
     ShowNaturalControls();
     SetTileTitle();
     summitLabels_.SetSummits({});
@@ -377,7 +377,7 @@ void MainWindow::ShowLoadReport(const LoadReport& report)
 void MainWindow::SetTileTitle()
 {
     //: The window title with a tile open: the program's name and version, then the tile's path.
-    setWindowTitle(tr("%1 ： %2").arg(QStringLiteral("Ulvaren Vantorel ") + VersionText, QFile::decodeName(tilePath_)));
+    setWindowTitle(tr("%1 ： %2").arg(ProgramName(), QFile::decodeName(tilePath_)));
 }
 
 // The set around the tile under the eye, loaded whole in the background,
@@ -390,14 +390,13 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
         frameLog_->Mark("set");
     // The set drawn until now is kept for the next load.
     summitSearch_.Stop();
-    recentring_.Recycle(std::unique_ptr<Terrain>(std::exchange(TheTerrain, loaded.terrain.release())));
+    recentring_.Recycle(std::exchange(model_.terrain, std::move(loaded.terrain)));
     ReturnFreedMemory();
-    ++landscapeSerial_;
+    model_.params = loaded.params;
+    model_.tiles = std::move(loaded.set);
+    model_.TookLandscape();
     if (loaded.natural)
-        natural_.Adopt(landscapeSerial_, std::move(*loaded.natural));
-    loaded.params.paintSerial = TheRenderParams.paintSerial;
-    TheRenderParams = loaded.params;
-    TheTileSet = std::move(loaded.set);
+        natural_.Adopt(model_.landscapeSerial(), std::move(*loaded.natural));
     summitLabels_.SetSummits(std::move(loaded.summits));
     // Named at once from the lists read for the area before, then again
     // from those read for the new one.
@@ -442,27 +441,26 @@ QSize MainWindow::FrameSize() const
 void MainWindow::PaintView3d()
 {
     const QSize frame = FrameSize();
-    if (TheRenderParams.columns == 0 || !TheTerrain || frame.isEmpty())
+    if (!model_.HasLandscape() || frame.isEmpty())
         return;
     if (frameLog_)
         frameLog_->FrameBegins();
     // Shown before the render so that it is on the screen while the frame is
     // drawn; its altitude is therefore that of the previous frame.
-    const Terrain& terrain = *TheTerrain;
-    natural_.Follow(terrain, landscapeSerial_, TheRenderParams);
-    statusLine->setText(StatusLine(TheViewpoint, ShownAltitude, renderer_.settings.heightQuarters) +
+    const Terrain& terrain = *model_.terrain;
+    natural_.Follow(terrain, model_.landscapeSerial(), model_.params);
+    statusLine->setText(StatusLine(model_.eye, model_.shownAltitude, renderer_.settings.heightQuarters) +
         (renderer_.settings.earthCurvature ? CurvatureReadout() : QString()) + natural_.StatusText() +
         (loadNotes_.isEmpty() ? QString() : QStringLiteral("　") + loadNotes_));
     statusLine->adjustSize();
     statusLine->repaint();
-    TheRenderParams.paintSerial = int32_t(uint32_t(TheRenderParams.paintSerial) + 1);
-    TheViewpoint.renderAzimuth = TheViewpoint.azimuth;
+    model_.eye.renderAzimuth = model_.eye.azimuth;
 
     const ReliefPictures pictures = natural_.Pictures(terrain);
     BuildViewStrips(renderer_, frame.width(), frame.height(), *pictures.relief, *pictures.levels,
-        terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
-    ShownAltitude =
-        RasteriseFrame(renderer_, *pictures.relief, terrain.heightGrid.rows(), TheRenderParams, TheViewpoint);
+        terrain.heightGrid.rows(), model_.params, model_.eye);
+    model_.shownAltitude =
+        RasteriseFrame(renderer_, *pictures.relief, terrain.heightGrid.rows(), model_.params, model_.eye);
     lastFrame_ = frame;
 
     const int cx = view3d->width() / 2;
@@ -473,7 +471,7 @@ void MainWindow::PaintView3d()
     view3d->Present(ImageOverBitmap(std::as_const(frameBitmap_), frame));
 
     PaintMap();
-    ShowCursorInfo(CursorX, CursorY);
+    ShowCursorInfo(model_.cursor.x(), model_.cursor.y());
     CountFrame();
     if (frameLog_)
         frameLog_->FrameEnds();
@@ -481,7 +479,7 @@ void MainWindow::PaintView3d()
     // re-centring: following its eye would load a set each time the circle
     // crossed a cell's edge, and again on the way back.
     if (!(demoTimer->isActive() && DemoCircleInsideSet()))
-        recentring_.Follow(TheTileSet, TheViewpoint, natural_.LightToPrepare());
+        recentring_.Follow(model_.tiles, model_.eye, natural_.LightToPrepare());
 }
 
 bool MainWindow::DemoCircleInsideSet() const
@@ -490,20 +488,15 @@ bool MainWindow::DemoCircleInsideSet() const
     for (const auto& [lat, lon] :
         {std::pair{Demo.centreLat + Demo.radius, Demo.centreLon}, {Demo.centreLat - Demo.radius, Demo.centreLon},
             {Demo.centreLat, Demo.centreLon + lonRadius}, {Demo.centreLat, Demo.centreLon - lonRadius}})
-        if (TheTileSet.CellAt(lat, lon) < 0)
+        if (model_.tiles.CellAt(lat, lon) < 0)
             return false;
     return true;
 }
 
 void MainWindow::CountFrame()
 {
-    RateFrameCount = int32_t(uint32_t(RateFrameCount) + 1);
-    const int slot = RateFrameCount & (kRateRingSize - 1);
-    const uint32_t now = GetTickCount();
-    RateTicks[slot] = now;
-    if (RateFrameCount != 0 && slot == 0) {
-        // Slot 1 was written 15 frames ago.
-        frameRate->setText(FrameRateText(FrameRate(now, RateTicks[1])));
+    if (const std::optional<double> rate = frameRate_.Count(model_.Ticks())) {
+        frameRate->setText(FrameRateText(*rate));
         frameRate->adjustSize();
         frameRate->repaint();
     }
@@ -517,13 +510,13 @@ void MainWindow::ShowCursorInfo(int x, int y)
         return;
     const FrameBufferSet& buffers = renderer_.Buffers();
     const uint32_t depth = buffers.DepthAt(x, y);
-    const double distance = std::trunc(depth * TheRenderParams.metresPerCell / 256);
+    const double distance = std::trunc(depth * model_.params.metresPerCell / 256);
     // Over a label the line takes the caption's room too: it has more to say.
     cursorCaption->setVisible(highlightedLabel_ < 0);
     cursorInfo->move(highlightedLabel_ >= 0 ? cursorCaption->x() : cursorInfoLeft_, cursorInfo->y());
     if (highlightedLabel_ >= 0) {
         const LabelSubject& subject = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(highlightedLabel_)]);
-        const SummitSight sight = summitLabels_.Sight(renderer_, subject, TheRenderParams);
+        const SummitSight sight = summitLabels_.Sight(renderer_, subject, model_.params);
         cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing, cursorInfo->fontMetrics(),
             cursorInfo->parentWidget()->width() - cursorInfo->x() - kCursorInfoMargin));
     } else {
@@ -537,7 +530,7 @@ void MainWindow::ShowCursorInfo(int x, int y)
 
 void MainWindow::MoveViewTo(double latitude, double longitude, double azimuth)
 {
-    Viewpoint& view = TheViewpoint;
+    Viewpoint& view = model_.eye;
     const double lat0 = view.latitude;
     const double lon0 = view.longitude;
     // One frame per hundredth of a degree of travel and per degree of turn.
@@ -577,8 +570,8 @@ void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int 
     // A click on a summit's label turns the view to face it.
     if (const int label = summitLabels_.LabelAt(QPoint(x, y)); button == Qt::LeftButton && label >= 0) {
         const LabelSubject& summit = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(label)]);
-        MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude,
-            summitLabels_.Sight(renderer_, summit, TheRenderParams).bearing + 720);
+        MoveViewTo(model_.eye.latitude, model_.eye.longitude,
+            summitLabels_.Sight(renderer_, summit, model_.params).bearing + 720);
         return;
     }
     DragLastX = x;
@@ -588,8 +581,7 @@ void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int 
 
 void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
 {
-    CursorX = x;
-    CursorY = y;
+    model_.cursor = QPoint(x, y);
     ShowCursorInfo(x, y);
     if (!(shift.buttons & Qt::LeftButton)) {
         const int label = summitLabels_.LabelAt(QPoint(x, y));
@@ -600,7 +592,7 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
         return;
     }
 
-    Viewpoint& view = TheViewpoint;
+    Viewpoint& view = model_.eye;
     const bool ctrl = shift.keys & Qt::ControlModifier;
     const int dy = y - DragLastY;
     if (ctrl) {
@@ -616,7 +608,7 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
         if (DragInLowerHalf) {
             // Dragging left moves the eye to its right: the ground follows
             // the pointer.
-            MoveEye(view, TheRenderParams, view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
+            MoveEye(view, model_.params, view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
             if (demoTimer->isActive()) {
                 DemoClick(nullptr);
                 DemoClick(nullptr);
@@ -640,18 +632,18 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
 void MainWindow::StepClick(QObject* sender)
 {
     const double sense = sender == forwardButton ? 1 : sender == backButton ? -1 : 0;
-    MoveEye(TheViewpoint, TheRenderParams, TheViewpoint.azimuth, sense * kStepMetres * kDegreesPerMetre);
+    MoveEye(model_.eye, model_.params, model_.eye.azimuth, sense * kStepMetres * kDegreesPerMetre);
     PaintView3d();
     PaintMap();
 }
 
 void MainWindow::HighestPointClick()
 {
-    if (!TheTerrain)
+    if (!model_.terrain)
         return;
     // The opened tile's part of the grid.
-    const GridRect tile = OpenedTileRect(TheRenderParams, TheTerrain->tileInfo);
-    const SampleGrid& grid = TheTerrain->heightGrid;
+    const GridRect tile = OpenedTileRect(model_.params, model_.terrain->tileInfo);
+    const SampleGrid& grid = model_.terrain->heightGrid;
     const int columns = std::max(tile.columns, 1);
     const int rows = std::max(tile.rows, 1);
     const int c0 = tile.column + columns / 2;
@@ -672,9 +664,9 @@ void MainWindow::HighestPointClick()
     }
     // The eye 900 m above the peak and 200 rows south of it, looking down at it.
     const int eyeRow = bestRow + kPeakEyeRowsSouth;
-    Viewpoint& view = TheViewpoint;
-    view.latitude = TheRenderParams.centreLat + double(r0 - eyeRow) / rows;
-    view.longitude = WrapLongitude(TheRenderParams.centreLon + double(bestColumn - c0) / columns);
+    Viewpoint& view = model_.eye;
+    view.latitude = model_.params.centreLat + double(r0 - eyeRow) / rows;
+    view.longitude = WrapLongitude(model_.params.centreLon + double(bestColumn - c0) / columns);
     view.minAltitude = highest + kPeakEyeAbove;
     view.azimuth = 0;
     view.pitch = -std::atan2(kPeakEyeAbove, kPeakEyeRowsSouth * MetresPerDegree / rows) * kRadToDeg;
@@ -684,13 +676,13 @@ void MainWindow::HighestPointClick()
 
 void MainWindow::DemoClick(QObject* sender)
 {
-    Viewpoint& view = TheViewpoint;
+    Viewpoint& view = model_.eye;
     // The circle's centre stays where it is while the flight passes into
     // neighbouring tiles and the landscape is re-centred under it.
     if (!demoTimer->isActive()) {
-        Demo.centreLat = TheRenderParams.centreLat;
-        Demo.centreLon = TheRenderParams.centreLon;
-        Demo.longitudeScale = LongitudeScale(TheRenderParams);
+        Demo.centreLat = model_.params.centreLat;
+        Demo.centreLon = model_.params.centreLon;
+        Demo.longitudeScale = LongitudeScale(model_.params);
     }
     if (const std::optional<double> heading = FitDemoCircle(Demo, view)) {
         if (sender)
@@ -701,7 +693,7 @@ void MainWindow::DemoClick(QObject* sender)
         demoTimer->stop();
     } else {
         demoTimer->start();
-        RateFrameCount = 0;
+        frameRate_.Restart();
     }
 }
 
@@ -710,10 +702,10 @@ void MainWindow::DemoTick()
     // Real elapsed time, within limits: a slow frame slows the flight down
     // instead of making it jump.
     DemoPrevTick = DemoLastTick;
-    DemoLastTick = GetTickCount();
+    DemoLastTick = model_.Ticks();
     const int32_t dt = std::clamp(int32_t(DemoLastTick - DemoPrevTick), kDemoStepMinMs, kDemoStepMaxMs);
 
-    StepDemoCircle(Demo, dt * 0.001, TheViewpoint);
+    StepDemoCircle(Demo, dt * 0.001, model_.eye);
     PaintView3d();
     PaintMap();
 }

@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include "app/framelog.h"
+#include "app/framerate.h"
 #include "app/gpxloading.h"
 #include "app/keys.h"
 #include "app/namelists.h"
@@ -26,6 +27,7 @@
 #include "app/paintbox.h"
 #include "app/recentring.h"
 #include "app/summitsearch.h"
+#include "app/viewermodel.h"
 #include "flight/chaseflight.h"
 #include "flight/democircle.h"
 #include "overlays/gpxoverlay.h"
@@ -126,6 +128,12 @@ public:
     void AddNames(const QByteArray& nativePath);
     void RemoveNames(const QByteArray& nativePath);
 
+    // The viewer's state, which the window's parts read and change.
+    ViewerModel& Model() { return model_; }
+    const ViewerModel& Model() const { return model_; }
+    // The 3D view's frames counted for the rate label.
+    const FrameRateMeter& Rate() const { return frameRate_; }
+
     // The page addresses behind the two links.
     static QUrl AsterPage();
     static QUrl UlvarenPage();
@@ -183,17 +191,19 @@ private:
     void SetUpNaturalLook();
     void ShowNaturalControls();
 
+    // First, so that it outlives every part that reads it, the renderer and
+    // the workers among them.
+    ViewerModel model_;
     LoadingWindow& loadingWindow_;
     // The 3D view's frame, screen-sized, and the renderer that draws into it.
     Bitmap32 frameBitmap_;
     Renderer renderer_;
-    // Names each landscape shown, for the natural relief built for it.
-    uint64_t landscapeSerial_ = 0;
     NaturalView natural_;  // keeps the renderer's look, sun and haze
     QAction* naturalAction_ = nullptr;
     QByteArrayList commandLine_;
     std::unique_ptr<FrameLog> frameLog_ = FrameLog::FromEnvironment();  // for measurements only
     QSize lastFrame_;  // size of the frame now in the frame buffers
+    FrameRateMeter frameRate_;
     bool opening_ = false;  // a tile is being opened
     QByteArray tilePath_;
     // What the load of the landscape shown substituted, for the status line.

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "app/mainwindow.h"
-#include "app/sharedstate.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
 
@@ -33,18 +32,17 @@ double Bearing(int x0, int y0, int x1, int y1)
 
 QPoint MainWindow::MapPixelOfView() const
 {
-    const QPointF at =
-        PixelOfPlace(mapView->viewport(), TheRenderParams, TheViewpoint.latitude, TheViewpoint.longitude);
+    const QPointF at = PixelOfPlace(mapView->viewport(), model_.params, model_.eye.latitude, model_.eye.longitude);
     return {PixelOf(at.x()), PixelOf(at.y())};
 }
 
 void MainWindow::PaintMap()
 {
-    if (TheRenderParams.columns == 0 || !TheTerrain)
+    if (!model_.HasLandscape())
         return;
-    const MapScene scene{*TheTerrain, TheRenderParams, TheViewpoint,
-        summitLabels_.shown() ? &summitLabels_.summits() : nullptr, gpx_, landscapeSerial_};
-    mapView->Compose(MapViewBitmap, scene);
+    const MapScene scene{*model_.terrain, model_.params, model_.eye,
+        summitLabels_.shown() ? &summitLabels_.summits() : nullptr, gpx_, model_.landscapeSerial()};
+    mapView->Compose(scene);
 }
 
 void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
@@ -63,7 +61,7 @@ void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
     const QPoint eye = MapPixelOfView();
     if (eye == QPoint(x, y))
         return;
-    MoveViewTo(TheViewpoint.latitude, TheViewpoint.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
+    MoveViewTo(model_.eye.latitude, model_.eye.longitude, Bearing(eye.x(), eye.y(), x, y) + 720);
 }
 
 void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
@@ -74,11 +72,11 @@ void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
     // its south or east edge.
     const auto inside = [](double f) { return f <= 0 ? 0.0 : std::min(f, 0.9999); };
     const MapFraction at = mapView->viewport().FractionOf(QPointF(MapPressX, MapPressY));
-    const double degrees = TheRenderParams.areaDegrees;
-    const double latitude = AreaNorthLat(TheRenderParams) - inside(at.y) * degrees;
-    const double longitude = WrapLongitude(AreaWestLon(TheRenderParams) + inside(at.x) * degrees);
+    const double degrees = model_.params.areaDegrees;
+    const double latitude = AreaNorthLat(model_.params) - inside(at.y) * degrees;
+    const double longitude = WrapLongitude(AreaWestLon(model_.params) + inside(at.x) * degrees);
 
-    double azimuth = TheViewpoint.azimuth;
+    double azimuth = model_.eye.azimuth;
     if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
         azimuth = Bearing(MapPressX, MapPressY, x, y);
         if (azimuth < 0)
@@ -87,15 +85,15 @@ void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
     if (demoTimer->isActive()) {
         // Stopping and starting the demo at the target works out the circle
         // through it and the heading along it; the glide then flies there.
-        const Viewpoint before = TheViewpoint;
-        TheViewpoint.latitude = latitude;
-        TheViewpoint.longitude = longitude;
+        const Viewpoint before = model_.eye;
+        model_.eye.latitude = latitude;
+        model_.eye.longitude = longitude;
         DemoClick(nullptr);
         DemoClick(nullptr);
-        azimuth = TheViewpoint.azimuth;
-        TheViewpoint.latitude = before.latitude;
-        TheViewpoint.longitude = before.longitude;
-        TheViewpoint.azimuth = before.azimuth;
+        azimuth = model_.eye.azimuth;
+        model_.eye.latitude = before.latitude;
+        model_.eye.longitude = before.longitude;
+        model_.eye.azimuth = before.azimuth;
     }
     MoveViewTo(latitude, longitude, azimuth);
 }

@@ -108,7 +108,7 @@ void MapView::ClearMeasure()
     emit viewChanged();
 }
 
-void MapView::Compose(QImage& picture, const MapScene& scene)
+void MapView::Compose(const MapScene& scene)
 {
     FollowLandscape(scene.params);
     SetMapShape(QSize(scene.terrain.mapBitmap.width(), scene.terrain.mapBitmap.height()));
@@ -116,9 +116,9 @@ void MapView::Compose(QImage& picture, const MapScene& scene)
     // brings; the repaint that the resize brings sets them right.
     const QSize box = size();
     viewport_.SetBox(QSizeF(box));
-    if (picture.size() != box)
-        picture = QImage(box, QImage::Format_RGB32);
-    QPainter painter(&picture);
+    if (composed_.size() != box)
+        composed_ = QImage(box, QImage::Format_RGB32);
+    QPainter painter(&composed_);
     ComposeBase(painter, scene);
     const QFont font = TextFont();
     DrawRangeCircles(painter, viewport_, scene.params);
@@ -138,7 +138,7 @@ void MapView::Compose(QImage& picture, const MapScene& scene)
     if (hasMeasure_)
         DrawMeasure(painter, viewport_, scene.params, measureFrom_, measureTo_, font);
     painter.end();
-    Present(picture, box);
+    Present(composed_, box);
 }
 
 bool MapView::KeptLayer::Holds(const MapViewport& now, uint64_t landscapeSerial) const

@@ -45,8 +45,8 @@ public:
     void SetMapShape(QSize mapPixels);
     QSize mapShape() const { return mapShape_; }
 
-    // Composes the scene into `picture`, made the box's size, and shows it.
-    void Compose(QImage& picture, const MapScene& scene);
+    // Composes the scene at the box's size, and shows it.
+    void Compose(const MapScene& scene);
 
     const MapViewport& viewport() const { return viewport_; }
     void ZoomAt(QPointF pixel, double factor);
@@ -100,6 +100,7 @@ private:
     void ComposeBase(QPainter& painter, const MapScene& scene);
     void ComposeGrid(QPainter& painter, const MapScene& scene);
 
+    QImage composed_;
     MapViewport viewport_;
     QSize mapShape_{360, 360};
     QRect area_;

@@ -9,7 +9,6 @@
 
 #include "app/mainwindow.h"
 #include "app/naturalsettingsdialog.h"
-#include "app/sharedstate.h"
 #include "app/sunmoment.h"
 #include "elevation/terrain.h"
 
@@ -23,7 +22,7 @@ constexpr int kSliderPageMinutes = 60;
 void MainWindow::SetUpNaturalLook()
 {
     natural_.Restore();
-    natural_.DefaultMomentAt(TheViewpoint.longitude);
+    natural_.DefaultMomentAt(model_.eye.longitude);
 
     auto* separator = new QAction(view3d);
     separator->setSeparator(true);
@@ -62,7 +61,7 @@ void MainWindow::ShowNaturalControls()
 
 ReliefPictures MainWindow::FramePictures() const
 {
-    return natural_.Pictures(*TheTerrain);
+    return natural_.Pictures(*model_.terrain);
 }
 
 void MainWindow::ToggleNaturalLook()
@@ -89,7 +88,7 @@ void MainWindow::SetSunMinuteOfDay(int minute)
 void MainWindow::ShowNaturalSettings()
 {
     NaturalSettingsDialog dialog({natural_.moment(), natural_.haze(), natural_.snowLine()},
-        TheRenderParams.columns != 0 ? TheRenderParams.centreLon : TheViewpoint.longitude, this);
+        model_.params.columns != 0 ? model_.params.centreLon : model_.eye.longitude, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const std::optional<NaturalSettings> chosen = dialog.Settings();

@@ -14,7 +14,6 @@
 #include "app/messagebox.h"
 #include "app/profilepanel.h"
 #include "app/recentfiles.h"
-#include "app/sharedstate.h"
 #include "core/freedmemory.h"
 #include "core/geometry.h"
 #include "elevation/terrain.h"
@@ -25,9 +24,9 @@
 
 void MainWindow::StartSummitSearch()
 {
-    if (TheRenderParams.columns == 0 || !TheTerrain)
+    if (!model_.HasLandscape())
         return;
-    summitSearch_.Start([&terrain = *TheTerrain, params = TheRenderParams](
+    summitSearch_.Start([&terrain = *model_.terrain, params = model_.params](
                             const std::atomic<bool>* stop) { return FindLandscapeSummits(terrain, params, stop); });
 }
 
@@ -46,10 +45,10 @@ void MainWindow::DrawOverlays(QSize frame)
     QPainter painter(&image);
     painter.setFont(LabelFont());
     if (!gpx_.empty())
-        gpx_.DrawInFrame(renderer_, frameBitmap_, painter, *TheTerrain, TheRenderParams);
+        gpx_.DrawInFrame(renderer_, frameBitmap_, painter, *model_.terrain, model_.params);
     if (const std::optional<GeoPoint> marked = profilePanel_->HoveredPlace())
-        DrawProfileMarkInFrame(painter, renderer_, *TheTerrain, TheRenderParams, *marked);
-    summitLabels_.Place(renderer_, frame, TheRenderParams, painter.fontMetrics(), labelClock_.elapsed());
+        DrawProfileMarkInFrame(painter, renderer_, *model_.terrain, model_.params, *marked);
+    summitLabels_.Place(renderer_, frame, model_.params, painter.fontMetrics(), labelClock_.elapsed());
     if (highlightedLabel_ >= int(summitLabels_.placed().size()))
         highlightedLabel_ = -1;
     summitLabels_.Draw(painter, highlightedLabel_);
@@ -72,8 +71,8 @@ void MainWindow::RemoveNames(const QByteArray& nativePath)
 
 void MainWindow::ReadNamesForArea()
 {
-    if (TheRenderParams.columns > 0)
-        nameLists_.ReadFor(AreaOfGrid(TheRenderParams));
+    if (model_.params.columns > 0)
+        nameLists_.ReadFor(AreaOfGrid(model_.params));
 }
 
 void MainWindow::TakeNames(NameReading reading)
@@ -88,15 +87,15 @@ void MainWindow::TakeNames(NameReading reading)
 // found: the waypoints' names come first where both name a summit.
 void MainWindow::MatchNames()
 {
-    if (TheRenderParams.columns == 0 || !TheTerrain)
+    if (!model_.HasLandscape())
         return;
-    PlaceList list(AreaOfGrid(TheRenderParams));
+    PlaceList list(AreaOfGrid(model_.params));
     for (const GpxData& file : gpx_.files())
         list.Add(UserPlaces("GPX", WaypointPlaces(file), list.area()));
     for (const ListReading& reading : nameLists_.lists())
         list.Add(ListReading(reading));
     const std::vector<NamedPlace> named =
-        MatchPlaces(list, summitLabels_.summits(), TheRenderParams, TheTerrain->heightGrid.rows());
+        MatchPlaces(list, summitLabels_.summits(), model_.params, model_.terrain->heightGrid.rows());
     summitLabels_.SetNames(named, list, WindowLanguage());
 }
 
@@ -139,5 +138,5 @@ void MainWindow::ClearGpx()
 
 void MainWindow::RefreshProfile()
 {
-    profilePanel_->SetTrack(gpx_.FlightLine(), TheTerrain, TheRenderParams);
+    profilePanel_->SetTrack(gpx_.FlightLine(), model_.terrain.get(), model_.params);
 }

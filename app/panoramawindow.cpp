@@ -21,7 +21,6 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/savepicture.h"
-#include "app/sharedstate.h"
 #include "elevation/terrain.h"
 #include "overlays/labelledpanorama.h"
 #include "render/renderer.h"
@@ -32,16 +31,18 @@ namespace {
 constexpr QSize kPanoramaSize{3600, 600};
 constexpr int kProgressSteps = 1000;
 
-QString PanoramaName()
+// The name a panorama from `eye` is offered under.
+QString PanoramaName(const RenderParams& params, const Viewpoint& eye)
 {
-    const QString view = ViewPictureName(TheRenderParams, TheViewpoint);
+    const QString view = ViewPictureName(params, eye);
     return view.left(view.lastIndexOf(QStringLiteral("_az"))) + QStringLiteral("_panorama.png");
 }
 
 }  // namespace
 
-PanoramaWindow::PanoramaWindow(QWidget* parent, QImage panorama, PngTexts texts) :
-    QDialog(parent), image_(std::move(panorama)), texts_(std::move(texts)), scroll_(new QScrollArea(this))
+PanoramaWindow::PanoramaWindow(QWidget* parent, QImage panorama, PngTexts texts, QString name) :
+    QDialog(parent), image_(std::move(panorama)), texts_(std::move(texts)), name_(std::move(name)),
+    scroll_(new QScrollArea(this))
 {
     //: The title of the window showing the panorama around the eye.
     setWindowTitle(QCoreApplication::translate("PanoramaWindow", "パノラマ"));
@@ -89,8 +90,8 @@ void PanoramaWindow::AskAndSave()
 {
     QString chosen;
     const QString path =
-        QFileDialog::getSaveFileName(this, QCoreApplication::translate("PanoramaWindow", "パノラマを保存"),
-            PanoramaName(), QStringLiteral("PNG (*.png);;JPEG (*.jpg *.jpeg)"), &chosen);
+        QFileDialog::getSaveFileName(this, QCoreApplication::translate("PanoramaWindow", "パノラマを保存"), name_,
+            QStringLiteral("PNG (*.png);;JPEG (*.jpg *.jpeg)"), &chosen);
     if (path.isEmpty())
         return;
     if (const QString message = SaveTo(path); !message.isEmpty())
@@ -99,7 +100,7 @@ void PanoramaWindow::AskAndSave()
 
 QImage DrawViewPanorama(MainWindow& window)
 {
-    if (TheRenderParams.columns == 0 || !TheTerrain)
+    if (!window.Model().HasLandscape())
         return {};
     // The drawing reads the landscape while the dialog keeps the window
     // alive: no set may arrive over it meanwhile.
@@ -109,9 +110,10 @@ QImage DrawViewPanorama(MainWindow& window)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     const ReliefPictures pictures = window.FramePictures();
-    const PanoramaScene scene{*pictures.relief, *pictures.levels, TheTerrain->heightGrid.rows(), TheRenderParams};
+    const PanoramaScene scene{
+        *pictures.relief, *pictures.levels, window.Model().terrain->heightGrid.rows(), window.Model().params};
     // The way the eye looks in the middle, the way behind it at both ends.
-    PanoramaRequest request{TheViewpoint.azimuth - 180, TheViewpoint.azimuth + 180, TheViewpoint};
+    PanoramaRequest request{window.Model().eye.azimuth - 180, window.Model().eye.azimuth + 180, window.Model().eye};
     request.eye.pitch = 0;
     request.eye.viewAngle = 0;
     const std::vector<LabelSubject> none;
@@ -137,14 +139,14 @@ void AddPanoramaAction(MainWindow& window)
     action->setShortcut(QKeySequence(Qt::Key_P));
     action->setShortcutContext(Qt::WindowShortcut);
     QObject::connect(action, &QAction::triggered, w, [w] {
-        const Viewpoint eye = TheViewpoint;
+        const Viewpoint eye = w->Model().eye;
         const QImage panorama = DrawViewPanorama(*w);
         if (panorama.isNull())
             return;
-        PngTexts texts = ViewPictureTexts(*w, eye, int32_t(std::lround(ShownAltitude)));
+        PngTexts texts = ViewPictureTexts(*w, eye, int32_t(std::lround(w->Model().shownAltitude)));
         texts.push_back({QStringLiteral("PanoramaFrom"), QString::number(eye.azimuth - 180, 'f', 1)});
         texts.push_back({QStringLiteral("PanoramaTo"), QString::number(eye.azimuth + 180, 'f', 1)});
-        auto* shown = new PanoramaWindow(w, panorama, std::move(texts));
+        auto* shown = new PanoramaWindow(w, panorama, std::move(texts), PanoramaName(w->Model().params, eye));
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->show();
     });

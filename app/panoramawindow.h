@@ -14,8 +14,8 @@ class QScrollArea;
 class PanoramaWindow : public QDialog {
 public:
     // Shows `panorama` (the eye's way in its middle) scrolled to its middle;
-    // saves carry `texts`.
-    PanoramaWindow(QWidget* parent, QImage panorama, PngTexts texts);
+    // saves carry `texts`, and are offered under `name`.
+    PanoramaWindow(QWidget* parent, QImage panorama, PngTexts texts, QString name);
 
     const QImage& image() const { return image_; }
     // Writes the panorama to `path`, as JPEG for a .jpg or .jpeg name and
@@ -30,6 +30,7 @@ private:
 
     QImage image_;
     PngTexts texts_;
+    QString name_;
     QScrollArea* scroll_;
 };
 

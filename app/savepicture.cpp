@@ -23,7 +23,7 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/savedialog.h"
-#include "app/sharedstate.h"
+#include "app/version.h"
 #include "elevation/terrain.h"
 #include "overlays/bitmapimage.h"
 #include "overlays/frameoverlays.h"
@@ -55,7 +55,7 @@ QString Degrees(double angle, char positive, char negative)
 
 PngTexts TileTexts(const MainWindow& window)
 {
-    return {{QStringLiteral("Software"), QStringLiteral("Ulvaren Vantorel ") + VersionText},
+    return {{QStringLiteral("Software"), ProgramName()},
         {QStringLiteral("Tile"), QFileInfo(QFile::decodeName(window.TilePath())).fileName()}};
 }
 
@@ -84,9 +84,9 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-bool TileLoaded()
+bool TileLoaded(const MainWindow& window)
 {
-    return TheRenderParams.columns != 0 && TheTerrain;
+    return window.Model().HasLandscape();
 }
 
 void TellNoMemory()
@@ -116,11 +116,11 @@ QString TitleOf(QString text)
 
 void SaveView(MainWindow& window, QSize size, const QString& title)
 {
-    if (!TileLoaded())
+    if (!TileLoaded(window))
         return;
     // Drawn before the dialog: the demo flies on while it is open.
-    const Viewpoint view = TheViewpoint;
-    const QString name = ViewPictureName(TheRenderParams, view);
+    const Viewpoint view = window.Model().eye;
+    const QString name = ViewPictureName(window.Model().params, view);
     int32_t altitude = 0;
     const QImage image = ViewPictureOf(window, size.isEmpty() ? window.FrameSize() : size, altitude);
     if (image.isNull())
@@ -132,12 +132,12 @@ void SaveView(MainWindow& window, QSize size, const QString& title)
 
 void SaveRelief(MainWindow& window, const QString& title)
 {
-    if (!TileLoaded())
+    if (!TileLoaded(window))
         return;
-    const QString path = AskPath(window, title, CellName(TheRenderParams) + QStringLiteral("_relief.png"));
+    const QString path = AskPath(window, title, CellName(window.Model().params) + QStringLiteral("_relief.png"));
     if (path.isEmpty())
         return;
-    const TileInfo& relief = TheTerrain->tileInfo;
+    const TileInfo& relief = window.Model().terrain->tileInfo;
     const QImage image = ImageCopyOfRows(relief.scanLines, relief.width, relief.height);
     if (image.isNull()) {
         TellNoMemory();
@@ -148,7 +148,7 @@ void SaveRelief(MainWindow& window, const QString& title)
 
 void CopyView(MainWindow& window)
 {
-    if (!TileLoaded())
+    if (!TileLoaded(window))
         return;
     int32_t altitude = 0;
     const QImage image = ViewPictureOf(window, window.FrameSize(), altitude);
@@ -199,9 +199,11 @@ QImage ViewPictureOf(const MainWindow& window, QSize size, int32_t& altitude)
         Bitmap32 bitmap(size.width(), size.height());
         const ReliefPictures pictures = window.FramePictures();
         const FrameOverlays over = OverlaysOf(window);
-        altitude = RenderOffscreen(window.FrameRenderer(), bitmap, kSettleFrames, *TheTerrain, *pictures.relief,
-            *pictures.levels, TheRenderParams, TheViewpoint,
-            [&](const Renderer& renderer) { DrawFrameOverlays(renderer, bitmap, *TheTerrain, TheRenderParams, over); });
+        altitude =
+            RenderOffscreen(window.FrameRenderer(), bitmap, kSettleFrames, *window.Model().terrain, *pictures.relief,
+                *pictures.levels, window.Model().params, window.Model().eye, [&](const Renderer& renderer) {
+                    DrawFrameOverlays(renderer, bitmap, *window.Model().terrain, window.Model().params, over);
+                });
         QImage image = ImageCopyOfRows(bitmap.scanLines(), size.width(), size.height());
         if (image.isNull())
             TellNoMemory();

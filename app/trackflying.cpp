@@ -6,7 +6,6 @@
 
 #include "app/mainwindow.h"
 #include "app/profilepanel.h"
-#include "app/sharedstate.h"
 #include "flight/groundheight.h"
 #include "overlays/flightfilm.h"
 
@@ -19,20 +18,20 @@ constexpr qint64 kTrackStepMaxMs = 100;  // a slow frame slows the flight rather
 void MainWindow::StartTrackFlight(bool fromNearest)
 {
     const GpxLine* line = gpx_.FlightLine();
-    if (!line || line->points.size() < 2 || TheRenderParams.columns == 0 || !TheTerrain)
+    if (!line || line->points.size() < 2 || !model_.HasLandscape())
         return;
     demoTimer->stop();
     TrackPath path = PathOf(*line);
-    const double start = fromNearest ? path.NearestTo({TheViewpoint.latitude, TheViewpoint.longitude}) : 0;
+    const double start = fromNearest ? path.NearestTo({model_.eye.latitude, model_.eye.longitude}) : 0;
     // The landscape may be re-centred or reloaded under the flight: the
     // ground is looked up in whichever is shown, at its exaggeration.
     GroundHeights ground = [this](const GeoPoint& point) {
-        return DrawnGroundAt(*TheTerrain, TheRenderParams, renderer_.settings.heightQuarters, point);
+        return DrawnGroundAt(*model_.terrain, model_.params, renderer_.settings.heightQuarters, point);
     };
     trackFlight_ = std::make_unique<ChaseFlight>(std::move(path), std::move(ground), start);
     trackClock_.start();
     trackTimer_->start();
-    trackFlight_->Step(0, TheViewpoint);
+    trackFlight_->Step(0, model_.eye);
     PaintView3d();
 }
 
@@ -65,7 +64,7 @@ bool MainWindow::TrackFlightKey(int key)
 void MainWindow::TrackFlightTick()
 {
     const double seconds = double(std::clamp<qint64>(trackClock_.restart(), 0, kTrackStepMaxMs)) / 1000;
-    trackFlight_->Step(seconds, TheViewpoint);
+    trackFlight_->Step(seconds, model_.eye);
     profilePanel_->SetFlightAt(trackFlight_->at());
     if (trackFlight_->Finished())
         StopTrackFlight();

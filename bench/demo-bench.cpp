@@ -14,7 +14,6 @@
 
 #include "app/loadingwindow.h"
 #include "app/mainwindow.h"
-#include "app/sharedstate.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ MainWindow& DemoWindow()
     static const bool shown = [] {
         window.showMaximized();
         window.resize(kScreen);
-        if (!QTest::qWaitFor([] { return TheRenderParams.columns != 0; }, 30000))
+        if (!QTest::qWaitFor([] { return window.Model().params.columns != 0; }, 30000))
             std::abort();  // the sample tile did not load
         return true;
     }();
@@ -44,7 +43,7 @@ void BM_DemoFrame(benchmark::State& state)
 {
     MainWindow& window = DemoWindow();
     if (state.range(0) != 0)
-        TheViewpoint.pitch = double(state.range(0));
+        window.Model().eye.pitch = double(state.range(0));
     // The demo as the button starts it, its clock running but never due:
     // each iteration is one of its ticks.
     if (!window.demoTimer->isActive())
@@ -57,7 +56,7 @@ void BM_DemoFrame(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
     state.counters["width"] = window.view3d->width();
     state.counters["height"] = window.view3d->height();
-    state.counters["pitch"] = TheViewpoint.pitch;
+    state.counters["pitch"] = window.Model().eye.pitch;
 }
 BENCHMARK(BM_DemoFrame)->Arg(0)->Arg(-5)->Unit(benchmark::kMillisecond)->UseRealTime();
 

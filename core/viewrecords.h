@@ -25,7 +25,6 @@ struct RenderParams {
     double westLon = 0;
     double centreLat = 0;
     double centreLon = 0;
-    int32_t paintSerial = 0;
     // Where the opened tile's centre lies, in cells from the grid's middle
     // (columns / 2, rows / 2): 0 when the tile is alone.
     double centreColumnShift = 0;

@@ -34,7 +34,6 @@ bool FlightFilm::Shoot(Flight& flight, Viewpoint& eye)
     const int width = bitmap_.width();
     const int height = bitmap_.height();
     const int16_t* const* heights = scene_.terrain->heightGrid.rows();
-    ++scene_.params.paintSerial;
     eye.renderAzimuth = eye.azimuth;
     BuildViewStrips(renderer_, width, height, *scene_.relief, *scene_.levels, heights, scene_.params, eye);
     RasteriseFrame(renderer_, *scene_.relief, heights, scene_.params, eye);

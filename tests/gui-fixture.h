@@ -1,7 +1,8 @@
 #pragma once
-// Shared set-up of the GUI tests: the real loading and main windows, the
-// program-wide state put back to its start values, messages caught instead
-// of shown in a modal box, and tiles under names the tests choose.
+// Shared set-up of the GUI tests: the real loading and main windows, each
+// test's window with a model of its own on a clock the test moves, messages
+// caught instead of shown in a modal box, and tiles under names the tests
+// choose.
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@
 #include "app/loadingwindow.h"
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
-#include "app/sharedstate.h"
+#include "app/viewermodel.h"
 
 // Readable failure messages.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -80,26 +81,10 @@ inline LoadingWindow& TheLoadingWindow()
     return *window;
 }
 
-// A clock that moves only when a test says so.
-inline uint32_t FakeTicks = 0;
-inline uint32_t FakeTickSource()
-{
-    return FakeTicks;
-}
-
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TheViewpoint = {};
-        TheRenderParams = {};
-        TheTileSet = {};
-        ShownAltitude = 0;
-        CursorX = CursorY = 0;
-        RateFrameCount = 0;
-        RateTicks = {};
-        FakeTicks = 0;
-        SetTickSource(FakeTickSource);
         SetMessageSink([this](const QString& text) { messages.append(text); });
         // Every test starts from the choices of a first session.
         QSettings().clear();
@@ -110,13 +95,13 @@ protected:
     {
         mainWindow.reset();
         SetMessageSink({});
-        SetTickSource(nullptr);
     }
 
     // The main window, shown on the offscreen screen, at its start size.
     MainWindow& MakeForm(QStringList commandLine = {})
     {
         mainWindow = std::make_unique<MainWindow>(TheLoadingWindow(), NativePaths(commandLine));
+        mainWindow->Model().SetClock([this] { return ticks; });
         mainWindow->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
         return *mainWindow;
@@ -141,7 +126,15 @@ protected:
         return path;
     }
 
+    // The state of the window made last.
+    ViewerModel& Model() { return mainWindow->Model(); }
+    const ViewerModel& Model() const { return mainWindow->Model(); }
+    // The frames its 3D view has drawn.
+    int32_t Frames() const { return int32_t(mainWindow->Rate().frames()); }
+
     QTemporaryDir dir;
     QStringList messages;
+    // The windows' clock, which moves only when a test says so.
+    uint32_t ticks = 0;
     std::unique_ptr<MainWindow> mainWindow;
 };

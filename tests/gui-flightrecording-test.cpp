@@ -46,10 +46,10 @@ TEST_F(FlightRecordingTest, KeysSteerTheTrackFlightAndAnyOtherKeyEndsIt)
     EXPECT_EQ(flight->at(), 0);
     EXPECT_EQ(flight->speed(), kChaseStartSpeed);
     // The eye behind the start and above it, facing north along the track.
-    const GeoPoint eye{TheViewpoint.latitude, TheViewpoint.longitude};
+    const GeoPoint eye{Model().eye.latitude, Model().eye.longitude};
     EXPECT_NEAR(GroundMetres(eye, flight->Followed()), kChaseBehind, 1);
-    EXPECT_NEAR(TheViewpoint.azimuth, 0, 0.1);
-    EXPECT_LT(TheViewpoint.pitch, 0);
+    EXPECT_NEAR(Model().eye.azimuth, 0, 0.1);
+    EXPECT_LT(Model().eye.pitch, 0);
 
     QTest::keyClick(&form, Qt::Key_Plus);
     EXPECT_GT(flight->speed(), kChaseStartSpeed);
@@ -66,8 +66,8 @@ TEST_F(FlightRecordingTest, KeysSteerTheTrackFlightAndAnyOtherKeyEndsIt)
     EXPECT_EQ(form.TrackFlight(), nullptr);
 
     // Shift+F from the point nearest the eye: 2 km along, 500 m to the east.
-    TheViewpoint.latitude = 35.3 + 2000 / MetresPerDegree;
-    TheViewpoint.longitude = 138.5 + 500 / (MetresPerDegree * std::cos(35.318 * kDegToRad));
+    Model().eye.latitude = 35.3 + 2000 / MetresPerDegree;
+    Model().eye.longitude = 138.5 + 500 / (MetresPerDegree * std::cos(35.318 * kDegToRad));
     QTest::keyClick(&form, Qt::Key_F, Qt::ShiftModifier);
     ASSERT_NE(form.TrackFlight(), nullptr);
     EXPECT_NEAR(form.TrackFlight()->at(), 2000, 5);
@@ -85,7 +85,7 @@ TEST_F(FlightRecordingTest, CtrlRFilmsTheTrackAtTheViewsSize)
 
     // 300 m north: two seconds at the starting speed.
     OpenTrack(form);
-    const Viewpoint before = TheViewpoint;
+    const Viewpoint before = Model().eye;
 
     const QString video = dir.filePath(QStringLiteral("track.mp4"));
     const int frames = RecordFlightTo(form, video);
@@ -97,8 +97,8 @@ TEST_F(FlightRecordingTest, CtrlRFilmsTheTrackAtTheViewsSize)
     EXPECT_EQ(probed.at("height"), std::to_string(form.FrameSize().height() & ~1));
     EXPECT_EQ(probed.at("nb_read_frames"), std::to_string(frames));
     // Filmed off the screen: the eye shown stays where it was.
-    EXPECT_EQ(TheViewpoint.latitude, before.latitude);
-    EXPECT_EQ(TheViewpoint.azimuth, before.azimuth);
+    EXPECT_EQ(Model().eye.latitude, before.latitude);
+    EXPECT_EQ(Model().eye.azimuth, before.azimuth);
 }
 
 TEST_F(FlightRecordingTest, EscStopsTheDemoLapKeepingAWholeVideo)

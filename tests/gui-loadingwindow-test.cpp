@@ -59,24 +59,12 @@ TEST_F(LoadingWindowTest, LooksAsLaidOut)
     EXPECT_EQ(look.pixelColor(200, 6), orange);
 }
 
-TEST_F(LoadingWindowTest, TerrainIsMadeOncePerProcess)
-{
-    TheLoadingWindow();  // the first loading window makes it
-    Terrain* terrain = TheTerrain;
-    ASSERT_NE(terrain, nullptr);
-    {
-        LoadingWindow another;
-    }
-    EXPECT_EQ(TheTerrain, terrain);
-}
-
-TEST_F(LoadingWindowTest, ALoadStepsTheBarToItsEnd)
+TEST_F(LoadingWindowTest, ALoadStepsTheBarToItsEndAndFillsTheModel)
 {
     WatchProgress();
-    RenderParams params;
-    Viewpoint view;
+    ViewerModel model;
     const QString tile = SampleAs(QStringLiteral("bar_N35E138_dem.tif"));
-    EXPECT_EQ(TheLoadingWindow().LoadTile(tile, params, view), 0);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(tile, model), 0);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_FALSE(TheLoadingWindow().isVisible());
     EXPECT_TRUE(shownAtEachStep);
@@ -89,39 +77,41 @@ TEST_F(LoadingWindowTest, ALoadStepsTheBarToItsEnd)
         expected.append(p);
     EXPECT_EQ(positions, expected);
     EXPECT_EQ(TheLoadingWindow().progressBar->value(), 18);
-    EXPECT_EQ(params.columns, TheTerrain->tileInfo.width);
-    EXPECT_DOUBLE_EQ(view.latitude, 35.25);
+    ASSERT_NE(model.terrain, nullptr);
+    EXPECT_EQ(model.params.columns, model.terrain->tileInfo.width);
+    EXPECT_DOUBLE_EQ(model.eye.latitude, 35.25);
+    EXPECT_TRUE(model.tiles.CellAt(35.5, 138.5) >= 0);
 
-    // The next load starts from an empty bar.
+    // The next load starts from an empty bar, into the same buffers.
+    const Terrain* terrain = model.terrain.get();
     positions.clear();
-    EXPECT_EQ(TheLoadingWindow().LoadTile(tile, params, view), 0);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(tile, model), 0);
     ASSERT_FALSE(positions.isEmpty());
     EXPECT_EQ(positions.first(), 0);
+    EXPECT_EQ(model.terrain.get(), terrain);
 }
 
 TEST_F(LoadingWindowTest, AWrongNameIsRefusedBeforeTheWindowShows)
 {
     WatchProgress();
-    RenderParams params;
-    params.columns = 77;
-    Viewpoint view;
-    view.azimuth = 12;
+    ViewerModel model;
+    model.params.columns = 77;
+    model.eye.azimuth = 12;
     const QString text = TextFile(QStringLiteral("N35E138.txt"));
-    EXPECT_EQ(TheLoadingWindow().LoadTile(text, params, view), -1);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(text, model), -1);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(
         messages[0].startsWith(text + QStringLiteral(" を開けませんでした：標高データのファイルではありません")))
         << messages[0].toStdString();
     EXPECT_TRUE(positions.isEmpty());
     EXPECT_FALSE(TheLoadingWindow().isVisible());
-    EXPECT_EQ(params.columns, 77);
-    EXPECT_EQ(view.azimuth, 12);
+    EXPECT_EQ(model.params.columns, 77);
+    EXPECT_EQ(model.eye.azimuth, 12);
 }
 
 TEST_F(LoadingWindowTest, AnUnreadableFileIsRefusedAndTheWindowHidden)
 {
-    RenderParams params;
-    Viewpoint view;
+    ViewerModel model;
     bool shownWhenRefused = true;
     // The message is modal: the input held back while the tile loads must reach it.
     QLineEdit answer;
@@ -131,13 +121,14 @@ TEST_F(LoadingWindowTest, AnUnreadableFileIsRefusedAndTheWindowHidden)
         QTest::keyClicks(&answer, QStringLiteral("ok"));
     });
     const QString gone = dir.filePath(QStringLiteral("gone_N35E138_dem.tif"));
-    EXPECT_EQ(TheLoadingWindow().LoadTile(gone, params, view), -1);
+    EXPECT_EQ(TheLoadingWindow().LoadTile(gone, model), -1);
     EXPECT_EQ(messages, QStringList{gone + QStringLiteral(" を開けませんでした：ファイルがありません．")});
     // Hidden before the message, so the always-on-top window cannot cover it.
     EXPECT_FALSE(shownWhenRefused);
     EXPECT_EQ(answer.text(), QStringLiteral("ok"));
     EXPECT_FALSE(TheLoadingWindow().isVisible());
-    EXPECT_EQ(params.columns, 0);
+    EXPECT_EQ(model.params.columns, 0);
+    EXPECT_EQ(model.terrain, nullptr) << "nothing was loaded, and nothing made";
 }
 
 }  // namespace

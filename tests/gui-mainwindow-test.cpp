@@ -250,22 +250,22 @@ TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
     mainWindow =
         std::make_unique<MainWindow>(TheLoadingWindow(), NativePaths({tile, QStringLiteral("second_N10E010_dem.tif")}));
     // Not while being created.
-    EXPECT_EQ(TheRenderParams.columns, 0);
+    EXPECT_EQ(Model().params.columns, 0);
     mainWindow->show();
     mainWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
     EXPECT_EQ(mainWindow->windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
-    EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 35.5);
+    EXPECT_DOUBLE_EQ(Model().params.centreLat, 35.5);
     EXPECT_TRUE(mainWindow->demoButton->isEnabled());
 
     // Later activations open nothing again, but stop the demo.
-    TheViewpoint.azimuth = 123;
-    const int32_t serial = TheRenderParams.paintSerial;
+    Model().eye.azimuth = 123;
+    const int32_t serial = Frames();
     mainWindow->demoTimer->start();
     mainWindow->FormActivate();
     EXPECT_FALSE(mainWindow->demoTimer->isActive());
-    EXPECT_EQ(TheViewpoint.azimuth, 123);
-    EXPECT_EQ(TheRenderParams.paintSerial, serial);
+    EXPECT_EQ(Model().eye.azimuth, 123);
+    EXPECT_EQ(Frames(), serial);
     // The second tile was said once, at the first activation.
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("second_N10E010_dem.tif"))) << messages[0].toStdString();
@@ -276,7 +276,7 @@ TEST_F(MainWindowTest, NoArgumentOpensNothing)
     MainWindow& form = MakeForm();
     form.FormActivate();
     EXPECT_EQ(form.FirstActivation, 0);
-    EXPECT_EQ(TheRenderParams.columns, 0);
+    EXPECT_EQ(Model().params.columns, 0);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
 }
 
@@ -298,7 +298,7 @@ TEST_F(MainWindowTest, WhatALoadSubstitutedIsToldInTheStatusLine)
     TextFile(QStringLiteral("N35E139_dem.tif"));
     MainWindow& form = MakeForm();
     form.OpenTile(tile);
-    ASSERT_NE(TheRenderParams.columns, 0);
+    ASSERT_NE(Model().params.columns, 0);
     EXPECT_TRUE(form.statusLine->text().contains(QStringLiteral("N35E139_dem.tif")))
         << form.statusLine->text().toStdString();
     EXPECT_TRUE(form.statusLine->toolTip().contains(QStringLiteral("N35E139_dem.tif")));
@@ -321,12 +321,12 @@ TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
     mainWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
-    EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 36.5);
+    EXPECT_DOUBLE_EQ(Model().params.centreLat, 36.5);
 
     MainWindow& form = MakeForm();
     Drop(&form, {QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
-    EXPECT_DOUBLE_EQ(TheRenderParams.centreLon, 137.5);
+    EXPECT_DOUBLE_EQ(Model().params.centreLon, 137.5);
 }
 
 TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
@@ -342,7 +342,7 @@ TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
     SetMessageSink([&](const QString& text) {
         messages.append(text);
         titleAtMessage = form.windowTitle();
-        latitudeAtMessage = TheRenderParams.centreLat;
+        latitudeAtMessage = Model().params.centreLat;
     });
     Drop(&form, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notTile), QUrl::fromLocalFile(third)});
 
@@ -350,8 +350,8 @@ TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
     EXPECT_EQ(titleAtMessage, QStringLiteral("Ulvaren Vantorel 0.08 ： ") + first);
     EXPECT_DOUBLE_EQ(latitudeAtMessage, 35.5);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + third);
-    EXPECT_DOUBLE_EQ(TheRenderParams.centreLat, 36.5);
-    EXPECT_DOUBLE_EQ(TheRenderParams.centreLon, 137.5);
+    EXPECT_DOUBLE_EQ(Model().params.centreLat, 36.5);
+    EXPECT_DOUBLE_EQ(Model().params.centreLon, 137.5);
     EXPECT_TRUE(form.forwardButton->isEnabled());
     EXPECT_TRUE(form.backButton->isEnabled());
     EXPECT_TRUE(form.demoButton->isEnabled());
@@ -365,14 +365,14 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     EXPECT_EQ(messages, QStringList{NotFound(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"))});
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
     EXPECT_FALSE(form.demoButton->isEnabled());
-    EXPECT_EQ(TheRenderParams.columns, 0);
+    EXPECT_EQ(Model().params.columns, 0);
 
     const QString tile = SampleAs(QStringLiteral("kept_N35E138_dem.tif"));
     form.OpenTile(tile);
-    TheViewpoint.azimuth = 42;
+    Model().eye.azimuth = 42;
     form.PaintView3d();
-    const RenderParams params = TheRenderParams;
-    const Viewpoint view = TheViewpoint;
+    const RenderParams params = Model().params;
+    const Viewpoint view = Model().eye;
     const QRect mapBox = form.mapView->geometry();
     const QImage frame = form.view3d->picture().copy();
 
@@ -383,15 +383,14 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
         (QStringList{NotFound(dir.filePath(QStringLiteral("missing_N20E020_dem.tif"))),
             NotATile(dir.filePath(QStringLiteral("readme.txt")))}));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
-    EXPECT_EQ(params.columns, TheRenderParams.columns);
-    EXPECT_EQ(params.rows, TheRenderParams.rows);
-    EXPECT_EQ(params.metresPerCell, TheRenderParams.metresPerCell);
-    EXPECT_EQ(params.northLat, TheRenderParams.northLat);
-    EXPECT_EQ(params.westLon, TheRenderParams.westLon);
-    EXPECT_EQ(params.centreLat, TheRenderParams.centreLat);
-    EXPECT_EQ(params.centreLon, TheRenderParams.centreLon);
-    EXPECT_EQ(params.paintSerial, TheRenderParams.paintSerial);
-    EXPECT_EQ(0, std::memcmp(&view, &TheViewpoint, sizeof view));
+    EXPECT_EQ(params.columns, Model().params.columns);
+    EXPECT_EQ(params.rows, Model().params.rows);
+    EXPECT_EQ(params.metresPerCell, Model().params.metresPerCell);
+    EXPECT_EQ(params.northLat, Model().params.northLat);
+    EXPECT_EQ(params.westLon, Model().params.westLon);
+    EXPECT_EQ(params.centreLat, Model().params.centreLat);
+    EXPECT_EQ(params.centreLon, Model().params.centreLon);
+    EXPECT_EQ(0, std::memcmp(&view, &Model().eye, sizeof view));
     EXPECT_EQ(form.mapView->geometry(), mapBox);
     EXPECT_EQ(form.view3d->picture(), frame);
     EXPECT_TRUE(form.demoButton->isEnabled());
@@ -405,24 +404,24 @@ TEST_F(MainWindowTest, FlyingOnRecentresOnTheNeighbourKeepingTheEye)
     MainWindow& form = MakeForm();
     SampleAs(QStringLiteral("set_N35E139_dem.tif"));
     form.OpenTile(SampleAs(QStringLiteral("set_N35E138_dem.tif")));
-    ASSERT_TRUE(TheTileSet.joined());
-    ASSERT_EQ(TheRenderParams.areaDegrees, 3);
-    EXPECT_EQ(TheTerrain->tileInfo.height, 3601);  // one row of cells
+    ASSERT_TRUE(Model().tiles.joined());
+    ASSERT_EQ(Model().params.areaDegrees, 3);
+    EXPECT_EQ(Model().terrain->tileInfo.height, 3601);  // one row of cells
 
-    Viewpoint eye = TheViewpoint;
+    Viewpoint eye = Model().eye;
     eye.latitude = 35.4;
     eye.longitude = 139.3;
     eye.azimuth = 77;
     eye.pitch = -12;
-    TheViewpoint = eye;
+    Model().eye = eye;
     form.PaintView3d();  // the frame that finds the eye beside the opened tile
-    ASSERT_TRUE(QTest::qWaitFor([] { return TheRenderParams.centreLon == 139.5; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Model().params.centreLon == 139.5; }, 30000));
     EXPECT_TRUE(form.windowTitle().contains(QStringLiteral("set_N35E139_dem.tif")));
-    EXPECT_EQ(TheTileSet.opened.lon, 139);
-    EXPECT_EQ(TheViewpoint.latitude, eye.latitude);
-    EXPECT_EQ(TheViewpoint.longitude, eye.longitude);
-    EXPECT_EQ(TheViewpoint.azimuth, eye.azimuth);
-    EXPECT_EQ(TheViewpoint.pitch, eye.pitch);
+    EXPECT_EQ(Model().tiles.opened.lon, 139);
+    EXPECT_EQ(Model().eye.latitude, eye.latitude);
+    EXPECT_EQ(Model().eye.longitude, eye.longitude);
+    EXPECT_EQ(Model().eye.azimuth, eye.azimuth);
+    EXPECT_EQ(Model().eye.pitch, eye.pitch);
 }
 
 // Ctrl+G to a place the joined set already holds glides there, with no
@@ -432,19 +431,19 @@ TEST_F(MainWindowTest, GoingToAPlaceInTheLoadedSetGlidesWithoutALoad)
     MainWindow& form = MakeForm();
     SampleAs(QStringLiteral("goto_N35E139_dem.tif"));
     form.OpenTile(SampleAs(QStringLiteral("goto_N35E138_dem.tif")));
-    ASSERT_TRUE(TheTileSet.joined());
+    ASSERT_TRUE(Model().tiles.joined());
     const QString title = form.windowTitle();
     GoToPlace(form, QStringLiteral("35.4, 139.3"));
-    EXPECT_EQ(TheRenderParams.centreLon, 138.5) << "no load on the way";
+    EXPECT_EQ(Model().params.centreLon, 138.5) << "no load on the way";
     EXPECT_EQ(form.windowTitle(), title);
-    EXPECT_NEAR(TheViewpoint.latitude, 35.4, 1e-9);
-    EXPECT_NEAR(TheViewpoint.longitude, 139.3, 1e-9);
+    EXPECT_NEAR(Model().eye.latitude, 35.4, 1e-9);
+    EXPECT_NEAR(Model().eye.longitude, 139.3, 1e-9);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
 
     GoToPlace(form, QStringLiteral("36.5, 138.5"));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.front().contains(QStringLiteral("N36E138"))) << messages.front().toStdString();
-    EXPECT_NEAR(TheViewpoint.latitude, 35.4, 1e-9) << "the eye stays where it was";
+    EXPECT_NEAR(Model().eye.latitude, 35.4, 1e-9) << "the eye stays where it was";
 }
 
 // F1's tables name every key the window answers with a shortcut, and in
@@ -516,8 +515,8 @@ TEST_F(MainWindowTest, GpxFilesAreReadInTheBackgroundAndEscStopsThem)
     EXPECT_EQ(form.Gpx().files()[0].lines[0].points.size(), 50000u);
     EXPECT_FALSE(form.gpxLoading().bar()->isVisible());
 
-    const Terrain* terrain = TheTerrain;
-    const RenderParams params = TheRenderParams;
+    const Terrain* terrain = Model().terrain.get();
+    const RenderParams params = Model().params;
     form.OpenTile(track);
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.gpxLoading().Running());
@@ -525,8 +524,8 @@ TEST_F(MainWindowTest, GpxFilesAreReadInTheBackgroundAndEscStopsThem)
     QTest::qWait(300);  // a stopped reading that had finished hands nothing over
     EXPECT_EQ(form.Gpx().files().size(), 1u);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
-    EXPECT_EQ(TheTerrain, terrain);
-    EXPECT_EQ(TheRenderParams.centreLon, params.centreLon);
+    EXPECT_EQ(Model().terrain.get(), terrain);
+    EXPECT_EQ(Model().params.centreLon, params.centreLon);
     ::unlink(track.constData());  // QTemporaryDir cannot name it
 }
 
@@ -585,29 +584,31 @@ protected:
         MakeForm();
         // The marks alone, without the grid's lines over them.
         mainWindow->mapView->SetGridShown(false);
-        Bitmap32& map = TheTerrain->mapBitmap;
+        // A landscape of one colour, without a tile.
+        Model().terrain = std::make_unique<Terrain>();
+        Bitmap32& map = Model().terrain->mapBitmap;
         map.SetWidth(300);
         for (int y = 0; y < map.height(); ++y)
             std::fill_n(map.scanLine(y), map.capacityWidth(), kGround);
-        TheRenderParams.columns = 0;  // no 3D frames: the map alone
-        TheRenderParams.northLat = 36;
-        TheRenderParams.westLon = 138;
-        TheViewpoint.viewAngle = 90;
+        Model().params.columns = 0;  // no 3D frames: the map alone
+        Model().params.northLat = 36;
+        Model().params.westLon = 138;
+        Model().eye.viewAngle = 90;
     }
 
     // The map is composed twice: the first paint sizes the box.
     void PaintMapWithEyeAt(int x, int y)
     {
-        TheRenderParams.columns = 1;
+        Model().params.columns = 1;
         for (int i = 0; i < 2; ++i) {
-            TheViewpoint.longitude = 138 + (x + 0.5) / mainWindow->mapView->width();
-            TheViewpoint.latitude = 36 - (y + 0.5) / mainWindow->mapView->height();
+            Model().eye.longitude = 138 + (x + 0.5) / mainWindow->mapView->width();
+            Model().eye.latitude = 36 - (y + 0.5) / mainWindow->mapView->height();
             mainWindow->PaintMap();
         }
-        TheRenderParams.columns = 0;
+        Model().params.columns = 0;
     }
 
-    QRgb At(int x, int y) const { return MapViewBitmap.pixel(x, y); }
+    QRgb At(int x, int y) const { return mainWindow->mapView->picture().pixel(x, y); }
 
     // On an edge of the wedge: tan 45° falls a hair short of 1 in doubles,
     // so an edge may pass a pixel above or below the diagonal.
@@ -622,7 +623,7 @@ TEST_F(MapViewTest, BoxTakesTheMapSizeCentredInThePanel)
     PaintMapWithEyeAt(150, 180);
     EXPECT_EQ(mainWindow->mapView->geometry(), QRect(30, 4, 300, 360));
     // The picture is the box's: it grows with it.
-    EXPECT_EQ(MapViewBitmap.size(), QSize(300, 360));
+    EXPECT_EQ(mainWindow->mapView->picture().size(), QSize(300, 360));
     EXPECT_EQ(mainWindow->mapView->picture().size(), QSize(300, 360));
 }
 
@@ -635,16 +636,16 @@ TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
         // Somewhere within a pixel of each compass point.
         const auto near = [&](int x, int y) {
             for (int d = -1; d <= 1; ++d) {
-                if (MapViewBitmap.valid(x + d, y) && At(x + d, y) == grey)
+                if (mainWindow->mapView->picture().valid(x + d, y) && At(x + d, y) == grey)
                     return true;
-                if (MapViewBitmap.valid(x, y + d) && At(x, y + d) == grey)
+                if (mainWindow->mapView->picture().valid(x, y + d) && At(x, y + d) == grey)
                     return true;
             }
             return false;
         };
         // The largest circle's east point lies on the box's edge, just
         // outside the picture, which is the box's size.
-        if (150 + r < MapViewBitmap.width()) {
+        if (150 + r < mainWindow->mapView->picture().width()) {
             EXPECT_TRUE(near(150 + r, 180));
         }
         EXPECT_TRUE(near(150 - r, 180));
@@ -656,7 +657,7 @@ TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
 
 TEST_F(MapViewTest, WedgeLooksNorthWithAQuarterTurnEachSide)
 {
-    TheViewpoint.azimuth = 0;
+    Model().eye.azimuth = 0;
     PaintMapWithEyeAt(100, 300);
     // Edges to (x + 250, y - 250) and (x - 250, y - 250).
     for (const int k : {60, 120, 190}) {
@@ -671,7 +672,7 @@ TEST_F(MapViewTest, WedgeLooksNorthWithAQuarterTurnEachSide)
 
 TEST_F(MapViewTest, WedgeOpensToTheRightLookingEast)
 {
-    TheViewpoint.azimuth = 90;
+    Model().eye.azimuth = 90;
     PaintMapWithEyeAt(50, 180);
     // Edges to (x + 250, y + 250) and (x + 250, y - 250).
     for (const int k : {60, 120}) {
@@ -705,7 +706,7 @@ TEST_F(MapViewTest, NothingIsDrawnWithoutATile)
     mainWindow->PaintView3d();
     EXPECT_EQ(mainWindow->mapView->geometry(), before);
     EXPECT_TRUE(mainWindow->statusLine->text().isEmpty());
-    EXPECT_EQ(TheRenderParams.paintSerial, 0);
+    EXPECT_EQ(Frames(), 0);
 }
 
 // The summits search on a thread of its own: a search stopped before its

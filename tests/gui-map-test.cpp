@@ -34,11 +34,10 @@ protected:
         GuiTest::SetUp();
         MakeForm();
         mainWindow->OpenTile(SampleAs(QStringLiteral("map_N35E138_dem.tif")));
-        ASSERT_EQ(TheRenderParams.columns, TheTerrain->tileInfo.width);
+        ASSERT_EQ(Model().params.columns, Model().terrain->tileInfo.width);
     }
 
     MapView& Map() const { return *mainWindow->mapView; }
-    int32_t Frames() const { return TheRenderParams.paintSerial; }
 
     void Wheel(QPoint at, int notches)
     {
@@ -90,7 +89,7 @@ TEST_F(MapTest, TheMapGrowsWithTheWindowAndItsControlsStayUnderIt)
     // The picture follows the box, scaled, the marks with it.
     mainWindow->PaintMap();
     EXPECT_EQ(Map().picture().size(), large);
-    EXPECT_EQ(MapViewBitmap.size(), large);
+    EXPECT_EQ(mainWindow->mapView->picture().size(), large);
 
     // And back at the smallest window, the form's places.
     mainWindow->resize(800, 400);
@@ -139,10 +138,10 @@ TEST_F(MapTest, WheelZoomsAboutTheCursorAndClicksStillMove)
     const QPoint target(Map().width() / 2 + 7, Map().height() / 2 - 11);
     const MapPlace place = Map().PlaceOf(target);
     QTest::mouseClick(&Map(), Qt::LeftButton, {}, target);
-    EXPECT_NEAR(TheViewpoint.latitude, place.latitude, 1e-9);
-    EXPECT_NEAR(TheViewpoint.longitude, place.longitude, 1e-9);
+    EXPECT_NEAR(Model().eye.latitude, place.latitude, 1e-9);
+    EXPECT_NEAR(Model().eye.longitude, place.longitude, 1e-9);
     // The eye shows where it is on the zoomed map.
-    const QPointF eye = Map().PixelOf(TheViewpoint.latitude, TheViewpoint.longitude);
+    const QPointF eye = Map().PixelOf(Model().eye.latitude, Model().eye.longitude);
     EXPECT_NEAR(eye.x(), target.x(), 1e-6);
     EXPECT_TRUE(IsEyeColour(Map().picture().pixel(target + QPoint(2, 0))));
 
@@ -157,43 +156,43 @@ TEST_F(MapTest, MiddleDragPansWithinTheSet)
     const QPoint middle(Map().width() / 2, Map().height() / 2);
     Wheel(middle, 4);
     const MapPlace before = Map().PlaceOf(middle);
-    const Viewpoint view = TheViewpoint;
+    const Viewpoint view = Model().eye;
     Drag(Qt::MiddleButton, {}, middle, middle + QPoint(30, 20));
     const MapPlace after = Map().PlaceOf(middle + QPoint(30, 20));
     EXPECT_NEAR(after.latitude, before.latitude, 1e-9);
     EXPECT_NEAR(after.longitude, before.longitude, 1e-9);
-    EXPECT_EQ(TheViewpoint.latitude, view.latitude);
-    EXPECT_EQ(TheViewpoint.azimuth, view.azimuth);
+    EXPECT_EQ(Model().eye.latitude, view.latitude);
+    EXPECT_EQ(Model().eye.azimuth, view.azimuth);
     // However far it is dragged, the map's corner stops at the box's.
     Drag(Qt::MiddleButton, {}, middle, middle + QPoint(5000, 5000));
     const MapPlace corner = Map().PlaceOf(QPointF(0, 0));
-    EXPECT_NEAR(corner.latitude, AreaNorthLat(TheRenderParams), 1e-9);
-    EXPECT_NEAR(corner.longitude, AreaWestLon(TheRenderParams), 1e-9);
+    EXPECT_NEAR(corner.latitude, AreaNorthLat(Model().params), 1e-9);
+    EXPECT_NEAR(corner.longitude, AreaWestLon(Model().params), 1e-9);
     EXPECT_TRUE(Map().viewport().SquareRect().contains(QRectF(QPointF(0, 0), QSizeF(Map().size()))));
 }
 
 TEST_F(MapTest, ShiftDragMeasuresWithoutMovingTheEye)
 {
-    const Viewpoint view = TheViewpoint;
+    const Viewpoint view = Model().eye;
     const int32_t frames = Frames();
     const int before = CountOf(qRgb(0, 0, 160));
     const QPoint from(40, 300), to(250, 60);
     Drag(Qt::LeftButton, Qt::ShiftModifier, from, to);
     EXPECT_TRUE(Map().measuring());
     EXPECT_EQ(Frames(), frames);
-    EXPECT_EQ(TheViewpoint.latitude, view.latitude);
-    EXPECT_EQ(TheViewpoint.longitude, view.longitude);
+    EXPECT_EQ(Model().eye.latitude, view.latitude);
+    EXPECT_EQ(Model().eye.longitude, view.longitude);
     EXPECT_GT(CountOf(qRgb(0, 0, 160)), before + 100) << "the line and its text";
 
     // The next plain click moves the eye and takes the measure away.
     QTest::mouseClick(&Map(), Qt::LeftButton, {}, QPoint(100, 100));
     EXPECT_FALSE(Map().measuring());
-    EXPECT_NE(TheViewpoint.latitude, view.latitude);
+    EXPECT_NE(Model().eye.latitude, view.latitude);
 }
 
 TEST_F(MapTest, TheEyeHasItsOwnMarkAndWaypointsTheirNames)
 {
-    const QPoint eye = Map().PixelOf(TheViewpoint.latitude, TheViewpoint.longitude).toPoint();
+    const QPoint eye = Map().PixelOf(Model().eye.latitude, Model().eye.longitude).toPoint();
     EXPECT_TRUE(IsEyeColour(Map().picture().pixel(eye + QPoint(2, 0))));
     EXPECT_NE(kEyeMarkColour.rgb() & 0xFFFFFF, QColor(Qt::red).rgb() & 0xFFFFFF);
 
@@ -230,12 +229,11 @@ TEST_F(MapTest, AZoomedMapKeepsItsPlaceWhenTheSetMoves)
     const QPoint middle(Map().width() / 2, Map().height() / 2);
     Wheel(middle + QPoint(10, -20), 4);
     const MapPlace shown = Map().PlaceOf(middle);
-    const double perDegree = PixelsPerDegree(Map().viewport(), TheRenderParams).height();
-    RenderParams joined = TheRenderParams;
+    const double perDegree = PixelsPerDegree(Map().viewport(), Model().params).height();
+    RenderParams joined = Model().params;
     joined.areaDegrees = 3;
     joined.northLat += 0.5;
-    QImage picture;
-    Map().Compose(picture, MapScene{*TheTerrain, joined, TheViewpoint, nullptr, mainWindow->Gpx(), 99});
+    Map().Compose(MapScene{*Model().terrain, joined, Model().eye, nullptr, mainWindow->Gpx(), 99});
     const MapPlace after = Map().PlaceOf(middle);
     EXPECT_NEAR(after.latitude, shown.latitude, 1e-9);
     EXPECT_NEAR(after.longitude, shown.longitude, 1e-9);
@@ -253,7 +251,7 @@ TEST_F(MapTest, ALargeMapIsDrawnFromTheFinerRelief)
     mainWindow->PaintMap();
     const QImage shown = Map().picture();
     ASSERT_GT(shown.height(), 800);
-    const Bitmap32& map = TheTerrain->mapBitmap;
+    const Bitmap32& map = Model().terrain->mapBitmap;
     QImage scaled = QImage(reinterpret_cast<const uchar*>(map.scanLine(0)), map.width(), map.height(),
         int(map.scanLine(1) - map.scanLine(0)) * 4, QImage::Format_RGB32)
                         .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

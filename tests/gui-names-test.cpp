@@ -28,7 +28,6 @@
 #include "app/panoramawindow.h"
 #include "app/readouts.h"
 #include "app/savepicture.h"
-#include "app/sharedstate.h"
 
 namespace {
 
@@ -142,7 +141,7 @@ TEST_F(NamesTest, SavedViewsCarryTheLabelsAndNameTheListsRead)
     ASSERT_FALSE(form.Labels().shown());
     EXPECT_EQ(ViewPictureOf(form, size, altitude), bare);
 
-    const PngTexts texts = ViewPictureTexts(form, TheViewpoint, altitude);
+    const PngTexts texts = ViewPictureTexts(form, Model().eye, altitude);
     const auto lists = std::find_if(
         texts.begin(), texts.end(), [](const auto& text) { return text.first == QStringLiteral("NameLists"); });
     ASSERT_NE(lists, texts.end());

@@ -33,7 +33,7 @@ protected:
     {
         MakeForm();
         mainWindow->OpenTile(SampleAs(QStringLiteral("natural_N35E138_dem.tif")));
-        ASSERT_EQ(TheRenderParams.columns, TheTerrain->tileInfo.width);
+        ASSERT_EQ(Model().params.columns, Model().terrain->tileInfo.width);
         // The keys go to the active window.
         mainWindow->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
@@ -128,7 +128,7 @@ TEST_F(NaturalLookTest, AltArrowsMoveTheSunTenMinutesAndItsLight)
     const CivilTime start = mainWindow->Natural().moment();
     ASSERT_EQ(MinuteOfDay(start), 8 * 60);
     const std::vector<uint32_t> before = SettledFrame();
-    const double azimuth = TheViewpoint.azimuth;
+    const double azimuth = Model().eye.azimuth;
     const SunPosition sunBefore = mainWindow->Natural().sun();
 
     Press(Qt::Key_Right, Qt::AltModifier);
@@ -139,7 +139,7 @@ TEST_F(NaturalLookTest, AltArrowsMoveTheSunTenMinutesAndItsLight)
     EXPECT_NE(later, before);
     EXPECT_EQ(mainWindow->Natural().rebuild().Built().style.sun.elevation, mainWindow->Natural().sun().elevation)
         << "the relief is lit by the sun moved";
-    EXPECT_EQ(TheViewpoint.azimuth, azimuth) << "Alt+Right moves the sun, not the view";
+    EXPECT_EQ(Model().eye.azimuth, azimuth) << "Alt+Right moves the sun, not the view";
 
     Press(Qt::Key_Left, Qt::AltModifier);
     Press(Qt::Key_Left, Qt::AltModifier);
@@ -218,17 +218,17 @@ TEST_F(NaturalLookTest, FlyingOnBringsTheNeighboursReliefWithIt)
     ASSERT_TRUE(Natural());
     SampleAs(QStringLiteral("set_N35E139_dem.tif"));
     mainWindow->OpenTile(SampleAs(QStringLiteral("set_N35E138_dem.tif")));
-    ASSERT_TRUE(TheTileSet.joined());
+    ASSERT_TRUE(Model().tiles.joined());
     SettledFrame();
     const ReliefRebuild& rebuild = mainWindow->Natural().rebuild();
     const int builds = rebuild.BuildsStarted();
 
-    TheViewpoint.latitude = 35.4;
-    TheViewpoint.longitude = 139.3;
+    Model().eye.latitude = 35.4;
+    Model().eye.longitude = 139.3;
     mainWindow->PaintView3d();  // the frame that finds the eye beside the opened tile
-    ASSERT_TRUE(QTest::qWaitFor([] { return TheRenderParams.centreLon == 139.5; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Model().params.centreLon == 139.5; }, kWaitMs));
     ASSERT_NE(rebuild.Relief(), nullptr);
-    EXPECT_EQ(rebuild.Relief()->Relief().width, TheTerrain->tileInfo.width);
+    EXPECT_EQ(rebuild.Relief()->Relief().width, Model().terrain->tileInfo.width);
     EXPECT_EQ(rebuild.Built().style.sun.elevation, mainWindow->Natural().sun().elevation);
     mainWindow->PaintView3d();
     EXPECT_FALSE(rebuild.Building());

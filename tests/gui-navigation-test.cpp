@@ -35,10 +35,8 @@ protected:
         GuiTest::SetUp();
         MakeForm();
         mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N35E138_dem.tif")));
-        ASSERT_EQ(TheRenderParams.columns, TheTerrain->tileInfo.width);
+        ASSERT_EQ(Model().params.columns, Model().terrain->tileInfo.width);
     }
-
-    int32_t Frames() const { return TheRenderParams.paintSerial; }
 
     // A left-button drag on the 3D view from `from` to `to`, in one move.
     void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier)
@@ -56,24 +54,24 @@ protected:
     // Where the eye shows on the map.
     QPoint EyeOnMap() const
     {
-        return {int(mainWindow->mapView->width() * (TheViewpoint.longitude - TheRenderParams.westLon)),
-            int(mainWindow->mapView->height() * (TheRenderParams.northLat - TheViewpoint.latitude))};
+        return {int(mainWindow->mapView->width() * (Model().eye.longitude - Model().params.westLon)),
+            int(mainWindow->mapView->height() * (Model().params.northLat - Model().eye.latitude))};
     }
 };
 
 TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
 {
-    TheViewpoint.latitude = 35.5;
-    TheViewpoint.longitude = 138.25;
-    ShownAltitude = 12345.6;
+    Model().eye.latitude = 35.5;
+    Model().eye.longitude = 138.25;
+    Model().shownAltitude = 12345.6;
     const int32_t before = Frames();
     mainWindow->PaintView3d();
     EXPECT_EQ(Frames(), before + 1);
-    EXPECT_EQ(mainWindow->statusLine->text(), StatusLine(TheViewpoint, 12345.6));
+    EXPECT_EQ(mainWindow->statusLine->text(), StatusLine(Model().eye, 12345.6));
     EXPECT_TRUE(mainWindow->statusLine->text().contains(QStringLiteral("高度：12346(m)")));
-    EXPECT_EQ(TheViewpoint.renderAzimuth, TheViewpoint.azimuth);
+    EXPECT_EQ(Model().eye.renderAzimuth, Model().eye.azimuth);
     // The frame stage's altitude is shown by the next frame.
-    EXPECT_NE(ShownAltitude, 12345.6);
+    EXPECT_NE(Model().shownAltitude, 12345.6);
 
     // Drawn at once: the box shows the frame, with a white cross and its
     // black shadow one pixel right and below.
@@ -94,22 +92,29 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
 
 TEST_F(NavigationTest, TheRateIsFirstShownOnTheSixteenthFrame)
 {
+    // The frames drawn on opening are counted from the tick they were drawn at.
     const QString design = mainWindow->frameRate->text();
-    RateFrameCount = 0;
+    ASSERT_LT(mainWindow->Rate().measured(), uint32_t(FrameRateMeter::kRing));
+    while (mainWindow->Rate().measured() < FrameRateMeter::kRing - 1)
+        mainWindow->PaintView3d();
+    EXPECT_EQ(mainWindow->frameRate->text(), design);
+    mainWindow->PaintView3d();
+    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("15000.0(Hz)")) << "sixteen frames within a tick";
+
     for (int frame = 1; frame <= 15; ++frame) {
-        FakeTicks += 10;
+        ticks += 10;
         mainWindow->PaintView3d();
     }
-    EXPECT_EQ(mainWindow->frameRate->text(), design);
-    FakeTicks += 10;
+    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("15000.0(Hz)"));
+    ticks += 10;
     mainWindow->PaintView3d();
     // Frames 1 to 16 are 15 intervals of 10 ms.
     EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("100.0(Hz)"));
 
     // Across a wrap of the tick counter.
-    FakeTicks = 0xFFFFFFFFu - 49;
+    ticks = 0xFFFFFFFFu - 49;
     for (int frame = 1; frame <= 16; ++frame) {
-        FakeTicks += 20;
+        ticks += 20;
         mainWindow->PaintView3d();
     }
     EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("50.0(Hz)"));
@@ -146,90 +151,90 @@ TEST_F(NavigationTest, HoveringReadsTheCursorWithoutAFrame)
     QCoreApplication::processEvents();
     const int32_t before = Frames();
     QTest::mouseMove(mainWindow->view3d, QPoint(33, 44));
-    EXPECT_EQ(CursorX, 33);
-    EXPECT_EQ(CursorY, 44);
+    EXPECT_EQ(Model().cursor.x(), 33);
+    EXPECT_EQ(Model().cursor.y(), 44);
     EXPECT_EQ(Frames(), before);
     EXPECT_TRUE(mainWindow->cursorInfo->text().startsWith(QStringLiteral("Z.距離:")));
 }
 
 TEST_F(NavigationTest, UpperHalfDragTurnsAcrossNorth)
 {
-    TheViewpoint.azimuth = 355;
+    Model().eye.azimuth = 355;
     const int32_t before = Frames();
     Drag(Upper(), Upper() - QPoint(100, 0));
-    EXPECT_NEAR(TheViewpoint.azimuth, 5, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 5, 1e-9);
     EXPECT_EQ(Frames(), before + 1);
     Drag(Upper(), Upper() + QPoint(100, 0));
-    EXPECT_NEAR(TheViewpoint.azimuth, 355, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 355, 1e-9);
 }
 
 TEST_F(NavigationTest, UpperHalfDragTiltsUpToTen)
 {
-    EXPECT_EQ(TheViewpoint.pitch, -5);
+    EXPECT_EQ(Model().eye.pitch, -5);
     Drag(Upper(), Upper() + QPoint(0, 300));
-    EXPECT_EQ(TheViewpoint.pitch, 10);
+    EXPECT_EQ(Model().eye.pitch, 10);
     Drag(Upper() + QPoint(0, 100), Upper());
-    EXPECT_NEAR(TheViewpoint.pitch, 0, 1e-9);
+    EXPECT_NEAR(Model().eye.pitch, 0, 1e-9);
 }
 
 TEST_F(NavigationTest, LowerHalfDragClimbsWithAFloorOfTenMetres)
 {
-    EXPECT_EQ(TheViewpoint.minAltitude, 1000);
+    EXPECT_EQ(Model().eye.minAltitude, 1000);
     Drag(Lower() - QPoint(0, 50), Lower());
-    EXPECT_EQ(TheViewpoint.minAltitude, 1500);
-    TheViewpoint.minAltitude = 1000;
+    EXPECT_EQ(Model().eye.minAltitude, 1500);
+    Model().eye.minAltitude = 1000;
     Drag(Lower(), Lower() - QPoint(0, 200));
-    EXPECT_EQ(TheViewpoint.minAltitude, 10);
+    EXPECT_EQ(Model().eye.minAltitude, 10);
 }
 
 TEST_F(NavigationTest, LowerHalfDragSlidesTheEye)
 {
-    const double latitude = TheViewpoint.latitude;
-    const double longitude = TheViewpoint.longitude;
+    const double latitude = Model().eye.latitude;
+    const double longitude = Model().eye.longitude;
     Drag(Lower(), Lower() - QPoint(100, 0));
     // 1000 m east while facing north.
-    EXPECT_NEAR(TheViewpoint.longitude - longitude, 100 * kTenMetres / Cos(35.5), 1e-12);
-    EXPECT_NEAR(TheViewpoint.latitude, latitude, 1e-12);
-    EXPECT_EQ(TheViewpoint.azimuth, 0);
+    EXPECT_NEAR(Model().eye.longitude - longitude, 100 * kTenMetres / Cos(35.5), 1e-12);
+    EXPECT_NEAR(Model().eye.latitude, latitude, 1e-12);
+    EXPECT_EQ(Model().eye.azimuth, 0);
 }
 
 TEST_F(NavigationTest, CtrlDragWidensTheViewWithinFiveToSixty)
 {
-    const Viewpoint start = TheViewpoint;
+    const Viewpoint start = Model().eye;
     Drag(Lower(), Lower() - QPoint(80, 150), Qt::ControlModifier);
-    EXPECT_EQ(TheViewpoint.viewAngle, 60);
+    EXPECT_EQ(Model().eye.viewAngle, 60);
     // Neither the eye nor the view direction moves sideways.
-    EXPECT_EQ(TheViewpoint.latitude, start.latitude);
-    EXPECT_EQ(TheViewpoint.longitude, start.longitude);
-    EXPECT_EQ(TheViewpoint.minAltitude, start.minAltitude);
-    TheViewpoint.viewAngle = 40;
+    EXPECT_EQ(Model().eye.latitude, start.latitude);
+    EXPECT_EQ(Model().eye.longitude, start.longitude);
+    EXPECT_EQ(Model().eye.minAltitude, start.minAltitude);
+    Model().eye.viewAngle = 40;
     Drag(Upper(), Upper() + QPoint(50, 200), Qt::ControlModifier);
-    EXPECT_EQ(TheViewpoint.viewAngle, 5);
-    EXPECT_EQ(TheViewpoint.azimuth, start.azimuth);
-    EXPECT_EQ(TheViewpoint.pitch, start.pitch);
+    EXPECT_EQ(Model().eye.viewAngle, 5);
+    EXPECT_EQ(Model().eye.azimuth, start.azimuth);
+    EXPECT_EQ(Model().eye.pitch, start.pitch);
 }
 
 TEST_F(NavigationTest, StepButtonsMoveOneHundredMetresWhateverTheirHintSays)
 {
     EXPECT_EQ(mainWindow->forwardButton->toolTip(), QStringLiteral("100(m)"));
     EXPECT_EQ(mainWindow->backButton->toolTip(), QStringLiteral("100(m)"));
-    const double latitude = TheViewpoint.latitude;
+    const double latitude = Model().eye.latitude;
     QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
-    EXPECT_NEAR(TheViewpoint.latitude - latitude, kHundredMetres, 1e-12);
+    EXPECT_NEAR(Model().eye.latitude - latitude, kHundredMetres, 1e-12);
 
-    TheViewpoint.azimuth = 90;
-    const double longitude = TheViewpoint.longitude;
+    Model().eye.azimuth = 90;
+    const double longitude = Model().eye.longitude;
     QTest::mouseClick(mainWindow->backButton, Qt::LeftButton);
-    EXPECT_NEAR(TheViewpoint.longitude - longitude, -kHundredMetres / Cos(35.5), 1e-12);
+    EXPECT_NEAR(Model().eye.longitude - longitude, -kHundredMetres / Cos(35.5), 1e-12);
 
     // The hint only shows the step: a hint that begins with another number,
     // or with none, changes nothing.
     for (const QString& hint : {QStringLiteral(" 250(m)"), QStringLiteral("step")}) {
         mainWindow->forwardButton->setToolTip(hint);
-        const double east = TheViewpoint.longitude;
+        const double east = Model().eye.longitude;
         const int32_t frames = Frames();
         QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
-        EXPECT_NEAR(TheViewpoint.longitude - east, kHundredMetres / Cos(35.5), 1e-12) << hint.toStdString();
+        EXPECT_NEAR(Model().eye.longitude - east, kHundredMetres / Cos(35.5), 1e-12) << hint.toStdString();
         EXPECT_EQ(Frames(), frames + 1);
     }
 }
@@ -256,18 +261,18 @@ TEST_F(NavigationTest, StepsKeepTheirLengthUnderATranslatedHint)
     mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N35E138_dem.tif")));
     EXPECT_EQ(mainWindow->forwardButton->toolTip(), QStringLiteral("Step: 100 m"));
 
-    const double latitude = TheViewpoint.latitude;
+    const double latitude = Model().eye.latitude;
     QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
-    EXPECT_NEAR(TheViewpoint.latitude - latitude, kHundredMetres, 1e-12);
+    EXPECT_NEAR(Model().eye.latitude - latitude, kHundredMetres, 1e-12);
 
     // The keys fly in the same steps: ten a second.
     mainWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
-    const double before = TheViewpoint.latitude;
+    const double before = Model().eye.latitude;
     QTest::keyPress(mainWindow.get(), Qt::Key_Up);
     QTest::qWait(100);
     QTest::keyRelease(mainWindow.get(), Qt::Key_Up);
-    EXPECT_GE(TheViewpoint.latitude - before, 0.99 * kHundredMetres / 10) << "at least one tick of 10 m";
+    EXPECT_GE(Model().eye.latitude - before, 0.99 * kHundredMetres / 10) << "at least one tick of 10 m";
 }
 
 TEST_F(NavigationTest, GlideFrameCounts)
@@ -286,27 +291,27 @@ TEST_F(NavigationTest, GlideFrameCounts)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.toAzimuth);
-        TheViewpoint.azimuth = c.fromAzimuth;
-        const double lat = TheViewpoint.latitude + c.dLat;
-        const double lon = TheViewpoint.longitude + c.dLon;
+        Model().eye.azimuth = c.fromAzimuth;
+        const double lat = Model().eye.latitude + c.dLat;
+        const double lon = Model().eye.longitude + c.dLon;
         const int32_t before = Frames();
         mainWindow->MoveViewTo(lat, lon, c.toAzimuth + 720);
         EXPECT_EQ(Frames() - before, c.frames);
-        EXPECT_NEAR(TheViewpoint.azimuth, c.toAzimuth, 1e-9);
-        EXPECT_DOUBLE_EQ(TheViewpoint.latitude, lat);
-        EXPECT_DOUBLE_EQ(TheViewpoint.longitude, lon);
+        EXPECT_NEAR(Model().eye.azimuth, c.toAzimuth, 1e-9);
+        EXPECT_DOUBLE_EQ(Model().eye.latitude, lat);
+        EXPECT_DOUBLE_EQ(Model().eye.longitude, lon);
     }
 }
 
 TEST_F(NavigationTest, RightClickTurnsTowardsThePointUnlessTheDemoRuns)
 {
     const QPoint eye = EyeOnMap();
-    const double latitude = TheViewpoint.latitude;
+    const double latitude = Model().eye.latitude;
     int32_t before = Frames();
     QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, eye + QPoint(40, 0));
-    EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames() - before, 40);
-    EXPECT_EQ(TheViewpoint.latitude, latitude);
+    EXPECT_EQ(Model().eye.latitude, latitude);
 
     // On the eye's own pixel: nothing.
     before = Frames();
@@ -315,7 +320,7 @@ TEST_F(NavigationTest, RightClickTurnsTowardsThePointUnlessTheDemoRuns)
 
     mainWindow->demoTimer->start();
     QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, eye + QPoint(0, 40));
-    EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames(), before);
     mainWindow->demoTimer->stop();
 }
@@ -325,36 +330,36 @@ TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
     PaintBox* map = mainWindow->mapView;
     const double w = map->width();
     const double h = map->height();
-    TheViewpoint.azimuth = 33;
+    Model().eye.azimuth = 33;
     // QTest takes (0, 0) for the box's centre: the corner goes by hand.
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
         QMouseEvent event(type, QPointF(0, 0), map->mapToGlobal(QPointF(0, 0)), Qt::LeftButton, held, {});
         QCoreApplication::sendEvent(map, &event);
     }
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, TheRenderParams.northLat);
-    EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon);
-    EXPECT_NEAR(TheViewpoint.azimuth, 33, 1e-9);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, Model().params.northLat);
+    EXPECT_DOUBLE_EQ(Model().eye.longitude, Model().params.westLon);
+    EXPECT_NEAR(Model().eye.azimuth, 33, 1e-9);
 
     // Within 16 pixels: a click at the press point, direction kept.
     QTest::mousePress(map, Qt::LeftButton, {}, QPoint(100, 200));
     QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(116, 184));
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, TheRenderParams.northLat - 200 / h);
-    EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon + 100 / w);
-    EXPECT_NEAR(TheViewpoint.azimuth, 33, 1e-9);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, Model().params.northLat - 200 / h);
+    EXPECT_DOUBLE_EQ(Model().eye.longitude, Model().params.westLon + 100 / w);
+    EXPECT_NEAR(Model().eye.azimuth, 33, 1e-9);
 
     // Longer drags point the view along the drag.
     QTest::mousePress(map, Qt::LeftButton, {}, QPoint(100, 200));
     QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(100, 183));
-    EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 0, 1e-9);
     QTest::mousePress(map, Qt::LeftButton, {}, QPoint(100, 200));
     QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(83, 200));
-    EXPECT_NEAR(TheViewpoint.azimuth, 270, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 270, 1e-9);
 
     // The bottom-right pixel stays inside the tile.
     QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(map->width() - 1, map->height() - 1));
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, TheRenderParams.northLat - (h - 1) / h);
-    EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon + (w - 1) / w);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, Model().params.northLat - (h - 1) / h);
+    EXPECT_DOUBLE_EQ(Model().eye.longitude, Model().params.westLon + (w - 1) / w);
 }
 
 TEST_F(NavigationTest, PressCrossLastsUntilTheNextMapPaint)
@@ -379,65 +384,65 @@ TEST_F(NavigationTest, DemoStartsWithATurnOntoTheCircle)
     QTest::mouseClick(mainWindow->demoButton, Qt::LeftButton);
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
     EXPECT_EQ(Frames() - before, 40);
-    EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
     EXPECT_NEAR(mainWindow->Demo.radius, 0.25, 1e-12);
     EXPECT_NEAR(mainWindow->Demo.turnRate, 1.6, 1e-12);
-    EXPECT_EQ(RateFrameCount, 0);
+    EXPECT_EQ(mainWindow->Rate().measured(), 0u) << "the rate is measured anew from the demo's first frame";
 
     // Pressing again stops where it is: already on the circle, facing along it.
     QTest::mouseClick(mainWindow->demoButton, Qt::LeftButton);
     EXPECT_FALSE(mainWindow->demoTimer->isActive());
-    EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
 }
 
 TEST_F(NavigationTest, DemoRadiusIsClamped)
 {
-    const double centreLat = TheRenderParams.centreLat;
-    TheViewpoint.latitude = centreLat - 1;
-    TheViewpoint.longitude = TheRenderParams.centreLon;
+    const double centreLat = Model().params.centreLat;
+    Model().eye.latitude = centreLat - 1;
+    Model().eye.longitude = Model().params.centreLon;
     mainWindow->DemoClick(nullptr);
     EXPECT_EQ(mainWindow->Demo.radius, 0.7);
     EXPECT_NEAR(mainWindow->Demo.turnRate, 0.8 / std::sqrt(0.7), 1e-12);
     mainWindow->DemoClick(nullptr);
 
-    TheViewpoint.latitude = centreLat + 0.02;
+    Model().eye.latitude = centreLat + 0.02;
     mainWindow->DemoClick(nullptr);
     EXPECT_EQ(mainWindow->Demo.radius, 0.05);
     EXPECT_NEAR(mainWindow->Demo.turnRate, 0.8 / std::sqrt(0.05), 1e-12);
     mainWindow->DemoClick(nullptr);
 
     // Within 0.01 degree of the centre the last circle stays.
-    TheViewpoint.latitude = centreLat + 0.005;
-    TheViewpoint.azimuth = 123;
+    Model().eye.latitude = centreLat + 0.005;
+    Model().eye.azimuth = 123;
     mainWindow->DemoClick(nullptr);
     EXPECT_EQ(mainWindow->Demo.radius, 0.05);
-    EXPECT_EQ(TheViewpoint.azimuth, 123);
+    EXPECT_EQ(Model().eye.azimuth, 123);
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
     mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
 {
-    TheViewpoint.latitude = TheRenderParams.centreLat - 0.25;
+    Model().eye.latitude = Model().params.centreLat - 0.25;
     mainWindow->DemoClick(nullptr);  // no sender: no animated turn
-    EXPECT_NEAR(TheViewpoint.azimuth, 90, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
     const double rate = mainWindow->Demo.turnRate;
 
-    FakeTicks = 5000;
+    ticks = 5000;
     mainWindow->DemoTick();  // long after the last step: 100 ms
-    EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.1 * rate, 1e-9);
-    FakeTicks += 3;
+    EXPECT_NEAR(Model().eye.azimuth, 90 - 0.1 * rate, 1e-9);
+    ticks += 3;
     mainWindow->DemoTick();  // 3 ms later: still 10 ms
-    EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.11 * rate, 1e-9);
-    FakeTicks += 40;
+    EXPECT_NEAR(Model().eye.azimuth, 90 - 0.11 * rate, 1e-9);
+    ticks += 40;
     mainWindow->DemoTick();
-    EXPECT_NEAR(TheViewpoint.azimuth, 90 - 0.15 * rate, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 90 - 0.15 * rate, 1e-9);
 
     // The eye stays on the circle, the centre on its left.
-    const double dy = TheViewpoint.latitude - TheRenderParams.centreLat;
-    const double dx = (TheViewpoint.longitude - TheRenderParams.centreLon) * Cos(TheRenderParams.centreLat);
+    const double dy = Model().eye.latitude - Model().params.centreLat;
+    const double dx = (Model().eye.longitude - Model().params.centreLon) * Cos(Model().params.centreLat);
     EXPECT_NEAR(std::hypot(dx, dy), 0.25, 1e-9);
-    EXPECT_NEAR(std::fmod(std::atan2(dx, dy) * 180 / kPi + 360, 360), TheViewpoint.azimuth + 90, 1e-6);
+    EXPECT_NEAR(std::fmod(std::atan2(dx, dy) * 180 / kPi + 360, 360), Model().eye.azimuth + 90, 1e-6);
     mainWindow->DemoClick(nullptr);
 }
 
@@ -447,15 +452,15 @@ TEST_F(NavigationTest, NearThePoleTheDemoCircleIsMeasuredAsItIsFlown)
     // circle through the eye must be measured with that floor too, or the
     // first step throws the eye off the circle it was put on.
     mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N85E138_dem.tif")));
-    ASSERT_DOUBLE_EQ(TheRenderParams.centreLat, 85.5);
-    TheViewpoint.latitude = TheRenderParams.centreLat;
-    TheViewpoint.longitude = TheRenderParams.centreLon + 1;
+    ASSERT_DOUBLE_EQ(Model().params.centreLat, 85.5);
+    Model().eye.latitude = Model().params.centreLat;
+    Model().eye.longitude = Model().params.centreLon + 1;
     mainWindow->DemoClick(nullptr);
-    EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
-    FakeTicks = 5000;
+    EXPECT_NEAR(Model().eye.azimuth, 0, 1e-9);
+    ticks = 5000;
     mainWindow->DemoTick();
-    EXPECT_NEAR(TheViewpoint.longitude, TheRenderParams.centreLon + 1, 0.01);
-    EXPECT_NEAR(TheViewpoint.latitude, TheRenderParams.centreLat, 0.01);
+    EXPECT_NEAR(Model().eye.longitude, Model().params.centreLon + 1, 0.01);
+    EXPECT_NEAR(Model().eye.latitude, Model().params.centreLat, 0.01);
     mainWindow->DemoClick(nullptr);
 }
 
@@ -470,53 +475,53 @@ TEST_F(NavigationTest, MapClickDuringTheDemoFliesToANewCircle)
     QTest::mousePress(map, Qt::LeftButton, {}, target);
     QTest::mouseRelease(map, Qt::LeftButton, {}, target - QPoint(0, 40));
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
-    EXPECT_NEAR(TheViewpoint.azimuth, 0, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, 0, 1e-9);
     const double east = double(target.x()) / map->width() - 0.5;
     EXPECT_NEAR(mainWindow->Demo.radius, east * Cos(35.5), 1e-12);
-    EXPECT_DOUBLE_EQ(TheViewpoint.longitude, TheRenderParams.westLon + double(target.x()) / map->width());
+    EXPECT_DOUBLE_EQ(Model().eye.longitude, Model().params.westLon + double(target.x()) / map->width());
     mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, UpperSidewaysDragDuringTheDemoStepsIt)
 {
     mainWindow->DemoClick(nullptr);
-    const double azimuth = TheViewpoint.azimuth;
-    FakeTicks += 1000;
+    const double azimuth = Model().eye.azimuth;
+    ticks += 1000;
     Drag(Upper(), Upper() - QPoint(50, 0));
     // One demo step of 100 ms instead of a turn of 5 degrees.
-    EXPECT_NEAR(TheViewpoint.azimuth, azimuth - 0.1 * mainWindow->Demo.turnRate, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, azimuth - 0.1 * mainWindow->Demo.turnRate, 1e-9);
     mainWindow->DemoClick(nullptr);
 }
 
 TEST_F(NavigationTest, HighestPointTieGoesToTheLastCell)
 {
-    TheRenderParams.columns = 0;  // the map and frames are not needed here
-    TileInfo& tile = TheTerrain->tileInfo;
+    Model().params.columns = 0;  // the map and frames are not needed here
+    TileInfo& tile = Model().terrain->tileInfo;
     tile.width = 41;
     tile.height = 31;
-    SampleGrid& grid = TheTerrain->heightGrid;
+    SampleGrid& grid = Model().terrain->heightGrid;
     for (int r = 0; r < 31; ++r)
         std::fill_n(grid[r], 41, int16_t(-5));
     grid[3][7] = 2500;
     grid[12][4] = 2500;
     grid[0][20] = 3000;  // outermost rows and columns are left out
     grid[15][40] = 3000;
-    TheRenderParams.centreLat = 35.5;
-    TheRenderParams.centreLon = 138.5;
+    Model().params.centreLat = 35.5;
+    Model().params.centreLon = 138.5;
     mainWindow->HighestPointClick();
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.5 + double(15 - (12 + 200)) / 31);
-    EXPECT_DOUBLE_EQ(TheViewpoint.longitude, 138.5 + double(4 - 20) / 41);
-    EXPECT_EQ(TheViewpoint.minAltitude, 3400);
-    EXPECT_EQ(TheViewpoint.azimuth, 0);
-    EXPECT_NEAR(TheViewpoint.pitch, -std::atan2(900.0, 200 * 111120.0 / 31) * 180 / kPi, 1e-12);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, 35.5 + double(15 - (12 + 200)) / 31);
+    EXPECT_DOUBLE_EQ(Model().eye.longitude, 138.5 + double(4 - 20) / 41);
+    EXPECT_EQ(Model().eye.minAltitude, 3400);
+    EXPECT_EQ(Model().eye.azimuth, 0);
+    EXPECT_NEAR(Model().eye.pitch, -std::atan2(900.0, 200 * 111120.0 / 31) * 180 / kPi, 1e-12);
 
     // No height reaches 0: the centre, 200 rows south.
     for (int r = 0; r < 31; ++r)
         std::fill_n(grid[r], 41, int16_t(-5));
     mainWindow->HighestPointClick();
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.5 - 200.0 / 31);
-    EXPECT_DOUBLE_EQ(TheViewpoint.longitude, 138.5);
-    EXPECT_EQ(TheViewpoint.minAltitude, 900);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, 35.5 - 200.0 / 31);
+    EXPECT_DOUBLE_EQ(Model().eye.longitude, 138.5);
+    EXPECT_EQ(Model().eye.minAltitude, 900);
 }
 
 }  // namespace
@@ -574,31 +579,31 @@ TEST(KeyFlight, RatesScaleWithModifiersAndKeepTheMouseLimits)
 // the ground below it rather than sinking into the hills it raises.
 TEST_F(NavigationTest, ExaggerationLiftsTheEyeWithTheGround)
 {
-    TheViewpoint.latitude = 35.45;
-    TheViewpoint.longitude = 138.39;
-    TheViewpoint.minAltitude = 3500;
-    const int32_t ground = GroundBelow(TheViewpoint, TheRenderParams, TheTerrain->heightGrid.rows());
+    Model().eye.latitude = 35.45;
+    Model().eye.longitude = 138.39;
+    Model().eye.minAltitude = 3500;
+    const int32_t ground = GroundBelow(Model().eye, Model().params, Model().terrain->heightGrid.rows());
     ASSERT_GT(ground, 1000) << "high ground, for the lift to show";
     for (int i = 0; i < 8; ++i)
         QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
     ASSERT_TRUE(mainWindow->statusLine->text().endsWith(QStringLiteral("×3")));
-    EXPECT_NEAR(TheViewpoint.minAltitude - 3 * ground, 3500 - ground, 1e-6);
-    EXPECT_GT(ShownAltitude, 3 * ground) << "the eye stands over the raised ground at once";
+    EXPECT_NEAR(Model().eye.minAltitude - 3 * ground, 3500 - ground, 1e-6);
+    EXPECT_GT(Model().shownAltitude, 3 * ground) << "the eye stands over the raised ground at once";
     for (int i = 0; i < 8; ++i)
         QTest::keyClick(mainWindow.get(), Qt::Key_BracketLeft);
-    EXPECT_NEAR(TheViewpoint.minAltitude, 3500, 1e-6);
+    EXPECT_NEAR(Model().eye.minAltitude, 3500, 1e-6);
 
     // Off the grid there is no ground to follow.
-    Viewpoint away = TheViewpoint;
+    Viewpoint away = Model().eye;
     away.latitude = 10;
-    EXPECT_EQ(GroundBelow(away, TheRenderParams, TheTerrain->heightGrid.rows()), 0);
+    EXPECT_EQ(GroundBelow(away, Model().params, Model().terrain->heightGrid.rows()), 0);
 }
 
 // C draws the earth curved: the status line says so, and so do saved pictures.
 TEST_F(NavigationTest, CurvatureIsShownAndRecorded)
 {
     const auto recorded = [&] {
-        for (const auto& [key, value] : ViewPictureTexts(*mainWindow, TheViewpoint, 0))
+        for (const auto& [key, value] : ViewPictureTexts(*mainWindow, Model().eye, 0))
             if (key == QStringLiteral("EarthCurvature"))
                 return value;
         return QString();
@@ -623,21 +628,21 @@ TEST_F(NavigationTest, WheelMovesForwardAndCtrlWheelZooms)
             Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(mainWindow->view3d, &wheel);
     };
-    TheViewpoint.azimuth = 0;
-    const double latitude = TheViewpoint.latitude, longitude = TheViewpoint.longitude;
+    Model().eye.azimuth = 0;
+    const double latitude = Model().eye.latitude, longitude = Model().eye.longitude;
     turn(120, Qt::NoModifier);
-    EXPECT_NEAR((TheViewpoint.latitude - latitude) * MetresPerDegree, 500, 1) << "a notch forward: 500 m north";
-    EXPECT_NEAR(TheViewpoint.longitude, longitude, 1e-9);
+    EXPECT_NEAR((Model().eye.latitude - latitude) * MetresPerDegree, 500, 1) << "a notch forward: 500 m north";
+    EXPECT_NEAR(Model().eye.longitude, longitude, 1e-9);
     turn(-240, Qt::NoModifier);
-    EXPECT_NEAR((TheViewpoint.latitude - latitude) * MetresPerDegree, -500, 1);
+    EXPECT_NEAR((Model().eye.latitude - latitude) * MetresPerDegree, -500, 1);
 
-    const double angle = TheViewpoint.viewAngle;
+    const double angle = Model().eye.viewAngle;
     turn(120, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(TheViewpoint.viewAngle, angle - 5);
+    EXPECT_DOUBLE_EQ(Model().eye.viewAngle, angle - 5);
     for (int i = 0; i < 30; ++i)
         turn(-120, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(TheViewpoint.viewAngle, kViewAngleMax);
-    EXPECT_NEAR((TheViewpoint.latitude - latitude) * MetresPerDegree, -500, 1) << "Ctrl only zooms";
+    EXPECT_DOUBLE_EQ(Model().eye.viewAngle, kViewAngleMax);
+    EXPECT_NEAR((Model().eye.latitude - latitude) * MetresPerDegree, -500, 1) << "Ctrl only zooms";
 }
 
 TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
@@ -647,16 +652,16 @@ TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
     QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), mainWindow.get()) << "a button took the focus";
 
-    const double azimuth = TheViewpoint.azimuth;
+    const double azimuth = Model().eye.azimuth;
     const int32_t frames = Frames();
     QTest::keyPress(mainWindow.get(), Qt::Key_Right);
     QTest::qWait(100);
     QTest::keyRelease(mainWindow.get(), Qt::Key_Right);
-    const double turned = TheViewpoint.azimuth;
+    const double turned = Model().eye.azimuth;
     EXPECT_GT(turned, azimuth);
     EXPECT_GT(Frames(), frames);
     QTest::qWait(50);
-    EXPECT_EQ(TheViewpoint.azimuth, turned) << "still turning after the release";
+    EXPECT_EQ(Model().eye.azimuth, turned) << "still turning after the release";
 
     QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
     EXPECT_TRUE(mainWindow->statusLine->text().endsWith(QStringLiteral("×1.25")));
@@ -664,8 +669,8 @@ TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
     EXPECT_FALSE(mainWindow->statusLine->text().contains(QStringLiteral("×")));
 
     QTest::keyClick(mainWindow.get(), Qt::Key_Home);
-    EXPECT_DOUBLE_EQ(TheViewpoint.azimuth, 0);
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 35.25);
+    EXPECT_DOUBLE_EQ(Model().eye.azimuth, 0);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, 35.25);
     QTest::keyClick(mainWindow.get(), Qt::Key_Space);
     EXPECT_TRUE(mainWindow->demoTimer->isActive());
     QTest::keyClick(mainWindow.get(), Qt::Key_Space);

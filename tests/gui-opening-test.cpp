@@ -141,12 +141,12 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     StoreLastView({QFile::encodeName(tile), kept});
 
     const auto expectKept = [&](const char* when) {
-        EXPECT_DOUBLE_EQ(TheViewpoint.latitude, kept.latitude) << when;
-        EXPECT_DOUBLE_EQ(TheViewpoint.longitude, kept.longitude) << when;
-        EXPECT_DOUBLE_EQ(TheViewpoint.minAltitude, kept.minAltitude) << when;
-        EXPECT_DOUBLE_EQ(TheViewpoint.azimuth, kept.azimuth) << when;
-        EXPECT_DOUBLE_EQ(TheViewpoint.pitch, kept.pitch) << when;
-        EXPECT_DOUBLE_EQ(TheViewpoint.viewAngle, kept.viewAngle) << when;
+        EXPECT_DOUBLE_EQ(Model().eye.latitude, kept.latitude) << when;
+        EXPECT_DOUBLE_EQ(Model().eye.longitude, kept.longitude) << when;
+        EXPECT_DOUBLE_EQ(Model().eye.minAltitude, kept.minAltitude) << when;
+        EXPECT_DOUBLE_EQ(Model().eye.azimuth, kept.azimuth) << when;
+        EXPECT_DOUBLE_EQ(Model().eye.pitch, kept.pitch) << when;
+        EXPECT_DOUBLE_EQ(Model().eye.viewAngle, kept.viewAngle) << when;
     };
     EXPECT_TRUE(RestoresLastView()) << "on by default";
     MainWindow* form = &MakeForm();
@@ -155,8 +155,8 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     expectKept("restored");
 
     // Quitting keeps the view the window ends on.
-    TheViewpoint.azimuth = 100;
-    TheViewpoint.minAltitude = 1800;
+    Model().eye.azimuth = 100;
+    Model().eye.minAltitude = 1800;
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
     const std::optional<LastView> quit = StoredLastView();
@@ -168,14 +168,14 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     StoreLastView({QFile::encodeName(tile), kept});
 
     // A file named on the command line wins: its own start view.
-    TheViewpoint = {};
+    Model().eye = {};
     const QString other = SampleAs(QStringLiteral("other_N36E138_dem.tif"));
     form = &MakeForm({other});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->TilePath().isEmpty(); }, 30000));
     EXPECT_EQ(form->TilePath(), QFile::encodeName(other));
-    EXPECT_DOUBLE_EQ(TheViewpoint.latitude, 36.25);
-    EXPECT_DOUBLE_EQ(TheViewpoint.azimuth, 0);
-    EXPECT_DOUBLE_EQ(TheViewpoint.viewAngle, 40);
+    EXPECT_DOUBLE_EQ(Model().eye.latitude, 36.25);
+    EXPECT_DOUBLE_EQ(Model().eye.azimuth, 0);
+    EXPECT_DOUBLE_EQ(Model().eye.viewAngle, 40);
 
     // Switched off from the menu: nothing opens.
     QAction* restore = nullptr;
@@ -186,8 +186,8 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     EXPECT_TRUE(restore->isChecked());
     restore->trigger();
     EXPECT_FALSE(RestoresLastView());
-    TheViewpoint = {};
-    TheRenderParams = {};
+    Model().eye = {};
+    Model().params = {};
     form = &MakeForm();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->FirstActivation == 0; }, 30000));
     EXPECT_TRUE(form->TilePath().isEmpty());

@@ -38,7 +38,7 @@ protected:
         GuiTest::SetUp();
         MakeForm();
         mainWindow->OpenTile(SampleAs(QStringLiteral("profile_N35E138_dem.tif")));
-        ASSERT_EQ(TheRenderParams.columns, TheTerrain->tileInfo.width);
+        ASSERT_EQ(Model().params.columns, Model().terrain->tileInfo.width);
     }
 
     void OpenTrack()

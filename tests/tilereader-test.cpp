@@ -448,7 +448,6 @@ TEST_F(TileLoad, FillsParamsAndStartView)
     EXPECT_DOUBLE_EQ(params.centreLon, 138.5);
     EXPECT_DOUBLE_EQ(params.northLat, 36);
     EXPECT_DOUBLE_EQ(params.westLon, 138);
-    EXPECT_EQ(params.paintSerial, 0);
     EXPECT_DOUBLE_EQ(view.latitude, 35.25);
     EXPECT_DOUBLE_EQ(view.longitude, 138.5);
     EXPECT_DOUBLE_EQ(view.minAltitude, 1000);

@@ -649,7 +649,7 @@ int RenderPanoramaFile(ToolApplication& application, const Options& options, con
 // Draws the frames as the 3D view does while the user holds still, and
 // writes the last when asked: the errno of a failed write, or 0.
 int RenderFrames(ToolApplication& application, const Options& options, const GpxOverlay& gpx, const Terrain& terrain,
-    RenderParams& params, Viewpoint view, const std::vector<Summit>& summits, const Names& names)
+    const RenderParams& params, Viewpoint view, const std::vector<Summit>& summits, const Names& names)
 {
     Bitmap32 frameBitmap(options.width, options.height);
     Renderer renderer(frameBitmap);
@@ -658,7 +658,6 @@ int RenderFrames(ToolApplication& application, const Options& options, const Gpx
     const TileInfo& relief = natural ? natural->Relief() : terrain.tileInfo;
     const ReliefLevels& levels = natural ? natural->Levels() : terrain.reliefLevels;
     for (int k = 1; k <= options.frames; ++k) {
-        ++params.paintSerial;
         view.renderAzimuth = view.azimuth;
         BuildViewStrips(
             renderer, options.width, options.height, relief, levels, terrain.heightGrid.rows(), params, view);
