@@ -9,8 +9,8 @@
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/navigation.h"
+#include "elevation/landscapeload.h"
 #include "elevation/terrain.h"
-#include "elevation/tilereader.h"
 #include "render/frame.h"
 
 namespace {
@@ -158,5 +158,4 @@ void MainWindow::View3dWheel(double notches, Qt::KeyboardModifiers keys)
     else
         MoveEye(view, model_.params, view.azimuth, notches * kMetresPerNotch * SpeedScaleFor(keys) / MetresPerDegree);
     PaintView3d();
-    PaintMap();
 }

@@ -441,8 +441,13 @@ QSize MainWindow::FrameSize() const
 void MainWindow::PaintView3d()
 {
     const QSize frame = FrameSize();
-    if (!model_.HasLandscape() || frame.isEmpty())
+    if (!model_.HasLandscape())
         return;
+    // Every frame brings the map's eye with it, even with the 3D view folded away.
+    if (frame.isEmpty()) {
+        PaintMap();
+        return;
+    }
     if (frameLog_)
         frameLog_->FrameBegins();
     // Shown before the render so that it is on the screen while the frame is
@@ -561,7 +566,6 @@ void MainWindow::MoveViewTo(double latitude, double longitude, double azimuth)
             a -= 360;
         view.azimuth = a;
         PaintView3d();
-        PaintMap();
     }
 }
 
@@ -706,6 +710,6 @@ void MainWindow::DemoTick()
     const int32_t dt = std::clamp(int32_t(DemoLastTick - DemoPrevTick), kDemoStepMinMs, kDemoStepMaxMs);
 
     StepDemoCircle(Demo, dt * 0.001, model_.eye);
+    // The frame brings the map's eye with it.
     PaintView3d();
-    PaintMap();
 }

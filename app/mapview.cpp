@@ -116,29 +116,68 @@ void MapView::Compose(const MapScene& scene)
     // brings; the repaint that the resize brings sets them right.
     const QSize box = size();
     viewport_.SetBox(QSizeF(box));
-    if (composed_.size() != box)
-        composed_ = QImage(box, QImage::Format_RGB32);
-    QPainter painter(&composed_);
+    if (const StillKey key = StillKeyOf(scene); key != stillKey_) {
+        ComposeStill(scene);
+        stillKey_ = key;
+    }
+    // The box still holds the picture shown last; this one is free.
+    shown_ ^= 1;
+    QImage& picture = composed_[shown_];
+    if (picture.size() != box)
+        picture = QImage(box, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, still_);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QPointF eye = PixelOfPlace(viewport_, scene.params, scene.view.latitude, scene.view.longitude);
+    const QPoint eyePixel(TruncInto(eye.x(), -(1 << 20), 1 << 20), TruncInto(eye.y(), -(1 << 20), 1 << 20));
+    DrawViewWedge(painter, viewport_, eyePixel, scene.view);
+    DrawEyeMark(painter, viewport_, eyePixel);
+    if (hasMeasure_)
+        DrawMeasure(painter, viewport_, scene.params, measureFrom_, measureTo_, TextFont());
+    painter.end();
+    Present(picture, box);
+}
+
+MapView::StillKey MapView::StillKeyOf(const MapScene& scene) const
+{
+    StillKey key{viewport_.box(), viewport_.zoom(), viewport_.centre().x, viewport_.centre().y, scene.landscapeSerial,
+        scene.params};
+    if (scene.summits) {
+        // FNV-1a over the tops' cells: a new search's summits differ in them.
+        uint64_t digest = 14695981039346656037ull ^ scene.summits->size();
+        for (const Summit& summit : *scene.summits)
+            for (const int32_t cell : {summit.row, summit.column})
+                digest = (digest ^ uint32_t(cell)) * 1099511628211ull;
+        key.summits = digest | 1;
+    }
+    key.gpxFiles = scene.gpx.filesSerial();
+    key.grid = gridShown_;
+    if (profileMark_) {
+        key.profileMark = true;
+        key.profileLatitude = profileMark_->latitude;
+        key.profileLongitude = profileMark_->longitude;
+    }
+    return key;
+}
+
+void MapView::ComposeStill(const MapScene& scene)
+{
+    ++stillBuilds_;
+    if (still_.size() != size())
+        still_ = QImage(size(), QImage::Format_RGB32);
+    QPainter painter(&still_);
     ComposeBase(painter, scene);
-    const QFont font = TextFont();
     DrawRangeCircles(painter, viewport_, scene.params);
     if (scene.summits)
         DrawSummitMarks(painter, viewport_, scene.params, *scene.summits);
-    scene.gpx.DrawOnMap(painter, viewport_, scene.params, font);
+    scene.gpx.DrawOnMap(painter, viewport_, scene.params, TextFont());
     // Over the marks, so that none hides a label.
     if (gridShown_)
         ComposeGrid(painter, scene);
     if (profileMark_)
         DrawProfileMarkOnMap(
             painter, PixelOfPlace(viewport_, scene.params, profileMark_->latitude, profileMark_->longitude));
-    const QPointF eye = PixelOfPlace(viewport_, scene.params, scene.view.latitude, scene.view.longitude);
-    const QPoint eyePixel(TruncInto(eye.x(), -(1 << 20), 1 << 20), TruncInto(eye.y(), -(1 << 20), 1 << 20));
-    DrawViewWedge(painter, viewport_, eyePixel, scene.view);
-    DrawEyeMark(painter, viewport_, eyePixel);
-    if (hasMeasure_)
-        DrawMeasure(painter, viewport_, scene.params, measureFrom_, measureTo_, font);
-    painter.end();
-    Present(composed_, box);
 }
 
 bool MapView::KeptLayer::Holds(const MapViewport& now, uint64_t landscapeSerial) const

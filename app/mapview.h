@@ -1,6 +1,8 @@
 #pragma once
 // The map box: the loaded set's map, as large as its panel allows, with
-// the marks, grid, scale bar and GPX files drawn over it.
+// the marks, grid, scale bar and GPX files drawn over it. What stays while
+// the eye moves is kept as one picture, so that a frame of flight draws only
+// the eye's mark, its view lines and a measure.
 //
 // The mouse: the wheel zooms about the cursor, a middle-button drag pans,
 // a middle double-click shows the whole set again, and a Shift+left drag
@@ -47,6 +49,8 @@ public:
 
     // Composes the scene at the box's size, and shows it.
     void Compose(const MapScene& scene);
+    // How often the still picture under the eye has been drawn.
+    int stillBuilds() const { return stillBuilds_; }
 
     const MapViewport& viewport() const { return viewport_; }
     void ZoomAt(QPointF pixel, double factor);
@@ -96,11 +100,35 @@ private:
         void Keep(QImage picture, const MapViewport& now, uint64_t landscapeSerial);
     };
 
+    // What the still picture shows: it is drawn again when any of it changes.
+    struct StillKey {
+        QSizeF box;
+        double zoom = 1;
+        double centreX = 0;
+        double centreY = 0;
+        uint64_t landscapeSerial = 0;
+        RenderParams params;
+        uint64_t summits = 0;  // 0 while hidden, else a digest of the tops marked
+        uint64_t gpxFiles = 0;
+        bool grid = false;
+        bool profileMark = false;
+        double profileLatitude = 0;
+        double profileLongitude = 0;
+        bool operator==(const StillKey&) const = default;
+    };
+    StillKey StillKeyOf(const MapScene& scene) const;
+    void ComposeStill(const MapScene& scene);
     void FollowLandscape(const RenderParams& params);
     void ComposeBase(QPainter& painter, const MapScene& scene);
     void ComposeGrid(QPainter& painter, const MapScene& scene);
 
-    QImage composed_;
+    // The landscape with its marks, GPX files and grid, and the two pictures
+    // shown in turns over it: the box holds one while the next is drawn.
+    QImage still_;
+    std::optional<StillKey> stillKey_;
+    int stillBuilds_ = 0;
+    QImage composed_[2];
+    int shown_ = 0;
     MapViewport viewport_;
     QSize mapShape_{360, 360};
     QRect area_;

@@ -37,6 +37,8 @@ struct RenderParams {
     // The side in degrees of the square the map shows, centred on the
     // opened tile: 1 for the tile alone, 3 for the cells around it.
     int32_t areaDegrees = 1;
+
+    bool operator==(const RenderParams&) const = default;
 };
 
 inline constexpr double kMetresPerMinute = 1852;  // one minute of latitude

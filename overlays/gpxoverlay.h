@@ -25,6 +25,8 @@ public:
     void Clear();
     bool empty() const { return files_.empty(); }
     const std::vector<GpxData>& files() const { return files_; }
+    // Changes whenever the files do.
+    uint64_t filesSerial() const { return filesSerial_; }
     // The line a flight follows: the longest of the file added last.
     const GpxLine* FlightLine() const;
 

@@ -267,4 +267,43 @@ TEST_F(MapTest, ALargeMapIsDrawnFromTheFinerRelief)
     EXPECT_GT(detail(shown), 1.5 * detail(scaled));
 }
 
+TEST_F(MapTest, FlyingRedrawsOnlyTheEyeOverTheStillMap)
+{
+    // The summits' marks arrive from their search; then the map stands still.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !mainWindow->Labels().summits().empty(); }, 30000));
+    mainWindow->PaintView3d();
+    const int builds = Map().stillBuilds();
+    const QImage before = Map().picture();
+    for (int i = 0; i < 10; ++i) {
+        Model().eye.azimuth += 9;
+        Model().eye.latitude += 0.002;
+        mainWindow->PaintView3d();
+    }
+    EXPECT_EQ(Map().stillBuilds(), builds) << "the eye alone moved";
+    const QImage flown = Map().picture();
+    EXPECT_NE(flown, before);
+
+    // The same eye over a still picture drawn afresh gives the same pixels.
+    Map().SetGridShown(false);
+    mainWindow->PaintMap();
+    Map().SetGridShown(true);
+    mainWindow->PaintMap();
+    EXPECT_EQ(Map().stillBuilds(), builds + 2);
+    EXPECT_EQ(Map().picture(), flown);
+
+    // What the still picture shows changes it: the summits hidden, a GPX file.
+    QTest::keyClick(mainWindow.get(), Qt::Key_L);
+    EXPECT_EQ(Map().stillBuilds(), builds + 3);
+    const QString gpx = dir.filePath(QStringLiteral("still.gpx"));
+    QFile file(gpx);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<gpx><trk><trkseg><trkpt lat=\"35.3\" lon=\"138.6\"/>"
+               "<trkpt lat=\"35.4\" lon=\"138.7\"/></trkseg></trk></gpx>");
+    file.close();
+    mainWindow->OpenTile(gpx);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Gpx().files().size() == 1; }, 30000));
+    mainWindow->PaintMap();
+    EXPECT_GT(Map().stillBuilds(), builds + 3);
+}
+
 }  // namespace
