@@ -21,8 +21,8 @@
 #include "app/messagebox.h"
 #include "core/coordinates.h"
 #include "core/geometry.h"
+#include "elevation/landscapeload.h"
 #include "elevation/tilename.h"
-#include "elevation/tilereader.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 
 #include "app/messagebox.h"
 #include "app/viewermodel.h"
+#include "elevation/landscapeload.h"
 #include "elevation/terrain.h"
-#include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "overlays/usermessages.h"
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "core/viewrecords.h"
-#include "elevation/tilereader.h"
+#include "elevation/landscapeload.h"
 #include "ui_loadingwindow.h"
 
 class ViewerModel;

@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "core/viewrecords.h"
-#include "elevation/tilereader.h"
+#include "elevation/landscapeload.h"
 #include "overlays/labelsubjects.h"
 #include "render/framestate.h"
 

@@ -23,8 +23,8 @@
 
 #include "elevation/asterreader.h"
 #include "elevation/eastwestresampling.h"
+#include "elevation/landscapeload.h"
 #include "elevation/terrainarena.h"
-#include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "relief/naturalrelief.h"
 #include "summits/summits.h"

@@ -12,8 +12,8 @@
 #include <memory>
 #include <utility>
 
+#include "elevation/landscapeload.h"
 #include "elevation/terrain.h"
-#include "elevation/tilereader.h"
 #include "elevation/tileset.h"
 #include "relief/naturalrelief.h"
 #include "render/frame.h"

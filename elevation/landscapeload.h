@@ -6,8 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "elevation/loadreport.h"
 #include "elevation/terrain.h"
-#include "elevation/tilereader.h"
+#include "elevation/tileplace.h"
 
 struct TileSet;
 class ProductFile;

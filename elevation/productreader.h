@@ -9,7 +9,6 @@
 
 #include "elevation/asterreader.h"
 #include "elevation/tilename.h"
-#include "elevation/tilereader.h"
 
 class ProductFile {
 public:

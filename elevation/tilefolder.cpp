@@ -2,6 +2,7 @@
 
 #include "elevation/productreader.h"
 #include "elevation/tilename.h"
+#include "elevation/tileplace.h"
 
 #include <algorithm>
 #include <filesystem>

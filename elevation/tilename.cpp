@@ -95,11 +95,16 @@ std::string_view FileNameOf(std::string_view path)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+bool PassesNameTest(std::string_view path)
+{
+    return Contains(path, "_dem.tif");
+}
+
 bool IsSupportedTileName(std::string_view path)
 {
     constexpr std::array<std::string_view, 4> kExtensions = {".tif", ".tiff", ".hgt", ".zip"};
     const std::string_view name = FileNameOf(path);
-    return Contains(path, "_dem.tif") ||
+    return PassesNameTest(path) ||
         std::any_of(kExtensions.begin(), kExtensions.end(), [&](std::string_view e) { return EndsWith(name, e); });
 }
 

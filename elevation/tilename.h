@@ -23,8 +23,11 @@ std::string_view FileNameOf(std::string_view path);
 // The values are as written; the caller checks their range.
 NamedCell CellFromName(std::string_view path);
 
-// True for the names of the products the reader opens: ASTER's "_dem.tif"
-// anywhere in the path, or a file name ending in .tif, .tiff, .hgt or .zip.
+// ASTER's marker, "_dem.tif", anywhere in the path, in any case.
+bool PassesNameTest(std::string_view path);
+
+// True for the names of the products the reader opens: ASTER's marker, or a
+// file name ending in .tif, .tiff, .hgt or .zip.
 bool IsSupportedTileName(std::string_view path);
 
 // True for a file name ending in .hgt, in any case: SRTM's raw layout.

@@ -10,8 +10,9 @@
 // The load of a set (LoadTileSetInto), for the callers of both.
 #include "elevation/asterreader.h"
 #include "elevation/landscapeload.h"
+#include "elevation/loadreport.h"
 #include "elevation/tilename.h"
-#include "elevation/tilereader.h"
+#include "elevation/tileplace.h"
 
 // The 3 x 3 cells around an opened tile, row-major from the north-west; the
 // opened tile is cell 4.

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "core/leadinginteger.h"
-#include "elevation/tilereader.h"
+#include "elevation/tilename.h"
 
 namespace {
 
@@ -47,8 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     Require(PassesNameTest(text) == HasMarker(text), "PassesNameTest", text);
 
-    const GeoCentre centre = GeoCentreFromName(text);
-    Require(std::isfinite(centre.centreLat) && std::isfinite(centre.centreLon), "GeoCentreFromName", text);
+    // Only the file name places a tile: the folders above it never do.
+    const NamedCell named = CellFromName(text), alone = CellFromName(FileNameOf(text));
+    Require(named.found == alone.found && named.cell.lat == alone.cell.lat && named.cell.lon == alone.cell.lon,
+        "CellFromName", text);
 
     // Every start a name could be read from, and one beyond the end.
     for (std::size_t pos = 0; pos <= size + 1; ++pos)

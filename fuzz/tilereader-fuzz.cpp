@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "elevation/tilereader.h"
+#include "elevation/landscapeload.h"
 #include "tests/support/tileload.h"
 
 namespace {

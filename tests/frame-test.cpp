@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "elevation/landscapeload.h"
 #include "elevation/terrain.h"
-#include "elevation/tilereader.h"
 #include "render-test-support.h"
 #include "render/fixedpoint.h"
 #include "render/sky.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "elevation/tilereader.h"
+#include "elevation/landscapeload.h"
 #include "tests/support/tileload.h"
 #include "tilefiles.h"
 

@@ -18,7 +18,7 @@
 #include "core/geometry.h"
 #include "elevation/asterreader.h"
 #include "elevation/eastwestresampling.h"
-#include "elevation/tilereader.h"
+#include "elevation/landscapeload.h"
 #include "elevation/tileset.h"
 #include "elevation/voidrule.h"
 #include "tests/support/tileload.h"
@@ -74,30 +74,6 @@ TEST(NameTest, AcceptsTheMarkerAnywhereInAnyCase)
     EXPECT_FALSE(PassesNameTest("/tiles/abc_N35E139.tif"));
     EXPECT_FALSE(PassesNameTest("/tiles/abc_N35E139-dem.tif"));
     EXPECT_FALSE(PassesNameTest(""));
-}
-
-TEST(GeoCentre, ComesFromTheNameAfterTheFirstUnderscore)
-{
-    struct Case {
-        const char* path;
-        double lat, lon;
-    };
-    const Case cases[] = {
-        {"C:\\Data\\abc_N35E139_dem.tif", 35.5, 139.5},
-        {"/t/abc_S35W139_dem.tif", -34.5, -138.5},
-        {"/t/abc_n35e139_dem.tif", 35.5, 139.5},
-        {"/t/abc_s35w139_dem.tif", -34.5, -138.5},
-        {"/t/abc_N00E000_dem.tif", 0.5, 0.5},
-        {"/t/ASTGTMV003_S90W180_dem.tif", -89.5, -179.5},
-        {"/x_dem.tif/tile", 0.5, 130.5},  // no underscore in the file name itself
-        {"/t/a_N35", 35.5, 0.5},  // longitude starts beyond the end
-        {"/t/_", 0.5, 0.5},
-    };
-    for (const Case& c : cases) {
-        const GeoCentre centre = GeoCentreFromName(c.path);
-        EXPECT_DOUBLE_EQ(centre.centreLat, c.lat) << c.path;
-        EXPECT_DOUBLE_EQ(centre.centreLon, c.lon) << c.path;
-    }
 }
 
 TEST(CatmullRom, HandWorkedValues)

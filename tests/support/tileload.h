@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "elevation/tilereader.h"
+#include "elevation/landscapeload.h"
 
 // The whole load, of any product ProductFile opens. The position comes from
 // the file's georeferencing where it has one, otherwise from the name. On

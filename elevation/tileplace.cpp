@@ -1,46 +1,11 @@
-#include "elevation/tilereader.h"
+#include "elevation/tileplace.h"
 
-#include "core/leadinginteger.h"
 #include "elevation/productreader.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
-
-namespace {
-
-char Upper(char c)
-{
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-}  // namespace
-
-bool PassesNameTest(std::string_view path)
-{
-    std::string upperPath(path);
-    std::transform(upperPath.begin(), upperPath.end(), upperPath.begin(), Upper);
-    return upperPath.find("_DEM.TIF") != std::string::npos;
-}
-
-GeoCentre GeoCentreFromName(std::string_view path)
-{
-    if (const NamedCell named = CellFromName(path); named.found)
-        return {double(named.cell.lat) + 0.5, double(named.cell.lon) + 0.5};
-    GeoCentre centre{0.5, 130.5};
-    const std::string_view name = FileNameOf(path);
-    const std::size_t underscore = name.find('_');
-    if (underscore == std::string_view::npos)
-        return centre;
-    centre.centreLat = double(LeadingInteger(name, underscore + 2)) + 0.5;
-    centre.centreLon = double(LeadingInteger(name, underscore + 5)) + 0.5;
-    if (underscore + 1 < name.size() && Upper(name[underscore + 1]) == 'S')
-        centre.centreLat = 1 - centre.centreLat;
-    if (underscore + 4 < name.size() && Upper(name[underscore + 4]) == 'W')
-        centre.centreLon = 1 - centre.centreLon;
-    return centre;
-}
 
 GeoCentre CentreOf(const TileCell& cell)
 {
