@@ -1,7 +1,5 @@
 #include "places/listproblem.h"
 
-#include <sstream>
-
 #include "core/usertext.h"
 
 std::string_view ListProblemReason(ListProblemKind kind)
@@ -24,16 +22,4 @@ std::string_view ListProblemReason(ListProblemKind kind)
     case ListProblemKind::BadElevation: return UserText("PlaceList", "標高が数値ではありません．");
     }
     return {};
-}
-
-std::string DescribeListProblem(std::string_view file, const ListProblem& problem)
-{
-    std::ostringstream text;
-    text << file;
-    if (problem.line > 0)
-        text << ':' << problem.line;
-    text << ": " << ListProblemReason(problem.kind);
-    if (!problem.detail.empty())
-        text << " (" << problem.detail << ')';
-    return text.str();
 }

@@ -34,7 +34,3 @@ struct ListProblem {
 
 // The reason, for the user (UTF-8, Japanese; translated under "PlaceList").
 std::string_view ListProblemReason(ListProblemKind kind);
-
-// "FILE:LINE: REASON (DETAIL)" (no LINE for the list as a whole): the
-// file named, in the form of a compiler's message, whatever the language.
-std::string DescribeListProblem(std::string_view file, const ListProblem& problem);

@@ -64,7 +64,7 @@ ctest --test-dir "$build" --output-on-failure -j"$jobs"
 
 if ((!full)); then
   step "short soak"
-  VANTOREL_BUILD="$build" "$root/scripts/soak.sh" 40
+  VANTOREL_BUILD="$build" "$root/scripts/soak.sh" 60
   step "passed in $((SECONDS - started)) s"
   exit 0
 fi

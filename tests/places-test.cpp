@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <osmium/builder/attr.hpp>
-#include <osmium/io/any_output.hpp>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -30,11 +27,12 @@
 #include "places/placelist.h"
 #include "places/placetext.h"
 #include "summits/summits.h"
+#include "tests/support/listproblems.h"
+#include "tests/support/osmextract.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace osmium::builder::attr;
 
 // A folder of its own for each test's files, removed after it.
 class TempFolder {
@@ -156,32 +154,7 @@ std::string CsvLine(const std::string& name, GeoPoint at, const std::string& ele
         "\n";
 }
 
-// An OSM extract written by libosmium (.osm or .osm.pbf by its name).
-class OsmExtract {
-public:
-    template <typename... Tags> void Node(GeoPoint at, const Tags&... tags)
-    {
-        osmium::builder::add_node(buffer_, _id(++lastId_), _version(1), _location(at.longitude, at.latitude),
-            _tag(tags.first, tags.second)...);
-    }
-    void NamedWay(const char* name)
-    {
-        osmium::builder::add_way(
-            buffer_, _id(++lastId_), _version(1), _nodes({1, 2}), _tag("natural", "peak"), _tag("name", name));
-    }
-    void Write(const std::string& path)
-    {
-        osmium::io::Writer writer(path, osmium::io::overwrite::allow);
-        writer(std::move(buffer_));
-        writer.close();
-    }
-
-private:
-    osmium::memory::Buffer buffer_{4096, osmium::memory::Buffer::auto_grow::yes};
-    int64_t lastId_ = 0;
-};
-
-using Tag = std::pair<const char*, const char*>;
+using Tag = OsmExtract::Tag;
 
 const Place& PlaceOf(const PlaceList& list, const NamedPlace& named, std::size_t i = 0)
 {
