@@ -32,8 +32,8 @@ std::unique_ptr<Flight> NextFlight(MainWindow& window, bool demoFlying, const Re
         return std::make_unique<ChaseFlight>(PathOf(*line),
             DrawnGround(*window.Model().terrain, params, window.FrameRenderer().settings.heightQuarters));
     }
-    return std::make_unique<DemoLap>(demoFlying ? window.Demo.centreLat : params.centreLat,
-        demoFlying ? window.Demo.centreLon : params.centreLon, eye);
+    return std::make_unique<DemoLap>(demoFlying ? window.DemoFlown().centreLat : params.centreLat,
+        demoFlying ? window.DemoFlown().centreLon : params.centreLon, eye);
 }
 
 QString AskVideoPath(MainWindow& window, const QString& title)
@@ -90,7 +90,7 @@ int RecordFlightTo(MainWindow& window, const QString& path)
     }
     // Neither flies on the screen meanwhile: moving the eye there could load
     // another landscape under the film.
-    const bool demoFlying = window.demoTimer->isActive();
+    const bool demoFlying = window.DemoFlying();
     window.StopFlying();
     const RenderParams params = window.Model().params;
     Viewpoint eye = window.Model().eye;
@@ -112,7 +112,7 @@ int RecordFlightTo(MainWindow& window, const QString& path)
 
 void AddFlightRecording(MainWindow& window)
 {
-    auto* action = new QAction(QCoreApplication::translate("FlightRecording", "飛行を録画…"), window.view3d);
+    auto* action = new QAction(QCoreApplication::translate("FlightRecording", "飛行を録画…"), window.Form().view3d);
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     MainWindow* w = &window;
     QObject::connect(action, &QAction::triggered, w, [w] {
@@ -123,5 +123,5 @@ void AddFlightRecording(MainWindow& window)
         if (!path.isEmpty())
             RecordFlightTo(*w, path);
     });
-    window.view3d->addAction(action);
+    window.Form().view3d->addAction(action);
 }

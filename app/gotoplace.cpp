@@ -125,16 +125,16 @@ void GoToPlace(MainWindow& window, const QString& text)
         if (!Covers(window.Model().params, *position))
             return;
     }
-    window.demoTimer->stop();
+    window.DemoTimer().stop();
     window.MoveViewTo(position->latitude, position->longitude, azimuth);
 }
 
 void AddGoToPlace(MainWindow& window)
 {
     MainWindow* w = &window;
-    AddAction(window.view3d, QCoreApplication::translate("GoToPlace", "場所へ移動…"),
+    AddAction(window.Form().view3d, QCoreApplication::translate("GoToPlace", "場所へ移動…"),
         QKeySequence(Qt::CTRL | Qt::Key_G), [w] { AskAndGo(*w); });
-    QLabel* status = window.statusLine;
+    QLabel* status = window.Form().statusLine;
     status->setContextMenuPolicy(Qt::ActionsContextMenu);
     AddAction(status, QCoreApplication::translate("GoToPlace", "位置をコピー"), {},
         [status] { QGuiApplication::clipboard()->setText(status->text()); });

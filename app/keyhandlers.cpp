@@ -70,7 +70,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     }
     switch (event->key()) {
     case Qt::Key_Home: ReturnToStartView(); break;
-    case Qt::Key_Space: DemoClick(demoButton); break;
+    case Qt::Key_Space: DemoClick(ui_.demoButton); break;
     case Qt::Key_F11: isFullScreen() ? showNormal() : showFullScreen(); break;
     case Qt::Key_F1: ShowKeysHelp(); break;
     case Qt::Key_BracketRight: StepExaggeration(1); break;

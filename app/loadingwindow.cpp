@@ -114,7 +114,7 @@ LoadingWindow::LoadingWindow(QWidget* parent) :
     QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-    setupUi(this);
+    ui_.setupUi(this);
     // The main window stays the active one while a tile loads.
     setAttribute(Qt::WA_ShowWithoutActivating);
 }
@@ -162,13 +162,13 @@ int LoadingWindow::LoadTile(const QByteArray& nativePath, ViewerModel& model)
 void LoadingWindow::SetProgress(int counter)
 {
     // The counter ends past the bar's range; those steps show a full bar.
-    progressBar->setValue(qBound(progressBar->minimum(), counter, progressBar->maximum()));
-    progressBar->repaint();
+    ui_.progressBar->setValue(qBound(ui_.progressBar->minimum(), counter, ui_.progressBar->maximum()));
+    ui_.progressBar->repaint();
 }
 
 void LoadingWindow::ShowAtOnce()
 {
-    progressBar->setValue(0);
+    ui_.progressBar->setValue(0);
     show();
     // No other input is taken meanwhile; nothing of the terrain has changed
     // yet, so a paint of the main window that slips in reads a whole tile.

@@ -12,8 +12,7 @@
 
 class ViewerModel;
 
-// Inherits its form's components, like the main window (see mainwindow.h).
-class LoadingWindow : public QWidget, public Ui::LoadingWindow {
+class LoadingWindow : public QWidget {
     Q_OBJECT
 
 public:
@@ -38,6 +37,10 @@ public:
     // Shows the window and has it on the screen before the work starts.
     void ShowAtOnce();
 
+    // The window's components, by their form names.
+    const Ui::LoadingWindow& Form() const { return ui_; }
+
 private:
+    Ui::LoadingWindow ui_;
     LoadReport lastReport_;
 };

@@ -81,7 +81,7 @@ constexpr double kTurnPerPixel = 0.1;
 constexpr int kPeakEyeRowsSouth = 200;
 constexpr double kPeakEyeAbove = 900;
 
-// Demo (its circle: flight/democircle.h).
+// demo_ (its circle: flight/democircle.h).
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
 
 // A dropped file's path as the file system's bytes. The URL keeps bytes that
@@ -107,7 +107,7 @@ void DrawCross(Bitmap32& bitmap, QSize frame, int x, int y, uint32_t colour)
 }  // namespace
 
 MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine, QWidget* parent) :
-    QWidget(parent), demoTimer(new QTimer(this)), loadingWindow_(loadingWindow),
+    QWidget(parent), demoTimer_(new QTimer(this)), loadingWindow_(loadingWindow),
     frameBitmap_(ScreenSize().width(), ScreenSize().height()), renderer_(frameBitmap_),
     natural_(renderer_.settings, [this] { PaintView3d(); }), commandLine_(std::move(commandLine)),
     keyTimer_(new QTimer(this)), recentring_([this](LoadedSet loaded) { TakeOverSet(std::move(loaded)); }),
@@ -123,29 +123,31 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
     trackTimer_(new QTimer(this))
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    setupUi(this);
+    ui_.setupUi(this);
     // Over the map's hints, while a GPX file is read.
-    gpxLoading_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
-    nameLists_.ShowProgressIn(mapPanel, QRect(mapClickHint->x(), mapClickHint->y(), kMapSide - 6, 18));
-    (new MapPanelLayout(mapPanel, mapView, kMapTop, kMapRoomBelow, {forwardButton, backButton, sunSlider}))->Place();
-    new ViewSplitterPlace(*viewSplitter, kMapSide);
+    gpxLoading_.ShowProgressIn(ui_.mapPanel, QRect(ui_.mapClickHint->x(), ui_.mapClickHint->y(), kMapSide - 6, 18));
+    nameLists_.ShowProgressIn(ui_.mapPanel, QRect(ui_.mapClickHint->x(), ui_.mapClickHint->y(), kMapSide - 6, 18));
+    (new MapPanelLayout(
+         ui_.mapPanel, ui_.mapView, kMapTop, kMapRoomBelow, {ui_.forwardButton, ui_.backButton, ui_.sunSlider}))
+        ->Place();
+    new ViewSplitterPlace(*ui_.viewSplitter, kMapSide);
     labelClock_.start();
-    cursorInfoLeft_ = cursorInfo->x();
+    cursorInfoLeft_ = ui_.cursorInfo->x();
     labelTimer_->setSingleShot(true);
     labelTimer_->setInterval(kLabelSettleMs);
     connect(labelTimer_, &QTimer::timeout, this, &MainWindow::PaintView3d);
-    demoTimer->setInterval(kTimerIntervalMs);
+    demoTimer_->setInterval(kTimerIntervalMs);
     trackTimer_->setInterval(kTimerIntervalMs);
     connect(trackTimer_, &QTimer::timeout, this, &MainWindow::TrackFlightTick);
     const QString asterPage = AsterPage().toString();
-    dropHint->setToolTip(asterPage);
-    asterLink->setToolTip(asterPage);
-    ulvarenLink->setToolTip(UlvarenPage().toString());
+    ui_.dropHint->setToolTip(asterPage);
+    ui_.asterLink->setToolTip(asterPage);
+    ui_.ulvarenLink->setToolTip(UlvarenPage().toString());
     // The hint shows the step; the step never comes from the hint.
     //: The step buttons' hint: how far one click moves, in metres.
     const QString stepHint = tr("%1(m)").arg(kStepMetres);
-    forwardButton->setToolTip(stepHint);
-    backButton->setToolTip(stepHint);
+    ui_.forwardButton->setToolTip(stepHint);
+    ui_.backButton->setToolTip(stepHint);
     // Labels take the size of their text, so a coloured label is no wider
     // than its caption.
     ensurePolished();
@@ -169,22 +171,22 @@ MainWindow::MainWindow(LoadingWindow& loadingWindow, QByteArrayList commandLine,
 
 void MainWindow::ConnectHandlers()
 {
-    connect(view3d, &PaintBox::paintRequested, this, &MainWindow::PaintView3d);
-    connect(view3d, &PaintBox::mouseDown, this, &MainWindow::View3dMouseDown);
-    connect(view3d, &PaintBox::mouseMove, this, &MainWindow::View3dMouseMove);
-    connect(view3d, &PaintBox::wheelTurned, this, &MainWindow::View3dWheel);
-    connect(mapView, &PaintBox::paintRequested, this, &MainWindow::PaintMap);
-    connect(mapView, &PaintBox::mouseDown, this, &MainWindow::MapMouseDown);
-    connect(mapView, &PaintBox::mouseUp, this, &MainWindow::MapMouseUp);
-    connect(mapView, &MapView::viewChanged, this, &MainWindow::PaintMap);
-    connect(forwardButton, &QPushButton::clicked, this, [this] { StepClick(forwardButton); });
-    connect(backButton, &QPushButton::clicked, this, [this] { StepClick(backButton); });
-    connect(highestPointButton, &QPushButton::clicked, this, &MainWindow::HighestPointClick);
-    connect(demoButton, &QPushButton::clicked, this, [this] { DemoClick(demoButton); });
-    connect(demoTimer, &QTimer::timeout, this, &MainWindow::DemoTick);
-    connect(dropHint, &LinkLabel::clicked, this, &MainWindow::AsterLinkClick);
-    connect(asterLink, &LinkLabel::clicked, this, &MainWindow::AsterLinkClick);
-    connect(ulvarenLink, &LinkLabel::clicked, this, &MainWindow::UlvarenLinkClick);
+    connect(ui_.view3d, &PaintBox::paintRequested, this, &MainWindow::PaintView3d);
+    connect(ui_.view3d, &PaintBox::mouseDown, this, &MainWindow::View3dMouseDown);
+    connect(ui_.view3d, &PaintBox::mouseMove, this, &MainWindow::View3dMouseMove);
+    connect(ui_.view3d, &PaintBox::wheelTurned, this, &MainWindow::View3dWheel);
+    connect(ui_.mapView, &PaintBox::paintRequested, this, &MainWindow::PaintMap);
+    connect(ui_.mapView, &PaintBox::mouseDown, this, &MainWindow::MapMouseDown);
+    connect(ui_.mapView, &PaintBox::mouseUp, this, &MainWindow::MapMouseUp);
+    connect(ui_.mapView, &MapView::viewChanged, this, &MainWindow::PaintMap);
+    connect(ui_.forwardButton, &QPushButton::clicked, this, [this] { StepClick(ui_.forwardButton); });
+    connect(ui_.backButton, &QPushButton::clicked, this, [this] { StepClick(ui_.backButton); });
+    connect(ui_.highestPointButton, &QPushButton::clicked, this, &MainWindow::HighestPointClick);
+    connect(ui_.demoButton, &QPushButton::clicked, this, [this] { DemoClick(ui_.demoButton); });
+    connect(demoTimer_, &QTimer::timeout, this, &MainWindow::DemoTick);
+    connect(ui_.dropHint, &LinkLabel::clicked, this, &MainWindow::AsterLinkClick);
+    connect(ui_.asterLink, &LinkLabel::clicked, this, &MainWindow::AsterLinkClick);
+    connect(ui_.ulvarenLink, &LinkLabel::clicked, this, &MainWindow::UlvarenLinkClick);
 }
 
 QUrl MainWindow::AsterPage()
@@ -206,8 +208,8 @@ void MainWindow::FormCreate()
     setWindowTitle(ProgramName());
     setAcceptDrops(true);
     if (QFileInfo::exists(QString::fromLatin1(kDeveloperFile))) {
-        highestPointButton->setVisible(true);
-        frameRate->setVisible(true);
+        ui_.highestPointButton->setVisible(true);
+        ui_.frameRate->setVisible(true);
     }
 }
 
@@ -220,9 +222,9 @@ bool MainWindow::event(QEvent* event)
 
 void MainWindow::FormActivate()
 {
-    demoTimer->stop();
-    if (FirstActivation) {
-        FirstActivation = 0;
+    demoTimer_->stop();
+    if (firstActivation_) {
+        firstActivation_ = false;
         // With no file named, the last session's view, when so chosen.
         if (commandLine_.isEmpty())
             RestoreLastView(*this);
@@ -270,7 +272,7 @@ void MainWindow::FitOuterSize()
     if (atMinimum)
         resize(minimum);
     // The form's positions hold at the minimum size.
-    helpPanel->setDesignWidth(minimum.width());
+    ui_.helpPanel->setDesignWidth(minimum.width());
 }
 
 void MainWindow::UpdateNow()
@@ -356,9 +358,9 @@ void MainWindow::OpenTile(const QByteArray& requestedPath)
     ReadNamesForArea();
     PaintView3d();
     PaintMap();
-    forwardButton->setEnabled(true);
-    backButton->setEnabled(true);
-    demoButton->setEnabled(true);
+    ui_.forwardButton->setEnabled(true);
+    ui_.backButton->setEnabled(true);
+    ui_.demoButton->setEnabled(true);
     // After the first frame is on the screen: the labels follow when found.
     QTimer::singleShot(0, this, &MainWindow::StartSummitSearch);
 }
@@ -371,7 +373,7 @@ void MainWindow::StopBackgroundLoad()
 void MainWindow::ShowLoadReport(const LoadReport& report)
 {
     loadNotes_ = LoadNotesText(report);
-    statusLine->setToolTip(LoadReportText(report));
+    ui_.statusLine->setToolTip(LoadReportText(report));
 }
 
 void MainWindow::SetTileTitle()
@@ -411,12 +413,12 @@ void MainWindow::TakeOverSet(LoadedSet loaded)
 
 void MainWindow::AsterLinkClick()
 {
-    FlashAndOpen(asterLink, AsterPage());
+    FlashAndOpen(ui_.asterLink, AsterPage());
 }
 
 void MainWindow::UlvarenLinkClick()
 {
-    FlashAndOpen(ulvarenLink, UlvarenPage());
+    FlashAndOpen(ui_.ulvarenLink, UlvarenPage());
 }
 
 void MainWindow::FlashAndOpen(QLabel* label, const QUrl& page)
@@ -435,7 +437,7 @@ QSize MainWindow::FrameSize() const
 {
     // A view stretched beyond the screen shows the part the buffers cover.
     const FrameBufferSet& buffers = renderer_.Buffers();
-    return {std::min(view3d->width(), int(buffers.width)), std::min(view3d->height(), int(buffers.height))};
+    return {std::min(ui_.view3d->width(), int(buffers.width)), std::min(ui_.view3d->height(), int(buffers.height))};
 }
 
 void MainWindow::PaintView3d()
@@ -454,11 +456,11 @@ void MainWindow::PaintView3d()
     // drawn; its altitude is therefore that of the previous frame.
     const Terrain& terrain = *model_.terrain;
     natural_.Follow(terrain, model_.landscapeSerial(), model_.params);
-    statusLine->setText(StatusLine(model_.eye, model_.shownAltitude, renderer_.settings.heightQuarters) +
+    ui_.statusLine->setText(StatusLine(model_.eye, model_.shownAltitude, renderer_.settings.heightQuarters) +
         (renderer_.settings.earthCurvature ? CurvatureReadout() : QString()) + natural_.StatusText() +
         (loadNotes_.isEmpty() ? QString() : QStringLiteral("　") + loadNotes_));
-    statusLine->adjustSize();
-    statusLine->repaint();
+    ui_.statusLine->adjustSize();
+    ui_.statusLine->repaint();
     model_.eye.renderAzimuth = model_.eye.azimuth;
 
     const ReliefPictures pictures = natural_.Pictures(terrain);
@@ -468,12 +470,12 @@ void MainWindow::PaintView3d()
         RasteriseFrame(renderer_, *pictures.relief, terrain.heightGrid.rows(), model_.params, model_.eye);
     lastFrame_ = frame;
 
-    const int cx = view3d->width() / 2;
-    const int cy = view3d->height() / 2;
+    const int cx = ui_.view3d->width() / 2;
+    const int cy = ui_.view3d->height() / 2;
     DrawCross(frameBitmap_, frame, cx + 1, cy + 1, kBlack);
     DrawCross(frameBitmap_, frame, cx, cy, kWhite);
     DrawOverlays(frame);
-    view3d->Present(ImageOverBitmap(std::as_const(frameBitmap_), frame));
+    ui_.view3d->Present(ImageOverBitmap(std::as_const(frameBitmap_), frame));
 
     PaintMap();
     ShowCursorInfo(model_.cursor.x(), model_.cursor.y());
@@ -483,16 +485,16 @@ void MainWindow::PaintView3d()
     // A demo circle that lies inside the set on screen is flown without
     // re-centring: following its eye would load a set each time the circle
     // crossed a cell's edge, and again on the way back.
-    if (!(demoTimer->isActive() && DemoCircleInsideSet()))
+    if (!(demoTimer_->isActive() && DemoCircleInsideSet()))
         recentring_.Follow(model_.tiles, model_.eye, natural_.LightToPrepare());
 }
 
 bool MainWindow::DemoCircleInsideSet() const
 {
-    const double lonRadius = Demo.radius / Demo.longitudeScale;
+    const double lonRadius = demo_.radius / demo_.longitudeScale;
     for (const auto& [lat, lon] :
-        {std::pair{Demo.centreLat + Demo.radius, Demo.centreLon}, {Demo.centreLat - Demo.radius, Demo.centreLon},
-            {Demo.centreLat, Demo.centreLon + lonRadius}, {Demo.centreLat, Demo.centreLon - lonRadius}})
+        {std::pair{demo_.centreLat + demo_.radius, demo_.centreLon}, {demo_.centreLat - demo_.radius, demo_.centreLon},
+            {demo_.centreLat, demo_.centreLon + lonRadius}, {demo_.centreLat, demo_.centreLon - lonRadius}})
         if (model_.tiles.CellAt(lat, lon) < 0)
             return false;
     return true;
@@ -501,9 +503,9 @@ bool MainWindow::DemoCircleInsideSet() const
 void MainWindow::CountFrame()
 {
     if (const std::optional<double> rate = frameRate_.Count(model_.Ticks())) {
-        frameRate->setText(FrameRateText(*rate));
-        frameRate->adjustSize();
-        frameRate->repaint();
+        ui_.frameRate->setText(FrameRateText(*rate));
+        ui_.frameRate->adjustSize();
+        ui_.frameRate->repaint();
     }
 }
 
@@ -517,17 +519,17 @@ void MainWindow::ShowCursorInfo(int x, int y)
     const uint32_t depth = buffers.DepthAt(x, y);
     const double distance = std::trunc(depth * model_.params.metresPerCell / 256);
     // Over a label the line takes the caption's room too: it has more to say.
-    cursorCaption->setVisible(highlightedLabel_ < 0);
-    cursorInfo->move(highlightedLabel_ >= 0 ? cursorCaption->x() : cursorInfoLeft_, cursorInfo->y());
+    ui_.cursorCaption->setVisible(highlightedLabel_ < 0);
+    ui_.cursorInfo->move(highlightedLabel_ >= 0 ? ui_.cursorCaption->x() : cursorInfoLeft_, ui_.cursorInfo->y());
     if (highlightedLabel_ >= 0) {
         const LabelSubject& subject = summitLabels_.SubjectOf(summitLabels_.placed()[std::size_t(highlightedLabel_)]);
         const SummitSight sight = summitLabels_.Sight(renderer_, subject, model_.params);
-        cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing, cursorInfo->fontMetrics(),
-            cursorInfo->parentWidget()->width() - cursorInfo->x() - kCursorInfoMargin));
+        ui_.cursorInfo->setText(LabelInfoText(subject, sight.distance, sight.bearing, ui_.cursorInfo->fontMetrics(),
+            ui_.cursorInfo->parentWidget()->width() - ui_.cursorInfo->x() - kCursorInfoMargin));
     } else {
-        cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightAt(x, y)));
+        ui_.cursorInfo->setText(CursorInfoText(std::min(distance, 999999.0), buffers.HeightAt(x, y)));
     }
-    cursorInfo->adjustSize();
+    ui_.cursorInfo->adjustSize();
 }
 
 // ---------------------------------------------------------------------------
@@ -578,9 +580,9 @@ void MainWindow::View3dMouseDown(Qt::MouseButton button, ShiftState, int x, int 
             summitLabels_.Sight(renderer_, summit, model_.params).bearing + 720);
         return;
     }
-    DragLastX = x;
-    DragLastY = y;
-    DragInLowerHalf = y >= view3d->height() / 2 ? 1 : 0;
+    dragLastX_ = x;
+    dragLastY_ = y;
+    dragInLowerHalf_ = y >= ui_.view3d->height() / 2 ? 1 : 0;
 }
 
 void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
@@ -598,44 +600,44 @@ void MainWindow::View3dMouseMove(ShiftState shift, int x, int y)
 
     Viewpoint& view = model_.eye;
     const bool ctrl = shift.keys & Qt::ControlModifier;
-    const int dy = y - DragLastY;
+    const int dy = y - dragLastY_;
     if (ctrl) {
         view.viewAngle = std::clamp(view.viewAngle - dy * kViewAnglePerPixel, kViewAngleMin, kViewAngleMax);
-    } else if (DragInLowerHalf) {
+    } else if (dragInLowerHalf_) {
         view.minAltitude = std::max(view.minAltitude + dy * kAltitudePerPixel, kAltitudeFloor);
     } else {
         view.pitch = std::clamp(view.pitch + dy * kPitchPerPixel, kPitchMin, kPitchMax);
     }
 
     if (!ctrl) {
-        const int dx = DragLastX - x;
-        if (DragInLowerHalf) {
+        const int dx = dragLastX_ - x;
+        if (dragInLowerHalf_) {
             // Dragging left moves the eye to its right: the ground follows
             // the pointer.
             MoveEye(view, model_.params, view.azimuth + 90, dx * kSlideMetresPerPixel * kDegreesPerMetre);
-            if (demoTimer->isActive()) {
+            if (demoTimer_->isActive()) {
                 DemoClick(nullptr);
                 DemoClick(nullptr);
             }
-        } else if (!demoTimer->isActive()) {
+        } else if (!demoTimer_->isActive()) {
             view.azimuth += dx * kTurnPerPixel;
             if (view.azimuth >= 360)
                 view.azimuth -= 360;
             if (view.azimuth < 0)
                 view.azimuth += 360;
-        } else if (y == DragLastY) {
+        } else if (y == dragLastY_) {
             // While the demo circles, a sideways drag hurries it along.
             DemoTick();
         }
     }
-    DragLastY = y;
-    DragLastX = x;
+    dragLastY_ = y;
+    dragLastX_ = x;
     PaintView3d();
 }
 
 void MainWindow::StepClick(QObject* sender)
 {
-    const double sense = sender == forwardButton ? 1 : sender == backButton ? -1 : 0;
+    const double sense = sender == ui_.forwardButton ? 1 : sender == ui_.backButton ? -1 : 0;
     MoveEye(model_.eye, model_.params, model_.eye.azimuth, sense * kStepMetres * kDegreesPerMetre);
     PaintView3d();
     PaintMap();
@@ -683,20 +685,20 @@ void MainWindow::DemoClick(QObject* sender)
     Viewpoint& view = model_.eye;
     // The circle's centre stays where it is while the flight passes into
     // neighbouring tiles and the landscape is re-centred under it.
-    if (!demoTimer->isActive()) {
-        Demo.centreLat = model_.params.centreLat;
-        Demo.centreLon = model_.params.centreLon;
-        Demo.longitudeScale = LongitudeScale(model_.params);
+    if (!demoTimer_->isActive()) {
+        demo_.centreLat = model_.params.centreLat;
+        demo_.centreLon = model_.params.centreLon;
+        demo_.longitudeScale = LongitudeScale(model_.params);
     }
-    if (const std::optional<double> heading = FitDemoCircle(Demo, view)) {
+    if (const std::optional<double> heading = FitDemoCircle(demo_, view)) {
         if (sender)
             MoveViewTo(view.latitude, view.longitude, *heading);
         view.azimuth = *heading;
     }
-    if (demoTimer->isActive()) {
-        demoTimer->stop();
+    if (demoTimer_->isActive()) {
+        demoTimer_->stop();
     } else {
-        demoTimer->start();
+        demoTimer_->start();
         frameRate_.Restart();
     }
 }
@@ -705,11 +707,11 @@ void MainWindow::DemoTick()
 {
     // Real elapsed time, within limits: a slow frame slows the flight down
     // instead of making it jump.
-    DemoPrevTick = DemoLastTick;
-    DemoLastTick = model_.Ticks();
-    const int32_t dt = std::clamp(int32_t(DemoLastTick - DemoPrevTick), kDemoStepMinMs, kDemoStepMaxMs);
+    demoPrevTick_ = demoLastTick_;
+    demoLastTick_ = model_.Ticks();
+    const int32_t dt = std::clamp(int32_t(demoLastTick_ - demoPrevTick_), kDemoStepMinMs, kDemoStepMaxMs);
 
-    StepDemoCircle(Demo, dt * 0.001, model_.eye);
+    StepDemoCircle(demo_, dt * 0.001, model_.eye);
     // The frame brings the map's eye with it.
     PaintView3d();
 }

@@ -39,11 +39,7 @@ class LoadingWindow;
 class ProfilePanel;
 class QAction;
 
-// The form's components are inherited rather than held in a `ui` member
-// (Qt's multiple-inheritance way of using a Designer form): the handlers
-// address its components by their form names (demoButton, view3d, ...), as
-// the tests do.
-class MainWindow : public QWidget, public Ui::MainWindow {
+class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
@@ -138,18 +134,16 @@ public:
     static QUrl AsterPage();
     static QUrl UlvarenPage();
 
-    QTimer* demoTimer;  // the rotation demo's clock; runs exactly while the demo does
+    // The window's components, by their form names (demoButton, view3d, ...).
+    const Ui::MainWindow& Form() const { return ui_; }
 
-    // Window state of the handlers.
-    int32_t FirstActivation = 1;
-    int32_t MapPressX = 0;  // last left press on the map
-    int32_t MapPressY = 0;
-    int32_t DragLastX = 0;  // last press or handled move on the 3D view
-    int32_t DragLastY = 0;
-    int32_t DragInLowerHalf = 0;
-    DemoCircle Demo;  // its centre fixed while it is flown
-    uint32_t DemoPrevTick = 0;
-    uint32_t DemoLastTick = 0;
+    // The rotation demo: whether it flies, its clock, which runs exactly
+    // while it does, and the circle flown (its centre fixed meanwhile).
+    bool DemoFlying() const { return demoTimer_->isActive(); }
+    QTimer& DemoTimer() { return *demoTimer_; }
+    const DemoCircle& DemoFlown() const { return demo_; }
+    // Whether the window has been activated once, which opens the command line's files.
+    bool Activated() const { return !firstActivation_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -194,6 +188,18 @@ private:
     // First, so that it outlives every part that reads it, the renderer and
     // the workers among them.
     ViewerModel model_;
+    Ui::MainWindow ui_;
+    QTimer* demoTimer_;
+    // Window state of the handlers.
+    bool firstActivation_ = true;
+    int32_t mapPressX_ = 0;  // last left press on the map
+    int32_t mapPressY_ = 0;
+    int32_t dragLastX_ = 0;  // last press or handled move on the 3D view
+    int32_t dragLastY_ = 0;
+    int32_t dragInLowerHalf_ = 0;
+    DemoCircle demo_;
+    uint32_t demoPrevTick_ = 0;
+    uint32_t demoLastTick_ = 0;
     LoadingWindow& loadingWindow_;
     // The 3D view's frame, screen-sized, and the renderer that draws into it.
     Bitmap32 frameBitmap_;

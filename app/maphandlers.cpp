@@ -32,7 +32,7 @@ double Bearing(int x0, int y0, int x1, int y1)
 
 QPoint MainWindow::MapPixelOfView() const
 {
-    const QPointF at = PixelOfPlace(mapView->viewport(), model_.params, model_.eye.latitude, model_.eye.longitude);
+    const QPointF at = PixelOfPlace(ui_.mapView->viewport(), model_.params, model_.eye.latitude, model_.eye.longitude);
     return {PixelOf(at.x()), PixelOf(at.y())};
 }
 
@@ -42,7 +42,7 @@ void MainWindow::PaintMap()
         return;
     const MapScene scene{*model_.terrain, model_.params, model_.eye,
         summitLabels_.shown() ? &summitLabels_.summits() : nullptr, gpx_, model_.landscapeSerial()};
-    mapView->Compose(scene);
+    ui_.mapView->Compose(scene);
 }
 
 void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
@@ -50,13 +50,13 @@ void MainWindow::MapMouseDown(Qt::MouseButton, ShiftState shift, int x, int y)
     if (shift.buttons & Qt::LeftButton) {
         // The move happens on release; until the next map paint a red cross
         // marks where it will go.
-        MapPressX = x;
-        MapPressY = y;
-        mapView->Scribble(Qt::red,
+        mapPressX_ = x;
+        mapPressY_ = y;
+        ui_.mapView->Scribble(Qt::red,
             {QLine(x - kPressCrossArm, y, x + kPressCrossArm, y), QLine(x, y - kPressCrossArm, x, y + kPressCrossArm)});
         return;
     }
-    if (demoTimer->isActive())
+    if (demoTimer_->isActive())
         return;
     const QPoint eye = MapPixelOfView();
     if (eye == QPoint(x, y))
@@ -71,18 +71,18 @@ void MainWindow::MapMouseUp(Qt::MouseButton button, ShiftState, int x, int y)
     // The target is the pressed point, always inside the set and never on
     // its south or east edge.
     const auto inside = [](double f) { return f <= 0 ? 0.0 : std::min(f, 0.9999); };
-    const MapFraction at = mapView->viewport().FractionOf(QPointF(MapPressX, MapPressY));
+    const MapFraction at = ui_.mapView->viewport().FractionOf(QPointF(mapPressX_, mapPressY_));
     const double degrees = model_.params.areaDegrees;
     const double latitude = AreaNorthLat(model_.params) - inside(at.y) * degrees;
     const double longitude = WrapLongitude(AreaWestLon(model_.params) + inside(at.x) * degrees);
 
     double azimuth = model_.eye.azimuth;
-    if (std::abs(MapPressX - x) > kMapClickSlack || std::abs(MapPressY - y) > kMapClickSlack) {
-        azimuth = Bearing(MapPressX, MapPressY, x, y);
+    if (std::abs(mapPressX_ - x) > kMapClickSlack || std::abs(mapPressY_ - y) > kMapClickSlack) {
+        azimuth = Bearing(mapPressX_, mapPressY_, x, y);
         if (azimuth < 0)
             azimuth += 360;
     }
-    if (demoTimer->isActive()) {
+    if (demoTimer_->isActive()) {
         // Stopping and starting the demo at the target works out the circle
         // through it and the heading along it; the glide then flies there.
         const Viewpoint before = model_.eye;

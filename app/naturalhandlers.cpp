@@ -24,24 +24,24 @@ void MainWindow::SetUpNaturalLook()
     natural_.Restore();
     natural_.DefaultMomentAt(model_.eye.longitude);
 
-    auto* separator = new QAction(view3d);
+    auto* separator = new QAction(ui_.view3d);
     separator->setSeparator(true);
-    view3d->addAction(separator);
-    naturalAction_ = new QAction(QCoreApplication::translate("NaturalLook", "自然な見え方"), view3d);
+    ui_.view3d->addAction(separator);
+    naturalAction_ = new QAction(QCoreApplication::translate("NaturalLook", "自然な見え方"), ui_.view3d);
     naturalAction_->setCheckable(true);
     naturalAction_->setShortcut(QKeySequence(Qt::Key_N));
     connect(naturalAction_, &QAction::triggered, this, &MainWindow::ToggleNaturalLook);
-    view3d->addAction(naturalAction_);
-    auto* settings = new QAction(QCoreApplication::translate("NaturalLook", "自然な見え方の設定…"), view3d);
+    ui_.view3d->addAction(naturalAction_);
+    auto* settings = new QAction(QCoreApplication::translate("NaturalLook", "自然な見え方の設定…"), ui_.view3d);
     connect(settings, &QAction::triggered, this, &MainWindow::ShowNaturalSettings);
-    view3d->addAction(settings);
+    ui_.view3d->addAction(settings);
 
-    sunSlider->setRange(0, kMinutesPerDay - 1);
-    sunSlider->setSingleStep(kSliderStepMinutes);
-    sunSlider->setPageStep(kSliderPageMinutes);
+    ui_.sunSlider->setRange(0, kMinutesPerDay - 1);
+    ui_.sunSlider->setSingleStep(kSliderStepMinutes);
+    ui_.sunSlider->setPageStep(kSliderPageMinutes);
     //: The sun's slider under the map: the time of day, and the keys that step it.
-    sunSlider->setToolTip(QCoreApplication::translate("NaturalLook", "太陽の時刻（Alt+← / Alt+→で10分ずつ）"));
-    connect(sunSlider, &QSlider::valueChanged, this, &MainWindow::SetSunMinuteOfDay);
+    ui_.sunSlider->setToolTip(QCoreApplication::translate("NaturalLook", "太陽の時刻（Alt+← / Alt+→で10分ずつ）"));
+    connect(ui_.sunSlider, &QSlider::valueChanged, this, &MainWindow::SetSunMinuteOfDay);
     ShowNaturalControls();
 }
 
@@ -49,14 +49,15 @@ void MainWindow::ShowNaturalControls()
 {
     const bool natural = natural_.natural();
     naturalAction_->setChecked(natural);
-    sunSlider->setVisible(natural);
-    sunClock->setVisible(natural);
-    const QSignalBlocker quiet(sunSlider);
-    sunSlider->setValue(MinuteOfDay(natural_.moment()));
+    ui_.sunSlider->setVisible(natural);
+    ui_.sunClock->setVisible(natural);
+    const QSignalBlocker quiet(ui_.sunSlider);
+    ui_.sunSlider->setValue(MinuteOfDay(natural_.moment()));
     //: The clock under the map: the date (month-day) and time of day of the natural look's sun.
-    sunClock->setText(QCoreApplication::translate("NaturalLook", "太陽 %1").arg(DayAndClockText(natural_.moment())));
-    sunClock->adjustSize();
-    sunClock->setToolTip(MomentText(natural_.moment()));
+    ui_.sunClock->setText(
+        QCoreApplication::translate("NaturalLook", "太陽 %1").arg(DayAndClockText(natural_.moment())));
+    ui_.sunClock->adjustSize();
+    ui_.sunClock->setToolTip(MomentText(natural_.moment()));
 }
 
 ReliefPictures MainWindow::FramePictures() const

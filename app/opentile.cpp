@@ -147,7 +147,8 @@ void AddOpenTile(MainWindow& window)
     QObject::connect(action, &QAction::triggered, &window, [w] { AskAndOpen(*w); });
     window.addAction(action);
 
-    auto* button = new QPushButton(QCoreApplication::translate("OpenTile", "開く…"), window.dropHint->parentWidget());
+    auto* button =
+        new QPushButton(QCoreApplication::translate("OpenTile", "開く…"), window.Form().dropHint->parentWidget());
     // As every button here: the keys stay with the main window.
     button->setFocusPolicy(Qt::NoFocus);
     button->setObjectName(QStringLiteral("BtnOpen"));
@@ -158,5 +159,5 @@ void AddOpenTile(MainWindow& window)
     button->setMenu(MakeOpenMenu(window, action));
     button->adjustSize();
     button->resize(button->width(), kButtonHeight);
-    new FollowHint(window.dropHint, button);
+    new FollowHint(window.Form().dropHint, button);
 }

@@ -134,7 +134,7 @@ QImage DrawViewPanorama(MainWindow& window)
 void AddPanoramaAction(MainWindow& window)
 {
     MainWindow* w = &window;
-    auto* action = new QAction(QCoreApplication::translate("PanoramaWindow", "パノラマ…"), window.view3d);
+    auto* action = new QAction(QCoreApplication::translate("PanoramaWindow", "パノラマ…"), window.Form().view3d);
     action->setObjectName(QStringLiteral("panoramaAction"));
     action->setShortcut(QKeySequence(Qt::Key_P));
     action->setShortcutContext(Qt::WindowShortcut);
@@ -150,5 +150,5 @@ void AddPanoramaAction(MainWindow& window)
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->show();
     });
-    window.view3d->addAction(action);
+    window.Form().view3d->addAction(action);
 }

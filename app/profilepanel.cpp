@@ -323,7 +323,7 @@ void ProfilePanel::ShowFigures()
 ProfilePanel* AddProfilePanel(MainWindow& window)
 {
     auto* panel = new ProfilePanel(&window);
-    auto* action = new QAction(QCoreApplication::translate("ProfilePanel", "標高断面図"), window.view3d);
+    auto* action = new QAction(QCoreApplication::translate("ProfilePanel", "標高断面図"), window.Form().view3d);
     action->setObjectName(QStringLiteral("profileAction"));
     action->setShortcut(QKeySequence(Qt::Key_E));
     action->setShortcutContext(Qt::WindowShortcut);
@@ -334,10 +334,10 @@ ProfilePanel* AddProfilePanel(MainWindow& window)
             panel->SetHoveredAt(std::nullopt);
     });
     QObject::connect(panel, &ProfilePanel::hoverChanged, w, [w, panel] {
-        w->mapView->SetProfileMark(panel->HoveredPlace());
+        w->Form().mapView->SetProfileMark(panel->HoveredPlace());
         w->PaintMap();
         w->PaintView3d();
     });
-    window.view3d->addAction(action);
+    window.Form().view3d->addAction(action);
     return panel;
 }

@@ -252,7 +252,7 @@ QString WritePicture(const QImage& image, const QString& path, const PngTexts& t
 
 void AddPictureActions(MainWindow& window)
 {
-    PaintBox* view = window.view3d;
+    PaintBox* view = window.Form().view3d;
     view->setContextMenuPolicy(Qt::ActionsContextMenu);
     MainWindow* w = &window;
     AddAction(view, QCoreApplication::translate("SavePicture", "3D画像を保存…"), QKeySequence(Qt::CTRL | Qt::Key_S),

@@ -20,7 +20,7 @@ void MainWindow::StartTrackFlight(bool fromNearest)
     const GpxLine* line = gpx_.FlightLine();
     if (!line || line->points.size() < 2 || !model_.HasLandscape())
         return;
-    demoTimer->stop();
+    demoTimer_->stop();
     TrackPath path = PathOf(*line);
     const double start = fromNearest ? path.NearestTo({model_.eye.latitude, model_.eye.longitude}) : 0;
     // The landscape may be re-centred or reloaded under the flight: the
@@ -44,7 +44,7 @@ void MainWindow::StopTrackFlight()
 
 void MainWindow::StopFlying()
 {
-    demoTimer->stop();
+    demoTimer_->stop();
     StopTrackFlight();
 }
 

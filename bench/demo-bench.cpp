@@ -46,16 +46,16 @@ void BM_DemoFrame(benchmark::State& state)
         window.Model().eye.pitch = double(state.range(0));
     // The demo as the button starts it, its clock running but never due:
     // each iteration is one of its ticks.
-    if (!window.demoTimer->isActive())
+    if (!window.DemoFlying())
         window.DemoClick(nullptr);
-    window.demoTimer->setInterval(std::numeric_limits<int>::max());
+    window.DemoTimer().setInterval(std::numeric_limits<int>::max());
     for (auto _ : state) {
         window.DemoTick();
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["width"] = window.view3d->width();
-    state.counters["height"] = window.view3d->height();
+    state.counters["width"] = window.Form().view3d->width();
+    state.counters["height"] = window.Form().view3d->height();
     state.counters["pitch"] = window.Model().eye.pitch;
 }
 BENCHMARK(BM_DemoFrame)->Arg(0)->Arg(-5)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -75,13 +75,16 @@ step "long soak"
 VANTOREL_BUILD="$build" "$root/scripts/soak.sh" 75
 
 # The sanitizer builds take the Release build's sample tile, the same bytes,
-# rather than make it again under the sanitizer.
+# rather than make it again under the sanitizer. They optimise lightly and
+# keep only line tables: that halves their compile time, and a report still
+# names the file and line.
 sample="$build/sample_N35E138_dem.tif"
+light=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DVANTOREL_BENCHMARKS=OFF
+  -DVANTOREL_SAMPLE_TILE_FROM="$sample")
 
 asan="$root/build-asan"
 step "AddressSanitizer and UndefinedBehaviorSanitizer build"
-configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_SANITIZE=ON -DVANTOREL_BENCHMARKS=OFF \
-  -DVANTOREL_SAMPLE_TILE_FROM="$sample"
+configure "$asan" "${light[@]}" -DVANTOREL_SANITIZE=ON
 cmake --build "$asan" -- -j"$jobs"
 step "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -96,8 +99,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 threaded=(rowbands-test relief-test tilereader-test rasterise-test frame-test gui-mainwindow-test gui-naturallook-test)
 tsan="$root/build-tsan"
 step "ThreadSanitizer build"
-configure "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_TSAN=ON -DVANTOREL_BENCHMARKS=OFF \
-  -DVANTOREL_SAMPLE_TILE_FROM="$sample"
+configure "$tsan" "${light[@]}" -DVANTOREL_TSAN=ON
 cmake --build "$tsan" --target "${threaded[@]}" -- -j"$jobs"
 step "threaded tests under ThreadSanitizer"
 export TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp"
@@ -111,5 +113,5 @@ for program in "${threaded[@]}"; do
 done
 
 step "fuzzers"
-"$root/scripts/fuzz.sh" 45
+"$root/scripts/fuzz.sh" 20
 step "passed in $((SECONDS - started)) s"

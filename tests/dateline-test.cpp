@@ -36,7 +36,7 @@ Landscape LoadSetAround(const std::string& folder, long westLon)
 {
     const auto name = [](long lat, long lon) {
         const long wrapped = lon >= 180 ? lon - 360 : lon < -180 ? lon + 360 : lon;
-        char text[32];
+        char text[64];
         std::snprintf(text, sizeof text, "N%ld%c%ld_dem.tif", lat, wrapped < 0 ? 'W' : 'E', std::labs(wrapped));
         return std::string(text);
     };

@@ -58,7 +58,7 @@ TEST_F(FlightRecordingTest, KeysSteerTheTrackFlightAndAnyOtherKeyEndsIt)
     EXPECT_EQ(flight->speed(), kChaseMinSpeed);
     QTest::keyClick(&form, Qt::Key_Space);
     EXPECT_TRUE(flight->paused());
-    EXPECT_FALSE(form.demoTimer->isActive()) << "Space pauses the flight, not the demo";
+    EXPECT_FALSE(form.DemoFlying()) << "Space pauses the flight, not the demo";
     QTest::keyClick(&form, Qt::Key_Space);
     EXPECT_FALSE(flight->paused());
     EXPECT_EQ(form.TrackFlight(), flight);
@@ -78,7 +78,7 @@ TEST_F(FlightRecordingTest, KeysSteerTheTrackFlightAndAnyOtherKeyEndsIt)
 TEST_F(FlightRecordingTest, CtrlRFilmsTheTrackAtTheViewsSize)
 {
     MainWindow& form = MakeForm();
-    const QList<QAction*> actions = form.view3d->actions();
+    const QList<QAction*> actions = form.Form().view3d->actions();
     const auto record = std::find_if(actions.begin(), actions.end(),
         [](const QAction* a) { return a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_R); });
     ASSERT_NE(record, actions.end()) << "the 3D view's menu has Record flight on Ctrl+R";

@@ -17,10 +17,11 @@ protected:
     // Positions the bar took, and whether the window was on the screen each time.
     void WatchProgress()
     {
-        QObject::connect(TheLoadingWindow().progressBar, &QProgressBar::valueChanged, &watcher, [this](int value) {
-            positions.append(value);
-            shownAtEachStep = shownAtEachStep && TheLoadingWindow().isVisible();
-        });
+        QObject::connect(
+            TheLoadingWindow().Form().progressBar, &QProgressBar::valueChanged, &watcher, [this](int value) {
+                positions.append(value);
+                shownAtEachStep = shownAtEachStep && TheLoadingWindow().isVisible();
+            });
     }
 
     QObject watcher;
@@ -34,22 +35,22 @@ TEST_F(LoadingWindowTest, LooksAsLaidOut)
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(form.size(), QSize(421, 101));
-    EXPECT_EQ(form.panel->geometry(), QRect(0, 0, 421, 101));
-    EXPECT_EQ(form.caption->pos(), QPoint(32, 20));
-    EXPECT_EQ(form.caption->text(), QStringLiteral("読込中．．．"));
-    EXPECT_EQ(form.progressBar->geometry(), QRect(32, 52, 357, 25));
-    EXPECT_EQ(form.progressBar->minimum(), 0);
-    EXPECT_EQ(form.progressBar->maximum(), 18);
+    EXPECT_EQ(form.Form().panel->geometry(), QRect(0, 0, 421, 101));
+    EXPECT_EQ(form.Form().caption->pos(), QPoint(32, 20));
+    EXPECT_EQ(form.Form().caption->text(), QStringLiteral("読込中．．．"));
+    EXPECT_EQ(form.Form().progressBar->geometry(), QRect(32, 52, 357, 25));
+    EXPECT_EQ(form.Form().progressBar->minimum(), 0);
+    EXPECT_EQ(form.Form().progressBar->maximum(), 18);
 
     form.ensurePolished();
-    EXPECT_EQ(form.caption->font().pixelSize(), 20);
-    EXPECT_EQ(QFontInfo(form.caption->font()).family(), QStringLiteral("IPAPMincho"));
+    EXPECT_EQ(form.Form().caption->font().pixelSize(), 20);
+    EXPECT_EQ(QFontInfo(form.Form().caption->font()).family(), QStringLiteral("IPAPMincho"));
 
-    const QImage look = form.panel->grab().toImage();
+    const QImage look = form.Form().panel->grab().toImage();
     const QColor orange(255, 128, 64);
     EXPECT_EQ(look.pixelColor(210, 90), orange);
     // Raised outside, lowered inside: light then dark along the top edge.
-    const QPalette& palette = form.panel->palette();
+    const QPalette& palette = form.Form().panel->palette();
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(look.pixel(200, i), palette.color(QPalette::Light).rgb()) << i;
         EXPECT_EQ(look.pixel(200, 3 + i), palette.color(QPalette::Dark).rgb()) << i;
@@ -76,7 +77,7 @@ TEST_F(LoadingWindowTest, ALoadStepsTheBarToItsEndAndFillsTheModel)
     for (int p = 1; p <= 18; ++p)
         expected.append(p);
     EXPECT_EQ(positions, expected);
-    EXPECT_EQ(TheLoadingWindow().progressBar->value(), 18);
+    EXPECT_EQ(TheLoadingWindow().Form().progressBar->value(), 18);
     ASSERT_NE(model.terrain, nullptr);
     EXPECT_EQ(model.params.columns, model.terrain->tileInfo.width);
     EXPECT_DOUBLE_EQ(model.eye.latitude, 35.25);

@@ -166,20 +166,21 @@ TEST_F(MainWindowTest, PanelsShareTheWindow)
 {
     MainWindow& form = MakeForm();
     const QSize client = form.size();
-    EXPECT_EQ(form.mapPanel->width(), 360);
-    EXPECT_EQ(form.mapPanel->geometry().right(), client.width() - 1);
-    EXPECT_EQ(form.statusPanel->height(), 21);
-    EXPECT_EQ(form.helpPanel->height(), 90);
-    EXPECT_EQ(form.helpPanel->geometry().bottom(), client.height() - 1);
-    EXPECT_EQ(form.statusPanel->geometry().bottom() + 1, form.helpPanel->y());
+    EXPECT_EQ(form.Form().mapPanel->width(), 360);
+    EXPECT_EQ(form.Form().mapPanel->geometry().right(), client.width() - 1);
+    EXPECT_EQ(form.Form().statusPanel->height(), 21);
+    EXPECT_EQ(form.Form().helpPanel->height(), 90);
+    EXPECT_EQ(form.Form().helpPanel->geometry().bottom(), client.height() - 1);
+    EXPECT_EQ(form.Form().statusPanel->geometry().bottom() + 1, form.Form().helpPanel->y());
     // The splitter's handle between them.
-    const int handle = form.viewSplitter->handleWidth();
-    EXPECT_EQ(form.view3dPanel->geometry(), QRect(0, 0, client.width() - 360 - handle, client.height() - 21 - 90));
-    EXPECT_EQ(form.mapPanel->height(), form.view3dPanel->height());
-    EXPECT_EQ(form.cursorPanel->height(), 21);
+    const int handle = form.Form().viewSplitter->handleWidth();
+    EXPECT_EQ(
+        form.Form().view3dPanel->geometry(), QRect(0, 0, client.width() - 360 - handle, client.height() - 21 - 90));
+    EXPECT_EQ(form.Form().mapPanel->height(), form.Form().view3dPanel->height());
+    EXPECT_EQ(form.Form().cursorPanel->height(), 21);
     // The 3D view fills the panel above the cursor line, inside its bevel.
-    EXPECT_EQ(form.view3d->geometry().bottom() + 1, form.cursorPanel->y());
-    EXPECT_EQ(form.view3d->width(), form.view3dPanel->width() - 2);
+    EXPECT_EQ(form.Form().view3d->geometry().bottom() + 1, form.Form().cursorPanel->y());
+    EXPECT_EQ(form.Form().view3d->width(), form.Form().view3dPanel->width() - 2);
 }
 
 TEST_F(MainWindowTest, FontsColoursAndStates)
@@ -196,27 +197,27 @@ TEST_F(MainWindowTest, FontsColoursAndStates)
         EXPECT_EQ(widget->font().underline(), f.underline);
     }
     // "ＭＳ ゴシック" is drawn with an installed Japanese font.
-    EXPECT_EQ(QFontInfo(form.mapClickHint->font()).family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(QFontInfo(form.Form().mapClickHint->font()).family(), QStringLiteral("IPAGothic"));
 
-    EXPECT_EQ(PixelOf(form.statusPanel, QPoint(400, 10)), QColor(255, 255, 128));
-    EXPECT_EQ(PixelOf(form.cursorPanel, QPoint(600, 10)), QColor(208, 249, 147));
-    EXPECT_EQ(PixelOf(form.frameRate, QPoint(1, 1)), QColor(240, 243, 116));
-    EXPECT_EQ(form.dropHint->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_EQ(PixelOf(form.Form().statusPanel, QPoint(400, 10)), QColor(255, 255, 128));
+    EXPECT_EQ(PixelOf(form.Form().cursorPanel, QPoint(600, 10)), QColor(208, 249, 147));
+    EXPECT_EQ(PixelOf(form.Form().frameRate, QPoint(1, 1)), QColor(240, 243, 116));
+    EXPECT_EQ(form.Form().dropHint->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 
-    EXPECT_FALSE(form.forwardButton->isEnabled());
-    EXPECT_FALSE(form.backButton->isEnabled());
-    EXPECT_FALSE(form.demoButton->isEnabled());
-    EXPECT_FALSE(form.forwardButton->focusPolicy() & Qt::TabFocus);
-    EXPECT_EQ(form.forwardButton->toolTip(), QStringLiteral("100(m)"));
-    EXPECT_EQ(form.backButton->toolTip(), QStringLiteral("100(m)"));
-    EXPECT_EQ(form.dropHint->toolTip(), MainWindow::AsterPage().toString());
-    EXPECT_EQ(form.asterLink->toolTip(), MainWindow::AsterPage().toString());
-    EXPECT_EQ(form.ulvarenLink->toolTip(), MainWindow::UlvarenPage().toString());
-    for (QWidget* w : {static_cast<QWidget*>(form.view3d), static_cast<QWidget*>(form.mapView),
-             static_cast<QWidget*>(form.demoButton), static_cast<QWidget*>(form.asterLink)})
+    EXPECT_FALSE(form.Form().forwardButton->isEnabled());
+    EXPECT_FALSE(form.Form().backButton->isEnabled());
+    EXPECT_FALSE(form.Form().demoButton->isEnabled());
+    EXPECT_FALSE(form.Form().forwardButton->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(form.Form().forwardButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(form.Form().backButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(form.Form().dropHint->toolTip(), MainWindow::AsterPage().toString());
+    EXPECT_EQ(form.Form().asterLink->toolTip(), MainWindow::AsterPage().toString());
+    EXPECT_EQ(form.Form().ulvarenLink->toolTip(), MainWindow::UlvarenPage().toString());
+    for (QWidget* w : {static_cast<QWidget*>(form.Form().view3d), static_cast<QWidget*>(form.Form().mapView),
+             static_cast<QWidget*>(form.Form().demoButton), static_cast<QWidget*>(form.Form().asterLink)})
         EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor) << w->objectName().toStdString();
-    EXPECT_FALSE(form.demoTimer->isActive());
-    EXPECT_EQ(form.demoTimer->interval(), 10);
+    EXPECT_FALSE(form.DemoFlying());
+    EXPECT_EQ(form.DemoTimer().interval(), 10);
 }
 
 TEST_F(MainWindowTest, MinimumSizeAndGrowth)
@@ -228,20 +229,20 @@ TEST_F(MainWindowTest, MinimumSizeAndGrowth)
     form.resize(800, 400);
     EXPECT_EQ(form.frameGeometry().size(), QSize(1024, 560));
 
-    const QSize view = form.view3d->size();
+    const QSize view = form.Form().view3d->size();
     const QSize growth = QSize(1400, 800) - form.size();
     form.resize(1400, 800);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.helpPanel->width() == 1400; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.Form().helpPanel->width() == 1400; }));
     // The view and the map share the growth across; both take it all down.
-    EXPECT_NEAR(form.mapPanel->width() - 360, growth.width() / 2, 1);
-    EXPECT_EQ(form.view3d->width() + form.mapPanel->width(), view.width() + 360 + growth.width());
-    EXPECT_EQ(form.view3d->height(), view.height() + growth.height());
-    EXPECT_EQ(form.mapPanel->height(), form.view3dPanel->height());
+    EXPECT_NEAR(form.Form().mapPanel->width() - 360, growth.width() / 2, 1);
+    EXPECT_EQ(form.Form().view3d->width() + form.Form().mapPanel->width(), view.width() + 360 + growth.width());
+    EXPECT_EQ(form.Form().view3d->height(), view.height() + growth.height());
+    EXPECT_EQ(form.Form().mapPanel->height(), form.Form().view3dPanel->height());
     // Anchored right: the demo button and the drop hint keep their distance
     // to the right edge.
-    EXPECT_EQ(form.demoButton->x(), 780 + growth.width());
-    EXPECT_EQ(form.dropHint->x(), 488 + growth.width());
-    EXPECT_EQ(form.highestPointButton->x(), 680);
+    EXPECT_EQ(form.Form().demoButton->x(), 780 + growth.width());
+    EXPECT_EQ(form.Form().dropHint->x(), 488 + growth.width());
+    EXPECT_EQ(form.Form().highestPointButton->x(), 680);
 }
 
 TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
@@ -253,17 +254,17 @@ TEST_F(MainWindowTest, CommandLineTileOpensOnceOnFirstActivation)
     EXPECT_EQ(Model().params.columns, 0);
     mainWindow->show();
     mainWindow->activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Activated(); }));
     EXPECT_EQ(mainWindow->windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + tile);
     EXPECT_DOUBLE_EQ(Model().params.centreLat, 35.5);
-    EXPECT_TRUE(mainWindow->demoButton->isEnabled());
+    EXPECT_TRUE(mainWindow->Form().demoButton->isEnabled());
 
     // Later activations open nothing again, but stop the demo.
     Model().eye.azimuth = 123;
     const int32_t serial = Frames();
-    mainWindow->demoTimer->start();
+    mainWindow->DemoTimer().start();
     mainWindow->FormActivate();
-    EXPECT_FALSE(mainWindow->demoTimer->isActive());
+    EXPECT_FALSE(mainWindow->DemoFlying());
     EXPECT_EQ(Model().eye.azimuth, 123);
     EXPECT_EQ(Frames(), serial);
     // The second tile was said once, at the first activation.
@@ -275,7 +276,7 @@ TEST_F(MainWindowTest, NoArgumentOpensNothing)
 {
     MainWindow& form = MakeForm();
     form.FormActivate();
-    EXPECT_EQ(form.FirstActivation, 0);
+    EXPECT_TRUE(form.Activated());
     EXPECT_EQ(Model().params.columns, 0);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
 }
@@ -287,7 +288,7 @@ TEST_F(MainWindowTest, TheViewIsDrawnIntoAScreenSizedFrameOfItsOwn)
     EXPECT_EQ(form.FrameBitmap().width(), screen.width());
     EXPECT_EQ(form.FrameBitmap().height(), screen.height());
     EXPECT_EQ(form.FrameRenderer().Buffers().ColourRows[0], form.FrameBitmap().scanLine(0));
-    EXPECT_EQ(form.FrameSize(), form.view3d->size().boundedTo(screen));
+    EXPECT_EQ(form.FrameSize(), form.Form().view3d->size().boundedTo(screen));
 }
 
 TEST_F(MainWindowTest, WhatALoadSubstitutedIsToldInTheStatusLine)
@@ -299,14 +300,14 @@ TEST_F(MainWindowTest, WhatALoadSubstitutedIsToldInTheStatusLine)
     MainWindow& form = MakeForm();
     form.OpenTile(tile);
     ASSERT_NE(Model().params.columns, 0);
-    EXPECT_TRUE(form.statusLine->text().contains(QStringLiteral("N35E139_dem.tif")))
-        << form.statusLine->text().toStdString();
-    EXPECT_TRUE(form.statusLine->toolTip().contains(QStringLiteral("N35E139_dem.tif")));
-    EXPECT_TRUE(form.statusLine->toolTip().contains(QStringLiteral("欠測値")))
-        << form.statusLine->toolTip().toStdString();
+    EXPECT_TRUE(form.Form().statusLine->text().contains(QStringLiteral("N35E139_dem.tif")))
+        << form.Form().statusLine->text().toStdString();
+    EXPECT_TRUE(form.Form().statusLine->toolTip().contains(QStringLiteral("N35E139_dem.tif")));
+    EXPECT_TRUE(form.Form().statusLine->toolTip().contains(QStringLiteral("欠測値")))
+        << form.Form().statusLine->toolTip().toStdString();
     // A tile opened alone with nothing substituted says nothing more.
     form.OpenTile(SampleAs(QStringLiteral("alone_N10E010_dem.tif")));
-    EXPECT_FALSE(form.statusLine->text().contains(QStringLiteral("N35E139")));
+    EXPECT_FALSE(form.Form().statusLine->text().contains(QStringLiteral("N35E139")));
 }
 
 TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
@@ -319,7 +320,7 @@ TEST_F(MainWindowTest, NamesThatAreNotUtf8OpenAsTheSystemGaveThem)
     mainWindow = std::make_unique<MainWindow>(TheLoadingWindow(), QByteArrayList{path});
     mainWindow->show();
     mainWindow->activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->FirstActivation == 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Activated(); }));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u' ').toStdString();
     EXPECT_DOUBLE_EQ(Model().params.centreLat, 36.5);
 
@@ -352,9 +353,9 @@ TEST_F(MainWindowTest, DroppedFilesOpenInTurnAndARefusedOneIsReported)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08 ： ") + third);
     EXPECT_DOUBLE_EQ(Model().params.centreLat, 36.5);
     EXPECT_DOUBLE_EQ(Model().params.centreLon, 137.5);
-    EXPECT_TRUE(form.forwardButton->isEnabled());
-    EXPECT_TRUE(form.backButton->isEnabled());
-    EXPECT_TRUE(form.demoButton->isEnabled());
+    EXPECT_TRUE(form.Form().forwardButton->isEnabled());
+    EXPECT_TRUE(form.Form().backButton->isEnabled());
+    EXPECT_TRUE(form.Form().demoButton->isEnabled());
     EXPECT_FALSE(TheLoadingWindow().isVisible());
 }
 
@@ -364,7 +365,7 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     form.OpenTile(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"));
     EXPECT_EQ(messages, QStringList{NotFound(QStringLiteral("/no/such/folder/x_N10E010_dem.tif"))});
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ulvaren Vantorel 0.08"));
-    EXPECT_FALSE(form.demoButton->isEnabled());
+    EXPECT_FALSE(form.Form().demoButton->isEnabled());
     EXPECT_EQ(Model().params.columns, 0);
 
     const QString tile = SampleAs(QStringLiteral("kept_N35E138_dem.tif"));
@@ -373,8 +374,8 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     form.PaintView3d();
     const RenderParams params = Model().params;
     const Viewpoint view = Model().eye;
-    const QRect mapBox = form.mapView->geometry();
-    const QImage frame = form.view3d->picture().copy();
+    const QRect mapBox = form.Form().mapView->geometry();
+    const QImage frame = form.Form().view3d->picture().copy();
 
     messages.clear();
     form.OpenTile(dir.filePath(QStringLiteral("missing_N20E020_dem.tif")));
@@ -391,9 +392,9 @@ TEST_F(MainWindowTest, RefusedOpenLeavesEverythingAsItWas)
     EXPECT_EQ(params.centreLat, Model().params.centreLat);
     EXPECT_EQ(params.centreLon, Model().params.centreLon);
     EXPECT_EQ(0, std::memcmp(&view, &Model().eye, sizeof view));
-    EXPECT_EQ(form.mapView->geometry(), mapBox);
-    EXPECT_EQ(form.view3d->picture(), frame);
-    EXPECT_TRUE(form.demoButton->isEnabled());
+    EXPECT_EQ(form.Form().mapView->geometry(), mapBox);
+    EXPECT_EQ(form.Form().view3d->picture(), frame);
+    EXPECT_TRUE(form.Form().demoButton->isEnabled());
 }
 
 // A tile beside another opens joined with it; flying past its edge loads the
@@ -535,14 +536,14 @@ TEST_F(MainWindowTest, DeveloperFileShowsTheHiddenControls)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     {
         MainWindow& form = MakeForm();
-        EXPECT_TRUE(form.highestPointButton->isHidden());
-        EXPECT_TRUE(form.frameRate->isHidden());
+        EXPECT_TRUE(form.Form().highestPointButton->isHidden());
+        EXPECT_TRUE(form.Form().frameRate->isHidden());
     }
     TextFile(QStringLiteral("Vantorel.bpr"));
     {
         MainWindow& form = MakeForm();
-        EXPECT_TRUE(form.highestPointButton->isVisible());
-        EXPECT_TRUE(form.frameRate->isVisible());
+        EXPECT_TRUE(form.Form().highestPointButton->isVisible());
+        EXPECT_TRUE(form.Form().frameRate->isVisible());
     }
     QDir::setCurrent(previous);
 }
@@ -554,12 +555,12 @@ TEST_F(MainWindowTest, LinksFlashAndOpenTheirPages)
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
 
-    catcher.watched = form.asterLink;
-    QTest::mouseClick(form.dropHint, Qt::LeftButton);
+    catcher.watched = form.Form().asterLink;
+    QTest::mouseClick(form.Form().dropHint, Qt::LeftButton);
     EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
     form.AsterLinkClick();
-    catcher.watched = form.ulvarenLink;
-    QTest::mouseClick(form.ulvarenLink, Qt::LeftButton);
+    catcher.watched = form.Form().ulvarenLink;
+    QTest::mouseClick(form.Form().ulvarenLink, Qt::LeftButton);
     EXPECT_EQ(catcher.colourWhenOpened, QColor(255, 255, 0));
 
     EXPECT_EQ(
@@ -567,7 +568,7 @@ TEST_F(MainWindowTest, LinksFlashAndOpenTheirPages)
     EXPECT_EQ(MainWindow::AsterPage().scheme(), QStringLiteral("https"));
     EXPECT_TRUE(MainWindow::UlvarenPage().toLocalFile().endsWith(QStringLiteral("/README.md")));
     // The flash is over once the page is open.
-    EXPECT_EQ(PixelOf(form.asterLink, QPoint(1, 1)), form.palette().color(QPalette::Window));
+    EXPECT_EQ(PixelOf(form.Form().asterLink, QPoint(1, 1)), form.palette().color(QPalette::Window));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
@@ -583,7 +584,7 @@ protected:
         GuiTest::SetUp();
         MakeForm();
         // The marks alone, without the grid's lines over them.
-        mainWindow->mapView->SetGridShown(false);
+        mainWindow->Form().mapView->SetGridShown(false);
         // A landscape of one colour, without a tile.
         Model().terrain = std::make_unique<Terrain>();
         Bitmap32& map = Model().terrain->mapBitmap;
@@ -601,14 +602,14 @@ protected:
     {
         Model().params.columns = 1;
         for (int i = 0; i < 2; ++i) {
-            Model().eye.longitude = 138 + (x + 0.5) / mainWindow->mapView->width();
-            Model().eye.latitude = 36 - (y + 0.5) / mainWindow->mapView->height();
+            Model().eye.longitude = 138 + (x + 0.5) / mainWindow->Form().mapView->width();
+            Model().eye.latitude = 36 - (y + 0.5) / mainWindow->Form().mapView->height();
             mainWindow->PaintMap();
         }
         Model().params.columns = 0;
     }
 
-    QRgb At(int x, int y) const { return mainWindow->mapView->picture().pixel(x, y); }
+    QRgb At(int x, int y) const { return mainWindow->Form().mapView->picture().pixel(x, y); }
 
     // On an edge of the wedge: tan 45° falls a hair short of 1 in doubles,
     // so an edge may pass a pixel above or below the diagonal.
@@ -621,10 +622,10 @@ protected:
 TEST_F(MapViewTest, BoxTakesTheMapSizeCentredInThePanel)
 {
     PaintMapWithEyeAt(150, 180);
-    EXPECT_EQ(mainWindow->mapView->geometry(), QRect(30, 4, 300, 360));
+    EXPECT_EQ(mainWindow->Form().mapView->geometry(), QRect(30, 4, 300, 360));
     // The picture is the box's: it grows with it.
-    EXPECT_EQ(mainWindow->mapView->picture().size(), QSize(300, 360));
-    EXPECT_EQ(mainWindow->mapView->picture().size(), QSize(300, 360));
+    EXPECT_EQ(mainWindow->Form().mapView->picture().size(), QSize(300, 360));
+    EXPECT_EQ(mainWindow->Form().mapView->picture().size(), QSize(300, 360));
 }
 
 TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
@@ -636,16 +637,16 @@ TEST_F(MapViewTest, RangeCirclesAreCentredOnTheBox)
         // Somewhere within a pixel of each compass point.
         const auto near = [&](int x, int y) {
             for (int d = -1; d <= 1; ++d) {
-                if (mainWindow->mapView->picture().valid(x + d, y) && At(x + d, y) == grey)
+                if (mainWindow->Form().mapView->picture().valid(x + d, y) && At(x + d, y) == grey)
                     return true;
-                if (mainWindow->mapView->picture().valid(x, y + d) && At(x, y + d) == grey)
+                if (mainWindow->Form().mapView->picture().valid(x, y + d) && At(x, y + d) == grey)
                     return true;
             }
             return false;
         };
         // The largest circle's east point lies on the box's edge, just
         // outside the picture, which is the box's size.
-        if (150 + r < mainWindow->mapView->picture().width()) {
+        if (150 + r < mainWindow->Form().mapView->picture().width()) {
             EXPECT_TRUE(near(150 + r, 180));
         }
         EXPECT_TRUE(near(150 - r, 180));
@@ -701,11 +702,11 @@ TEST_F(MapViewTest, EyeMarkStaysInsideForAnEyeOffTheTile)
 
 TEST_F(MapViewTest, NothingIsDrawnWithoutATile)
 {
-    const QRect before = mainWindow->mapView->geometry();
+    const QRect before = mainWindow->Form().mapView->geometry();
     mainWindow->PaintMap();
     mainWindow->PaintView3d();
-    EXPECT_EQ(mainWindow->mapView->geometry(), before);
-    EXPECT_TRUE(mainWindow->statusLine->text().isEmpty());
+    EXPECT_EQ(mainWindow->Form().mapView->geometry(), before);
+    EXPECT_TRUE(mainWindow->Form().statusLine->text().isEmpty());
     EXPECT_EQ(Frames(), 0);
 }
 

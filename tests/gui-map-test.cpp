@@ -37,7 +37,7 @@ protected:
         ASSERT_EQ(Model().params.columns, Model().terrain->tileInfo.width);
     }
 
-    MapView& Map() const { return *mainWindow->mapView; }
+    MapView& Map() const { return *mainWindow->Form().mapView; }
 
     void Wheel(QPoint at, int notches)
     {
@@ -71,39 +71,39 @@ TEST_F(MapTest, TheMapGrowsWithTheWindowAndItsControlsStayUnderIt)
     const QSize small = Map().size();
     EXPECT_EQ(small.height(), 360);
     mainWindow->resize(1920, 1080);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->helpPanel->width() == 1920; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Form().helpPanel->width() == 1920; }));
     QCoreApplication::processEvents();
     const QSize large = Map().size();
     EXPECT_GT(large.height(), 800);
     EXPECT_NEAR(double(large.width()) / large.height(), double(small.width()) / small.height(), 0.005)
         << "the map keeps its shape";
-    EXPECT_GT(mainWindow->mapPanel->width(), 700);
-    EXPECT_GT(mainWindow->view3d->width(), 900);
+    EXPECT_GT(mainWindow->Form().mapPanel->width(), 700);
+    EXPECT_GT(mainWindow->Form().view3d->width(), 900);
     // The controls under the box, inside the panel; the buttons at its right.
     const QRect box = Map().geometry();
-    EXPECT_LE(box.right(), mainWindow->mapPanel->width());
-    EXPECT_GT(mainWindow->mapClickHint->y(), box.bottom());
-    EXPECT_GT(mainWindow->forwardButton->y(), box.bottom());
-    EXPECT_LE(mainWindow->backButton->geometry().bottom(), mainWindow->mapPanel->height());
-    EXPECT_EQ(mainWindow->mapPanel->width() - mainWindow->forwardButton->x(), 360 - 296);
+    EXPECT_LE(box.right(), mainWindow->Form().mapPanel->width());
+    EXPECT_GT(mainWindow->Form().mapClickHint->y(), box.bottom());
+    EXPECT_GT(mainWindow->Form().forwardButton->y(), box.bottom());
+    EXPECT_LE(mainWindow->Form().backButton->geometry().bottom(), mainWindow->Form().mapPanel->height());
+    EXPECT_EQ(mainWindow->Form().mapPanel->width() - mainWindow->Form().forwardButton->x(), 360 - 296);
     // The picture follows the box, scaled, the marks with it.
     mainWindow->PaintMap();
     EXPECT_EQ(Map().picture().size(), large);
-    EXPECT_EQ(mainWindow->mapView->picture().size(), large);
+    EXPECT_EQ(mainWindow->Form().mapView->picture().size(), large);
 
     // And back at the smallest window, the form's places.
     mainWindow->resize(800, 400);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->helpPanel->width() == mainWindow->minimumWidth(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Form().helpPanel->width() == mainWindow->minimumWidth(); }));
     EXPECT_EQ(Map().size(), small);
-    EXPECT_EQ(mainWindow->mapPanel->width(), 360);
-    EXPECT_EQ(mainWindow->forwardButton->pos(), QPoint(296, 368));
+    EXPECT_EQ(mainWindow->Form().mapPanel->width(), 360);
+    EXPECT_EQ(mainWindow->Form().forwardButton->pos(), QPoint(296, 368));
 }
 
 TEST_F(MapTest, TheSplitterPlaceIsRememberedForTheNextWindow)
 {
     mainWindow->resize(1400, 800);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->helpPanel->width() == 1400; }));
-    QSplitter& splitter = *mainWindow->viewSplitter;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Form().helpPanel->width() == 1400; }));
+    QSplitter& splitter = *mainWindow->Form().viewSplitter;
     const QList<int> before = splitter.sizes();
     QSplitterHandle* handle = splitter.handle(1);
     const QPoint grip = handle->rect().center();
@@ -118,8 +118,8 @@ TEST_F(MapTest, TheSplitterPlaceIsRememberedForTheNextWindow)
 
     MakeForm();
     mainWindow->resize(1400, 800);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->helpPanel->width() == 1400; }));
-    EXPECT_EQ(mainWindow->viewSplitter->sizes(), sizes);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Form().helpPanel->width() == 1400; }));
+    EXPECT_EQ(mainWindow->Form().viewSplitter->sizes(), sizes);
 }
 
 TEST_F(MapTest, WheelZoomsAboutTheCursorAndClicksStillMove)
@@ -247,7 +247,7 @@ TEST_F(MapTest, ALargeMapIsDrawnFromTheFinerRelief)
 {
     Map().SetGridShown(false);
     mainWindow->resize(1920, 1080);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->helpPanel->width() == 1920; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->Form().helpPanel->width() == 1920; }));
     mainWindow->PaintMap();
     const QImage shown = Map().picture();
     ASSERT_GT(shown.height(), 800);

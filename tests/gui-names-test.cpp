@@ -282,20 +282,20 @@ TEST_F(NamesTest, GpxWaypointsNameFirstAndHoverShowsAllFiguresWithinTheLine)
     EXPECT_EQ(Subject(form, QStringLiteral("My Top"))->listedElevation, 3701) << "the list's elevation stays";
 
     const LabelSubject& top = *Subject(form, QStringLiteral("My Top"));
-    const int width = form.cursorInfo->parentWidget()->width() - form.cursorInfo->x();
-    const QString line = LabelInfoText(top, 24400, 123, form.cursorInfo->fontMetrics(), width);
+    const int width = form.Form().cursorInfo->parentWidget()->width() - form.Form().cursorInfo->x();
+    const QString line = LabelInfoText(top, 24400, 123, form.Form().cursorInfo->fontMetrics(), width);
     for (const QString& part : {QStringLiteral("My Top"), QStringLiteral("3,701"), QStringLiteral("24.4"),
              QStringLiteral("123°"), QLocale().toString(top.height)})
         EXPECT_TRUE(line.contains(part)) << line.toStdString() << " lacks " << part.toStdString();
-    form.cursorInfo->setText(line);
-    form.cursorInfo->adjustSize();
-    EXPECT_LE(form.cursorInfo->geometry().right(), form.cursorInfo->parentWidget()->width())
+    form.Form().cursorInfo->setText(line);
+    form.Form().cursorInfo->adjustSize();
+    EXPECT_LE(form.Form().cursorInfo->geometry().right(), form.Form().cursorInfo->parentWidget()->width())
         << "the line fits its panel";
     // A long name is cut, never the figures.
     LabelSubject longName = top;
     longName.name = QString(60, u'W');
-    const QString cut = LabelInfoText(longName, 24400, 123, form.cursorInfo->fontMetrics(), width);
-    EXPECT_LE(form.cursorInfo->fontMetrics().horizontalAdvance(cut), width);
+    const QString cut = LabelInfoText(longName, 24400, 123, form.Form().cursorInfo->fontMetrics(), width);
+    EXPECT_LE(form.Form().cursorInfo->fontMetrics().horizontalAdvance(cut), width);
     EXPECT_TRUE(cut.contains(QStringLiteral("123°"))) << cut.toStdString();
     EXPECT_TRUE(cut.contains(QChar(0x2026))) << cut.toStdString();
 }

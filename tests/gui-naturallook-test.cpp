@@ -99,17 +99,17 @@ protected:
 TEST_F(NaturalLookTest, NSwitchesTheLookAndTheNextSessionStartsInIt)
 {
     EXPECT_FALSE(Natural()) << "the classic look is the default";
-    EXPECT_FALSE(mainWindow->sunSlider->isVisible());
+    EXPECT_FALSE(mainWindow->Form().sunSlider->isVisible());
     Press(Qt::Key_N);
     EXPECT_TRUE(Natural());
-    EXPECT_TRUE(mainWindow->sunSlider->isVisible());
+    EXPECT_TRUE(mainWindow->Form().sunSlider->isVisible());
     EXPECT_EQ(QSettings().value(QStringLiteral("NaturalLook/look")).toString(), QStringLiteral("natural"));
 
     // A new window, as in the next session, starts in the look chosen, and
     // its menu entry says so.
     Open();
     EXPECT_TRUE(Natural());
-    const QList<QAction*> actions = mainWindow->view3d->actions();
+    const QList<QAction*> actions = mainWindow->Form().view3d->actions();
     const auto entry = std::find_if(
         actions.begin(), actions.end(), [](QAction* action) { return action->shortcut() == QKeySequence(Qt::Key_N); });
     ASSERT_NE(entry, actions.end()) << "the 3D view's menu has the look";
@@ -133,7 +133,7 @@ TEST_F(NaturalLookTest, AltArrowsMoveTheSunTenMinutesAndItsLight)
 
     Press(Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(MinuteOfDay(mainWindow->Natural().moment()), 8 * 60 + 10);
-    EXPECT_EQ(mainWindow->sunSlider->value(), 8 * 60 + 10);
+    EXPECT_EQ(mainWindow->Form().sunSlider->value(), 8 * 60 + 10);
     const std::vector<uint32_t> later = SettledFrame();
     EXPECT_GT(mainWindow->Natural().sun().elevation, sunBefore.elevation) << "a winter or summer morning: rising";
     EXPECT_NE(later, before);
@@ -152,20 +152,20 @@ TEST_F(NaturalLookTest, AltArrowsMoveTheSunTenMinutesAndItsLight)
     const CivilTime evening = mainWindow->Natural().moment();
     EXPECT_EQ(MinuteOfDay(evening), 23 * 60 + 50);
     EXPECT_EQ(MinutesLater(evening, 10).day, start.day);
-    EXPECT_EQ(mainWindow->sunSlider->value(), 23 * 60 + 50);
+    EXPECT_EQ(mainWindow->Form().sunSlider->value(), 23 * 60 + 50);
 }
 
 TEST_F(NaturalLookTest, TheStatusLineShowsTheSunInTheNaturalLookOnly)
 {
     mainWindow->PaintView3d();
-    EXPECT_FALSE(mainWindow->statusLine->text().contains(QStringLiteral("太陽"))) << "classic";
+    EXPECT_FALSE(mainWindow->Form().statusLine->text().contains(QStringLiteral("太陽"))) << "classic";
     Press(Qt::Key_N);
     const SunPosition sun = mainWindow->Natural().sun();
-    EXPECT_TRUE(mainWindow->statusLine->text().endsWith(SunReadout(sun.azimuth, sun.elevation)))
-        << mainWindow->statusLine->text().toStdString();
-    EXPECT_TRUE(mainWindow->statusLine->text().contains(QStringLiteral("太陽")));
+    EXPECT_TRUE(mainWindow->Form().statusLine->text().endsWith(SunReadout(sun.azimuth, sun.elevation)))
+        << mainWindow->Form().statusLine->text().toStdString();
+    EXPECT_TRUE(mainWindow->Form().statusLine->text().contains(QStringLiteral("太陽")));
     Press(Qt::Key_N);
-    EXPECT_FALSE(mainWindow->statusLine->text().contains(QStringLiteral("太陽"))) << "classic again";
+    EXPECT_FALSE(mainWindow->Form().statusLine->text().contains(QStringLiteral("太陽"))) << "classic again";
 }
 
 TEST_F(NaturalLookTest, ClassicFramesAfterTheNaturalLookAreThoseBeforeIt)

@@ -41,21 +41,21 @@ protected:
     // A left-button drag on the 3D view from `from` to `to`, in one move.
     void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier)
     {
-        PaintBox* view = mainWindow->view3d;
+        PaintBox* view = mainWindow->Form().view3d;
         QTest::mousePress(view, Qt::LeftButton, keys, from);
         QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(view, &move);
         QTest::mouseRelease(view, Qt::LeftButton, keys, to);
     }
 
-    QPoint Upper() const { return {mainWindow->view3d->width() / 2, 40}; }
-    QPoint Lower() const { return {mainWindow->view3d->width() / 2, mainWindow->view3d->height() - 40}; }
+    QPoint Upper() const { return {mainWindow->Form().view3d->width() / 2, 40}; }
+    QPoint Lower() const { return {mainWindow->Form().view3d->width() / 2, mainWindow->Form().view3d->height() - 40}; }
 
     // Where the eye shows on the map.
     QPoint EyeOnMap() const
     {
-        return {int(mainWindow->mapView->width() * (Model().eye.longitude - Model().params.westLon)),
-            int(mainWindow->mapView->height() * (Model().params.northLat - Model().eye.latitude))};
+        return {int(mainWindow->Form().mapView->width() * (Model().eye.longitude - Model().params.westLon)),
+            int(mainWindow->Form().mapView->height() * (Model().params.northLat - Model().eye.latitude))};
     }
 };
 
@@ -67,8 +67,8 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
     const int32_t before = Frames();
     mainWindow->PaintView3d();
     EXPECT_EQ(Frames(), before + 1);
-    EXPECT_EQ(mainWindow->statusLine->text(), StatusLine(Model().eye, 12345.6));
-    EXPECT_TRUE(mainWindow->statusLine->text().contains(QStringLiteral("高度：12346(m)")));
+    EXPECT_EQ(mainWindow->Form().statusLine->text(), StatusLine(Model().eye, 12345.6));
+    EXPECT_TRUE(mainWindow->Form().statusLine->text().contains(QStringLiteral("高度：12346(m)")));
     EXPECT_EQ(Model().eye.renderAzimuth, Model().eye.azimuth);
     // The frame stage's altitude is shown by the next frame.
     EXPECT_NE(Model().shownAltitude, 12345.6);
@@ -76,10 +76,10 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
     // Drawn at once: the box shows the frame, with a white cross and its
     // black shadow one pixel right and below.
     // Frame pixels are 0x00RRGGBB: only the colour counts.
-    const QImage shown = mainWindow->view3d->grab().toImage();
+    const QImage shown = mainWindow->Form().view3d->grab().toImage();
     const auto colour = [&](int x, int y) { return shown.pixel(x, y) & 0xFFFFFF; };
-    const int cx = mainWindow->view3d->width() / 2;
-    const int cy = mainWindow->view3d->height() / 2;
+    const int cx = mainWindow->Form().view3d->width() / 2;
+    const int cy = mainWindow->Form().view3d->height() / 2;
     for (const int d : {-16, -5, 5, 16}) {
         SCOPED_TRACE(d);
         EXPECT_EQ(colour(cx + d, cy), 0xFFFFFFu);
@@ -87,29 +87,29 @@ TEST_F(NavigationTest, AFrameShowsTheStatusLineAndTheCrosshair)
         EXPECT_EQ(colour(cx + 1 + d, cy + 1), 0u);
         EXPECT_EQ(colour(cx + 1, cy + 1 + d), 0u);
     }
-    EXPECT_EQ(mainWindow->view3d->picture().size(), mainWindow->view3d->size());
+    EXPECT_EQ(mainWindow->Form().view3d->picture().size(), mainWindow->Form().view3d->size());
 }
 
 TEST_F(NavigationTest, TheRateIsFirstShownOnTheSixteenthFrame)
 {
     // The frames drawn on opening are counted from the tick they were drawn at.
-    const QString design = mainWindow->frameRate->text();
+    const QString design = mainWindow->Form().frameRate->text();
     ASSERT_LT(mainWindow->Rate().measured(), uint32_t(FrameRateMeter::kRing));
     while (mainWindow->Rate().measured() < FrameRateMeter::kRing - 1)
         mainWindow->PaintView3d();
-    EXPECT_EQ(mainWindow->frameRate->text(), design);
+    EXPECT_EQ(mainWindow->Form().frameRate->text(), design);
     mainWindow->PaintView3d();
-    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("15000.0(Hz)")) << "sixteen frames within a tick";
+    EXPECT_EQ(mainWindow->Form().frameRate->text(), QStringLiteral("15000.0(Hz)")) << "sixteen frames within a tick";
 
     for (int frame = 1; frame <= 15; ++frame) {
         ticks += 10;
         mainWindow->PaintView3d();
     }
-    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("15000.0(Hz)"));
+    EXPECT_EQ(mainWindow->Form().frameRate->text(), QStringLiteral("15000.0(Hz)"));
     ticks += 10;
     mainWindow->PaintView3d();
     // Frames 1 to 16 are 15 intervals of 10 ms.
-    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("100.0(Hz)"));
+    EXPECT_EQ(mainWindow->Form().frameRate->text(), QStringLiteral("100.0(Hz)"));
 
     // Across a wrap of the tick counter.
     ticks = 0xFFFFFFFFu - 49;
@@ -117,7 +117,7 @@ TEST_F(NavigationTest, TheRateIsFirstShownOnTheSixteenthFrame)
         ticks += 20;
         mainWindow->PaintView3d();
     }
-    EXPECT_EQ(mainWindow->frameRate->text(), QStringLiteral("50.0(Hz)"));
+    EXPECT_EQ(mainWindow->Form().frameRate->text(), QStringLiteral("50.0(Hz)"));
 }
 
 TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
@@ -129,16 +129,16 @@ TEST_F(NavigationTest, CursorReadoutOfSkyAndOfOneCell)
     rendertest::PutDrawnPixel(buffers, 40, 30, 256, 1234);
 
     mainWindow->ShowCursorInfo(20, 10);
-    EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));
+    EXPECT_EQ(mainWindow->Form().cursorInfo->text(), QStringLiteral("Z.距離:999,999(m),  標高:    0(m)"));
     mainWindow->ShowCursorInfo(40, 30);
-    EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
+    EXPECT_EQ(mainWindow->Form().cursorInfo->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
 
     // A drag that leaves the view reports positions outside the frame:
     // nothing is read there.
-    for (const QPoint outside : {QPoint(-1, 30), QPoint(40, -3), QPoint(mainWindow->view3d->width(), 30),
-             QPoint(40, mainWindow->view3d->height() + 500)}) {
+    for (const QPoint outside : {QPoint(-1, 30), QPoint(40, -3), QPoint(mainWindow->Form().view3d->width(), 30),
+             QPoint(40, mainWindow->Form().view3d->height() + 500)}) {
         mainWindow->ShowCursorInfo(outside.x(), outside.y());
-        EXPECT_EQ(mainWindow->cursorInfo->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
+        EXPECT_EQ(mainWindow->Form().cursorInfo->text(), QStringLiteral("Z.距離:    30(m),  標高: 1234(m)"));
     }
     QLocale::setDefault(QLocale::system());
 }
@@ -150,11 +150,11 @@ TEST_F(NavigationTest, HoveringReadsTheCursorWithoutAFrame)
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     const int32_t before = Frames();
-    QTest::mouseMove(mainWindow->view3d, QPoint(33, 44));
+    QTest::mouseMove(mainWindow->Form().view3d, QPoint(33, 44));
     EXPECT_EQ(Model().cursor.x(), 33);
     EXPECT_EQ(Model().cursor.y(), 44);
     EXPECT_EQ(Frames(), before);
-    EXPECT_TRUE(mainWindow->cursorInfo->text().startsWith(QStringLiteral("Z.距離:")));
+    EXPECT_TRUE(mainWindow->Form().cursorInfo->text().startsWith(QStringLiteral("Z.距離:")));
 }
 
 TEST_F(NavigationTest, UpperHalfDragTurnsAcrossNorth)
@@ -216,24 +216,24 @@ TEST_F(NavigationTest, CtrlDragWidensTheViewWithinFiveToSixty)
 
 TEST_F(NavigationTest, StepButtonsMoveOneHundredMetresWhateverTheirHintSays)
 {
-    EXPECT_EQ(mainWindow->forwardButton->toolTip(), QStringLiteral("100(m)"));
-    EXPECT_EQ(mainWindow->backButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(mainWindow->Form().forwardButton->toolTip(), QStringLiteral("100(m)"));
+    EXPECT_EQ(mainWindow->Form().backButton->toolTip(), QStringLiteral("100(m)"));
     const double latitude = Model().eye.latitude;
-    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->Form().forwardButton, Qt::LeftButton);
     EXPECT_NEAR(Model().eye.latitude - latitude, kHundredMetres, 1e-12);
 
     Model().eye.azimuth = 90;
     const double longitude = Model().eye.longitude;
-    QTest::mouseClick(mainWindow->backButton, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->Form().backButton, Qt::LeftButton);
     EXPECT_NEAR(Model().eye.longitude - longitude, -kHundredMetres / Cos(35.5), 1e-12);
 
     // The hint only shows the step: a hint that begins with another number,
     // or with none, changes nothing.
     for (const QString& hint : {QStringLiteral(" 250(m)"), QStringLiteral("step")}) {
-        mainWindow->forwardButton->setToolTip(hint);
+        mainWindow->Form().forwardButton->setToolTip(hint);
         const double east = Model().eye.longitude;
         const int32_t frames = Frames();
-        QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
+        QTest::mouseClick(mainWindow->Form().forwardButton, Qt::LeftButton);
         EXPECT_NEAR(Model().eye.longitude - east, kHundredMetres / Cos(35.5), 1e-12) << hint.toStdString();
         EXPECT_EQ(Frames(), frames + 1);
     }
@@ -259,10 +259,10 @@ TEST_F(NavigationTest, StepsKeepTheirLengthUnderATranslatedHint)
     MakeForm();
     QCoreApplication::removeTranslator(&translator);
     mainWindow->OpenTile(SampleAs(QStringLiteral("nav_N35E138_dem.tif")));
-    EXPECT_EQ(mainWindow->forwardButton->toolTip(), QStringLiteral("Step: 100 m"));
+    EXPECT_EQ(mainWindow->Form().forwardButton->toolTip(), QStringLiteral("Step: 100 m"));
 
     const double latitude = Model().eye.latitude;
-    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->Form().forwardButton, Qt::LeftButton);
     EXPECT_NEAR(Model().eye.latitude - latitude, kHundredMetres, 1e-12);
 
     // The keys fly in the same steps: ten a second.
@@ -308,26 +308,26 @@ TEST_F(NavigationTest, RightClickTurnsTowardsThePointUnlessTheDemoRuns)
     const QPoint eye = EyeOnMap();
     const double latitude = Model().eye.latitude;
     int32_t before = Frames();
-    QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, eye + QPoint(40, 0));
+    QTest::mouseClick(mainWindow->Form().mapView, Qt::RightButton, {}, eye + QPoint(40, 0));
     EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_EQ(Model().eye.latitude, latitude);
 
     // On the eye's own pixel: nothing.
     before = Frames();
-    QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, EyeOnMap());
+    QTest::mouseClick(mainWindow->Form().mapView, Qt::RightButton, {}, EyeOnMap());
     EXPECT_EQ(Frames(), before);
 
-    mainWindow->demoTimer->start();
-    QTest::mouseClick(mainWindow->mapView, Qt::RightButton, {}, eye + QPoint(0, 40));
+    mainWindow->DemoTimer().start();
+    QTest::mouseClick(mainWindow->Form().mapView, Qt::RightButton, {}, eye + QPoint(0, 40));
     EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
     EXPECT_EQ(Frames(), before);
-    mainWindow->demoTimer->stop();
+    mainWindow->DemoTimer().stop();
 }
 
 TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
 {
-    PaintBox* map = mainWindow->mapView;
+    PaintBox* map = mainWindow->Form().mapView;
     const double w = map->width();
     const double h = map->height();
     Model().eye.azimuth = 33;
@@ -364,7 +364,7 @@ TEST_F(NavigationTest, LeftClickMovesToThePressedPoint)
 
 TEST_F(NavigationTest, PressCrossLastsUntilTheNextMapPaint)
 {
-    PaintBox* map = mainWindow->mapView;
+    PaintBox* map = mainWindow->Form().mapView;
     QTest::mousePress(map, Qt::LeftButton, {}, QPoint(50, 60));
     QImage shown = map->grab().toImage();
     EXPECT_EQ(shown.pixel(47, 60), qRgb(255, 0, 0));
@@ -381,17 +381,17 @@ TEST_F(NavigationTest, DemoStartsWithATurnOntoTheCircle)
 {
     // From the start view, a quarter of a degree south of the centre.
     const int32_t before = Frames();
-    QTest::mouseClick(mainWindow->demoButton, Qt::LeftButton);
-    EXPECT_TRUE(mainWindow->demoTimer->isActive());
+    QTest::mouseClick(mainWindow->Form().demoButton, Qt::LeftButton);
+    EXPECT_TRUE(mainWindow->DemoFlying());
     EXPECT_EQ(Frames() - before, 40);
     EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
-    EXPECT_NEAR(mainWindow->Demo.radius, 0.25, 1e-12);
-    EXPECT_NEAR(mainWindow->Demo.turnRate, 1.6, 1e-12);
+    EXPECT_NEAR(mainWindow->DemoFlown().radius, 0.25, 1e-12);
+    EXPECT_NEAR(mainWindow->DemoFlown().turnRate, 1.6, 1e-12);
     EXPECT_EQ(mainWindow->Rate().measured(), 0u) << "the rate is measured anew from the demo's first frame";
 
     // Pressing again stops where it is: already on the circle, facing along it.
-    QTest::mouseClick(mainWindow->demoButton, Qt::LeftButton);
-    EXPECT_FALSE(mainWindow->demoTimer->isActive());
+    QTest::mouseClick(mainWindow->Form().demoButton, Qt::LeftButton);
+    EXPECT_FALSE(mainWindow->DemoFlying());
     EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
 }
 
@@ -401,23 +401,23 @@ TEST_F(NavigationTest, DemoRadiusIsClamped)
     Model().eye.latitude = centreLat - 1;
     Model().eye.longitude = Model().params.centreLon;
     mainWindow->DemoClick(nullptr);
-    EXPECT_EQ(mainWindow->Demo.radius, 0.7);
-    EXPECT_NEAR(mainWindow->Demo.turnRate, 0.8 / std::sqrt(0.7), 1e-12);
+    EXPECT_EQ(mainWindow->DemoFlown().radius, 0.7);
+    EXPECT_NEAR(mainWindow->DemoFlown().turnRate, 0.8 / std::sqrt(0.7), 1e-12);
     mainWindow->DemoClick(nullptr);
 
     Model().eye.latitude = centreLat + 0.02;
     mainWindow->DemoClick(nullptr);
-    EXPECT_EQ(mainWindow->Demo.radius, 0.05);
-    EXPECT_NEAR(mainWindow->Demo.turnRate, 0.8 / std::sqrt(0.05), 1e-12);
+    EXPECT_EQ(mainWindow->DemoFlown().radius, 0.05);
+    EXPECT_NEAR(mainWindow->DemoFlown().turnRate, 0.8 / std::sqrt(0.05), 1e-12);
     mainWindow->DemoClick(nullptr);
 
     // Within 0.01 degree of the centre the last circle stays.
     Model().eye.latitude = centreLat + 0.005;
     Model().eye.azimuth = 123;
     mainWindow->DemoClick(nullptr);
-    EXPECT_EQ(mainWindow->Demo.radius, 0.05);
+    EXPECT_EQ(mainWindow->DemoFlown().radius, 0.05);
     EXPECT_EQ(Model().eye.azimuth, 123);
-    EXPECT_TRUE(mainWindow->demoTimer->isActive());
+    EXPECT_TRUE(mainWindow->DemoFlying());
     mainWindow->DemoClick(nullptr);
 }
 
@@ -426,7 +426,7 @@ TEST_F(NavigationTest, DemoStepsByTheClampedElapsedTime)
     Model().eye.latitude = Model().params.centreLat - 0.25;
     mainWindow->DemoClick(nullptr);  // no sender: no animated turn
     EXPECT_NEAR(Model().eye.azimuth, 90, 1e-9);
-    const double rate = mainWindow->Demo.turnRate;
+    const double rate = mainWindow->DemoFlown().turnRate;
 
     ticks = 5000;
     mainWindow->DemoTick();  // long after the last step: 100 ms
@@ -467,17 +467,17 @@ TEST_F(NavigationTest, NearThePoleTheDemoCircleIsMeasuredAsItIsFlown)
 TEST_F(NavigationTest, MapClickDuringTheDemoFliesToANewCircle)
 {
     mainWindow->DemoClick(nullptr);
-    ASSERT_TRUE(mainWindow->demoTimer->isActive());
+    ASSERT_TRUE(mainWindow->DemoFlying());
     // A press straight east of the centre, dragged north: the heading comes
     // from the circle, not from the drag.
-    PaintBox* map = mainWindow->mapView;
+    PaintBox* map = mainWindow->Form().mapView;
     const QPoint target(map->width() * 3 / 4, map->height() / 2);
     QTest::mousePress(map, Qt::LeftButton, {}, target);
     QTest::mouseRelease(map, Qt::LeftButton, {}, target - QPoint(0, 40));
-    EXPECT_TRUE(mainWindow->demoTimer->isActive());
+    EXPECT_TRUE(mainWindow->DemoFlying());
     EXPECT_NEAR(Model().eye.azimuth, 0, 1e-9);
     const double east = double(target.x()) / map->width() - 0.5;
-    EXPECT_NEAR(mainWindow->Demo.radius, east * Cos(35.5), 1e-12);
+    EXPECT_NEAR(mainWindow->DemoFlown().radius, east * Cos(35.5), 1e-12);
     EXPECT_DOUBLE_EQ(Model().eye.longitude, Model().params.westLon + double(target.x()) / map->width());
     mainWindow->DemoClick(nullptr);
 }
@@ -489,7 +489,7 @@ TEST_F(NavigationTest, UpperSidewaysDragDuringTheDemoStepsIt)
     ticks += 1000;
     Drag(Upper(), Upper() - QPoint(50, 0));
     // One demo step of 100 ms instead of a turn of 5 degrees.
-    EXPECT_NEAR(Model().eye.azimuth, azimuth - 0.1 * mainWindow->Demo.turnRate, 1e-9);
+    EXPECT_NEAR(Model().eye.azimuth, azimuth - 0.1 * mainWindow->DemoFlown().turnRate, 1e-9);
     mainWindow->DemoClick(nullptr);
 }
 
@@ -586,7 +586,7 @@ TEST_F(NavigationTest, ExaggerationLiftsTheEyeWithTheGround)
     ASSERT_GT(ground, 1000) << "high ground, for the lift to show";
     for (int i = 0; i < 8; ++i)
         QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
-    ASSERT_TRUE(mainWindow->statusLine->text().endsWith(QStringLiteral("×3")));
+    ASSERT_TRUE(mainWindow->Form().statusLine->text().endsWith(QStringLiteral("×3")));
     EXPECT_NEAR(Model().eye.minAltitude - 3 * ground, 3500 - ground, 1e-6);
     EXPECT_GT(Model().shownAltitude, 3 * ground) << "the eye stands over the raised ground at once";
     for (int i = 0; i < 8; ++i)
@@ -608,14 +608,14 @@ TEST_F(NavigationTest, CurvatureIsShownAndRecorded)
                 return value;
         return QString();
     };
-    EXPECT_FALSE(mainWindow->statusLine->text().contains(CurvatureReadout()));
+    EXPECT_FALSE(mainWindow->Form().statusLine->text().contains(CurvatureReadout()));
     EXPECT_EQ(recorded(), QStringLiteral("off"));
     QTest::keyClick(mainWindow.get(), Qt::Key_C);
-    EXPECT_TRUE(mainWindow->statusLine->text().contains(CurvatureReadout()))
-        << mainWindow->statusLine->text().toStdString();
+    EXPECT_TRUE(mainWindow->Form().statusLine->text().contains(CurvatureReadout()))
+        << mainWindow->Form().statusLine->text().toStdString();
     EXPECT_EQ(recorded(), QStringLiteral("on"));
     QTest::keyClick(mainWindow.get(), Qt::Key_C);
-    EXPECT_FALSE(mainWindow->statusLine->text().contains(CurvatureReadout()));
+    EXPECT_FALSE(mainWindow->Form().statusLine->text().contains(CurvatureReadout()));
 }
 
 // The wheel over the 3D view moves the eye along the view; with Ctrl it
@@ -624,9 +624,9 @@ TEST_F(NavigationTest, WheelMovesForwardAndCtrlWheelZooms)
 {
     const auto turn = [&](int units, Qt::KeyboardModifiers keys) {
         const QPointF at(100, 100);
-        QWheelEvent wheel(at, mainWindow->view3d->mapToGlobal(at), QPoint(), QPoint(0, units), Qt::NoButton, keys,
-            Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(mainWindow->view3d, &wheel);
+        QWheelEvent wheel(at, mainWindow->Form().view3d->mapToGlobal(at), QPoint(), QPoint(0, units), Qt::NoButton,
+            keys, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(mainWindow->Form().view3d, &wheel);
     };
     Model().eye.azimuth = 0;
     const double latitude = Model().eye.latitude, longitude = Model().eye.longitude;
@@ -649,7 +649,7 @@ TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
 {
     mainWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
-    QTest::mouseClick(mainWindow->forwardButton, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->Form().forwardButton, Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), mainWindow.get()) << "a button took the focus";
 
     const double azimuth = Model().eye.azimuth;
@@ -664,15 +664,15 @@ TEST_F(NavigationTest, KeysFlyWhileHeldAndActAtOnce)
     EXPECT_EQ(Model().eye.azimuth, turned) << "still turning after the release";
 
     QTest::keyClick(mainWindow.get(), Qt::Key_BracketRight);
-    EXPECT_TRUE(mainWindow->statusLine->text().endsWith(QStringLiteral("×1.25")));
+    EXPECT_TRUE(mainWindow->Form().statusLine->text().endsWith(QStringLiteral("×1.25")));
     QTest::keyClick(mainWindow.get(), Qt::Key_BracketLeft);
-    EXPECT_FALSE(mainWindow->statusLine->text().contains(QStringLiteral("×")));
+    EXPECT_FALSE(mainWindow->Form().statusLine->text().contains(QStringLiteral("×")));
 
     QTest::keyClick(mainWindow.get(), Qt::Key_Home);
     EXPECT_DOUBLE_EQ(Model().eye.azimuth, 0);
     EXPECT_DOUBLE_EQ(Model().eye.latitude, 35.25);
     QTest::keyClick(mainWindow.get(), Qt::Key_Space);
-    EXPECT_TRUE(mainWindow->demoTimer->isActive());
+    EXPECT_TRUE(mainWindow->DemoFlying());
     QTest::keyClick(mainWindow.get(), Qt::Key_Space);
-    EXPECT_FALSE(mainWindow->demoTimer->isActive());
+    EXPECT_FALSE(mainWindow->DemoFlying());
 }

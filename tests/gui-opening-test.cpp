@@ -189,7 +189,7 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     Model().eye = {};
     Model().params = {};
     form = &MakeForm();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->FirstActivation == 0; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Activated(); }, 30000));
     EXPECT_TRUE(form->TilePath().isEmpty());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
 
@@ -197,7 +197,7 @@ TEST_F(OpeningTest, TheLastViewIsRestoredOnAStartWithoutFilesWhenChosen)
     SetRestoresLastView(true);
     StoreLastView({QFile::encodeName(dir.filePath(QStringLiteral("gone_N35E138_dem.tif"))), kept});
     form = &MakeForm();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->FirstActivation == 0; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Activated(); }, 30000));
     EXPECT_TRUE(form->TilePath().isEmpty());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
 }

@@ -137,25 +137,25 @@ TEST_F(ProfileTest, HoveringMarksThePlaceOnTheMapAndIn3d)
     const QSize frame = mainWindow->FrameSize();
     const auto frameMarks = [&] { return MarkPixels(ImageOverBitmap(mainWindow->FrameBitmap(), frame)); };
     const int before3d = frameMarks();
-    EXPECT_FALSE(mainWindow->mapView->profileMark());
+    EXPECT_FALSE(mainWindow->Form().mapView->profileMark());
 
     MoveOverPlot(Panel().PlotXOf(Panel().profile().length / 2));
     ASSERT_TRUE(Panel().hoveredAt());
     EXPECT_NEAR(*Panel().hoveredAt(), Panel().profile().length / 2, Panel().profile().length / 100);
-    const std::optional<GeoPoint> marked = mainWindow->mapView->profileMark();
+    const std::optional<GeoPoint> marked = mainWindow->Form().mapView->profileMark();
     ASSERT_TRUE(marked);
     EXPECT_NEAR(marked->latitude, (kStart.latitude + kEnd.latitude) / 2, 0.0005);
     EXPECT_NEAR(marked->longitude, kStart.longitude, 1e-9);
-    const QPoint onMap = mainWindow->mapView->PixelOf(marked->latitude, marked->longitude).toPoint();
-    EXPECT_EQ(
-        mainWindow->mapView->picture().pixel(onMap + QPoint(2, 0)) & 0xFFFFFF, kProfileMarkColour.rgb() & 0xFFFFFF);
+    const QPoint onMap = mainWindow->Form().mapView->PixelOf(marked->latitude, marked->longitude).toPoint();
+    EXPECT_EQ(mainWindow->Form().mapView->picture().pixel(onMap + QPoint(2, 0)) & 0xFFFFFF,
+        kProfileMarkColour.rgb() & 0xFFFFFF);
     EXPECT_GT(frameMarks(), before3d + 20);
 
     // Leaving the curve takes the marks away.
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(Panel().plot(), &leave);
     EXPECT_FALSE(Panel().hoveredAt());
-    EXPECT_FALSE(mainWindow->mapView->profileMark());
+    EXPECT_FALSE(mainWindow->Form().mapView->profileMark());
     EXPECT_EQ(frameMarks(), before3d);
 }
 
