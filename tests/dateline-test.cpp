@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -36,9 +35,7 @@ Landscape LoadSetAround(const std::string& folder, long westLon)
 {
     const auto name = [](long lat, long lon) {
         const long wrapped = lon >= 180 ? lon - 360 : lon < -180 ? lon + 360 : lon;
-        char text[64];
-        std::snprintf(text, sizeof text, "N%ld%c%ld_dem.tif", lat, wrapped < 0 ? 'W' : 'E', std::labs(wrapped));
-        return std::string(text);
+        return "N" + std::to_string(lat) + (wrapped < 0 ? "W" : "E") + std::to_string(std::labs(wrapped)) + "_dem.tif";
     };
     std::vector<std::string> names;
     for (long lat = 34; lat <= 36; ++lat)

@@ -2,7 +2,6 @@
 // A joined 3 x 3 set for the tests and benchmarks: the sample tile under the
 // names of the cells around 35 N 138 E, in a folder of its own.
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -29,11 +28,8 @@ inline std::string MakeJoinedSetFolder(const std::string& name)
 {
     std::vector<std::string> tiles;
     for (int lat = 34; lat <= 36; ++lat)
-        for (int lon = 137; lon <= 139; ++lon) {
-            char tile[32];
-            std::snprintf(tile, sizeof tile, "N%dE%d_dem.tif", lat, lon);
-            tiles.emplace_back(tile);
-        }
+        for (int lon = 137; lon <= 139; ++lon)
+            tiles.push_back("N" + std::to_string(lat) + "E" + std::to_string(lon) + "_dem.tif");
     return MakeTileFolder(name, tiles);
 }
 
