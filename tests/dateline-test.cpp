@@ -35,7 +35,12 @@ Landscape LoadSetAround(const std::string& folder, long westLon)
 {
     const auto name = [](long lat, long lon) {
         const long wrapped = lon >= 180 ? lon - 360 : lon < -180 ? lon + 360 : lon;
-        return "N" + std::to_string(lat) + (wrapped < 0 ? "W" : "E") + std::to_string(std::labs(wrapped)) + "_dem.tif";
+        std::string text = "N";
+        text += std::to_string(lat);
+        text += wrapped < 0 ? 'W' : 'E';
+        text += std::to_string(std::labs(wrapped));
+        text += "_dem.tif";
+        return text;
     };
     std::vector<std::string> names;
     for (long lat = 34; lat <= 36; ++lat)

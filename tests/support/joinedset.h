@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 // Makes the folder `name` in the temporary folder (one per program, so that
@@ -28,8 +29,14 @@ inline std::string MakeJoinedSetFolder(const std::string& name)
 {
     std::vector<std::string> tiles;
     for (int lat = 34; lat <= 36; ++lat)
-        for (int lon = 137; lon <= 139; ++lon)
-            tiles.push_back("N" + std::to_string(lat) + "E" + std::to_string(lon) + "_dem.tif");
+        for (int lon = 137; lon <= 139; ++lon) {
+            std::string tile = "N";
+            tile += std::to_string(lat);
+            tile += 'E';
+            tile += std::to_string(lon);
+            tile += "_dem.tif";
+            tiles.push_back(std::move(tile));
+        }
     return MakeTileFolder(name, tiles);
 }
 
