@@ -128,7 +128,7 @@ void MainWindow::StepExaggeration(int quarters)
 {
     const int32_t before = renderer_.settings.heightQuarters;
     renderer_.settings.heightQuarters = std::clamp(before + quarters, kExaggerationMin, kExaggerationMax);
-    if (model_.terrain && model_.params.columns != 0) {
+    if (model_.HasLandscape()) {
         const int32_t ground = GroundBelow(model_.eye, model_.params, model_.terrain->heightGrid.rows());
         model_.eye.minAltitude =
             AltitudeForExaggeration(model_.eye.minAltitude, ground, before, renderer_.settings.heightQuarters);

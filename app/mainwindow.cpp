@@ -81,7 +81,7 @@ constexpr double kTurnPerPixel = 0.1;
 constexpr int kPeakEyeRowsSouth = 200;
 constexpr double kPeakEyeAbove = 900;
 
-// demo_ (its circle: flight/democircle.h).
+// Demo (its circle: flight/democircle.h).
 constexpr int32_t kDemoStepMinMs = 10, kDemoStepMaxMs = 100;
 
 // A dropped file's path as the file system's bytes. The URL keeps bytes that

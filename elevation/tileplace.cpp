@@ -2,8 +2,6 @@
 
 #include "elevation/productreader.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <string>
 
